@@ -1,0 +1,15 @@
+#pragma once
+// Entry unit of the package: initialises and finalises its units in order and registers every
+// component on the palette page.
+
+namespace QelObjCntrl {
+
+inline constexpr const char* PalettePage = "TelvoODB";
+
+// Runs each unit's initialisation once (the select grid's unit creates the list cache, ...).
+void Initialize();
+// Runs the finalisations in reverse order.
+void Finalize();
+bool IsInitialized();
+
+} // namespace QelObjCntrl

@@ -1,0 +1,76 @@
+// qeldemo: opens (or creates) the demo object database and shows the package's forms.
+// Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
+#include "demo_options.h"
+#include "demo_store.h"
+#include "main_window.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QPixmap>
+
+#include <cstdio>
+
+namespace {
+
+bool headless()
+{
+    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
+int writeScreenshots(const QList<QWidget*>& windows, const QString& dir)
+{
+    if (!QDir().mkpath(dir)) {
+        std::fprintf(stderr, "qeldemo: Verzeichnis %s kann nicht angelegt werden\n", qPrintable(dir));
+        return 1;
+    }
+    for (QWidget* w : windows) {
+        w->show();
+        QApplication::processEvents();
+        const QString file = QDir(dir).filePath(w->objectName() + ".png");
+        if (!w->grab().save(file)) {
+            std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
+            return 1;
+        }
+        std::printf("%s\n", qPrintable(QFileInfo(file).absoluteFilePath()));
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool noDisplay = headless();
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    const DemoOptions opt = parseDemoOptions(args, noDisplay);
+    if (opt.helpShown) {
+        std::printf("%s", qPrintable(demoHelpText()));
+        return 0;
+    }
+    if (!opt.error.isEmpty()) {
+        std::fprintf(stderr, "qeldemo: %s\n\n%s", qPrintable(opt.error), qPrintable(demoHelpText()));
+        return 2;
+    }
+    if (!opt.screenshotDir.isEmpty() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+
+    QApplication app(argc, argv);
+    std::printf("Datenbank: %s\n", qPrintable(opt.dbPath));
+    const DemoStore store = openDemoStore(opt.dbPath.toStdString());
+    if (!store.error.empty()) {
+        std::fprintf(stderr, "qeldemo: %s\n", store.error.c_str());
+        return 1;
+    }
+    if (store.created)
+        std::printf("Neu angelegt mit Beispieldaten.\n");
+    std::fflush(stdout);
+
+    MainWindow main(opt.dbPath, store.objectCount);
+    if (!opt.screenshotDir.isEmpty())
+        return writeScreenshots({&main}, opt.screenshotDir);
+    main.show();
+    return app.exec();
+}

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Configures (once) and builds the project incrementally.
+# Usage: scripts/build.sh [target ...]
+# Environment: QEL_BUILD_DIR (default: build), QEL_SANITIZE=1 for an ASan+UBSan build.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QEL_BUILD_DIR:-$root/build}
+[[ "$build" = /* ]] || build=$root/$build
+
+if [[ ! -f "$build/CMakeCache.txt" ]]; then
+  opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+  if [[ "${QEL_SANITIZE:-0}" == 1 ]]; then
+    opts=(-DCMAKE_BUILD_TYPE=Debug -DQEL_SANITIZE=ON -DQEL_BUILD_BENCH=OFF)
+  fi
+  cmake -S "$root" -B "$build" "${opts[@]}" >/dev/null
+fi
+
+targets=()
+for t in "$@"; do targets+=(--target "$t"); done
+cmake --build "$build" -j"$(nproc)" "${targets[@]}" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\] (Built target|Automatic MOC)' || true
+exit "${PIPESTATUS[0]}"

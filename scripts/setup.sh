@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs, and only those that are missing.
+# Idempotent: a second run finds everything and touches nothing.
+set -euo pipefail
+
+PACKAGES=(
+  g++ make cmake pkgconf ccache
+  libsqlite3-dev sqlite3
+  qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
+  libgtest-dev libgmock-dev libbenchmark-dev
+  nlohmann-json3-dev
+  fonts-dejavu-core
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+  [[ "$status" == "install ok installed" ]] || missing+=("$p")
+done
+
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [[ $(id -u) -ne 0 ]]; then
+  command -v sudo >/dev/null || { echo "setup: need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  SUDO=sudo
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -q
+$SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
