@@ -279,6 +279,17 @@ public:
             qel_list_detail::throw_duplicate();
         TQelList<T*>::Insert(index, item);
     }
+    void set_Item(int index, T* item)
+    {
+        if (owns_ && item) {
+            int at = holds_at(item);
+            if (at == index)
+                return;
+            if (at >= 0)
+                qel_list_detail::throw_duplicate();
+        }
+        TQelList<T*>::set_Item(index, item);
+    }
     // Takes `item` out without deleting it; returns it, or null when it is not in the list.
     T* Extract(T* item)
     {
@@ -523,9 +534,12 @@ protected:
     {
         if constexpr (std::is_convertible_v<const K&, std::string_view>)
             return static_cast<int>(QelDefaultStringHash(key) % static_cast<std::uint32_t>(Size()));
-        else if constexpr (std::is_integral_v<K>)
+        else if constexpr (std::is_integral_v<K> && std::is_signed_v<K>)
             return static_cast<int>(
-                static_cast<unsigned long long>(key < 0 ? -(key + 1) : key) % buckets_.size());
+                (key < 0 ? 0ULL - static_cast<unsigned long long>(key) : static_cast<unsigned long long>(key))
+                % buckets_.size());
+        else if constexpr (std::is_integral_v<K>)
+            return static_cast<int>(static_cast<unsigned long long>(key) % buckets_.size());
         else
             return static_cast<int>(std::hash<K> {}(key) % buckets_.size());
     }

@@ -163,7 +163,14 @@ template <int N> std::int64_t pack_key(std::string_view text)
                 break;
         } else {
             int code = CharToCp1252(c);
-            key = (key << 6) | (code >= 0 ? kCollation[static_cast<std::size_t>(code)] : 63);
+            if (code < 0) {
+                // Sorts after every letter: saturate the rest, so that no text that compares
+                // greater can get a smaller key.
+                for (; n < N; ++n)
+                    key = (key << 6) | 63;
+                return key;
+            }
+            key = (key << 6) | kCollation[static_cast<std::size_t>(code)];
         }
         ++n;
     }

@@ -80,8 +80,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // punctuation, control characters and some blanks count 0.
 int CollationValue(unsigned char code);
 // Key of the first 5 characters (after "ß" -> "SS"), 6 bits each, the first in the highest bits;
-// a missing character counts 0. Characters outside Windows-1252 count 63 (after every letter),
-// which keeps the key order consistent with AnsiCompareText.
+// a missing character counts 0. A character outside Windows-1252 sorts after every letter: it and
+// all later places count 63. The key order thus never contradicts AnsiCompareText (texts with
+// smaller keys compare smaller; equal keys decide nothing).
 std::int32_t str2key(std::string_view text);
 // The same for 10 characters into 60 bits.
 std::int64_t str2key64(std::string_view text);
