@@ -17,5 +17,9 @@ fi
 
 targets=()
 for t in "$@"; do targets+=(--target "$t"); done
-cmake --build "$build" -j"$(nproc)" "${targets[@]}" -- --no-print-directory | grep -v -E '^\[ *[0-9]+%\] (Built target|Automatic MOC)' || true
-exit "${PIPESTATUS[0]}"
+# Quiet the lines of targets that had nothing to do; keep the build's own exit status.
+set +e
+cmake --build "$build" -j"$(nproc)" "${targets[@]}" -- --no-print-directory |
+  grep -v -E '^\[ *[0-9]+%\] (Built target|Automatic MOC)'
+status=${PIPESTATUS[0]}
+exit "$status"
