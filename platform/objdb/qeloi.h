@@ -76,6 +76,10 @@ public:
     bool IsConnected(const TQelNotifyTarget* target) const;
     std::size_t ControlCount() const { return targets_.size(); }
 
+    // Expires when the interface is destroyed: lets holders of a plain pointer that are not
+    // registered on it (a control holding its field list) tell whether it is still there.
+    std::weak_ptr<bool> LifeToken() const { return alive_; }
+
     const std::string& ErrorMessage() const { return errorMessage_; }
     const std::string& get_ErrorMessage() const { return errorMessage_; }
     void SetErrorMessage(const std::string& m) { errorMessage_ = m; }

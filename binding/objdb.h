@@ -1,0 +1,20 @@
+#pragma once
+// The package's one door to the object database layer: every unit of the package includes this
+// header instead of the layer's own headers.
+#include "objdb/qelcontainers.h"
+#include "objdb/qeldatabase.h"
+#include "objdb/qelerror.h"
+#include "objdb/qelfield.h"
+#include "objdb/qelfieldlist.h"
+#include "objdb/qelkeys.h"
+#include "objdb/qellog.h"
+#include "objdb/qelnotify.h"
+#include "objdb/qelobject.h"
+#include "objdb/qeloi.h"
+#include "objdb/qelschema.h"
+#include "objdb/qelsettings.h"
+#include "objdb/qelsql.h"
+#include "objdb/qelstrings.h"
+#include "objdb/qeltext.h"
+#include "objdb/qeltimertasks.h"
+#include "objdb/qelvector.h"

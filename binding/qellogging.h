@@ -1,0 +1,17 @@
+#pragma once
+// Writing the package's failures to the database's log manager. Nothing is written (and nothing
+// fails) when there is no current database, it has no log manager, or logging is off.
+#include "binding/objdb.h"
+
+// The log manager when there is one and it is active, else nullptr.
+TQelLogManager* QelActiveLog();
+
+// WriteFmt with category "Error" to the active log manager, if any.
+template <class... Args> void QelLogError(const char* format, const Args&... args)
+{
+    if (TQelLogManager* log = QelActiveLog())
+        log->WriteFmt(QEL_LOG_ERROR, format, args...);
+}
+
+// Whether the current database runs in debug mode (debug aids are shown only then).
+bool QelDebugMode();
