@@ -6,6 +6,7 @@
 #include "objdb/qelschema.h"
 #include "objdb/qelsettings.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -120,8 +121,8 @@ public:
     sqlite3* Handle() const;
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);
-    // Objects committed inside the running transaction wait here until it ends.
-    void Deferred(TQelObject* obj);
+    // Re-reads the change stamp after a write and tells the database handlers.
+    void StampMoved();
 
 private:
     TQelObject* makeObject(const TQelKlasse* cls, TQelObjectKey key, bool isNew);
@@ -141,10 +142,13 @@ private:
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;
-    std::vector<TQelObject*> deferred_;
+    struct Snapshot;
+    std::vector<std::unique_ptr<Snapshot>> deferred_;
+    Snapshot* snapshotOf(TQelObject* obj);
+    void accept(TQelObject* obj, bool notify);
     TQelOpenOptions options_;
     std::map<int, std::pair<TQelClassKey, std::pair<int, TInstanceHandler>>> instanceSubs_;
     std::map<int, TDatabaseHandler> dbSubs_;
     int nextSubscription_ = 1;
-    std::map<int, TQelSettingsObject*> settingsObjects_;
+    std::map<std::pair<int, std::string>, TQelSettingsObject*> settingsObjects_;
 };

@@ -10,6 +10,10 @@
 #include <vector>
 
 class TQelKlasse;
+class TQelSchema;
+
+// SQL-safe identifier from a display name (umlauts transcribed, other signs become "_").
+std::string QelSqlName(const std::string& name);
 
 struct TQelDomainEntry {
     std::string text; // stored and shown
@@ -116,6 +120,7 @@ public:
     std::vector<const TQelFelddefinition*> allFields;
     std::vector<const TQelVektordefinition*> allVectors;
     std::vector<const TQelKlasse*> children;
+    const TQelSchema* schema = nullptr;
     int line = 0;
 };
 
