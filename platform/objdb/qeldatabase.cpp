@@ -165,6 +165,7 @@ void TQelDatabase::Close()
         storage_->RollbackTx();
         transactionDepth_ = 0;
         deferred_.clear();
+        deferredByKey_.clear();
     }
     freeAll();
     storage_->Close();
@@ -426,26 +427,33 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
     }
     if (!obj->Touched())
         return true;
-    int session = 0;
-    double when = 0;
-    if (!obj->IsNew() && CreateSQLEngine()->IsLocked(obj->Key(), session, when) && session != session_) {
-        obj->SetErrorMessage("'" + obj->Name() + "' ist von Sitzung " + std::to_string(session) + " gesperrt.");
-        return false;
+    if (!obj->IsNew()) {
+        auto q = storage_->Prepare("SELECT SITZUNG FROM QEL_SPERRE WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
+        if (q.Step() && q.Int(0) != session_) {
+            obj->SetErrorMessage("'" + obj->Name() + "' ist von Sitzung " + std::to_string(q.Int(0)) + " gesperrt.");
+            return false;
+        }
     }
-    auto snap = std::make_unique<Snapshot>();
-    snap->key = obj->Key();
-    snap->alive = obj->aliveToken();
-    snap->wasNew = obj->IsNew();
-    snap->capture(obj->FieldList());
-    std::vector<TQelSubObject*> newRows;
     const bool own = !InTransaction();
+    // Inside a transaction the stored state must be restorable until the transaction ends.
+    std::unique_ptr<Snapshot> snap;
+    if (!own && !snapshotOf(obj)) {
+        snap = std::make_unique<Snapshot>();
+        snap->key = obj->Key();
+        snap->alive = obj->aliveToken();
+        snap->wasNew = obj->IsNew();
+        snap->capture(obj->FieldList());
+    }
+    std::vector<TQelSubObject*> newRows;
     try {
         if (own)
             storage_->Begin();
         else
             storage_->Savepoint();
         storage_->WriteObject(obj, newRows);
-        storage_->NextChangeStamp();
+        if (own || !stampMovedInTransaction_)
+            storage_->NextChangeStamp();
         if (own)
             storage_->CommitTx();
         else
@@ -466,18 +474,19 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
         StampMoved();
     } else {
         accept(obj, false);
-        if (!snapshotOf(obj))
+        stampMovedInTransaction_ = true;
+        if (snap) {
+            deferredByKey_[obj->Key().Id()] = snap.get();
             deferred_.push_back(std::move(snap));
+        }
     }
     return true;
 }
 
 TQelDatabase::Snapshot* TQelDatabase::snapshotOf(TQelObject* obj)
 {
-    for (auto& s : deferred_)
-        if (s->key == obj->Key() && !s->alive.expired())
-            return s.get();
-    return nullptr;
+    auto it = deferredByKey_.find(obj->Key().Id());
+    return it != deferredByKey_.end() && !it->second->alive.expired() ? it->second : nullptr;
 }
 
 void TQelDatabase::accept(TQelObject* obj, bool notify)
@@ -498,6 +507,7 @@ void TQelDatabase::StartTransaction()
     if (!Initialized())
         throw TQelError("Die Datenbank ist nicht geöffnet.");
     if (transactionDepth_++ == 0) {
+        stampMovedInTransaction_ = false;
         try {
             storage_->Begin();
         } catch (...) {
@@ -522,10 +532,12 @@ bool TQelDatabase::CommitTransaction()
             if (!s->alive.expired())
                 s->restore();
         deferred_.clear();
+        deferredByKey_.clear();
         return false;
     }
     std::vector<std::unique_ptr<Snapshot>> done;
     done.swap(deferred_);
+    deferredByKey_.clear();
     for (auto& s : done) {
         if (s->alive.expired())
             continue;
@@ -557,6 +569,7 @@ void TQelDatabase::RollbackTransaction()
         }
     }
     deferred_.clear();
+        deferredByKey_.clear();
     changeStamp_ = storage_->ChangeStamp();
 }
 

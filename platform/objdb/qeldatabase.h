@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -142,8 +143,10 @@ private:
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;
+    bool stampMovedInTransaction_ = false;
     struct Snapshot;
     std::vector<std::unique_ptr<Snapshot>> deferred_;
+    std::unordered_map<int, Snapshot*> deferredByKey_;
     Snapshot* snapshotOf(TQelObject* obj);
     void accept(TQelObject* obj, bool notify);
     TQelOpenOptions options_;

@@ -284,12 +284,12 @@ void TQelStorage::RollbackTx()
 
 void TQelStorage::Savepoint()
 {
-    Exec("SAVEPOINT qel_obj");
+    Prepare("SAVEPOINT qel_obj").Run();
 }
 
 void TQelStorage::ReleaseSavepoint()
 {
-    Exec("RELEASE qel_obj");
+    Prepare("RELEASE qel_obj").Run();
 }
 
 void TQelStorage::RollbackToSavepoint()
@@ -300,12 +300,19 @@ void TQelStorage::RollbackToSavepoint()
 
 std::string TQelStorage::now() const
 {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[32];
-    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
-    return buf;
+    // Formatting the clock costs more than writing a row; it changes once a second.
+    static thread_local std::time_t last = 0;
+    static thread_local std::string text;
+    const std::time_t t = std::time(nullptr);
+    if (t != last) {
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        text = buf;
+        last = t;
+    }
+    return text;
 }
 
 void TQelStorage::ensureTable(const std::string& table, bool element,
@@ -388,10 +395,9 @@ int TQelStorage::ChangeStamp()
     return q.Step() ? static_cast<int>(q.Int(0)) : 0;
 }
 
-int TQelStorage::NextChangeStamp()
+void TQelStorage::NextChangeStamp()
 {
-    Exec("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand'");
-    return ChangeStamp();
+    Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand'").Run();
 }
 
 bool TQelStorage::ObjectRow(TQelObjectKey key, int& classId, bool& deleted)

@@ -70,7 +70,7 @@ public:
     void Install(const TQelSchema& schema);
     std::int64_t MaxKey();
     int ChangeStamp();
-    int NextChangeStamp(); // increments and stores (inside the running transaction)
+    void NextChangeStamp(); // increments the stored stamp (inside the running transaction)
 
     void Begin();
     void CommitTx();
