@@ -597,8 +597,8 @@ private:
 };
 
 // --- Key lists -----------------------------------------------------------------------------------
-// The integer id of a key for its text form; specialise for key types without an explicit integer
-// conversion.
+// The integer id of a key for its text form; key types without an explicit integer conversion
+// get a TQelKeyTraits of their own.
 template <class Key> struct TQelKeyTraits {
     static long long Id(const Key& key) { return static_cast<long long>(key); }
 };

@@ -153,12 +153,12 @@ TQelStringList make_sl(std::string_view text, std::string_view delimiters)
 
 // --- Searching and unquoting ---------------------------------------------------------------------
 
-int cpos(std::string_view text, char c, bool respectQuotes, bool fromEnd)
+int cpos(std::string_view text, char c, bool skipQuoted, bool fromEnd)
 {
     int found = -1;
     for (std::size_t i = 0; i < text.size();) {
         char ch = text[i];
-        if (respectQuotes && is_quote(ch) && ch != c) {
+        if (skipQuoted && is_quote(ch) && ch != c) {
             std::size_t end = quote_end(text, i);
             if (end != std::string_view::npos) {
                 i = end;
@@ -319,9 +319,8 @@ std::string Utf8ToExtString(std::string_view text)
     for (std::size_t pos = 0; pos < text.size();) {
         std::size_t at = pos;
         char32_t c = Utf8Next(text, pos);
-        if (c == '\\' && ext_escape_at(text, at))
-            append_hex_escape(out, c); // would read as an escape
-        else if (CharToCp1252(c) < 0)
+        // A backslash is escaped only where it would read as an escape.
+        if (CharToCp1252(c) < 0 || (c == '\\' && ext_escape_at(text, at)))
             append_hex_escape(out, c);
         else
             Utf8Append(out, c);

@@ -34,9 +34,9 @@ TQelStringList make_sl(std::string_view text, std::string_view delimiters = ",")
 // --- Searching and unquoting ---------------------------------------------------------------------
 
 // Byte offset of the first (or, with `fromEnd`, the last) `c` in `text`, -1 when there is none.
-// With `respectQuotes` an occurrence inside a quoted run ('...' or "...") does not count; a quote
+// With `skipQuoted` an occurrence inside a quoted run ('...' or "...") does not count; a quote
 // without a closing partner (the apostrophe in O'Brien) is an ordinary character.
-int cpos(std::string_view text, char c, bool respectQuotes, bool fromEnd);
+int cpos(std::string_view text, char c, bool skipQuoted, bool fromEnd);
 
 // Trims `text` and, when it is one quoted run ('...' or "...") as a whole, removes the quotes and
 // turns a doubled quote inside into one; repeated for up to `levels` nested levels. Any other text

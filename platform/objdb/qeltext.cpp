@@ -400,8 +400,45 @@ std::string TextFold(std::string_view s)
     return U32ToUtf8(fold32(s));
 }
 
+namespace {
+bool is_ascii(std::string_view s)
+{
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+char ascii_lower(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+// AnsiCompareText for two ASCII texts, without allocating.
+int compare_ascii(std::string_view a, std::string_view b)
+{
+    std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        int wa = kCollation[static_cast<unsigned char>(ascii_lower(a[i]))];
+        int wb = kCollation[static_cast<unsigned char>(ascii_lower(b[i]))];
+        if (wa != wb)
+            return wa < wb ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    for (std::size_t i = 0; i < n; ++i) {
+        char la = ascii_lower(a[i]);
+        char lb = ascii_lower(b[i]);
+        if (la != lb)
+            return la < lb ? -1 : 1;
+    }
+    return 0;
+}
+} // namespace
+
 int AnsiCompareText(std::string_view a, std::string_view b)
 {
+    if (is_ascii(a) && is_ascii(b))
+        return compare_ascii(a, b);
     std::u32string fa = fold32(a);
     std::u32string fb = fold32(b);
     std::size_t n = std::min(fa.size(), fb.size());
@@ -419,6 +456,10 @@ int AnsiCompareText(std::string_view a, std::string_view b)
 
 bool AnsiSameText(std::string_view a, std::string_view b)
 {
+    if (is_ascii(a) && is_ascii(b))
+        return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+            return ascii_lower(x) == ascii_lower(y);
+        });
     return fold32(a) == fold32(b);
 }
 

@@ -255,6 +255,47 @@ void TQelTimerTasks::reschedule()
     dispatcher_->Schedule(*this, next);
 }
 
+// --- TQelTimerScope ------------------------------------------------------------------------------
+
+void TQelTimerScope::set_Tasks(TQelTimerTasks* tasks)
+{
+    if (tasks == get_Tasks())
+        return;
+    StopAll();
+    tasks_ = tasks;
+    life_ = tasks ? tasks->get_LifeToken() : std::weak_ptr<const bool> {};
+}
+
+TQelTimerTasks* TQelTimerScope::get_Tasks() const
+{
+    auto alive = life_.lock();
+    return alive && *alive ? tasks_ : nullptr;
+}
+
+TQelTaskId TQelTimerScope::Start(int id, int delayMs, TQelTimerEvent::TCall call, std::intptr_t customData)
+{
+    TQelTimerTasks* tasks = get_Tasks();
+    return tasks ? tasks->Start(Event(id, std::move(call)), delayMs, customData) : TQelTaskId {};
+}
+
+TQelTaskId TQelTimerScope::Find(int id) const
+{
+    TQelTimerTasks* tasks = get_Tasks();
+    return tasks ? tasks->FindTaskByEvent(owner_, id) : TQelTaskId {};
+}
+
+bool TQelTimerScope::Stop(int id)
+{
+    TQelTimerTasks* tasks = get_Tasks();
+    return tasks && tasks->Stop(tasks->FindTaskByEvent(owner_, id));
+}
+
+void TQelTimerScope::StopAll()
+{
+    if (TQelTimerTasks* tasks = get_Tasks())
+        tasks->StopAllOf(owner_);
+}
+
 // --- TQelManualClock -----------------------------------------------------------------------------
 
 TQelManualClock::~TQelManualClock()

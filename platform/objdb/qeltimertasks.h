@@ -123,6 +123,8 @@ public:
     int get_Delay(TQelTaskId task) const; // -1 for an unknown task
 
     int Count() const { return static_cast<int>(tasks_.size()); }
+    // Expires when this list is destroyed (for holders that may outlive it).
+    std::weak_ptr<const bool> get_LifeToken() const { return alive_; }
 
     // Runs every task due now, in order of due time, and returns the next due time (nullopt when
     // nothing is pending). Tasks started or rearmed meanwhile wait for the next call.
@@ -151,6 +153,38 @@ private:
     std::optional<TQelTimeMs> scheduled_;
     bool everScheduled_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+// Held by an owner of handlers (usually as a member): names its events, and stops all of the
+// owner's tasks when it is destroyed. It notices when the task list is destroyed first (a database
+// closed before its forms), so neither order of destruction touches a dead object.
+class TQelTimerScope {
+public:
+    explicit TQelTimerScope(const void* owner, TQelTimerTasks* tasks = nullptr)
+        : owner_(owner)
+    {
+        set_Tasks(tasks);
+    }
+    ~TQelTimerScope() { StopAll(); }
+    TQelTimerScope(const TQelTimerScope&) = delete;
+    TQelTimerScope& operator=(const TQelTimerScope&) = delete;
+
+    // Switching lists stops the owner's tasks on the previous one.
+    void set_Tasks(TQelTimerTasks* tasks);
+    // The list, or null when none is set or it was destroyed.
+    TQelTimerTasks* get_Tasks() const;
+
+    TQelTimerEvent Event(int id, TQelTimerEvent::TCall call) const { return { owner_, id, std::move(call) }; }
+    // Starts the owner's task `id`, or resets it when pending; an empty id without a list.
+    TQelTaskId Start(int id, int delayMs, TQelTimerEvent::TCall call, std::intptr_t customData = 0);
+    TQelTaskId Find(int id) const;
+    bool Stop(int id);
+    void StopAll();
+
+private:
+    const void* owner_;
+    TQelTimerTasks* tasks_ = nullptr;
+    std::weak_ptr<const bool> life_;
 };
 
 // A clock for tests that stands still until advanced, and the dispatcher of the task lists that

@@ -89,6 +89,19 @@ TEST(Text, CompareIsAConsistentOrderAndMatchesSameText)
     }
 }
 
+TEST(Text, AsciiShortcutAgreesWithTheGeneralComparison)
+{
+    // Prefixing the same non-ASCII character keeps the order but takes the general path.
+    std::vector<std::string> samples = { "", "a", "A", "ab", "aB", "b", "1", "-", "_", " ", "Zz", "zZa" };
+    for (const auto& a : samples) {
+        for (const auto& b : samples) {
+            EXPECT_EQ(sign(AnsiCompareText(a, b)), sign(AnsiCompareText("é" + a, "é" + b)))
+                << a << " / " << b;
+            EXPECT_EQ(AnsiSameText(a, b), AnsiSameText("é" + a, "é" + b)) << a << " / " << b;
+        }
+    }
+}
+
 TEST(Text, CaseInsensitiveSearch)
 {
     EXPECT_EQ(TextFindCI("Name as 'Der Name'", " AS "), 4u);

@@ -164,6 +164,32 @@ TEST_F(TimerTasks, OwnerThatStopsItsTasksOnDestructionIsNeverCalledLater)
     EXPECT_EQ(tasks.Count(), 0);
 }
 
+TEST(TimerTasksLifetime, ScopeIsSafeInEitherOrderOfDestruction)
+{
+    TQelManualClock clock;
+    auto tasks = std::make_unique<TQelTimerTasks>(&clock, &clock);
+    int calls = 0;
+    {
+        TQelTimerScope scope(&calls, tasks.get());
+        scope.Start(1, 100, [&](TQelTaskId, std::intptr_t) { ++calls; });
+        scope.Start(1, 100, [&](TQelTaskId, std::intptr_t) { calls += 10; }); // reset, not duplicated
+        EXPECT_EQ(tasks->Count(), 1);
+        clock.Advance(100);
+        EXPECT_EQ(calls, 10);
+    }
+    EXPECT_EQ(tasks->Count(), 0); // the owner went away first
+    {
+        TQelTimerScope scope(&calls, tasks.get());
+        scope.Start(2, 100, [&](TQelTaskId, std::intptr_t) { ++calls; });
+        tasks.reset(); // the list went away first
+        EXPECT_EQ(scope.get_Tasks(), nullptr);
+        EXPECT_FALSE(scope.Start(2, 100, [](TQelTaskId, std::intptr_t) {}));
+        EXPECT_FALSE(scope.Stop(2));
+    }
+    clock.Advance(1000);
+    EXPECT_EQ(calls, 10);
+}
+
 TEST(TimerTasksLifetime, ListDestroyedByItsOwnHandlerStopsTheRun)
 {
     TQelManualClock clock;
