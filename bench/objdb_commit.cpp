@@ -73,7 +73,8 @@ void BM_CommitChangedObjects(benchmark::State& state)
         f.db.CommitTransaction();
     }
     state.SetItemsProcessed(state.iterations() * kObjects);
-    state.counters["objects/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kObjects), benchmark::Counter::kIsRate);
+    state.counters["objects/s"]
+        = benchmark::Counter(static_cast<double>(state.iterations() * kObjects), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_CommitChangedObjects)->Unit(benchmark::kMillisecond);
 
@@ -100,7 +101,8 @@ void BM_RawSqliteUpdate(benchmark::State& state)
         sqlite3_exec(h, "COMMIT", nullptr, nullptr, nullptr);
     }
     state.SetItemsProcessed(state.iterations() * kObjects);
-    state.counters["objects/s"] = benchmark::Counter(static_cast<double>(state.iterations() * kObjects), benchmark::Counter::kIsRate);
+    state.counters["objects/s"]
+        = benchmark::Counter(static_cast<double>(state.iterations() * kObjects), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_RawSqliteUpdate)->Unit(benchmark::kMillisecond);
 

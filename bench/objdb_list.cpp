@@ -34,7 +34,7 @@ TQelDatabase& database()
         o.create = true;
         d->Open(":memory:", o);
         const TQelClassKey cls = d->FindClass("Eintrag")->Key();
-        static const char* const towns[] = {"Köln", "Düsseldorf", "München", "Lübeck", "Görlitz"};
+        static const char* const towns[] = { "Köln", "Düsseldorf", "München", "Lübeck", "Görlitz" };
         d->StartTransaction();
         for (int i = 0; i < kObjects; ++i) {
             TQelObject* o = d->CreateObject(cls);
@@ -104,7 +104,8 @@ void BM_RawSqlite(benchmark::State& state)
     sqlite3* h = db.Handle();
     for (auto _ : state) {
         sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(h, "SELECT K, Name, Vorname, Nummer, Betrag, Datum, Ort FROM Eintrag", -1, &s, nullptr);
+        sqlite3_prepare_v2(
+            h, "SELECT K, Name, Vorname, Nummer, Betrag, Datum, Ort FROM Eintrag", -1, &s, nullptr);
         std::size_t bytes = 0;
         int rows = 0;
         while (sqlite3_step(s) == SQLITE_ROW) {

@@ -19,7 +19,9 @@ struct DemoFile {
     TQelObjectKey key;
     DemoFile()
     {
-        path = (std::filesystem::temp_directory_path() / ("qel_bench_demo_" + std::to_string(::getpid()) + ".qeldb")).string();
+        path = (std::filesystem::temp_directory_path()
+            / ("qel_bench_demo_" + std::to_string(::getpid()) + ".qeldb"))
+                   .string();
         std::filesystem::remove(path);
         TQelDatabase db;
         TQelOpenOptions o;
@@ -88,7 +90,8 @@ void BM_RawSqliteOpenAndRead(benchmark::State& state)
             for (int c = 0; c < sqlite3_column_count(s); ++c)
                 n += sqlite3_column_bytes(s, c);
         sqlite3_finalize(s);
-        sqlite3_prepare_v2(h, "SELECT * FROM Adresse WHERE K = ? AND V = 'Adressen' AND P = 0 ORDER BY NR", -1, &s, nullptr);
+        sqlite3_prepare_v2(
+            h, "SELECT * FROM Adresse WHERE K = ? AND V = 'Adressen' AND P = 0 ORDER BY NR", -1, &s, nullptr);
         sqlite3_bind_int(s, 1, f.key.Id());
         while (sqlite3_step(s) == SQLITE_ROW)
             for (int c = 0; c < sqlite3_column_count(s); ++c)

@@ -1,7 +1,7 @@
 // qeldemo: opens (or creates) the demo object database and shows the package's forms.
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
-#include "demo_options.h"
 #include "demo_database.h"
+#include "demo_options.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
 
     MainWindow main(opt.dbPath, store.objectCount);
     if (!opt.screenshotDir.isEmpty()) {
-        const int rc = writeScreenshots({&main}, opt.screenshotDir);
+        const int rc = writeScreenshots({ &main }, opt.screenshotDir);
         SetQelDatabase(nullptr);
         return rc;
     }

@@ -30,7 +30,7 @@ std::string hostName()
 
 std::string loginName()
 {
-    for (const char* var : {"USER", "LOGNAME"})
+    for (const char* var : { "USER", "LOGNAME" })
         if (const char* v = std::getenv(var); v && *v)
             return v;
     return "benutzer";
@@ -79,14 +79,14 @@ struct TQelDatabase::Snapshot {
         for (int i = 1; i <= fl->FieldCount(); ++i) {
             TQelField* f = fl->Field(i);
             if (f->Writable())
-                fields.push_back({f, f->aliveToken(), f->StoredValue()});
+                fields.push_back({ f, f->aliveToken(), f->StoredValue() });
         }
         for (int i = 1; i <= fl->VectorCount(); ++i) {
             TQelVector* v = fl->Vector(i);
-            vectors.push_back({v, v->aliveToken(), v->storedRows_, v->structureTouched_});
+            vectors.push_back({ v, v->aliveToken(), v->storedRows_, v->structureTouched_ });
             for (int j = 1; j <= v->Count(); ++j) {
                 TQelSubObject* e = v->Item(j);
-                elements.push_back({e, e->aliveToken(), e->Row()});
+                elements.push_back({ e, e->aliveToken(), e->Row() });
                 capture(e->FieldList());
             }
         }
@@ -109,8 +109,9 @@ struct TQelDatabase::Snapshot {
 };
 
 TQelDatabase::TQelDatabase()
-    : storage_(std::make_unique<TQelStorage>(this)), log_(std::make_unique<TQelLogManager>()),
-      timers_(std::make_unique<TQelTimerTasks>())
+    : storage_(std::make_unique<TQelStorage>(this))
+    , log_(std::make_unique<TQelLogManager>())
+    , timers_(std::make_unique<TQelTimerTasks>())
 {
 }
 
@@ -350,7 +351,8 @@ std::int64_t TQelDatabase::CountObjects(bool withDeleted) const
 {
     if (!Initialized())
         return 0;
-    auto q = storage_->Prepare(withDeleted ? "SELECT COUNT(*) FROM OBJEKT" : "SELECT COUNT(*) FROM OBJEKT WHERE GELOESCHT = 0");
+    auto q = storage_->Prepare(
+        withDeleted ? "SELECT COUNT(*) FROM OBJEKT" : "SELECT COUNT(*) FROM OBJEKT WHERE GELOESCHT = 0");
     q.Step();
     return q.Int(0);
 }
@@ -375,7 +377,7 @@ sqlite3* TQelDatabase::Handle() const
 double TQelDatabase::TimeStamp() const
 {
     std::time_t t = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&t, &tm);
     return QelToday() + (tm.tm_hour * 3600 + tm.tm_min * 60 + tm.tm_sec) / 86400.0;
 }
@@ -400,7 +402,8 @@ std::string firstInvalid(TQelFieldList* fl)
     for (int i = 1; i <= fl->VectorCount(); ++i) {
         TQelVector* v = fl->Vector(i);
         if (v->MaxCount() > 0 && v->Count() > v->MaxCount())
-            return "Vektor '" + v->VectorName() + "' hat mehr als " + std::to_string(v->MaxCount()) + " Elemente";
+            return "Vektor '" + v->VectorName() + "' hat mehr als " + std::to_string(v->MaxCount())
+                + " Elemente";
         for (int j = 1; j <= v->Count(); ++j)
             if (std::string why = firstInvalid(v->Item(j)->FieldList()); !why.empty())
                 return v->VectorName() + "[" + std::to_string(j - 1) + "]: " + why;
@@ -431,7 +434,8 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
         auto q = storage_->Prepare("SELECT SITZUNG FROM QEL_SPERRE WHERE K = ?");
         q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
         if (q.Step() && q.Int(0) != session_) {
-            obj->SetErrorMessage("'" + obj->Name() + "' ist von Sitzung " + std::to_string(q.Int(0)) + " gesperrt.");
+            obj->SetErrorMessage(
+                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(q.Int(0)) + " gesperrt.");
             return false;
         }
     }
@@ -465,8 +469,8 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
             storage_->RollbackToSavepoint();
         for (TQelSubObject* e2 : newRows)
             e2->SetRow(0);
-        obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden (" + (path_.empty() ? ":memory:" : path_)
-                             + "): " + e.what());
+        obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden ("
+            + (path_.empty() ? ":memory:" : path_) + "): " + e.what());
         return false;
     }
     if (own) {
@@ -569,7 +573,7 @@ void TQelDatabase::RollbackTransaction()
         }
     }
     deferred_.clear();
-        deferredByKey_.clear();
+    deferredByKey_.clear();
     changeStamp_ = storage_->ChangeStamp();
 }
 
@@ -584,8 +588,8 @@ TQelSettingsObject* TQelDatabase::settingsObject(int classId, const std::string&
         return nullptr;
     std::int64_t key = 0;
     {
-        auto q = storage_->Prepare(
-            "SELECT K FROM QEL_EINSTELLUNGEN WHERE KLASSE = ? AND Bezeichnung = ? AND GELOESCHT = 0 ORDER BY K");
+        auto q = storage_->Prepare("SELECT K FROM QEL_EINSTELLUNGEN WHERE KLASSE = ? AND Bezeichnung = ? AND "
+                                   "GELOESCHT = 0 ORDER BY K");
         q.Bind(1, static_cast<std::int64_t>(classId)).Bind(2, name);
         key = q.Step() ? q.Int(0) : 0;
     }
@@ -662,7 +666,7 @@ void TQelDatabase::SetSetting(TQelSettingsLevel level, const std::string& name, 
 int TQelDatabase::SubscribeInstanceNotification(TQelClassKey cls, TInstanceHandler handler, int mask)
 {
     const int id = nextSubscription_++;
-    instanceSubs_[id] = {cls, {mask, std::move(handler)}};
+    instanceSubs_[id] = { cls, { mask, std::move(handler) } };
     return id;
 }
 

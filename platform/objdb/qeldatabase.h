@@ -27,17 +27,18 @@ struct TQelOpenOptions {
     // columns are added). Empty: an existing file uses the schema stored in it.
     std::string schemaText;
     std::string schemaFile = "schema";
-    bool create = false;   // create the file when it is missing
+    bool create = false; // create the file when it is missing
     bool readOnly = false; // open without writing; commits fail
     int busyTimeoutMs = 2000;
     std::string computerName; // empty: the host name
-    std::string userName;     // empty: the login name
+    std::string userName; // empty: the login name
     std::string partitionName = "Standard";
 };
 
 class TQelDatabase {
 public:
-    using TInstanceHandler = std::function<void(int event, TQelClassKey cls, TQelObjectKey key, TQelObject* obj)>;
+    using TInstanceHandler
+        = std::function<void(int event, TQelClassKey cls, TQelObjectKey key, TQelObject* obj)>;
     using TDatabaseHandler = std::function<void(int event, TQelDatabase* db)>;
 
     TQelDatabase();

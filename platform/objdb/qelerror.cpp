@@ -12,13 +12,22 @@ std::string schemaText(const std::string& file, int line, const std::string& pro
 } // namespace
 
 TQelSchemaError::TQelSchemaError(const std::string& file, int line, const std::string& problem)
-    : TQelError(schemaText(file, line, problem)), file_(file), line_(line), problem_(problem)
+    : TQelError(schemaText(file, line, problem))
+    , file_(file)
+    , line_(line)
+    , problem_(problem)
 {
 }
 
 TQelOpenError::TQelOpenError(const std::string& path, const std::string& cause)
-    : TQelError(path + ": " + cause), path_(path), cause_(cause)
+    : TQelError(path + ": " + cause)
+    , path_(path)
+    , cause_(cause)
 {
 }
 
-TQelSQLError::TQelSQLError(const std::string& message, const std::string& sql) : TQelError(message), sql_(sql) {}
+TQelSQLError::TQelSQLError(const std::string& message, const std::string& sql)
+    : TQelError(message)
+    , sql_(sql)
+{
+}

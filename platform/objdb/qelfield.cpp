@@ -29,7 +29,8 @@ bool parseInt64(const std::string& text, std::int64_t& out)
 } // namespace
 
 TQelField::TQelField(TQelFieldList* owner, const TQelFelddefinition* def)
-    : TQelObjectInterface(owner->Database(), owner), def_(def)
+    : TQelObjectInterface(owner->Database(), owner)
+    , def_(def)
 {
 }
 
@@ -100,7 +101,7 @@ bool TQelField::Null() const
 void TQelField::set_Null(bool null)
 {
     if (null)
-        assign(std::monostate{}, false, {});
+        assign(std::monostate {}, false, {});
 }
 
 bool TQelField::NullOrDefault() const
@@ -196,8 +197,9 @@ void TQelField::set_AsInteger(std::int64_t v)
     case qelft::MultiChoice:
     case qelft::Reference:
     case qelft::Boolean:
-        assign(v == 0 && Urtyp() != qelft::Integer && Urtyp() != qelft::Boolean ? TQelValue{} : TQelValue{v}, false,
-               {});
+        assign(
+            v == 0 && Urtyp() != qelft::Integer && Urtyp() != qelft::Boolean ? TQelValue {} : TQelValue { v },
+            false, {});
         break;
     case qelft::Amount:
         assign(static_cast<double>(v), false, {});
@@ -256,7 +258,7 @@ TQelValue TQelField::normalize(const TQelValue& v) const
             return static_cast<std::int64_t>(std::llround(*d));
         if (auto* s = std::get_if<std::string>(&v)) {
             std::int64_t n = 0;
-            return parseInt64(*s, n) ? TQelValue{n} : TQelValue{};
+            return parseInt64(*s, n) ? TQelValue { n } : TQelValue {};
         }
         return v;
     }
@@ -303,7 +305,7 @@ void TQelField::ApplyDefault()
 bool TQelField::parse(const std::string& text, TQelValue& out) const
 {
     if (text.empty())
-        out = std::monostate{};
+        out = std::monostate {};
     else
         out = text;
     return true;
@@ -350,7 +352,7 @@ void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bo
 bool TQelStringField::parse(const std::string& text, TQelValue& out) const
 {
     if (text.empty())
-        out = std::monostate{};
+        out = std::monostate {};
     else
         out = text;
     return true;
@@ -361,7 +363,7 @@ bool TQelStringField::parse(const std::string& text, TQelValue& out) const
 bool TQelIntegerField::parse(const std::string& text, TQelValue& out) const
 {
     if (Trim(text).empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     std::int64_t n = 0;
@@ -396,8 +398,8 @@ bool TQelIntegerField::DeadEnd(const std::string& text) const
 
 namespace {
 
-const char* const kTrue[] = {"ja", "j", "1", "true", "wahr", "x", "yes", "y"};
-const char* const kFalse[] = {"nein", "n", "0", "false", "falsch", "no"};
+const char* const kTrue[] = { "ja", "j", "1", "true", "wahr", "x", "yes", "y" };
+const char* const kFalse[] = { "nein", "n", "0", "false", "falsch", "no" };
 
 } // namespace
 
@@ -405,7 +407,7 @@ bool TQelBoolField::parse(const std::string& text, TQelValue& out) const
 {
     const std::string t = AnsiLowerCase(Trim(text));
     if (t.empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     for (const char* w : kTrue)
@@ -445,8 +447,8 @@ bool TQelBoolField::DeadEnd(const std::string& text) const
 std::vector<std::string> TQelBoolField::GetDomain() const
 {
     if (def_->mandatory)
-        return {"Ja", "Nein"};
-    return {"", "Ja", "Nein"};
+        return { "Ja", "Nein" };
+    return { "", "Ja", "Nein" };
 }
 
 // --- reference --------------------------------------------------------------------------------
@@ -460,7 +462,7 @@ TQelObjectKey TQelRefField::AsKey() const
 
 void TQelRefField::set_AsKey(TQelObjectKey key)
 {
-    assign(key.Valid() ? TQelValue{static_cast<std::int64_t>(key.Id())} : TQelValue{}, false, {});
+    assign(key.Valid() ? TQelValue { static_cast<std::int64_t>(key.Id()) } : TQelValue {}, false, {});
 }
 
 TQelObject* TQelRefField::get_AsObject() const
@@ -484,7 +486,7 @@ bool TQelRefField::parse(const std::string& text, TQelValue& out) const
 {
     std::string t = Trim(text);
     if (t.empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     if (t[0] == '#')
@@ -492,7 +494,7 @@ bool TQelRefField::parse(const std::string& text, TQelValue& out) const
     std::int64_t n = 0;
     if (!parseInt64(t, n) || n < 0 || n > INT32_MAX)
         return false;
-    out = n == 0 ? TQelValue{} : TQelValue{n};
+    out = n == 0 ? TQelValue {} : TQelValue { n };
     return true;
 }
 

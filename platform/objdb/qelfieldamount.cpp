@@ -54,7 +54,7 @@ bool readAmount(const std::string& in, double& out)
 bool TQelAmountField::parse(const std::string& text, TQelValue& out) const
 {
     if (Trim(text).empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     double v = 0;

@@ -101,7 +101,7 @@ void TQelBlobField::AcceptStored()
 void TQelBlobField::Unload()
 {
     loaded_ = false;
-    value_ = stored_ = std::monostate{};
+    value_ = stored_ = std::monostate {};
     syntaxError_ = false;
     rawText_.clear();
 }
@@ -115,7 +115,7 @@ std::size_t TQelBlobField::DataLength() const
 bool TQelBlobField::parse(const std::string& text, TQelValue& out) const
 {
     if (text.empty())
-        out = std::monostate{};
+        out = std::monostate {};
     else
         out = text;
     return true;
@@ -130,11 +130,20 @@ std::string htmlEscape(const std::string& s)
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -167,8 +176,8 @@ std::string htmlToText(const std::string& html)
                 out += '\n';
             i = end + 1;
         } else if (html[i] == '&') {
-            static const std::pair<const char*, const char*> ents[] = {
-                {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&nbsp;", " "}, {"&#39;", "'"}};
+            static const std::pair<const char*, const char*> ents[] = { { "&amp;", "&" }, { "&lt;", "<" },
+                { "&gt;", ">" }, { "&quot;", "\"" }, { "&nbsp;", " " }, { "&#39;", "'" } };
             bool done = false;
             for (auto [e, r] : ents)
                 if (html.compare(i, std::char_traits<char>::length(e), e) == 0) {

@@ -48,7 +48,7 @@ bool TQelChoiceField::parse(const std::string& text, TQelValue& out) const
 {
     const std::string t = Trim(text);
     if (t.empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     const TQelDomainEntry* e = lookup(def_->Domain(), t);
@@ -85,7 +85,7 @@ void TQelChoiceField::set_AsIndex(int index)
     const auto& dom = def_->Domain();
     const int p = def_->mandatory ? index : index - 1;
     if (p < 0 || p >= static_cast<int>(dom.size()))
-        assign(std::monostate{}, false, {});
+        assign(std::monostate {}, false, {});
     else
         assign(dom[static_cast<std::size_t>(p)].text, false, {});
 }
@@ -139,7 +139,7 @@ bool TQelMultiChoiceField::parse(const std::string& text, TQelValue& out) const
             return false;
         mask |= std::int64_t(1) << position(dom, e->text);
     }
-    out = mask == 0 ? TQelValue{} : TQelValue{mask};
+    out = mask == 0 ? TQelValue {} : TQelValue { mask };
     return true;
 }
 
@@ -183,7 +183,7 @@ void TQelFlagsField::set_ValueAsFlags(const std::string& flags)
             f[i] = 'X';
             any = true;
         }
-    assign(any ? TQelValue{f} : TQelValue{}, false, {});
+    assign(any ? TQelValue { f } : TQelValue {}, false, {});
 }
 
 bool TQelFlagsField::parse(const std::string& text, TQelValue& out) const
@@ -201,7 +201,7 @@ bool TQelFlagsField::parse(const std::string& text, TQelValue& out) const
         f[static_cast<std::size_t>(position(dom, e->text))] = 'X';
         any = true;
     }
-    out = any ? TQelValue{f} : TQelValue{};
+    out = any ? TQelValue { f } : TQelValue {};
     return true;
 }
 

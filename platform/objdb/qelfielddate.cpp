@@ -19,7 +19,7 @@ bool leap(int y)
 
 int daysInMonth(int y, int m)
 {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    static const int days[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
     return m == 2 && leap(y) ? 29 : days[m - 1];
 }
 
@@ -82,7 +82,7 @@ bool readDate(const std::string& t, Stamp& s)
                 return false;
         } else {
             std::time_t now = std::time(nullptr);
-            std::tm tm{};
+            std::tm tm {};
             localtime_r(&now, &tm);
             s.y = tm.tm_year + 1900;
         }
@@ -169,13 +169,14 @@ bool TQelDateTimeField::parse(const std::string& text, TQelValue& out) const
 {
     const std::string t = Trim(text);
     if (t.empty()) {
-        out = std::monostate{};
+        out = std::monostate {};
         return true;
     }
     Stamp s;
     if (HasDate()) {
         std::size_t sp = t.find_first_of(" T");
-        std::string date = Trim(t.substr(0, sp)), time = sp == std::string::npos ? "" : Trim(t.substr(sp + 1));
+        std::string date = Trim(t.substr(0, sp)),
+                    time = sp == std::string::npos ? "" : Trim(t.substr(sp + 1));
         if (!readDate(date, s))
             return false;
         if (!time.empty() && (!HasTime() || !readTime(time, s)))
@@ -232,8 +233,8 @@ std::string TQelDateTimeField::GetFormatted(int flags) const
 bool TQelDateTimeField::DeadEnd(const std::string& text) const
 {
     std::string t = TrimRight(text);
-    static const int dateDigits[] = {2, 2, 4}, dateMax[] = {31, 12, 0};
-    static const int timeDigits[] = {2, 2, 2}, timeMax[] = {23, 59, 59};
+    static const int dateDigits[] = { 2, 2, 4 }, dateMax[] = { 31, 12, 0 };
+    static const int timeDigits[] = { 2, 2, 2 }, timeMax[] = { 23, 59, 59 };
     if (!HasDate())
         return !prefixOk(t, ':', timeDigits, timeMax, HasSeconds() ? 3 : 2);
     std::size_t sp = t.find(' ');
@@ -280,7 +281,7 @@ void TQelDateTimeField::set_AsDateTime(double dt)
 double QelToday()
 {
     std::time_t now = std::time(nullptr);
-    std::tm tm{};
+    std::tm tm {};
     localtime_r(&now, &tm);
     return static_cast<double>(daysFromCivil(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday) - kDelphiEpoch);
 }

@@ -8,7 +8,8 @@
 #include <cctype>
 
 TQelFieldList::TQelFieldList(TQelDatabase* db, TQelObjectInterface* owner, const TQelKlasse* cls)
-    : TQelObjectInterface(db, owner), cls_(cls)
+    : TQelObjectInterface(db, owner)
+    , cls_(cls)
 {
     for (const auto* def : cls->Fields())
         fields_.push_back(QelCreateField(this, def));
@@ -132,7 +133,8 @@ TQelField* TQelFieldList::FieldByName(const std::string& name) const
 
 TQelVector* TQelFieldList::Vector(int index) const
 {
-    return index >= 1 && index <= VectorCount() ? vectors_[static_cast<std::size_t>(index - 1)].get() : nullptr;
+    return index >= 1 && index <= VectorCount() ? vectors_[static_cast<std::size_t>(index - 1)].get()
+                                                : nullptr;
 }
 
 TQelVector* TQelFieldList::VectorByName(const std::string& name) const
@@ -193,7 +195,8 @@ TQelObjectInterface* TQelFieldList::resolve(const std::string& path, int mask, b
         if (close == std::string::npos)
             return nullptr;
         const std::string digits = path.substr(end + 1, close - end - 1);
-        if (digits.empty() || digits.size() > 6 || digits.find_first_not_of("0123456789") != std::string::npos)
+        if (digits.empty() || digits.size() > 6
+            || digits.find_first_not_of("0123456789") != std::string::npos)
             return nullptr;
         index = std::stoi(digits);
         end = close + 1;

@@ -52,7 +52,7 @@ public:
     TQelFieldList* FindFieldList(const std::string& path, bool allowCreate = false) const;
 
     enum : int {
-        efFields = 1,   // the fields of this list
+        efFields = 1, // the fields of this list
         efElements = 2, // the fields of the elements of its vectors, recursively
     };
     // Visits fields; the callback returns false to stop. Returns false when stopped.

@@ -6,8 +6,11 @@
 #include "objdb/qelvector.h"
 
 TQelObject::TQelObject(TQelDatabase* db, const TQelKlasse* cls, TQelObjectKey key, bool isNew)
-    : TQelObjectInterface(db, nullptr), cls_(cls), key_(key), fieldList_(std::make_unique<TQelFieldList>(db, this, cls)),
-      isNew_(isNew)
+    : TQelObjectInterface(db, nullptr)
+    , cls_(cls)
+    , key_(key)
+    , fieldList_(std::make_unique<TQelFieldList>(db, this, cls))
+    , isNew_(isNew)
 {
 }
 

@@ -62,7 +62,7 @@ std::string TQelObjectInterface::Description() const
 
 std::string TQelObjectInterface::Info() const
 {
-    static const char* kinds[] = {"", "Objekt", "Unterobjekt", "", "Feldliste", "", "", "", "Vektor"};
+    static const char* kinds[] = { "", "Objekt", "Unterobjekt", "", "Feldliste", "", "", "", "Vektor" };
     const int t = OIType();
     std::string kind = t == oiField ? "Feld" : (t < 9 ? kinds[t] : "");
     std::string s = "Art: " + kind + " (" + std::to_string(t) + ")\nName: " + Name() + "\nPfad: " + Path();
@@ -208,8 +208,8 @@ bool TQelObjectInterface::IsConnected(const TQelNotifyTarget* target) const
     return std::find(targets_.begin(), targets_.end(), target) != targets_.end();
 }
 
-void TQelObjectInterface::deliver(unsigned msg, WPARAM wParam, const TQelObjectInterface* sender,
-                                  bool receiverInWParam)
+void TQelObjectInterface::deliver(
+    unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam)
 {
     if (targets_.empty())
         return;

@@ -89,9 +89,13 @@ public:
     std::weak_ptr<bool> aliveToken() const { return alive_; }
 
 protected:
-    TQelObjectInterface(TQelDatabase* db, TQelObjectInterface* owner) : db_(db), owner_(owner) {}
+    TQelObjectInterface(TQelDatabase* db, TQelObjectInterface* owner)
+        : db_(db)
+        , owner_(owner)
+    {
+    }
     // Each interface visits its directly owned interfaces (for object-wide delivery).
-    virtual void ForEachChild(const std::function<void(TQelObjectInterface*)>&) {}
+    virtual void ForEachChild(const std::function<void(TQelObjectInterface*)>&) { }
     void setOwner(TQelObjectInterface* o) { owner_ = o; }
     // Delivers to this interface's own targets; wParam 0 means "the receiving interface".
     void deliver(unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam);

@@ -11,7 +11,7 @@
 namespace {
 
 struct Token {
-    std::string key;   // "" for a plain word
+    std::string key; // "" for a plain word
     std::string value; // the word, or the value of key=value
 };
 
@@ -26,18 +26,19 @@ bool isIdentifier(const std::string& s)
 {
     if (s.empty() || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_'))
         return false;
-    return std::all_of(s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+    return std::all_of(
+        s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
 // Names the store uses itself, and SQL words that would break statements as bare names.
 bool reservedName(const std::string& s)
 {
-    static const std::set<std::string> words = {
-        "K", "EK", "V", "P", "NR", "KLASSE", "GELOESCHT", "ERSTELLT", "GEAENDERT", "OBJEKT", "O_EXT",
-        "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "ORDER", "GROUP", "BY", "TABLE", "INDEX", "JOIN",
-        "ON", "AS", "IN", "IS", "NULL", "LIKE", "EXISTS", "UNION", "LIMIT", "CASE", "WHEN", "THEN",
-        "ELSE", "END", "DEFAULT", "PRIMARY", "KEY", "CHECK", "VALUES", "SET", "INSERT", "UPDATE",
-        "DELETE", "CREATE", "DROP", "ALTER", "BETWEEN", "DISTINCT", "HAVING", "USING", "ALL", "ANY"};
+    static const std::set<std::string> words
+        = { "K", "EK", "V", "P", "NR", "KLASSE", "GELOESCHT", "ERSTELLT", "GEAENDERT", "OBJEKT", "O_EXT",
+              "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "ORDER", "GROUP", "BY", "TABLE", "INDEX", "JOIN",
+              "ON", "AS", "IN", "IS", "NULL", "LIKE", "EXISTS", "UNION", "LIMIT", "CASE", "WHEN", "THEN",
+              "ELSE", "END", "DEFAULT", "PRIMARY", "KEY", "CHECK", "VALUES", "SET", "INSERT", "UPDATE",
+              "DELETE", "CREATE", "DROP", "ALTER", "BETWEEN", "DISTINCT", "HAVING", "USING", "ALL", "ANY" };
     return words.count(upper(s)) > 0;
 }
 
@@ -45,7 +46,8 @@ bool reservedName(const std::string& s)
 bool reservedTable(const std::string& s)
 {
     const std::string u = upper(s);
-    return u == "OBJEKT" || u == "O_EXT" || (u.rfind("QEL_", 0) == 0 && u != "QEL_NAMEWERT" && u != "QEL_EINSTELLUNGEN")
+    return u == "OBJEKT" || u == "O_EXT"
+        || (u.rfind("QEL_", 0) == 0 && u != "QEL_NAMEWERT" && u != "QEL_EINSTELLUNGEN")
         || u.rfind("SQLITE_", 0) == 0;
 }
 
@@ -58,14 +60,36 @@ std::string sqlName(const std::string& name)
         unsigned char c = static_cast<unsigned char>(name[i]);
         if (c == 0xC3 && i + 1 < name.size()) {
             switch (static_cast<unsigned char>(name[i + 1])) {
-            case 0xA4: out += "ae"; ++i; continue;
-            case 0xB6: out += "oe"; ++i; continue;
-            case 0xBC: out += "ue"; ++i; continue;
-            case 0x84: out += "Ae"; ++i; continue;
-            case 0x96: out += "Oe"; ++i; continue;
-            case 0x9C: out += "Ue"; ++i; continue;
-            case 0x9F: out += "ss"; ++i; continue;
-            default: break;
+            case 0xA4:
+                out += "ae";
+                ++i;
+                continue;
+            case 0xB6:
+                out += "oe";
+                ++i;
+                continue;
+            case 0xBC:
+                out += "ue";
+                ++i;
+                continue;
+            case 0x84:
+                out += "Ae";
+                ++i;
+                continue;
+            case 0x96:
+                out += "Oe";
+                ++i;
+                continue;
+            case 0x9C:
+                out += "Ue";
+                ++i;
+                continue;
+            case 0x9F:
+                out += "ss";
+                ++i;
+                continue;
+            default:
+                break;
             }
         }
         out += (std::isalnum(c) && c < 0x80) ? static_cast<char>(c) : '_';
@@ -178,7 +202,11 @@ const TQelFelddefinition* TQelKlasse::FindReferenceDefinition(TQelClassKey targe
 
 class TQelSchemaParser {
 public:
-    TQelSchemaParser(TQelSchema& s, std::string file) : s_(s), file_(std::move(file)) {}
+    TQelSchemaParser(TQelSchema& s, std::string file)
+        : s_(s)
+        , file_(std::move(file))
+    {
+    }
 
     void parse(const std::string& text)
     {
@@ -278,7 +306,9 @@ private:
 
     int number(const std::string& s, const std::string& what)
     {
-        if (s.empty() || !std::all_of(s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })
+        if (s.empty()
+            || !std::all_of(
+                s.begin(), s.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); })
             || s.size() > 9)
             fail(what + " muss eine Zahl sein, nicht '" + s + "'");
         return std::stoi(s);
@@ -429,7 +459,7 @@ private:
                 fail("Tabellenname '" + table + "' ist der Datenbank vorbehalten");
             if (!inherited.empty() && upper(inherited) != upper(table))
                 fail("abgeleitete Klasse '" + k->name + "' speichert in der Tabelle ihrer Basisklasse '"
-                     + inherited + "', nicht in '" + table + "'");
+                    + inherited + "', nicht in '" + table + "'");
             if (inherited.empty())
                 for (const auto& [id, other] : s_.classes_)
                     if (upper(other->table) == upper(table))
@@ -529,7 +559,8 @@ private:
     {
         needClass(single ? "Unterobjekt" : "Vektor");
         if (t.size() < 3 || !t[1].key.empty() || !t[2].key.empty())
-            fail(std::string("erwartet: ") + (single ? "subobject" : "vector") + " <Name> <Elementklasse> [Attribute]");
+            fail(std::string("erwartet: ") + (single ? "subobject" : "vector")
+                + " <Name> <Elementklasse> [Attribute]");
         auto v = std::make_unique<TQelVektordefinition>();
         v->name = t[1].value;
         checkMemberName(v->name);

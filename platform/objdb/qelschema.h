@@ -30,9 +30,9 @@ public:
     int id = 0;
     std::string name;
     const TQelFeldtyp* parent = nullptr; // none for a root type
-    int length = 0;                       // default declared length of fields of this type
-    int decimals = -1;                    // amounts: digits after the comma (-1: inherit)
-    std::vector<TQelDomainEntry> domain;  // default domain of choice types
+    int length = 0; // default declared length of fields of this type
+    int decimals = -1; // amounts: digits after the comma (-1: inherit)
+    std::vector<TQelDomainEntry> domain; // default domain of choice types
     std::string description;
     int line = 0;
 };

@@ -86,7 +86,7 @@ bool parseAlias(const TQelKlasse* cls, const std::string& rest, std::vector<Alia
         const int index = std::stoi(rest.substr(j, d - j));
         if (index < 1)
             continue;
-        steps.push_back({vd, index});
+        steps.push_back({ vd, index });
         if (d == rest.size())
             return true;
         if (rest[d] == '_' && parseAlias(vd->elementClass, rest.substr(d + 1), steps))
@@ -183,7 +183,11 @@ std::string TQelSQLDialect::Upper(const std::string& text) const
 
 // --- query ------------------------------------------------------------------------------------
 
-TQelSQLQuery::TQelSQLQuery(TQelDatabase* db, std::string sql) : db_(db), sql_(std::move(sql)) {}
+TQelSQLQuery::TQelSQLQuery(TQelDatabase* db, std::string sql)
+    : db_(db)
+    , sql_(std::move(sql))
+{
+}
 
 TQelSQLQuery::~TQelSQLQuery()
 {
@@ -385,8 +389,8 @@ std::string TQelSQLEngine::make_sql_str(const std::string& name)
     return QelSqlName(name);
 }
 
-std::string TQelSQLEngine::joinAliases(const TQelKlasse* cls, const std::string& text, bool& needObjekt,
-                                       bool& needExt) const
+std::string TQelSQLEngine::joinAliases(
+    const TQelKlasse* cls, const std::string& text, bool& needObjekt, bool& needExt) const
 {
     TQelSQLDialect d;
     const std::string table = upper(cls->table);
@@ -419,9 +423,9 @@ std::string TQelSQLEngine::joinAliases(const TQelKlasse* cls, const std::string&
                 for (const auto* f : ec->Fields())
                     cols += ", " + f->column;
                 joins += " LEFT JOIN (SELECT EK, K AS QEL_K, P AS QEL_P" + cols + " FROM " + ec->table
-                    + " WHERE V = " + d.ValueString(path) + " AND NR = " + std::to_string(s.index) + ") AS " + alias
-                    + " ON " + alias + ".QEL_K = " + cls->table + ".K AND " + alias + ".QEL_P = "
-                    + (parent.empty() ? std::string("0") : parent + ".EK");
+                    + " WHERE V = " + d.ValueString(path) + " AND NR = " + std::to_string(s.index) + ") AS "
+                    + alias + " ON " + alias + ".QEL_K = " + cls->table + ".K AND " + alias
+                    + ".QEL_P = " + (parent.empty() ? std::string("0") : parent + ".EK");
             }
             parent = alias;
         }
@@ -430,7 +434,7 @@ std::string TQelSQLEngine::joinAliases(const TQelKlasse* cls, const std::string&
 }
 
 std::string TQelSQLEngine::ListStatement(TQelClassKey clsKey, int flags, const std::string& condition,
-                                         const std::string& fields, const std::string& order, int maxRows)
+    const std::string& fields, const std::string& order, int maxRows)
 {
     const TQelKlasse* k = db_->Klasse(clsKey);
     if (!k || !k->IsObjectClass() || k->table.empty())
@@ -472,7 +476,7 @@ std::string TQelSQLEngine::ListStatement(TQelClassKey clsKey, int flags, const s
 }
 
 std::unique_ptr<TQelSQLQuery> TQelSQLEngine::ListEx(TQelClassKey cls, int flags, const std::string& condition,
-                                                    const std::string& fields, const std::string& order, int maxRows)
+    const std::string& fields, const std::string& order, int maxRows)
 {
     return std::make_unique<TQelSQLQuery>(db_, ListStatement(cls, flags, condition, fields, order, maxRows));
 }
@@ -533,7 +537,7 @@ bool TQelSQLEngine::Lock(TQelObjectKey key)
         .Prepare("INSERT OR REPLACE INTO QEL_SPERRE (K, SITZUNG, ZEIT) VALUES (?, ?, ?)")
         .Bind(1, static_cast<std::int64_t>(key.Id()))
         .Bind(2, static_cast<std::int64_t>(db_->SessionNumber()))
-        .Bind(3, TQelValue{db_->TimeStamp()})
+        .Bind(3, TQelValue { db_->TimeStamp() })
         .Run();
     return true;
 }
@@ -552,7 +556,10 @@ bool TQelSQLEngine::IsLocked(TQelObjectKey key, int& session, double& time)
 bool TQelSQLEngine::Unlock(TQelObjectKey key, std::string& error)
 {
     try {
-        db_->Storage().Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, static_cast<std::int64_t>(key.Id())).Run();
+        db_->Storage()
+            .Prepare("DELETE FROM QEL_SPERRE WHERE K = ?")
+            .Bind(1, static_cast<std::int64_t>(key.Id()))
+            .Run();
         return sqlite3_changes(db_->Handle()) > 0;
     } catch (const std::exception& e) {
         error = e.what();

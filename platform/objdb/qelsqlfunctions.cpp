@@ -8,7 +8,8 @@
 
 namespace {
 
-template <std::string (*Fold)(std::string_view)> void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+template <std::string (*Fold)(std::string_view)>
+void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);

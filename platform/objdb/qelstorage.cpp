@@ -116,7 +116,7 @@ TQelValue TQelStmt::Column(int i) const
     case SQLITE_FLOAT:
         return sqlite3_column_double(s_, i);
     case SQLITE_NULL:
-        return std::monostate{};
+        return std::monostate {};
     default: {
         const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
         return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s_, i)));
@@ -183,8 +183,8 @@ void TQelStorage::Exec(const std::string& sql)
     }
 }
 
-void TQelStorage::Open(const std::string& path, const TQelOpenOptions& o, std::string& schemaText,
-                       std::string& schemaFile)
+void TQelStorage::Open(
+    const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile)
 {
     namespace fs = std::filesystem;
     Close();
@@ -201,11 +201,13 @@ void TQelStorage::Open(const std::string& path, const TQelOpenOptions& o, std::s
     if (exists && ::access(path.c_str(), R_OK) != 0)
         throw TQelOpenError(path, "Datei kann nicht gelesen werden (kein Leserecht)");
 
-    int flags = o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
+    int flags
+        = o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
     if (sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &h_, flags, nullptr) != SQLITE_OK) {
         std::string msg = h_ ? sqlite3_errmsg(h_) : "unbekannter Fehler";
         Close();
-        throw TQelOpenError(path, (exists ? "kann nicht geöffnet werden: " : "kann nicht angelegt werden: ") + msg);
+        throw TQelOpenError(
+            path, (exists ? "kann nicht geöffnet werden: " : "kann nicht angelegt werden: ") + msg);
     }
     sqlite3_busy_timeout(h_, std::max(0, o.busyTimeoutMs));
     sqlite3_extended_result_codes(h_, 0);
@@ -305,7 +307,7 @@ std::string TQelStorage::now() const
     static thread_local std::string text;
     const std::time_t t = std::time(nullptr);
     if (t != last) {
-        std::tm tm{};
+        std::tm tm {};
         localtime_r(&t, &tm);
         char buf[32];
         std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
@@ -315,8 +317,8 @@ std::string TQelStorage::now() const
     return text;
 }
 
-void TQelStorage::ensureTable(const std::string& table, bool element,
-                              const std::vector<const TQelFelddefinition*>& cols)
+void TQelStorage::ensureTable(
+    const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols)
 {
     std::set<std::string> have;
     {
@@ -327,9 +329,11 @@ void TQelStorage::ensureTable(const std::string& table, bool element,
     }
     if (have.empty()) {
         std::string sql = "CREATE TABLE " + table
-            + (element ? " (EK INTEGER PRIMARY KEY, K INTEGER NOT NULL, V TEXT NOT NULL, P INTEGER NOT NULL DEFAULT 0, "
+            + (element ? " (EK INTEGER PRIMARY KEY, K INTEGER NOT NULL, V TEXT NOT NULL, P INTEGER NOT NULL "
+                         "DEFAULT 0, "
                          "NR INTEGER NOT NULL"
-                       : " (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, GELOESCHT INTEGER NOT NULL DEFAULT 0");
+                       : " (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, GELOESCHT INTEGER NOT NULL "
+                         "DEFAULT 0");
         for (const auto* c : cols)
             sql += ", " + c->column + " " + QelColumnType(c);
         sql += ")";
@@ -352,7 +356,8 @@ void TQelStorage::Install(const TQelSchema& schema)
         Exec("CREATE TABLE IF NOT EXISTS QEL_INFO (NAME TEXT PRIMARY KEY, WERT TEXT)");
         Exec("CREATE TABLE IF NOT EXISTS OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, "
              "GELOESCHT INTEGER NOT NULL DEFAULT 0, ERSTELLT DATETIME, GEAENDERT DATETIME)");
-        Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K INTEGER PRIMARY KEY, SITZUNG INTEGER NOT NULL, ZEIT REAL)");
+        Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K INTEGER PRIMARY KEY, SITZUNG INTEGER NOT NULL, ZEIT "
+             "REAL)");
         // One table per name: the union of the columns of the classes stored in it.
         std::map<std::string, std::pair<bool, std::vector<const TQelFelddefinition*>>> tables;
         std::map<std::string, std::string> spelled;
@@ -363,7 +368,8 @@ void TQelStorage::Install(const TQelSchema& schema)
             spelled[upper(k->table)] = k->table;
             element = !k->IsObjectClass();
             for (const auto* f : k->Fields())
-                if (std::none_of(cols.begin(), cols.end(), [&](auto* c) { return upper(c->column) == upper(f->column); }))
+                if (std::none_of(cols.begin(), cols.end(),
+                        [&](auto* c) { return upper(c->column) == upper(f->column); }))
                     cols.push_back(f);
         }
         for (const auto& [u, t] : tables)
@@ -451,7 +457,7 @@ void TQelStorage::LoadVector(TQelVector* v, TQelObjectKey key, std::int64_t pare
     std::vector<std::unique_ptr<TQelSubObject>> elements;
     {
         auto q = Prepare("SELECT EK" + selectColumns(ec) + " FROM " + ec->table
-                         + " WHERE K = ? AND V = ? AND P = ? ORDER BY NR");
+            + " WHERE K = ? AND V = ? AND P = ? ORDER BY NR");
         q.Bind(1, static_cast<std::int64_t>(key.Id())).Bind(2, v->StorePath()).Bind(3, parentRow);
         while (q.Step()) {
             auto e = v->MakeElement();
@@ -479,16 +485,16 @@ bool TQelStorage::LoadBlob(const TQelField* f, TQelValue& out, std::string& erro
     try {
         if (TQelSubObject* so = fl->ParentSubObject()) {
             if (so->Row() == 0) {
-                out = std::monostate{};
+                out = std::monostate {};
                 return true;
             }
             auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE EK = ?");
             q.Bind(1, so->Row());
-            out = q.Step() ? q.Column(0) : TQelValue{};
+            out = q.Step() ? q.Column(0) : TQelValue {};
             return true;
         }
         if (obj->IsNew()) {
-            out = std::monostate{};
+            out = std::monostate {};
             return true;
         }
         auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE K = ?");
@@ -557,8 +563,8 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
 }
 
-void TQelStorage::writeVector(TQelObjectKey key, TQelVector* v, std::int64_t parentRow,
-                              std::vector<TQelSubObject*>& newRows)
+void TQelStorage::writeVector(
+    TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows)
 {
     const TQelKlasse* ec = v->get_Vektorklasse();
     const std::string path = v->StorePath();
@@ -617,7 +623,8 @@ void TQelStorage::writeVector(TQelObjectKey key, TQelVector* v, std::int64_t par
     }
 }
 
-void TQelStorage::removeElementTree(TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row)
+void TQelStorage::removeElementTree(
+    TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row)
 {
     const auto k = static_cast<std::int64_t>(key.Id());
     for (const auto* vd : cls->Vectors()) {

@@ -30,7 +30,11 @@ struct TQelOpenOptions;
 // A prepared statement from the cache, reset and unbound when the scope ends.
 class TQelStmt {
 public:
-    TQelStmt(sqlite3* db, sqlite3_stmt* s) : db_(db), s_(s) {}
+    TQelStmt(sqlite3* db, sqlite3_stmt* s)
+        : db_(db)
+        , s_(s)
+    {
+    }
     ~TQelStmt();
     TQelStmt(const TQelStmt&) = delete;
     TQelStmt& operator=(const TQelStmt&) = delete;
@@ -52,12 +56,16 @@ private:
 
 class TQelStorage {
 public:
-    explicit TQelStorage(TQelDatabase* db) : db_(db) {}
+    explicit TQelStorage(TQelDatabase* db)
+        : db_(db)
+    {
+    }
     ~TQelStorage();
 
     // Opens the file; throws TQelOpenError. Returns the schema text stored in it (empty for a new
     // file) through `schemaText`/`schemaFile`.
-    void Open(const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile);
+    void Open(
+        const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile);
     void Close();
     sqlite3* Handle() const { return h_; }
     const std::string& Path() const { return path_; }
@@ -90,11 +98,14 @@ public:
     void RemoveObject(TQelObjectKey key, const TQelKlasse* cls);
 
 private:
-    void writeVector(TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
-    void removeElementTree(TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row);
+    void writeVector(
+        TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
+    void removeElementTree(
+        TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row);
     void readFields(TQelFieldList* fl, TQelStmt& st, int firstCol);
     std::string selectColumns(const TQelKlasse* cls) const;
-    void ensureTable(const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols);
+    void ensureTable(
+        const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols);
     std::string now() const;
 
     TQelDatabase* db_;

@@ -9,7 +9,8 @@
 #include <algorithm>
 
 TQelVector::TQelVector(TQelFieldList* owner, const TQelVektordefinition* def)
-    : TQelObjectInterface(owner->Database(), owner), def_(def)
+    : TQelObjectInterface(owner->Database(), owner)
+    , def_(def)
 {
 }
 
@@ -28,8 +29,8 @@ std::string TQelVector::Path() const
 
 std::string TQelVector::Info() const
 {
-    return TQelObjectInterface::Info() + "\nElementklasse: " + def_->elementClass->name
-        + "\nElemente: " + std::to_string(Count()) + (MaxCount() ? " (höchstens " + std::to_string(MaxCount()) + ")" : "");
+    return TQelObjectInterface::Info() + "\nElementklasse: " + def_->elementClass->name + "\nElemente: "
+        + std::to_string(Count()) + (MaxCount() ? " (höchstens " + std::to_string(MaxCount()) + ")" : "");
 }
 
 bool TQelVector::Touched() const
@@ -261,7 +262,7 @@ void TQelVector::LoadMap(const std::string& order, std::vector<int>& map) const
         if (desc || (!t.empty() && t[0] == '+'))
             t = Trim(t.substr(1));
         if (!t.empty())
-            keys.push_back({t, desc});
+            keys.push_back({ t, desc });
     }
     if (keys.empty())
         return;
@@ -274,7 +275,8 @@ void TQelVector::LoadMap(const std::string& order, std::vector<int>& map) const
             int c = 0;
             if (fa->Null() != fb->Null())
                 c = fa->Null() ? -1 : 1;
-            else if (std::holds_alternative<std::int64_t>(fa->Value()) || std::holds_alternative<double>(fa->Value()))
+            else if (std::holds_alternative<std::int64_t>(fa->Value())
+                || std::holds_alternative<double>(fa->Value()))
                 c = fa->AsFloat() < fb->AsFloat() ? -1 : (fa->AsFloat() > fb->AsFloat() ? 1 : 0);
             else
                 c = AnsiCompareText(fa->AsString(), fb->AsString());
@@ -340,7 +342,8 @@ void TQelVector::Revert()
 void TQelVector::Rollback(const std::string& path)
 {
     if (!path.empty()) {
-        if (TQelObjectInterface* oi = static_cast<TQelFieldList*>(owner_)->FindOI(def_->name + "." + path, 0, false))
+        if (TQelObjectInterface* oi
+            = static_cast<TQelFieldList*>(owner_)->FindOI(def_->name + "." + path, 0, false))
             oi->Rollback();
         return;
     }
@@ -380,8 +383,8 @@ void TQelVector::ForEachChild(const std::function<void(TQelObjectInterface*)>& f
 // --- elements ---------------------------------------------------------------------------------
 
 TQelSubObject::TQelSubObject(TQelVector* owner, const TQelKlasse* cls)
-    : TQelObjectInterface(owner->Database(), owner),
-      fieldList_(std::make_unique<TQelFieldList>(owner->Database(), this, cls))
+    : TQelObjectInterface(owner->Database(), owner)
+    , fieldList_(std::make_unique<TQelFieldList>(owner->Database(), this, cls))
 {
 }
 

@@ -1,5 +1,5 @@
-#include "demo_options.h"
 #include "demo_database.h"
+#include "demo_options.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 QStringList argv(std::initializer_list<const char*> a)
 {
-    QStringList l{"qeldemo"};
+    QStringList l { "qeldemo" };
     for (auto* s : a)
         l << QString::fromUtf8(s);
     return l;
@@ -30,13 +30,14 @@ TEST(DemoOptions, HeadlessImpliesScreenshotsToDefaultFolder)
 
 TEST(DemoOptions, ExplicitPathsAndErrors)
 {
-    auto o = parseDemoOptions(argv({"--db", "/tmp/x.qeldb", "--screenshot", "shots"}), false);
+    auto o = parseDemoOptions(argv({ "--db", "/tmp/x.qeldb", "--screenshot", "shots" }), false);
     EXPECT_EQ(o.dbPath, "/tmp/x.qeldb");
     EXPECT_EQ(o.screenshotDir, "shots");
-    EXPECT_EQ(parseDemoOptions(argv({"--screenshot", "--db", "a"}), false).screenshotDir, "out/screenshots");
-    EXPECT_FALSE(parseDemoOptions(argv({"--db"}), false).error.isEmpty());
-    EXPECT_FALSE(parseDemoOptions(argv({"--frobnicate"}), false).error.isEmpty());
-    EXPECT_TRUE(parseDemoOptions(argv({"--help"}), false).helpShown);
+    EXPECT_EQ(
+        parseDemoOptions(argv({ "--screenshot", "--db", "a" }), false).screenshotDir, "out/screenshots");
+    EXPECT_FALSE(parseDemoOptions(argv({ "--db" }), false).error.isEmpty());
+    EXPECT_FALSE(parseDemoOptions(argv({ "--frobnicate" }), false).error.isEmpty());
+    EXPECT_TRUE(parseDemoOptions(argv({ "--help" }), false).helpShown);
 }
 
 TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
@@ -53,7 +54,8 @@ TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
     EXPECT_FALSE(second.created);
     EXPECT_EQ(second.objectCount, first.objectCount);
     // The persons are real objects of the demo schema.
-    auto q = second.db->CreateSQLEngine()->ListEx(second.db->FindClass("Person")->Key(), lfNotDeleted, "", "Name");
+    auto q = second.db->CreateSQLEngine()->ListEx(
+        second.db->FindClass("Person")->Key(), lfNotDeleted, "", "Name");
     EXPECT_EQ(q->CountRecords(), 30);
     q->Open();
     TQelObject* p = second.db->GetObjectA(TQelObjectKey(static_cast<int>(q->AsInteger(0))));
@@ -79,9 +81,10 @@ TEST(DemoDatabase, RefusesFilesThatAreNoObjectDatabase)
     const std::string old = dir.filePath("old.qeldb").toStdString();
     sqlite3* h = nullptr;
     sqlite3_open(old.c_str(), &h);
-    sqlite3_exec(h, "CREATE TABLE OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, NAME TEXT);"
-                    "INSERT INTO OBJEKT (KLASSE, NAME) VALUES (20001, 'Müller, Anna')",
-                 nullptr, nullptr, nullptr);
+    sqlite3_exec(h,
+        "CREATE TABLE OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, NAME TEXT);"
+        "INSERT INTO OBJEKT (KLASSE, NAME) VALUES (20001, 'Müller, Anna')",
+        nullptr, nullptr, nullptr);
     sqlite3_close(h);
     auto o = openDemoDatabase(old);
     EXPECT_NE(o.error.find("old.qeldb"), std::string::npos);

@@ -22,34 +22,34 @@ struct RoundTrip {
 TEST_F(Fields, TextRoundTripOfEveryKind)
 {
     const RoundTrip cases[] = {
-        {"Ort", "  Köln ", "  Köln "},
-        {"Anzahl", " 42 ", "42"},
-        {"Anzahl", "-7", "-7"},
-        {"Anzahl", "4x", nullptr},
-        {"Betrag", "1234,5", "1.234,50"},
-        {"Betrag", "1.234.567,891", "1.234.567,89"},
-        {"Betrag", "12.5", "12,50"},
-        {"Betrag", "-0,5", "-0,50"},
-        {"Betrag", "1,2,3", nullptr},
-        {"Aktiv", "ja", "Ja"},
-        {"Aktiv", "0", "Nein"},
-        {"Aktiv", "vielleicht", nullptr},
-        {"Seit", "17.5.1980", "17.05.1980"},
-        {"Seit", "1.2.03", "01.02.2003"},
-        {"Seit", "1980-05-17", "17.05.1980"},
-        {"Seit", "31.02.2020", nullptr},
-        {"Seit", "29.02.2020", "29.02.2020"},
-        {"Zeitpunkt", "17.05.1980 8:05", "17.05.1980 08:05"},
-        {"Zeitpunkt", "17.05.1980", "17.05.1980 00:00"},
-        {"Beginn", "7:30", "07:30"},
-        {"Beginn", "24:00", nullptr},
-        {"Stufe", "silber", "Silber"},
-        {"Stufe", "G", "Gold"},
-        {"Stufe", "Br", "Bronze"},
-        {"Stufe", "Platin", nullptr},
-        {"Sprachen", "englisch, Deutsch", "Deutsch, Englisch"},
-        {"Rollen", "Partner", "Partner"},
-        {"Notiz", "lang & breit", "lang & breit"},
+        { "Ort", "  Köln ", "  Köln " },
+        { "Anzahl", " 42 ", "42" },
+        { "Anzahl", "-7", "-7" },
+        { "Anzahl", "4x", nullptr },
+        { "Betrag", "1234,5", "1.234,50" },
+        { "Betrag", "1.234.567,891", "1.234.567,89" },
+        { "Betrag", "12.5", "12,50" },
+        { "Betrag", "-0,5", "-0,50" },
+        { "Betrag", "1,2,3", nullptr },
+        { "Aktiv", "ja", "Ja" },
+        { "Aktiv", "0", "Nein" },
+        { "Aktiv", "vielleicht", nullptr },
+        { "Seit", "17.5.1980", "17.05.1980" },
+        { "Seit", "1.2.03", "01.02.2003" },
+        { "Seit", "1980-05-17", "17.05.1980" },
+        { "Seit", "31.02.2020", nullptr },
+        { "Seit", "29.02.2020", "29.02.2020" },
+        { "Zeitpunkt", "17.05.1980 8:05", "17.05.1980 08:05" },
+        { "Zeitpunkt", "17.05.1980", "17.05.1980 00:00" },
+        { "Beginn", "7:30", "07:30" },
+        { "Beginn", "24:00", nullptr },
+        { "Stufe", "silber", "Silber" },
+        { "Stufe", "G", "Gold" },
+        { "Stufe", "Br", "Bronze" },
+        { "Stufe", "Platin", nullptr },
+        { "Sprachen", "englisch, Deutsch", "Deutsch, Englisch" },
+        { "Rollen", "Partner", "Partner" },
+        { "Notiz", "lang & breit", "lang & breit" },
     };
     for (const RoundTrip& c : cases) {
         TQelField* fld = f(c.field);
@@ -79,27 +79,16 @@ TEST_F(Fields, DeadEndsPerKind)
         bool dead;
     };
     const D cases[] = {
-        {"Name", "ÄÖÜäöüßabc", false}, // 10 characters, though 20 bytes
-        {"Name", "ÄÖÜäöüßabcd", true},
-        {"Anzahl", "-", false},
-        {"Anzahl", "12a", true},
-        {"Betrag", "1.234,", false},
-        {"Betrag", "1,234", true}, // three decimals for an amount of two
-        {"Betrag", "12€", true},
-        {"Aktiv", "Ne", false},
-        {"Aktiv", "Nö", true},
-        {"Seit", "17.", false},
-        {"Seit", "17.05.19", false},
-        {"Seit", "32", true},
-        {"Seit", "17.13", true},
-        {"Seit", "17.05.1980 10", true}, // a date has no time
-        {"Zeitpunkt", "17.05.1980 23:5", false},
-        {"Zeitpunkt", "17.05.1980 24", true},
-        {"Beginn", "12:6", false}, // reads as 12:06
-        {"Beginn", "12:61", true},
-        {"Stufe", "Si", false},
-        {"Stufe", "X", true},
-        {"Stufe", "s", false}, // abbreviation
+        { "Name", "ÄÖÜäöüßabc", false }, // 10 characters, though 20 bytes
+        { "Name", "ÄÖÜäöüßabcd", true }, { "Anzahl", "-", false }, { "Anzahl", "12a", true },
+        { "Betrag", "1.234,", false }, { "Betrag", "1,234", true }, // three decimals for an amount of two
+        { "Betrag", "12€", true }, { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true },
+        { "Seit", "17.", false }, { "Seit", "17.05.19", false }, { "Seit", "32", true },
+        { "Seit", "17.13", true }, { "Seit", "17.05.1980 10", true }, // a date has no time
+        { "Zeitpunkt", "17.05.1980 23:5", false }, { "Zeitpunkt", "17.05.1980 24", true },
+        { "Beginn", "12:6", false }, // reads as 12:06
+        { "Beginn", "12:61", true }, { "Stufe", "Si", false }, { "Stufe", "X", true },
+        { "Stufe", "s", false }, // abbreviation
     };
     for (const D& c : cases)
         EXPECT_EQ(f(c.field)->DeadEnd(c.text), c.dead) << c.field << " '" << c.text << "'";
@@ -108,7 +97,7 @@ TEST_F(Fields, DeadEndsPerKind)
 TEST_F(Fields, ChoiceIndexesFollowTheDomainWithItsNullEntry)
 {
     auto* stufe = static_cast<TQelChoiceField*>(f("Stufe"));
-    EXPECT_EQ(stufe->GetDomain(), (std::vector<std::string>{"", "Gold", "Silber", "Bronze"}));
+    EXPECT_EQ(stufe->GetDomain(), (std::vector<std::string> { "", "Gold", "Silber", "Bronze" }));
     EXPECT_EQ(stufe->AsIndex(), 0);
     stufe->set_AsIndex(2);
     EXPECT_EQ(stufe->AsString(), "Silber");
@@ -120,7 +109,7 @@ TEST_F(Fields, ChoiceIndexesFollowTheDomainWithItsNullEntry)
     EXPECT_EQ(stufe->Abbr("Silber"), "S");
     EXPECT_EQ(TQelChoiceField::Surface(" Gold "), "Gold");
     auto* aktiv = static_cast<TQelBoolField*>(f("Aktiv"));
-    EXPECT_EQ(aktiv->GetDomain(), (std::vector<std::string>{"", "Ja", "Nein"}));
+    EXPECT_EQ(aktiv->GetDomain(), (std::vector<std::string> { "", "Ja", "Nein" }));
 }
 
 TEST_F(Fields, MultiChoiceAndFlagsKeepTheirPositions)
@@ -220,7 +209,8 @@ TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
 {
     TQelSchema const& s = db->Schema();
     ASSERT_TRUE(s.FieldType(13422));
-    TestDb d2(std::string(kTestSchema) + "class 50001 Akte : Objekt table=Akte\n field Text FormatierterText\nend\n");
+    TestDb d2(std::string(kTestSchema)
+        + "class 50001 Akte : Objekt table=Akte\n field Text FormatierterText\nend\n");
     TQelObject* a = d2.create("Akte");
     auto* t = dynamic_cast<TQelERVTextField*>(a->FieldByName("Text"));
     ASSERT_TRUE(t);

@@ -1,6 +1,6 @@
-#include "objdb_test_support.h"
 #include "objdb/qellog.h"
 #include "objdb/qeltimertasks.h"
+#include "objdb_test_support.h"
 
 #include <algorithm>
 
@@ -103,12 +103,14 @@ TEST(Notify, InstanceAndDatabaseNotifications)
 {
     TestDb db;
     std::vector<std::pair<int, int>> events; // event, object key
-    const int sub = db->SubscribeInstanceNotification(db.cls("Kunde"), [&](int e, TQelClassKey cls, TQelObjectKey key, TQelObject*) {
-        EXPECT_TRUE(cls.IsA(TQelClassKey(40020)));
-        events.emplace_back(e, key.Id());
-    });
+    const int sub = db->SubscribeInstanceNotification(
+        db.cls("Kunde"), [&](int e, TQelClassKey cls, TQelObjectKey key, TQelObject*) {
+            EXPECT_TRUE(cls.IsA(TQelClassKey(40020)));
+            events.emplace_back(e, key.Id());
+        });
     int onlyGone = 0;
-    const int sub64 = db->SubscribeInstanceNotification(TQelClassKey(), [&](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++onlyGone; }, ieGone);
+    const int sub64 = db->SubscribeInstanceNotification(
+        TQelClassKey(), [&](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++onlyGone; }, ieGone);
     std::vector<int> dbEvents;
     const int dbSub = db->StartNotification([&](int e, TQelDatabase*) { dbEvents.push_back(e); });
 
@@ -121,8 +123,8 @@ TEST(Notify, InstanceAndDatabaseNotifications)
     db->FreeObject(g);
     TQelObject* l = db.create("Lieferant", "L"); // another class: not reported to the first
     ASSERT_TRUE(l->Commit());
-    const std::vector<std::pair<int, int>> want = {{ieLoaded, key}, {ieTouched, key}, {ieCreated, key},
-                                                   {ieTouched, key}, {ieStored, key}, {ieDeleted, key}, {ieGone, key}};
+    const std::vector<std::pair<int, int>> want = { { ieLoaded, key }, { ieTouched, key }, { ieCreated, key },
+        { ieTouched, key }, { ieStored, key }, { ieDeleted, key }, { ieGone, key } };
     EXPECT_EQ(events, want);
     EXPECT_EQ(onlyGone, 1);
     EXPECT_EQ(std::count(dbEvents.begin(), dbEvents.end(), deCommitted), 4);

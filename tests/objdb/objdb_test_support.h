@@ -9,9 +9,9 @@
 
 #include <filesystem>
 #include <functional>
-#include <unistd.h>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 // Customers with every field kind, addresses with validity, a sub-object; used by most tests.
@@ -96,7 +96,7 @@ class Recorder : public TQelNotifyTarget {
 public:
     LRESULT Perform(unsigned msg, WPARAM w, LPARAM l) override
     {
-        notes.push_back({msg, w, l});
+        notes.push_back({ msg, w, l });
         if (onPerform)
             onPerform(msg, w, l);
         return 0;

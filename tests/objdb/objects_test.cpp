@@ -120,12 +120,12 @@ TEST(Objects, IdentityMapNewObjectsAndFreeing)
     TestDb db;
     TQelObject* a = db.create("Kunde", "A");
     TQelObject* b = db.create("Kunde", "B");
-    EXPECT_EQ(db->NewObjects(), (std::vector<TQelObject*>{a, b}));
+    EXPECT_EQ(db->NewObjects(), (std::vector<TQelObject*> { a, b }));
     EXPECT_TRUE(a->IsNew());
     EXPECT_TRUE(a->Key().Exists());
     ASSERT_TRUE(a->Commit()) << a->ErrorMessage();
     EXPECT_FALSE(a->IsNew());
-    EXPECT_EQ(db->NewObjects(), (std::vector<TQelObject*>{b}));
+    EXPECT_EQ(db->NewObjects(), (std::vector<TQelObject*> { b }));
     EXPECT_EQ(db->GetObjectA(a->Key()), a) << "one object in memory per key";
     const TQelObjectKey bk = b->Key();
     db->FreeObject(b);
@@ -243,8 +243,9 @@ TEST(Commit, AFailingWriteLeavesFileAndStoredStateUnchanged)
     k->FieldByName("Name")->set_AsString("Neu");
     k->FieldList()->FindField("Adressen[0].Ort", true)->set_AsString("Ulm");
     // A trigger makes the store refuse the update, as a full disk or a constraint would.
-    sqlite3_exec(db->Handle(), "CREATE TRIGGER nein BEFORE UPDATE ON Kunde BEGIN SELECT RAISE(ABORT, 'verweigert'); END",
-                 nullptr, nullptr, nullptr);
+    sqlite3_exec(db->Handle(),
+        "CREATE TRIGGER nein BEFORE UPDATE ON Kunde BEGIN SELECT RAISE(ABORT, 'verweigert'); END", nullptr,
+        nullptr, nullptr);
     const int stamp = db->ChangeStamp();
     EXPECT_FALSE(k->Commit());
     EXPECT_NE(k->ErrorMessage().find("verweigert"), std::string::npos) << k->ErrorMessage();

@@ -48,13 +48,15 @@ TEST(Open, NonSqliteAndForeignSqliteFilesAreRefused)
     EXPECT_TRUE(contains(msg, "junk.qeldb") && contains(msg, "keine SQLite-Datenbank")) << msg;
     TQelOpenOptions create;
     create.create = true;
-    EXPECT_TRUE(contains(openError(file.path(), create), "keine SQLite-Datenbank")) << "creating never overwrites";
+    EXPECT_TRUE(contains(openError(file.path(), create), "keine SQLite-Datenbank"))
+        << "creating never overwrites";
 
     // The old throwaway demo format: SQLite with an OBJEKT table but no object database.
     TempFile old("old.qeldb");
     sqlite3* h = nullptr;
     sqlite3_open(old.path().c_str(), &h);
-    sqlite3_exec(h, "CREATE TABLE OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER, NAME TEXT)", nullptr, nullptr, nullptr);
+    sqlite3_exec(h, "CREATE TABLE OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER, NAME TEXT)", nullptr,
+        nullptr, nullptr);
     sqlite3_close(h);
     msg = openError(old.path(), create);
     EXPECT_TRUE(contains(msg, "old.qeldb") && contains(msg, "QEL_INFO")) << msg;
@@ -89,7 +91,9 @@ TEST(Open, ReadOnlyFilesOpenOnlyForReading)
 TEST(Open, ReadOnlyModeRefusesCommitsEvenWhenTheFileIsWritable)
 {
     TempFile file;
-    { openFile(file.path(), kTestSchema); }
+    {
+        openFile(file.path(), kTestSchema);
+    }
     TQelOpenOptions ro;
     ro.readOnly = true;
     TQelDatabase db;
@@ -103,7 +107,9 @@ TEST(Open, ReadOnlyModeRefusesCommitsEvenWhenTheFileIsWritable)
 TEST(Open, AFileLockedByAnotherConnectionIsNamedAsLocked)
 {
     TempFile file;
-    { openFile(file.path(), kTestSchema); }
+    {
+        openFile(file.path(), kTestSchema);
+    }
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(file.path().c_str(), &other), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
@@ -126,7 +132,9 @@ TEST(Open, AFileLockedByAnotherConnectionIsNamedAsLocked)
 TEST(Open, AStoreIsARealSqliteFileWithReadableTables)
 {
     TempFile file;
-    { openFile(file.path(), kTestSchema); }
+    {
+        openFile(file.path(), kTestSchema);
+    }
     sqlite3* h = nullptr;
     ASSERT_EQ(sqlite3_open_v2(file.path().c_str(), &h, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
     std::vector<std::string> tables;
@@ -138,6 +146,6 @@ TEST(Open, AStoreIsARealSqliteFileWithReadableTables)
         },
         &tables, nullptr);
     sqlite3_close(h);
-    for (const char* t : {"Kunde", "Lieferant", "OBJEKT", "QEL_INFO", "QEL_SPERRE", "T_Adresse", "T_Konto"})
+    for (const char* t : { "Kunde", "Lieferant", "OBJEKT", "QEL_INFO", "QEL_SPERRE", "T_Adresse", "T_Konto" })
         EXPECT_NE(std::find(tables.begin(), tables.end(), t), tables.end()) << t;
 }

@@ -1,5 +1,5 @@
-#include "objdb_test_support.h"
 #include "objdb/qelsample.h"
+#include "objdb_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +20,11 @@ std::string schemaError(const std::string& text)
 TEST(Schema, BuiltinTypesAndClassesCarryTheirIds)
 {
     auto s = TQelSchema::Load("", "leer");
-    for (int id : {3001, 3002, 3003, 3004, 3005, 3008, 3009, 3010, 3015, 3018, 13423})
+    for (int id : { 3001, 3002, 3003, 3004, 3005, 3008, 3009, 3010, 3015, 3018, 13423 })
         EXPECT_EQ(s->FieldType(id)->Urtyp(), id) << id;
     EXPECT_EQ(s->FieldType(3006)->Urtyp(), 3003);
     EXPECT_EQ(s->FieldType(3007)->Urtyp(), 3003);
-    for (int id : {3011, 3012, 3013, 3014})
+    for (int id : { 3011, 3012, 3013, 3014 })
         EXPECT_TRUE(s->FieldType(id)->IsA(3005));
     EXPECT_TRUE(s->FieldType(13422)->IsA(3015));
     EXPECT_TRUE(s->FieldType(13426)->IsA(3001));
@@ -65,27 +65,30 @@ TEST(Schema, BadSchemaNamesFileLineAndProblem)
         const char* problem;
     };
     const Case cases[] = {
-        {"class 50001 A : Objekt table=A\n  field X Txt\nend\n", 2, "unbekannter Feldtyp 'Txt'"},
-        {"\nclass 50001 A : Objekt table=A\n  field X Text\n", 2, "nicht mit 'end'"},
-        {"field X Text\n", 1, "außerhalb einer Klasse"},
-        {"class 50001 A : Nirgends table=A\nend\n", 1, "unbekannte Klasse 'Nirgends'"},
-        {"class 3001 A : Objekt table=A\nend\n", 1, "schon vergeben"},
-        {"class 50001 A : Objekt table=A\n field K Text\nend\n", 2, "reserviert"},
-        {"class 50001 A : Objekt table=A\n field X Text\n field x Text\nend\n", 3, "gibt es"},
-        {"class 50001 A : Objekt table=A\n field X Auswahl\nend\n", 2, "Wertebereich"},
-        {"class 50001 A : Objekt table=A\n field X Referenz\nend\n", 2, "ref="},
-        {"class 50001 A : Objekt table=A-B\nend\n", 1, "kein SQL-Name"},
-        {"class 50001 A : Objekt\nend\n", 1, "braucht eine Tabelle"},
-        {"class 50001 A : Objekt table=A\n field X Text length=viel\nend\n", 2, "Zahl"},
-        {"class 50001 A : Objekt table=A\n field X Text description=\"offen\nend\n", 2, "nicht geschlossen"},
-        {"class 50001 A : Objekt table=A\nend\nclass 50002 B : A table=B\nend\n", 3, "Tabelle ihrer Basisklasse"},
-        {"class 50001 A : Objekt table=A\n vector V A\nend\n", 2, "Objektklasse"},
-        {"tabelle X\n", 1, "unbekanntes Schlüsselwort"},
-        {"class 50001 A : Objekt table=OBJEKT\nend\n", 1, "vorbehalten"},
+        { "class 50001 A : Objekt table=A\n  field X Txt\nend\n", 2, "unbekannter Feldtyp 'Txt'" },
+        { "\nclass 50001 A : Objekt table=A\n  field X Text\n", 2, "nicht mit 'end'" },
+        { "field X Text\n", 1, "außerhalb einer Klasse" },
+        { "class 50001 A : Nirgends table=A\nend\n", 1, "unbekannte Klasse 'Nirgends'" },
+        { "class 3001 A : Objekt table=A\nend\n", 1, "schon vergeben" },
+        { "class 50001 A : Objekt table=A\n field K Text\nend\n", 2, "reserviert" },
+        { "class 50001 A : Objekt table=A\n field X Text\n field x Text\nend\n", 3, "gibt es" },
+        { "class 50001 A : Objekt table=A\n field X Auswahl\nend\n", 2, "Wertebereich" },
+        { "class 50001 A : Objekt table=A\n field X Referenz\nend\n", 2, "ref=" },
+        { "class 50001 A : Objekt table=A-B\nend\n", 1, "kein SQL-Name" },
+        { "class 50001 A : Objekt\nend\n", 1, "braucht eine Tabelle" },
+        { "class 50001 A : Objekt table=A\n field X Text length=viel\nend\n", 2, "Zahl" },
+        { "class 50001 A : Objekt table=A\n field X Text description=\"offen\nend\n", 2,
+            "nicht geschlossen" },
+        { "class 50001 A : Objekt table=A\nend\nclass 50002 B : A table=B\nend\n", 3,
+            "Tabelle ihrer Basisklasse" },
+        { "class 50001 A : Objekt table=A\n vector V A\nend\n", 2, "Objektklasse" },
+        { "tabelle X\n", 1, "unbekanntes Schlüsselwort" },
+        { "class 50001 A : Objekt table=OBJEKT\nend\n", 1, "vorbehalten" },
     };
     for (const Case& c : cases) {
         const std::string msg = schemaError(c.text);
-        EXPECT_NE(msg.find("bad.qelschema, Zeile " + std::to_string(c.line) + ":"), std::string::npos) << c.text << msg;
+        EXPECT_NE(msg.find("bad.qelschema, Zeile " + std::to_string(c.line) + ":"), std::string::npos)
+            << c.text << msg;
         EXPECT_NE(msg.find(c.problem), std::string::npos) << c.text << " -> " << msg;
     }
 }
@@ -101,7 +104,8 @@ TEST(Schema, ABadSchemaLeavesTheDatabaseClosedAndTheFileUntouched)
     }
     TQelDatabase db;
     TQelOpenOptions o;
-    o.schemaText = std::string(kTestSchema) + "class 50001 Kaputt : Objekt table=Kaputt\n field X Unbekannt\nend\n";
+    o.schemaText
+        = std::string(kTestSchema) + "class 50001 Kaputt : Objekt table=Kaputt\n field X Unbekannt\nend\n";
     o.schemaFile = "neu.qelschema";
     try {
         db.Open(file.path(), o);
@@ -126,8 +130,8 @@ TEST(Schema, ANewerSchemaAddsTablesAndColumnsToAnExistingFile)
         k->FieldByName("Name")->set_AsString("Alt");
         ASSERT_TRUE(k->Commit());
     }
-    const std::string newer = std::string(kTestSchema)
-        + "class 50001 Projekt : Objekt table=Projekt\n field Titel Text\nend\n";
+    const std::string newer
+        = std::string(kTestSchema) + "class 50001 Projekt : Objekt table=Projekt\n field Titel Text\nend\n";
     std::string grown = newer;
     grown.replace(grown.find("  field Kz Kennzeichen"), 0, "  field Telefon Text\n");
     auto db = openFile(file.path(), grown);

@@ -1,5 +1,5 @@
-#include "objdb_test_support.h"
 #include "objdb/qelsettings.h"
+#include "objdb_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -19,8 +19,10 @@ TEST(Settings, NameValuesPerLevelPersist)
         user->NameWert().WriteString("KundenColSettings", "35/100;180/100");
         user->ForceCommit();
         std::string longText(5000, 'x');
-        EXPECT_TRUE(db->Partition()->NameWert().SetLongString("SGFieldSettings", "40020=Name,Ort\n" + longText));
-        EXPECT_FALSE(db->Partition()->NameWert().SetLongString("SGFieldSettings", "40020=Name,Ort\n" + longText));
+        EXPECT_TRUE(
+            db->Partition()->NameWert().SetLongString("SGFieldSettings", "40020=Name,Ort\n" + longText));
+        EXPECT_FALSE(
+            db->Partition()->NameWert().SetLongString("SGFieldSettings", "40020=Name,Ort\n" + longText));
         db->Partition()->ForceCommit();
         db->SetSetting(slPartition, "fv$Kunde", "Müller,\"Meier, Hans\"");
         db->SetSetting(slDatabase, "Version", "1");
@@ -49,7 +51,9 @@ TEST(Settings, NameValuesPerLevelPersist)
 TEST(Settings, ComputersAndUsersAreKeptApart)
 {
     TempFile file;
-    { openFile(file.path(), kTestSchema); }
+    {
+        openFile(file.path(), kTestSchema);
+    }
     auto open = [&](const char* computer, const char* user) {
         auto db = std::make_unique<TQelDatabase>();
         TQelOpenOptions o;

@@ -50,7 +50,7 @@ TEST_F(Vectors, EditsAndTheirNotifications)
     onElement.onPerform = [&](unsigned m, WPARAM, LPARAM) { order.push_back(m); };
     r.onPerform = [&](unsigned m, WPARAM, LPARAM) { order.push_back(m); };
     EXPECT_TRUE(v->Delete(2));
-    EXPECT_EQ(order, (std::vector<unsigned>{WM_ODB_OIDESTROYED, WM_ODB_ELEMENTREMOVED}));
+    EXPECT_EQ(order, (std::vector<unsigned> { WM_ODB_OIDESTROYED, WM_ODB_ELEMENTREMOVED }));
     EXPECT_EQ(onElement.last(WM_ODB_OIDESTROYED)->l, Recorder::lp(gone));
     EXPECT_EQ(r.last(WM_ODB_ELEMENTREMOVED)->w, 2u);
     EXPECT_EQ(orte(), "A,B");
@@ -116,9 +116,9 @@ TEST_F(Vectors, LoadMapOrdersByFields)
     add("Bonn")->FieldList()->FieldByName("Strasse")->set_AsString("3");
     std::vector<int> map;
     v->LoadMap("", map);
-    EXPECT_EQ(map, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(map, (std::vector<int> { 1, 2, 3 }));
     v->LoadMap("Ort,-Strasse", map);
-    EXPECT_EQ(map, (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(map, (std::vector<int> { 2, 3, 1 }));
     TQelList<int> list;
     v->LoadMap("-Ort", &list);
     ASSERT_EQ(list.Count(), 3);
