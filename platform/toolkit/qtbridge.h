@@ -1,0 +1,73 @@
+#pragma once
+// Inside the toolkit only: the link between a control and its Qt widget, and conversions between
+// toolkit and Qt values. Package code never includes this header.
+#include "toolkit/control.h"
+#include "toolkit/graphics.h"
+
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QWidget>
+#include <string>
+
+class QKeyEvent;
+
+// Mixin of every widget that shows a control: hands the widget's events to the control.
+class TControlBridge {
+public:
+    virtual ~TControlBridge();
+    TControl* Control() const { return control_; }
+    void Attach(TControl* control) { control_ = control; }
+    // The widget's own handling of an event (the Qt base class's event()).
+    virtual bool QtEvent(QEvent* event) = 0;
+
+protected:
+    // Routes an event to the control; `fallback` is used when no control is attached.
+    bool Route(QEvent* event, const TQtDefault& qtDefault);
+    // Call from the widget's destructor so the control forgets the widget.
+    void Detach();
+
+private:
+    TControl* control_ = nullptr;
+};
+
+// A Qt widget class Q whose events go through its control first.
+template <class Q> class TBridgeWidget : public Q, public TControlBridge {
+public:
+    using Q::Q;
+    ~TBridgeWidget() override { Detach(); }
+    bool QtEvent(QEvent* event) override { return Q::event(event); }
+
+protected:
+    bool event(QEvent* event) override
+    {
+        TQtDefault def { [](void* self, QEvent* e) { return static_cast<TBridgeWidget*>(self)->Q::event(e); },
+            this };
+        return Route(event, def);
+    }
+};
+
+inline QString ToQString(const std::string& s)
+{
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+inline std::string FromQString(const QString& s)
+{
+    QByteArray b = s.toUtf8();
+    return std::string(b.constData(), static_cast<size_t>(b.size()));
+}
+QColor ToQColor(TColor color);
+TColor FromQColor(const QColor& color);
+QFont ToQFont(const TFont& font);
+void AssignQFont(TFont& font, const QFont& qfont);
+std::string DefaultFontName();
+
+// Key conversion between Qt keys and virtual key codes.
+WORD VirtualKeyFromQt(int qtKey);
+int QtKeyFromVirtualKey(WORD vk);
+TShiftState ShiftStateFromQt(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton);
+Qt::KeyboardModifiers QtModifiersFromShift(TShiftState shift);
+// The character a key event delivers as WM_CHAR (0: none): control codes for Ctrl+letter,
+// Backspace, Return, Escape; nothing for Alt combinations, Tab and Delete.
+char32_t CharFromKeyEvent(const QKeyEvent* event);
+Qt::CursorShape QtCursor(TCursor cursor);
