@@ -10,7 +10,7 @@ GridModel::GridModel(GridHost& host, QObject* parent)
     : QAbstractTableModel(parent)
     , host_(host)
 {
-    reset();
+    // No reset here: the host may still be under construction; it resets once it is ready.
 }
 
 int GridModel::firstDisplayRow() const

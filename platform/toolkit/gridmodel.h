@@ -6,25 +6,11 @@
 // screen; painting goes straight to the host and bypasses data() altogether.
 #pragma once
 
-#include "toolkit/gridstore.h"
+#include "toolkit/gridhost.h"
 
 #include <QAbstractTableModel>
 
-class QPainter;
-
 namespace qel::grid {
-
-// What the Qt side needs from the grid that owns the store.
-class GridHost {
-public:
-    virtual const GridStore& gridStore() const = 0;
-    virtual int gridFixedCols() const = 0;
-    // Paints cell (col, display row) into rect, fixed cells included.
-    virtual void paintGridCell(QPainter& painter, int col, int displayRow, const QRect& rect) = 0;
-
-protected:
-    ~GridHost() = default;
-};
 
 class GridModel : public QAbstractTableModel {
     Q_OBJECT

@@ -1,8 +1,10 @@
 // Enumerations and small value types of the string grid.
 #pragma once
 
+#include "toolkit/graphics.h"
+#include "toolkit/tkdefs.h"
+
 #include <cstdint>
-#include <initializer_list>
 
 // In-place editor kinds; the numbers are part of the contract (settings store them).
 enum TEditorType : int {
@@ -58,39 +60,38 @@ enum TGridOption {
     goAlwaysShowEditor,
     goThumbTracking
 };
+using TGridOptions = TSet<TGridOption>;
 
-// Set of grid options with the set operations the VCL-style code uses: Options << goEditing.
-class TGridOptions {
-public:
-    constexpr TGridOptions() = default;
-    constexpr TGridOptions(std::initializer_list<TGridOption> items)
-    {
-        for (auto o : items)
-            bits_ |= bit(o);
-    }
-    constexpr bool Contains(TGridOption o) const { return (bits_ & bit(o)) != 0; }
-    constexpr TGridOptions& operator<<(TGridOption o)
-    {
-        bits_ |= bit(o);
-        return *this;
-    }
-    constexpr TGridOptions& operator>>(TGridOption o)
-    {
-        bits_ &= ~bit(o);
-        return *this;
-    }
-    constexpr bool operator==(const TGridOptions&) const = default;
+enum TGridDrawStateValue { gdSelected, gdFocused, gdFixed };
+using TGridDrawState = TSet<TGridDrawStateValue>;
 
-private:
-    static constexpr std::uint32_t bit(TGridOption o) { return 1u << static_cast<unsigned>(o); }
-    std::uint32_t bits_ = 0;
+// A cell range in grid coordinates (columns, display rows), bounds included.
+struct TGridRect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    bool operator==(const TGridRect&) const = default;
 };
 
-enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
-using TGridDrawState = unsigned; // combination of TGridDrawStateFlag
+// The background of a cell while it is painted; GetCellColor may change it.
+class TBrush {
+public:
+    TColor Color() const { return color_; }
+    void SetColor(TColor color) { color_ = color; }
 
-enum TGridHAlign { gaLeft, gaRight, gaCenter };
-enum TGridVAlign { gvTop, gvCenter, gvBottom };
+private:
+    TColor color_ = clWindow;
+};
 
-// Font style bits of a cell; the grid maps them to the toolkit's font styles at its surface.
-enum TGridFontStyleBit : std::uint8_t { gfsBold = 1, gfsItalic = 2, gfsUnderline = 4, gfsStrikeOut = 8 };
+// Sort state of a grid: the column and direction of the last sort; Show lets a click on a fixed
+// row cell sort by that column (a second click reverses the direction).
+struct TSortSettings {
+    int Column = 0;
+    TSortDirection Direction = sdAscending;
+    bool Show = false;
+};
+
+struct TPrintSettings {
+    std::string Title; // printed above the grid on every page
+};

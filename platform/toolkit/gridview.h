@@ -32,6 +32,8 @@ public:
     void setFixedRowHeight(int height) { fixedRowHeight_ = height; }
     // True when pos lies on a section border, where a press starts resizing rather than a click.
     bool onSectionBorder(QPoint pos) const;
+    // The header's own handling of an event of its viewport (used after the grid has seen it).
+    bool handleViewportEvent(QEvent* event) { return viewportEvent(event); }
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
@@ -50,6 +52,8 @@ public:
     GridModel& gridModel() { return *model_; }
     GridHeader& columnHeader() { return *colHeader_; }
     GridHeader& rowHeader() { return *rowHeader_; }
+    const GridHeader& columnHeader() const { return *colHeader_; }
+    const GridHeader& rowHeader() const { return *rowHeader_; }
 
     // Re-applies spans, hidden columns, widths and header sizes from the store (after reset()).
     void syncLayout(int defaultRowHeight);
