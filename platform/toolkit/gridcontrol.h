@@ -121,7 +121,7 @@ public:
     void SetEditMode(bool on);
     // The link used for edCustom; not owned (links usually belong to the code that chooses them).
     TEditLink* EditLink() const { return editLink_; }
-    void SetEditLink(TEditLink* link) { editLink_ = link; }
+    void SetEditLink(TEditLink* link);
     TEditorType DefaultEditor() const { return defaultEditor_; }
     void SetDefaultEditor(TEditorType t) { defaultEditor_ = t; }
     // The list of the combo editors (edComboEdit, edComboList).
@@ -188,6 +188,7 @@ protected:
     void MouseMove(TShiftState shift, int x, int y) override;
     void Resize() override;
     bool WantTabs() const override { return options_.Contains(goTabs); }
+    void Notification(TComponent* component, TOperation operation) override;
     QWidget* ClientWidget() const override;
 
     // Structure changed (rows, columns, order, hidden, merges, nodes): reset the view.

@@ -52,6 +52,12 @@ InplaceEditor::InplaceEditor(
     settingUp_ = false;
 }
 
+void InplaceEditor::forgetLink()
+{
+    link_ = nullptr;
+    widget_ = nullptr;
+}
+
 InplaceEditor::~InplaceEditor()
 {
     if (link_) {
@@ -324,6 +330,33 @@ void TCustomGrid::placeEditor()
 {
     if (editor_)
         editor_->place(editorRect(editor_->col(), editor_->row()));
+}
+
+void TCustomGrid::SetEditLink(TEditLink* link)
+{
+    if (link == editLink_)
+        return;
+    if (editLink_ && !(editor_ && editor_->link() == editLink_))
+        RemoveFreeNotification(editLink_);
+    editLink_ = link;
+    if (link)
+        FreeNotification(link); // a link freed elsewhere must not stay behind as a dangling pointer
+}
+
+void TCustomGrid::Notification(TComponent* component, TOperation operation)
+{
+    TCustomControl::Notification(component, operation);
+    if (operation != opRemove)
+        return;
+    if (editor_ && editor_->link() == component) {
+        const bool hadFocus = editor_->hasFocus();
+        editor_->forgetLink();
+        editor_.reset();
+        if (hadFocus)
+            gridWidget_->setFocus(Qt::OtherFocusReason);
+    }
+    if (component == editLink_)
+        editLink_ = nullptr;
 }
 
 QWidget* TCustomGrid::InplaceEditorWidget() const

@@ -82,8 +82,9 @@ GridView::GridView(GridHost& host, QWidget* parent)
     rowHeader_->setSectionResizeMode(QHeaderView::Fixed);
     rowHeader_->setMinimumSectionSize(1);
     colHeader_->setStretchLastSection(false);
-    if (auto* corner = findChild<QAbstractButton*>())
-        corner->installEventFilter(this);
+    corner_ = findChild<QAbstractButton*>();
+    if (corner_)
+        corner_->installEventFilter(this);
     connect(colHeader_, &QHeaderView::sectionResized, this, [this](int logical, int, int newSize) {
         if (!syncingWidths_)
             emit columnResized(logical + model_->firstCol(), newSize);
@@ -139,7 +140,7 @@ void GridView::syncLayout(int defaultRowHeight)
 
 bool GridView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::Paint && watched != viewport()) {
+    if (event->type() == QEvent::Paint && watched == corner_ && corner_) {
         auto* corner = static_cast<QWidget*>(watched);
         QPainter painter(corner);
         const auto& store = host_.gridStore();

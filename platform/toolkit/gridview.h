@@ -74,6 +74,7 @@ private:
     GridHeader* colHeader_;
     GridHeader* rowHeader_;
     bool syncingWidths_ = false;
+    QWidget* corner_ = nullptr; // the table's corner button, painted as the fixed top-left cells
 };
 
 } // namespace qel::grid

@@ -63,6 +63,8 @@ public:
     void startTyping(const std::string& text);
     void place(const QRect& rect);
     void focus();
+    // The link is being freed: the editor closes without calling it.
+    void forgetLink();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -247,3 +247,21 @@ TEST_F(GridTest, NumericEditorRefusesLetters)
     QTest::keyClicks(line, "1a-2");
     EXPECT_EQ(line->text(), "12");
 }
+
+TEST_F(GridTest, FreeingTheLinkWhileItsEditorIsOpenClosesTheEditor)
+{
+    auto* link = new TTestLink(nullptr);
+    grid->SetEditLink(link);
+    grid->editorFor2 = edCustom;
+    grid->SetOptions(grid->Options() << goEditing);
+    click(2, 2);
+    key(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    TLineControl* editor = link->editor;
+    delete link;
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->EditLink(), nullptr);
+    delete editor;
+    key(Qt::Key_F2); // falls back to the plain editor
+    EXPECT_NE(qobject_cast<QLineEdit*>(grid->InplaceEditorWidget()), nullptr);
+}
