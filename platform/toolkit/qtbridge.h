@@ -5,6 +5,7 @@
 #include "toolkit/graphics.h"
 
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QString>
 #include <QWidget>
@@ -44,6 +45,33 @@ protected:
         TQtDefault def { [](void* self, QEvent* e) { return static_cast<TBridgeWidget*>(self)->Q::event(e); },
             this };
         return Route(event, def);
+    }
+};
+
+// A scroll-area widget (text edits, item views): input reaches it through its viewport, so the
+// viewport's mouse and context-menu events are routed to the control as well.
+template <class Q> class TScrollBridgeWidget : public TBridgeWidget<Q> {
+public:
+    using TBridgeWidget<Q>::TBridgeWidget;
+
+protected:
+    bool viewportEvent(QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::ContextMenu: {
+            TQtDefault def { [](void* self, QEvent* e) {
+                                return static_cast<TScrollBridgeWidget*>(self)->Q::viewportEvent(e);
+                            },
+                this };
+            return this->Route(event, def);
+        }
+        default:
+            return Q::viewportEvent(event);
+        }
     }
 };
 

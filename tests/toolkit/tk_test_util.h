@@ -1,0 +1,21 @@
+#pragma once
+// Helpers of the toolkit tests: showing a form for real input, and a log of hook calls.
+#include "toolkit/form.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWidget>
+#include <string>
+#include <vector>
+
+// Shows the form and makes its window the active one, so that focus and keys reach it.
+inline bool ShowActive(TCustomForm& form)
+{
+    form.Show();
+    QWidget* w = form.Handle();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    return QTest::qWaitForWindowActive(w);
+}
+
+using HookLog = std::vector<std::string>;
