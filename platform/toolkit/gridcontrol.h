@@ -189,6 +189,7 @@ protected:
     void Resize() override;
     bool WantTabs() const override { return options_.Contains(goTabs); }
     void Notification(TComponent* component, TOperation operation) override;
+    void DefaultHandler(TMessage& message) override;
     QWidget* ClientWidget() const override;
 
     // Structure changed (rows, columns, order, hidden, merges, nodes): reset the view.

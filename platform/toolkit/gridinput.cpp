@@ -245,6 +245,16 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
     TCustomControl::MouseMove(shift, x, y);
 }
 
+void TCustomGrid::DefaultHandler(TMessage& message)
+{
+    // Mouse messages skip the windowed control's default handling, which reads the pending Qt
+    // event as a key event; the plain control's handling runs the Qt default as it should.
+    if (message.Msg >= WM_MOUSEMOVE && message.Msg <= WM_MBUTTONDBLCLK)
+        TControl::DefaultHandler(message);
+    else
+        TCustomControl::DefaultHandler(message);
+}
+
 std::string TCustomGrid::hintAt(int x, int y)
 {
     int col = -1, row = -1;

@@ -37,7 +37,7 @@ bool IsMarkup(std::string_view text);
 // Parses mark-up; a text without recognised tags gives one plain run with the text unchanged.
 Document Parse(std::string_view text);
 
-// The text without mark-up: tags removed, entities decoded, <BR> as a blank. Plain text unchanged.
+// The text without mark-up: tags removed, entities decoded, <BR> as a line feed. Plain text unchanged.
 std::string Strip(std::string_view text);
 
 // Reads a colour written as a toolkit name ("clGray", case-insensitive) or "#RRGGBB".
