@@ -6,10 +6,12 @@
 #include "objdb/qelschema.h"
 #include "objdb/qelsettings.h"
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct sqlite3;
@@ -25,17 +27,18 @@ struct TQelOpenOptions {
     // columns are added). Empty: an existing file uses the schema stored in it.
     std::string schemaText;
     std::string schemaFile = "schema";
-    bool create = false;   // create the file when it is missing
+    bool create = false; // create the file when it is missing
     bool readOnly = false; // open without writing; commits fail
     int busyTimeoutMs = 2000;
     std::string computerName; // empty: the host name
-    std::string userName;     // empty: the login name
+    std::string userName; // empty: the login name
     std::string partitionName = "Standard";
 };
 
 class TQelDatabase {
 public:
-    using TInstanceHandler = std::function<void(int event, TQelClassKey cls, TQelObjectKey key, TQelObject* obj)>;
+    using TInstanceHandler
+        = std::function<void(int event, TQelClassKey cls, TQelObjectKey key, TQelObject* obj)>;
     using TDatabaseHandler = std::function<void(int event, TQelDatabase* db)>;
 
     TQelDatabase();
@@ -120,8 +123,8 @@ public:
     sqlite3* Handle() const;
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);
-    // Objects committed inside the running transaction wait here until it ends.
-    void Deferred(TQelObject* obj);
+    // Re-reads the change stamp after a write and tells the database handlers.
+    void StampMoved();
 
 private:
     TQelObject* makeObject(const TQelKlasse* cls, TQelObjectKey key, bool isNew);
@@ -141,10 +144,15 @@ private:
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;
-    std::vector<TQelObject*> deferred_;
+    bool stampMovedInTransaction_ = false;
+    struct Snapshot;
+    std::vector<std::unique_ptr<Snapshot>> deferred_;
+    std::unordered_map<int, Snapshot*> deferredByKey_;
+    Snapshot* snapshotOf(TQelObject* obj);
+    void accept(TQelObject* obj, bool notify);
     TQelOpenOptions options_;
     std::map<int, std::pair<TQelClassKey, std::pair<int, TInstanceHandler>>> instanceSubs_;
     std::map<int, TDatabaseHandler> dbSubs_;
     int nextSubscription_ = 1;
-    std::map<int, TQelSettingsObject*> settingsObjects_;
+    std::map<std::pair<int, std::string>, TQelSettingsObject*> settingsObjects_;
 };

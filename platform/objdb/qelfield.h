@@ -18,6 +18,7 @@ class TQelFieldList;
 class TQelField : public TQelObjectInterface {
 public:
     TQelField(TQelFieldList* owner, const TQelFelddefinition* def);
+    ~TQelField() override;
 
     int OIType() const override { return oiField; }
     std::string Name() const override;
@@ -75,7 +76,11 @@ public:
     // Whether the store writes this field's column (unloaded blobs are left alone).
     virtual bool Writable() const { return true; }
     // Initial value of a new object or element: the definition's default.
-    void ApplyDefault();
+    virtual void ApplyDefault();
+    // Stored state only (restoring a snapshot); no notifications.
+    void SetStoredValue(const TQelValue& v) { stored_ = v; }
+    // Restores the stored value without notifying (the caller notifies once for a whole rollback).
+    virtual void Revert();
 
 protected:
     // Reads a typed text; false keeps it as a syntax error.
@@ -84,6 +89,8 @@ protected:
     // Reasons beyond syntax, mandatory and length ("" when fine).
     virtual std::string validateValue() const { return {}; }
     virtual std::size_t textLength(const TQelValue& v) const;
+    // The stored representation of a loaded column value for this kind.
+    TQelValue normalize(const TQelValue& v) const;
     // Sets value and syntax state, sends the touch notifications when something changed; a side
     // effect (the library changed the field, not its setter) also repaints the field's targets.
     void assign(TQelValue v, bool syntaxError, const std::string& raw, bool sideEffect = false);
@@ -163,9 +170,6 @@ protected:
     bool parse(const std::string& text, TQelValue& out) const override;
     std::string format(const TQelValue& v) const override;
 };
-
-// Inserts date delimiters into a digits-only text: "17051980" -> "17.05.1980", "170580" -> "17.05.80".
-std::string InsertDelimiters(const std::string& digits);
 
 // One entry of a domain; stored as its text.
 class TQelChoiceField : public TQelField {
@@ -253,6 +257,8 @@ public:
     bool Null() const override;
     bool Touched() const override;
     bool Writable() const override { return loaded_; }
+    void ApplyDefault() override;
+    void Revert() override;
     void LoadStored(const TQelValue& v) override;
     void AcceptStored() override;
     // Marks the buffer as not loaded (after the row was read without it).
@@ -297,3 +303,7 @@ public:
 
 // Creates the field kind for a definition.
 std::unique_ptr<TQelField> QelCreateField(TQelFieldList* owner, const TQelFelddefinition* def);
+
+// Today as days since 1899-12-30, and a day as ISO text ("1980-05-17").
+double QelToday();
+std::string QelIsoDate(double dt);

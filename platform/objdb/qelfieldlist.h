@@ -52,7 +52,7 @@ public:
     TQelFieldList* FindFieldList(const std::string& path, bool allowCreate = false) const;
 
     enum : int {
-        efFields = 1,   // the fields of this list
+        efFields = 1, // the fields of this list
         efElements = 2, // the fields of the elements of its vectors, recursively
     };
     // Visits fields; the callback returns false to stop. Returns false when stopped.
@@ -71,9 +71,14 @@ public:
     std::string GetPropA(const std::string& name, const std::string& def) const override;
     bool SetPropA(const std::string& name, const std::string& value, bool strict = false) override;
 
+    // Called by a field after its value changed (validity bookkeeping of elements).
+    void FieldChanged(TQelField* f);
+
     // Store support: sets every field to its definition default (new objects and elements).
     void ApplyDefaults();
     void AcceptStored();
+    // Restores stored values and elements without notifying.
+    void Revert();
 
 protected:
     void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;

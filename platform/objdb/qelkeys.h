@@ -20,7 +20,10 @@ void SetQelDatabase(TQelDatabase* db);
 class TQelKey {
 public:
     constexpr TQelKey() = default;
-    constexpr explicit TQelKey(int id) : id_(id) {}
+    constexpr explicit TQelKey(int id)
+        : id_(id)
+    {
+    }
     constexpr int Id() const { return id_; }
     constexpr bool Valid() const { return id_ != 0; }
     std::string ToString() const { return std::to_string(id_); }
@@ -72,7 +75,7 @@ public:
 };
 
 template <class K>
-    requires std::is_base_of_v<TQelKey, K>
+requires std::is_base_of_v<TQelKey, K>
 struct std::hash<K> {
     std::size_t operator()(K k) const noexcept { return std::hash<int>()(k.Id()); }
 };
@@ -104,10 +107,10 @@ inline constexpr int StringOption = 13426;
 
 // Ids of built-in classes.
 namespace qelcls {
-inline constexpr int Objekt = 1005;       // every object class derives from it
-inline constexpr int Dokument = 11011;    // documents (reserved)
+inline constexpr int Objekt = 1005; // every object class derives from it
+inline constexpr int Dokument = 11011; // documents (reserved)
 inline constexpr int Gueltigkeit = 12001; // validity records: vector elements with Standard/Active
-inline constexpr int NameWert = 12010;    // one name/value setting
+inline constexpr int NameWert = 12010; // one name/value setting
 inline constexpr int Einstellungen = 1010; // settings owner (database, client, product, OS levels)
 inline constexpr int Computer = 1011;
 inline constexpr int Benutzer = 1012;

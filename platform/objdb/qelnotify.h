@@ -11,9 +11,10 @@ class TQelNotifyTarget {
 public:
     virtual ~TQelNotifyTarget() = default;
     virtual LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) = 0;
-    virtual void Repaint() {}
+    virtual void Repaint() { }
 };
 
+// clang-format off
 // Codes sent to targets registered with TQelObjectInterface::ConnectControl.
 //
 // Every code is sent synchronously. LParam always carries the object interface the event happened
@@ -61,6 +62,7 @@ public:
 //   which interface was rolled back. Elements rebuilt by a rollback are announced with 0x8504 first.
 // - 0x8505, 0x850A and 0x850B carry an interface of the changed object, so a list that reloads
 //   the row of LParam's object handles them alike.
+// clang-format on
 enum : unsigned {
     WM_ODB_FIRST = 0x8501,
     WM_ODB_OISTORED = 0x8501,
@@ -83,19 +85,19 @@ enum : unsigned {
 // of these codes with the class key, object key and object (null when it is no longer in memory).
 // The mask of a subscription is an OR of the codes it wants.
 enum TQelInstanceEvent : int {
-    ieTouched = 1,   // a field of the object in memory was changed (not yet stored)
-    ieCreated = 2,   // a new object was stored for the first time
+    ieTouched = 1, // a field of the object in memory was changed (not yet stored)
+    ieCreated = 2, // a new object was stored for the first time
     ieRecovered = 4, // a deleted object was recovered
-    ieStored = 16,   // an existing object was stored
-    ieLoaded = 32,   // the object came into memory (loaded, or created and not yet stored)
-    ieGone = 64,     // the object left memory (freed) or was removed for good
+    ieStored = 16, // an existing object was stored
+    ieLoaded = 32, // the object came into memory (loaded, or created and not yet stored)
+    ieGone = 64, // the object left memory (freed) or was removed for good
     ieDeleted = 128, // the object was marked deleted
     ieAll = 255,
 };
 
 // Database notifications (TQelDatabase::StartNotification): handler(code, database).
 enum TQelDatabaseEvent : int {
-    deCommitted = 1,     // a transaction wrote data; the change stamp moved
+    deCommitted = 1, // a transaction wrote data; the change stamp moved
     deSchemaChanged = 8, // classes were reloaded: class keys held by lists may be stale
-    deClosing = 16,      // the database is about to close
+    deClosing = 16, // the database is about to close
 };

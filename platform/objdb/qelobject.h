@@ -49,6 +49,11 @@ public:
 
     // Store support.
     void SetStoredState(bool isNew, bool deleted);
+    void AcceptStored()
+    {
+        fieldList_->AcceptStored();
+        isNew_ = false;
+    }
 
 protected:
     void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;

@@ -87,11 +87,19 @@ public:
     // Sends `msg` to the registered targets; see qelnotify.h for the delivery of each code.
     void Notify(unsigned msg, WPARAM wParam = 0);
     void RepaintTargets();
+    // Repaints every target registered anywhere in this interface's object.
+    void RepaintAll();
+    // Expires when the interface is destroyed (for code that calls out and must not touch it after).
+    std::weak_ptr<bool> aliveToken() const { return alive_; }
 
 protected:
-    TQelObjectInterface(TQelDatabase* db, TQelObjectInterface* owner) : db_(db), owner_(owner) {}
+    TQelObjectInterface(TQelDatabase* db, TQelObjectInterface* owner)
+        : db_(db)
+        , owner_(owner)
+    {
+    }
     // Each interface visits its directly owned interfaces (for object-wide delivery).
-    virtual void ForEachChild(const std::function<void(TQelObjectInterface*)>&) {}
+    virtual void ForEachChild(const std::function<void(TQelObjectInterface*)>&) { }
     void setOwner(TQelObjectInterface* o) { owner_ = o; }
     // Delivers to this interface's own targets; wParam 0 means "the receiving interface".
     void deliver(unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam);

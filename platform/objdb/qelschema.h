@@ -10,6 +10,10 @@
 #include <vector>
 
 class TQelKlasse;
+class TQelSchema;
+
+// SQL-safe identifier from a display name (umlauts transcribed, other signs become "_").
+std::string QelSqlName(const std::string& name);
 
 struct TQelDomainEntry {
     std::string text; // stored and shown
@@ -26,9 +30,9 @@ public:
     int id = 0;
     std::string name;
     const TQelFeldtyp* parent = nullptr; // none for a root type
-    int length = 0;                       // default declared length of fields of this type
-    int decimals = -1;                    // amounts: digits after the comma (-1: inherit)
-    std::vector<TQelDomainEntry> domain;  // default domain of choice types
+    int length = 0; // default declared length of fields of this type
+    int decimals = -1; // amounts: digits after the comma (-1: inherit)
+    std::vector<TQelDomainEntry> domain; // default domain of choice types
     std::string description;
     int line = 0;
 };
@@ -116,6 +120,7 @@ public:
     std::vector<const TQelFelddefinition*> allFields;
     std::vector<const TQelVektordefinition*> allVectors;
     std::vector<const TQelKlasse*> children;
+    const TQelSchema* schema = nullptr;
     int line = 0;
 };
 

@@ -21,7 +21,10 @@ enum TQelSettingsLevel {
 
 class TQelNameWertVector {
 public:
-    explicit TQelNameWertVector(TQelVector* v) : v_(v) {}
+    explicit TQelNameWertVector(TQelVector* v)
+        : v_(v)
+    {
+    }
     bool Has(const std::string& name) const;
     std::string ReadString(const std::string& name, const std::string& def = "") const;
     // Returns whether the stored value changed.

@@ -38,10 +38,10 @@ enum TQelFieldDataType {
 
 // ListEx flags.
 enum : int {
-    lfDeleted = 1,     // only deleted objects
-    lfNotDeleted = 2,  // only objects not deleted
-    lfKeysOnly = 4,    // only the key column
-    lfNoDerived = 8,   // only the class itself, not derived classes
+    lfDeleted = 1, // only deleted objects
+    lfNotDeleted = 2, // only objects not deleted
+    lfKeysOnly = 4, // only the key column
+    lfNoDerived = 8, // only the class itself, not derived classes
     lfNoMetaFields = 16,
 };
 
@@ -110,17 +110,19 @@ public:
 
 class TQelSQLEngine {
 public:
-    explicit TQelSQLEngine(TQelDatabase* db) : db_(db) {}
+    explicit TQelSQLEngine(TQelDatabase* db)
+        : db_(db)
+    {
+    }
 
     // Objects of `cls` matching `condition`: column 0 is the key, then the columns of `fields`
     // (comma-separated; a bare field name of the class is qualified with its table).
     // `order` is an ORDER BY list; `maxRows` > 0 limits the rows. The query is not opened.
     std::unique_ptr<TQelSQLQuery> ListEx(TQelClassKey cls, int flags, const std::string& condition,
-                                         const std::string& fields = "", const std::string& order = "",
-                                         int maxRows = 0);
+        const std::string& fields = "", const std::string& order = "", int maxRows = 0);
     // The statement ListEx would run.
     std::string ListStatement(TQelClassKey cls, int flags, const std::string& condition,
-                              const std::string& fields = "", const std::string& order = "", int maxRows = 0);
+        const std::string& fields = "", const std::string& order = "", int maxRows = 0);
     // An application statement, run as given (after the class filters of ExtendStatement when a
     // class is given).
     std::unique_ptr<TQelSQLQuery> SetExtended(const std::string& statement, TQelClassKey cls = {});
@@ -144,8 +146,8 @@ public:
     bool Unlock(TQelObjectKey key, std::string& error);
 
 private:
-    std::string joinAliases(const TQelKlasse* cls, const std::string& text, bool& needObjekt,
-                            bool& needExt) const;
+    std::string joinAliases(
+        const TQelKlasse* cls, const std::string& text, bool& needObjekt, bool& needExt) const;
     TQelDatabase* db_;
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 // Vectors (ordered elements of one element class) and their elements (sub-objects). Element
 // indexes are 1-based everywhere except in paths ("Adressen[0]" is element 1).
+#include "objdb/qelcontainers.h"
 #include "objdb/qelfieldlist.h"
 #include "objdb/qeloi.h"
 
@@ -69,6 +70,7 @@ public:
     // Fills `map` with element indexes (1-based) in the order given by `order`: field names joined
     // by ",", each optionally prefixed "-" for descending; empty keeps the stored order.
     void LoadMap(const std::string& order, std::vector<int>& map) const;
+    void LoadMap(const std::string& order, TQelList<int>* map) const;
 
     // Store support.
     void LoadElements(std::vector<std::unique_ptr<TQelSubObject>> elements);
@@ -76,15 +78,18 @@ public:
     bool StructureTouched() const { return structureTouched_; }
     const std::vector<std::int64_t>& StoredRows() const { return storedRows_; }
     std::unique_ptr<TQelSubObject> MakeElement();
+    // Restores the stored elements without notifying (re-read from the store when the structure
+    // changed; the rebuilt elements announce 0x8504).
+    void Revert();
+    // The element became the standard element: clears the others and tells the vector's targets.
+    void StandardSet(TQelSubObject* element);
 
 protected:
     void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;
 
 private:
     friend class TQelSubObject;
-    void renumberAfter(int index);
-    void elementRemoved(int oldIndex);
-    void standardSet(TQelSubObject* element);
+    friend class TQelDatabase;
 
     const TQelVektordefinition* def_;
     std::vector<std::unique_ptr<TQelSubObject>> elements_;
