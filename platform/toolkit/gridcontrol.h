@@ -187,7 +187,7 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void Resize() override;
-    bool WantTabs() const override { return options_.Contains(goTabs); }
+    bool WantsKey(WORD key) const override { return key == VK_TAB ? options_.Contains(goTabs) : TCustomControl::WantsKey(key); }
     void Notification(TComponent* component, TOperation operation) override;
     void DefaultHandler(TMessage& message) override;
     QWidget* ClientWidget() const override;

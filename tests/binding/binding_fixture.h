@@ -6,6 +6,7 @@
 #include "binding/qeldatalink.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/stdctrls.h"
+#include "toolkit/tk_test_util.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

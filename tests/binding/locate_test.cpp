@@ -109,7 +109,7 @@ TEST_F(BindingTest, TreeHelpers)
     EXPECT_EQ(TQelCommonMethods::FindNextControl(form.get(), a, true, true, true), nullptr);
     EXPECT_EQ(TQelCommonMethods::FindNextControl(form.get(), c, true, false, false), nullptr);
 
-    form->Show();
+    ASSERT_TRUE(ShowActive(*form));
     TQelCommonMethods::SelectNext(a, true, true);
     EXPECT_TRUE(c->Focused());
     EXPECT_EQ(TQelCommonMethods::FindFocusedControl(form.get()), c);
