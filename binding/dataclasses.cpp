@@ -50,3 +50,9 @@ const TQelDataClassEntry* QelFindFieldPathClass(const TControl* c)
             return &e;
     return nullptr;
 }
+
+bool QelIsDataClass(const TControl* c, TQelDataClass slot)
+{
+    const TQelDataClassEntry& e = registered()[static_cast<std::size_t>(slot)];
+    return c && e.isA && e.isA(c);
+}

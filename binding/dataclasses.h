@@ -63,3 +63,6 @@ template <class T> TQelDataClassEntry QelDataClassEntry(const char* className, b
         e.fieldPath = [](const TControl* c) { return std::string(static_cast<const T*>(c)->get_FieldPath()); };
     return e;
 }
+
+// Whether `c` is of the class registered in `slot` (false while none is registered).
+bool QelIsDataClass(const TControl* c, TQelDataClass slot);

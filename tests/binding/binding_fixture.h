@@ -46,10 +46,14 @@ public:
             return link.FieldProp().empty() ? TQelObjectInterface::oiField : TQelObjectInterface::oiVector;
         };
         link.hooks.show = [this] { SetText(read()); };
+        Publish<&TTestEdit::get_FieldPath, &TTestEdit::set_FieldPath>("FieldPath");
+        Publish<&TTestEdit::get_FieldProp, &TTestEdit::set_FieldProp>("FieldProp");
     }
     int ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected) { return link.Connect(fl, onlyIfUnconnected); }
     std::string get_FieldPath() const { return link.FieldPath(); }
     void set_FieldPath(const std::string& p) { link.SetFieldPath(p); }
+    std::string get_FieldProp() const { return link.FieldProp(); }
+    void set_FieldProp(const std::string& p) { link.SetFieldProp(p); }
     std::string read() const
     {
         if (TQelField* f = link.Field())

@@ -1,0 +1,60 @@
+#pragma once
+// TQelCommonLink: the in-place editor link through which the package's grids edit a cell with a
+// full data control. The editor control is created for each edit (CreateEditor) and freed when the
+// cell editor closes (DestroyEditor); it is bound by name to the same field as the cell and
+// writes its value through its own control logic.
+#include "binding/methods.h"
+
+#include "toolkit/editlink.h"
+
+#include <memory>
+#include <string>
+
+class TQelCommonLink : public TEditLink {
+public:
+    // The owner grid, the cell's property specification and the cell's object interface.
+    TQelCommonLink(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
+    // Does not free the editor control (the grid closes editors before links go).
+    ~TQelCommonLink() override;
+
+    void EditKeyDown(TObject* sender, WORD& key, TShiftState shift) override;
+    TWinControl* GetEditControl() override { return editControl_; }
+    void CreateEditor(TWinControl* parent) override = 0;
+    void DestroyEditor() override;
+    void SetFocus(bool focus) override;
+    void SetRect(TRect rect) override;
+    void SetVisible(bool visible) override;
+    void SetProperties() override;
+    void SetCellProps(TColor color, TFont* font) override;
+    std::string GetEditorValue() override = 0;
+    void SetEditorValue(const std::string& value) override = 0;
+    // Prepares a new editor: width and height 0 until the grid places it.
+    virtual void InitEditControl(TWinControl* editor);
+
+    // Hides the editor, parents it, initialises and binds it, then shows it.
+    void AttachEditControl(TWinControl* editor, TWinControl* parent);
+    // Binds a TQelEdit or TQelCombo editor to the link's field (or vector) by name.
+    void BindEditControl(TWinControl* editor);
+
+    TAdvStringGrid* OwnerGrid() const { return grid_; }
+    // The cell's interface; none once it went away.
+    TQelObjectInterface* OI() const { return alive_.expired() ? nullptr : oi_; }
+    const std::string& Spec() const { return spec_; }
+
+protected:
+    TWinControl* editControl_ = nullptr;
+
+private:
+    TAdvStringGrid* grid_;
+    std::string spec_;
+    TQelObjectInterface* oi_;
+    std::weak_ptr<bool> alive_;
+};
+
+// The concrete links come from the control units (the edit and the combo), which register a
+// factory when the package initialises.
+enum class TQelLinkKind { Edit, Combo };
+using TQelLinkFactory = TQelCommonLink* (*)(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
+void QelRegisterLinkFactory(TQelLinkKind kind, TQelLinkFactory factory);
+// A new link of that kind, or none when its unit is not part of the package.
+TQelCommonLink* QelCreateLink(TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
