@@ -467,7 +467,9 @@ void TWinControl::DefaultHandler(TMessage& m)
     auto* bridge = dynamic_cast<TControlBridge*>(widget_);
     QtDispatch* d = currentDispatch_;
     const bool live = d && !d->done && d->msg == m.Msg;
-    auto* ke = live ? static_cast<QKeyEvent*>(d->event) : nullptr;
+    // Only key messages come from key events.
+    const bool keyMessage = m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN || m.Msg == WM_CHAR;
+    auto* ke = live && keyMessage ? static_cast<QKeyEvent*>(d->event) : nullptr;
     const TShiftState shift = KeyDataToShiftState(m.LParam);
     switch (m.Msg) {
     case WM_KEYDOWN:
