@@ -1,5 +1,6 @@
 #include "toolkit/classes.h"
 
+#include <QCollator>
 #include <QString>
 #include <algorithm>
 #include <fstream>
@@ -12,12 +13,22 @@ QString Q(const std::string& s)
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-// Case-insensitive comparison that folds umlauts correctly.
+// Order by the German collation (umlauts beside their vowels); texts equal but for case are
+// equal unless case counts. Ties of the collation fall back to code points, so the order stays
+// total and agrees with equality.
 int CompareText(const std::string& a, const std::string& b, bool caseSensitive)
 {
-    if (caseSensitive)
-        return a < b ? -1 : a == b ? 0 : 1;
-    return QString::compare(Q(a), Q(b), Qt::CaseInsensitive);
+    const QString qa = Q(a), qb = Q(b);
+    const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const int exact = QString::compare(qa, qb, cs);
+    if (exact == 0)
+        return 0;
+    static thread_local QCollator collators[2] = { QCollator(QLocale(QLocale::German, QLocale::Germany)),
+        QCollator(QLocale(QLocale::German, QLocale::Germany)) };
+    QCollator& collator = collators[caseSensitive ? 1 : 0];
+    collator.setCaseSensitivity(cs);
+    const int c = collator.compare(qa, qb);
+    return c != 0 ? (c < 0 ? -1 : 1) : (exact < 0 ? -1 : 1);
 }
 
 } // namespace

@@ -198,7 +198,10 @@ enum : WORD {
 };
 
 // Shortcut modifier bits (a shortcut is the key code or-ed with these).
-enum : TShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000, scNone = 0 };
+inline constexpr TShortCut scShift = 0x2000;
+inline constexpr TShortCut scCtrl = 0x4000;
+inline constexpr TShortCut scAlt = 0x8000;
+inline constexpr TShortCut scNone = 0;
 inline constexpr TShortCut ShortCut(WORD key, TShiftState shift)
 {
     return static_cast<TShortCut>((key & 0x1FFF) | (shift.Contains(ssShift) ? scShift : 0)

@@ -71,6 +71,16 @@ QKeyEvent CharKeyEvent(char32_t ch, TShiftState shift)
         QEvent::KeyPress, Qt::Key_unknown, QtModifiersFromShift(shift), QString::fromUcs4(&ch, 1));
 }
 
+// The character a key delivers as WM_CHAR to a control; Tab only to controls that take it.
+char32_t CharOf(const QKeyEvent* ke, bool wantsTab)
+{
+    const char32_t ch = CharFromKeyEvent(ke);
+    if (ch == 0 && ke->key() == Qt::Key_Tab && wantsTab
+        && !(ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return 9;
+    return ch;
+}
+
 } // namespace
 
 short GetKeyState(int vk)
@@ -467,7 +477,9 @@ void TWinControl::DefaultHandler(TMessage& m)
     auto* bridge = dynamic_cast<TControlBridge*>(widget_);
     QtDispatch* d = currentDispatch_;
     const bool live = d && !d->done && d->msg == m.Msg;
-    auto* ke = live ? static_cast<QKeyEvent*>(d->event) : nullptr;
+    // Only key messages come from key events.
+    const bool keyMessage = m.Msg == WM_KEYDOWN || m.Msg == WM_SYSKEYDOWN || m.Msg == WM_CHAR;
+    auto* ke = live && keyMessage ? static_cast<QKeyEvent*>(d->event) : nullptr;
     const TShiftState shift = KeyDataToShiftState(m.LParam);
     switch (m.Msg) {
     case WM_KEYDOWN:
@@ -489,7 +501,7 @@ void TWinControl::DefaultHandler(TMessage& m)
         }
         if (live && vk == VirtualKeyFromQt(ke->key())) {
             // Keys that type a character are handled by the widget with WM_CHAR.
-            if (CharFromKeyEvent(ke) == 0)
+            if (CharOf(ke, WantsKey(VK_TAB)) == 0)
                 d->qtDefault(ke);
             return;
         }
@@ -504,7 +516,7 @@ void TWinControl::DefaultHandler(TMessage& m)
         const char32_t ch = static_cast<char32_t>(m.WParam);
         if (live) {
             d->done = true;
-            if (ch == CharFromKeyEvent(ke)) {
+            if (ch == CharOf(ke, WantsKey(VK_TAB))) {
                 d->qtDefault(ke);
                 return;
             }
@@ -573,9 +585,7 @@ bool TWinControl::DispatchKey(QEvent* event, const TQtDefault& qtDefault)
     PerformForEvent(event, qtDefault, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, data);
     if (!guard)
         return true;
-    char32_t ch = CharFromKeyEvent(ke);
-    if (ch == 0 && ke->key() == Qt::Key_Tab && WantsKey(VK_TAB) && !shift.Contains(ssCtrl))
-        ch = 9;
+    char32_t ch = CharOf(ke, WantsKey(VK_TAB));
     if (suppressChar_) {
         suppressChar_ = false;
         ch = 0;

@@ -182,3 +182,105 @@ TEST_F(InputForm, FocusLeavingToNothingExits)
 }
 
 } // namespace
+
+namespace {
+
+class TProbePanel : public TCustomControl {
+public:
+    TProbePanel(TComponent* owner, HookLog& log)
+        : TCustomControl(owner)
+        , log_(log)
+    {
+    }
+
+protected:
+    void DoEnter() override { log_.push_back("enter " + Name()); }
+    void DoExit() override { log_.push_back("exit " + Name()); }
+    void Loaded() override
+    {
+        log_.push_back("loaded " + Name());
+        TCustomControl::Loaded();
+    }
+
+private:
+    HookLog& log_;
+};
+
+TEST(Containers, FocusLeavesAndEntersEveryContainerOnTheWay)
+{
+    HookLog log;
+    TForm form(nullptr);
+    auto* left = new TProbePanel(&form, log);
+    left->SetName("Left");
+    auto* right = new TProbePanel(&form, log);
+    right->SetName("Right");
+    auto* a = new TProbeEdit(&form, log);
+    a->SetName("A");
+    auto* b = new TProbeEdit(&form, log);
+    b->SetName("B");
+    left->SetParent(&form);
+    right->SetParent(&form);
+    right->SetLeft(200);
+    left->SetBounds(0, 0, 150, 100);
+    right->SetBounds(200, 0, 150, 100);
+    a->SetParent(left);
+    b->SetParent(right);
+    ASSERT_TRUE(ShowActive(form));
+    a->SetFocus();
+    const HookLog in { "enter Left", "enter A" };
+    EXPECT_EQ(log, in);
+    log.clear();
+    QTest::mouseClick(b->Handle(), Qt::LeftButton);
+    const HookLog across { "exit A", "exit Left", "enter Right", "enter B", "mousedown" };
+    EXPECT_EQ(log, across);
+    // Freeing the focused control drops it without messages to a freed object.
+    log.clear();
+    delete right;
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(form.EnteredControl(), nullptr);
+    a->SetFocus();
+    EXPECT_EQ(form.EnteredControl(), a);
+}
+
+TEST(Containers, KeyPreviewGivesTheFormTheKeyFirst)
+{
+    struct TPreviewForm : TForm {
+        using TForm::TForm;
+        void KeyDown(WORD& key, TShiftState shift) override
+        {
+            if (key == VK_F5)
+                key = 0;
+            TForm::KeyDown(key, shift);
+        }
+    };
+    HookLog log;
+    TPreviewForm form(nullptr);
+    auto* edit = new TProbeEdit(&form, log);
+    edit->SetName("E");
+    edit->SetParent(&form);
+    form.SetKeyPreview(true);
+    ASSERT_TRUE(ShowActive(form));
+    edit->SetFocus();
+    log.clear();
+    QTest::keyClick(edit->Handle(), Qt::Key_F5);
+    QTest::keyClick(edit->Handle(), Qt::Key_F6);
+    EXPECT_EQ(log, HookLog { "down 117" });
+}
+
+TEST(Containers, LoadedRunsOnceForEveryComponentAfterLoading)
+{
+    HookLog log;
+    TForm form(nullptr);
+    form.BeginLoading();
+    auto* p = new TProbePanel(&form, log);
+    p->SetName("P");
+    EXPECT_TRUE(p->ComponentState().Contains(csLoading));
+    auto* q = new TProbePanel(&form, log);
+    q->SetName("Q");
+    form.EndLoading();
+    form.EndLoading();
+    EXPECT_EQ(log, (HookLog { "loaded P", "loaded Q" }));
+    EXPECT_FALSE(p->ComponentState().Contains(csLoading));
+}
+
+} // namespace

@@ -3,6 +3,7 @@
 #include "toolkit/form.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QTest>
 #include <QWidget>
 #include <string>
@@ -19,3 +20,10 @@ inline bool ShowActive(TCustomForm& form)
 }
 
 using HookLog = std::vector<std::string>;
+
+// The Qt colour a toolkit colour stands for in the current palette.
+inline QColor ToQColorForTest(TColor c)
+{
+    const TColor rgb = ColorToRGB(c);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
