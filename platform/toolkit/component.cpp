@@ -1,0 +1,223 @@
+#include "toolkit/component.h"
+
+#include <algorithm>
+#include <cxxabi.h>
+#include <memory>
+#include <strings.h>
+#include <typeinfo>
+
+namespace {
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+} // namespace
+
+std::string DemangledClassName(const std::type_info& type)
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> demangled(
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    std::string name = status == 0 && demangled ? std::string(demangled.get()) : std::string(type.name());
+    // Classes are known by their plain name, whatever namespace they live in.
+    if (name.find('<') == std::string::npos)
+        if (size_t pos = name.rfind("::"); pos != std::string::npos)
+            name.erase(0, pos + 2);
+    return name;
+}
+
+std::string TObject::ClassName() const
+{
+    return DemangledClassName(typeid(*this));
+}
+
+TComponent::TComponent(TComponent* owner)
+{
+    Publish<&TComponent::Name, &TComponent::SetName>("Name");
+    Publish<&TComponent::Tag, &TComponent::SetTag>("Tag");
+    if (owner)
+        owner->InsertComponent(this);
+}
+
+TComponent::~TComponent()
+{
+    Destroying();
+    for (TComponent* c : std::vector<TComponent*>(freeNotifies_)) {
+        c->RemoveFreeNotification(this);
+        c->Notification(this, opRemove);
+    }
+    // Owned components go last-created first.
+    while (!components_.empty()) {
+        TComponent* c = components_.back();
+        c->Destroying();
+        delete c; // removes itself from components_
+    }
+    if (owner_)
+        owner_->RemoveComponent(this);
+}
+
+void TComponent::SetName(const std::string& name)
+{
+    name_ = name;
+}
+
+TComponent* TComponent::GetComponent(int index) const
+{
+    return index >= 0 && index < GetComponentCount() ? components_[static_cast<size_t>(index)] : nullptr;
+}
+
+int TComponent::ComponentIndex() const
+{
+    if (!owner_)
+        return -1;
+    auto& list = owner_->components_;
+    auto it = std::find(list.begin(), list.end(), this);
+    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
+}
+
+TComponent* TComponent::FindComponent(std::string_view name) const
+{
+    if (name.empty())
+        return nullptr;
+    for (TComponent* c : components_)
+        if (SameText(c->name_, name))
+            return c;
+    return nullptr;
+}
+
+void TComponent::InsertComponent(TComponent* component)
+{
+    if (!component || component->owner_ == this)
+        return;
+    if (component->owner_)
+        component->owner_->RemoveComponent(component);
+    components_.push_back(component);
+    component->owner_ = this;
+    if (state_.Contains(csLoading))
+        component->state_ << csLoading;
+    Notification(component, opInsert);
+}
+
+void TComponent::RemoveComponent(TComponent* component)
+{
+    auto it = std::find(components_.begin(), components_.end(), component);
+    if (it == components_.end())
+        return;
+    // Owner and siblings hear of it first, as with the classic owner notification.
+    Notification(component, opRemove);
+    components_.erase(std::find(components_.begin(), components_.end(), component));
+    component->owner_ = nullptr;
+}
+
+void TComponent::BeginLoading()
+{
+    state_ << csLoading;
+    for (TComponent* c : components_)
+        c->BeginLoading();
+}
+
+void TComponent::EndLoading()
+{
+    if (!state_.Contains(csLoading))
+        return;
+    Loaded();
+    for (TComponent* c : std::vector<TComponent*>(components_))
+        c->EndLoading();
+}
+
+void TComponent::Loaded()
+{
+    state_ >> csLoading;
+}
+
+void TComponent::Destroying()
+{
+    state_ << csDestroying;
+}
+
+void TComponent::Notification(TComponent*, TOperation)
+{
+}
+
+void TComponent::FreeNotification(TComponent* c)
+{
+    if (!c || c == this)
+        return;
+    if (std::find(freeNotifies_.begin(), freeNotifies_.end(), c) == freeNotifies_.end())
+        freeNotifies_.push_back(c);
+    if (std::find(c->freeNotifies_.begin(), c->freeNotifies_.end(), this) == c->freeNotifies_.end())
+        c->freeNotifies_.push_back(this);
+}
+
+void TComponent::RemoveFreeNotification(TComponent* c)
+{
+    std::erase(freeNotifies_, c);
+    if (c)
+        std::erase(c->freeNotifies_, this);
+}
+
+const TComponent::PropInfo* TComponent::FindProp(std::string_view name) const
+{
+    for (auto it = props_.rbegin(); it != props_.rend(); ++it)
+        if (SameText(it->name, name))
+            return &*it;
+    return nullptr;
+}
+
+void TComponent::AddProp(PropInfo info)
+{
+    for (auto& p : props_)
+        if (SameText(p.name, info.name)) {
+            p = info;
+            return;
+        }
+    props_.push_back(info);
+}
+
+bool TComponent::IsPublishedProp(std::string_view name) const
+{
+    return FindProp(name) != nullptr;
+}
+
+TPropValue TComponent::GetPropValue(std::string_view name) const
+{
+    const PropInfo* p = FindProp(name);
+    return p ? p->get(this) : TPropValue();
+}
+
+bool TComponent::SetPropValue(std::string_view name, const TPropValue& value)
+{
+    const PropInfo* p = FindProp(name);
+    if (!p || !p->set)
+        return false;
+    p->set(this, value);
+    return true;
+}
+
+std::vector<std::string> TComponent::PublishedPropNames() const
+{
+    std::vector<std::string> names;
+    for (auto& p : props_)
+        names.emplace_back(p.name);
+    return names;
+}
+
+bool IsPublishedProp(const TObject* instance, std::string_view name)
+{
+    auto* c = dynamic_cast<const TComponent*>(instance);
+    return c && c->IsPublishedProp(name);
+}
+
+TPropValue GetPropValue(const TObject* instance, std::string_view name)
+{
+    auto* c = dynamic_cast<const TComponent*>(instance);
+    return c ? c->GetPropValue(name) : TPropValue();
+}
+
+bool SetPropValue(TObject* instance, std::string_view name, const TPropValue& value)
+{
+    auto* c = dynamic_cast<TComponent*>(instance);
+    return c && c->SetPropValue(name, value);
+}

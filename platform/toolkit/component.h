@@ -1,0 +1,131 @@
+#pragma once
+// Root classes of the toolkit: TObject (class name and class test), TComponent (name, owner, tag,
+// owned components, loading state, published properties by name).
+#include "toolkit/propvalue.h"
+#include "toolkit/tkdefs.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <typeinfo>
+#include <vector>
+
+// The plain name of a class ("TAdvEdit"), without namespaces.
+std::string DemangledClassName(const std::type_info& type);
+
+class TObject {
+public:
+    TObject() = default;
+    TObject(const TObject&) = delete;
+    TObject& operator=(const TObject&) = delete;
+    virtual ~TObject() = default;
+
+    // The name of the object's class, e.g. "TAdvEdit".
+    std::string ClassName() const;
+    // Whether the object is of class T or derives from it.
+    template <class T> bool InheritsFrom() const { return dynamic_cast<const T*>(this) != nullptr; }
+};
+
+enum TComponentStateValue { csLoading, csReading, csWriting, csDestroying, csDesigning, csUpdating };
+using TComponentState = TSet<TComponentStateValue>;
+enum TOperation { opInsert, opRemove };
+
+class TComponent : public TObject {
+public:
+    explicit TComponent(TComponent* owner);
+    ~TComponent() override;
+
+    TComponent* Owner() const { return owner_; }
+    const std::string& Name() const { return name_; }
+    virtual void SetName(const std::string& name);
+    std::intptr_t Tag() const { return tag_; }
+    void SetTag(std::intptr_t tag) { tag_ = tag; }
+    TComponentState ComponentState() const { return state_; }
+
+    // Owned components, in the order they were created.
+    int GetComponentCount() const { return static_cast<int>(components_.size()); }
+    TComponent* GetComponent(int index) const;
+    int ComponentIndex() const;
+    // The owned component with this name (ignoring case), or nullptr.
+    TComponent* FindComponent(std::string_view name) const;
+    void InsertComponent(TComponent* component);
+    void RemoveComponent(TComponent* component);
+
+    // Loading: while a form builds its components it is "loading"; EndLoading clears the state and
+    // calls Loaded() on this component and, in creation order, on every owned one.
+    void BeginLoading();
+    void EndLoading();
+    // Marks the component as being destroyed. Owners and parents call it before they free a
+    // component; a class that tests csDestroying in its own destructor calls it first.
+    void Destroying();
+
+    // Asks to be told (through Notification(c, opRemove)) when `c` is destroyed.
+    void FreeNotification(TComponent* c);
+    void RemoveFreeNotification(TComponent* c);
+
+    // Published properties by name (names ignore case).
+    bool IsPublishedProp(std::string_view name) const;
+    TPropValue GetPropValue(std::string_view name) const;
+    // False when there is no such property or it is read-only.
+    bool SetPropValue(std::string_view name, const TPropValue& value);
+    std::vector<std::string> PublishedPropNames() const;
+
+protected:
+    virtual void Loaded();
+    virtual void Notification(TComponent* component, TOperation operation);
+
+    // Publishes a property through its accessors, e.g.
+    //   Publish<&TQelEdit::get_FieldPath, &TQelEdit::set_FieldPath>("FieldPath");
+    // A later Publish of the same name replaces the earlier one. `name` must be a literal.
+    template <auto Getter, auto Setter = nullptr> void Publish(const char* name);
+
+private:
+    struct PropInfo {
+        std::string_view name;
+        TPropValue (*get)(const TComponent*);
+        void (*set)(TComponent*, const TPropValue&);
+    };
+    const PropInfo* FindProp(std::string_view name) const;
+    void AddProp(PropInfo info);
+
+    template <class M> struct MemberClass;
+    template <class C, class R> struct MemberClass<R (C::*)() const> {
+        using Class = C;
+        using Result = R;
+    };
+    template <class C, class A> struct MemberClass<void (C::*)(A)> {
+        using Class = C;
+        using Arg = std::remove_cvref_t<A>;
+    };
+
+    TComponent* owner_ = nullptr;
+    std::string name_;
+    std::intptr_t tag_ = 0;
+    TComponentState state_;
+    std::vector<TComponent*> components_;
+    std::vector<TComponent*> freeNotifies_;
+    std::vector<PropInfo> props_;
+};
+
+template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
+{
+    using G = MemberClass<decltype(Getter)>;
+    PropInfo info { name, nullptr, nullptr };
+    info.get = [](const TComponent* c) {
+        return TPropValue::From((static_cast<const typename G::Class*>(c)->*Getter)());
+    };
+    if constexpr (!std::is_same_v<decltype(Setter), std::nullptr_t>) {
+        using S = MemberClass<decltype(Setter)>;
+        info.set = [](TComponent* c, const TPropValue& v) {
+            (static_cast<typename S::Class*>(c)->*Setter)(v.template To<typename S::Arg>());
+        };
+    }
+    AddProp(info);
+}
+
+// The classic free functions over published properties; false / empty for objects that are not
+// components or lack the property.
+bool IsPublishedProp(const TObject* instance, std::string_view name);
+TPropValue GetPropValue(const TObject* instance, std::string_view name);
+bool SetPropValue(TObject* instance, std::string_view name, const TPropValue& value);

@@ -1,0 +1,285 @@
+#include "toolkit/form.h"
+
+#include "toolkit/qtbridge.h"
+#include "toolkit/stdctrls.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QTimer>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+TCustomForm::TModalDriver& ModalDriver()
+{
+    static TCustomForm::TModalDriver driver;
+    return driver;
+}
+
+bool Headless()
+{
+    const QString p = QGuiApplication::platformName();
+    return p == QLatin1String("offscreen") || p == QLatin1String("minimal");
+}
+
+} // namespace
+
+TCustomForm::TCustomForm(TComponent* owner)
+    : TWinControl(owner, new TBridgeWidget<QWidget>(nullptr, Qt::Window))
+{
+    SetVisible(false);
+    SetColor(clBtnFace);
+    SetBounds(0, 0, 400, 300);
+    Publish<&TCustomForm::Caption, &TCustomForm::SetCaption>("Caption");
+    Publish<&TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview>("KeyPreview");
+    Publish<&TCustomForm::ClientWidth, &TCustomForm::SetClientWidth>("ClientWidth");
+    Publish<&TCustomForm::ClientHeight, &TCustomForm::SetClientHeight>("ClientHeight");
+}
+
+TCustomForm::~TCustomForm()
+{
+    Destroying();
+    if (modalLoop_)
+        static_cast<QEventLoop*>(modalLoop_)->exit();
+}
+
+std::string TCustomForm::GetText() const
+{
+    return caption_;
+}
+
+void TCustomForm::SetTextBuf(const std::string& text)
+{
+    caption_ = text;
+    widget_->setWindowTitle(ToQString(text));
+}
+
+void TCustomForm::SetParent(TWinControl* parent)
+{
+    TWinControl::SetParent(parent);
+    if (!parent) {
+        // Back to a window of its own.
+        widget_->setWindowFlags(Qt::Window);
+        UpdateWidgetVisibility();
+    }
+}
+
+void TCustomForm::UpdateWidgetVisibility()
+{
+    if (widget_)
+        widget_->setVisible(Visible());
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style)
+{
+    borderStyle_ = style;
+    if (Parent())
+        return;
+    Qt::WindowFlags flags = Qt::Window;
+    if (style == bsDialog)
+        flags = Qt::Dialog;
+    else if (style == bsToolWindow || style == bsSizeToolWin)
+        flags = Qt::Tool;
+    else if (style == bsNoneForm)
+        flags = Qt::Window | Qt::FramelessWindowHint;
+    const bool shown = widget_->isVisible();
+    widget_->setWindowFlags(flags);
+    if (shown)
+        widget_->show();
+}
+
+void TCustomForm::SetActiveControl(TWinControl* control)
+{
+    if (control && !ContainsControl(control))
+        return;
+    activeControl_ = control;
+    if (control && widget_->isVisible() && !control->Focused())
+        control->Handle()->setFocus(Qt::OtherFocusReason);
+}
+
+void TCustomForm::ForgetControl(TWinControl* control)
+{
+    if (activeControl_ && control->ContainsControl(activeControl_))
+        activeControl_ = nullptr;
+    if (entered_ && control->ContainsControl(entered_)) {
+        TWinControl* p = control->Parent();
+        entered_ = p == this ? nullptr : p;
+        ++focusGeneration_;
+    }
+}
+
+void TCustomForm::FocusChanged(TWinControl* control)
+{
+    if (control == this)
+        control = nullptr;
+    if (control)
+        activeControl_ = control;
+    if (control == entered_)
+        return;
+    const unsigned generation = ++focusGeneration_;
+    // Leave every control on the way up that does not contain the new one.
+    TWinControl* c = entered_;
+    while (c && c != this && !(control && c->ContainsControl(control))) {
+        TWinControl* up = c->Parent();
+        entered_ = up == this ? nullptr : up;
+        c->Perform(CM_EXIT);
+        if (generation != focusGeneration_)
+            return; // a handler moved the focus again; that change has done the rest
+        c = up;
+    }
+    // Enter every control on the way down to the new one.
+    std::vector<TWinControl*> chain;
+    for (TWinControl* p = control; p && p != c && p != this; p = p->Parent())
+        chain.push_back(p);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        entered_ = *it;
+        (*it)->Perform(CM_ENTER);
+        if (generation != focusGeneration_)
+            return;
+    }
+}
+
+bool TCustomForm::DialogKey(WORD key, TWinControl* source)
+{
+    if (auto* focused = dynamic_cast<TButton*>(source); focused && key == VK_RETURN) {
+        focused->Click();
+        return true;
+    }
+    std::vector<TWinControl*> all;
+    GetTabOrderList(all);
+    for (TWinControl* c : all) {
+        auto* button = dynamic_cast<TButton*>(c);
+        if (!button || !button->Showing() || !button->Enabled())
+            continue;
+        if ((key == VK_RETURN && button->Default()) || (key == VK_ESCAPE && button->Cancel())) {
+            button->Click();
+            return true;
+        }
+    }
+    return false;
+}
+
+void TCustomForm::SetModalResult(int result)
+{
+    modalResult_ = result;
+    if (modal_ && result != mrNone && modalLoop_)
+        static_cast<QEventLoop*>(modalLoop_)->exit();
+}
+
+TCustomForm::TModalDriver TCustomForm::SetModalDriver(TModalDriver driver)
+{
+    TModalDriver previous = std::move(ModalDriver());
+    ModalDriver() = std::move(driver);
+    return previous;
+}
+
+int TCustomForm::ShowModal()
+{
+    if (modal_)
+        throw std::logic_error("ShowModal: Das Formular wird bereits modal angezeigt.");
+    TModalDriver driver = ModalDriver();
+    if (!driver && Headless())
+        throw std::logic_error("ShowModal ohne Bildschirm und ohne Testtreiber: \"" + caption_ + "\"");
+    modalResult_ = mrNone;
+    modal_ = true;
+    widget_->setWindowModality(Qt::ApplicationModal);
+    Show();
+    widget_->activateWindow();
+    QPointer<QWidget> alive(widget_);
+    if (driver) {
+        driver(this);
+        if (!alive)
+            throw std::logic_error("ShowModal: Das Formular wurde vom Testtreiber freigegeben.");
+        if (modalResult_ == mrNone) {
+            modal_ = false;
+            Hide();
+            throw std::logic_error("ShowModal: Der Testtreiber hat \"" + caption_ + "\" nicht beendet.");
+        }
+    } else if (modalResult_ == mrNone) {
+        QEventLoop loop;
+        modalLoop_ = &loop;
+        loop.exec();
+        if (!alive)
+            return mrCancel;
+        modalLoop_ = nullptr;
+    }
+    modal_ = false;
+    Hide();
+    widget_->setWindowModality(Qt::NonModal);
+    return modalResult_;
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::Close()
+{
+    if (closing_ || !CloseQuery())
+        return;
+    if (modal_) {
+        if (modalResult_ == mrNone)
+            SetModalResult(mrCancel);
+        return;
+    }
+    int action = caHide;
+    OnClose(this, action);
+    if (action == caHide) {
+        Hide();
+    } else if (action == caFree) {
+        closing_ = true;
+        Hide();
+        QTimer::singleShot(0, widget_, [this] { delete this; });
+    }
+}
+
+void TCustomForm::DoShow()
+{
+    OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    OnHide(this);
+}
+
+bool TCustomForm::HandleQtEvent(QEvent* event, const TQtDefault& qtDefault)
+{
+    switch (event->type()) {
+    case QEvent::Close: {
+        // The window's close button: run the form's own closing.
+        auto* ce = static_cast<QCloseEvent*>(event);
+        if (closing_ || !widget_->isVisible()) {
+            ce->accept();
+            return true;
+        }
+        ce->ignore();
+        Close();
+        return true;
+    }
+    case QEvent::Show:
+        if (!Parent() && !event->spontaneous())
+            DoShow();
+        return TWinControl::HandleQtEvent(event, qtDefault);
+    case QEvent::Hide:
+        if (!Parent() && !event->spontaneous())
+            DoHide();
+        return TWinControl::HandleQtEvent(event, qtDefault);
+    case QEvent::WindowActivate:
+        OnActivate(this);
+        return TWinControl::HandleQtEvent(event, qtDefault);
+    default:
+        return TWinControl::HandleQtEvent(event, qtDefault);
+    }
+}
+
+TForm::TForm(TComponent* owner)
+    : TCustomForm(owner)
+{
+}
