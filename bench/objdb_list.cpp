@@ -3,6 +3,7 @@
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
+#include "support/objdb_bench_schema.h"
 
 #include <sqlite3.h>
 
@@ -14,23 +15,12 @@ namespace {
 
 const int kObjects = 100000;
 
-const char* const kSchema = R"(
-class 60001 Eintrag : Objekt table=Eintrag format="<Name>"
-  field Name Text length=40
-  field Vorname Text length=40
-  field Nummer Ganzzahl
-  field Betrag Betrag
-  field Datum Datum
-  field Ort Text length=40
-end
-)";
-
 TQelDatabase& database()
 {
     static TQelDatabase* db = [] {
         auto* d = new TQelDatabase();
         TQelOpenOptions o;
-        o.schemaText = kSchema;
+        o.schemaText = kBenchSchema;
         o.create = true;
         d->Open(":memory:", o);
         const TQelClassKey cls = d->FindClass("Eintrag")->Key();
