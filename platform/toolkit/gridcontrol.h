@@ -144,6 +144,10 @@ public:
     // True when the cell's text does not fit its (merged) cell.
     bool IsCellTruncated(int col, int row);
 
+    // Size of a text in the grid's font (for column widths given in characters or sample texts).
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;
+
     // Paints the grid, all rows, onto a paged device (PDF, printer) with fixed rows on every page.
     void PaintPages(QPagedPaintDevice& device, const std::string& title);
 

@@ -65,6 +65,9 @@ TEST_F(GridTest, LinkEditorLivesExactlyWhileTheCellIsEdited)
     grid->SetEditLink(&link);
     grid->editorFor2 = edCustom;
     grid->SetOptions(grid->Options() << goEditing);
+    int exits = 0, enters = 0;
+    grid->OnExit = [&](TObject*) { ++exits; };
+    grid->OnEnter = [&](TObject*) { ++enters; };
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, cellPoint(2, 3));
     QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(2, 3));
     ASSERT_EQ(link.created, 1);
@@ -94,6 +97,9 @@ TEST_F(GridTest, LinkEditorLivesExactlyWhileTheCellIsEdited)
     EXPECT_EQ(grid->GetCellsEx(2, 3), "Neu");
     EXPECT_EQ(link.Grid(), nullptr);
     EXPECT_TRUE(grid->Handle()->hasFocus());
+    // The editor is part of the grid: focus moving into it and back is no exit or enter.
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(enters, 0);
 
     // Escape cancels: destroyed without a value. Down commits and moves on.
     key(Qt::Key_F2);
