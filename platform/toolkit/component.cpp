@@ -15,18 +15,22 @@ bool SameText(std::string_view a, std::string_view b)
 
 } // namespace
 
-std::string TObject::ClassName() const
+std::string DemangledClassName(const std::type_info& type)
 {
-    const char* mangled = typeid(*this).name();
     int status = 0;
     std::unique_ptr<char, void (*)(void*)> demangled(
-        abi::__cxa_demangle(mangled, nullptr, nullptr, &status), std::free);
-    std::string name = status == 0 && demangled ? std::string(demangled.get()) : std::string(mangled);
+        abi::__cxa_demangle(type.name(), nullptr, nullptr, &status), std::free);
+    std::string name = status == 0 && demangled ? std::string(demangled.get()) : std::string(type.name());
     // Classes are known by their plain name, whatever namespace they live in.
     if (name.find('<') == std::string::npos)
         if (size_t pos = name.rfind("::"); pos != std::string::npos)
             name.erase(0, pos + 2);
     return name;
+}
+
+std::string TObject::ClassName() const
+{
+    return DemangledClassName(typeid(*this));
 }
 
 TComponent::TComponent(TComponent* owner)

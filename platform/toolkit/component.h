@@ -8,7 +8,11 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
+
+// The plain name of a class ("TAdvEdit"), without namespaces.
+std::string DemangledClassName(const std::type_info& type);
 
 class TObject {
 public:

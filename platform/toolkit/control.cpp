@@ -595,7 +595,8 @@ bool TControl::DispatchMouse(QEvent* event, const TQtDefault& qtDefault)
     Qt::MouseButtons buttons = me->buttons();
     if (event->type() == QEvent::MouseButtonRelease)
         buttons |= me->button();
-    const QPoint p = me->position().toPoint();
+    // Positions are the control's own, also for events of inner widgets (viewports, edit fields).
+    const QPoint p = widget_->mapFromGlobal(me->globalPosition().toPoint());
     QPointer<QWidget> guard(widget_);
     PerformForEvent(event, qtDefault, msg, MouseKeys(buttons, me->modifiers()), MakeLParam(p.x(), p.y()));
     if (guard)

@@ -175,6 +175,7 @@ protected:
 private:
     friend class TWinControl;
     friend class TControlBridge;
+    friend class TInputRouter;
     void WidgetDestroyed() { widget_ = nullptr; }
     void FontChanged();
 

@@ -1,6 +1,7 @@
 #include "toolkit/form.h"
 
 #include "toolkit/qtbridge.h"
+#include "toolkit/stdctrls.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -139,6 +140,26 @@ void TCustomForm::FocusChanged(TWinControl* control)
         if (generation != focusGeneration_)
             return;
     }
+}
+
+bool TCustomForm::DialogKey(WORD key, TWinControl* source)
+{
+    if (auto* focused = dynamic_cast<TButton*>(source); focused && key == VK_RETURN) {
+        focused->Click();
+        return true;
+    }
+    std::vector<TWinControl*> all;
+    GetTabOrderList(all);
+    for (TWinControl* c : all) {
+        auto* button = dynamic_cast<TButton*>(c);
+        if (!button || !button->Showing() || !button->Enabled())
+            continue;
+        if ((key == VK_RETURN && button->Default()) || (key == VK_ESCAPE && button->Cancel())) {
+            button->Click();
+            return true;
+        }
+    }
+    return false;
 }
 
 void TCustomForm::SetModalResult(int result)

@@ -47,6 +47,9 @@ public:
 
     // Focus bookkeeping: the focus moved into `control` (nullptr: to no control of this form).
     void FocusChanged(TWinControl* control);
+    // Return or Escape that `source` does not take: clicks the focused button, else the default
+    // (Return) or cancel (Escape) button. True when a button was clicked.
+    bool DialogKey(WORD key, TWinControl* source);
     // A control leaves the form or is destroyed: drop references to it without messages.
     void ForgetControl(TWinControl* control);
 

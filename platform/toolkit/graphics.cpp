@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QPalette>
+#include <QPixmap>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -230,4 +231,50 @@ bool TFont::SameAs(const TFont& other) const
 void TFont::Changed()
 {
     OnChange(this);
+}
+
+TBitmap::TBitmap()
+    : data_(new Data)
+{
+}
+
+TBitmap::~TBitmap()
+{
+    delete data_;
+}
+
+bool TBitmap::LoadFromFile(const std::string& path)
+{
+    return data_->pixmap.load(ToQString(path));
+}
+
+bool TBitmap::SaveToFile(const std::string& path) const
+{
+    return data_->pixmap.save(ToQString(path));
+}
+
+int TBitmap::Width() const
+{
+    return data_->pixmap.width();
+}
+
+int TBitmap::Height() const
+{
+    return data_->pixmap.height();
+}
+
+bool TBitmap::Empty() const
+{
+    return data_->pixmap.isNull();
+}
+
+void TBitmap::SetSize(int width, int height, TColor color)
+{
+    data_->pixmap = QPixmap(std::max(0, width), std::max(0, height));
+    data_->pixmap.fill(ToQColor(color));
+}
+
+void TBitmap::Assign(const TBitmap& other)
+{
+    data_->pixmap = other.data_->pixmap;
 }

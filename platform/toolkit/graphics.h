@@ -114,3 +114,26 @@ private:
     TColor color_ = clWindowText;
     TFontStyles style_;
 };
+
+// A picture in memory (button glyphs): loaded from and saved to image files.
+class TBitmap : public TObject {
+public:
+    TBitmap();
+    ~TBitmap() override;
+
+    bool LoadFromFile(const std::string& path);
+    bool SaveToFile(const std::string& path) const;
+    int Width() const;
+    int Height() const;
+    bool Empty() const;
+    // A new picture of that size filled with `color`.
+    void SetSize(int width, int height, TColor color = clWhite);
+    void Assign(const TBitmap& other);
+
+    struct Data;
+    // The picture's storage (the toolkit's own code draws it).
+    Data& Storage() const { return *data_; }
+
+private:
+    Data* data_;
+};

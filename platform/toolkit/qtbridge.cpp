@@ -20,6 +20,59 @@ void TControlBridge::Detach()
     control_ = nullptr;
 }
 
+TInputRouter::TInputRouter(TControl* control, QWidget* inner)
+    : QObject(inner)
+    , control_(control)
+{
+    inner->installEventFilter(this);
+}
+
+bool TInputRouter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (passing_)
+        return false;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::ContextMenu:
+        break;
+    default:
+        return false;
+    }
+    struct Ctx {
+        TInputRouter* self;
+        QObject* target;
+    } ctx { this, watched };
+    TQtDefault def { [](void* p, QEvent* e) {
+                        auto* c = static_cast<Ctx*>(p);
+                        c->self->passing_ = true;
+                        const bool r = QCoreApplication::sendEvent(c->target, e);
+                        c->self->passing_ = false;
+                        return r;
+                    },
+        &ctx };
+    control_->HandleQtEvent(event, def);
+    return true;
+}
+
+int CharsToUnits(const QString& s, int chars)
+{
+    int units = 0;
+    for (int c = 0; c < chars && units < s.size(); ++c)
+        units += (s.at(units).isHighSurrogate() && units + 1 < s.size()) ? 2 : 1;
+    return units;
+}
+
+int UnitsToChars(const QString& s, int units)
+{
+    int chars = 0;
+    for (int u = 0; u < units && u < s.size(); ++chars)
+        u += (s.at(u).isHighSurrogate() && u + 1 < s.size()) ? 2 : 1;
+    return chars;
+}
+
 QColor ToQColor(TColor color)
 {
     TColor rgb = ColorToRGB(color);

@@ -7,11 +7,16 @@
 #include <QColor>
 #include <QEvent>
 #include <QFont>
+#include <QPixmap>
 #include <QString>
 #include <QWidget>
 #include <string>
 
 class QKeyEvent;
+
+struct TBitmap::Data {
+    QPixmap pixmap;
+};
 
 // Mixin of every widget that shows a control: hands the widget's events to the control.
 class TControlBridge {
@@ -75,6 +80,20 @@ protected:
     }
 };
 
+// Routes the input events of an inner widget (the edit field of a combo box) to the control, so
+// that its mouse and context-menu messages reach WndProc as the control's own.
+class TInputRouter : public QObject {
+public:
+    TInputRouter(TControl* control, QWidget* inner);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TControl* control_;
+    bool passing_ = false;
+};
+
 inline QString ToQString(const std::string& s)
 {
     return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -84,6 +103,9 @@ inline std::string FromQString(const QString& s)
     QByteArray b = s.toUtf8();
     return std::string(b.constData(), static_cast<size_t>(b.size()));
 }
+// Positions in the toolkit count characters (code points); Qt counts UTF-16 units.
+int CharsToUnits(const QString& s, int chars);
+int UnitsToChars(const QString& s, int units);
 QColor ToQColor(TColor color);
 TColor FromQColor(const QColor& color);
 QFont ToQFont(const TFont& font);

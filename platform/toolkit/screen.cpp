@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCursor>
 #include <QScreen>
+#include <QStyle>
 #include <cmath>
 
 namespace {
@@ -51,4 +52,20 @@ TScreen* Screen()
 {
     static TScreen screen;
     return &screen;
+}
+
+int GetSystemMetrics(int index)
+{
+    switch (index) {
+    case SM_CXSCREEN:
+        return Screen()->Width();
+    case SM_CYSCREEN:
+        return Screen()->Height();
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+        return QCoreApplication::instance() ? QApplication::style()->pixelMetric(QStyle::PM_ScrollBarExtent)
+                                            : 16;
+    default:
+        return 0;
+    }
 }

@@ -16,3 +16,7 @@ private:
 };
 
 TScreen* Screen();
+
+enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL = 3 };
+// Screen size and scroll bar extents in pixels.
+int GetSystemMetrics(int index);

@@ -10,23 +10,6 @@
 
 namespace {
 
-// Positions count characters (code points); Qt counts UTF-16 units.
-int CharsToUnits(const QString& s, int chars)
-{
-    int units = 0;
-    for (int c = 0; c < chars && units < s.size(); ++c)
-        units += (s.at(units).isHighSurrogate() && units + 1 < s.size()) ? 2 : 1;
-    return units;
-}
-
-int UnitsToChars(const QString& s, int units)
-{
-    int chars = 0;
-    for (int u = 0; u < units && u < s.size(); ++chars)
-        u += (s.at(u).isHighSurrogate() && u + 1 < s.size()) ? 2 : 1;
-    return chars;
-}
-
 int CharCount(const QString& s)
 {
     return UnitsToChars(s, static_cast<int>(s.size()));
@@ -740,4 +723,9 @@ void TCustomCheckBox::ApplyColor()
 TCheckBox::TCheckBox(TComponent* owner)
     : TCustomCheckBox(owner)
 {
+}
+
+bool TCustomMemo::WantsKey(WORD key) const
+{
+    return key == VK_RETURN ? wantReturns_ : key == VK_TAB ? wantTabs_ : false;
 }

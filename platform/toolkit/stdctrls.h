@@ -111,7 +111,7 @@ public:
     void SetCaretPos(TPoint pos);
     bool WantReturns() const { return wantReturns_; }
     void SetWantReturns(bool v) { wantReturns_ = v; }
-    bool GetWantTabs() const { return wantTabs_; }
+    bool WantTabs() const { return wantTabs_; }
     void SetWantTabs(bool v) { wantTabs_ = v; }
     bool WordWrap() const { return wordWrap_; }
     void SetWordWrap(bool v);
@@ -120,7 +120,7 @@ public:
 
 protected:
     TCustomMemo(TComponent* owner, QWidget* widget);
-    bool WantTabs() const override { return wantTabs_; }
+    bool WantsKey(WORD key) const override;
     void DefaultHandler(TMessage& message) override;
     QString WidgetText() const override;
     void SetWidgetText(const QString& text) override;

@@ -2,7 +2,9 @@
 // Inside the toolkit only: the Qt widgets behind the standard controls.
 #include "toolkit/qtbridge.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -10,29 +12,38 @@
 #include <QPushButton>
 #include <functional>
 
-// Single-line edit with an optional focus border and a flat look (a line under the text).
+// The focus border and the flat look (a line under the text) of edits and combos.
+struct TFrameLook {
+    bool focusBorder = false;
+    bool flat = false;
+    QColor flatLineColor = Qt::black;
+
+    void Paint(QWidget* w) const
+    {
+        const bool focus = focusBorder && w->hasFocus();
+        if (!focus && !flat)
+            return;
+        QPainter p(w);
+        if (focus) {
+            p.setPen(w->palette().color(QPalette::Highlight));
+            p.drawRect(w->rect().adjusted(0, 0, -1, -1));
+        } else {
+            p.setPen(flatLineColor);
+            p.drawLine(0, w->height() - 1, w->width() - 1, w->height() - 1);
+        }
+    }
+};
+
 class TLineEditWidget : public TBridgeWidget<QLineEdit> {
 public:
     TLineEditWidget() = default;
-    bool focusBorder = false;
-    bool flat = false;
-    QColor flatLineColor = Qt::gray;
-    QColor focusBorderColor;
+    TFrameLook look;
 
 protected:
     void paintEvent(QPaintEvent* e) override
     {
         QLineEdit::paintEvent(e);
-        if (!(flat || (focusBorder && hasFocus())))
-            return;
-        QPainter p(this);
-        if (focusBorder && hasFocus()) {
-            p.setPen(focusBorderColor.isValid() ? focusBorderColor : palette().color(QPalette::Highlight));
-            p.drawRect(rect().adjusted(0, 0, -1, -1));
-        } else {
-            p.setPen(flatLineColor);
-            p.drawLine(0, height() - 1, width() - 1, height() - 1);
-        }
+        look.Paint(this);
     }
 };
 
@@ -68,5 +79,44 @@ protected:
     bool hitButton(const QPoint& pos) const override
     {
         return wholeAreaClicks ? rect().contains(pos) : QCheckBox::hitButton(pos);
+    }
+};
+
+// A combo box that reports its list opening and closing, and can refuse to drop down.
+class TComboWidget : public TBridgeWidget<QComboBox> {
+public:
+    TComboWidget() = default;
+    std::function<void()> onDropDown;
+    std::function<void()> onCloseUp;
+    bool noPopup = false;
+    int dropWidth = 0;
+    bool dropped = false;
+    TFrameLook look;
+
+    void showPopup() override
+    {
+        if (noPopup || dropped)
+            return;
+        if (onDropDown)
+            onDropDown();
+        view()->setMinimumWidth(dropWidth > width() ? dropWidth : 0);
+        dropped = true;
+        QComboBox::showPopup();
+    }
+    void hidePopup() override
+    {
+        QComboBox::hidePopup();
+        if (!dropped)
+            return;
+        dropped = false;
+        if (onCloseUp)
+            onCloseUp();
+    }
+
+protected:
+    void paintEvent(QPaintEvent* e) override
+    {
+        QComboBox::paintEvent(e);
+        look.Paint(this);
     }
 };

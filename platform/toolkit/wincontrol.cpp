@@ -347,26 +347,6 @@ QWidget* TWinControl::ClientWidget() const
     return widget_;
 }
 
-void TWinControl::ApplyFont()
-{
-    TControl::ApplyFont();
-}
-
-void TWinControl::ApplyColor()
-{
-    TControl::ApplyColor();
-}
-
-void TWinControl::ParentFontChanged()
-{
-    TControl::ParentFontChanged();
-}
-
-void TWinControl::ParentColorChanged()
-{
-    TControl::ParentColorChanged();
-}
-
 void TWinControl::ChildFontChanged()
 {
     for (TControl* c : controls_)
@@ -377,11 +357,6 @@ void TWinControl::ChildColorChanged()
 {
     for (TControl* c : controls_)
         c->ParentColorChanged();
-}
-
-void TWinControl::SetEnabled(bool enabled)
-{
-    TControl::SetEnabled(enabled);
 }
 
 void TWinControl::DoEnter()
@@ -500,10 +475,17 @@ void TWinControl::DefaultHandler(TMessage& m)
         const WORD vk = static_cast<WORD>(m.WParam);
         if (live)
             d->done = true;
-        if (vk == VK_TAB && !WantTabs() && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
+        if (vk == VK_TAB && !WantsKey(VK_TAB) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
             if (TWinControl* root = GetParentForm(this))
                 root->SelectNext(this, !shift.Contains(ssShift), true);
             return;
+        }
+        if ((vk == VK_RETURN || vk == VK_ESCAPE) && !WantsKey(vk) && !shift.Contains(ssAlt)) {
+            TCustomForm* form = GetParentForm(this);
+            if (form && form->DialogKey(vk, this)) {
+                suppressChar_ = true; // the key was the button's, not the control's
+                return;
+            }
         }
         if (live && vk == VirtualKeyFromQt(ke->key())) {
             // Keys that type a character are handled by the widget with WM_CHAR.
@@ -548,6 +530,11 @@ void TWinControl::DefaultHandler(TMessage& m)
     }
 }
 
+bool TWinControl::WantsKey(WORD) const
+{
+    return false;
+}
+
 bool TWinControl::IsMenuKey(TShortCut shortCut)
 {
     if (shortCut == 0)
@@ -582,12 +569,17 @@ bool TWinControl::DispatchKey(QEvent* event, const TQtDefault& qtDefault)
         event->accept();
         return true;
     }
+    suppressChar_ = false;
     PerformForEvent(event, qtDefault, sys ? WM_SYSKEYDOWN : WM_KEYDOWN, vk, data);
     if (!guard)
         return true;
     char32_t ch = CharFromKeyEvent(ke);
-    if (ch == 0 && ke->key() == Qt::Key_Tab && WantTabs() && !shift.Contains(ssCtrl))
+    if (ch == 0 && ke->key() == Qt::Key_Tab && WantsKey(VK_TAB) && !shift.Contains(ssCtrl))
         ch = 9;
+    if (suppressChar_) {
+        suppressChar_ = false;
+        ch = 0;
+    }
     if (ch != 0)
         PerformForEvent(event, qtDefault, WM_CHAR, ch, data);
     if (guard)

@@ -65,8 +65,9 @@ protected:
     bool DoKeyDown(TMessage& message);
     bool DoKeyUp(TMessage& message);
     bool DoKeyPress(TMessage& message);
-    // Whether Tab (without Ctrl) is input for the control rather than focus movement.
-    virtual bool WantTabs() const { return false; }
+    // Whether Tab, Return or Escape is input for the control rather than moving the focus or
+    // clicking the form's default or cancel button.
+    virtual bool WantsKey(WORD key) const;
 
     void DefaultHandler(TMessage& message) override;
     bool HandleQtEvent(QEvent* event, const TQtDefault& qtDefault) override;
@@ -76,11 +77,6 @@ protected:
     void BoundsChanged() override;
     virtual void AlignControls(TRect& rect);
     virtual void AdjustClientRect(TRect& rect) const;
-    void ParentFontChanged() override;
-    void ParentColorChanged() override;
-    void ApplyFont() override;
-    void ApplyColor() override;
-    void SetEnabled(bool enabled) override;
 
 private:
     friend class TControl;
@@ -95,6 +91,7 @@ private:
     std::vector<TControl*> controls_;
     std::vector<TWinControl*> tabList_;
     bool tabStop_ = false;
+    bool suppressChar_ = false;
     int alignDisabled_ = 0;
     bool aligning_ = false;
     int lastClientW_ = -1;

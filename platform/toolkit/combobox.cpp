@@ -1,0 +1,411 @@
+#include "toolkit/combobox.h"
+
+#include "toolkit/stdwidgets.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFontMetrics>
+#include <QLineEdit>
+#include <algorithm>
+
+// The items, mirrored into the Qt combo box as they change; an update block rebuilds the list
+// once at its end.
+class TCustomCombo::TComboItems : public TStringList {
+public:
+    explicit TComboItems(TCustomCombo& combo)
+        : combo_(combo)
+    {
+    }
+
+    int AddObject(const std::string& s, TObject* object) override
+    {
+        const int before = Count();
+        mirroring_ = true;
+        const int index = TStringList::AddObject(s, object);
+        mirroring_ = false;
+        if (Count() != before)
+            Mirror([&](QComboBox* box) { box->insertItem(index, ToQString(s)); });
+        return index;
+    }
+    void InsertObject(int index, const std::string& s, TObject* object) override
+    {
+        mirroring_ = true;
+        TStringList::InsertObject(index, s, object);
+        mirroring_ = false;
+        Mirror([&](QComboBox* box) { box->insertItem(index, ToQString(s)); });
+    }
+    void Put(int index, const std::string& s) override
+    {
+        mirroring_ = true;
+        TStringList::Put(index, s);
+        mirroring_ = false;
+        Mirror([&](QComboBox* box) { box->setItemText(index, ToQString(s)); });
+    }
+    void Delete(int index) override
+    {
+        mirroring_ = true;
+        TStringList::Delete(index);
+        mirroring_ = false;
+        Mirror([&](QComboBox* box) { box->removeItem(index); });
+    }
+    void Clear() override
+    {
+        mirroring_ = true;
+        TStringList::Clear();
+        mirroring_ = false;
+        Mirror([](QComboBox* box) { box->clear(); });
+    }
+
+protected:
+    void Changed() override
+    {
+        // Changes the operations above do not mirror (sorting, exchanging) rebuild the list.
+        if (!mirroring_)
+            Mirror([this](QComboBox* box) { Rebuild(box); });
+        TStringList::Changed();
+    }
+    void SetUpdateState(bool updating) override
+    {
+        if (!updating && dirty_) {
+            dirty_ = false;
+            Mirror([this](QComboBox* box) { Rebuild(box); });
+        }
+        TStringList::SetUpdateState(updating);
+    }
+
+private:
+    void Rebuild(QComboBox* box)
+    {
+        box->clear();
+        QStringList texts;
+        texts.reserve(Count());
+        for (int i = 0; i < Count(); ++i)
+            texts << ToQString(Get(i));
+        box->addItems(texts);
+    }
+    template <class F> void Mirror(F&& change)
+    {
+        if (UpdateCount() > 0) {
+            dirty_ = true;
+            return;
+        }
+        auto* box = static_cast<QComboBox*>(combo_.Handle());
+        if (!box)
+            return;
+        // Changing the items leaves the edit text and "no selection" as they were.
+        const QSignalBlocker block(box);
+        QLineEdit* edit = box->lineEdit();
+        const QString text = edit ? edit->text() : QString();
+        const int pos = edit ? edit->cursorPosition() : 0;
+        const bool none = box->currentIndex() < 0;
+        change(box);
+        if (none && box->currentIndex() >= 0)
+            box->setCurrentIndex(-1);
+        if (edit && edit->text() != text) {
+            const QSignalBlocker blockEdit(edit);
+            edit->setText(text);
+            edit->setCursorPosition(pos);
+        }
+    }
+
+    TCustomCombo& combo_;
+    bool mirroring_ = false;
+    bool dirty_ = false;
+};
+
+TCustomCombo::TCustomCombo(TComponent* owner, QWidget* widget)
+    : TWinControl(owner, widget)
+    , items_(std::make_unique<TComboItems>(*this))
+{
+    Init();
+}
+
+TCustomCombo::~TCustomCombo()
+{
+    if (auto* box = dynamic_cast<TComboWidget*>(widget_)) {
+        box->onDropDown = nullptr;
+        box->onCloseUp = nullptr;
+    }
+}
+
+void TCustomCombo::Init()
+{
+    auto* box = static_cast<TComboWidget*>(widget_);
+    box->onDropDown = [this] { DropDown(); };
+    box->onCloseUp = [this] { CloseUp(); };
+    box->setInsertPolicy(QComboBox::NoInsert);
+    QObject::connect(box, &QComboBox::activated, box, [this] {
+        Click();
+        Select();
+    });
+    SetTabStop(true);
+    SetParentColor(false);
+    SetColor(clWindow);
+    SetStyle(csDropDown);
+    SetDropDownCount(8);
+    SetBounds(0, 0, 145, std::max(21, box->sizeHint().height()));
+    Publish<&TCustomCombo::Text, &TCustomCombo::SetText>("Text");
+    Publish<&TCustomCombo::ItemIndex, &TCustomCombo::SetItemIndex>("ItemIndex");
+    Publish<&TCustomCombo::Style, &TCustomCombo::SetStyle>("Style");
+    Publish<&TCustomCombo::DropDownCount, &TCustomCombo::SetDropDownCount>("DropDownCount");
+}
+
+TStrings& TCustomCombo::Items()
+{
+    return *items_;
+}
+
+const TStrings& TCustomCombo::Items() const
+{
+    return *items_;
+}
+
+void TCustomCombo::SetItems(const TStrings& items)
+{
+    items_->Assign(items);
+}
+
+int TCustomCombo::ItemIndex() const
+{
+    return static_cast<QComboBox*>(widget_)->currentIndex();
+}
+
+void TCustomCombo::SetItemIndex(int index)
+{
+    auto* box = static_cast<QComboBox*>(widget_);
+    if (index < -1 || index >= box->count())
+        index = -1;
+    const QSignalBlocker block(box);
+    box->setCurrentIndex(index);
+    if (index < 0 && box->lineEdit())
+        box->lineEdit()->clear();
+}
+
+void TCustomCombo::SetStyle(TComboBoxStyle style)
+{
+    auto* box = static_cast<TComboWidget*>(widget_);
+    const std::string text = GetText();
+    style_ = style;
+    const QSignalBlocker block(box);
+    const bool editable = Editable();
+    if (box->isEditable() != editable) {
+        box->setEditable(editable);
+        if (QLineEdit* edit = box->lineEdit()) {
+            box->setCompleter(nullptr); // completing is the application's business
+            new TInputRouter(this, edit);
+            QObject::connect(edit, &QLineEdit::textEdited, box, [this] { Change(); });
+            edit->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+        }
+    }
+    box->noPopup = style == csSimple;
+    SetTextBuf(text);
+}
+
+void TCustomCombo::SetDropDownCount(int n)
+{
+    dropDownCount_ = std::max(1, n);
+    static_cast<QComboBox*>(widget_)->setMaxVisibleItems(dropDownCount_);
+}
+
+bool TCustomCombo::DroppedDown() const
+{
+    return static_cast<TComboWidget*>(widget_)->dropped;
+}
+
+void TCustomCombo::SetDroppedDown(bool v)
+{
+    auto* box = static_cast<QComboBox*>(widget_);
+    if (v)
+        box->showPopup();
+    else
+        box->hidePopup();
+}
+
+void TCustomCombo::SetDropWidth(int width)
+{
+    dropWidth_ = std::max(0, width);
+    static_cast<TComboWidget*>(widget_)->dropWidth = dropWidth_;
+}
+
+bool TCustomCombo::Sorted() const
+{
+    return items_->Sorted();
+}
+
+void TCustomCombo::SetSorted(bool v)
+{
+    items_->SetSorted(v);
+}
+
+void TCustomCombo::SetMaxLength(int n)
+{
+    maxLength_ = std::max(0, n);
+    if (QLineEdit* edit = static_cast<QComboBox*>(widget_)->lineEdit())
+        edit->setMaxLength(maxLength_ > 0 ? maxLength_ : 32767);
+}
+
+namespace {
+
+QLineEdit* EditOf(QWidget* w)
+{
+    return static_cast<QComboBox*>(w)->lineEdit();
+}
+
+} // namespace
+
+int TCustomCombo::SelStart() const
+{
+    QLineEdit* e = EditOf(widget_);
+    if (!e)
+        return 0;
+    return UnitsToChars(e->text(), e->hasSelectedText() ? e->selectionStart() : e->cursorPosition());
+}
+
+void TCustomCombo::SetSelStart(int v)
+{
+    if (QLineEdit* e = EditOf(widget_))
+        e->setCursorPosition(CharsToUnits(e->text(), std::max(0, v)));
+}
+
+int TCustomCombo::SelLength() const
+{
+    QLineEdit* e = EditOf(widget_);
+    return e && e->hasSelectedText()
+        ? UnitsToChars(e->selectedText(), static_cast<int>(e->selectedText().size()))
+        : 0;
+}
+
+void TCustomCombo::SetSelLength(int v)
+{
+    QLineEdit* e = EditOf(widget_);
+    if (!e)
+        return;
+    const QString t = e->text();
+    const int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+    const int end = CharsToUnits(t, UnitsToChars(t, start) + std::max(0, v));
+    e->setSelection(start, end - start);
+}
+
+std::string TCustomCombo::SelText() const
+{
+    QLineEdit* e = EditOf(widget_);
+    return e ? FromQString(e->selectedText()) : std::string();
+}
+
+void TCustomCombo::SetSelText(const std::string& text)
+{
+    if (QLineEdit* e = EditOf(widget_))
+        e->insert(ToQString(text));
+}
+
+void TCustomCombo::SelectAll()
+{
+    if (QLineEdit* e = EditOf(widget_))
+        e->selectAll();
+}
+
+void TCustomCombo::Clear()
+{
+    SetTextBuf(std::string());
+    items_->Clear();
+    SetItemIndex(-1);
+}
+
+int TCustomCombo::TextWidth(const std::string& text) const
+{
+    return QFontMetrics(widget_->font()).horizontalAdvance(ToQString(text));
+}
+
+void TCustomCombo::Change()
+{
+    OnChange(this);
+}
+
+void TCustomCombo::Select()
+{
+    if (OnSelect)
+        OnSelect(this);
+    else
+        Change();
+}
+
+void TCustomCombo::DropDown()
+{
+    OnDropDown(this);
+}
+
+void TCustomCombo::CloseUp()
+{
+    OnCloseUp(this);
+}
+
+std::string TCustomCombo::GetText() const
+{
+    auto* box = static_cast<QComboBox*>(widget_);
+    if (QLineEdit* e = box->lineEdit())
+        return FromQString(e->text());
+    return box->currentIndex() >= 0 ? FromQString(box->currentText()) : std::string();
+}
+
+void TCustomCombo::SetTextBuf(const std::string& text)
+{
+    auto* box = static_cast<QComboBox*>(widget_);
+    if (QLineEdit* e = box->lineEdit()) {
+        const QSignalBlocker block(e);
+        e->setText(ToQString(text));
+        return;
+    }
+    SetItemIndex(text.empty() ? -1 : items_->IndexOf(text));
+}
+
+void TCustomCombo::DefaultHandler(TMessage& m)
+{
+    QLineEdit* e = EditOf(widget_);
+    switch (m.Msg) {
+    case WM_CUT:
+        if (e)
+            e->cut();
+        return;
+    case WM_COPY:
+        if (e)
+            e->copy();
+        return;
+    case WM_PASTE:
+        if (e)
+            e->paste();
+        return;
+    case WM_CLEAR:
+        if (e)
+            e->del();
+        return;
+    case WM_UNDO:
+        if (e)
+            e->undo();
+        return;
+    default:
+        TWinControl::DefaultHandler(m);
+    }
+}
+
+void TCustomCombo::ApplyColor()
+{
+    QPalette pal = widget_->palette();
+    pal.setColor(QPalette::Base, ToQColor(Color()));
+    pal.setColor(QPalette::Button, ToQColor(Color()));
+    widget_->setPalette(pal);
+}
+
+TCustomComboBox::TCustomComboBox(TComponent* owner)
+    : TCustomComboBox(owner, new TComboWidget())
+{
+}
+
+TCustomComboBox::TCustomComboBox(TComponent* owner, QWidget* widget)
+    : TCustomCombo(owner, widget)
+{
+}
+
+TComboBox::TComboBox(TComponent* owner)
+    : TCustomComboBox(owner)
+{
+}
