@@ -191,7 +191,8 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void Resize() override;
-    bool WantTabs() const override { return options_.Contains(goTabs); }
+    // Tab with goTabs, Return while editing is possible, Escape while an editor is open.
+    bool WantsKey(WORD key) const override;
     void Notification(TComponent* component, TOperation operation) override;
     void DefaultHandler(TMessage& message) override;
     QWidget* ClientWidget() const override;
@@ -268,6 +269,7 @@ private:
     std::string checkTrue_ = "1";
     std::string checkFalse_ = "0";
     bool anchorPressed_ = false;
+    bool keyFromEditor_ = false; // a key handed on from a closing editor is being handled
 };
 
 // A grid of texts with an object per cell, addressed by column and display row.

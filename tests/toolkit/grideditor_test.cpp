@@ -3,6 +3,7 @@
 
 #include "toolkit/editlink.h"
 #include "toolkit/qtbridge.h"
+#include "toolkit/stdctrls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -270,4 +271,23 @@ TEST_F(GridTest, FreeingTheLinkWhileItsEditorIsOpenClosesTheEditor)
     delete editor;
     key(Qt::Key_F2); // falls back to the plain editor
     EXPECT_NE(qobject_cast<QLineEdit*>(grid->InplaceEditorWidget()), nullptr);
+}
+
+TEST_F(GridTest, EscapeInAnEditorIsNotTheFormsCancelKey)
+{
+    auto* cancel = new TButton(form.get());
+    cancel->SetParent(form.get());
+    cancel->SetCancel(true);
+    int clicks = 0;
+    cancel->OnClick = [&](TObject*) { ++clicks; };
+    grid->SetOptions(grid->Options() << goEditing);
+    click(1, 1);
+    key(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    QTest::keyClick(grid->InplaceEditorWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(clicks, 0);
+    key(Qt::Key_Escape); // without an editor the form's cancel button gets it
+    EXPECT_EQ(clicks, 1);
 }
