@@ -1,7 +1,7 @@
 // qeldemo: opens (or creates) the demo object database and shows the package's forms.
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
+#include "demo_database.h"
 #include "demo_options.h"
-#include "demo_store.h"
 #include "main_window.h"
 
 #include <QApplication>
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     std::printf("Datenbank: %s\n", qPrintable(opt.dbPath));
-    const DemoStore store = openDemoStore(opt.dbPath.toStdString());
+    DemoDatabase store = openDemoDatabase(opt.dbPath.toStdString());
     if (!store.error.empty()) {
         std::fprintf(stderr, "qeldemo: %s\n", store.error.c_str());
         return 1;
@@ -67,10 +67,16 @@ int main(int argc, char** argv)
     if (store.created)
         std::printf("Neu angelegt mit Beispieldaten.\n");
     std::fflush(stdout);
+    SetQelDatabase(store.db.get());
 
     MainWindow main(opt.dbPath, store.objectCount);
-    if (!opt.screenshotDir.isEmpty())
-        return writeScreenshots({&main}, opt.screenshotDir);
+    if (!opt.screenshotDir.isEmpty()) {
+        const int rc = writeScreenshots({ &main }, opt.screenshotDir);
+        SetQelDatabase(nullptr);
+        return rc;
+    }
     main.show();
-    return app.exec();
+    const int rc = app.exec();
+    SetQelDatabase(nullptr);
+    return rc;
 }

@@ -1,0 +1,111 @@
+// Amounts in German notation: "1.234,56" (thousands "." and decimal ","); "1234.5" with a single
+// point and no comma is read as a decimal point, a point followed by exactly three digits as thousands.
+#include "objdb/qelfield.h"
+#include "objdb/qelstrings.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+bool readAmount(const std::string& in, double& out)
+{
+    std::string t = Trim(in);
+    if (t.empty())
+        return false;
+    std::string sign;
+    if (t[0] == '-' || t[0] == '+') {
+        sign = t[0] == '-' ? "-" : "";
+        t = Trim(t.substr(1));
+    }
+    if (t.empty())
+        return false;
+    std::string digits;
+    const std::size_t comma = t.find(',');
+    if (comma != std::string::npos) {
+        if (t.find(',', comma + 1) != std::string::npos)
+            return false;
+        std::string intPart = t.substr(0, comma), frac = t.substr(comma + 1);
+        for (char c : intPart)
+            if (c != '.')
+                digits += c;
+        digits += '.';
+        digits += frac;
+    } else {
+        const std::size_t dots = static_cast<std::size_t>(std::count(t.begin(), t.end(), '.'));
+        const std::size_t last = t.rfind('.');
+        const bool thousands = dots > 1 || (dots == 1 && t.size() - last - 1 == 3);
+        for (char c : t)
+            digits += (c == '.' && thousands) ? std::string() : std::string(1, c);
+    }
+    if (digits.empty() || digits == ".")
+        return false;
+    for (char c : digits)
+        if ((c < '0' || c > '9') && c != '.')
+            return false;
+    out = std::strtod((sign + digits).c_str(), nullptr);
+    return std::isfinite(out);
+}
+
+} // namespace
+
+bool TQelAmountField::parse(const std::string& text, TQelValue& out) const
+{
+    if (Trim(text).empty()) {
+        out = std::monostate {};
+        return true;
+    }
+    double v = 0;
+    if (!readAmount(text, v))
+        return false;
+    const double scale = std::pow(10.0, Decimals());
+    out = std::round(v * scale) / scale;
+    return true;
+}
+
+std::string TQelAmountField::format(const TQelValue& v) const
+{
+    const double* d = std::get_if<double>(&v);
+    if (!d)
+        return {};
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", Decimals(), std::fabs(*d));
+    std::string s = buf;
+    std::size_t point = s.find('.');
+    std::string intPart = s.substr(0, point), frac = point == std::string::npos ? "" : s.substr(point + 1);
+    std::string grouped;
+    for (std::size_t i = 0; i < intPart.size(); ++i) {
+        if (i > 0 && (intPart.size() - i) % 3 == 0)
+            grouped += '.';
+        grouped += intPart[i];
+    }
+    std::string out = (*d < 0 && std::round(*d * std::pow(10.0, Decimals())) != 0 ? "-" : "") + grouped;
+    if (!frac.empty())
+        out += "," + frac;
+    return out;
+}
+
+bool TQelAmountField::DeadEnd(const std::string& text) const
+{
+    const std::string t = Trim(text);
+    int commas = 0, fracDigits = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if ((c == '-' || c == '+') && i == 0)
+            continue;
+        if (c == ',') {
+            if (++commas > 1)
+                return true;
+            continue;
+        }
+        if (c == '.' && commas == 0)
+            continue;
+        if (c < '0' || c > '9')
+            return true;
+        if (commas)
+            ++fracDigits;
+    }
+    return fracDigits > Decimals();
+}

@@ -1,0 +1,68 @@
+#pragma once
+// TQelObject: one object in memory. The database owns it (one per key); its field list holds the
+// values. Changes stay in memory until Commit writes them in one SQLite transaction.
+#include "objdb/qelfieldlist.h"
+#include "objdb/qeloi.h"
+
+#include <memory>
+#include <string>
+
+class TQelObject : public TQelObjectInterface {
+public:
+    TQelObject(TQelDatabase* db, const TQelKlasse* cls, TQelObjectKey key, bool isNew);
+    ~TQelObject() override;
+
+    int OIType() const override { return oiObject; }
+    // The class's name template filled in; without one "<class> <key>".
+    std::string Name() const override;
+    std::string ObjectName() const { return Name(); }
+    std::string Path() const override;
+    std::string Description() const override;
+    std::string Info() const override;
+    TQelObject* Object() const override { return const_cast<TQelObject*>(this); }
+    TQelFieldList* BaseFieldList() const override { return fieldList_.get(); }
+    bool Null() const override { return fieldList_->Null(); }
+    bool Touched() const override;
+    bool Valid() const override;
+    bool Commit() override;
+    void Rollback(const std::string& path = "") override;
+
+    TQelObjectKey Key() const { return key_; }
+    TQelClassKey ClassKey() const { return TQelClassKey(cls_->id); }
+    const TQelKlasse* Klasse() const { return cls_; }
+    TQelFieldList* FieldList() const { return fieldList_.get(); }
+    TQelFieldList* get_FieldList() const { return fieldList_.get(); }
+    TQelField* FieldByName(const std::string& name) const { return fieldList_->FieldByName(name); }
+    // Never stored yet.
+    bool IsNew() const { return isNew_; }
+    bool Deleted() const { return deleted_; }
+
+    // Marks the object deleted (kept in the store until removed for good); stored at once.
+    bool Delete(bool a = true, bool b = true, bool c = true);
+    bool Recover();
+    // Whether Delete would succeed (not new, not deleted yet).
+    bool CanDelete(bool a = true, bool b = true) const;
+    // Reads the stored values again; unsaved changes are lost.
+    bool Reload();
+    // Valid, including every element.
+    bool DeepValid() const { return Valid(); }
+
+    // Store support.
+    void SetStoredState(bool isNew, bool deleted);
+    void AcceptStored()
+    {
+        fieldList_->AcceptStored();
+        isNew_ = false;
+    }
+
+protected:
+    void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;
+
+private:
+    friend class TQelDatabase;
+    const TQelKlasse* cls_;
+    TQelObjectKey key_;
+    std::unique_ptr<TQelFieldList> fieldList_;
+    bool isNew_;
+    bool deleted_ = false;
+};

@@ -1,0 +1,301 @@
+#include "objdb/qeloi.h"
+
+#include "objdb/qeldatabase.h"
+#include "objdb/qelerror.h"
+#include "objdb/qelfieldlist.h"
+#include "objdb/qelobject.h"
+#include "objdb/qeltext.h"
+#include "objdb/qelvector.h"
+
+#include <algorithm>
+
+namespace {
+
+bool objectWide(unsigned msg)
+{
+    return msg == WM_ODB_OISTORED || msg == WM_ODB_OIROLLEDBACK || msg == WM_ODB_OIRELOADED
+        || msg == WM_ODB_OBJECTDELETED;
+}
+
+// Codes whose WParam is an element index rather than the receiving interface.
+bool indexInWParam(unsigned msg)
+{
+    return msg == WM_ODB_ELEMENTADDED || msg == WM_ODB_ELEMENTREMOVED || msg == WM_ODB_STANDARDCHANGED
+        || msg == WM_ODB_ELEMENTSTATE;
+}
+
+using Alive = std::pair<TQelObjectInterface*, std::weak_ptr<bool>>;
+
+} // namespace
+
+TQelObjectInterface::~TQelObjectInterface()
+{
+    announceDestroyed();
+}
+
+void TQelObjectInterface::announceDestroyed()
+{
+    if (destroyedAnnounced_)
+        return;
+    destroyedAnnounced_ = true;
+    deliver(WM_ODB_OIDESTROYED, 0, this, true);
+    targets_.clear();
+}
+
+TQelObjectInterface* TQelObjectInterface::GetTransitiveOwner(int mask) const
+{
+    for (TQelObjectInterface* o = owner_; o; o = o->owner_)
+        if (o->OIType() & mask)
+            return o;
+    return nullptr;
+}
+
+std::string TQelObjectInterface::Path() const
+{
+    return owner_ ? owner_->Path() : std::string();
+}
+
+std::string TQelObjectInterface::Description() const
+{
+    return Name();
+}
+
+std::string TQelObjectInterface::Info() const
+{
+    static const char* kinds[] = { "", "Objekt", "Unterobjekt", "", "Feldliste", "", "", "", "Vektor" };
+    const int t = OIType();
+    std::string kind = t == oiField ? "Feld" : (t < 9 ? kinds[t] : "");
+    std::string s = "Art: " + kind + " (" + std::to_string(t) + ")\nName: " + Name() + "\nPfad: " + Path();
+    s += std::string("\nGeändert: ") + (Touched() ? "ja" : "nein") + "\nLeer: " + (Null() ? "ja" : "nein");
+    if (TQelObject* o = Object())
+        s += "\nObjekt: " + o->Key().ToString() + " (" + o->Klasse()->name + ")";
+    s += "\nRegistrierte Empfänger: " + std::to_string(targets_.size());
+    return s;
+}
+
+TQelObject* TQelObjectInterface::Object() const
+{
+    for (TQelObjectInterface* o = owner_; o; o = o->owner_)
+        if (o->OIType() == oiObject)
+            return static_cast<TQelObject*>(o);
+    return nullptr;
+}
+
+TQelFieldList* TQelObjectInterface::BaseFieldList() const
+{
+    return static_cast<TQelFieldList*>(GetTransitiveOwner(oiFieldList));
+}
+
+bool TQelObjectInterface::IsPartOf(const TQelObjectInterface* oi) const
+{
+    if (!oi)
+        return false;
+    for (const TQelObjectInterface* p = this; p; p = p->owner_)
+        if (p == oi)
+            return true;
+    return false;
+}
+
+std::string TQelObjectInterface::GetPropA(const std::string& name, const std::string& def) const
+{
+    if (TQelFieldList* fl = BaseFieldList())
+        if (TQelField* f = fl->FindField(name, false))
+            return f->AsString();
+    const std::string u = AnsiUpperCase(name);
+    TQelObject* obj = Object();
+    if ((u == "K" || u == "KEY") && obj)
+        return obj->Key().ToString();
+    if (u == "KLASSE" && obj)
+        return obj->Klasse()->name;
+    if (u == "NAME")
+        return Name();
+    if (u == "PATH" || u == "PFAD")
+        return Path();
+    for (const auto& [n, v] : props_)
+        if (AnsiSameText(n, name))
+            return v;
+    return def;
+}
+
+bool TQelObjectInterface::SetPropA(const std::string& name, const std::string& value, bool strict)
+{
+    if (TQelFieldList* fl = BaseFieldList())
+        if (TQelField* f = fl->FindField(name, false)) {
+            f->set_AsString(value);
+            return true;
+        }
+    if (strict)
+        return false;
+    for (auto& [n, v] : props_)
+        if (AnsiSameText(n, name)) {
+            v = value;
+            return true;
+        }
+    props_.emplace_back(name, value);
+    return true;
+}
+
+std::string TQelObjectInterface::MakeName(const std::string& format, const std::string& def) const
+{
+    TQelFieldList* fl = BaseFieldList();
+    std::string out;
+    int filled = 0;
+    std::size_t i = 0;
+    while (i < format.size()) {
+        std::size_t open = format.find('<', i);
+        if (open == std::string::npos) {
+            out.append(format, i, std::string::npos);
+            break;
+        }
+        std::size_t close = format.find('>', open + 1);
+        if (close == std::string::npos) {
+            out.append(format, i, std::string::npos);
+            break;
+        }
+        out.append(format, i, open - i);
+        const std::string inner = format.substr(open + 1, close - open - 1);
+        TQelObjectInterface* oi = nullptr;
+        if (fl && !inner.empty() && inner.find_first_of(" /=\"'") == std::string::npos)
+            oi = fl->FindOI(inner, oiField | oiSubObject, false);
+        if (auto* f = dynamic_cast<TQelField*>(oi)) {
+            out += f->AsString();
+            ++filled;
+        } else if (oi) {
+            out += oi->Name();
+            ++filled;
+        } else {
+            out.append(format, open, close - open + 1);
+        }
+        i = close + 1;
+    }
+    if (filled == 0)
+        return format.empty() ? def : format;
+    return Trim(out).empty() ? def : out;
+}
+
+bool TQelObjectInterface::Commit()
+{
+    TQelObject* obj = Object();
+    if (!obj || !db_) {
+        errorMessage_ = "Keine Verbindung zu einem Objekt";
+        return false;
+    }
+    bool ok = db_->CommitObject(obj);
+    if (obj != this)
+        errorMessage_ = obj->ErrorMessage();
+    return ok;
+}
+
+void TQelObjectInterface::ForceCommit()
+{
+    if (!Commit())
+        throw TQelError(errorMessage_);
+}
+
+void TQelObjectInterface::ConnectControl(TQelNotifyTarget* target)
+{
+    if (target && std::find(targets_.begin(), targets_.end(), target) == targets_.end())
+        targets_.push_back(target);
+}
+
+void TQelObjectInterface::DisconnectControl(TQelNotifyTarget* target)
+{
+    targets_.erase(std::remove(targets_.begin(), targets_.end(), target), targets_.end());
+}
+
+bool TQelObjectInterface::IsConnected(const TQelNotifyTarget* target) const
+{
+    return std::find(targets_.begin(), targets_.end(), target) != targets_.end();
+}
+
+void TQelObjectInterface::deliver(
+    unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam)
+{
+    if (targets_.empty())
+        return;
+    // Handlers may connect, disconnect or free targets (and this interface): work on a copy and
+    // call only those still registered while this interface is alive.
+    const std::vector<TQelNotifyTarget*> snapshot = targets_;
+    std::weak_ptr<bool> alive = alive_;
+    const WPARAM wp = receiverInWParam ? reinterpret_cast<WPARAM>(this) : wParam;
+    const LPARAM lp = reinterpret_cast<LPARAM>(sender);
+    for (TQelNotifyTarget* t : snapshot) {
+        if (alive.expired())
+            return;
+        if (std::find(targets_.begin(), targets_.end(), t) == targets_.end())
+            continue;
+        t->Perform(msg, wp, lp);
+    }
+}
+
+void TQelObjectInterface::Notify(unsigned msg, WPARAM wParam)
+{
+    if (msg == WM_ODB_OIDESTROYED) {
+        deliver(msg, 0, this, true);
+        return;
+    }
+    if (objectWide(msg)) {
+        broadcast(msg, this);
+        return;
+    }
+    const bool receiver = !indexInWParam(msg);
+    std::vector<Alive> chain;
+    for (TQelObjectInterface* o = this; o; o = o->owner_)
+        chain.emplace_back(o, o->alive_);
+    std::weak_ptr<bool> self = alive_;
+    for (auto& [o, alive] : chain) {
+        if (alive.expired())
+            continue;
+        o->deliver(msg, wParam, self.expired() ? nullptr : this, receiver);
+    }
+}
+
+std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> TQelObjectInterface::objectTree()
+{
+    TQelObjectInterface* root = Object();
+    if (!root)
+        root = this;
+    std::vector<Alive> all;
+    std::function<void(TQelObjectInterface*)> collect = [&](TQelObjectInterface* oi) {
+        all.emplace_back(oi, oi->alive_);
+        oi->ForEachChild(collect);
+    };
+    collect(root);
+    return all;
+}
+
+void TQelObjectInterface::broadcast(unsigned msg, const TQelObjectInterface* sender)
+{
+    for (auto& [o, alive] : objectTree())
+        if (!alive.expired())
+            o->deliver(msg, 0, sender, true);
+}
+
+void TQelObjectInterface::RepaintTargets()
+{
+    const std::vector<TQelNotifyTarget*> snapshot = targets_;
+    std::weak_ptr<bool> alive = alive_;
+    for (TQelNotifyTarget* t : snapshot) {
+        if (alive.expired())
+            return;
+        if (std::find(targets_.begin(), targets_.end(), t) != targets_.end())
+            t->Repaint();
+    }
+}
+
+void TQelObjectInterface::RepaintAll()
+{
+    for (auto& [o, alive] : objectTree())
+        if (!alive.expired())
+            o->RepaintTargets();
+}
+
+void TQelObjectInterface::rolledBack()
+{
+    std::weak_ptr<bool> alive = alive_;
+    Notify(WM_ODB_OIROLLEDBACK);
+    if (!alive.expired())
+        RepaintAll();
+    if (db_ && !alive.expired())
+        db_->NotifyInstance(ieTouched, Object());
+}

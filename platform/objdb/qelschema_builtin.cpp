@@ -1,0 +1,64 @@
+#include "objdb/qelschema.h"
+
+// The system part of every schema: the built-in field types and the classes the library itself
+// uses (object root, validity records, settings owners).
+const std::string& TQelSchema::BuiltinText()
+{
+    static const std::string text = R"QELS(
+fieldtype 3001 Text
+fieldtype 3002 Ganzzahl
+fieldtype 3003 Betrag decimals=2
+fieldtype 3004 Boolesch
+fieldtype 3005 DatumZeit
+fieldtype 3006 Betrag2 : 3003 decimals=2
+fieldtype 3007 Betrag3 : 3003 decimals=3
+fieldtype 3008 Auswahl
+fieldtype 3009 Mehrfachauswahl
+fieldtype 3010 Referenz
+fieldtype 3011 Datum : 3005
+fieldtype 3012 Uhrzeit : 3005
+fieldtype 3013 UhrzeitSekunden : 3005
+fieldtype 3014 DatumZeitSekunden : 3005
+fieldtype 3015 Langtext
+fieldtype 3016 Memotext : 3015
+fieldtype 3017 Notiztext : 3015
+fieldtype 3018 Merkmale
+fieldtype 13422 FormatierterText : 3015
+fieldtype 13423 ERVSchluessel
+fieldtype 13426 Zeichenkette : 3001
+
+class 1005 Objekt abstract
+end
+
+class 11011 Dokument : 1005 abstract
+end
+
+class 12001 Gültigkeit abstract
+  field Standard Boolesch
+  field GueltigAb Datum description="Gültig ab"
+  field GueltigBis Datum description="Gültig bis"
+end
+
+class 12010 NameWert table=QEL_NAMEWERT format="<Name>"
+  field Name Text length=64 mandatory
+  field Wert Text
+end
+
+class 1010 Einstellungen : 1005 table=QEL_EINSTELLUNGEN meta format="<Bezeichnung>"
+  field Ebene Ganzzahl
+  field Bezeichnung Text length=100
+  vector Einstellungen NameWert
+end
+
+class 1011 Computer : 1010
+end
+
+class 1012 Benutzer : 1010
+  field Admin Boolesch
+end
+
+class 1013 Partition : 1010
+end
+)QELS";
+    return text;
+}

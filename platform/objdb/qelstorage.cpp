@@ -1,0 +1,676 @@
+#include "objdb/qelstorage.h"
+
+#include "objdb/qeldatabase.h"
+#include "objdb/qelerror.h"
+#include "objdb/qelobject.h"
+#include "objdb/qelsqlfunctions.h"
+#include "objdb/qelvector.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+const char* const kFormat = "qelobjdb 1";
+
+std::string upper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool isBlob(const TQelFelddefinition* d)
+{
+    return d->IsBlob();
+}
+
+} // namespace
+
+std::string QelColumnType(const TQelFelddefinition* def)
+{
+    switch (def->type->Urtyp()) {
+    case qelft::Integer:
+    case qelft::MultiChoice:
+    case qelft::Reference:
+        return "INTEGER";
+    case qelft::Amount:
+        return "REAL";
+    case qelft::Boolean:
+        return "BOOLEAN";
+    case qelft::DateTime:
+        if (def->type->IsA(qelft::Date))
+            return "DATE";
+        if (def->type->IsA(qelft::TimeMinutes) || def->type->IsA(qelft::TimeSeconds))
+            return "TIME";
+        return "DATETIME";
+    case qelft::LongText:
+        return "CLOB";
+    default:
+        return "TEXT";
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TQelStmt::~TQelStmt()
+{
+    if (s_) {
+        sqlite3_reset(s_);
+        sqlite3_clear_bindings(s_);
+    }
+}
+
+TQelStmt& TQelStmt::Bind(int i, const TQelValue& v)
+{
+    if (std::holds_alternative<std::monostate>(v))
+        sqlite3_bind_null(s_, i);
+    else if (auto* n = std::get_if<std::int64_t>(&v))
+        sqlite3_bind_int64(s_, i, *n);
+    else if (auto* d = std::get_if<double>(&v))
+        sqlite3_bind_double(s_, i, *d);
+    else {
+        const std::string& s = std::get<std::string>(v);
+        sqlite3_bind_text(s_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+    }
+    return *this;
+}
+
+TQelStmt& TQelStmt::Bind(int i, std::int64_t v)
+{
+    sqlite3_bind_int64(s_, i, v);
+    return *this;
+}
+
+TQelStmt& TQelStmt::Bind(int i, const std::string& v)
+{
+    sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
+    return *this;
+}
+
+bool TQelStmt::Step()
+{
+    int rc = sqlite3_step(s_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    std::string msg = sqlite3_errmsg(db_);
+    std::string sql = sqlite3_sql(s_) ? sqlite3_sql(s_) : "";
+    sqlite3_reset(s_);
+    throw TQelSQLError(msg, sql);
+}
+
+TQelValue TQelStmt::Column(int i) const
+{
+    switch (sqlite3_column_type(s_, i)) {
+    case SQLITE_INTEGER:
+        return static_cast<std::int64_t>(sqlite3_column_int64(s_, i));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(s_, i);
+    case SQLITE_NULL:
+        return std::monostate {};
+    default: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
+        return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s_, i)));
+    }
+    }
+}
+
+std::int64_t TQelStmt::Int(int i) const
+{
+    return sqlite3_column_int64(s_, i);
+}
+
+std::string TQelStmt::Text(int i) const
+{
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, i))) : std::string();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TQelStorage::~TQelStorage()
+{
+    Close();
+}
+
+void TQelStorage::Close()
+{
+    for (auto& [sql, s] : cache_)
+        sqlite3_finalize(s);
+    cache_.clear();
+    if (h_)
+        sqlite3_close(h_);
+    h_ = nullptr;
+    savepointDepth_ = 0;
+}
+
+std::string TQelStorage::ErrorText() const
+{
+    return h_ ? sqlite3_errmsg(h_) : "keine Verbindung";
+}
+
+TQelStmt TQelStorage::Prepare(const std::string& sql)
+{
+    auto it = cache_.find(sql);
+    if (it != cache_.end())
+        return TQelStmt(h_, it->second);
+    sqlite3_stmt* s = nullptr;
+    if (sqlite3_prepare_v2(h_, sql.c_str(), static_cast<int>(sql.size()), &s, nullptr) != SQLITE_OK) {
+        std::string msg = sqlite3_errmsg(h_);
+        sqlite3_finalize(s);
+        throw TQelSQLError(msg, sql);
+    }
+    cache_[sql] = s;
+    return TQelStmt(h_, s);
+}
+
+void TQelStorage::Exec(const std::string& sql)
+{
+    char* err = nullptr;
+    if (sqlite3_exec(h_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        std::string msg = err ? err : sqlite3_errmsg(h_);
+        sqlite3_free(err);
+        throw TQelSQLError(msg, sql);
+    }
+}
+
+void TQelStorage::Open(
+    const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile)
+{
+    namespace fs = std::filesystem;
+    Close();
+    path_ = path;
+    const bool memory = path.empty() || path == ":memory:";
+    std::error_code ec;
+    const bool exists = !memory && fs::exists(path, ec);
+    if (!memory && !exists && !o.create)
+        throw TQelOpenError(path, "Datei nicht gefunden");
+    if (exists && fs::is_directory(path, ec))
+        throw TQelOpenError(path, "ist ein Verzeichnis, keine Datenbankdatei");
+    if (exists && !o.readOnly && ::access(path.c_str(), W_OK) != 0)
+        throw TQelOpenError(path, "Datei ist schreibgeschützt (kein Schreibrecht)");
+    if (exists && ::access(path.c_str(), R_OK) != 0)
+        throw TQelOpenError(path, "Datei kann nicht gelesen werden (kein Leserecht)");
+
+    int flags
+        = o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
+    if (sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &h_, flags, nullptr) != SQLITE_OK) {
+        std::string msg = h_ ? sqlite3_errmsg(h_) : "unbekannter Fehler";
+        Close();
+        throw TQelOpenError(
+            path, (exists ? "kann nicht geöffnet werden: " : "kann nicht angelegt werden: ") + msg);
+    }
+    sqlite3_busy_timeout(h_, std::max(0, o.busyTimeoutMs));
+    sqlite3_extended_result_codes(h_, 0);
+    QelRegisterSqlFunctions(h_);
+
+    auto fail = [&](const std::string& cause) {
+        Close();
+        throw TQelOpenError(path, cause);
+    };
+    auto sqliteCause = [&](int rc) -> std::string {
+        if (rc == SQLITE_NOTADB)
+            return "keine SQLite-Datenbank (" + std::string(sqlite3_errmsg(h_)) + ")";
+        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+            return "von einem anderen Prozess gesperrt (" + std::string(sqlite3_errmsg(h_)) + ")";
+        return sqlite3_errmsg(h_);
+    };
+
+    // Is this an object database? Reading the catalogue also proves the file is SQLite.
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(h_, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
+    std::set<std::string> tables;
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+            tables.insert(upper(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+        if (rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    if (rc != SQLITE_OK)
+        fail(sqliteCause(rc));
+    if (tables.empty()) {
+        if (!o.create && !memory)
+            fail("keine Objektdatenbank (die Datei enthält keine Tabellen)");
+        if (o.readOnly)
+            fail("leere Datei kann nicht nur lesend angelegt werden");
+        return; // a new store: the caller installs the schema
+    }
+    if (!tables.count("QEL_INFO"))
+        fail(tables.count("OBJEKT") ? "keine Objektdatenbank dieses Formats (Tabelle QEL_INFO fehlt; "
+                                      "ältere Beispieldatei? Bitte löschen, sie wird neu angelegt)"
+                                    : "keine Objektdatenbank (Tabelle QEL_INFO fehlt)");
+    try {
+        auto q = Prepare("SELECT NAME, WERT FROM QEL_INFO");
+        std::string format;
+        while (q.Step()) {
+            const std::string n = q.Text(0);
+            if (n == "format")
+                format = q.Text(1);
+            else if (n == "schema")
+                schemaText = q.Text(1);
+            else if (n == "schemafile")
+                schemaFile = q.Text(1);
+        }
+        if (format != kFormat)
+            fail("unbekanntes Datenbankformat '" + format + "' (erwartet '" + kFormat + "')");
+    } catch (const TQelSQLError& e) {
+        fail(e.what());
+    }
+}
+
+void TQelStorage::Begin()
+{
+    Exec("BEGIN IMMEDIATE");
+}
+
+void TQelStorage::CommitTx()
+{
+    Exec("COMMIT");
+}
+
+void TQelStorage::RollbackTx()
+{
+    if (h_ && !sqlite3_get_autocommit(h_))
+        sqlite3_exec(h_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void TQelStorage::Savepoint()
+{
+    Prepare("SAVEPOINT qel_obj").Run();
+}
+
+void TQelStorage::ReleaseSavepoint()
+{
+    Prepare("RELEASE qel_obj").Run();
+}
+
+void TQelStorage::RollbackToSavepoint()
+{
+    sqlite3_exec(h_, "ROLLBACK TO qel_obj", nullptr, nullptr, nullptr);
+    sqlite3_exec(h_, "RELEASE qel_obj", nullptr, nullptr, nullptr);
+}
+
+std::string TQelStorage::now() const
+{
+    // Formatting the clock costs more than writing a row; it changes once a second.
+    static thread_local std::time_t last = 0;
+    static thread_local std::string text;
+    const std::time_t t = std::time(nullptr);
+    if (t != last) {
+        std::tm tm {};
+        localtime_r(&t, &tm);
+        char buf[32];
+        std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+        text = buf;
+        last = t;
+    }
+    return text;
+}
+
+void TQelStorage::ensureTable(
+    const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols)
+{
+    std::set<std::string> have;
+    {
+        auto q = Prepare("SELECT name FROM pragma_table_info(?)");
+        q.Bind(1, table);
+        while (q.Step())
+            have.insert(upper(q.Text(0)));
+    }
+    if (have.empty()) {
+        std::string sql = "CREATE TABLE " + table
+            + (element ? " (EK INTEGER PRIMARY KEY, K INTEGER NOT NULL, V TEXT NOT NULL, P INTEGER NOT NULL "
+                         "DEFAULT 0, "
+                         "NR INTEGER NOT NULL"
+                       : " (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, GELOESCHT INTEGER NOT NULL "
+                         "DEFAULT 0");
+        for (const auto* c : cols)
+            sql += ", " + c->column + " " + QelColumnType(c);
+        sql += ")";
+        Exec(sql);
+        if (element)
+            Exec("CREATE INDEX " + table + "_KVPNR ON " + table + " (K, V, P, NR)");
+        else
+            Exec("CREATE INDEX " + table + "_KLASSE ON " + table + " (KLASSE, GELOESCHT)");
+        return;
+    }
+    for (const auto* c : cols)
+        if (!have.count(upper(c->column)))
+            Exec("ALTER TABLE " + table + " ADD COLUMN " + c->column + " " + QelColumnType(c));
+}
+
+void TQelStorage::Install(const TQelSchema& schema)
+{
+    Begin();
+    try {
+        Exec("CREATE TABLE IF NOT EXISTS QEL_INFO (NAME TEXT PRIMARY KEY, WERT TEXT)");
+        Exec("CREATE TABLE IF NOT EXISTS OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, "
+             "GELOESCHT INTEGER NOT NULL DEFAULT 0, ERSTELLT DATETIME, GEAENDERT DATETIME)");
+        Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K INTEGER PRIMARY KEY, SITZUNG INTEGER NOT NULL, ZEIT "
+             "REAL)");
+        // One table per name: the union of the columns of the classes stored in it.
+        std::map<std::string, std::pair<bool, std::vector<const TQelFelddefinition*>>> tables;
+        std::map<std::string, std::string> spelled;
+        for (const TQelKlasse* k : schema.Classes()) {
+            if (k->table.empty())
+                continue;
+            auto& [element, cols] = tables[upper(k->table)];
+            spelled[upper(k->table)] = k->table;
+            element = !k->IsObjectClass();
+            for (const auto* f : k->Fields())
+                if (std::none_of(cols.begin(), cols.end(),
+                        [&](auto* c) { return upper(c->column) == upper(f->column); }))
+                    cols.push_back(f);
+        }
+        for (const auto& [u, t] : tables)
+            ensureTable(spelled[u], t.first, t.second);
+        auto put = [&](const std::string& n, const std::string& v) {
+            Prepare("INSERT OR REPLACE INTO QEL_INFO (NAME, WERT) VALUES (?, ?)").Bind(1, n).Bind(2, v).Run();
+        };
+        put("format", kFormat);
+        put("schema", schema.Text());
+        put("schemafile", schema.FileName());
+        Exec("INSERT OR IGNORE INTO QEL_INFO (NAME, WERT) VALUES ('stand', '0')");
+        CommitTx();
+    } catch (...) {
+        RollbackTx();
+        throw;
+    }
+}
+
+std::int64_t TQelStorage::MaxKey()
+{
+    auto q = Prepare("SELECT COALESCE(MAX(K), 0) FROM OBJEKT");
+    q.Step();
+    return q.Int(0);
+}
+
+int TQelStorage::ChangeStamp()
+{
+    auto q = Prepare("SELECT WERT FROM QEL_INFO WHERE NAME = 'stand'");
+    return q.Step() ? static_cast<int>(q.Int(0)) : 0;
+}
+
+void TQelStorage::NextChangeStamp()
+{
+    Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand'").Run();
+}
+
+bool TQelStorage::ObjectRow(TQelObjectKey key, int& classId, bool& deleted)
+{
+    auto q = Prepare("SELECT KLASSE, GELOESCHT FROM OBJEKT WHERE K = ?");
+    q.Bind(1, static_cast<std::int64_t>(key.Id()));
+    if (!q.Step())
+        return false;
+    classId = static_cast<int>(q.Int(0));
+    deleted = q.Int(1) != 0;
+    return true;
+}
+
+std::string TQelStorage::selectColumns(const TQelKlasse* cls) const
+{
+    std::string s;
+    for (const auto* f : cls->Fields())
+        if (!isBlob(f))
+            s += ", " + f->column;
+    return s;
+}
+
+void TQelStorage::readFields(TQelFieldList* fl, TQelStmt& st, int col)
+{
+    for (int i = 1; i <= fl->FieldCount(); ++i) {
+        TQelField* f = fl->Field(i);
+        if (auto* b = dynamic_cast<TQelBlobField*>(f))
+            b->Unload();
+        else
+            f->LoadStored(st.Column(col++));
+    }
+}
+
+void TQelStorage::LoadObject(TQelObject* obj)
+{
+    const TQelKlasse* cls = obj->Klasse();
+    {
+        auto q = Prepare("SELECT GELOESCHT" + selectColumns(cls) + " FROM " + cls->table + " WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
+        if (!q.Step())
+            throw TQelError("Objekt " + obj->Key().ToString() + " fehlt in der Tabelle " + cls->table);
+        readFields(obj->FieldList(), q, 1);
+    }
+    for (int i = 1; i <= obj->FieldList()->VectorCount(); ++i)
+        LoadVector(obj->FieldList()->Vector(i), obj->Key(), 0);
+}
+
+void TQelStorage::LoadVector(TQelVector* v, TQelObjectKey key, std::int64_t parentRow)
+{
+    const TQelKlasse* ec = v->get_Vektorklasse();
+    std::vector<std::unique_ptr<TQelSubObject>> elements;
+    {
+        auto q = Prepare("SELECT EK" + selectColumns(ec) + " FROM " + ec->table
+            + " WHERE K = ? AND V = ? AND P = ? ORDER BY NR");
+        q.Bind(1, static_cast<std::int64_t>(key.Id())).Bind(2, v->StorePath()).Bind(3, parentRow);
+        while (q.Step()) {
+            auto e = v->MakeElement();
+            e->SetRow(q.Int(0));
+            readFields(e->FieldList(), q, 1);
+            elements.push_back(std::move(e));
+        }
+    }
+    v->LoadElements(std::move(elements));
+    for (int i = 1; i <= v->Count(); ++i) {
+        TQelSubObject* e = v->Item(i);
+        for (int j = 1; j <= e->FieldList()->VectorCount(); ++j)
+            LoadVector(e->FieldList()->Vector(j), key, e->Row());
+    }
+}
+
+bool TQelStorage::LoadBlob(const TQelField* f, TQelValue& out, std::string& error)
+{
+    TQelFieldList* fl = f->FieldList();
+    TQelObject* obj = f->Object();
+    if (!obj) {
+        error = "Feld gehört zu keinem Objekt";
+        return false;
+    }
+    try {
+        if (TQelSubObject* so = fl->ParentSubObject()) {
+            if (so->Row() == 0) {
+                out = std::monostate {};
+                return true;
+            }
+            auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE EK = ?");
+            q.Bind(1, so->Row());
+            out = q.Step() ? q.Column(0) : TQelValue {};
+            return true;
+        }
+        if (obj->IsNew()) {
+            out = std::monostate {};
+            return true;
+        }
+        auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
+        if (!q.Step()) {
+            error = "Objekt " + obj->Key().ToString() + " ist nicht gespeichert";
+            return false;
+        }
+        out = q.Column(0);
+        return true;
+    } catch (const TQelError& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+namespace {
+
+// The fields a write stores: every writable one (insert) or the touched ones (update).
+std::vector<TQelField*> writtenFields(TQelFieldList* fl, bool touchedOnly)
+{
+    std::vector<TQelField*> out;
+    for (int i = 1; i <= fl->FieldCount(); ++i) {
+        TQelField* f = fl->Field(i);
+        if (f->Writable() && (!touchedOnly || f->Touched()))
+            out.push_back(f);
+    }
+    return out;
+}
+
+} // namespace
+
+void TQelStorage::insertRow(
+    const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed, TQelFieldList* fl)
+{
+    const std::vector<TQelField*> fields = writtenFields(fl, false);
+    std::string cols, marks;
+    for (const auto& [name, value] : fixed) {
+        cols += (cols.empty() ? "" : ", ") + name;
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    for (TQelField* f : fields) {
+        cols += ", " + f->ColumnName();
+        marks += ", ?";
+    }
+    auto st = Prepare("INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")");
+    int n = 1;
+    for (const auto& [name, value] : fixed)
+        st.Bind(n++, value);
+    for (TQelField* f : fields)
+        st.Bind(n++, f->Value());
+    st.Run();
+}
+
+void TQelStorage::updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
+    TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra)
+{
+    const std::vector<TQelField*> fields = writtenFields(fl, true);
+    if (fields.empty() && !extra)
+        return;
+    std::string sets = extra ? extra->first + " = ?" : "";
+    for (TQelField* f : fields)
+        sets += (sets.empty() ? "" : ", ") + f->ColumnName() + " = ?";
+    auto st = Prepare("UPDATE " + table + " SET " + sets + " WHERE " + keyColumn + " = ?");
+    int n = 1;
+    if (extra)
+        st.Bind(n++, extra->second);
+    for (TQelField* f : fields)
+        st.Bind(n++, f->Value());
+    st.Bind(n, key).Run();
+}
+
+void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows)
+{
+    const TQelKlasse* cls = obj->Klasse();
+    TQelFieldList* fl = obj->FieldList();
+    const auto key = static_cast<std::int64_t>(obj->Key().Id());
+    const std::string stamp = now();
+    if (obj->IsNew()) {
+        Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT) VALUES (?, ?, 0, ?, ?)")
+            .Bind(1, key)
+            .Bind(2, static_cast<std::int64_t>(cls->id))
+            .Bind(3, stamp)
+            .Bind(4, stamp)
+            .Run();
+        insertRow(cls->table,
+            { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
+    } else {
+        updateRow(cls->table, "K", key, fl, nullptr);
+        Prepare("UPDATE OBJEKT SET GEAENDERT = ? WHERE K = ?").Bind(1, stamp).Bind(2, key).Run();
+    }
+    for (int i = 1; i <= fl->VectorCount(); ++i)
+        writeVector(obj->Key(), fl->Vector(i), 0, newRows);
+}
+
+void TQelStorage::writeVector(
+    TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows)
+{
+    const TQelKlasse* ec = v->get_Vektorklasse();
+    const std::string path = v->StorePath();
+    const auto k = static_cast<std::int64_t>(key.Id());
+    if (v->StructureTouched()) {
+        std::set<std::int64_t> kept;
+        for (int i = 1; i <= v->Count(); ++i)
+            kept.insert(v->Item(i)->Row());
+        for (std::int64_t r : v->StoredRows())
+            if (!kept.count(r))
+                removeElementTree(key, ec, path, r);
+    }
+    for (int i = 1; i <= v->Count(); ++i) {
+        TQelSubObject* e = v->Item(i);
+        TQelFieldList* fl = e->FieldList();
+        const std::pair<std::string, TQelValue> nr { "NR", std::int64_t(i) };
+        if (e->Row() == 0) {
+            insertRow(ec->table, { { "K", k }, { "V", path }, { "P", parentRow }, nr }, fl);
+            e->SetRow(sqlite3_last_insert_rowid(h_));
+            newRows.push_back(e);
+        } else {
+            // Positions are rewritten only when elements were added, removed or moved.
+            updateRow(ec->table, "EK", e->Row(), fl, v->StructureTouched() ? &nr : nullptr);
+        }
+        for (int j = 1; j <= fl->VectorCount(); ++j)
+            writeVector(key, fl->Vector(j), e->Row(), newRows);
+    }
+}
+
+void TQelStorage::removeElementTree(
+    TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row)
+{
+    const auto k = static_cast<std::int64_t>(key.Id());
+    for (const auto* vd : cls->Vectors()) {
+        const TQelKlasse* ec = vd->elementClass;
+        const std::string sub = path + "." + vd->name;
+        std::vector<std::int64_t> rows;
+        {
+            auto q = Prepare("SELECT EK FROM " + ec->table + " WHERE K = ? AND V = ? AND P = ?");
+            q.Bind(1, k).Bind(2, sub).Bind(3, row);
+            while (q.Step())
+                rows.push_back(q.Int(0));
+        }
+        for (auto r : rows)
+            removeElementTree(key, ec, sub, r);
+    }
+    Prepare("DELETE FROM " + cls->table + " WHERE EK = ?").Bind(1, row).Run();
+}
+
+void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
+{
+    const auto key = static_cast<std::int64_t>(obj->Key().Id());
+    Prepare("UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K = ?")
+        .Bind(1, static_cast<std::int64_t>(deleted))
+        .Bind(2, now())
+        .Bind(3, key)
+        .Run();
+    Prepare("UPDATE " + obj->Klasse()->table + " SET GELOESCHT = ? WHERE K = ?")
+        .Bind(1, static_cast<std::int64_t>(deleted))
+        .Bind(2, key)
+        .Run();
+}
+
+void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
+{
+    const auto k = static_cast<std::int64_t>(key.Id());
+    for (const auto* vd : cls->Vectors()) {
+        const TQelKlasse* ec = vd->elementClass;
+        std::vector<std::int64_t> rows;
+        {
+            auto q = Prepare("SELECT EK FROM " + ec->table + " WHERE K = ? AND V = ? AND P = 0");
+            q.Bind(1, k).Bind(2, vd->name);
+            while (q.Step())
+                rows.push_back(q.Int(0));
+        }
+        for (auto r : rows)
+            removeElementTree(key, ec, vd->name, r);
+    }
+    Prepare("DELETE FROM " + cls->table + " WHERE K = ?").Bind(1, k).Run();
+    Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
+    Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The store under a TQelDatabase: the SQLite connection, the tables, and reading and writing
+// objects. Internal to the library.
+//
+// Tables:
+//   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name
+//   OBJEKT(K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT)   every object
+//   QEL_SPERRE(K, SITZUNG, ZEIT)  object locks
+//   <class table>(K, KLASSE, GELOESCHT, <field columns>)   one row per object; a class and the
+//                                 classes derived from it share the table
+//   <element table>(EK, K, V, P, NR, <field columns>)       one row per vector element: K the
+//                                 object, V the vector path ("Adressen", "Adressen.Telefone"),
+//                                 P the EK of the parent element (0 at the top), NR from 1
+#include "objdb/qelfield.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+struct sqlite3;
+struct sqlite3_stmt;
+class TQelDatabase;
+class TQelObject;
+class TQelVector;
+class TQelSubObject;
+class TQelSchema;
+struct TQelOpenOptions;
+
+// A prepared statement from the cache, reset and unbound when the scope ends.
+class TQelStmt {
+public:
+    TQelStmt(sqlite3* db, sqlite3_stmt* s)
+        : db_(db)
+        , s_(s)
+    {
+    }
+    ~TQelStmt();
+    TQelStmt(const TQelStmt&) = delete;
+    TQelStmt& operator=(const TQelStmt&) = delete;
+    TQelStmt& Bind(int i, const TQelValue& v);
+    TQelStmt& Bind(int i, std::int64_t v);
+    TQelStmt& Bind(int i, const std::string& v);
+    // True for a row, false at the end; throws TQelSQLError.
+    bool Step();
+    void Run() { Step(); }
+    TQelValue Column(int i) const;
+    std::int64_t Int(int i) const;
+    std::string Text(int i) const;
+    sqlite3_stmt* Handle() const { return s_; }
+
+private:
+    sqlite3* db_;
+    sqlite3_stmt* s_;
+};
+
+class TQelStorage {
+public:
+    explicit TQelStorage(TQelDatabase* db)
+        : db_(db)
+    {
+    }
+    ~TQelStorage();
+
+    // Opens the file; throws TQelOpenError. Returns the schema text stored in it (empty for a new
+    // file) through `schemaText`/`schemaFile`.
+    void Open(
+        const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile);
+    void Close();
+    sqlite3* Handle() const { return h_; }
+    const std::string& Path() const { return path_; }
+
+    TQelStmt Prepare(const std::string& sql);
+    void Exec(const std::string& sql);
+    std::string ErrorText() const;
+
+    // Creates missing tables and columns for `schema` and stores its text.
+    void Install(const TQelSchema& schema);
+    std::int64_t MaxKey();
+    int ChangeStamp();
+    void NextChangeStamp(); // increments the stored stamp (inside the running transaction)
+
+    void Begin();
+    void CommitTx();
+    void RollbackTx();
+    void Savepoint();
+    void ReleaseSavepoint();
+    void RollbackToSavepoint();
+
+    // Objects.
+    bool ObjectRow(TQelObjectKey key, int& classId, bool& deleted);
+    void LoadObject(TQelObject* obj);
+    void LoadVector(TQelVector* v, TQelObjectKey key, std::int64_t parentRow);
+    bool LoadBlob(const TQelField* f, TQelValue& out, std::string& error);
+    // Writes inside the running transaction; elements that got rows are added to `newRows`.
+    void WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows);
+    void WriteDeleted(TQelObject* obj, bool deleted);
+    void RemoveObject(TQelObjectKey key, const TQelKlasse* cls);
+
+private:
+    void insertRow(const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed,
+        TQelFieldList* fl);
+    // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
+    void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
+        TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
+    void writeVector(
+        TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
+    void removeElementTree(
+        TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row);
+    void readFields(TQelFieldList* fl, TQelStmt& st, int firstCol);
+    std::string selectColumns(const TQelKlasse* cls) const;
+    void ensureTable(
+        const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols);
+    std::string now() const;
+
+    TQelDatabase* db_;
+    sqlite3* h_ = nullptr;
+    std::string path_;
+    std::map<std::string, sqlite3_stmt*> cache_;
+    int savepointDepth_ = 0;
+};
+
+// Declared SQL type of a field's column.
+std::string QelColumnType(const TQelFelddefinition* def);

@@ -1,0 +1,435 @@
+#include "toolkit/advstringgrid.h"
+
+#include "toolkit/gridio.h"
+#include "toolkit/gridsort.h"
+#include "toolkit/qtbridge.h"
+#include "toolkit/screen.h"
+
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+namespace {
+
+std::runtime_error fileError(const char* format, const std::string& fileName)
+{
+    char buf[512];
+    std::snprintf(buf, sizeof buf, format, fileName.c_str());
+    return std::runtime_error(buf);
+}
+
+// Shows the hourglass while a long operation runs.
+struct WaitCursor {
+    TCursor saved = Screen()->Cursor();
+    WaitCursor() { Screen()->SetCursor(crHourGlass); }
+    ~WaitCursor() { Screen()->SetCursor(saved); }
+};
+
+} // namespace
+
+TAdvStringGrid::TAdvStringGrid(TComponent* owner)
+    : TStringGrid(owner)
+{
+}
+
+void TAdvStringGrid::SetCellsEx(int col, int row, const std::string& text)
+{
+    store_.setText(col, row, text);
+    ContentChanged();
+}
+
+void TAdvStringGrid::SetCellsEx(int col, int row, std::string&& text)
+{
+    store_.setText(col, row, std::move(text));
+    ContentChanged();
+}
+
+void TAdvStringGrid::Clear()
+{
+    store_.clearCells();
+    store_.clearStyles();
+    store_.splitAllCells();
+    store_.removeAllNodes();
+    LayoutChanged();
+}
+
+void TAdvStringGrid::ClearNormalCells()
+{
+    for (int r = FixedRows(); r < RowCount(); ++r)
+        for (int c = FixedCols(); c < ColCount(); ++c) {
+            store_.setText(c, r, std::string());
+            store_.setObject(c, r, nullptr);
+        }
+    ContentChanged();
+}
+
+void TAdvStringGrid::SetColumnHeaders(const TStrings& titles)
+{
+    if (FixedRows() == 0)
+        return;
+    for (int c = 0; c < titles.Count() && c < ColCount(); ++c)
+        store_.setText(c, 0, titles.Get(c));
+    ContentChanged();
+}
+
+void TAdvStringGrid::InsertRows(int row, int count)
+{
+    store_.insertRows(row, count);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::RemoveRows(int row, int count)
+{
+    store_.removeRows(row, count);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::HideColumn(int col)
+{
+    store_.setColHidden(col, true);
+    ColumnsChanged();
+}
+
+void TAdvStringGrid::UnHideColumn(int col)
+{
+    store_.setColHidden(col, false);
+    ColumnsChanged();
+}
+
+void TAdvStringGrid::UnHideColumnsAll()
+{
+    for (int c = 0; c < ColCount(); ++c)
+        store_.setColHidden(c, false);
+    ColumnsChanged();
+}
+
+void TAdvStringGrid::HideRow(int realRow)
+{
+    store_.setRowHidden(realRow, true);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::UnHideRow(int realRow)
+{
+    store_.setRowHidden(realRow, false);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::UnHideRowsAll()
+{
+    for (int r = 0; r < RowCount(); ++r)
+        store_.setRowHidden(r, false);
+    LayoutChanged();
+}
+
+// ---- styles -----------------------------------------------------------------------------------
+
+namespace {
+TColor asColor(std::int32_t v)
+{
+    return static_cast<TColor>(v);
+}
+} // namespace
+
+TColor TAdvStringGrid::Colors(int col, int row) const
+{
+    return asColor(store_.cellStyle(col, RealRowIndex(row)).color);
+}
+
+void TAdvStringGrid::SetColors(int col, int row, TColor color)
+{
+    store_.setCellColor(col, RealRowIndex(row), color);
+    ContentChanged();
+}
+
+TColor TAdvStringGrid::FontColors(int col, int row) const
+{
+    return asColor(store_.cellStyle(col, RealRowIndex(row)).fontColor);
+}
+
+void TAdvStringGrid::SetFontColors(int col, int row, TColor color)
+{
+    store_.setCellFontColor(col, RealRowIndex(row), color);
+    ContentChanged();
+}
+
+TFontStyles TAdvStringGrid::FontStyles(int col, int row) const
+{
+    const int s = store_.cellStyle(col, RealRowIndex(row)).fontStyle;
+    return s < 0 ? TFontStyles() : TFontStyles::FromInt(static_cast<std::uint64_t>(s));
+}
+
+void TAdvStringGrid::SetFontStyles(int col, int row, TFontStyles style)
+{
+    store_.setCellFontStyle(col, RealRowIndex(row), static_cast<int>(style.ToInt()));
+    ContentChanged();
+}
+
+TColor TAdvStringGrid::RowColor(int row) const
+{
+    return asColor(store_.rowStyle(RealRowIndex(row)).color);
+}
+
+void TAdvStringGrid::SetRowColor(int row, TColor color)
+{
+    store_.setRowColor(RealRowIndex(row), color);
+    ContentChanged();
+}
+
+TColor TAdvStringGrid::RowFontColor(int row) const
+{
+    return asColor(store_.rowStyle(RealRowIndex(row)).fontColor);
+}
+
+void TAdvStringGrid::SetRowFontColor(int row, TColor color)
+{
+    store_.setRowFontColor(RealRowIndex(row), color);
+    ContentChanged();
+}
+
+// ---- merges and nodes -------------------------------------------------------------------------
+
+void TAdvStringGrid::MergeCells(int col, int row, int spanX, int spanY)
+{
+    store_.mergeCells(col, RealRowIndex(row), spanX, spanY);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::SplitCells(int col, int row)
+{
+    store_.splitCells(col, RealRowIndex(row));
+    LayoutChanged();
+}
+
+void TAdvStringGrid::SplitAllCells()
+{
+    store_.splitAllCells();
+    LayoutChanged();
+}
+
+bool TAdvStringGrid::IsMergedCell(int col, int row) const
+{
+    return store_.mergeAt(col, RealRowIndex(row)) != nullptr;
+}
+
+void TAdvStringGrid::AddNode(int row, int span)
+{
+    store_.addNode(RealRowIndex(row), span);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::RemoveNode(int row)
+{
+    store_.removeNode(RealRowIndex(row));
+    LayoutChanged();
+}
+
+void TAdvStringGrid::RemoveAllNodes()
+{
+    store_.removeAllNodes();
+    LayoutChanged();
+}
+
+void TAdvStringGrid::ExpandNode(int row)
+{
+    store_.setNodeContracted(RealRowIndex(row), false);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::ContractNode(int row)
+{
+    store_.setNodeContracted(RealRowIndex(row), true);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::ExpandAll()
+{
+    for (int r = 0; r < RowCount(); ++r)
+        store_.setNodeContracted(r, false);
+    LayoutChanged();
+}
+
+void TAdvStringGrid::ContractAll()
+{
+    for (int r = 0; r < RowCount(); ++r)
+        store_.setNodeContracted(r, true);
+    LayoutChanged();
+}
+
+bool TAdvStringGrid::IsNode(int row) const
+{
+    return store_.isNode(RealRowIndex(row));
+}
+
+bool TAdvStringGrid::GetNodeState(int row) const
+{
+    return store_.nodeContracted(RealRowIndex(row));
+}
+
+int TAdvStringGrid::GetNodeSpan(int row) const
+{
+    return store_.nodeSpan(RealRowIndex(row));
+}
+
+int TAdvStringGrid::GetNodeLevel(int row) const
+{
+    return store_.nodeLevel(RealRowIndex(row));
+}
+
+// ---- sorting ----------------------------------------------------------------------------------
+
+void TAdvStringGrid::GetColFormat(int, TSortStyle&)
+{
+}
+
+void TAdvStringGrid::RawCompare(int col, int row1, int row2, int& res)
+{
+    res = store_.text(col, row1).compare(store_.text(col, row2));
+}
+
+void TAdvStringGrid::SortSwapRows(int, int)
+{
+}
+
+void TAdvStringGrid::QSort()
+{
+    if (RowCount() - FixedRows() < 2)
+        return;
+    WaitCursor wait;
+    HideInplaceEdit();
+    qel::grid::SortRequest req;
+    req.col = sortSettings_.Column;
+    req.descending = sortSettings_.Direction == sdDescending;
+    req.firstRow = FixedRows();
+    req.endRow = RowCount();
+    TSortStyle style = ssAutomatic;
+    GetColFormat(req.col, style);
+    req.style = style;
+    req.rawCompare = [this, col = req.col](int a, int b) {
+        int res = 0;
+        RawCompare(col, a, b, res);
+        return res;
+    };
+    // The current row follows its contents.
+    const int currentReal = RealRowIndex(Row());
+    int followed = currentReal;
+    qel::grid::ApplyOrder(store_, req.firstRow, qel::grid::SortOrder(store_, req), [&](int a, int b) {
+        SortSwapRows(a, b);
+        followed = followed == a ? b : followed == b ? a : followed;
+    });
+    LayoutChanged();
+    if (const int displ = DisplRowIndex(followed); displ >= FixedRows())
+        FocusCell(Col(), displ);
+}
+
+void TAdvStringGrid::SortByColumn(int col, TSortDirection direction)
+{
+    sortSettings_.Column = col;
+    sortSettings_.Direction = direction;
+    QSort();
+}
+
+void TAdvStringGrid::SortByClick(int col)
+{
+    if (!sortSettings_.Show)
+        return;
+    const TSortDirection dir
+        = col == sortSettings_.Column && sortSettings_.Direction == sdAscending ? sdDescending : sdAscending;
+    SortByColumn(col, dir);
+}
+
+// ---- files ------------------------------------------------------------------------------------
+
+void TAdvStringGrid::SaveToCSV(const std::string& fileName)
+{
+    WaitCursor wait;
+    // Written next to the target first, so a failed write never leaves a truncated file behind.
+    const std::string temp = fileName + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out)
+            throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
+        qel::grid::CsvOptions options;
+        options.delimiter = delimiter_;
+        options.alwaysQuote = alwaysQuotes_;
+        options.includeHidden = saveHidden_;
+        qel::grid::WriteCsv(store_, out, options);
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(temp.c_str());
+            throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, fileName, ec);
+    if (ec) {
+        std::remove(temp.c_str());
+        throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
+    }
+}
+
+void TAdvStringGrid::LoadFromCSV(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw fileError("Die Datei \"%s\" kann nicht gelesen werden.", fileName);
+    const auto rows = qel::grid::ReadCsv(in, delimiter_);
+    std::size_t cols = 0;
+    for (const auto& r : rows)
+        cols = std::max(cols, r.size());
+    BeginUpdate();
+    store_.splitAllCells();
+    store_.removeAllNodes();
+    store_.setRowCount(0);
+    store_.setColCount(static_cast<int>(std::max<std::size_t>(cols, 1)));
+    store_.setRowCount(static_cast<int>(rows.size()));
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c)
+            store_.setText(static_cast<int>(c), static_cast<int>(r), rows[r][c]);
+    LayoutChanged();
+    EndUpdate();
+}
+
+void TAdvStringGrid::SaveToStream(std::ostream& out) const
+{
+    qel::grid::WriteBinary(store_, out);
+}
+
+void TAdvStringGrid::LoadFromStream(std::istream& in)
+{
+    HideInplaceEdit();
+    qel::grid::ReadBinary(store_, in); // throws before changing anything on damaged data
+    store_.splitAllCells();
+    store_.removeAllNodes();
+    LayoutChanged();
+}
+
+// ---- printing ---------------------------------------------------------------------------------
+
+void TAdvStringGrid::Print()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw std::runtime_error("Es ist kein Standarddrucker eingerichtet.");
+    QPrinter printer(info, QPrinter::ScreenResolution);
+    printer.setDocName(ToQString(printSettings_.Title));
+    WaitCursor wait;
+    PaintPages(printer, printSettings_.Title);
+}
+
+void TAdvStringGrid::PrintToPDF(const std::string& fileName)
+{
+    WaitCursor wait;
+    QPdfWriter writer(ToQString(fileName));
+    writer.setResolution(96);
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setTitle(ToQString(printSettings_.Title));
+    PaintPages(writer, printSettings_.Title);
+}

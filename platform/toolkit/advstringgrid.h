@@ -1,0 +1,118 @@
+// TAdvStringGrid: the string grid the package's grids derive from. Adds to TStringGrid access by
+// real row (the ...Ex functions), hidden columns and rows, cell colours and font styles, merged
+// cells, row nodes, sorting with per-column formats and a raw compare hook, CSV, binary streams,
+// printing, and clickable anchors in the cells' mini-HTML (see minihtml.h).
+//
+// Rows: the Ex accessors, HideRow and the hooks RawCompare / SortSwapRows take real rows; every
+// other function takes display rows like TCustomGrid.
+#pragma once
+
+#include "toolkit/classes.h"
+#include "toolkit/gridcontrol.h"
+
+#include <iosfwd>
+#include <string>
+
+class TAdvStringGrid : public TStringGrid {
+public:
+    explicit TAdvStringGrid(TComponent* owner);
+
+    // Cells by column and real row.
+    std::string GetCellsEx(int col, int row) const { return store_.text(col, row); }
+    void SetCellsEx(int col, int row, const std::string& text);
+    void SetCellsEx(int col, int row, std::string&& text);
+    void* GetObjectsEx(int col, int row) const { return store_.object(col, row); }
+    void SetObjectsEx(int col, int row, void* object) { store_.setObject(col, row, object); }
+    // Empties every cell (texts and objects) and removes styles, merges and nodes.
+    void Clear();
+    // Empties the non-fixed cells.
+    void ClearNormalCells();
+    // Header texts: line i becomes the text of column i in the first fixed row.
+    void SetColumnHeaders(const TStrings& titles);
+    // Rows by real index.
+    void InsertRows(int row, int count);
+    void RemoveRows(int row, int count);
+
+    // Hidden columns keep their index; hidden rows (real index) leave the display.
+    void HideColumn(int col);
+    void UnHideColumn(int col);
+    void UnHideColumnsAll();
+    bool IsHiddenColumn(int col) const { return store_.colHidden(col); }
+    int NumHiddenColumns() const { return store_.hiddenColCount(); }
+    void HideRow(int realRow);
+    void UnHideRow(int realRow);
+    void UnHideRowsAll();
+    bool IsHiddenRow(int realRow) const { return store_.rowHidden(realRow); }
+
+    // Cell and row colours (clNone: not set) and font styles.
+    TColor Colors(int col, int row) const;
+    void SetColors(int col, int row, TColor color);
+    TColor FontColors(int col, int row) const;
+    void SetFontColors(int col, int row, TColor color);
+    TFontStyles FontStyles(int col, int row) const;
+    void SetFontStyles(int col, int row, TFontStyles style);
+    TColor RowColor(int row) const;
+    void SetRowColor(int row, TColor color);
+    TColor RowFontColor(int row) const;
+    void SetRowFontColor(int row, TColor color);
+
+    // Merged cells: (col, row) is the top-left cell of the span.
+    void MergeCells(int col, int row, int spanX, int spanY);
+    void SplitCells(int col, int row);
+    void SplitAllCells();
+    bool IsMergedCell(int col, int row) const;
+
+    // Row nodes: row heads `span` rows (itself included); contracting hides the others.
+    void AddNode(int row, int span);
+    void RemoveNode(int row);
+    void RemoveAllNodes();
+    void ExpandNode(int row);
+    void ContractNode(int row);
+    void ExpandAll();
+    void ContractAll();
+    bool IsNode(int row) const;
+    // True when the node is contracted.
+    bool GetNodeState(int row) const;
+    int GetNodeSpan(int row) const;
+    int GetNodeLevel(int row) const;
+
+    // Sorting by SortSettings().Column and Direction over the non-fixed rows.
+    TSortSettings& SortSettings() { return sortSettings_; }
+    virtual void QSort();
+    void SortByColumn(int col, TSortDirection direction);
+
+    // CSV (all rows, fixed ones included; UTF-8). Failures throw std::runtime_error with a
+    // German message and leave the file (or the grid) as far as possible untouched.
+    char Delimiter() const { return delimiter_; }
+    void SetDelimiter(char d) { delimiter_ = d; }
+    bool AlwaysQuotes() const { return alwaysQuotes_; }
+    void SetAlwaysQuotes(bool v) { alwaysQuotes_ = v; }
+    bool SaveHiddenCells() const { return saveHidden_; }
+    void SetSaveHiddenCells(bool v) { saveHidden_ = v; }
+    void SaveToCSV(const std::string& fileName);
+    void LoadFromCSV(const std::string& fileName);
+    // Binary form of the cells (see gridio.h).
+    void SaveToStream(std::ostream& out) const;
+    void LoadFromStream(std::istream& in);
+
+    // Printing on the default printer, or into a PDF file.
+    TPrintSettings& PrintSettings() { return printSettings_; }
+    void Print();
+    void PrintToPDF(const std::string& fileName);
+
+protected:
+    // The sort style of a column; the default leaves ssAutomatic (numbers, dates, else text).
+    virtual void GetColFormat(int col, TSortStyle& style);
+    // Compare hook of ssRaw / ssCustom columns: res < 0, 0, > 0 for real rows row1 and row2.
+    virtual void RawCompare(int col, int row1, int row2, int& res);
+    // Every exchange of two real rows while sorting.
+    virtual void SortSwapRows(int row1, int row2);
+    void SortByClick(int col) override;
+
+private:
+    TSortSettings sortSettings_;
+    TPrintSettings printSettings_;
+    char delimiter_ = ',';
+    bool alwaysQuotes_ = false;
+    bool saveHidden_ = true;
+};

@@ -1,0 +1,186 @@
+#include "toolkit/gridio.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <ostream>
+#include <stdexcept>
+
+namespace qel::grid {
+namespace {
+
+constexpr std::array<char, 8> kMagic { 'Q', 'E', 'L', 'G', 'R', 'I', 'D', '\x01' };
+constexpr std::uint32_t kMaxCols = 1u << 16;
+constexpr std::uint32_t kMaxRows = 1u << 26;
+
+bool needsQuotes(const std::string& text, char delimiter)
+{
+    if (text.empty())
+        return false;
+    if (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' || text.back() == '\t')
+        return true;
+    return text.find_first_of(std::string { delimiter, '"', '\r', '\n' }) != std::string::npos;
+}
+
+void writeU32(std::ostream& out, std::uint32_t v)
+{
+    const char bytes[4] = { static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+        static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 24) & 0xFF) };
+    out.write(bytes, 4);
+}
+
+std::uint32_t readU32(std::istream& in)
+{
+    unsigned char bytes[4];
+    if (!in.read(reinterpret_cast<char*>(bytes), 4))
+        throw std::runtime_error("Die Tabellendaten sind unvollständig.");
+    return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+} // namespace
+
+void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& options)
+{
+    if (options.byteOrderMark)
+        out << "\xEF\xBB\xBF";
+    for (int r = 0; r < store.rowCount(); ++r) {
+        if (!options.includeHidden && !store.rowShown(r))
+            continue;
+        bool firstCell = true;
+        for (int c = 0; c < store.colCount(); ++c) {
+            if (!options.includeHidden && store.colHidden(c))
+                continue;
+            if (!firstCell)
+                out << options.delimiter;
+            firstCell = false;
+            const auto& text = store.text(c, r);
+            if (!options.alwaysQuote && !needsQuotes(text, options.delimiter)) {
+                out << text;
+                continue;
+            }
+            out << '"';
+            for (char ch : text) {
+                if (ch == '"')
+                    out << '"';
+                out << ch;
+            }
+            out << '"';
+        }
+        out << "\r\n";
+    }
+}
+
+std::vector<std::vector<std::string>> ReadCsv(std::istream& in, char delimiter)
+{
+    std::vector<std::vector<std::string>> rows;
+    std::vector<std::string> row;
+    std::string cellText;
+    bool quoted = false, inQuotes = false, any = false;
+    char bom[3];
+    if (!(in.read(bom, 3) && bom[0] == '\xEF' && bom[1] == '\xBB' && bom[2] == '\xBF')) {
+        in.clear();
+        in.seekg(0);
+    }
+    auto endCell = [&] {
+        row.push_back(std::move(cellText));
+        cellText.clear();
+        quoted = false;
+    };
+    char ch;
+    while (in.get(ch)) {
+        any = true;
+        if (inQuotes) {
+            if (ch == '"') {
+                if (in.peek() == '"') {
+                    in.get(ch);
+                    cellText += '"';
+                } else {
+                    inQuotes = false;
+                }
+            } else {
+                cellText += ch;
+            }
+        } else if (ch == '"' && cellText.empty() && !quoted) {
+            inQuotes = quoted = true;
+        } else if (ch == delimiter) {
+            endCell();
+        } else if (ch == '\r' || ch == '\n') {
+            if (ch == '\r' && in.peek() == '\n')
+                in.get(ch);
+            endCell();
+            rows.push_back(std::move(row));
+            row.clear();
+            any = false;
+        } else {
+            cellText += ch;
+        }
+    }
+    if (any) {
+        endCell();
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void WriteBinary(const GridStore& store, std::ostream& out)
+{
+    out.write(kMagic.data(), kMagic.size());
+    writeU32(out, static_cast<std::uint32_t>(store.colCount()));
+    writeU32(out, static_cast<std::uint32_t>(store.rowCount()));
+    for (int c = 0; c < store.colCount(); ++c)
+        writeU32(out, static_cast<std::uint32_t>(store.colWidth(c)));
+    for (int r = 0; r < store.rowCount(); ++r)
+        for (int c = 0; c < store.colCount(); ++c) {
+            const auto& text = store.text(c, r);
+            writeU32(out, static_cast<std::uint32_t>(text.size()));
+            out.write(text.data(), static_cast<std::streamsize>(text.size()));
+        }
+}
+
+void ReadBinary(GridStore& store, std::istream& in)
+{
+    std::array<char, kMagic.size()> magic {};
+    if (!in.read(magic.data(), magic.size()) || magic != kMagic)
+        throw std::runtime_error("Die Daten sind keine gespeicherte Tabelle.");
+    const auto cols = readU32(in);
+    const auto rows = readU32(in);
+    if (cols > kMaxCols || rows > kMaxRows)
+        throw std::runtime_error("Die Tabellendaten sind beschädigt.");
+    std::vector<int> widths(cols);
+    for (auto& w : widths) {
+        w = static_cast<int>(readU32(in));
+        if (w < 0)
+            throw std::runtime_error("Die Tabellendaten sind beschädigt.");
+    }
+    // Read into a separate list first: a damaged stream must not leave a half-loaded grid.
+    std::vector<std::string> texts;
+    const std::uint64_t total = static_cast<std::uint64_t>(cols) * rows;
+    for (std::uint64_t i = 0; i < total; ++i) {
+        const auto len = readU32(in);
+        std::string text;
+        // Grow in chunks so that a corrupt length cannot demand gigabytes up front.
+        constexpr std::uint32_t chunk = 1u << 16;
+        for (std::uint32_t done = 0; done < len;) {
+            const auto part = std::min(chunk, len - done);
+            const auto old = text.size();
+            text.resize(old + part);
+            if (!in.read(text.data() + old, part))
+                throw std::runtime_error("Die Tabellendaten sind unvollständig.");
+            done += part;
+        }
+        texts.push_back(std::move(text));
+    }
+    store.setColCount(static_cast<int>(cols));
+    store.setRowCount(static_cast<int>(rows));
+    for (std::uint32_t c = 0; c < cols; ++c)
+        store.setColWidth(static_cast<int>(c), widths[c]);
+    std::size_t i = 0;
+    for (std::uint32_t r = 0; r < rows; ++r)
+        for (std::uint32_t c = 0; c < cols; ++c) {
+            store.setText(static_cast<int>(c), static_cast<int>(r), std::move(texts[i++]));
+            store.setObject(static_cast<int>(c), static_cast<int>(r), nullptr);
+        }
+}
+
+} // namespace qel::grid

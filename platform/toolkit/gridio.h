@@ -1,0 +1,33 @@
+// CSV and binary stream formats of the grid's cells.
+#pragma once
+
+#include "toolkit/gridstore.h"
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace qel::grid {
+
+struct CsvOptions {
+    char delimiter = ',';
+    bool alwaysQuote = false; // quote every cell, not only those that need it
+    bool includeHidden = true; // hidden columns and rows are written too
+    bool byteOrderMark = true; // UTF-8 BOM, so spreadsheet programs read umlauts correctly
+};
+
+// Writes all rows (fixed rows included), one line per row, CRLF line ends. A cell is quoted when
+// it holds the delimiter, a quote, a line break or leading/trailing blanks; quotes are doubled.
+void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& options);
+
+// Reads CSV written as above (or by a spreadsheet program): quoted cells may hold delimiters,
+// doubled quotes and line breaks; a leading BOM is skipped. Rows may differ in length.
+std::vector<std::vector<std::string>> ReadCsv(std::istream& in, char delimiter);
+
+// Binary form: column count, row count, column widths, then every cell's text. Loading checks
+// the whole stream before it changes the store; a damaged stream throws std::runtime_error with a
+// German message and leaves the store as it was.
+void WriteBinary(const GridStore& store, std::ostream& out);
+void ReadBinary(GridStore& store, std::istream& in);
+
+} // namespace qel::grid

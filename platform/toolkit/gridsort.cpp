@@ -1,0 +1,262 @@
+#include "toolkit/gridsort.h"
+
+#include "toolkit/minihtml.h"
+
+#include <QCollator>
+#include <QLocale>
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <numeric>
+
+namespace qel::grid {
+namespace {
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())))
+        s.remove_prefix(1);
+    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool readInt(std::string_view& s, int maxDigits, int& value)
+{
+    int n = 0;
+    value = 0;
+    while (n < maxDigits && !s.empty() && std::isdigit(static_cast<unsigned char>(s.front()))) {
+        value = value * 10 + (s.front() - '0');
+        s.remove_prefix(1);
+        ++n;
+    }
+    return n > 0;
+}
+
+bool expect(std::string_view& s, char c)
+{
+    if (s.empty() || s.front() != c)
+        return false;
+    s.remove_prefix(1);
+    return true;
+}
+
+// Rows grouped into blocks that move as one: a top-level node with its rows, or a single row.
+struct Block {
+    int first;
+    int count;
+};
+
+std::vector<Block> blocksOf(const GridStore& store, int first, int end)
+{
+    std::vector<Block> blocks;
+    blocks.reserve(static_cast<std::size_t>(std::max(0, end - first)));
+    for (int r = first; r < end;) {
+        const int span = store.nodeCount() > 0 ? std::clamp(store.nodeSpan(r), 1, end - r) : 1;
+        blocks.push_back({ r, span });
+        r += span;
+    }
+    return blocks;
+}
+
+enum class KeyKind { Number, Text, Raw };
+
+TSortStyle automaticStyle(const GridStore& store, const std::vector<Block>& blocks, int col)
+{
+    bool numbers = true, dates = true, any = false;
+    for (const auto& b : blocks) {
+        const auto text = trim(store.text(col, b.first));
+        if (text.empty())
+            continue;
+        any = true;
+        numbers = numbers && ParseNumber(text).has_value();
+        dates = dates && ParseDate(text).has_value();
+        if (!numbers && !dates)
+            break;
+    }
+    if (any && numbers)
+        return ssNumeric;
+    if (any && dates)
+        return ssDate;
+    return ssAlphaNoCase;
+}
+
+} // namespace
+
+std::optional<double> ParseNumber(std::string_view text)
+{
+    std::string s;
+    std::string stripped;
+    if (minihtml::IsMarkup(text)) {
+        stripped = minihtml::Strip(text);
+        text = stripped;
+    }
+    const auto t = trim(text);
+    if (t.empty())
+        return std::nullopt;
+    const bool germanDecimal = t.find(',') != std::string_view::npos;
+    for (char c : t) {
+        if (c == ' ' || (germanDecimal && c == '.'))
+            continue; // thousands separator
+        s += (germanDecimal && c == ',') ? '.' : c;
+    }
+    double value = 0;
+    const auto* begin = s.data();
+    const auto* end = s.data() + s.size();
+    if (!s.empty() && s.front() == '+')
+        ++begin;
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (ec != std::errc() || ptr != end || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseDate(std::string_view text, bool usDate)
+{
+    std::string_view s = trim(text);
+    int day = 0, month = 0, year = 0;
+    if (s.size() >= 10 && s[4] == '-') {
+        if (!readInt(s, 4, year) || !expect(s, '-') || !readInt(s, 2, month) || !expect(s, '-')
+            || !readInt(s, 2, day))
+            return std::nullopt;
+    } else if (usDate) {
+        if (!readInt(s, 2, month) || !expect(s, '/') || !readInt(s, 2, day) || !expect(s, '/')
+            || !readInt(s, 4, year))
+            return std::nullopt;
+    } else {
+        if (!readInt(s, 2, day) || !expect(s, '.') || !readInt(s, 2, month) || !expect(s, '.')
+            || !readInt(s, 4, year))
+            return std::nullopt;
+    }
+    if (month < 1 || month > 12 || day < 1 || day > 31)
+        return std::nullopt;
+    int hour = 0, minute = 0, second = 0;
+    if (!s.empty() && (s.front() == ' ' || s.front() == 'T')) {
+        s.remove_prefix(1);
+        if (!readInt(s, 2, hour) || !expect(s, ':') || !readInt(s, 2, minute))
+            return std::nullopt;
+        if (expect(s, ':') && !readInt(s, 2, second))
+            return std::nullopt;
+    }
+    if (!trim(s).empty() || hour > 23 || minute > 59 || second > 59)
+        return std::nullopt;
+    return ((year * 16.0 + month) * 32.0 + day) * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
+}
+
+std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
+{
+    const int first = std::max(0, req.firstRow);
+    const int end = std::min(store.rowCount(), req.endRow);
+    const auto blocks = blocksOf(store, first, end);
+    std::vector<int> idx(blocks.size());
+    std::iota(idx.begin(), idx.end(), 0);
+
+    TSortStyle style = req.style;
+    if (style == ssAutomatic)
+        style = automaticStyle(store, blocks, req.col);
+    KeyKind kind = KeyKind::Text;
+    bool usDate = false;
+    switch (style) {
+    case ssNumeric:
+    case ssFinancial:
+        kind = KeyKind::Number;
+        break;
+    case ssShortDateUS:
+        usDate = true;
+        [[fallthrough]];
+    case ssDate:
+    case ssShortDateEU:
+        kind = KeyKind::Number;
+        break;
+    case ssRaw:
+    case ssCustom:
+        kind = req.rawCompare ? KeyKind::Raw : KeyKind::Text;
+        break;
+    case ssUnsorted:
+        break;
+    default:
+        break;
+    }
+
+    if (style != ssUnsorted && blocks.size() > 1) {
+        const int sign = req.descending ? -1 : 1;
+        if (kind == KeyKind::Number) {
+            // Cells that are no number or date sort before all others.
+            std::vector<double> keys(blocks.size());
+            for (std::size_t i = 0; i < blocks.size(); ++i) {
+                const auto& t = store.text(req.col, blocks[i].first);
+                const auto v
+                    = style == ssNumeric || style == ssFinancial ? ParseNumber(t) : ParseDate(t, usDate);
+                keys[i] = v ? *v : -HUGE_VAL;
+            }
+            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+                return req.descending ? keys[static_cast<std::size_t>(b)] < keys[static_cast<std::size_t>(a)]
+                                      : keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
+            });
+        } else if (kind == KeyKind::Raw) {
+            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+                return sign
+                    * req.rawCompare(
+                        blocks[static_cast<std::size_t>(a)].first, blocks[static_cast<std::size_t>(b)].first)
+                    < 0;
+            });
+        } else if (style == ssAlphabetic) {
+            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+                const auto& ta = store.text(req.col, blocks[static_cast<std::size_t>(a)].first);
+                const auto& tb = store.text(req.col, blocks[static_cast<std::size_t>(b)].first);
+                return sign * ta.compare(tb) < 0;
+            });
+        } else {
+            QCollator collator { QLocale(QLocale::German, QLocale::Germany) };
+            const bool caseSensitive = style == ssAlphaCase || style == ssAnsiAlphaCase;
+            collator.setCaseSensitivity(caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+            collator.setNumericMode(false);
+            std::vector<QCollatorSortKey> keys;
+            keys.reserve(blocks.size());
+            for (const auto& b : blocks)
+                keys.push_back(
+                    collator.sortKey(QString::fromUtf8(minihtml::Strip(store.text(req.col, b.first)))));
+            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+                return sign * keys[static_cast<std::size_t>(a)].compare(keys[static_cast<std::size_t>(b)])
+                    < 0;
+            });
+        }
+    }
+
+    std::vector<int> order;
+    order.reserve(static_cast<std::size_t>(std::max(0, end - first)));
+    for (int i : idx) {
+        const auto& b = blocks[static_cast<std::size_t>(i)];
+        for (int k = 0; k < b.count; ++k)
+            order.push_back(b.first + k);
+    }
+    return order;
+}
+
+void ApplyOrder(GridStore& store, int firstRow, const std::vector<int>& order,
+    const std::function<void(int a, int b)>& onSwap)
+{
+    // pos[row] = where the row currently is; at[p] = which original row is at position p.
+    const int n = static_cast<int>(order.size());
+    std::vector<int> pos(static_cast<std::size_t>(n)), at(static_cast<std::size_t>(n));
+    std::iota(pos.begin(), pos.end(), 0);
+    std::iota(at.begin(), at.end(), 0);
+    for (int target = 0; target < n; ++target) {
+        const int wanted = order[static_cast<std::size_t>(target)] - firstRow;
+        const int from = pos[static_cast<std::size_t>(wanted)];
+        if (from == target)
+            continue;
+        store.swapRows(firstRow + target, firstRow + from);
+        if (onSwap)
+            onSwap(firstRow + target, firstRow + from);
+        const int displaced = at[static_cast<std::size_t>(target)];
+        std::swap(at[static_cast<std::size_t>(target)], at[static_cast<std::size_t>(from)]);
+        pos[static_cast<std::size_t>(displaced)] = from;
+        pos[static_cast<std::size_t>(wanted)] = target;
+    }
+}
+
+} // namespace qel::grid

@@ -1,0 +1,508 @@
+#include "toolkit/gridstore.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace qel::grid {
+namespace {
+const std::string kEmpty;
+}
+
+GridStore::GridStore() = default;
+
+void GridStore::setColCount(int count)
+{
+    count = std::max(0, count);
+    if (count == cols_)
+        return;
+    std::vector<Cell> next(static_cast<std::size_t>(rows_) * count);
+    const int keep = std::min(cols_, count);
+    for (int r = 0; r < rows_; ++r)
+        for (int c = 0; c < keep; ++c)
+            next[static_cast<std::size_t>(r) * count + c] = std::move(cell(c, r));
+    cells_ = std::move(next);
+    const int oldCols = cols_;
+    cols_ = count;
+    colMeta_.resize(static_cast<std::size_t>(count), ColMeta { defaultColWidth_ });
+    if (count < oldCols) {
+        std::erase_if(merges_, [count](const Merge& m) { return m.col >= count; });
+        for (auto& m : merges_)
+            m.spanX = std::min(m.spanX, count - m.col);
+        for (auto& meta : rowMeta_)
+            if (meta.cellStyles)
+                std::erase_if(*meta.cellStyles, [count](const auto& p) { return p.first >= count; });
+    }
+}
+
+void GridStore::setRowCount(int count)
+{
+    count = std::max(0, count);
+    if (count > rows_)
+        insertRows(rows_, count - rows_);
+    else if (count < rows_)
+        removeRows(count, rows_ - count);
+}
+
+void GridStore::reserveRows(int count)
+{
+    cells_.reserve(static_cast<std::size_t>(std::max(0, count)) * std::max(1, cols_));
+    rowMeta_.reserve(static_cast<std::size_t>(std::max(0, count)));
+}
+
+const std::string& GridStore::text(int col, int row) const
+{
+    return validCell(col, row) ? cell(col, row).text : kEmpty;
+}
+
+void GridStore::setText(int col, int row, std::string text)
+{
+    if (validCell(col, row))
+        cell(col, row).text = std::move(text);
+}
+
+void* GridStore::object(int col, int row) const
+{
+    return validCell(col, row) ? cell(col, row).object : nullptr;
+}
+
+void GridStore::setObject(int col, int row, void* object)
+{
+    if (validCell(col, row))
+        cell(col, row).object = object;
+}
+
+void GridStore::clearCells()
+{
+    for (auto& c : cells_) {
+        c.text.clear();
+        c.object = nullptr;
+    }
+}
+
+void GridStore::clearRows(int first, int count)
+{
+    const int last = std::min(rows_, first + count);
+    for (int r = std::max(0, first); r < last; ++r)
+        for (int c = 0; c < cols_; ++c) {
+            cell(c, r).text.clear();
+            cell(c, r).object = nullptr;
+        }
+}
+
+void GridStore::insertRows(int at, int count)
+{
+    at = std::clamp(at, 0, rows_);
+    if (count <= 0)
+        return;
+    cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at) * cols_,
+        static_cast<std::size_t>(count) * cols_, Cell {});
+    std::vector<RowMeta> fresh(static_cast<std::size_t>(count));
+    rowMeta_.insert(
+        rowMeta_.begin() + at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    rows_ += count;
+    for (auto& m : merges_)
+        if (m.row >= at)
+            m.row += count;
+    // A node that spans the insertion point grows with it.
+    for (int r = 0; r < at; ++r) {
+        auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+        if (meta.nodeSpan > 0 && r + meta.nodeSpan > at)
+            meta.nodeSpan += count;
+    }
+    invalidateLayout();
+}
+
+void GridStore::removeRows(int at, int count)
+{
+    if (at < 0 || at >= rows_ || count <= 0)
+        return;
+    count = std::min(count, rows_ - at);
+    for (int r = at; r < at + count; ++r) {
+        const auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+        selectedCount_ -= meta.selected ? 1 : 0;
+        nodeCount_ -= meta.nodeSpan > 0 ? 1 : 0;
+        hiddenRowCount_ -= meta.hidden ? 1 : 0;
+    }
+    cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(at) * cols_,
+        cells_.begin() + static_cast<std::ptrdiff_t>(at + count) * cols_);
+    rowMeta_.erase(rowMeta_.begin() + at, rowMeta_.begin() + at + count);
+    rows_ -= count;
+    std::erase_if(merges_, [at, count](const Merge& m) { return m.row >= at && m.row < at + count; });
+    for (auto& m : merges_) {
+        if (m.row >= at + count)
+            m.row -= count;
+        else if (m.row + m.spanY > at) // spans into the removed rows: shrink
+            m.spanY = std::max(1, m.spanY - std::min(count, m.row + m.spanY - at));
+    }
+    for (int r = 0; r < at; ++r) {
+        auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+        if (meta.nodeSpan > 0 && r + meta.nodeSpan > at)
+            meta.nodeSpan = std::max(1, meta.nodeSpan - std::min(count, r + meta.nodeSpan - at));
+    }
+    invalidateLayout();
+}
+
+void GridStore::swapRows(int a, int b)
+{
+    if (a == b || a < 0 || b < 0 || a >= rows_ || b >= rows_)
+        return;
+    std::swap_ranges(cells_.begin() + static_cast<std::ptrdiff_t>(a) * cols_,
+        cells_.begin() + static_cast<std::ptrdiff_t>(a + 1) * cols_,
+        cells_.begin() + static_cast<std::ptrdiff_t>(b) * cols_);
+    std::swap(rowMeta_[static_cast<std::size_t>(a)], rowMeta_[static_cast<std::size_t>(b)]);
+    for (auto& m : merges_) {
+        if (m.row == a)
+            m.row = b;
+        else if (m.row == b)
+            m.row = a;
+    }
+    invalidateLayout();
+}
+
+CellStyle* GridStore::ownStyle(int col, int row, bool create)
+{
+    if (!validCell(col, row))
+        return nullptr;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (!meta.cellStyles) {
+        if (!create)
+            return nullptr;
+        meta.cellStyles = std::make_unique<std::vector<std::pair<int, CellStyle>>>();
+    }
+    for (auto& [c, style] : *meta.cellStyles)
+        if (c == col)
+            return &style;
+    if (!create)
+        return nullptr;
+    meta.cellStyles->emplace_back(col, CellStyle {});
+    return &meta.cellStyles->back().second;
+}
+
+CellStyle GridStore::cellStyle(int col, int row) const
+{
+    if (!validCell(col, row))
+        return {};
+    const auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    CellStyle result = meta.style;
+    if (meta.cellStyles)
+        for (const auto& [c, style] : *meta.cellStyles)
+            if (c == col) {
+                if (style.color != NoColor)
+                    result.color = style.color;
+                if (style.fontColor != NoColor)
+                    result.fontColor = style.fontColor;
+                if (style.fontStyle >= 0)
+                    result.fontStyle = style.fontStyle;
+            }
+    return result;
+}
+
+void GridStore::setCellColor(int col, int row, std::int32_t color)
+{
+    if (auto* s = ownStyle(col, row, true))
+        s->color = color;
+}
+
+void GridStore::setCellFontColor(int col, int row, std::int32_t color)
+{
+    if (auto* s = ownStyle(col, row, true))
+        s->fontColor = color;
+}
+
+void GridStore::setCellFontStyle(int col, int row, int style)
+{
+    if (auto* s = ownStyle(col, row, true))
+        s->fontStyle = style;
+}
+
+void GridStore::setRowColor(int row, std::int32_t color)
+{
+    if (row >= 0 && row < rows_)
+        rowMeta_[static_cast<std::size_t>(row)].style.color = color;
+}
+
+void GridStore::setRowFontColor(int row, std::int32_t color)
+{
+    if (row >= 0 && row < rows_)
+        rowMeta_[static_cast<std::size_t>(row)].style.fontColor = color;
+}
+
+void GridStore::setRowFontStyle(int row, int style)
+{
+    if (row >= 0 && row < rows_)
+        rowMeta_[static_cast<std::size_t>(row)].style.fontStyle = style;
+}
+
+CellStyle GridStore::rowStyle(int row) const
+{
+    return row >= 0 && row < rows_ ? rowMeta_[static_cast<std::size_t>(row)].style : CellStyle {};
+}
+
+void GridStore::clearStyles()
+{
+    for (auto& meta : rowMeta_) {
+        meta.style = {};
+        meta.cellStyles.reset();
+    }
+}
+
+int GridStore::colWidth(int col) const
+{
+    return col >= 0 && col < cols_ ? colMeta_[static_cast<std::size_t>(col)].width : 0;
+}
+
+void GridStore::setColWidth(int col, int width)
+{
+    if (col >= 0 && col < cols_)
+        colMeta_[static_cast<std::size_t>(col)].width = std::max(0, width);
+}
+
+bool GridStore::colHidden(int col) const
+{
+    return col >= 0 && col < cols_ && colMeta_[static_cast<std::size_t>(col)].hidden;
+}
+
+void GridStore::setColHidden(int col, bool hidden)
+{
+    if (col >= 0 && col < cols_)
+        colMeta_[static_cast<std::size_t>(col)].hidden = hidden;
+}
+
+int GridStore::hiddenColCount() const
+{
+    return static_cast<int>(
+        std::count_if(colMeta_.begin(), colMeta_.end(), [](const ColMeta& m) { return m.hidden; }));
+}
+
+bool GridStore::rowHidden(int row) const
+{
+    return row >= 0 && row < rows_ && rowMeta_[static_cast<std::size_t>(row)].hidden;
+}
+
+void GridStore::setRowHidden(int row, bool hidden)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (meta.hidden == hidden)
+        return;
+    meta.hidden = hidden;
+    hiddenRowCount_ += hidden ? 1 : -1;
+    invalidateLayout();
+}
+
+bool GridStore::rowSelected(int row) const
+{
+    return row >= 0 && row < rows_ && rowMeta_[static_cast<std::size_t>(row)].selected;
+}
+
+void GridStore::setRowSelected(int row, bool selected)
+{
+    if (row < 0 || row >= rows_)
+        return;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (meta.selected != selected) {
+        meta.selected = selected;
+        selectedCount_ += selected ? 1 : -1;
+    }
+}
+
+void GridStore::clearRowSelection()
+{
+    if (selectedCount_ == 0)
+        return;
+    for (auto& meta : rowMeta_)
+        meta.selected = false;
+    selectedCount_ = 0;
+}
+
+void GridStore::addNode(int row, int span)
+{
+    if (row < 0 || row >= rows_ || span < 1)
+        return;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (meta.nodeSpan == 0)
+        ++nodeCount_;
+    meta.nodeSpan = std::min(span, rows_ - row);
+    meta.contracted = false;
+    invalidateLayout();
+}
+
+void GridStore::removeNode(int row)
+{
+    if (!isNode(row))
+        return;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    meta.nodeSpan = 0;
+    meta.contracted = false;
+    --nodeCount_;
+    invalidateLayout();
+}
+
+void GridStore::removeAllNodes()
+{
+    if (nodeCount_ == 0)
+        return;
+    for (auto& meta : rowMeta_) {
+        meta.nodeSpan = 0;
+        meta.contracted = false;
+    }
+    nodeCount_ = 0;
+    invalidateLayout();
+}
+
+bool GridStore::isNode(int row) const
+{
+    return row >= 0 && row < rows_ && rowMeta_[static_cast<std::size_t>(row)].nodeSpan > 0;
+}
+
+int GridStore::nodeSpan(int row) const
+{
+    return isNode(row) ? rowMeta_[static_cast<std::size_t>(row)].nodeSpan : 0;
+}
+
+bool GridStore::nodeContracted(int row) const
+{
+    return isNode(row) && rowMeta_[static_cast<std::size_t>(row)].contracted;
+}
+
+void GridStore::setNodeContracted(int row, bool contracted)
+{
+    if (!isNode(row))
+        return;
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (meta.contracted == contracted)
+        return;
+    meta.contracted = contracted;
+    invalidateLayout();
+}
+
+int GridStore::nodeLevel(int row) const
+{
+    if (row < 0 || row >= rows_ || nodeCount_ == 0)
+        return 0;
+    rebuildMapping();
+    return levels_[static_cast<std::size_t>(row)];
+}
+
+void GridStore::mergeCells(int col, int row, int spanX, int spanY)
+{
+    if (!validCell(col, row) || spanX < 1 || spanY < 1)
+        return;
+    Merge m { col, row, std::min(spanX, cols_ - col), std::min(spanY, rows_ - row) };
+    // A new merge replaces every merge it overlaps.
+    std::erase_if(merges_, [&m](const Merge& o) {
+        return o.col < m.col + m.spanX && m.col < o.col + o.spanX && o.row < m.row + m.spanY
+            && m.row < o.row + o.spanY;
+    });
+    if (m.spanX > 1 || m.spanY > 1)
+        merges_.push_back(m);
+    ++layoutVersion_;
+}
+
+void GridStore::splitCells(int col, int row)
+{
+    const auto n
+        = std::erase_if(merges_, [col, row](const Merge& m) { return m.col == col && m.row == row; });
+    if (n)
+        ++layoutVersion_;
+}
+
+void GridStore::splitAllCells()
+{
+    if (merges_.empty())
+        return;
+    merges_.clear();
+    ++layoutVersion_;
+}
+
+const Merge* GridStore::mergeAt(int col, int row) const
+{
+    for (const auto& m : merges_)
+        if (m.covers(col, row))
+            return &m;
+    return nullptr;
+}
+
+void GridStore::setFixedRows(int n)
+{
+    n = std::max(0, n);
+    if (n != fixedRows_) {
+        fixedRows_ = n;
+        invalidateLayout();
+    }
+}
+
+void GridStore::invalidateLayout()
+{
+    mappingValid_ = false;
+    ++layoutVersion_;
+}
+
+void GridStore::rebuildMapping() const
+{
+    if (mappingValid_)
+        return;
+    mappingValid_ = true;
+    bool anyContracted = false;
+    if (nodeCount_ > 0)
+        anyContracted
+            = std::any_of(rowMeta_.begin(), rowMeta_.end(), [](const RowMeta& m) { return m.contracted; });
+    identity_ = hiddenRowCount_ == 0 && !anyContracted;
+    displToReal_.clear();
+    realToDispl_.clear();
+    levels_.clear();
+    if (nodeCount_ > 0) {
+        levels_.assign(static_cast<std::size_t>(rows_), 0);
+        std::vector<int> ends; // end rows (exclusive) of the nodes enclosing the current row
+        for (int r = 0; r < rows_; ++r) {
+            while (!ends.empty() && ends.back() <= r)
+                ends.pop_back();
+            levels_[static_cast<std::size_t>(r)] = static_cast<int>(ends.size());
+            const int span = rowMeta_[static_cast<std::size_t>(r)].nodeSpan;
+            if (span > 1)
+                ends.push_back(r + span);
+        }
+    }
+    if (identity_)
+        return;
+    realToDispl_.assign(static_cast<std::size_t>(rows_), -1);
+    displToReal_.reserve(static_cast<std::size_t>(rows_));
+    int hideUntil = 0; // rows before this index lie inside a contracted node
+    for (int r = 0; r < rows_; ++r) {
+        const auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+        const bool shown = r < fixedRows_ || (r >= hideUntil && !meta.hidden);
+        if (shown) {
+            realToDispl_[static_cast<std::size_t>(r)] = static_cast<int>(displToReal_.size());
+            displToReal_.push_back(r);
+        }
+        if (meta.nodeSpan > 1 && meta.contracted)
+            hideUntil = std::max(hideUntil, r + meta.nodeSpan);
+    }
+}
+
+int GridStore::displayRowCount() const
+{
+    rebuildMapping();
+    return identity_ ? rows_ : static_cast<int>(displToReal_.size());
+}
+
+int GridStore::realRow(int displayRow) const
+{
+    rebuildMapping();
+    if (identity_)
+        return displayRow >= 0 && displayRow < rows_ ? displayRow : -1;
+    return displayRow >= 0 && displayRow < static_cast<int>(displToReal_.size())
+        ? displToReal_[static_cast<std::size_t>(displayRow)]
+        : -1;
+}
+
+int GridStore::displayRow(int realRow) const
+{
+    if (realRow < 0 || realRow >= rows_)
+        return -1;
+    rebuildMapping();
+    return identity_ ? realRow : realToDispl_[static_cast<std::size_t>(realRow)];
+}
+
+} // namespace qel::grid

@@ -1,0 +1,157 @@
+// Cell store of the string grid: text and object per cell, styles, merges, hidden columns and
+// rows, row nodes, row selection, and the mapping between display rows and real rows.
+//
+// All coordinates here are real: column and row indexes into the stored table, whatever is
+// hidden. The display row of a real row is its position among the rows that are shown (rows
+// hidden by HideRow or inside a contracted node are not); fixed rows are always shown.
+// Cells are kept row-major in one vector, so filling a large grid costs one string per cell.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace qel::grid {
+
+constexpr std::int32_t NoColor = 0x1FFFFFFF; // toolkit's clNone: not set, inherit
+
+struct CellStyle {
+    std::int32_t color = NoColor; // background
+    std::int32_t fontColor = NoColor; // text colour
+    int fontStyle = -1; // TGridFontStyleBit combination, -1 = not set
+};
+
+struct Merge {
+    int col = 0, row = 0, spanX = 1, spanY = 1;
+    bool covers(int c, int r) const { return c >= col && c < col + spanX && r >= row && r < row + spanY; }
+};
+
+class GridStore {
+public:
+    GridStore();
+
+    int colCount() const { return cols_; }
+    int rowCount() const { return rows_; }
+    void setColCount(int count);
+    void setRowCount(int count);
+    void reserveRows(int count);
+
+    const std::string& text(int col, int row) const;
+    void setText(int col, int row, std::string text);
+    void* object(int col, int row) const;
+    void setObject(int col, int row, void* object);
+    bool validCell(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
+
+    // Empties texts and objects of all cells (or of rows [first, first+count)); keeps layout.
+    void clearCells();
+    void clearRows(int first, int count);
+    void insertRows(int at, int count);
+    void removeRows(int at, int count);
+    void swapRows(int a, int b);
+
+    // Styles: a cell's own setting wins over its row's.
+    CellStyle cellStyle(int col, int row) const;
+    void setCellColor(int col, int row, std::int32_t color);
+    void setCellFontColor(int col, int row, std::int32_t color);
+    void setCellFontStyle(int col, int row, int style);
+    void setRowColor(int row, std::int32_t color);
+    void setRowFontColor(int row, std::int32_t color);
+    void setRowFontStyle(int row, int style);
+    CellStyle rowStyle(int row) const;
+    void clearStyles();
+
+    // Columns.
+    int colWidth(int col) const;
+    void setColWidth(int col, int width);
+    bool colHidden(int col) const;
+    void setColHidden(int col, bool hidden);
+    int hiddenColCount() const;
+    int defaultColWidth() const { return defaultColWidth_; }
+    void setDefaultColWidth(int width) { defaultColWidth_ = width; }
+
+    // Rows hidden by the program (filters); nodes hide rows of their own.
+    bool rowHidden(int row) const;
+    void setRowHidden(int row, bool hidden);
+
+    // Row selection (multi-row and disjoint); flags travel with their rows when rows move.
+    bool rowSelected(int row) const;
+    void setRowSelected(int row, bool selected);
+    void clearRowSelection();
+    int selectedRowCount() const { return selectedCount_; }
+
+    // Row nodes: a node row heads `span` rows (itself included); contracting hides the others.
+    void addNode(int row, int span);
+    void removeNode(int row);
+    void removeAllNodes();
+    bool isNode(int row) const;
+    int nodeSpan(int row) const;
+    bool nodeContracted(int row) const;
+    void setNodeContracted(int row, bool contracted);
+    int nodeLevel(int row) const; // number of nodes that enclose the row (0 at top level)
+    int nodeCount() const { return nodeCount_; }
+
+    // Merged cells; a merge is stored by its base (top-left) cell.
+    void mergeCells(int col, int row, int spanX, int spanY);
+    void splitCells(int col, int row);
+    void splitAllCells();
+    const std::vector<Merge>& merges() const { return merges_; }
+    const Merge* mergeAt(int col, int row) const; // the merge that covers the cell, or null
+
+    // Display mapping. displayRow gives -1 for a hidden row; realRow -1 when out of range.
+    int displayRowCount() const;
+    int realRow(int displayRow) const;
+    int displayRow(int realRow) const;
+    bool rowShown(int row) const { return displayRow(row) >= 0; }
+    int fixedRows() const { return fixedRows_; }
+    void setFixedRows(int n);
+    // Changes whenever the set or order of shown rows changes (views relayout on a change).
+    std::uint64_t layoutVersion() const { return layoutVersion_; }
+
+private:
+    struct RowMeta {
+        std::unique_ptr<std::vector<std::pair<int, CellStyle>>> cellStyles; // sparse, by column
+        CellStyle style;
+        int nodeSpan = 0;
+        bool contracted = false;
+        bool hidden = false;
+        bool selected = false;
+    };
+    struct Cell {
+        std::string text;
+        void* object = nullptr;
+    };
+    struct ColMeta {
+        int width;
+        bool hidden = false;
+    };
+
+    Cell& cell(int col, int row) { return cells_[static_cast<std::size_t>(row) * cols_ + col]; }
+    const Cell& cell(int col, int row) const { return cells_[static_cast<std::size_t>(row) * cols_ + col]; }
+    CellStyle* ownStyle(int col, int row, bool create);
+    void invalidateLayout();
+    void rebuildMapping() const;
+
+    int cols_ = 0;
+    int rows_ = 0;
+    int fixedRows_ = 0;
+    int defaultColWidth_ = 64;
+    std::vector<Cell> cells_;
+    std::vector<RowMeta> rowMeta_;
+    std::vector<ColMeta> colMeta_;
+    std::vector<Merge> merges_;
+    int selectedCount_ = 0;
+    int nodeCount_ = 0;
+    int hiddenRowCount_ = 0;
+    std::uint64_t layoutVersion_ = 1;
+
+    mutable bool mappingValid_ = false;
+    mutable bool identity_ = true;
+    mutable std::vector<int> displToReal_;
+    mutable std::vector<int> realToDispl_;
+    mutable std::vector<int> levels_;
+};
+
+} // namespace qel::grid

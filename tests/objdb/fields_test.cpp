@@ -1,0 +1,224 @@
+#include "objdb_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class Fields : public ::testing::Test {
+protected:
+    TestDb db;
+    TQelObject* obj = db.create("Kunde", "Anna");
+    TQelField* f(const char* name) { return obj->FieldByName(name); }
+};
+
+struct RoundTrip {
+    const char* field;
+    const char* typed;
+    const char* shown; // nullptr: the text is refused (kept, field invalid)
+};
+
+} // namespace
+
+TEST_F(Fields, TextRoundTripOfEveryKind)
+{
+    const RoundTrip cases[] = {
+        { "Ort", "  Köln ", "  Köln " },
+        { "Anzahl", " 42 ", "42" },
+        { "Anzahl", "-7", "-7" },
+        { "Anzahl", "4x", nullptr },
+        { "Betrag", "1234,5", "1.234,50" },
+        { "Betrag", "1.234.567,891", "1.234.567,89" },
+        { "Betrag", "12.5", "12,50" },
+        { "Betrag", "-0,5", "-0,50" },
+        { "Betrag", "1,2,3", nullptr },
+        { "Aktiv", "ja", "Ja" },
+        { "Aktiv", "0", "Nein" },
+        { "Aktiv", "vielleicht", nullptr },
+        { "Seit", "17.5.1980", "17.05.1980" },
+        { "Seit", "1.2.03", "01.02.2003" },
+        { "Seit", "1980-05-17", "17.05.1980" },
+        { "Seit", "31.02.2020", nullptr },
+        { "Seit", "29.02.2020", "29.02.2020" },
+        { "Zeitpunkt", "17.05.1980 8:05", "17.05.1980 08:05" },
+        { "Zeitpunkt", "17.05.1980", "17.05.1980 00:00" },
+        { "Beginn", "7:30", "07:30" },
+        { "Beginn", "24:00", nullptr },
+        { "Stufe", "silber", "Silber" },
+        { "Stufe", "G", "Gold" },
+        { "Stufe", "Br", "Bronze" },
+        { "Stufe", "Platin", nullptr },
+        { "Sprachen", "englisch, Deutsch", "Deutsch, Englisch" },
+        { "Rollen", "Partner", "Partner" },
+        { "Notiz", "lang & breit", "lang & breit" },
+    };
+    for (const RoundTrip& c : cases) {
+        TQelField* fld = f(c.field);
+        fld->set_AsString(c.typed);
+        if (c.shown) {
+            EXPECT_EQ(fld->AsString(), c.shown) << c.field << " <- " << c.typed;
+            EXPECT_TRUE(fld->Valid()) << c.field << " <- " << c.typed << ": " << fld->ValidityError();
+            // Reading back what is shown gives the same value.
+            const TQelValue v = fld->Value();
+            fld->set_AsString(fld->AsString());
+            EXPECT_EQ(fld->Value(), v) << c.field;
+        } else {
+            EXPECT_EQ(fld->AsString(), c.typed) << c.field << ": a refused text stays as typed";
+            EXPECT_TRUE(fld->SyntaxError()) << c.field << " <- " << c.typed;
+            EXPECT_FALSE(fld->Valid());
+        }
+        fld->set_AsString("");
+        EXPECT_TRUE(fld->Null()) << c.field;
+    }
+}
+
+TEST_F(Fields, DeadEndsPerKind)
+{
+    struct D {
+        const char* field;
+        const char* text;
+        bool dead;
+    };
+    const D cases[] = {
+        { "Name", "ÄÖÜäöüßabc", false }, // 10 characters, though 20 bytes
+        { "Name", "ÄÖÜäöüßabcd", true }, { "Anzahl", "-", false }, { "Anzahl", "12a", true },
+        { "Betrag", "1.234,", false }, { "Betrag", "1,234", true }, // three decimals for an amount of two
+        { "Betrag", "12€", true }, { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true },
+        { "Seit", "17.", false }, { "Seit", "17.05.19", false }, { "Seit", "32", true },
+        { "Seit", "17.13", true }, { "Seit", "17.05.1980 10", true }, // a date has no time
+        { "Zeitpunkt", "17.05.1980 23:5", false }, { "Zeitpunkt", "17.05.1980 24", true },
+        { "Beginn", "12:6", false }, // reads as 12:06
+        { "Beginn", "12:61", true }, { "Stufe", "Si", false }, { "Stufe", "X", true },
+        { "Stufe", "s", false }, // abbreviation
+    };
+    for (const D& c : cases)
+        EXPECT_EQ(f(c.field)->DeadEnd(c.text), c.dead) << c.field << " '" << c.text << "'";
+}
+
+TEST_F(Fields, ChoiceIndexesFollowTheDomainWithItsNullEntry)
+{
+    auto* stufe = static_cast<TQelChoiceField*>(f("Stufe"));
+    EXPECT_EQ(stufe->GetDomain(), (std::vector<std::string> { "", "Gold", "Silber", "Bronze" }));
+    EXPECT_EQ(stufe->AsIndex(), 0);
+    stufe->set_AsIndex(2);
+    EXPECT_EQ(stufe->AsString(), "Silber");
+    EXPECT_EQ(stufe->AsIndex(), 2);
+    stufe->set_AsIndex(0);
+    EXPECT_TRUE(stufe->Null());
+    EXPECT_TRUE(stufe->InDomain("gold"));
+    EXPECT_FALSE(stufe->InDomain("Go"));
+    EXPECT_EQ(stufe->Abbr("Silber"), "S");
+    EXPECT_EQ(TQelChoiceField::Surface(" Gold "), "Gold");
+    auto* aktiv = static_cast<TQelBoolField*>(f("Aktiv"));
+    EXPECT_EQ(aktiv->GetDomain(), (std::vector<std::string> { "", "Ja", "Nein" }));
+}
+
+TEST_F(Fields, MultiChoiceAndFlagsKeepTheirPositions)
+{
+    TQelField* sprachen = f("Sprachen");
+    sprachen->set_AsInteger(5);
+    EXPECT_EQ(sprachen->AsString(), "Deutsch, Französisch");
+    auto* rollen = static_cast<TQelFlagsField*>(f("Rollen"));
+    rollen->set_ValueAsFlags(".X.");
+    EXPECT_EQ(rollen->AsString(), "Lieferant");
+    rollen->set_AsString("Partner, Kunde");
+    EXPECT_EQ(rollen->ValueAsFlags(), "X.X");
+}
+
+TEST_F(Fields, DatesFormatWithoutTimeAndConvertToDayNumbers)
+{
+    auto* z = static_cast<TQelDateTimeField*>(f("Zeitpunkt"));
+    z->set_AsString("17.05.1980 14:30");
+    EXPECT_EQ(z->GetFormatted(1), "17.05.1980");
+    EXPECT_EQ(std::get<std::string>(z->Value()), "1980-05-17 14:30:00");
+    EXPECT_NEAR(z->AsDateTime(), 29358 + 14.5 / 24, 1e-6); // 1980-05-17 is day 29358 after 1899-12-30
+    z->set_AsDateTime(29358.25);
+    EXPECT_EQ(z->AsString(), "17.05.1980 06:00");
+}
+
+TEST_F(Fields, NullValueMandatoryDefaultsAndLength)
+{
+    EXPECT_EQ(f("Kz")->AsString(), "NEU"); // default of a new object
+    EXPECT_TRUE(f("Kz")->NullOrDefault());
+    EXPECT_FALSE(f("Kz")->Null());
+    f("Name")->set_AsString("");
+    EXPECT_NE(f("Name")->ValidityError().find("Pflichtfeld"), std::string::npos);
+    f("Name")->set_AsString("Zu langer Name");
+    EXPECT_NE(f("Name")->ValidityError().find("länger als 10"), std::string::npos);
+    EXPECT_EQ(f("Name")->MaxLength(), 10);
+    EXPECT_EQ(f("Name")->NullValue(), "");
+    EXPECT_EQ(f("Betrag")->HardType(), 3003);
+    EXPECT_TRUE(f("Seit")->IsA(TQelFieldKey(3005)));
+    EXPECT_TRUE(f("Seit")->FieldType().IsA(TQelFieldKey(3005)));
+    EXPECT_FALSE(f("Seit")->IsA(3013));
+}
+
+TEST_F(Fields, SqlValuesAreQuotedLiterals)
+{
+    TQelSQLDialect d;
+    f("Ort")->set_AsString("O'Brien; DROP TABLE Kunde; --");
+    EXPECT_EQ(d.ValueString(f("Ort")), "'O''Brien; DROP TABLE Kunde; --'");
+    f("Betrag")->set_AsString("12,5");
+    EXPECT_EQ(d.ValueString(f("Betrag")), "12.5");
+    f("Seit")->set_AsString("1.2.2003");
+    EXPECT_EQ(d.ValueString(f("Seit")), "'2003-02-01'");
+    EXPECT_EQ(d.ValueString(f("Anzahl")), "NULL");
+    EXPECT_EQ(d.Upper("Müßig"), "MÜSSIG");
+}
+
+TEST_F(Fields, ReferencesResolveCheckAndName)
+{
+    TQelObject* chef = db.create("Kunde", "Chefin");
+    ASSERT_TRUE(chef->Commit()) << chef->ErrorMessage();
+    auto* ref = static_cast<TQelRefField*>(f("Chef"));
+    ref->set_AsObject(chef);
+    EXPECT_EQ(ref->AsKey(), chef->Key());
+    EXPECT_EQ(ref->AsString(), "Chefin");
+    EXPECT_EQ(ref->get_AsObject(), chef);
+    EXPECT_EQ(ref->ClassType(), db.cls("Kunde"));
+    ref->set_AsString("#999999");
+    EXPECT_NE(ref->ValidityError().find("ungültiger Schlüssel"), std::string::npos);
+    TQelObject* l = db.create("Lieferant", "Fremd");
+    ASSERT_TRUE(l->Commit());
+    ref->set_AsKey(l->Key());
+    EXPECT_NE(ref->ValidityError().find("Falscher Objekttyp"), std::string::npos);
+    ref->set_AsObject(nullptr);
+    EXPECT_TRUE(ref->Null());
+}
+
+TEST_F(Fields, LongTextsLoadOnlyWhenAsked)
+{
+    f("Notiz")->set_AsString("Langer Text");
+    ASSERT_TRUE(obj->Commit()) << obj->ErrorMessage();
+    const TQelObjectKey key = obj->Key();
+    db->FreeObject(obj);
+    TQelObject* again = db->GetObjectA(key);
+    auto* notiz = static_cast<TQelTextField*>(again->FieldByName("Notiz"));
+    EXPECT_FALSE(notiz->Loaded());
+    Recorder r;
+    notiz->ConnectControl(&r);
+    EXPECT_EQ(notiz->BufferAsString(), "Langer Text");
+    EXPECT_TRUE(notiz->Loaded());
+    EXPECT_EQ(r.count(WM_ODB_BLOBLOADED), 1);
+    notiz->set_BufferAsString("Geändert");
+    EXPECT_TRUE(notiz->ReloadBlob());
+    EXPECT_EQ(notiz->BufferAsString(), "Langer Text");
+    notiz->DisconnectControl(&r);
+}
+
+TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
+{
+    TQelSchema const& s = db->Schema();
+    ASSERT_TRUE(s.FieldType(13422));
+    TestDb d2(std::string(kTestSchema)
+        + "class 50001 Akte : Objekt table=Akte\n field Text FormatierterText\nend\n");
+    TQelObject* a = d2.create("Akte");
+    auto* t = dynamic_cast<TQelERVTextField*>(a->FieldByName("Text"));
+    ASSERT_TRUE(t);
+    t->set_AsTXT("Zeile 1 <a>\nZeile 2");
+    EXPECT_EQ(t->AsHTML(), "<p>Zeile 1 &lt;a&gt;</p>\n<p>Zeile 2</p>\n");
+    EXPECT_EQ(t->AsTXT(), "Zeile 1 <a>\nZeile 2");
+    t->set_AsRTF("{\\rtf1\\ansi {\\*\\generator x;}Hallo\\par Welt}");
+    EXPECT_EQ(t->AsTXT(), "Hallo\nWelt");
+    t->AddTXT("mehr");
+    EXPECT_EQ(t->AsTXT(), "Hallo\nWelt\nmehr");
+}

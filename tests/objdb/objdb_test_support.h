@@ -1,0 +1,160 @@
+#pragma once
+// Shared helpers of the object database tests: a database from a schema written for the test, a
+// recording notification target and temporary files.
+#include "objdb/qeldatabase.h"
+#include "objdb/qelerror.h"
+#include "objdb/qelobject.h"
+#include "objdb/qelsql.h"
+#include "objdb/qelvector.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+// Customers with every field kind, addresses with validity, a sub-object; used by most tests.
+inline const char* const kTestSchema = R"(
+fieldtype 40001 Kennzeichen : Text length=8
+class 40011 Hinweis table=T_Hinweis format="<Text>"
+  field Text Text
+end
+class 40010 Adresse : Gültigkeit table=T_Adresse format="<Ort>"
+  field Ort Text length=20 mandatory
+  field Strasse Text
+  vector Hinweise Hinweis
+end
+class 40012 Konto table=T_Konto format="<Bank>"
+  field Bank Text
+  field IBAN Text length=34
+end
+class 40020 Kunde : Objekt table=Kunde format="<Name>"
+  field Name Text length=10 mandatory
+  field Ort Text
+  field Anzahl Ganzzahl
+  field Betrag Betrag
+  field Aktiv Boolesch
+  field Seit Datum
+  field Zeitpunkt DatumZeit
+  field Beginn Uhrzeit
+  field Stufe Auswahl domain="Gold=G|Silber=S|Bronze"
+  field Sprachen Mehrfachauswahl domain="Deutsch|Englisch|Französisch"
+  field Rollen Merkmale domain="Kunde|Lieferant|Partner"
+  field Notiz Langtext length=20
+  field Chef Referenz ref=Kunde
+  field Kz Kennzeichen default="NEU"
+  vector Adressen Adresse max=3
+  subobject Konto Konto
+end
+class 40021 Grosskunde : Kunde
+  field Rabatt Betrag
+end
+class 40030 Lieferant : Objekt table=Lieferant format="<Name>"
+  field Name Text
+end
+)";
+
+class TestDb {
+public:
+    explicit TestDb(const std::string& schema = kTestSchema, const std::string& path = ":memory:")
+        : db(std::make_unique<TQelDatabase>())
+    {
+        TQelOpenOptions o;
+        o.schemaText = schema;
+        o.schemaFile = "test.qelschema";
+        o.create = true;
+        o.computerName = "testrechner";
+        o.userName = "tester";
+        db->Open(path, o);
+        SetQelDatabase(db.get());
+    }
+    ~TestDb()
+    {
+        if (QelDatabase() == db.get())
+            SetQelDatabase(nullptr);
+    }
+    TQelDatabase* operator->() const { return db.get(); }
+    TQelClassKey cls(const char* name) const { return db->FindClass(name)->Key(); }
+    TQelObject* create(const char* cls, const char* name = nullptr)
+    {
+        TQelObject* o = db->CreateObject(this->cls(cls));
+        if (name)
+            o->FieldByName("Name")->set_AsString(name);
+        return o;
+    }
+    std::unique_ptr<TQelDatabase> db;
+};
+
+struct Note {
+    unsigned msg;
+    WPARAM w;
+    LPARAM l;
+};
+
+class Recorder : public TQelNotifyTarget {
+public:
+    LRESULT Perform(unsigned msg, WPARAM w, LPARAM l) override
+    {
+        notes.push_back({ msg, w, l });
+        if (onPerform)
+            onPerform(msg, w, l);
+        return 0;
+    }
+    void Repaint() override { ++repaints; }
+    int count(unsigned msg) const
+    {
+        int n = 0;
+        for (const auto& x : notes)
+            n += x.msg == msg;
+        return n;
+    }
+    const Note* last(unsigned msg) const
+    {
+        for (auto it = notes.rbegin(); it != notes.rend(); ++it)
+            if (it->msg == msg)
+                return &*it;
+        return nullptr;
+    }
+    static LPARAM lp(const TQelObjectInterface* oi) { return reinterpret_cast<LPARAM>(oi); }
+    std::vector<Note> notes;
+    int repaints = 0;
+    std::function<void(unsigned, WPARAM, LPARAM)> onPerform;
+};
+
+// A file path in a fresh temporary folder, removed with the object.
+class TempFile {
+public:
+    explicit TempFile(const std::string& name = "test.qeldb")
+    {
+        static int counter = 0;
+        dir_ = std::filesystem::temp_directory_path()
+            / ("qelobjdb_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
+        std::filesystem::create_directories(dir_);
+        path_ = (dir_ / name).string();
+    }
+    ~TempFile()
+    {
+        std::error_code ec;
+        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
+        std::filesystem::remove_all(dir_, ec);
+    }
+    const std::string& path() const { return path_; }
+    std::string dir() const { return dir_.string(); }
+
+private:
+    std::filesystem::path dir_;
+    std::string path_;
+};
+
+inline std::unique_ptr<TQelDatabase> openFile(const std::string& path, const std::string& schema = "")
+{
+    auto db = std::make_unique<TQelDatabase>();
+    TQelOpenOptions o;
+    o.schemaText = schema;
+    o.schemaFile = "test.qelschema";
+    o.create = !schema.empty();
+    o.busyTimeoutMs = 50;
+    db->Open(path, o);
+    return db;
+}

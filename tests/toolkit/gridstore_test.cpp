@@ -1,0 +1,282 @@
+#include "toolkit/gridio.h"
+#include "toolkit/gridsort.h"
+#include "toolkit/gridstore.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace qel::grid;
+
+namespace {
+
+GridStore makeStore(int cols, int rows)
+{
+    GridStore s;
+    s.setColCount(cols);
+    s.setRowCount(rows);
+    s.setFixedRows(1);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < cols; ++c)
+            s.setText(c, r, std::to_string(c) + ":" + std::to_string(r));
+    return s;
+}
+
+std::vector<std::string> column(const GridStore& s, int col)
+{
+    std::vector<std::string> out;
+    for (int r = s.fixedRows(); r < s.rowCount(); ++r)
+        out.push_back(s.text(col, r));
+    return out;
+}
+
+void sortBy(GridStore& s, int col, TSortStyle style, bool descending = false)
+{
+    SortRequest req;
+    req.col = col;
+    req.style = style;
+    req.descending = descending;
+    req.firstRow = s.fixedRows();
+    req.endRow = s.rowCount();
+    ApplyOrder(s, req.firstRow, SortOrder(s, req), nullptr);
+}
+
+} // namespace
+
+TEST(GridStore, ResizingKeepsCellsAndObjects)
+{
+    auto s = makeStore(3, 4);
+    int tag = 0;
+    s.setObject(2, 3, &tag);
+    s.setColCount(5);
+    EXPECT_EQ(s.text(2, 3), "2:3");
+    EXPECT_EQ(s.object(2, 3), &tag);
+    EXPECT_EQ(s.text(4, 3), "");
+    s.setColCount(2);
+    EXPECT_EQ(s.text(1, 3), "1:3");
+    EXPECT_EQ(s.text(2, 3), ""); // out of range reads empty
+    s.setText(7, 7, "ignored"); // out of range writes nothing
+    s.insertRows(1, 2);
+    EXPECT_EQ(s.rowCount(), 6);
+    EXPECT_EQ(s.text(0, 3), "0:1");
+    s.removeRows(1, 2);
+    EXPECT_EQ(s.text(0, 1), "0:1");
+    s.setRowCount(2);
+    EXPECT_EQ(s.rowCount(), 2);
+    EXPECT_EQ(s.text(1, 1), "1:1");
+}
+
+TEST(GridStore, StylesFollowRowsAndCellsWinOverRows)
+{
+    auto s = makeStore(3, 4);
+    s.setRowColor(2, 0x00FF00);
+    s.setCellColor(1, 2, 0x0000FF);
+    s.setCellFontStyle(0, 3, 1);
+    EXPECT_EQ(s.cellStyle(0, 2).color, 0x00FF00);
+    EXPECT_EQ(s.cellStyle(1, 2).color, 0x0000FF);
+    s.swapRows(2, 3);
+    EXPECT_EQ(s.cellStyle(0, 3).color, 0x00FF00);
+    EXPECT_EQ(s.cellStyle(0, 2).fontStyle, 1);
+    EXPECT_EQ(s.cellStyle(0, 2).color, NoColor);
+}
+
+TEST(GridStore, DisplayMappingWithHiddenRowsAndNodes)
+{
+    auto s = makeStore(2, 10); // rows 1..9 are data
+    EXPECT_EQ(s.displayRowCount(), 10);
+    EXPECT_EQ(s.realRow(5), 5);
+
+    s.addNode(2, 4); // heads rows 2..5
+    s.addNode(3, 2); // nested: rows 3..4
+    EXPECT_EQ(s.nodeLevel(2), 0);
+    EXPECT_EQ(s.nodeLevel(3), 1);
+    EXPECT_EQ(s.nodeLevel(4), 2);
+    EXPECT_EQ(s.nodeLevel(6), 0);
+
+    s.setNodeContracted(3, true); // hides row 4
+    EXPECT_EQ(s.displayRowCount(), 9);
+    EXPECT_EQ(s.displayRow(4), -1);
+    EXPECT_EQ(s.realRow(4), 5);
+    s.setNodeContracted(2, true); // hides 3..5, inner state kept
+    EXPECT_EQ(s.displayRowCount(), 7);
+    EXPECT_EQ(s.realRow(3), 6);
+    EXPECT_EQ(s.displayRow(6), 3);
+    s.setRowHidden(8, true);
+    EXPECT_EQ(s.displayRowCount(), 6);
+    EXPECT_EQ(s.realRow(5), 9);
+    s.setNodeContracted(2, false); // inner node stays contracted
+    EXPECT_EQ(s.displayRow(3), 3);
+    EXPECT_EQ(s.displayRow(4), -1);
+    s.setRowHidden(0, true); // fixed rows are always shown
+    EXPECT_EQ(s.displayRow(0), 0);
+    EXPECT_EQ(s.realRow(100), -1);
+}
+
+TEST(GridStore, SelectionCountsAndTravelsWithRows)
+{
+    auto s = makeStore(2, 6);
+    s.setRowSelected(2, true);
+    s.setRowSelected(4, true);
+    s.setRowSelected(4, true);
+    EXPECT_EQ(s.selectedRowCount(), 2);
+    s.swapRows(2, 5);
+    EXPECT_TRUE(s.rowSelected(5));
+    EXPECT_FALSE(s.rowSelected(2));
+    s.removeRows(4, 2);
+    EXPECT_EQ(s.selectedRowCount(), 0);
+    s.setRowSelected(1, true);
+    s.clearRowSelection();
+    EXPECT_FALSE(s.rowSelected(1));
+}
+
+TEST(GridStore, MergesReplaceOverlapsAndShiftWithRows)
+{
+    auto s = makeStore(4, 6);
+    s.mergeCells(1, 2, 3, 1);
+    ASSERT_NE(s.mergeAt(3, 2), nullptr);
+    EXPECT_EQ(s.mergeAt(3, 2)->col, 1);
+    EXPECT_EQ(s.mergeAt(0, 2), nullptr);
+    s.mergeCells(2, 1, 1, 2); // overlaps the first: replaces it
+    EXPECT_EQ(s.merges().size(), 1u);
+    EXPECT_EQ(s.mergeAt(3, 2), nullptr);
+    s.insertRows(0, 1);
+    ASSERT_NE(s.mergeAt(2, 3), nullptr);
+    s.mergeCells(0, 5, 10, 10); // clipped to the table
+    EXPECT_EQ(s.mergeAt(0, 5)->spanX, 4);
+    EXPECT_EQ(s.mergeAt(0, 5)->spanY, 2);
+    s.splitAllCells();
+    EXPECT_TRUE(s.merges().empty());
+}
+
+TEST(GridSort, StylesOrderAsUsersExpect)
+{
+    GridStore s;
+    s.setColCount(3);
+    s.setRowCount(6);
+    s.setFixedRows(1);
+    const char* names[] = { "Zander", "äpfel", "Bauer", "apfel", "Öl" };
+    const char* nums[] = { "10", "1.234,5", "-3", "x", "9,5" };
+    const char* dates[] = { "01.02.2020", "31.12.2019", "2020-01-15", "", "01.02.2020 10:00" };
+    for (int i = 0; i < 5; ++i) {
+        s.setText(0, i + 1, names[i]);
+        s.setText(1, i + 1, nums[i]);
+        s.setText(2, i + 1, dates[i]);
+    }
+    sortBy(s, 0, ssAnsiAlphaNoCase);
+    EXPECT_EQ(column(s, 0), (std::vector<std::string> { "apfel", "äpfel", "Bauer", "Öl", "Zander" }));
+    sortBy(s, 1, ssNumeric);
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "x", "-3", "9,5", "10", "1.234,5" }));
+    sortBy(s, 1, ssNumeric, true);
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "1.234,5", "10", "9,5", "-3", "x" }));
+    sortBy(s, 2, ssDate);
+    EXPECT_EQ(column(s, 2),
+        (std::vector<std::string> { "", "31.12.2019", "2020-01-15", "01.02.2020", "01.02.2020 10:00" }));
+    EXPECT_EQ(s.text(0, 0), ""); // the fixed row does not move
+}
+
+TEST(GridSort, RawCompareSeesUnmovedRowsAndSwapsAreReported)
+{
+    auto s = makeStore(1, 6);
+    long keys[] = { 0, 50, 10, 40, 20, 30 };
+    for (int r = 1; r < 6; ++r)
+        s.setObject(0, r, reinterpret_cast<void*>(keys[r]));
+    SortRequest req;
+    req.style = ssRaw;
+    req.firstRow = 1;
+    req.endRow = 6;
+    req.rawCompare = [&](int a, int b) {
+        const auto ka = reinterpret_cast<long>(s.object(0, a));
+        const auto kb = reinterpret_cast<long>(s.object(0, b));
+        return ka < kb ? -1 : ka > kb ? 1 : 0;
+    };
+    std::vector<std::string> mirror = column(s, 0); // a list kept in step through the swaps
+    ApplyOrder(s, 1, SortOrder(s, req), [&](int a, int b) { std::swap(mirror[a - 1], mirror[b - 1]); });
+    EXPECT_EQ(column(s, 0), (std::vector<std::string> { "0:2", "0:4", "0:5", "0:3", "0:1" }));
+    EXPECT_EQ(mirror, column(s, 0));
+}
+
+TEST(GridSort, NodesMoveWithTheirRowsAndMappingFollows)
+{
+    GridStore s;
+    s.setColCount(1);
+    s.setRowCount(7);
+    s.setFixedRows(1);
+    const char* t[] = { "H", "c", "b", "b-1", "b-2", "a", "a-1" };
+    for (int r = 0; r < 7; ++r)
+        s.setText(0, r, t[r]);
+    s.addNode(2, 3);
+    s.addNode(5, 2);
+    s.setNodeContracted(2, true);
+    sortBy(s, 0, ssAlphabetic);
+    EXPECT_EQ(column(s, 0), (std::vector<std::string> { "a", "a-1", "b", "b-1", "b-2", "c" }));
+    EXPECT_TRUE(s.nodeContracted(3));
+    EXPECT_EQ(s.nodeSpan(3), 3);
+    EXPECT_EQ(s.displayRowCount(), 5); // b-1 and b-2 stay hidden
+    EXPECT_EQ(s.realRow(4), 6); // "c"
+}
+
+TEST(GridIo, CsvQuotesWhatNeedsQuotingAndReadsItBack)
+{
+    GridStore s;
+    s.setColCount(3);
+    s.setRowCount(2);
+    s.setText(0, 0, "plain");
+    s.setText(1, 0, "a;b");
+    s.setText(2, 0, "sagt \"hallo\"");
+    s.setText(0, 1, "zwei\nZeilen");
+    s.setText(1, 1, " Rand ");
+    s.setText(2, 1, "Müller");
+    std::ostringstream out;
+    CsvOptions opt;
+    opt.delimiter = ';';
+    opt.byteOrderMark = false;
+    WriteCsv(s, out, opt);
+    EXPECT_EQ(out.str(), "plain;\"a;b\";\"sagt \"\"hallo\"\"\"\r\n\"zwei\nZeilen\";\" Rand \";Müller\r\n");
+
+    std::istringstream in("\xEF\xBB\xBF" + out.str());
+    const auto rows = ReadCsv(in, ';');
+    ASSERT_EQ(rows.size(), 2u);
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(rows[r][c], s.text(c, r));
+
+    s.setColHidden(1, true);
+    opt.includeHidden = false;
+    opt.alwaysQuote = true;
+    std::ostringstream out2;
+    WriteCsv(s, out2, opt);
+    EXPECT_EQ(out2.str(), "\"plain\";\"sagt \"\"hallo\"\"\"\r\n\"zwei\nZeilen\";\"Müller\"\r\n");
+}
+
+TEST(GridIo, BinaryRoundTripAndDamagedStreamsChangeNothing)
+{
+    auto s = makeStore(3, 5);
+    s.setText(1, 2, std::string("mit\0Null", 8));
+    s.setColWidth(2, 123);
+    std::stringstream buf;
+    WriteBinary(s, buf);
+    const std::string bytes = buf.str();
+
+    GridStore t;
+    std::istringstream in(bytes);
+    ReadBinary(t, in);
+    ASSERT_EQ(t.colCount(), 3);
+    ASSERT_EQ(t.rowCount(), 5);
+    EXPECT_EQ(t.colWidth(2), 123);
+    for (int r = 0; r < 5; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(t.text(c, r), s.text(c, r));
+
+    for (std::size_t cut : { std::size_t { 3 }, std::size_t { 20 }, bytes.size() - 1 }) {
+        GridStore u = makeStore(2, 2);
+        std::istringstream bad(bytes.substr(0, cut));
+        EXPECT_THROW(ReadBinary(u, bad), std::runtime_error);
+        EXPECT_EQ(u.rowCount(), 2);
+        EXPECT_EQ(u.text(1, 1), "1:1");
+    }
+    std::string huge = bytes;
+    huge[14] = '\x7F'; // millions of rows the stream does not hold
+    std::istringstream bad(huge);
+    GridStore u;
+    EXPECT_THROW(ReadBinary(u, bad), std::runtime_error);
+}
