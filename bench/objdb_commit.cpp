@@ -3,6 +3,7 @@
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
+#include "support/objdb_bench_schema.h"
 
 #include <sqlite3.h>
 
@@ -15,24 +16,13 @@ namespace {
 
 const int kObjects = 10000;
 
-const char* const kSchema = R"(
-class 60001 Eintrag : Objekt table=Eintrag format="<Name>"
-  field Name Text length=40 mandatory
-  field Vorname Text length=40
-  field Nummer Ganzzahl
-  field Betrag Betrag
-  field Datum Datum
-  field Ort Text length=40
-end
-)";
-
 struct Fixture {
     TQelDatabase db;
     std::vector<TQelObject*> objects;
     Fixture()
     {
         TQelOpenOptions o;
-        o.schemaText = kSchema;
+        o.schemaText = kBenchSchema;
         o.create = true;
         db.Open(":memory:", o);
         const TQelClassKey cls = db.FindClass("Eintrag")->Key();

@@ -146,11 +146,7 @@ void TQelField::Rollback(const std::string&)
     if (!Touched())
         return;
     Revert();
-    Notify(WM_ODB_OIROLLEDBACK);
-    if (TQelObject* o = Object())
-        o->RepaintAll();
-    if (db_)
-        db_->NotifyInstance(ieTouched, Object());
+    rolledBack();
 }
 
 void TQelField::Revert()

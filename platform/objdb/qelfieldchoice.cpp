@@ -32,6 +32,31 @@ int position(const std::vector<TQelDomainEntry>& dom, const std::string& text)
     return -1;
 }
 
+// Domain positions named in a list of entries ("Deutsch, Englisch"); false for an unknown entry.
+bool entryPositions(const std::vector<TQelDomainEntry>& dom, const std::string& text, std::vector<int>& out)
+{
+    for (const std::string& part : SplitString(text, ",;")) {
+        const std::string t = Trim(part);
+        if (t.empty())
+            continue;
+        const TQelDomainEntry* e = lookup(dom, t);
+        if (!e)
+            return false;
+        out.push_back(position(dom, e->text));
+    }
+    return true;
+}
+
+// The entries whose position `chosen` admits, joined by ", ".
+template <class Pred> std::string joinEntries(const std::vector<TQelDomainEntry>& dom, Pred chosen)
+{
+    std::string out;
+    for (std::size_t i = 0; i < dom.size(); ++i)
+        if (chosen(i))
+            out += (out.empty() ? "" : ", ") + dom[i].text;
+    return out;
+}
+
 } // namespace
 
 std::vector<std::string> TQelChoiceField::GetDomain() const
@@ -128,17 +153,12 @@ std::vector<std::string> TQelMultiChoiceField::GetDomain() const
 
 bool TQelMultiChoiceField::parse(const std::string& text, TQelValue& out) const
 {
+    std::vector<int> positions;
+    if (!entryPositions(def_->Domain(), text, positions))
+        return false;
     std::int64_t mask = 0;
-    const auto& dom = def_->Domain();
-    for (const std::string& part : SplitString(text, ",;")) {
-        const std::string t = Trim(part);
-        if (t.empty())
-            continue;
-        const TQelDomainEntry* e = lookup(dom, t);
-        if (!e)
-            return false;
-        mask |= std::int64_t(1) << position(dom, e->text);
-    }
+    for (int p : positions)
+        mask |= std::int64_t(1) << p;
     out = mask == 0 ? TQelValue {} : TQelValue { mask };
     return true;
 }
@@ -148,12 +168,8 @@ std::string TQelMultiChoiceField::format(const TQelValue& v) const
     const std::int64_t* m = std::get_if<std::int64_t>(&v);
     if (!m)
         return {};
-    std::string out;
-    const auto& dom = def_->Domain();
-    for (std::size_t i = 0; i < dom.size() && i < 63; ++i)
-        if (*m & (std::int64_t(1) << i))
-            out += (out.empty() ? "" : ", ") + dom[i].text;
-    return out;
+    return joinEntries(
+        def_->Domain(), [&](std::size_t i) { return i < 63 && (*m & (std::int64_t(1) << i)); });
 }
 
 // --- flag text --------------------------------------------------------------------------------
@@ -188,20 +204,13 @@ void TQelFlagsField::set_ValueAsFlags(const std::string& flags)
 
 bool TQelFlagsField::parse(const std::string& text, TQelValue& out) const
 {
-    const auto& dom = def_->Domain();
-    std::string f(dom.size(), '.');
-    bool any = false;
-    for (const std::string& part : SplitString(text, ",;")) {
-        const std::string t = Trim(part);
-        if (t.empty())
-            continue;
-        const TQelDomainEntry* e = lookup(dom, t);
-        if (!e)
-            return false;
-        f[static_cast<std::size_t>(position(dom, e->text))] = 'X';
-        any = true;
-    }
-    out = any ? TQelValue { f } : TQelValue {};
+    std::vector<int> positions;
+    if (!entryPositions(def_->Domain(), text, positions))
+        return false;
+    std::string f(def_->Domain().size(), '.');
+    for (int p : positions)
+        f[static_cast<std::size_t>(p)] = 'X';
+    out = positions.empty() ? TQelValue {} : TQelValue { f };
     return true;
 }
 
@@ -210,10 +219,5 @@ std::string TQelFlagsField::format(const TQelValue& v) const
     const std::string* s = std::get_if<std::string>(&v);
     if (!s)
         return {};
-    std::string out;
-    const auto& dom = def_->Domain();
-    for (std::size_t i = 0; i < dom.size() && i < s->size(); ++i)
-        if ((*s)[i] == 'X')
-            out += (out.empty() ? "" : ", ") + dom[i].text;
-    return out;
+    return joinEntries(def_->Domain(), [&](std::size_t i) { return i < s->size() && (*s)[i] == 'X'; });
 }

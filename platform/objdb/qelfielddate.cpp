@@ -290,7 +290,7 @@ std::string QelIsoDate(double dt)
 {
     int y, m, d;
     civilFromDays(static_cast<long>(std::floor(dt)) + kDelphiEpoch, y, m, d);
-    char buf[16];
+    char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", y, m, d);
     return buf;
 }

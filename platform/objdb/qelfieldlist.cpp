@@ -101,13 +101,8 @@ void TQelFieldList::Rollback(const std::string& path)
         f->Revert();
     for (auto& v : vectors_)
         v->Revert();
-    if (alive.expired())
-        return;
-    Notify(WM_ODB_OIROLLEDBACK);
     if (!alive.expired())
-        RepaintAll();
-    if (db_ && !alive.expired())
-        db_->NotifyInstance(ieTouched, Object());
+        rolledBack();
 }
 
 TQelSubObject* TQelFieldList::ParentSubObject() const

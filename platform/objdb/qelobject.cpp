@@ -78,13 +78,8 @@ void TQelObject::Rollback(const std::string& path)
     fieldList_->Revert();
     if (isNew_)
         fieldList_->ApplyDefaults();
-    if (alive.expired())
-        return;
-    Notify(WM_ODB_OIROLLEDBACK);
     if (!alive.expired())
-        RepaintAll();
-    if (db_ && !alive.expired())
-        db_->NotifyInstance(ieTouched, this);
+        rolledBack();
 }
 
 bool TQelObject::CanDelete(bool, bool) const

@@ -250,7 +250,7 @@ void TQelObjectInterface::Notify(unsigned msg, WPARAM wParam)
     }
 }
 
-void TQelObjectInterface::broadcast(unsigned msg, const TQelObjectInterface* sender)
+std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> TQelObjectInterface::objectTree()
 {
     TQelObjectInterface* root = Object();
     if (!root)
@@ -261,7 +261,12 @@ void TQelObjectInterface::broadcast(unsigned msg, const TQelObjectInterface* sen
         oi->ForEachChild(collect);
     };
     collect(root);
-    for (auto& [o, alive] : all)
+    return all;
+}
+
+void TQelObjectInterface::broadcast(unsigned msg, const TQelObjectInterface* sender)
+{
+    for (auto& [o, alive] : objectTree())
         if (!alive.expired())
             o->deliver(msg, 0, sender, true);
 }
@@ -280,16 +285,17 @@ void TQelObjectInterface::RepaintTargets()
 
 void TQelObjectInterface::RepaintAll()
 {
-    TQelObjectInterface* root = Object();
-    if (!root)
-        root = this;
-    std::vector<Alive> all;
-    std::function<void(TQelObjectInterface*)> collect = [&](TQelObjectInterface* oi) {
-        all.emplace_back(oi, oi->alive_);
-        oi->ForEachChild(collect);
-    };
-    collect(root);
-    for (auto& [o, alive] : all)
+    for (auto& [o, alive] : objectTree())
         if (!alive.expired())
             o->RepaintTargets();
+}
+
+void TQelObjectInterface::rolledBack()
+{
+    std::weak_ptr<bool> alive = alive_;
+    Notify(WM_ODB_OIROLLEDBACK);
+    if (!alive.expired())
+        RepaintAll();
+    if (db_ && !alive.expired())
+        db_->NotifyInstance(ieTouched, Object());
 }

@@ -104,6 +104,10 @@ protected:
     // Delivers to this interface's own targets; wParam 0 means "the receiving interface".
     void deliver(unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam);
     void broadcast(unsigned msg, const TQelObjectInterface* sender);
+    // Every interface of this interface's object, with its liveness.
+    std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> objectTree();
+    // After a rollback: 0x8502 to the object, repaint, instance notice.
+    void rolledBack();
     void announceDestroyed();
 
     TQelDatabase* db_;

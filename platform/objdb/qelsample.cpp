@@ -5,6 +5,7 @@
 #include "objdb/qelobject.h"
 #include "objdb/qelvector.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -58,7 +59,7 @@ void set(TQelFieldList* fl, const char* name, const std::string& text)
 
 std::string date(Rng& r, int fromYear, int years)
 {
-    char buf[16];
+    char buf[48];
     std::snprintf(
         buf, sizeof buf, "%02d.%02d.%04d", 1 + r.below(28), 1 + r.below(12), fromYear + r.below(years));
     return buf;
@@ -78,7 +79,7 @@ void addresses(Rng& r, TQelVector* v, int count)
             break;
         TQelFieldList* fl = e->FieldList();
         set(fl, "Strasse", std::string(r.pick(kStreets)) + " " + std::to_string(1 + r.below(120)));
-        char plz[8];
+        char plz[16];
         std::snprintf(plz, sizeof plz, "%05d", 1067 + r.below(98000));
         set(fl, "PLZ", plz);
         set(fl, "Ort", r.pick(kTowns));
@@ -111,6 +112,7 @@ TQelSampleResult QelGenerateSampleData(TQelDatabase& db, const TQelSampleOptions
         throw TQelError("Beispieldaten brauchen das Demo-Schema (Klassen Person und Firma)");
     Rng r(o.seed);
     TQelSampleResult res;
+    const std::vector<TQelObject*> before = db.CachedObjects();
     db.StartTransaction();
     try {
         for (int i = 0; i < o.firms; ++i) {
@@ -170,5 +172,9 @@ TQelSampleResult QelGenerateSampleData(TQelDatabase& db, const TQelSampleOptions
     }
     if (!db.CommitTransaction())
         throw TQelError("Beispieldaten konnten nicht gespeichert werden");
+    // Checking references loaded the firms again; leave memory as it was.
+    for (TQelObject* obj : db.CachedObjects())
+        if (std::find(before.begin(), before.end(), obj) == before.end() && !obj->Touched())
+            db.FreeObject(obj);
     return res;
 }

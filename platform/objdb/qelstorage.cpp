@@ -511,6 +511,62 @@ bool TQelStorage::LoadBlob(const TQelField* f, TQelValue& out, std::string& erro
     }
 }
 
+namespace {
+
+// The fields a write stores: every writable one (insert) or the touched ones (update).
+std::vector<TQelField*> writtenFields(TQelFieldList* fl, bool touchedOnly)
+{
+    std::vector<TQelField*> out;
+    for (int i = 1; i <= fl->FieldCount(); ++i) {
+        TQelField* f = fl->Field(i);
+        if (f->Writable() && (!touchedOnly || f->Touched()))
+            out.push_back(f);
+    }
+    return out;
+}
+
+} // namespace
+
+void TQelStorage::insertRow(
+    const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed, TQelFieldList* fl)
+{
+    const std::vector<TQelField*> fields = writtenFields(fl, false);
+    std::string cols, marks;
+    for (const auto& [name, value] : fixed) {
+        cols += (cols.empty() ? "" : ", ") + name;
+        marks += marks.empty() ? "?" : ", ?";
+    }
+    for (TQelField* f : fields) {
+        cols += ", " + f->ColumnName();
+        marks += ", ?";
+    }
+    auto st = Prepare("INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")");
+    int n = 1;
+    for (const auto& [name, value] : fixed)
+        st.Bind(n++, value);
+    for (TQelField* f : fields)
+        st.Bind(n++, f->Value());
+    st.Run();
+}
+
+void TQelStorage::updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
+    TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra)
+{
+    const std::vector<TQelField*> fields = writtenFields(fl, true);
+    if (fields.empty() && !extra)
+        return;
+    std::string sets = extra ? extra->first + " = ?" : "";
+    for (TQelField* f : fields)
+        sets += (sets.empty() ? "" : ", ") + f->ColumnName() + " = ?";
+    auto st = Prepare("UPDATE " + table + " SET " + sets + " WHERE " + keyColumn + " = ?");
+    int n = 1;
+    if (extra)
+        st.Bind(n++, extra->second);
+    for (TQelField* f : fields)
+        st.Bind(n++, f->Value());
+    st.Bind(n, key).Run();
+}
+
 void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows)
 {
     const TQelKlasse* cls = obj->Klasse();
@@ -524,39 +580,10 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
             .Bind(3, stamp)
             .Bind(4, stamp)
             .Run();
-        std::string cols = "K, KLASSE, GELOESCHT", marks = "?, ?, 0";
-        std::vector<TQelField*> written;
-        for (int i = 1; i <= fl->FieldCount(); ++i) {
-            TQelField* f = fl->Field(i);
-            if (!f->Writable())
-                continue;
-            cols += ", " + f->ColumnName();
-            marks += ", ?";
-            written.push_back(f);
-        }
-        auto st = Prepare("INSERT INTO " + cls->table + " (" + cols + ") VALUES (" + marks + ")");
-        st.Bind(1, key).Bind(2, static_cast<std::int64_t>(cls->id));
-        int n = 3;
-        for (TQelField* f : written)
-            st.Bind(n++, f->Value());
-        st.Run();
+        insertRow(cls->table,
+            { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
     } else {
-        std::string sets;
-        std::vector<TQelField*> written;
-        for (int i = 1; i <= fl->FieldCount(); ++i) {
-            TQelField* f = fl->Field(i);
-            if (!f->Writable() || !f->Touched())
-                continue;
-            sets += (sets.empty() ? "" : ", ") + f->ColumnName() + " = ?";
-            written.push_back(f);
-        }
-        if (!written.empty()) {
-            auto st = Prepare("UPDATE " + cls->table + " SET " + sets + " WHERE K = ?");
-            int n = 1;
-            for (TQelField* f : written)
-                st.Bind(n++, f->Value());
-            st.Bind(n, key).Run();
-        }
+        updateRow(cls->table, "K", key, fl, nullptr);
         Prepare("UPDATE OBJEKT SET GEAENDERT = ? WHERE K = ?").Bind(1, stamp).Bind(2, key).Run();
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
@@ -580,43 +607,14 @@ void TQelStorage::writeVector(
     for (int i = 1; i <= v->Count(); ++i) {
         TQelSubObject* e = v->Item(i);
         TQelFieldList* fl = e->FieldList();
+        const std::pair<std::string, TQelValue> nr { "NR", std::int64_t(i) };
         if (e->Row() == 0) {
-            std::string cols = "K, V, P, NR", marks = "?, ?, ?, ?";
-            std::vector<TQelField*> written;
-            for (int j = 1; j <= fl->FieldCount(); ++j) {
-                TQelField* f = fl->Field(j);
-                if (!f->Writable())
-                    continue;
-                cols += ", " + f->ColumnName();
-                marks += ", ?";
-                written.push_back(f);
-            }
-            auto st = Prepare("INSERT INTO " + ec->table + " (" + cols + ") VALUES (" + marks + ")");
-            st.Bind(1, k).Bind(2, path).Bind(3, parentRow).Bind(4, static_cast<std::int64_t>(i));
-            int n = 5;
-            for (TQelField* f : written)
-                st.Bind(n++, f->Value());
-            st.Run();
+            insertRow(ec->table, { { "K", k }, { "V", path }, { "P", parentRow }, nr }, fl);
             e->SetRow(sqlite3_last_insert_rowid(h_));
             newRows.push_back(e);
         } else {
-            std::string sets;
-            std::vector<TQelField*> written;
-            for (int j = 1; j <= fl->FieldCount(); ++j) {
-                TQelField* f = fl->Field(j);
-                if (!f->Writable() || !f->Touched())
-                    continue;
-                sets += ", " + f->ColumnName() + " = ?";
-                written.push_back(f);
-            }
-            if (v->StructureTouched() || !written.empty()) {
-                auto st = Prepare("UPDATE " + ec->table + " SET NR = ?" + sets + " WHERE EK = ?");
-                st.Bind(1, static_cast<std::int64_t>(i));
-                int n = 2;
-                for (TQelField* f : written)
-                    st.Bind(n++, f->Value());
-                st.Bind(n, e->Row()).Run();
-            }
+            // Positions are rewritten only when elements were added, removed or moved.
+            updateRow(ec->table, "EK", e->Row(), fl, v->StructureTouched() ? &nr : nullptr);
         }
         for (int j = 1; j <= fl->VectorCount(); ++j)
             writeVector(key, fl->Vector(j), e->Row(), newRows);

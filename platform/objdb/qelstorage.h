@@ -98,6 +98,11 @@ public:
     void RemoveObject(TQelObjectKey key, const TQelKlasse* cls);
 
 private:
+    void insertRow(const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed,
+        TQelFieldList* fl);
+    // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
+    void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
+        TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
     void removeElementTree(

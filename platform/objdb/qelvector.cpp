@@ -349,11 +349,8 @@ void TQelVector::Rollback(const std::string& path)
     }
     std::weak_ptr<bool> alive = aliveToken();
     Revert();
-    if (alive.expired())
-        return;
-    Notify(WM_ODB_OIROLLEDBACK);
     if (!alive.expired())
-        RepaintAll();
+        rolledBack();
 }
 
 void TQelVector::StandardSet(TQelSubObject* element)

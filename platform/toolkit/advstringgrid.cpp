@@ -69,6 +69,15 @@ void TAdvStringGrid::ClearNormalCells()
     ContentChanged();
 }
 
+void TAdvStringGrid::SetColumnHeaders(const TStrings& titles)
+{
+    if (FixedRows() == 0)
+        return;
+    for (int c = 0; c < titles.Count() && c < ColCount(); ++c)
+        store_.setText(c, 0, titles.Get(c));
+    ContentChanged();
+}
+
 void TAdvStringGrid::InsertRows(int row, int count)
 {
     store_.insertRows(row, count);

@@ -7,6 +7,7 @@
 // other function takes display rows like TCustomGrid.
 #pragma once
 
+#include "toolkit/classes.h"
 #include "toolkit/gridcontrol.h"
 
 #include <iosfwd>
@@ -26,6 +27,8 @@ public:
     void Clear();
     // Empties the non-fixed cells.
     void ClearNormalCells();
+    // Header texts: line i becomes the text of column i in the first fixed row.
+    void SetColumnHeaders(const TStrings& titles);
     // Rows by real index.
     void InsertRows(int row, int count);
     void RemoveRows(int row, int count);

@@ -5,6 +5,7 @@
 #include "toolkit/minihtml.h"
 #include "toolkit/minihtmlrender.h"
 
+#include <QFontMetrics>
 #include <QMetaObject>
 #include <QScrollBar>
 
@@ -356,6 +357,16 @@ void TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const
     }
     if (col < 0 || row < 0)
         col = row = -1;
+}
+
+int TCustomGrid::TextWidth(const std::string& text) const
+{
+    return QFontMetrics(ToQFont(Font())).horizontalAdvance(ToQString(text));
+}
+
+int TCustomGrid::TextHeight(const std::string& text) const
+{
+    return QFontMetrics(ToQFont(Font())).boundingRect(ToQString(text)).height();
 }
 
 // ---- selection --------------------------------------------------------------------------------

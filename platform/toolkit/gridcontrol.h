@@ -144,6 +144,10 @@ public:
     // True when the cell's text does not fit its (merged) cell.
     bool IsCellTruncated(int col, int row);
 
+    // Size of a text in the grid's font (for column widths given in characters or sample texts).
+    int TextWidth(const std::string& text) const;
+    int TextHeight(const std::string& text) const;
+
     // Paints the grid, all rows, onto a paged device (PDF, printer) with fixed rows on every page.
     void PaintPages(QPagedPaintDevice& device, const std::string& title);
 
@@ -187,7 +191,8 @@ protected:
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void MouseMove(TShiftState shift, int x, int y) override;
     void Resize() override;
-    bool WantsKey(WORD key) const override { return key == VK_TAB ? options_.Contains(goTabs) : TCustomControl::WantsKey(key); }
+    // Tab with goTabs, Return while editing is possible, Escape while an editor is open.
+    bool WantsKey(WORD key) const override;
     void Notification(TComponent* component, TOperation operation) override;
     void DefaultHandler(TMessage& message) override;
     QWidget* ClientWidget() const override;
@@ -264,6 +269,7 @@ private:
     std::string checkTrue_ = "1";
     std::string checkFalse_ = "0";
     bool anchorPressed_ = false;
+    bool keyFromEditor_ = false; // a key handed on from a closing editor is being handled
 };
 
 // A grid of texts with an object per cell, addressed by column and display row.

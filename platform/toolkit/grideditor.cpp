@@ -61,6 +61,10 @@ void InplaceEditor::forgetLink()
 InplaceEditor::~InplaceEditor()
 {
     if (link_) {
+        // Detached first, while it is still a whole windowed control: a windowed child freed
+        // under its parent would otherwise stay behind in the parent's tab order list.
+        if (TWinControl* c = link_->GetEditControl(); c && c->Parent() == &grid_)
+            c->SetParent(nullptr);
         link_->DestroyEditor();
         link_->grid_ = nullptr;
     } else if (widget_) {
@@ -376,6 +380,12 @@ void TCustomGrid::editorKey(WORD key, TShiftState shift)
     default:
         break;
     }
+    // An Escape that cancelled the editor is the grid's, not the form's cancel button's.
+    keyFromEditor_ = true;
+    struct Reset {
+        bool& flag;
+        ~Reset() { flag = false; }
+    } reset { keyFromEditor_ };
     Perform(WM_KEYDOWN, key, ShiftStateToKeyData(shift) | 1);
 }
 

@@ -245,6 +245,20 @@ void TCustomGrid::MouseMove(TShiftState shift, int x, int y)
     TCustomControl::MouseMove(shift, x, y);
 }
 
+bool TCustomGrid::WantsKey(WORD key) const
+{
+    switch (key) {
+    case VK_TAB:
+        return options_.Contains(goTabs);
+    case VK_RETURN:
+        return options_.Contains(goEditing) || EditorMode();
+    case VK_ESCAPE:
+        return EditorMode() || keyFromEditor_;
+    default:
+        return TCustomControl::WantsKey(key);
+    }
+}
+
 void TCustomGrid::DefaultHandler(TMessage& message)
 {
     // Mouse messages skip the windowed control's default handling, which reads the pending Qt

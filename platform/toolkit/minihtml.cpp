@@ -1,5 +1,7 @@
 #include "toolkit/minihtml.h"
 
+#include "toolkit/graphics.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -165,54 +167,14 @@ void appendDecoded(std::string& out, std::string_view text)
     }
 }
 
-struct NamedColor {
-    std::string_view name;
-    std::int32_t value;
-};
-
-// Toolkit colour names in 0x00BBGGRR; system colours carry 0xFF in the high byte.
-constexpr std::array<NamedColor, 28> kColors { { { "clBlack", 0x000000 }, { "clMaroon", 0x000080 },
-    { "clGreen", 0x008000 }, { "clOlive", 0x008080 }, { "clNavy", 0x800000 }, { "clPurple", 0x800080 },
-    { "clTeal", 0x808000 }, { "clGray", 0x808080 }, { "clSilver", 0xC0C0C0 }, { "clRed", 0x0000FF },
-    { "clLime", 0x00FF00 }, { "clYellow", 0x00FFFF }, { "clBlue", 0xFF0000 }, { "clFuchsia", 0xFF00FF },
-    { "clAqua", 0xFFFF00 }, { "clWhite", 0xFFFFFF }, { "clMoneyGreen", 0xC0DCC0 }, { "clSkyBlue", 0xF0CAA6 },
-    { "clCream", 0xF0FBFF }, { "clMedGray", 0xA4A0A0 }, { "clDkGray", 0x808080 }, { "clLtGray", 0xC0C0C0 },
-    { "clNone", NoColor }, { "clWindowText", static_cast<std::int32_t>(0xFF000008) },
-    { "clWindow", static_cast<std::int32_t>(0xFF000005) },
-    { "clBtnFace", static_cast<std::int32_t>(0xFF00000F) },
-    { "clHighlight", static_cast<std::int32_t>(0xFF00000D) },
-    { "clHotLight", static_cast<std::int32_t>(0xFF00001A) } } };
-
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
 } // namespace
 
 bool ParseColor(std::string_view name, std::int32_t& color)
 {
-    if (name.size() == 7 && name[0] == '#') {
-        int v[6];
-        for (int k = 0; k < 6; ++k) {
-            v[k] = hexDigit(name[static_cast<std::size_t>(k) + 1]);
-            if (v[k] < 0)
-                return false;
-        }
-        const int r = v[0] * 16 + v[1], g = v[2] * 16 + v[3], b = v[4] * 16 + v[5];
-        color = (b << 16) | (g << 8) | r;
-        return true;
-    }
-    for (const auto& c : kColors) {
-        if (iequals(c.name, name) || (name.size() + 2 == c.name.size() && iequals(c.name.substr(2), name))) {
-            color = c.value;
-            return true;
-        }
-    }
-    return false;
+    const auto c = IdentToColor(std::string(name));
+    if (c)
+        color = static_cast<std::int32_t>(*c);
+    return c.has_value();
 }
 
 bool IsMarkup(std::string_view text)

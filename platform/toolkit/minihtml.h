@@ -40,7 +40,7 @@ Document Parse(std::string_view text);
 // The text without mark-up: tags removed, entities decoded, <BR> as a line feed. Plain text unchanged.
 std::string Strip(std::string_view text);
 
-// Reads a colour written as a toolkit name ("clGray", case-insensitive) or "#RRGGBB".
+// Reads a colour written as a toolkit name ("clGray", any case), "#RRGGBB" or "$BBGGRR".
 bool ParseColor(std::string_view name, std::int32_t& color);
 
 } // namespace qel::minihtml

@@ -117,6 +117,10 @@ TWinControl::~TWinControl()
     Destroying();
     if (TCustomForm* form = GetParentForm(this))
         form->ForgetControl(this);
+    // ~TControl removes us from the parent's children, but by then we are no longer a
+    // TWinControl to it: leave its tab order now.
+    if (TWinControl* p = Parent())
+        std::erase(p->tabList_, this);
     // Children go with their parent, last first.
     while (!controls_.empty()) {
         TControl* c = controls_.back();

@@ -80,3 +80,19 @@ TEST(ControlTree, PublishedPropertiesByName)
 }
 
 } // namespace
+
+TEST(ControlTree, FreedWindowedChildLeavesTheTabOrder)
+{
+    TForm form(nullptr);
+    auto* a = new TRecordingControl(&form);
+    auto* b = new TRecordingControl(&form);
+    a->SetParent(&form);
+    b->SetParent(&form);
+    a->SetTabStop(true);
+    b->SetTabStop(true);
+    delete a;
+    std::vector<TWinControl*> order;
+    form.GetTabOrderList(order);
+    ASSERT_EQ(order.size(), 1u);
+    EXPECT_EQ(order[0], b);
+}

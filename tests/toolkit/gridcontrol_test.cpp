@@ -35,6 +35,20 @@ TEST_F(GridTest, ClicksAndKeysMoveTheCurrentCellAroundHiddenColumns)
     EXPECT_EQ(grid->Col(), 1);
 }
 
+TEST_F(GridTest, HeadersFromAStringListAndTextWidthInTheGridFont)
+{
+    TStringList titles;
+    titles.SetCommaText("Name,Vorname");
+    grid->SetColumnHeaders(titles);
+    EXPECT_EQ(grid->GetCellsEx(0, 0), "Name");
+    EXPECT_EQ(grid->GetCellsEx(1, 0), "Vorname");
+    EXPECT_EQ(grid->GetCellsEx(2, 0), "Kopf 2");
+    EXPECT_NEAR(grid->TextWidth("XXXXXXXXXX"), 10 * grid->TextWidth("X"), 5); // fractional advances
+    grid->Font().SetSize(20);
+    EXPECT_GT(
+        grid->TextWidth("X"), QFontMetrics(QFont(ToQString(grid->Font().Name()), 9)).horizontalAdvance("X"));
+}
+
 TEST_F(GridTest, SelectCellCanRefuseAMove)
 {
     grid->OnSelectCell = [](TObject*, int, int row, bool& can) { can = row != 4; };
@@ -172,4 +186,23 @@ TEST_F(GridTest, HintsShowTruncatedTextWithoutMarkup)
     QHelpEvent tip(QEvent::ToolTip, cellPoint(1, 2), viewport()->mapToGlobal(cellPoint(1, 2)));
     QApplication::sendEvent(viewport(), &tip);
     EXPECT_EQ(QToolTip::text(), "ein sehr langer Text, der nicht in die Spalte passt");
+}
+
+TEST_F(GridTest, DraggingAColumnBorderReportsTheNewWidth)
+{
+    grid->SetOptions(grid->Options() << goColSizing);
+    QWidget* header = headerViewport();
+    const TRect head = grid->CellRect(1, 0);
+    const QPoint border
+        = header->mapFrom(grid->Handle(), QPoint(head.Right - 1, (head.Top + head.Bottom) / 2));
+    QTest::mousePress(header, Qt::LeftButton, {}, border);
+    QMouseEvent move(QEvent::MouseMove, QPointF(border + QPoint(40, 0)),
+        header->mapToGlobal(QPointF(border + QPoint(40, 0))), Qt::NoButton, Qt::LeftButton, {});
+    QApplication::sendEvent(header, &move);
+    QTest::mouseRelease(header, Qt::LeftButton, {}, border + QPoint(40, 0));
+    EXPECT_EQ(grid->resized, 1);
+    EXPECT_EQ(grid->resizedWidth, 140);
+    EXPECT_EQ(grid->ColWidths(1), 140);
+    EXPECT_EQ(grid->CellRect(2, 1).Left, grid->CellRect(1, 1).Right);
+    EXPECT_EQ(grid->GetCellsEx(1, 0), "Kopf 1"); // resizing is no click: no sorting, no move
 }

@@ -3,6 +3,7 @@
 
 #include "toolkit/editlink.h"
 #include "toolkit/qtbridge.h"
+#include "toolkit/stdctrls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -65,6 +66,9 @@ TEST_F(GridTest, LinkEditorLivesExactlyWhileTheCellIsEdited)
     grid->SetEditLink(&link);
     grid->editorFor2 = edCustom;
     grid->SetOptions(grid->Options() << goEditing);
+    int exits = 0, enters = 0;
+    grid->OnExit = [&](TObject*) { ++exits; };
+    grid->OnEnter = [&](TObject*) { ++enters; };
     QTest::mouseClick(viewport(), Qt::LeftButton, {}, cellPoint(2, 3));
     QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(2, 3));
     ASSERT_EQ(link.created, 1);
@@ -94,6 +98,9 @@ TEST_F(GridTest, LinkEditorLivesExactlyWhileTheCellIsEdited)
     EXPECT_EQ(grid->GetCellsEx(2, 3), "Neu");
     EXPECT_EQ(link.Grid(), nullptr);
     EXPECT_TRUE(grid->Handle()->hasFocus());
+    // The editor is part of the grid: focus moving into it and back is no exit or enter.
+    EXPECT_EQ(exits, 0);
+    EXPECT_EQ(enters, 0);
 
     // Escape cancels: destroyed without a value. Down commits and moves on.
     key(Qt::Key_F2);
@@ -264,4 +271,23 @@ TEST_F(GridTest, FreeingTheLinkWhileItsEditorIsOpenClosesTheEditor)
     delete editor;
     key(Qt::Key_F2); // falls back to the plain editor
     EXPECT_NE(qobject_cast<QLineEdit*>(grid->InplaceEditorWidget()), nullptr);
+}
+
+TEST_F(GridTest, EscapeInAnEditorIsNotTheFormsCancelKey)
+{
+    auto* cancel = new TButton(form.get());
+    cancel->SetParent(form.get());
+    cancel->SetCancel(true);
+    int clicks = 0;
+    cancel->OnClick = [&](TObject*) { ++clicks; };
+    grid->SetOptions(grid->Options() << goEditing);
+    click(1, 1);
+    key(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    QTest::keyClick(grid->InplaceEditorWidget(), Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(clicks, 0);
+    key(Qt::Key_Escape); // without an editor the form's cancel button gets it
+    EXPECT_EQ(clicks, 1);
 }
