@@ -40,7 +40,9 @@ public:
 // 0x8506  WM_ODB_VECTORCHANGED      bubble    the vector    receiver        elements exchanged, moved, rewritten
 // 0x8507  WM_ODB_ELEMENTADDED       bubble    the vector    new index (1-)  an element was added or inserted
 // 0x8508  WM_ODB_ELEMENTREMOVED     bubble    the vector    old index (1-)  an element was removed
-// 0x8509  WM_ODB_FIELDTOUCHED       bubble    the field     receiver        a field's value was set
+// 0x8509  WM_ODB_FIELDTOUCHED       object    the field     receiver        a field's value was set; every
+//                                                                            control of the object hears it
+//                                                                            (editors of other fields re-read)
 // 0x850A  WM_ODB_BLOBLOADED         bubble    the field     receiver        a blob field's buffer was loaded
 // 0x850B  WM_ODB_OBJECTDELETED      object    the object    receiver        marked deleted or recovered
 // 0x850C  WM_ODB_STANDARDCHANGED    bubble    the vector    new standard    the standard element of a validity

@@ -14,7 +14,7 @@ namespace {
 bool objectWide(unsigned msg)
 {
     return msg == WM_ODB_OISTORED || msg == WM_ODB_OIROLLEDBACK || msg == WM_ODB_OIRELOADED
-        || msg == WM_ODB_OBJECTDELETED;
+        || msg == WM_ODB_OBJECTDELETED || msg == WM_ODB_FIELDTOUCHED;
 }
 
 // Codes whose WParam is an element index rather than the receiving interface.

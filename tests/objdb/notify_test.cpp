@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Notify, RegisteredTargetsHearTouchesOfTheirFieldAndWhatItContains)
+TEST(Notify, EveryTargetOfTheObjectHearsATouchNamingTheField)
 {
     TestDb db;
     TQelObject* k = db.create("Kunde", "Anna");
@@ -18,17 +18,19 @@ TEST(Notify, RegisteredTargetsHearTouchesOfTheirFieldAndWhatItContains)
     k->FieldList()->ConnectControl(&onList);
     k->ConnectControl(&onObject);
     ort->set_AsString("Köln");
-    EXPECT_EQ(onName.notes.size(), 0u) << "touches bubble upwards only";
+    ASSERT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 1) << "editors of other fields hear it too";
+    EXPECT_EQ(onName.last(WM_ODB_FIELDTOUCHED)->l, Recorder::lp(ort));
+    EXPECT_EQ(onName.last(WM_ODB_FIELDTOUCHED)->w, reinterpret_cast<WPARAM>(name));
     ASSERT_EQ(onList.count(WM_ODB_FIELDTOUCHED), 1);
     EXPECT_EQ(onList.last(WM_ODB_FIELDTOUCHED)->l, Recorder::lp(ort));
     EXPECT_EQ(onList.last(WM_ODB_FIELDTOUCHED)->w, reinterpret_cast<WPARAM>(k->FieldList()));
     EXPECT_EQ(onObject.count(WM_ODB_FIELDTOUCHED), 1);
     name->set_AsString("Berta");
-    ASSERT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 1);
-    EXPECT_EQ(onName.notes[0].w, reinterpret_cast<WPARAM>(name)) << "WParam: the receiver's own interface";
+    ASSERT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 2);
+    EXPECT_EQ(onName.last(WM_ODB_FIELDTOUCHED)->l, Recorder::lp(name));
     EXPECT_EQ(onName.repaints, 0) << "the typing control keeps its text";
     name->set_AsString("Berta");
-    EXPECT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 1) << "no notice without a change";
+    EXPECT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 2) << "no notice without a change";
     name->set_AsString("");
     EXPECT_EQ(onName.count(WM_ODB_FIELDSTATE), 1) << "validity changed (mandatory)";
     EXPECT_EQ(bystander.notes.size(), 0u);
