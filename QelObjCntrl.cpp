@@ -1,5 +1,7 @@
 #include "QelObjCntrl.h"
 
+#include "controls/QelEdit.h"
+
 #include <iterator>
 
 namespace QelObjCntrl {
@@ -16,7 +18,7 @@ struct Unit {
 };
 
 const Unit kUnits[] = {
-    { nullptr, nullptr },
+    { QelEditUnit::Initialize, QelEditUnit::Finalize },
 };
 
 } // namespace

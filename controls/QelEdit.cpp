@@ -1,0 +1,527 @@
+#include "controls/QelEdit.h"
+
+#include "binding/dataclasses.h"
+#include "binding/methods.h"
+#include "binding/qellogging.h"
+
+#include "toolkit/advstringgrid.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/registry.h"
+
+#include <algorithm>
+
+namespace {
+
+// Sent to the parent on every double-click.
+constexpr unsigned WM_OC_DBLCLICKNOTICE = 0x1C49;
+
+const char* const kCut = "Ausschneiden";
+const char* const kCopy = "Kopieren";
+const char* const kPaste = "Einfügen";
+const char* const kSelectAll = "Alles markieren";
+const char* const kNoOI = "Kein OI gesetzt!";
+
+// Shows a value without it counting as the user's input.
+class TShowGuard {
+public:
+    explicit TShowGuard(bool& flag)
+        : flag_(flag)
+        , old_(flag)
+    {
+        flag_ = true;
+    }
+    ~TShowGuard() { flag_ = old_; }
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+bool isPrintableKey(WORD key)
+{
+    return key == VK_SPACE || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || (key >= 0xBA && key <= 0xE2);
+}
+
+bool isPositiveInteger(const std::string& s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; })
+        && s.find_first_not_of('0') != std::string::npos;
+}
+
+bool endsWith(const std::string& s, const std::string& tail)
+{
+    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+} // namespace
+
+TQelEdit::TQelEdit(TComponent* owner)
+    : TAdvEdit(owner)
+    , link_(this, "TQelEdit")
+{
+    link_.hooks.kindMask = [this] {
+        return link_.FieldProp().empty() ? TQelObjectInterface::oiField : TQelObjectInterface::oiVector;
+    };
+    link_.hooks.show = [this] { show(read()); };
+
+    SetDisabledColor(clBtnFace);
+    SetShowHint(true);
+    SetEnabled(false);
+    SetLabelPosition(lpTopLeft);
+    SetFocusBorder(false);
+    SetParentFont(true);
+    SetParentColor(false);
+
+    Publish<&TQelEdit::get_FieldPath, &TQelEdit::set_FieldPath>("FieldPath");
+    Publish<&TQelEdit::get_FieldProp, &TQelEdit::set_FieldProp>("FieldProp");
+    Publish<&TQelEdit::get_ReadOnly, &TQelEdit::set_ReadOnly>("ReadOnly");
+    Publish<&TQelEdit::get_AllowCreate, &TQelEdit::set_AllowCreate>("AllowCreate");
+    Publish<&TQelEdit::get_Text, &TQelEdit::set_Text>("Text");
+}
+
+TQelEdit::~TQelEdit()
+{
+    Destroying();
+}
+
+int TQelEdit::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
+{
+    return link_.Connect(fl, onlyIfUnconnected);
+}
+
+int TQelEdit::Reconnect()
+{
+    return link_.Reconnect();
+}
+
+void TQelEdit::set_FieldPath(const std::string& path)
+{
+    const std::string old = link_.FieldPath();
+    if (path == old)
+        return;
+    if (!dynamic_cast<TStringGrid*>(Parent()) && LabelCaption() == old)
+        SetLabelCaption(path);
+    link_.SetFieldPath(path);
+    if (FieldList())
+        Reconnect();
+}
+
+void TQelEdit::set_FieldProp(const std::string& prop)
+{
+    if (prop == link_.FieldProp())
+        return;
+    link_.SetFieldProp(prop);
+    show(read());
+}
+
+void TQelEdit::set_ReadOnly(bool v)
+{
+    if (v == link_.ReadOnly())
+        return;
+    link_.SetReadOnly(v);
+    SetReadOnly(v);
+    SetBorderStyle(v ? bsNone : bsSingle);
+    const TColor c = v ? clBtnFace : clWindow;
+    SetColor(c);
+    SetNormalColor(c);
+}
+
+void TQelEdit::set_EditOptions(TQelEditOptions options)
+{
+    if (options == options_)
+        return;
+    if (options.Contains(eoLabelLook) && !options_.Contains(eoLabelLook)) {
+        SetReadOnly(true);
+        SetColor(clBtnFace);
+        SetNormalColor(clBtnFace);
+        SetBorderStyle(bsNone);
+    } else {
+        SetReadOnly(false);
+        SetColor(clWindow);
+        SetNormalColor(clWindow);
+        SetBorderStyle(bsSingle);
+    }
+    options_ = options;
+}
+
+bool TQelEdit::isDateTime() const
+{
+    TQelField* f = Field();
+    return f && f->Urtyp() == qelft::DateTime;
+}
+
+std::string TQelEdit::read() const
+{
+    if (TQelField* f = Field()) {
+        if (options_.Contains(eoHideTime) && isDateTime())
+            return f->GetFormatted(1);
+        if (TQelBlobField* blob = BlobField()) {
+            blob->set_Loaded(true);
+            return blob->BufferAsString();
+        }
+        return f->AsString();
+    }
+    if (TQelVector* v = Vector())
+        return v->GetAll(link_.FieldProp(), ',');
+    if (PropConnection())
+        if (TQelFieldList* fl = FieldList())
+            return fl->GetPropA(link_.FieldProp(), "");
+    return {};
+}
+
+void TQelEdit::write(const std::string& text)
+{
+    if (TQelField* f = Field()) {
+        if (options_.Contains(eoHideTime) && isDateTime() && text == f->GetFormatted(1))
+            return; // the shown date without its time: keep the stored time
+        if (TQelBlobField* blob = BlobField()) {
+            blob->set_Loaded(true);
+            blob->set_BufferAsString(text);
+        } else {
+            f->set_AsString(text);
+        }
+    } else if (TQelVector* v = Vector()) {
+        v->SetAll(link_.FieldProp(), text, ',', true);
+    } else if (PropConnection()) {
+        if (TQelFieldList* fl = FieldList())
+            fl->SetPropA(link_.FieldProp(), text, false);
+    }
+}
+
+void TQelEdit::show(const std::string& text)
+{
+    TShowGuard guard(showing_);
+    SetText(text);
+}
+
+bool TQelEdit::dead_end() const
+{
+    TQelField* f = Field();
+    if (!f)
+        return false;
+    const std::string text = Text();
+    if (options_.Contains(eoAcceptWithoutDelimiters) && isDateTime() && isPositiveInteger(text)
+        && Utf8Length(text) < 9)
+        return false; // a date typed as digits only
+    return f->DeadEnd(text);
+}
+
+void TQelEdit::Change()
+{
+    if (!showing_ && Field()) {
+        const std::string text = Text();
+        if (text.find('\t') != std::string::npos) {
+            std::string clean = text;
+            std::erase(clean, '\t');
+            SetText(clean); // runs the change handling again
+            return;
+        }
+        const int caret = SelStart();
+        const bool accepted = text == Field()->NullValue() || caret != static_cast<int>(Utf8Length(text)) || !dead_end();
+        if (accepted) {
+            write(text);
+        } else {
+            show(read());
+            SetSelStart(std::min(caret, static_cast<int>(Utf8Length(Text()))));
+        }
+        if (marked_)
+            unmark();
+    }
+    TAdvEdit::Change();
+}
+
+std::string TQelEdit::normalised(const std::string& text) const
+{
+    TQelField* f = Field();
+    std::string s = Trim(text);
+    if (f->Urtyp() == qelft::Amount) {
+        if (endsWith(s, "%"))
+            s.pop_back();
+        else if (endsWith(s, "€"))
+            s.resize(s.size() - std::string("€").size());
+        std::size_t cut = s.find(",-");
+        if (cut == std::string::npos)
+            cut = s.find(".-");
+        if (cut != std::string::npos)
+            s.resize(cut);
+        return s;
+    }
+    if (f->Urtyp() == qelft::DateTime) {
+        if (options_.Contains(eoAcceptWithoutDelimiters) && isPositiveInteger(s))
+            s = InsertDelimiters(s);
+        return s;
+    }
+    if (f->IsA(qelft::StringOption))
+        if (auto* sf = dynamic_cast<TQelStringField*>(f); sf && sf->StringOption())
+            return text;
+    return s;
+}
+
+void TQelEdit::exitHandling()
+{
+    if (!Connected())
+        return;
+    if (Vector() || PropConnection())
+        write(Text());
+    show(read());
+    if (TQelField* f = Field()) {
+        const std::string n = normalised(Text());
+        if (n != Text()) {
+            show(n);
+            if (TQelBlobField* blob = BlobField())
+                blob->set_BufferAsString(n);
+            else
+                f->set_AsString(n);
+        }
+    }
+}
+
+void TQelEdit::unmark()
+{
+    marked_ = false;
+    SetColor(clWindow);
+    SetNormalColor(clWindow);
+}
+
+void TQelEdit::set_mark(bool mark, int index, TColor color, unsigned flags)
+{
+    if (mark && (flags & OC_MARK_LIFT_READONLY))
+        set_ReadOnly(false);
+    const TColor c = mark ? TQelCommonMethods::StandardMarkColor(index, color) : clWindow;
+    SetColor(c);
+    SetNormalColor(c);
+    marked_ = mark && (flags & OC_MARK_UNMARK_ON_EDIT);
+}
+
+void TQelEdit::Repaint()
+{
+    const std::string value = read();
+    if (Connected() && Text() != value)
+        SetText(value); // the change handling runs, as for typed text
+    TAdvEdit::Repaint();
+}
+
+void TQelEdit::DoEnter()
+{
+    TAdvEdit::DoEnter();
+    if (TCustomForm* form = TQelCommonMethods::GetFormA(this)) {
+        const std::string path = TQelCommonMethods::FieldPath(this, true);
+        form->Perform(WM_OC_CONTROLENTER, reinterpret_cast<WPARAM>(static_cast<TControl*>(this)),
+            reinterpret_cast<LPARAM>(path.c_str()));
+    }
+    if (!PopupMenu())
+        buildContextMenu();
+}
+
+void TQelEdit::DoExit()
+{
+    exitHandling();
+    TAdvEdit::DoExit();
+    if (marked_)
+        unmark();
+    if (TCustomForm* form = TQelCommonMethods::GetFormA(this)) {
+        const std::string path = TQelCommonMethods::FieldPath(this, true);
+        form->Perform(WM_OC_CONTROLEXIT, reinterpret_cast<WPARAM>(static_cast<TControl*>(this)),
+            reinterpret_cast<LPARAM>(path.c_str()));
+    }
+}
+
+void TQelEdit::KeyDown(WORD& key, TShiftState shift)
+{
+    const bool ctrl = shift.Contains(ssCtrl);
+    if (key == VK_TAB) {
+        SetSelLength(0);
+    } else if (key == VK_F4) {
+        if (OI())
+            OnEditEvent(this, 1, OI());
+    } else if (key == VK_F6 && ctrl) {
+        if (QelDebugMode() && OI())
+            ShowMessage(TQelCommonMethods::ConnectionInfo(this, OI(), FieldList(), get_FieldPath()));
+    } else if (key == VK_F7 && ctrl) {
+        Reconnect();
+    }
+    const WORD pressed = key;
+    TAdvEdit::KeyDown(key, shift);
+    if (ctrl && !shift.Contains(ssShift) && !shift.Contains(ssAlt) && isPrintableKey(pressed)) {
+        if (TCustomForm* form = TQelCommonMethods::GetFormA(this)) {
+            std::string snippet;
+            if (form->Perform(WM_OC_TEXTSNIPPET, pressed, reinterpret_cast<LPARAM>(&snippet)) != 0)
+                SetSelText(snippet);
+        }
+    }
+}
+
+void TQelEdit::KeyPress(char32_t& key)
+{
+    if (key == U',' && isDateTime())
+        key = U'.';
+    TAdvEdit::KeyPress(key);
+}
+
+void TQelEdit::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    if (button == mbLeft && shift.Contains(ssDouble) && OI())
+        OnEditEvent(this, 1, OI());
+    TAdvEdit::MouseDown(button, shift, x, y);
+}
+
+void TQelEdit::DblClick()
+{
+    if (Parent())
+        Parent()->Perform(WM_OC_DBLCLICKNOTICE, reinterpret_cast<WPARAM>(static_cast<TControl*>(this)), 0);
+    if (QelDebugMode() && (GetKeyState(VK_CONTROL) & 0x8000))
+        ShowMessage(OI() ? OI()->Path() + ":\n\n" + OI()->Info() : std::string(kNoOI));
+    TAdvEdit::DblClick();
+}
+
+void TQelEdit::buildContextMenu()
+{
+    auto* menu = new TPopupMenu(this);
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
+        clipboardCut();
+    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
+        clipboardCopy();
+    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
+        clipboardPaste();
+    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, "-", "", nullptr));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) {
+        SelectAll();
+    })));
+    SetPopupMenu(menu);
+}
+
+void TQelEdit::clipboardCut()
+{
+    if (!options_.Contains(eoEscapeUnicode)) {
+        CutToClipboard();
+        return;
+    }
+    TQelCommonMethods::SetWideStringToClipboard(SelText());
+    SetSelText("");
+}
+
+void TQelEdit::clipboardCopy()
+{
+    if (!options_.Contains(eoEscapeUnicode)) {
+        CopyToClipboard();
+        return;
+    }
+    TQelCommonMethods::SetWideStringToClipboard(SelText());
+}
+
+void TQelEdit::clipboardPaste()
+{
+    if (!options_.Contains(eoEscapeUnicode)) {
+        PasteFromClipboard();
+        return;
+    }
+    SetSelText(TQelCommonMethods::GetExtStringFromClipboard());
+}
+
+void TQelEdit::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_KEYDOWN:
+        if (Parent())
+            Parent()->Perform(WM_OC_EDITORKEYDOWN, m.WParam, m.LParam);
+        break;
+    case WM_OC_SETREADONLY:
+        set_ReadOnly(m.WParam != 0);
+        return;
+    case WM_OC_CONTROLEXIT:
+        exitHandling();
+        if (marked_)
+            unmark();
+        return;
+    case WM_OC_SETMARK: {
+        const int index = static_cast<int>(m.WParam & OC_MARK_INDEX_MASK);
+        set_mark(index != 0, index, TColor(static_cast<std::int32_t>(m.LParam)), static_cast<unsigned>(m.WParam));
+        m.Result = 1;
+        return;
+    }
+    case WM_ODB_FIELDTOUCHED: {
+        TQelObjectInterface* oi = QelOIFromParam(m.LParam);
+        if (oi && oi == Field()) {
+            // Another control wrote our field: show it, unless we are the one being typed into.
+            if (!Focused())
+                show(read());
+            OnFieldTouch(this);
+        } else if (Connected()) {
+            // Input typed into a vector or property edit is written on exit: do not replace it.
+            const bool pending = Focused() && (Vector() || PropConnection()) && Text() != read();
+            if (!pending)
+                show(read());
+        }
+        return;
+    }
+    default:
+        if (link_.HandleMessage(m))
+            return;
+        break;
+    }
+    TAdvEdit::WndProc(m);
+}
+
+TQelEditLink::TQelEditLink(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
+    : TQelCommonLink(grid, spec, oi)
+{
+}
+
+void TQelEditLink::CreateEditor(TWinControl* parent)
+{
+    auto* edit = new TQelEdit(OwnerGrid());
+    TQelField* field = QelSafeCast<TQelField>(OI());
+    if (OwnerGrid() && field)
+        OwnerGrid()->Perform(WM_OC_INITEDITOR, reinterpret_cast<WPARAM>(static_cast<TControl*>(edit)),
+            QelOIToParam(field));
+    AttachEditControl(edit, parent);
+}
+
+void TQelEditLink::InitEditControl(TWinControl* editor)
+{
+    TQelCommonLink::InitEditControl(editor);
+    if (auto* edit = dynamic_cast<TQelEdit*>(editor)) {
+        edit->OnKeyDown = TKeyEvent(static_cast<TEditLink*>(this), &TEditLink::EditKeyDown);
+        edit->OnExit = TNotifyEvent(static_cast<TEditLink*>(this), &TEditLink::EditExit);
+        edit->SetLabelCaption("");
+        SetWantKeyLeftRight(true);
+        SetWantKeyHomeEnd(true);
+        SetWantKeyPriorNext(true);
+    }
+}
+
+std::string TQelEditLink::GetEditorValue()
+{
+    return editControl_ ? editControl_->Text() : std::string();
+}
+
+void TQelEditLink::SetEditorValue(const std::string& value)
+{
+    if (!editControl_) {
+        QelLogError("TQelEditLink::SetEditorValue(): ed == 0");
+        return;
+    }
+    editControl_->SetText(value);
+}
+
+namespace QelEditUnit {
+
+void Initialize()
+{
+    QelRegisterDataClass(TQelDataClass::Edit, QelDataClassEntry<TQelEdit>("TQelEdit"));
+    QelRegisterLinkFactory(TQelLinkKind::Edit, [](TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi) {
+        return static_cast<TQelCommonLink*>(new TQelEditLink(grid, spec, oi));
+    });
+    RegisterComponents("TelvoODB", { ComponentClass<TQelEdit>() });
+}
+
+void Finalize()
+{
+    QelUnregisterDataClass(TQelDataClass::Edit);
+    QelRegisterLinkFactory(TQelLinkKind::Edit, nullptr);
+}
+
+} // namespace QelEditUnit
