@@ -21,16 +21,17 @@ const char* const kPaste = "Einfügen";
 const char* const kSelectAll = "Alles markieren";
 const char* const kNoOI = "Kein OI gesetzt!";
 
-// Shows a value without it counting as the user's input.
-class TShowGuard {
+// Sets a flag for a scope (restoring the old value), e.g. while showing a value that must not
+// count as the user's input.
+class TFlagScope {
 public:
-    explicit TShowGuard(bool& flag)
+    explicit TFlagScope(bool& flag)
         : flag_(flag)
         , old_(flag)
     {
         flag_ = true;
     }
-    ~TShowGuard() { flag_ = old_; }
+    ~TFlagScope() { flag_ = old_; }
 
 private:
     bool& flag_;
@@ -171,6 +172,7 @@ std::string TQelEdit::read() const
 
 void TQelEdit::write(const std::string& text)
 {
+    TFlagScope writing(writing_);
     if (TQelField* f = Field()) {
         if (options_.Contains(eoHideTime) && isDateTime() && text == f->GetFormatted(1))
             return; // the shown date without its time: keep the stored time
@@ -190,7 +192,7 @@ void TQelEdit::write(const std::string& text)
 
 void TQelEdit::show(const std::string& text)
 {
-    TShowGuard guard(showing_);
+    TFlagScope guard(showing_);
     SetText(text);
 }
 
@@ -268,6 +270,7 @@ void TQelEdit::exitHandling()
         const std::string n = normalised(Text());
         if (n != Text()) {
             show(n);
+            TFlagScope writing(writing_);
             if (TQelBlobField* blob = BlobField())
                 blob->set_BufferAsString(n);
             else
@@ -445,8 +448,8 @@ void TQelEdit::WndProc(TMessage& m)
     case WM_ODB_FIELDTOUCHED: {
         TQelObjectInterface* oi = QelOIFromParam(m.LParam);
         if (oi && oi == Field()) {
-            // Another control wrote our field: show it, unless we are the one being typed into.
-            if (!Focused())
+            // Another control wrote our field: show it, unless we wrote it or are being typed into.
+            if (!writing_ && !Focused())
                 show(read());
             OnFieldTouch(this);
         } else if (Connected()) {

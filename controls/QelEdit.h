@@ -89,7 +89,8 @@ private:
     TQelEditOptions options_;
     bool marked_ = false;
     bool showing_ = false;
-    bool exiting_ = false;
+    // Set while the edit writes its own field, so its own touch notice does not re-read.
+    bool writing_ = false;
 };
 
 class TQelEditLink : public TQelCommonLink {

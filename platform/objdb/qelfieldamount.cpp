@@ -89,7 +89,16 @@ std::string TQelAmountField::format(const TQelValue& v) const
 
 bool TQelAmountField::DeadEnd(const std::string& text) const
 {
-    const std::string t = Trim(text);
+    // What users type after an amount ("1250,-", "12,50 %", "99 €") can still be completed: the
+    // edit strips it when it is left.
+    std::string t = Trim(text);
+    static const std::string euro = "€";
+    if (t.size() >= euro.size() && t.compare(t.size() - euro.size(), euro.size(), euro) == 0)
+        t = Trim(t.substr(0, t.size() - euro.size()));
+    else if (!t.empty() && t.back() == '%')
+        t = Trim(t.substr(0, t.size() - 1));
+    if (t.size() >= 2 && t.back() == '-' && (t[t.size() - 2] == ',' || t[t.size() - 2] == '.'))
+        t.resize(t.size() - 2);
     int commas = 0, fracDigits = 0;
     for (std::size_t i = 0; i < t.size(); ++i) {
         const char c = t[i];

@@ -7,6 +7,8 @@
 #include "toolkit/comctrls.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/tk_test_util.h"
+#include "support/qel_db_fixture.h"
+#include "QelObjCntrl.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -113,44 +115,37 @@ protected:
     }
 };
 
-class BindingTest : public ::testing::Test {
+class BindingTest : public QelDbTest {
 protected:
+    BindingTest()
+        : QelDbTest(kBindingSchema)
+    {
+    }
     void SetUp() override
     {
+        QelObjCntrl::Initialize(); // then the test's classes take the slots of the package's own
         QelRegisterDataClass(TQelDataClass::Edit, QelDataClassEntry<TTestEdit>("TTestEdit"));
         QelRegisterDataClass(TQelDataClass::Panel, QelDataClassEntry<TTestPanel>("TTestPanel"));
-        db = std::make_unique<TQelDatabase>();
-        TQelOpenOptions o;
-        o.schemaText = kBindingSchema;
-        o.create = true;
-        db->Open(":memory:", o);
-        SetQelDatabase(db.get());
-        person = db->CreateObject(db->FindClass("Person")->Key());
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(0, 0, 600, 400);
+        QelDbTest::SetUp();
+        person = create("Person");
     }
     void TearDown() override
     {
-        form.reset();
-        SetQelDatabase(nullptr);
-        db.reset();
+        QelDbTest::TearDown();
         QelUnregisterDataClass(TQelDataClass::Edit);
         QelUnregisterDataClass(TQelDataClass::Panel);
+        QelObjCntrl::Finalize(); // the package's own classes come back with the next walk
     }
 
     template <class T> T* add(TWinControl* parent, const std::string& name, const std::string& path = {})
     {
-        auto* c = new T(form.get());
-        c->SetName(name);
-        c->SetParent(parent);
-        c->SetBounds(10, 10 + 30 * parent->GetControlCount(), 120, 24);
+        auto* c = QelDbTest::add<T>(parent, name);
+        c->SetBounds(10, 10 + 30 * (parent->GetControlCount() - 1), 120, 24);
         if constexpr (requires { c->link; })
             c->link.SetFieldPath(path);
         return c;
     }
     TQelFieldList* fl() const { return person->FieldList(); }
 
-    std::unique_ptr<TQelDatabase> db;
     TQelObject* person = nullptr;
-    std::unique_ptr<TForm> form;
 };

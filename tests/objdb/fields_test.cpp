@@ -82,7 +82,9 @@ TEST_F(Fields, DeadEndsPerKind)
         { "Name", "ÄÖÜäöüßabc", false }, // 10 characters, though 20 bytes
         { "Name", "ÄÖÜäöüßabcd", true }, { "Anzahl", "-", false }, { "Anzahl", "12a", true },
         { "Betrag", "1.234,", false }, { "Betrag", "1,234", true }, // three decimals for an amount of two
-        { "Betrag", "12€", true }, { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true },
+        { "Betrag", "12€", false }, { "Betrag", "1250,-", false }, { "Betrag", "12,50 %", false },
+        { "Betrag", "12,-5", true }, { "Betrag", "12€5", true }, // what follows the notation is a dead end
+        { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true },
         { "Seit", "17.", false }, { "Seit", "17.05.19", false }, { "Seit", "32", true },
         { "Seit", "17.13", true }, { "Seit", "17.05.1980 10", true }, // a date has no time
         { "Zeitpunkt", "17.05.1980 23:5", false }, { "Zeitpunkt", "17.05.1980 24", true },

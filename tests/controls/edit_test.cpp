@@ -1,0 +1,291 @@
+#include "edit_fixture.h"
+
+#include "toolkit/clipbrd.h"
+#include "toolkit/gridcontrol.h"
+#include "toolkit/stdctrls.h"
+
+TEST_F(EditTest, UnboundEditStaysDisabled)
+{
+    auto* e = edit("");
+    auto* bad = edit("GibtEsNicht");
+    EXPECT_FALSE(e->Enabled());
+    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false), 0);
+    EXPECT_FALSE(e->Enabled());
+    EXPECT_FALSE(bad->Enabled());
+}
+
+TEST_F(EditTest, TypedKeystrokesAreWrittenAtOnce)
+{
+    auto* e = edit("Name");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, "Mü");
+    EXPECT_EQ(field("Name")->AsString(), "Mü");
+    type(e, "ller");
+    EXPECT_EQ(field("Name")->AsString(), "Müller");
+    EXPECT_TRUE(field("Name")->Touched());
+}
+
+TEST_F(EditTest, DeadEndAtTheEndRestoresButInTheMiddleIsWritten)
+{
+    auto* e = edit("Kinder");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, "12");
+    ASSERT_EQ(field("Kinder")->AsString(), "12");
+    type(e, "x");
+    EXPECT_EQ(e->Text(), "12");
+    EXPECT_EQ(e->SelStart(), 2);
+    EXPECT_EQ(field("Kinder")->AsString(), "12");
+
+    e->SetSelStart(1);
+    type(e, "x"); // "1x2": the caret is not at the end, so it is taken as typed
+    EXPECT_EQ(e->Text(), "1x2");
+    EXPECT_EQ(field("Kinder")->AsString(), "1x2");
+    EXPECT_FALSE(field("Kinder")->Valid());
+}
+
+TEST_F(EditTest, PastedTabsAreRemoved)
+{
+    auto* e = edit("Name");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    Clipboard()->SetAsText("An\tna\t");
+    e->PasteFromClipboard();
+    EXPECT_EQ(e->Text(), "Anna");
+    EXPECT_EQ(field("Name")->AsString(), "Anna");
+}
+
+TEST_F(EditTest, AmountIsNormalisedOnExit)
+{
+    auto* e = edit("Gehalt");
+    auto* other = edit("Name");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    struct Case {
+        const char* typed;
+        const char* shown;
+    } cases[] = { { "1250,-€", "1250" }, { "1250.-", "1250" }, { "12,50 %", "12,50 " }, { " 7,5 ", "7,50" } };
+    for (const Case& c : cases) {
+        focus(e);
+        e->SetText("");
+        type(e, c.typed);
+        focus(other);
+        EXPECT_TRUE(field("Gehalt")->Valid()) << c.typed << " -> " << field("Gehalt")->AsString();
+        if (std::string(c.shown) != "7,50") {
+            EXPECT_EQ(e->Text(), c.shown) << c.typed;
+        }
+    }
+    EXPECT_EQ(field("Gehalt")->AsString(), "7,50");
+}
+
+TEST_F(EditTest, DigitsOnlyDateIsAcceptedAndDelimitedOnExit)
+{
+    auto* e = edit("Geboren");
+    auto* other = edit("Name");
+    e->set_EditOptions({ eoAcceptWithoutDelimiters });
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, "17051980");
+    EXPECT_EQ(e->Text(), "17051980");
+    focus(other);
+    EXPECT_EQ(e->Text(), "17.05.1980");
+    EXPECT_EQ(field("Geboren")->AsString(), "17.05.1980");
+    EXPECT_TRUE(field("Geboren")->Valid());
+}
+
+TEST_F(EditTest, CommaTypedIntoADateBecomesAPoint)
+{
+    auto* e = edit("Geboren");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, "1,2,2001");
+    EXPECT_EQ(e->Text(), "1.2.2001");
+}
+
+TEST_F(EditTest, HideTimeKeepsTheStoredTime)
+{
+    field("Termin")->set_AsString("17.05.1980 14:30");
+    auto* e = edit("Termin");
+    auto* other = edit("Name");
+    e->set_EditOptions({ eoHideTime });
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    EXPECT_EQ(e->Text(), "17.05.1980");
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    focus(other);
+    EXPECT_EQ(field("Termin")->AsString(), "17.05.1980 14:30");
+}
+
+TEST_F(EditTest, ExitTrimsTextButNotWhenTheStringOptionIsSet)
+{
+    auto* e = edit("Kuerzel");
+    auto* other = edit("Name");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, " ab ");
+    focus(other);
+    EXPECT_EQ(e->Text(), "ab");
+    dynamic_cast<TQelStringField*>(field("Kuerzel"))->set_StringOption(true);
+    focus(e);
+    e->SetText(" cd ");
+    focus(other);
+    EXPECT_EQ(e->Text(), " cd ");
+}
+
+TEST_F(EditTest, LabelCaptionFollowsThePathExceptInsideAGrid)
+{
+    auto* e = new TQelEdit(form.get());
+    e->SetParent(form.get());
+    e->set_FieldPath("Name");
+    EXPECT_EQ(e->LabelCaption(), "Name");
+    e->set_FieldPath("Vorname");
+    EXPECT_EQ(e->LabelCaption(), "Vorname");
+    e->SetLabelCaption("Vorname:");
+    e->set_FieldPath("Name");
+    EXPECT_EQ(e->LabelCaption(), "Vorname:"); // a caption of its own stays
+
+    auto* grid = new TStringGrid(form.get());
+    grid->SetParent(form.get());
+    auto* inGrid = new TQelEdit(form.get());
+    inGrid->SetParent(grid);
+    inGrid->SetLabelCaption("");
+    inGrid->set_FieldPath("Name");
+    EXPECT_EQ(inGrid->LabelCaption(), "");
+}
+
+TEST_F(EditTest, OtherControlsTouchingFieldsMakeTheEditReRead)
+{
+    auto* name = edit("Name");
+    auto* same = edit("Name", "edName2");
+    auto* vorname = edit("Vorname");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    int touches = 0;
+    name->OnFieldTouch = [&](TObject*) { ++touches; };
+    focus(vorname);
+    type(vorname, "Eva");
+    // the name field changed behind the edits' backs (no touch of its own), then another field is
+    // touched: every edit of the object re-reads
+    field("Name")->LoadStored(TQelValue(std::string("Stored")));
+    type(vorname, "!");
+    EXPECT_EQ(name->Text(), "Stored");
+    focus(same);
+    type(same, "X");
+    EXPECT_EQ(touches, 1);
+    EXPECT_EQ(same->Text(), "X"); // the focused edit selected all, so typing replaced it
+    EXPECT_EQ(name->Text(), "X"); // not focused: shows what the other edit typed
+}
+
+TEST_F(EditTest, PropertyAndVectorEditsWriteOnExit)
+{
+    auto* prop = add<TQelEdit>(form.get(), "edProp");
+    prop->set_FieldProp("Farbe");
+    auto* orte = edit("Adressen", "edOrte");
+    orte->set_FieldProp("Ort");
+    auto* other = edit("Name");
+    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false), 3);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(orte);
+    type(orte, "Köln,Bonn");
+    EXPECT_EQ(person->FieldList()->VectorByName("Adressen")->Count(), 0);
+    focus(prop);
+    EXPECT_EQ(person->FieldList()->VectorByName("Adressen")->GetAll("Ort", ','), "Köln,Bonn");
+    type(prop, "grün");
+    focus(other);
+    EXPECT_EQ(person->FieldList()->GetPropA("Farbe", ""), "grün");
+}
+
+TEST_F(EditTest, MessagesAndMarks)
+{
+    auto* e = edit("Name");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    EXPECT_EQ(e->Perform(WM_OC_ISDATACONTROL), 1);
+    EXPECT_EQ(e->Perform(WM_OC_GETFIELD), QelOIToParam(field("Name")));
+    EXPECT_EQ(e->Perform(WM_OC_LOCATE, 1, QelOIToParam(field("Name"))), 2);
+    e->Perform(WM_OC_SETREADONLY, 1);
+    EXPECT_TRUE(e->get_ReadOnly());
+    EXPECT_EQ(e->Color(), clBtnFace);
+    EXPECT_EQ(e->Perform(WM_OC_SETMARK, 2 | OC_MARK_UNMARK_ON_EDIT | OC_MARK_LIFT_READONLY, clWindow), 1);
+    EXPECT_FALSE(e->get_ReadOnly());
+    EXPECT_EQ(e->Color(), TColor(0x7F7FFF));
+    EXPECT_TRUE(e->Marked());
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    type(e, "a");
+    EXPECT_FALSE(e->Marked());
+    EXPECT_EQ(e->Color(), clWindow);
+
+    db->FreeObject(person);
+    person = nullptr;
+    EXPECT_EQ(e->OI(), nullptr);
+    EXPECT_EQ(e->Perform(WM_OC_GETFIELD), 0);
+}
+
+TEST_F(EditTest, KeysRaiseEventsAndTalkToTheForm)
+{
+    class TListeningForm : public TForm {
+    public:
+        using TForm::TForm;
+        std::vector<std::string> entered, exited;
+        std::string snippet = "Mit freundlichen Grüßen";
+
+    protected:
+        void WndProc(TMessage& m) override
+        {
+            if (m.Msg == WM_OC_CONTROLENTER)
+                entered.push_back(reinterpret_cast<const char*>(m.LParam));
+            if (m.Msg == WM_OC_CONTROLEXIT)
+                exited.push_back(reinterpret_cast<const char*>(m.LParam));
+            if (m.Msg == WM_OC_TEXTSNIPPET && m.WParam == 'G') {
+                *reinterpret_cast<std::string*>(m.LParam) = snippet;
+                m.Result = 1;
+                return;
+            }
+            TForm::WndProc(m);
+        }
+    };
+    auto listening = std::make_unique<TListeningForm>(nullptr);
+    listening->SetBounds(0, 0, 400, 200);
+    auto* e = new TQelEdit(listening.get());
+    e->SetParent(listening.get());
+    e->SetBounds(10, 30, 200, 24);
+    e->set_FieldPath("Bemerkung");
+    auto* other = new TQelEdit(listening.get());
+    other->SetParent(listening.get());
+    other->SetBounds(10, 80, 200, 24);
+    other->set_FieldPath("Name");
+    TQelCommonMethods::ConnectSubControls(listening.get(), person->FieldList(), false);
+    int events = 0;
+    TQelObjectInterface* eventOI = nullptr;
+    e->OnEditEvent = [&](TObject*, int event, TQelObjectInterface* oi) {
+        events += event;
+        eventOI = oi;
+    };
+    ASSERT_TRUE(ShowActive(*listening));
+    e->SetFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(listening->entered.size(), 1u);
+    EXPECT_EQ(listening->entered[0], "Bemerkung");
+    QTest::keyClick(e->Handle(), Qt::Key_F4);
+    EXPECT_EQ(events, 1);
+    EXPECT_EQ(eventOI, field("Bemerkung"));
+    QTest::keyClick(e->Handle(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(e->Text(), "Mit freundlichen Grüßen");
+    EXPECT_EQ(field("Bemerkung")->AsString(), "Mit freundlichen Grüßen");
+    other->SetFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(listening->exited.size(), 1u);
+    EXPECT_EQ(listening->exited[0], "Bemerkung");
+    ASSERT_NE(e->PopupMenu(), nullptr);
+    EXPECT_EQ(e->PopupMenu()->Items()->Count(), 5);
+    EXPECT_EQ(e->PopupMenu()->Items()->Items(0)->Caption(), "Ausschneiden");
+    EXPECT_EQ(e->PopupMenu()->Items()->Items(4)->Caption(), "Alles markieren");
+    EXPECT_EQ(e->PopupMenu()->Items()->Items(4)->ShortCut(), TextToShortCut("Strg+A"));
+}
