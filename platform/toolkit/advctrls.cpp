@@ -113,6 +113,8 @@ void TAdvEdit::DoExit()
 
 void TAdvEdit::SetEnabled(bool enabled)
 {
+    if (enabled == Enabled())
+        return;
     TLabelled<TCustomEdit>::SetEnabled(enabled);
     ApplyColor();
 }
@@ -187,6 +189,8 @@ void TAdvCustomCombo::ApplyLook()
 
 void TAdvCustomCombo::SetEnabled(bool enabled)
 {
+    if (enabled == Enabled())
+        return;
     TLabelled<TCustomCombo>::SetEnabled(enabled);
     ApplyColor();
 }

@@ -27,6 +27,8 @@ public:
     }
     void SetEnabled(bool enabled) override
     {
+        if (enabled == this->Enabled())
+            return;
         Base::SetEnabled(enabled);
         label_.Update();
     }

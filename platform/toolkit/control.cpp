@@ -365,6 +365,8 @@ void TControl::ApplyFont()
 
 void TControl::SetHint(const std::string& hint)
 {
+    if (hint == hint_)
+        return;
     hint_ = hint;
     widget_->setToolTip(showHint_ ? ToQString(hint_) : QString());
 }
