@@ -1,5 +1,8 @@
 #include "QelObjCntrl.h"
 
+#include "binding/qelaction.h"
+#include "controls/QelPasswordEdit.h"
+
 #include <iterator>
 
 namespace QelObjCntrl {
@@ -13,10 +16,12 @@ bool g_initialized = false;
 struct Unit {
     void (*initialize)();
     void (*finalize)();
+    void (*registerComponents)();
 };
 
 const Unit kUnits[] = {
-    { nullptr, nullptr },
+    { nullptr, nullptr, qelaction::Register },
+    { nullptr, nullptr, QelPasswordEdit::Register },
 };
 
 } // namespace
@@ -44,6 +49,13 @@ void Finalize()
 bool IsInitialized()
 {
     return g_initialized;
+}
+
+void Register()
+{
+    for (const Unit& u : kUnits)
+        if (u.registerComponents)
+            u.registerComponents();
 }
 
 } // namespace QelObjCntrl
