@@ -28,58 +28,37 @@ void TCustomAction::Changed()
 
 void TCustomAction::SetCaption(const std::string& v)
 {
-    if (caption_ == v)
-        return;
-    caption_ = v;
-    Changed();
+    Change(caption_, v);
 }
 
 void TCustomAction::SetHint(const std::string& v)
 {
-    if (hint_ == v)
-        return;
-    hint_ = v;
-    Changed();
+    Change(hint_, v);
 }
 
 void TCustomAction::SetEnabled(bool v)
 {
-    if (enabled_ == v)
-        return;
-    enabled_ = v;
-    Changed();
+    Change(enabled_, v);
 }
 
 void TCustomAction::SetChecked(bool v)
 {
-    if (checked_ == v)
-        return;
-    checked_ = v;
-    Changed();
+    Change(checked_, v);
 }
 
 void TCustomAction::SetVisible(bool v)
 {
-    if (visible_ == v)
-        return;
-    visible_ = v;
-    Changed();
+    Change(visible_, v);
 }
 
 void TCustomAction::SetShortCut(TShortCut v)
 {
-    if (shortCut_ == v)
-        return;
-    shortCut_ = v;
-    Changed();
+    Change(shortCut_, v);
 }
 
 void TCustomAction::SetImageIndex(int v)
 {
-    if (imageIndex_ == v)
-        return;
-    imageIndex_ = v;
-    Changed();
+    Change(imageIndex_, v);
 }
 
 void TCustomAction::SetActionList(TActionList* list)

@@ -50,6 +50,15 @@ protected:
     void Changed();
 
 private:
+    // Stores a new value and tells OnChange; an equal value changes nothing.
+    template <class T, class V> void Change(T& field, const V& value)
+    {
+        if (field == value)
+            return;
+        field = value;
+        Changed();
+    }
+
     std::string caption_;
     std::string category_;
     std::string hint_;

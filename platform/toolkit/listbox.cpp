@@ -1,5 +1,6 @@
 #include "toolkit/listbox.h"
 
+#include "toolkit/mirroredstrings.h"
 #include "toolkit/qtbridge.h"
 
 #include <QListWidget>
@@ -33,97 +34,35 @@ public:
 
 } // namespace
 
-// The items, mirrored into the Qt list as they change; an update block rebuilds the list once at
-// its end.
-class TCustomListBox::TListBoxItems : public TStringList {
+// The items, mirrored into the Qt list as they change.
+class TCustomListBox::TListBoxItems : public TMirroredStrings {
 public:
     explicit TListBoxItems(TCustomListBox& box)
-        : box_(box)
+        : TMirroredStrings(MakeMirror(box))
     {
-    }
-
-    int AddObject(const std::string& s, TObject* object) override
-    {
-        const int before = Count();
-        mirroring_ = true;
-        const int index = TStringList::AddObject(s, object);
-        mirroring_ = false;
-        if (Count() != before)
-            Mirror([&](QListWidget* list) { list->insertItem(index, ToQString(s)); });
-        return index;
-    }
-    void InsertObject(int index, const std::string& s, TObject* object) override
-    {
-        mirroring_ = true;
-        TStringList::InsertObject(index, s, object);
-        mirroring_ = false;
-        Mirror([&](QListWidget* list) { list->insertItem(index, ToQString(s)); });
-    }
-    void Put(int index, const std::string& s) override
-    {
-        mirroring_ = true;
-        TStringList::Put(index, s);
-        mirroring_ = false;
-        Mirror([&](QListWidget* list) { list->item(index)->setText(ToQString(s)); });
-    }
-    void Delete(int index) override
-    {
-        mirroring_ = true;
-        TStringList::Delete(index);
-        mirroring_ = false;
-        Mirror([&](QListWidget* list) { delete list->takeItem(index); });
-    }
-    void Clear() override
-    {
-        mirroring_ = true;
-        TStringList::Clear();
-        mirroring_ = false;
-        Mirror([](QListWidget* list) { list->clear(); });
-    }
-
-protected:
-    void Changed() override
-    {
-        // Changes the operations above do not mirror (sorting, exchanging) rebuild the list.
-        if (!mirroring_)
-            Mirror([this](QListWidget* list) { Rebuild(list); });
-        TStringList::Changed();
-    }
-    void SetUpdateState(bool updating) override
-    {
-        if (!updating && dirty_) {
-            dirty_ = false;
-            Mirror([this](QListWidget* list) { Rebuild(list); });
-        }
-        TStringList::SetUpdateState(updating);
     }
 
 private:
-    void Rebuild(QListWidget* list)
+    static TMirror MakeMirror(TCustomListBox& box)
     {
-        list->clear();
-        QStringList texts;
-        texts.reserve(Count());
-        for (int i = 0; i < Count(); ++i)
-            texts << ToQString(Get(i));
-        list->addItems(texts);
+        const auto list = [&box] { return static_cast<QListWidget*>(box.Handle()); };
+        TMirror m;
+        m.insert = [list](int index, const std::string& s) { list()->insertItem(index, ToQString(s)); };
+        m.put = [list](int index, const std::string& s) { list()->item(index)->setText(ToQString(s)); };
+        m.remove = [list](int index) { delete list()->takeItem(index); };
+        m.clear = [list] { list()->clear(); };
+        m.rebuild = [list](const TMirroredStrings& items) {
+            list()->clear();
+            list()->addItems(ItemTexts(items));
+        };
+        m.apply = [list](const std::function<void()>& change) {
+            if (QListWidget* l = list()) {
+                const QSignalBlocker block(l);
+                change();
+            }
+        };
+        return m;
     }
-    template <class F> void Mirror(F&& change)
-    {
-        if (UpdateCount() > 0) {
-            dirty_ = true;
-            return;
-        }
-        auto* list = static_cast<QListWidget*>(box_.Handle());
-        if (!list)
-            return;
-        const QSignalBlocker block(list);
-        change(list);
-    }
-
-    TCustomListBox& box_;
-    bool mirroring_ = false;
-    bool dirty_ = false;
 };
 
 TCustomListBox::TCustomListBox(TComponent* owner)

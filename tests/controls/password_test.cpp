@@ -4,6 +4,7 @@
 #include "controls/QelPasswordDialogForm.h"
 #include "controls/QelPasswordEdit.h"
 #include "support/settings_db.h"
+#include "support/test_output.h"
 #include "toolkit/tk_test_util.h"
 
 #include <QDir>
@@ -50,15 +51,6 @@ public:
 private:
     TCustomForm::TModalDriver previous_;
 };
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("QEL_TEST_OUTPUT");
-    if (dir.isEmpty())
-        dir = QDir::temp().filePath("qel-test-output");
-    QDir().mkpath(dir);
-    return dir;
-}
 
 bool inside(const TControl* c, const TCustomForm& f)
 {
@@ -218,7 +210,7 @@ TEST(PasswordDialog, ScalesItselfToTheWorkstation)
     EXPECT_FALSE(overlap(scaled.lblPassword, scaled.edtPassword));
     scaled.Show();
     QApplication::processEvents();
-    EXPECT_TRUE(scaled.Handle()->grab().save(QDir(outputDir()).filePath("password_dialog_120dpi.png")));
+    EXPECT_TRUE(scaled.Handle()->grab().save(QDir(TestOutputDir()).filePath("password_dialog_120dpi.png")));
 }
 
 TEST(PasswordDialog, RendersALegibleLayout)
@@ -242,7 +234,7 @@ TEST(PasswordDialog, RendersALegibleLayout)
     // The prompt's text is drawn: its area holds dark pixels.
     const auto darkPixelsOfPrompt = [&dlg](const char* fileName) {
         const QImage image = dlg.Handle()->grab().toImage();
-        EXPECT_TRUE(image.save(QDir(outputDir()).filePath(fileName)));
+        EXPECT_TRUE(image.save(QDir(TestOutputDir()).filePath(fileName)));
         int dark = 0;
         const TRect r = dlg.lblInfo->BoundsRect();
         for (int y = r.Top; y < r.Bottom; ++y)
