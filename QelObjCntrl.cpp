@@ -1,6 +1,8 @@
 #include "QelObjCntrl.h"
 
+#include "binding/qelaction.h"
 #include "controls/QelEdit.h"
+#include "controls/QelPasswordEdit.h"
 
 #include <iterator>
 
@@ -15,10 +17,13 @@ bool g_initialized = false;
 struct Unit {
     void (*initialize)();
     void (*finalize)();
+    void (*registerComponents)();
 };
 
 const Unit kUnits[] = {
-    { QelEditUnit::Initialize, QelEditUnit::Finalize },
+    { nullptr, nullptr, qelaction::Register },
+    { QelEdit::Initialize, QelEdit::Finalize, QelEdit::Register },
+    { nullptr, nullptr, QelPasswordEdit::Register },
 };
 
 } // namespace
@@ -46,6 +51,13 @@ void Finalize()
 bool IsInitialized()
 {
     return g_initialized;
+}
+
+void Register()
+{
+    for (const Unit& u : kUnits)
+        if (u.registerComponents)
+            u.registerComponents();
 }
 
 } // namespace QelObjCntrl

@@ -11,5 +11,7 @@ void Initialize();
 // Runs the finalisations in reverse order.
 void Finalize();
 bool IsInitialized();
+// Puts every unit's components on the palette page (for a design environment); may run again.
+void Register();
 
 } // namespace QelObjCntrl

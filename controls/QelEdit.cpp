@@ -8,6 +8,8 @@
 #include "toolkit/dialogs.h"
 #include "toolkit/registry.h"
 
+#include "QelObjCntrl.h"
+
 #include <algorithm>
 
 namespace {
@@ -510,7 +512,7 @@ void TQelEditLink::SetEditorValue(const std::string& value)
     editControl_->SetText(value);
 }
 
-namespace QelEditUnit {
+namespace QelEdit {
 
 void Initialize()
 {
@@ -518,7 +520,11 @@ void Initialize()
     QelRegisterLinkFactory(TQelLinkKind::Edit, [](TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi) {
         return static_cast<TQelCommonLink*>(new TQelEditLink(grid, spec, oi));
     });
-    RegisterComponents("TelvoODB", { ComponentClass<TQelEdit>() });
+}
+
+void Register()
+{
+    RegisterComponents(QelObjCntrl::PalettePage, { ComponentClass<TQelEdit>() });
 }
 
 void Finalize()
@@ -527,4 +533,4 @@ void Finalize()
     QelRegisterLinkFactory(TQelLinkKind::Edit, nullptr);
 }
 
-} // namespace QelEditUnit
+} // namespace QelEdit

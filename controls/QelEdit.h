@@ -103,7 +103,10 @@ public:
     void SetEditorValue(const std::string& value) override;
 };
 
-namespace QelEditUnit {
+namespace QelEdit {
+// Registers the edit with the binding walk and its link with the grids.
 void Initialize();
 void Finalize();
-} // namespace QelEditUnit
+// Puts TQelEdit on the palette page.
+void Register();
+} // namespace QelEdit

@@ -1,5 +1,6 @@
 #include "toolkit/combobox.h"
 
+#include "toolkit/mirroredstrings.h"
 #include "toolkit/stdwidgets.h"
 
 #include <QApplication>
@@ -8,109 +9,48 @@
 #include <QLineEdit>
 #include <algorithm>
 
-// The items, mirrored into the Qt combo box as they change; an update block rebuilds the list
-// once at its end.
-class TCustomCombo::TComboItems : public TStringList {
+// The items, mirrored into the Qt combo box as they change.
+class TCustomCombo::TComboItems : public TMirroredStrings {
 public:
     explicit TComboItems(TCustomCombo& combo)
-        : combo_(combo)
+        : TMirroredStrings(MakeMirror(combo))
     {
-    }
-
-    int AddObject(const std::string& s, TObject* object) override
-    {
-        const int before = Count();
-        mirroring_ = true;
-        const int index = TStringList::AddObject(s, object);
-        mirroring_ = false;
-        if (Count() != before)
-            Mirror([&](QComboBox* box) { box->insertItem(index, ToQString(s)); });
-        return index;
-    }
-    void InsertObject(int index, const std::string& s, TObject* object) override
-    {
-        mirroring_ = true;
-        TStringList::InsertObject(index, s, object);
-        mirroring_ = false;
-        Mirror([&](QComboBox* box) { box->insertItem(index, ToQString(s)); });
-    }
-    void Put(int index, const std::string& s) override
-    {
-        mirroring_ = true;
-        TStringList::Put(index, s);
-        mirroring_ = false;
-        Mirror([&](QComboBox* box) { box->setItemText(index, ToQString(s)); });
-    }
-    void Delete(int index) override
-    {
-        mirroring_ = true;
-        TStringList::Delete(index);
-        mirroring_ = false;
-        Mirror([&](QComboBox* box) { box->removeItem(index); });
-    }
-    void Clear() override
-    {
-        mirroring_ = true;
-        TStringList::Clear();
-        mirroring_ = false;
-        Mirror([](QComboBox* box) { box->clear(); });
-    }
-
-protected:
-    void Changed() override
-    {
-        // Changes the operations above do not mirror (sorting, exchanging) rebuild the list.
-        if (!mirroring_)
-            Mirror([this](QComboBox* box) { Rebuild(box); });
-        TStringList::Changed();
-    }
-    void SetUpdateState(bool updating) override
-    {
-        if (!updating && dirty_) {
-            dirty_ = false;
-            Mirror([this](QComboBox* box) { Rebuild(box); });
-        }
-        TStringList::SetUpdateState(updating);
     }
 
 private:
-    void Rebuild(QComboBox* box)
+    static TMirror MakeMirror(TCustomCombo& combo)
     {
-        box->clear();
-        QStringList texts;
-        texts.reserve(Count());
-        for (int i = 0; i < Count(); ++i)
-            texts << ToQString(Get(i));
-        box->addItems(texts);
+        const auto box = [&combo] { return static_cast<QComboBox*>(combo.Handle()); };
+        TMirror m;
+        m.insert = [box](int index, const std::string& s) { box()->insertItem(index, ToQString(s)); };
+        m.put = [box](int index, const std::string& s) { box()->setItemText(index, ToQString(s)); };
+        m.remove = [box](int index) { box()->removeItem(index); };
+        m.clear = [box] { box()->clear(); };
+        m.rebuild = [box](const TMirroredStrings& items) {
+            box()->clear();
+            box()->addItems(ItemTexts(items));
+        };
+        m.apply = [box](const std::function<void()>& change) {
+            QComboBox* b = box();
+            if (!b)
+                return;
+            // Changing the items leaves the edit text and "no selection" as they were.
+            const QSignalBlocker block(b);
+            QLineEdit* edit = b->lineEdit();
+            const QString text = edit ? edit->text() : QString();
+            const int pos = edit ? edit->cursorPosition() : 0;
+            const bool none = b->currentIndex() < 0;
+            change();
+            if (none && b->currentIndex() >= 0)
+                b->setCurrentIndex(-1);
+            if (edit && edit->text() != text) {
+                const QSignalBlocker blockEdit(edit);
+                edit->setText(text);
+                edit->setCursorPosition(pos);
+            }
+        };
+        return m;
     }
-    template <class F> void Mirror(F&& change)
-    {
-        if (UpdateCount() > 0) {
-            dirty_ = true;
-            return;
-        }
-        auto* box = static_cast<QComboBox*>(combo_.Handle());
-        if (!box)
-            return;
-        // Changing the items leaves the edit text and "no selection" as they were.
-        const QSignalBlocker block(box);
-        QLineEdit* edit = box->lineEdit();
-        const QString text = edit ? edit->text() : QString();
-        const int pos = edit ? edit->cursorPosition() : 0;
-        const bool none = box->currentIndex() < 0;
-        change(box);
-        if (none && box->currentIndex() >= 0)
-            box->setCurrentIndex(-1);
-        if (edit && edit->text() != text) {
-            const QSignalBlocker blockEdit(edit);
-            edit->setText(text);
-            edit->setCursorPosition(pos);
-        }
-    }
-
-    TCustomCombo& combo_;
-    bool mirroring_ = false;
-    bool dirty_ = false;
 };
 
 TCustomCombo::TCustomCombo(TComponent* owner, QWidget* widget)

@@ -33,6 +33,7 @@ TCustomForm::TCustomForm(TComponent* owner)
     SetVisible(false);
     SetColor(clBtnFace);
     SetBounds(0, 0, 400, 300);
+    constraints_.OnChange = [this](TObject*) { ApplyConstraints(); };
     Publish<&TCustomForm::Caption, &TCustomForm::SetCaption>("Caption");
     Publish<&TCustomForm::KeyPreview, &TCustomForm::SetKeyPreview>("KeyPreview");
     Publish<&TCustomForm::ClientWidth, &TCustomForm::SetClientWidth>("ClientWidth");
@@ -44,6 +45,19 @@ TCustomForm::~TCustomForm()
     Destroying();
     if (modalLoop_)
         static_cast<QEventLoop*>(modalLoop_)->exit();
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height)
+{
+    TWinControl::SetBounds(left, top, constraints_.ClampWidth(width), constraints_.ClampHeight(height));
+}
+
+void TCustomForm::ApplyConstraints()
+{
+    const auto limit = [](int v) { return v > 0 ? v : QWIDGETSIZE_MAX; };
+    widget_->setMinimumSize(constraints_.MinWidth(), constraints_.MinHeight());
+    widget_->setMaximumSize(limit(constraints_.MaxWidth()), limit(constraints_.MaxHeight()));
+    SetBounds(Left(), Top(), Width(), Height());
 }
 
 std::string TCustomForm::GetText() const

@@ -1,6 +1,7 @@
 #pragma once
 // Forms: top-level windows (or forms embedded in another control) with caption, client size,
 // font, active control, key preview and modal showing.
+#include "toolkit/constraints.h"
 #include "toolkit/wincontrol.h"
 
 #include <functional>
@@ -23,6 +24,10 @@ public:
     void SetPosition(TPosition p) { position_ = p; }
     bool KeyPreview() const { return keyPreview_; }
     void SetKeyPreview(bool v) { keyPreview_ = v; }
+    // Limits of the form's size; a change resizes the form into them.
+    TSizeConstraints& Constraints() { return constraints_; }
+    const TSizeConstraints& Constraints() const { return constraints_; }
+    void SetBounds(int left, int top, int width, int height) override;
 
     // The control that has (or last had) the focus inside the form.
     TWinControl* ActiveControl() const { return activeControl_; }
@@ -70,6 +75,8 @@ protected:
     virtual void DoHide();
 
 private:
+    void ApplyConstraints();
+    TSizeConstraints constraints_;
     std::string caption_;
     TFormBorderStyle borderStyle_ = bsSizeable;
     TPosition position_ = poDesigned;

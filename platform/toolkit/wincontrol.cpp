@@ -166,8 +166,11 @@ void TWinControl::RemoveChild(TControl* control)
     if (auto* w = dynamic_cast<TWinControl*>(control)) {
         if (TCustomForm* form = GetParentForm(this))
             form->ForgetControl(w);
-        std::erase(tabList_, w);
     }
+    // By address: a child that is being destroyed no longer casts to TWinControl (~TControl runs
+    // after ~TWinControl), and must still leave the tab order.
+    std::erase_if(
+        tabList_, [control](const TWinControl* w) { return static_cast<const TControl*>(w) == control; });
     std::erase(controls_, control);
     if (control->Align() != alNone)
         Realign();

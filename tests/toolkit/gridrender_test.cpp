@@ -1,6 +1,7 @@
 // Renders a grid with mini-HTML cells, a merged row, a hidden column and coloured rows to a PNG
 // (kept under $QEL_TEST_OUTPUT) and checks what must be visible on it.
 #include "grid_fixture.h"
+#include "support/test_output.h"
 
 #include <QDir>
 #include <QImage>
@@ -39,15 +40,6 @@ int countPixels(const QImage& img, const QRect& area, const std::function<bool(Q
 QRect qrect(const TRect& r)
 {
     return QRect(r.Left, r.Top, r.Width(), r.Height()).adjusted(1, 1, -2, -2);
-}
-
-QString outputDir()
-{
-    QString dir = qEnvironmentVariable("QEL_TEST_OUTPUT");
-    if (dir.isEmpty())
-        dir = QDir::temp().filePath("qel-test-output");
-    QDir().mkpath(dir);
-    return dir;
 }
 
 } // namespace
@@ -90,7 +82,7 @@ TEST(GridRender, HtmlCellsMergesHiddenColumnAndColouredRows)
     QApplication::processEvents();
 
     const QImage img = grid->Handle()->grab().toImage();
-    const QString path = QDir(outputDir()).filePath("grid_render.png");
+    const QString path = QDir(TestOutputDir()).filePath("grid_render.png");
     ASSERT_TRUE(img.save(path));
 
     // Hidden column: no room on screen, the next column starts where the previous one ends.

@@ -1,0 +1,40 @@
+// Clipboard transfer of text in the escaped wide-string form ("\u20AC") that edits and memos with
+// the escape option hold.
+#include "binding/methods.h"
+
+#include "toolkit/clipbrd.h"
+
+namespace {
+
+// Whether a UTF-16 text holds a character that the ANSI code page (Windows-1252) lacks.
+bool beyondAnsi(const std::u16string& wide)
+{
+    for (char16_t unit : wide) {
+        if (unit >= 0xD800 && unit <= 0xDFFF) // half of a pair: beyond the basic plane
+            return true;
+        if (CharToCp1252(unit) < 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void TQelCommonMethods::SetWideStringToClipboard(const std::string& s)
+{
+    if (IsExtString(s))
+        Clipboard()->SetAsWideText(ExtStringToWideString(s));
+    else
+        Clipboard()->SetAsText(s);
+}
+
+std::string TQelCommonMethods::GetExtStringFromClipboard()
+{
+    TClipboard* clipboard = Clipboard();
+    if (clipboard->HasFormat(CF_UNICODETEXT)) {
+        const std::u16string wide = clipboard->AsWideText();
+        if (beyondAnsi(wide))
+            return WideStringToExtString(wide);
+    }
+    return clipboard->AsText();
+}

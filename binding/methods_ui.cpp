@@ -1,0 +1,182 @@
+// Small UI utilities: popup-menu items, the cursor stack, opening files, list-box selection,
+// panels around HTML labels, the password box.
+#include "binding/methods.h"
+
+#include "controls/QelPasswordDialogForm.h"
+#include "controls/QelPasswordEdit.h"
+
+#include "toolkit/dialogs.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/htmlctrls.h"
+#include "toolkit/listbox.h"
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+// The German key names parse; "Ctrl" is the English one users and code still write.
+std::string germanShortCutText(std::string text)
+{
+    for (std::size_t pos = text.find("Ctrl"); pos != std::string::npos; pos = text.find("Ctrl", pos + 4))
+        text.replace(pos, 4, "Strg");
+    return text;
+}
+
+// The cursor stack: one node per SetCursor, freed by RestoreCursor.
+struct TCursorNode {
+    TCursor cursor;
+    std::unique_ptr<TCursorNode> next;
+};
+std::unique_ptr<TCursorNode> g_cursorStack;
+
+// Keeps the hourglass up for a scope, also when it is left by an exception.
+class THourGlass {
+public:
+    THourGlass() { TQelCommonMethods::SetCursor(crHourGlass); }
+    ~THourGlass() { TQelCommonMethods::RestoreCursor(); }
+    THourGlass(const THourGlass&) = delete;
+    THourGlass& operator=(const THourGlass&) = delete;
+};
+
+} // namespace
+
+TMenuItem* TQelCommonMethods::MakeMenuItem(TComponent* owner, const std::string& caption,
+    const std::string& shortcut, TNotifyEvent onClick, int tag, bool radioItem, bool checked, int groupIndex)
+{
+    auto* item = new TMenuItem(owner);
+    item->SetCaption(caption);
+    if (!shortcut.empty())
+        item->SetShortCut(TextToShortCut(germanShortCutText(shortcut)));
+    item->OnClick = std::move(onClick);
+    item->SetTag(tag);
+    item->SetRadioItem(radioItem);
+    item->SetGroupIndex(groupIndex);
+    item->SetChecked(checked);
+    return item;
+}
+
+TMenuItem* TQelCommonMethods::find_menu_item(
+    TMenu* menu, const std::string& caption, const std::string& shortcut, TNotifyEvent onClick, int tag)
+{
+    if (!menu)
+        return nullptr;
+    const TShortCut wanted = shortcut.empty() ? 0 : TextToShortCut(germanShortCutText(shortcut));
+    TMenuItem* items = menu->Items();
+    for (int i = 0; i < items->Count(); ++i) {
+        TMenuItem* item = items->Items(i);
+        if (!caption.empty() && !AnsiSameText(item->Caption(), caption))
+            continue;
+        // A shortcut text that names no key matches no item.
+        if (!shortcut.empty() && (wanted == 0 || item->ShortCut() != wanted))
+            continue;
+        if (onClick && !(item->OnClick == onClick))
+            continue;
+        if (tag != 0 && item->Tag() != tag)
+            continue;
+        return item;
+    }
+    return nullptr;
+}
+
+TMenuItem* TQelCommonMethods::FindMenuItemByTag(TMenu* menu, int tag)
+{
+    return find_menu_item(menu, {}, {}, nullptr, tag);
+}
+
+void TQelCommonMethods::SetCursor(TCursor c)
+{
+    if (c == 5)
+        c = crHourGlass;
+    const TCursor saved = Screen()->Cursor();
+    g_cursorStack = std::make_unique<TCursorNode>(TCursorNode { saved, std::move(g_cursorStack) });
+    if (c != saved)
+        Screen()->SetCursor(c);
+}
+
+void TQelCommonMethods::RestoreCursor()
+{
+    TCursor c = crDefault;
+    if (g_cursorStack) {
+        c = g_cursorStack->cursor;
+        g_cursorStack = std::move(g_cursorStack->next);
+    }
+    if (c != Screen()->Cursor())
+        Screen()->SetCursor(c);
+}
+
+bool TQelCommonMethods::OpenFile(const std::string& file, const std::string& parameters)
+{
+    THourGlass wait;
+    return Dialogs().OpenWithProgram(file, parameters);
+}
+
+std::string TQelCommonMethods::MinutesString(int minutes)
+{
+    if (minutes < 0) // "-01:15", not "-01:-15"
+        return "-" + MinutesString(-minutes);
+    return FormatStr("%.2d:%.2d", minutes / 60, minutes % 60);
+}
+
+int TQelCommonMethods::GetSelectIndex(TCustomListBox* lb, TQelList<int>* indexes)
+{
+    if (indexes)
+        indexes->Clear();
+    if (!lb)
+        return -1;
+    int first = -1;
+    for (int i = 0; i < lb->Count(); ++i) {
+        if (!lb->Selected(i))
+            continue;
+        if (first < 0)
+            first = i;
+        if (!indexes)
+            break;
+        indexes->Add(i);
+    }
+    return first;
+}
+
+// The label keeps its distance to the panel's left (top) edge on the far side too.
+void TQelCommonMethods::AdaptPanelWidth(TCustomPanel* panel, THTMLabel* label)
+{
+    if (panel && label)
+        panel->SetClientWidth(label->Left() + label->Width() + label->Left());
+}
+
+void TQelCommonMethods::AdaptPanelHeight(TCustomPanel* panel, THTMLabel* label)
+{
+    if (panel && label)
+        panel->SetClientHeight(label->Top() + label->Height() + label->Top());
+}
+
+void TQelCommonMethods::AdaptPanelSize(TCustomPanel* panel, THTMLabel* label)
+{
+    AdaptPanelWidth(panel, label);
+    AdaptPanelHeight(panel, label);
+}
+
+bool TQelCommonMethods::PasswordBox(std::string& password, const std::string& caption,
+    const std::string& prompt, TBitmap* okGlyph, TBitmap* cancelGlyph, int okGlyphCount, int cancelGlyphCount,
+    char passwordChar, int width, int height)
+{
+    TfrmPasswordDialog dlg(nullptr);
+    dlg.SetCaption(caption);
+    dlg.SetPrompt(prompt);
+    dlg.edtPassword->SetPasswordChar(Cp1252ToChar(static_cast<unsigned char>(passwordChar)));
+    dlg.edtPassword->setPassword(password);
+    if (okGlyph)
+        dlg.btnOk->SetGlyph(*okGlyph);
+    if (cancelGlyph)
+        dlg.btnCancel->SetGlyph(*cancelGlyph);
+    if (okGlyphCount > 0)
+        dlg.btnOk->SetNumGlyphs(okGlyphCount);
+    if (cancelGlyphCount > 0)
+        dlg.btnCancel->SetNumGlyphs(cancelGlyphCount);
+    if (width > 0 && height > 0)
+        dlg.SetBounds(dlg.Left(), dlg.Top(), width, height);
+    if (dlg.ShowModal() != mrOk)
+        return false;
+    password = dlg.edtPassword->getPassword();
+    return true;
+}
