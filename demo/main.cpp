@@ -2,12 +2,15 @@
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
 #include "demo_database.h"
 #include "demo_options.h"
-#include "main_window.h"
+#include "person_form.h"
+
+#include "QelObjCntrl.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QPixmap>
+#include <QWidget>
 
 #include <cstdio>
 
@@ -18,16 +21,17 @@ bool headless()
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
-int writeScreenshots(const QList<QWidget*>& windows, const QString& dir)
+int writeScreenshots(const QList<TCustomForm*>& forms, const QString& dir)
 {
     if (!QDir().mkpath(dir)) {
         std::fprintf(stderr, "qeldemo: Verzeichnis %s kann nicht angelegt werden\n", qPrintable(dir));
         return 1;
     }
-    for (QWidget* w : windows) {
-        w->show();
+    for (TCustomForm* form : forms) {
+        form->Show();
         QApplication::processEvents();
-        const QString file = QDir(dir).filePath(w->objectName() + ".png");
+        QWidget* w = form->Handle();
+        const QString file = QDir(dir).filePath(QString::fromStdString(form->Name()) + ".png");
         if (!w->grab().save(file)) {
             std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
             return 1;
@@ -69,14 +73,19 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     SetQelDatabase(store.db.get());
 
-    MainWindow main(opt.dbPath, store.objectCount);
-    if (!opt.screenshotDir.isEmpty()) {
-        const int rc = writeScreenshots({ &main }, opt.screenshotDir);
-        SetQelDatabase(nullptr);
-        return rc;
+    QelObjCntrl::Initialize();
+    int rc = 0;
+    {
+        TPersonForm form(nullptr, store.db.get());
+        form.ShowPerson();
+        if (!opt.screenshotDir.isEmpty()) {
+            rc = writeScreenshots({ &form }, opt.screenshotDir);
+        } else {
+            form.Show();
+            rc = app.exec();
+        }
     }
-    main.show();
-    const int rc = app.exec();
+    QelObjCntrl::Finalize();
     SetQelDatabase(nullptr);
     return rc;
 }

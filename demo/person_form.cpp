@@ -1,0 +1,189 @@
+#include "person_form.h"
+
+#include "binding/methods.h"
+#include "controls/QelEdit.h"
+
+#include "toolkit/dialogs.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/stdctrls.h"
+
+namespace {
+
+const char* const kSaved = "Gespeichert.";
+const char* const kDiscarded = "Änderungen verworfen.";
+const char* const kNoPerson = "Keine Person in der Datenbank.";
+
+} // namespace
+
+TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
+    : TForm(owner)
+    , db_(db)
+{
+    SetName("PersonForm");
+    SetCaption("Person");
+    SetClientWidth(640);
+    SetClientHeight(440);
+    build();
+    if (const TQelKlasse* cls = db_->FindClass("Person")) {
+        auto q = db_->CreateSQLEngine()->ListEx(cls->Key(), lfNotDeleted, "", "", "Person.Name, Person.Vorname");
+        for (q->Open(); !q->Eof(); q->Next())
+            keys_.emplace_back(static_cast<int>(q->AsInteger(0)));
+    }
+}
+
+TQelEdit* TPersonForm::addEdit(
+    TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w)
+{
+    auto* e = new TQelEdit(this);
+    e->SetName("ed" + path);
+    e->SetParent(parent);
+    e->SetBounds(x, y, w, 24);
+    e->set_FieldPath(path);
+    e->SetLabelCaption(caption);
+    return e;
+}
+
+void TPersonForm::build()
+{
+    auto* header = new TPanel(this);
+    header->SetParent(this);
+    header->SetAlign(alTop);
+    header->SetHeight(48);
+    header->SetBevelOuter(bvNone);
+    header->SetColor(TColor(0xF3E9DC));
+    heading_ = new TLabel(this);
+    heading_->SetParent(header);
+    heading_->SetBounds(16, 12, 600, 24);
+    heading_->Font().SetSize(13);
+    heading_->Font().SetStyle({ fsBold });
+
+    status_ = new TPanel(this);
+    status_->SetParent(this);
+    status_->SetAlign(alBottom);
+    status_->SetHeight(26);
+    status_->SetBevelOuter(bvLowered);
+    status_->SetAlignment(taLeftJustify);
+
+    auto* buttons = new TPanel(this);
+    buttons->SetParent(this);
+    buttons->SetAlign(alBottom);
+    buttons->SetHeight(48);
+    buttons->SetBevelOuter(bvNone);
+    auto button = [&](const char* name, const char* caption, int x, int w, auto fn) {
+        auto* b = new TButton(this);
+        b->SetName(name);
+        b->SetParent(buttons);
+        b->SetCaption(caption);
+        b->SetBounds(x, 10, w, 28);
+        b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
+        return b;
+    };
+    button("btnPrev", "◀ Vorige", 16, 90, [this] { Step(-1); });
+    button("btnNext", "Nächste ▶", 112, 90, [this] { Step(1); });
+    button("btnDiscard", "Verwerfen", 424, 96, [this] { Discard(); });
+    button("btnSave", "Speichern", 528, 96, [this] { Save(); })->SetDefault(true);
+
+    page_ = new TPanel(this);
+    page_->SetParent(this);
+    page_->SetAlign(alClient);
+    page_->SetBevelOuter(bvNone);
+
+    const int col1 = 16, col2 = 224, col3 = 432, w = 192;
+    addEdit(page_, "Anrede", "Anrede", col1, 28, 100);
+    addEdit(page_, "Titel", "Titel", col1 + 116, 28, w - 116);
+    addEdit(page_, "Vorname", "Vorname", col2, 28, w);
+    addEdit(page_, "Name", "Name", col3, 28, w)->SetTabOrder(0);
+    addEdit(page_, "Geburtsdatum", "Geburtsdatum", col1, 84, w)->set_EditOptions({ eoAcceptWithoutDelimiters });
+    addEdit(page_, "Gehalt", "Gehalt (€)", col2, 84, w);
+    addEdit(page_, "Email", "E-Mail", col3, 84, w);
+    addEdit(page_, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
+    addEdit(page_, "Kinder", "Kinder", col2, 140, 80);
+    auto* orte = addEdit(page_, "Adressen", "Orte aller Adressen", col1, 196, col3 + w - col1);
+    orte->SetName("edAdressOrte");
+    orte->set_FieldProp("Ort");
+    auto* path = new TQelEdit(this);
+    path->SetName("edObjektpfad");
+    path->SetParent(page_);
+    path->SetBounds(col1, 252, col3 + w - col1, 24);
+    path->set_FieldProp("Path");
+    path->SetLabelCaption("Objektpfad (Eigenschaft der Feldliste)");
+    path->set_EditOptions({ eoLabelLook });
+}
+
+bool TPersonForm::ShowPerson(TQelObjectKey key)
+{
+    if (!key.Valid() && !keys_.empty())
+        key = keys_.front();
+    TQelObject* p = key.Valid() ? db_->GetObjectA(key) : nullptr;
+    if (!p) {
+        TQelCommonMethods::DisconnectSubControls(this, false);
+        person_ = nullptr;
+        setStatus(kNoPerson);
+        return false;
+    }
+    person_ = p;
+    TQelCommonMethods::ConnectSubControls(this, p->FieldList(), false);
+    updateTitle();
+    setStatus(FormatStr("Datenbank: %s · %d Objekte", db_->FileName(), static_cast<int>(db_->CountObjects())));
+    return true;
+}
+
+void TPersonForm::updateTitle()
+{
+    if (!person_)
+        return;
+    heading_->SetCaption(person_->Name());
+    SetCaption("Person – " + person_->Name());
+}
+
+void TPersonForm::Save()
+{
+    if (!person_)
+        return;
+    // Leaving the focused edit writes what it holds before the object is stored.
+    if (TWinControl* focused = TQelCommonMethods::FindFocusedControl(this))
+        focused->Perform(WM_OC_CONTROLEXIT, reinterpret_cast<WPARAM>(static_cast<TControl*>(focused)), 0);
+    if (person_->Commit()) {
+        updateTitle();
+        setStatus(kSaved);
+    } else {
+        setStatus("Nicht gespeichert: " + person_->ErrorMessage());
+        MessageDlg("Die Person wurde nicht gespeichert:\n\n" + person_->ErrorMessage(), mtError, { mbOK });
+    }
+}
+
+void TPersonForm::Discard()
+{
+    if (!person_)
+        return;
+    person_->Rollback();
+    TQelCommonMethods::ConnectSubControls(this, person_->FieldList(), false);
+    updateTitle();
+    setStatus(kDiscarded);
+}
+
+void TPersonForm::Step(int delta)
+{
+    if (keys_.empty())
+        return;
+    if (person_ && person_->Touched()
+        && MessageDlg("Die Änderungen an " + person_->Name() + " speichern?", mtConfirmation, { mbYes, mbNo })
+            == mrYes)
+        Save();
+    int at = 0;
+    for (std::size_t i = 0; i < keys_.size(); ++i)
+        if (person_ && keys_[i] == person_->Key())
+            at = static_cast<int>(i);
+    const int n = static_cast<int>(keys_.size());
+    ShowPerson(keys_[((at + delta) % n + n) % n]);
+}
+
+void TPersonForm::setStatus(const std::string& text)
+{
+    status_->SetCaption("  " + text);
+}
+
+std::string TPersonForm::StatusText() const
+{
+    return Trim(status_->Caption());
+}

@@ -1,0 +1,40 @@
+#pragma once
+// The demo's person form: a clerk's view of one person, built from the package's controls. The
+// form connects its controls to the person's field list; "Speichern" and "Verwerfen" commit or
+// roll back the person (the application decides, not the controls).
+#include "binding/objdb.h"
+#include "binding/toolkit.h"
+
+#include <string>
+#include <vector>
+
+class TQelEdit;
+class TLabel;
+class TPanel;
+class TButton;
+
+class TPersonForm : public TForm {
+public:
+    TPersonForm(TComponent* owner, TQelDatabase* db);
+
+    // Shows the person with this key (the first person when the key is 0); false when none exists.
+    bool ShowPerson(TQelObjectKey key = TQelObjectKey());
+    TQelObject* Person() const { return person_; }
+    void Save();
+    void Discard();
+    void Step(int delta);
+    std::string StatusText() const;
+
+private:
+    void build();
+    TQelEdit* addEdit(TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
+    void setStatus(const std::string& text);
+    void updateTitle();
+
+    TQelDatabase* db_;
+    TQelObject* person_ = nullptr;
+    std::vector<TQelObjectKey> keys_;
+    TPanel* page_ = nullptr;
+    TPanel* status_ = nullptr;
+    TLabel* heading_ = nullptr;
+};
