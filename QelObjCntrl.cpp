@@ -1,6 +1,8 @@
 #include "QelObjCntrl.h"
 
 #include "controls/QelEdit.h"
+#include "controls/QelGradientLabel.h"
+#include "controls/QelHTMLStaticText.h"
 
 #include <iterator>
 
@@ -19,6 +21,8 @@ struct Unit {
 
 const Unit kUnits[] = {
     { QelEditUnit::Initialize, QelEditUnit::Finalize },
+    { QelGradientLabelUnit::Initialize, QelGradientLabelUnit::Finalize },
+    { QelHTMLStaticTextUnit::Initialize, QelHTMLStaticTextUnit::Finalize },
 };
 
 } // namespace
