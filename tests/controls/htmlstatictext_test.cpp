@@ -40,15 +40,15 @@ protected:
     static std::string shown(TQelHTMLStaticText* c) { return c->HTMLText().Text(); }
 };
 
-TEST_F(HTMLStaticTextTest, FillsTheLoadedTemplate)
+TEST_F(HTMLStaticTextTest, FillsItsTemplateAndShowsEmptyWithoutFieldList)
 {
     auto* html = addLoaded("", "<B><Vorname> <Name></B><BR>Gehalt: <Gehalt>");
     EXPECT_EQ(html->Template(), "<B><Vorname> <Name></B><BR>Gehalt: <Gehalt>");
-    EXPECT_EQ(html->ConnectFL(fl(), false), 1);
+    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), fl(), false), 1);
     EXPECT_TRUE(html->Visible());
     EXPECT_EQ(shown(html), "<B>Anna Ott</B><BR>Gehalt: \n");
     EXPECT_EQ(html->Perform(WM_OC_GETFIELD), QelOIToParam(fl()));
-    EXPECT_EQ(fl()->ControlCount(), 1u);
+    EXPECT_EQ(html->Perform(WM_OC_LOCATE, 1, QelOIToParam(fl())), 0);
 
     EXPECT_EQ(html->Disconnect(), 0);
     EXPECT_FALSE(html->Visible());
@@ -58,21 +58,15 @@ TEST_F(HTMLStaticTextTest, FillsTheLoadedTemplate)
     // The template survives showing "(leer)".
     html->ConnectFL(fl(), false);
     EXPECT_EQ(shown(html), "<B>Anna Ott</B><BR>Gehalt: \n");
-}
-
-TEST_F(HTMLStaticTextTest, ControlBuiltInCodeKeepsItsHTMLAsTemplate)
-{
-    auto* html = add<TQelHTMLStaticText>("htmlCode", "");
-    html->HTMLText().SetText("Hallo <Vorname>");
-    html->ConnectFL(fl(), false);
-    EXPECT_EQ(shown(html), "Hallo Anna\n");
-    field(person, "Vorname")->set_AsString("Berta");
-    html->Repaint();
-    EXPECT_EQ(shown(html), "Hallo Berta\n");
-
     html->ChangeHTMLText("<I><Name></I>");
-    EXPECT_EQ(html->Template(), "<I><Name></I>");
     EXPECT_EQ(shown(html), "<I>Ott</I>\n");
+
+    // Built in code and never loaded: the HTML text as first filled is the template.
+    auto* coded = add<TQelHTMLStaticText>("htmlCode", "");
+    coded->HTMLText().SetText("Hallo <Vorname>");
+    coded->ConnectFL(fl(), false);
+    EXPECT_EQ(shown(coded), "Hallo Anna\n");
+    EXPECT_EQ(PageOfClass("TQelHTMLStaticText"), "TelvoODB");
 }
 
 TEST_F(HTMLStaticTextTest, ReferenceFieldChoosesTheBaseFieldList)
@@ -121,44 +115,30 @@ TEST_F(HTMLStaticTextTest, WatchedFieldRepaintsOnce100msAfterSeveralTouches)
     EXPECT_EQ(html->repaints, before + 1);
 }
 
-TEST_F(HTMLStaticTextTest, UnwatchedFieldsAreIgnored)
+TEST_F(HTMLStaticTextTest, UnwatchedFieldsAreIgnoredAndStarWatchesAll)
 {
     auto* html = addLoaded("", "<Vorname> <Name>");
     TStringList watch;
     watch.Add("name"); // names compare without case
     html->set_WatchFields(watch);
     watch.Clear(); // assigned by copy
-    EXPECT_EQ(html->get_WatchFields().Count(), 1);
     html->ConnectFL(fl(), false);
-    const int before = html->repaints;
-
-    field(person, "Vorname")->set_AsString("Berta");
-    EXPECT_EQ(tasks()->Count(), 0);
-    clock.Advance(500);
-    EXPECT_EQ(html->repaints, before);
-    EXPECT_EQ(shown(html), "Anna Ott\n");
-
-    field(person, "Name")->set_AsString("Kurz");
-    clock.Advance(100);
-    EXPECT_EQ(shown(html), "Berta Kurz\n");
-}
-
-TEST_F(HTMLStaticTextTest, EmptyListOrStarWatchesEveryField)
-{
-    auto* all = addLoaded("", "<Vorname>");
-    all->ConnectFL(fl(), false);
     auto* star = add<TCountingHTML>("htmlStar", "");
     star->get_WatchFields().SetCommaText("Gehalt,*");
     star->ChangeHTMLText("<Vorname>!");
     star->ConnectFL(fl(), false);
+    const int before = html->repaints;
 
-    field(person, "Vorname")->set_AsString("Clara");
-    // One pending task per control.
-    EXPECT_EQ(tasks()->Count(), 2);
+    field(person, "Vorname")->set_AsString("Berta");
+    EXPECT_EQ(tasks()->Count(), 1); // the star's
+    clock.Advance(500);
+    EXPECT_EQ(html->repaints, before);
+    EXPECT_EQ(shown(html), "Anna Ott\n");
+    EXPECT_EQ(shown(star), "Berta!\n");
+
+    field(person, "Name")->set_AsString("Kurz");
     clock.Advance(100);
-    EXPECT_EQ(shown(all), "Clara\n");
-    EXPECT_EQ(shown(star), "Clara!\n");
-    EXPECT_EQ(tasks()->Count(), 0);
+    EXPECT_EQ(shown(html), "Berta Kurz\n");
 }
 
 TEST_F(HTMLStaticTextTest, DestructionStopsThePendingRepaint)
@@ -183,21 +163,10 @@ TEST_F(HTMLStaticTextTest, DestructionStopsThePendingRepaint)
     form.reset();
 }
 
-TEST_F(HTMLStaticTextTest, AnswersTheBindingMessagesAndJoinsTheWalk)
+TEST_F(HTMLStaticTextTest, ForgetsItsFieldListWhenTheObjectGoes)
 {
-    auto* label = add<TQelGradientLabel>("lblName", "Name");
     auto* html = addLoaded("", "<Name>");
-    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), fl(), false), 2);
-    EXPECT_TRUE(label->Visible());
-    EXPECT_EQ(shown(html), "Ott\n");
-    EXPECT_EQ(html->Perform(WM_OC_ISDATACONTROL), 1);
-    EXPECT_EQ(html->Perform(WM_OC_LOCATE, 1, QelOIToParam(fl())), 0);
-    html->Perform(WM_OC_SETREADONLY, 1);
-    EXPECT_TRUE(html->Visible());
-    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), fl(), true), 0);
-    EXPECT_EQ(PageOfClass("TQelHTMLStaticText"), "TelvoODB");
-
-    // The object goes: the control forgets its field list.
+    html->ConnectFL(fl(), false);
     db->FreeObject(person);
     person = nullptr;
     EXPECT_FALSE(html->Connected());
