@@ -2,6 +2,8 @@
 
 #include "binding/qelaction.h"
 #include "controls/QelEdit.h"
+#include "controls/QelGradientLabel.h"
+#include "controls/QelHTMLStaticText.h"
 #include "controls/QelPasswordEdit.h"
 
 #include <iterator>
@@ -23,6 +25,8 @@ struct Unit {
 const Unit kUnits[] = {
     { nullptr, nullptr, qelaction::Register },
     { QelEdit::Initialize, QelEdit::Finalize, QelEdit::Register },
+    { QelGradientLabel::Initialize, QelGradientLabel::Finalize, QelGradientLabel::Register },
+    { QelHTMLStaticText::Initialize, QelHTMLStaticText::Finalize, QelHTMLStaticText::Register },
     { nullptr, nullptr, QelPasswordEdit::Register },
 };
 
