@@ -29,6 +29,7 @@ protected:
     void SetUp() override
     {
         QelObjCntrl::Initialize();
+        QelObjCntrl::Register();
         db = std::make_unique<TQelDatabase>();
         TQelOpenOptions o;
         o.schemaText = kLabelsSchema;
