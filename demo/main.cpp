@@ -5,6 +5,7 @@
 #include "person_form.h"
 
 #include "QelObjCntrl.h"
+#include "binding/qeltimerglue.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,6 +75,7 @@ int main(int argc, char** argv)
     SetQelDatabase(store.db.get());
 
     QelObjCntrl::Initialize();
+    QelInstallQtTimers(store.db.get());
     int rc = 0;
     {
         TPersonForm form(nullptr, store.db.get());

@@ -2,6 +2,8 @@
 
 #include "binding/methods.h"
 #include "controls/QelEdit.h"
+#include "controls/QelGradientLabel.h"
+#include "controls/QelHTMLStaticText.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -48,14 +50,17 @@ void TPersonForm::build()
     auto* header = new TPanel(this);
     header->SetParent(this);
     header->SetAlign(alTop);
-    header->SetHeight(48);
+    header->SetHeight(56);
     header->SetBevelOuter(bvNone);
     header->SetColor(TColor(0xF3E9DC));
-    heading_ = new TLabel(this);
-    heading_->SetParent(header);
-    heading_->SetBounds(16, 12, 600, 24);
-    heading_->Font().SetSize(13);
-    heading_->Font().SetStyle({ fsBold });
+    // A summary of the person, filled from its fields and refreshed when one of them changes.
+    auto* summary = new TQelHTMLStaticText(this);
+    summary->SetName("htmlSummary");
+    summary->SetParent(header);
+    summary->SetBounds(16, 8, 608, 44);
+    summary->HTMLText().SetText("<FONT size=\"4\"><B><Anrede> <Titel> <Vorname> <Name></B></FONT><BR>"
+                                "geboren am <Geburtsdatum> · <Email>");
+    summary->get_WatchFields().SetCommaText("Anrede,Titel,Vorname,Name,Geburtsdatum,Email");
 
     status_ = new TPanel(this);
     status_->SetParent(this);
@@ -98,6 +103,18 @@ void TPersonForm::build()
     addEdit(page_, "Email", "E-Mail", col3, 84, w);
     addEdit(page_, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
     addEdit(page_, "Kinder", "Kinder", col2, 140, 80);
+    auto* employerCaption = new TLabel(this);
+    employerCaption->SetParent(page_);
+    employerCaption->SetBounds(col3, 122, w, 16);
+    employerCaption->SetCaption("Arbeitgeber");
+    auto* employer = new TQelGradientLabel(this);
+    employer->SetName("lblArbeitgeber");
+    employer->SetParent(page_);
+    employer->SetBounds(col3, 140, w, 24);
+    employer->set_FieldPath("Arbeitgeber");
+    employer->SetColor(TColor(0xFAF0E6));
+    employer->SetColorTo(clWhite);
+    employer->Font().SetStyle({ fsBold });
     auto* orte = addEdit(page_, "Adressen", "Orte aller Adressen", col1, 196, col3 + w - col1);
     orte->SetName("edAdressOrte");
     orte->set_FieldProp("Ort");
@@ -132,7 +149,6 @@ void TPersonForm::updateTitle()
 {
     if (!person_)
         return;
-    heading_->SetCaption(person_->Name());
     SetCaption("Person – " + person_->Name());
 }
 

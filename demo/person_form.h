@@ -36,5 +36,4 @@ private:
     std::vector<TQelObjectKey> keys_;
     TPanel* page_ = nullptr;
     TPanel* status_ = nullptr;
-    TLabel* heading_ = nullptr;
 };
