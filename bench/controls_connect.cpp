@@ -23,7 +23,8 @@ void BM_ConnectSubControls(benchmark::State& state)
     buildEditForm(form, kEdits, kFields, 10);
     int record = 0;
     for (auto _ : state) {
-        const int connected = TQelCommonMethods::ConnectSubControls(&form, data.objects[record]->FieldList(), false);
+        const int connected
+            = TQelCommonMethods::ConnectSubControls(&form, data.objects[record]->FieldList(), false);
         benchmark::DoNotOptimize(connected);
         record ^= 1;
     }
@@ -36,7 +37,8 @@ void BM_QDataWidgetMapper(benchmark::State& state)
     QStandardItemModel model(2, kEdits);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < kEdits; ++c)
-            model.setItem(r, c, new QStandardItem(QString::fromStdString(TEditBenchDb::value(r, c % kFields))));
+            model.setItem(
+                r, c, new QStandardItem(QString::fromStdString(TEditBenchDb::value(r, c % kFields))));
     QWidget window;
     QVBoxLayout layout(&window);
     QDataWidgetMapper mapper;

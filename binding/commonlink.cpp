@@ -113,7 +113,8 @@ void QelRegisterLinkFactory(TQelLinkKind kind, TQelLinkFactory factory)
     g_factories[static_cast<int>(kind)] = factory;
 }
 
-TQelCommonLink* QelCreateLink(TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
+TQelCommonLink* QelCreateLink(
+    TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
 {
     QelObjCntrl::Initialize();
     TQelLinkFactory f = g_factories[static_cast<int>(kind)];

@@ -12,7 +12,7 @@
 
 class TQelCommonLink : public TEditLink {
 public:
-    // The owner grid, the cell's property specification and the cell's object interface.
+    // The owner grid, the text naming the cell's property, and the cell's object interface.
     TQelCommonLink(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
     // Does not free the editor control (the grid closes editors before links go).
     ~TQelCommonLink() override;
@@ -54,7 +54,9 @@ private:
 // The concrete links come from the control units (the edit and the combo), which register a
 // factory when the package initialises.
 enum class TQelLinkKind { Edit, Combo };
-using TQelLinkFactory = TQelCommonLink* (*)(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
+using TQelLinkFactory
+    = TQelCommonLink* (*)(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
 void QelRegisterLinkFactory(TQelLinkKind kind, TQelLinkFactory factory);
 // A new link of that kind, or none when its unit is not part of the package.
-TQelCommonLink* QelCreateLink(TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);
+TQelCommonLink* QelCreateLink(
+    TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi);

@@ -58,9 +58,11 @@ template <class T> TQelDataClassEntry QelDataClassEntry(const char* className, b
     TQelDataClassEntry e;
     e.className = className;
     e.isA = [](const TControl* c) { return dynamic_cast<const T*>(c) != nullptr; };
-    e.connect = [](TControl* c, TQelFieldList* fl, bool flag) { return static_cast<T*>(c)->ConnectFL(fl, flag); };
+    e.connect
+        = [](TControl* c, TQelFieldList* fl, bool flag) { return static_cast<T*>(c)->ConnectFL(fl, flag); };
     if (withFieldPath)
-        e.fieldPath = [](const TControl* c) { return std::string(static_cast<const T*>(c)->get_FieldPath()); };
+        e.fieldPath
+            = [](const TControl* c) { return std::string(static_cast<const T*>(c)->get_FieldPath()); };
     return e;
 }
 

@@ -53,7 +53,8 @@ public:
 
     // --- Editor links of grid cells ---------------------------------------------------------
     // Each returns the toolkit editor type; where a link is used it becomes the grid's edit link.
-    static int SelectFieldEditor(TQelLinkRegistry* registry, TAdvStringGrid* grid, TQelObjectInterface* oi, int fieldType);
+    static int SelectFieldEditor(
+        TQelLinkRegistry* registry, TAdvStringGrid* grid, TQelObjectInterface* oi, int fieldType);
     static int SelectCellEditor(
         TQelLinkRegistry* registry, TAdvStringGrid* grid, TQelObjectInterface* oi, const std::string& spec);
     static int SelectPathEditor(
@@ -94,7 +95,8 @@ public:
     static void SetMinExtents(TCustomForm* f, int w, int h, bool scaled);
 
     static std::string get_posinfo(TControl* c, const std::string& flags);
-    static bool set_posinfo(TControl* c, const std::string& info, const std::string& flags, double fw, double fh);
+    static bool set_posinfo(
+        TControl* c, const std::string& info, const std::string& flags, double fw, double fh);
 
     static TMenuItem* MakeMenuItem(TComponent* owner, const std::string& caption, const std::string& shortcut,
         TNotifyEvent onClick, int tag = 0, bool radioItem = false, bool checked = false, int groupIndex = 0);
@@ -115,14 +117,15 @@ public:
     static void AdaptPanelSize(TCustomPanel* panel, THTMLabel* label);
     static bool PasswordBox(std::string& password, const std::string& caption = "Passwort-Eingabe",
         const std::string& prompt = "Bitte geben Sie das Passwort ein.", TBitmap* okGlyph = nullptr,
-        TBitmap* cancelGlyph = nullptr, int okGlyphCount = 0, int cancelGlyphCount = 0, char passwordChar = '*',
-        int width = 0, int height = 0);
+        TBitmap* cancelGlyph = nullptr, int okGlyphCount = 0, int cancelGlyphCount = 0,
+        char passwordChar = '*', int width = 0, int height = 0);
 
     static void SetWideStringToClipboard(const std::string& s);
     static std::string GetExtStringFromClipboard();
 };
 
-template <class T> void TQelCommonMethods::GetSubControls(TWinControl* parent, bool recursive, TQelPtrList<T>* list)
+template <class T>
+void TQelCommonMethods::GetSubControls(TWinControl* parent, bool recursive, TQelPtrList<T>* list)
 {
     if (!parent || !list)
         return;

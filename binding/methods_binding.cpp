@@ -29,7 +29,8 @@ int TQelCommonMethods::ConnectSubControls(TWinControl* parent, TQelFieldList* fl
             continue;
         }
         if (auto* form = dynamic_cast<TCustomForm*>(child)) {
-            const LRESULT r = form->Perform(WM_OC_CONNECTFORM, onlyIfUnconnected ? 1 : 0, reinterpret_cast<LPARAM>(fl));
+            const LRESULT r
+                = form->Perform(WM_OC_CONNECTFORM, onlyIfUnconnected ? 1 : 0, reinterpret_cast<LPARAM>(fl));
             if (r != 0) {
                 sum += static_cast<int>(r);
                 continue;
@@ -125,7 +126,8 @@ void TQelCommonMethods::MakeVisible(TControl* c, bool focus)
                 w->SetFocus();
 }
 
-int TQelCommonMethods::PerformRecursively(TControl* c, unsigned msg, WPARAM wParam, LPARAM lParam, bool skipSelf)
+int TQelCommonMethods::PerformRecursively(
+    TControl* c, unsigned msg, WPARAM wParam, LPARAM lParam, bool skipSelf)
 {
     if (!c)
         return 0;

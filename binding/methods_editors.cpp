@@ -143,8 +143,8 @@ int TQelCommonMethods::PathHash(const std::string& text)
     std::int32_t hash = 0;
     for (int i = 1; i <= n; ++i) {
         const int index = ((k + i - 1) % 15 + 15) % 15; // a negative k still picks 0..14
-        hash = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(hash) + static_cast<std::uint32_t>(std::abs(c(i) - 32) * primes[index]));
+        hash = static_cast<std::int32_t>(static_cast<std::uint32_t>(hash)
+            + static_cast<std::uint32_t>(std::abs(c(i) - 32) * primes[index]));
     }
     return hash;
 }
@@ -222,9 +222,10 @@ void TQelCommonMethods::ChangeEditType(TAdvStringGrid* grid, TQelObjectInterface
         return;
     const int current = settings->ReadInteger(key, 0);
     std::string answer = std::to_string(current);
-    const std::string prompt = FormatStr("Custom.....0\nEditbox....1\nComboEdit..2\nComboList..3\nPopup........4\n\n"
-                                         "Aktueller Edit-Type: %d\nNeuer Edit-Type:",
-        current);
+    const std::string prompt
+        = FormatStr("Custom.....0\nEditbox....1\nComboEdit..2\nComboList..3\nPopup........4\n\n"
+                    "Aktueller Edit-Type: %d\nNeuer Edit-Type:",
+            current);
     if (!InputQuery("Edit-Type ändern", prompt, answer))
         return;
     char* end = nullptr;
@@ -234,7 +235,8 @@ void TQelCommonMethods::ChangeEditType(TAdvStringGrid* grid, TQelObjectInterface
         value = 0; // not a number
     if (value < 0 || value == current)
         return;
-    const bool changed = value >= 1 ? settings->WriteInteger(key, static_cast<int>(value)) : settings->Remove(key);
+    const bool changed
+        = value >= 1 ? settings->WriteInteger(key, static_cast<int>(value)) : settings->Remove(key);
     TQelComputer* computer = QelDatabase()->Computer();
     if (changed && computer->Touched())
         computer->ForceCommit();

@@ -45,7 +45,8 @@ void TQelDataLink::unregister()
     try {
         oi->DisconnectControl(this);
     } catch (const std::exception& e) {
-        QelLogError("%s::ConnectFL(): Fehler beim Disconnect von %s: %s", className_, control_->Name(), e.what());
+        QelLogError(
+            "%s::ConnectFL(): Fehler beim Disconnect von %s: %s", className_, control_->Name(), e.what());
     } catch (...) {
         QelLogError("%s::ConnectFL(): Fehler beim Disconnect von %s: %s", className_, control_->Name(),
             "unbekannter Fehler");

@@ -11,18 +11,18 @@
 // and WM_OC_SETMARK.
 enum : unsigned {
     WM_OC_FIRST = 0x1C2A,
-    WM_OC_SETREADONLY = 0x1C34,      // host -> control; WParam non-zero: read-only
-    WM_OC_CONTROLENTER = 0x1C36,     // control -> form; WParam control, LParam const char* full path
-    WM_OC_CONTROLEXIT = 0x1C37,      // control -> form after writing; host -> edit: run exit now
-    WM_OC_CONNECTFORM = 0x1C3E,      // walk -> embedded form; WParam flag, LParam field list
-    WM_OC_GETFIELD = 0x1C41,         // result: the bound field (object interface) or 0
-    WM_OC_LOCATE = 0x1C42,           // WParam 1, LParam oi: 2 shows it, 1 contains it, else 0
-    WM_OC_ISDATACONTROL = 0x1C43,    // result 1 from every data control
-    WM_OC_SETMARK = 0x1C44,          // WParam low byte mark index, 0x100, 0x200; LParam colour
-    WM_OC_INITEDITOR = 0x1C45,       // edit link -> grid; WParam editor, LParam field
-    WM_OC_EDITORKEYDOWN = 0x1C46,    // single-line edit -> parent; the key message's WParam/LParam
-    WM_OC_TEXTSNIPPET = 0x1C47,      // edit -> form; WParam key, LParam std::string* to fill
-    WM_OC_COMBOCELLCHOSEN = 0x1C4A,  // grid combo hook -> grid; WParam row*65536+col, LParam const char*
+    WM_OC_SETREADONLY = 0x1C34, // host -> control; WParam non-zero: read-only
+    WM_OC_CONTROLENTER = 0x1C36, // control -> form; WParam control, LParam const char* full path
+    WM_OC_CONTROLEXIT = 0x1C37, // control -> form after writing; host -> edit: run exit now
+    WM_OC_CONNECTFORM = 0x1C3E, // walk -> embedded form; WParam flag, LParam field list
+    WM_OC_GETFIELD = 0x1C41, // result: the bound field (object interface) or 0
+    WM_OC_LOCATE = 0x1C42, // WParam 1, LParam oi: 2 shows it, 1 contains it, else 0
+    WM_OC_ISDATACONTROL = 0x1C43, // result 1 from every data control
+    WM_OC_SETMARK = 0x1C44, // WParam low byte mark index, 0x100, 0x200; LParam colour
+    WM_OC_INITEDITOR = 0x1C45, // edit link -> grid; WParam editor, LParam field
+    WM_OC_EDITORKEYDOWN = 0x1C46, // single-line edit -> parent; the key message's WParam/LParam
+    WM_OC_TEXTSNIPPET = 0x1C47, // edit -> form; WParam key, LParam std::string* to fill
+    WM_OC_COMBOCELLCHOSEN = 0x1C4A, // grid combo hook -> grid; WParam row*65536+col, LParam const char*
     WM_OC_LAST = 0x1C4B,
 };
 

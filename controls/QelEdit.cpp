@@ -42,7 +42,8 @@ private:
 
 bool isPrintableKey(WORD key)
 {
-    return key == VK_SPACE || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z') || (key >= 0xBA && key <= 0xE2);
+    return key == VK_SPACE || (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z')
+        || (key >= 0xBA && key <= 0xE2);
 }
 
 bool isPositiveInteger(const std::string& s)
@@ -221,7 +222,8 @@ void TQelEdit::Change()
             return;
         }
         const int caret = SelStart();
-        const bool accepted = text == Field()->NullValue() || caret != static_cast<int>(Utf8Length(text)) || !dead_end();
+        const bool accepted
+            = text == Field()->NullValue() || caret != static_cast<int>(Utf8Length(text)) || !dead_end();
         if (accepted) {
             write(text);
         } else {
@@ -382,19 +384,15 @@ void TQelEdit::DblClick()
 void TQelEdit::buildContextMenu()
 {
     auto* menu = new TPopupMenu(this);
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
-        clipboardCut();
-    })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
-        clipboardCopy();
-    })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
-        clipboardPaste();
-    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
+        menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) { clipboardCut(); })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
+        menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) { clipboardCopy(); })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
+        menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) { clipboardPaste(); })));
     menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, "-", "", nullptr));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) {
-        SelectAll();
-    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
+        menu, kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) { SelectAll(); })));
     SetPopupMenu(menu);
 }
 
@@ -443,7 +441,8 @@ void TQelEdit::WndProc(TMessage& m)
         return;
     case WM_OC_SETMARK: {
         const int index = static_cast<int>(m.WParam & OC_MARK_INDEX_MASK);
-        set_mark(index != 0, index, TColor(static_cast<std::int32_t>(m.LParam)), static_cast<unsigned>(m.WParam));
+        set_mark(
+            index != 0, index, TColor(static_cast<std::int32_t>(m.LParam)), static_cast<unsigned>(m.WParam));
         m.Result = 1;
         return;
     }
@@ -480,8 +479,8 @@ void TQelEditLink::CreateEditor(TWinControl* parent)
     auto* edit = new TQelEdit(OwnerGrid());
     TQelField* field = QelSafeCast<TQelField>(OI());
     if (OwnerGrid() && field)
-        OwnerGrid()->Perform(WM_OC_INITEDITOR, reinterpret_cast<WPARAM>(static_cast<TControl*>(edit)),
-            QelOIToParam(field));
+        OwnerGrid()->Perform(
+            WM_OC_INITEDITOR, reinterpret_cast<WPARAM>(static_cast<TControl*>(edit)), QelOIToParam(field));
     AttachEditControl(edit, parent);
 }
 
@@ -517,9 +516,10 @@ namespace QelEdit {
 void Initialize()
 {
     QelRegisterDataClass(TQelDataClass::Edit, QelDataClassEntry<TQelEdit>("TQelEdit"));
-    QelRegisterLinkFactory(TQelLinkKind::Edit, [](TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi) {
-        return static_cast<TQelCommonLink*>(new TQelEditLink(grid, spec, oi));
-    });
+    QelRegisterLinkFactory(
+        TQelLinkKind::Edit, [](TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi) {
+            return static_cast<TQelCommonLink*>(new TQelEditLink(grid, spec, oi));
+        });
 }
 
 void Register()

@@ -1,5 +1,5 @@
-#include "QelObjCntrl.h"
 #include "controls/QelGradientLabel.h"
+#include "QelObjCntrl.h"
 
 #include "binding/dataclasses.h"
 

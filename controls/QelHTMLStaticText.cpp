@@ -1,5 +1,5 @@
-#include "QelObjCntrl.h"
 #include "controls/QelHTMLStaticText.h"
+#include "QelObjCntrl.h"
 
 #include "binding/dataclasses.h"
 #include "binding/qeldatalink.h"

@@ -4,10 +4,10 @@
 
 // Command line of the demo application.
 struct DemoOptions {
-    QString dbPath;        // object database file; created with sample data when missing
+    QString dbPath; // object database file; created with sample data when missing
     QString screenshotDir; // non-empty: render every window to PNG there and exit
     bool helpShown = false;
-    QString error;         // non-empty: the command line was refused
+    QString error; // non-empty: the command line was refused
 };
 
 // Parses the arguments; headless means no DISPLAY and no WAYLAND_DISPLAY.

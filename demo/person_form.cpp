@@ -27,7 +27,8 @@ TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
     SetClientHeight(440);
     build();
     if (const TQelKlasse* cls = db_->FindClass("Person")) {
-        auto q = db_->CreateSQLEngine()->ListEx(cls->Key(), lfNotDeleted, "", "", "Person.Name, Person.Vorname");
+        auto q
+            = db_->CreateSQLEngine()->ListEx(cls->Key(), lfNotDeleted, "", "", "Person.Name, Person.Vorname");
         for (q->Open(); !q->Eof(); q->Next())
             keys_.emplace_back(static_cast<int>(q->AsInteger(0)));
     }
@@ -98,7 +99,8 @@ void TPersonForm::build()
     addEdit(page_, "Titel", "Titel", col1 + 116, 28, w - 116);
     addEdit(page_, "Vorname", "Vorname", col2, 28, w);
     addEdit(page_, "Name", "Name", col3, 28, w)->SetTabOrder(0);
-    addEdit(page_, "Geburtsdatum", "Geburtsdatum", col1, 84, w)->set_EditOptions({ eoAcceptWithoutDelimiters });
+    addEdit(page_, "Geburtsdatum", "Geburtsdatum", col1, 84, w)
+        ->set_EditOptions({ eoAcceptWithoutDelimiters });
     addEdit(page_, "Gehalt", "Gehalt (€)", col2, 84, w);
     addEdit(page_, "Email", "E-Mail", col3, 84, w);
     addEdit(page_, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
@@ -141,7 +143,8 @@ bool TPersonForm::ShowPerson(TQelObjectKey key)
     person_ = p;
     TQelCommonMethods::ConnectSubControls(this, p->FieldList(), false);
     updateTitle();
-    setStatus(FormatStr("Datenbank: %s · %d Objekte", db_->FileName(), static_cast<int>(db_->CountObjects())));
+    setStatus(
+        FormatStr("Datenbank: %s · %d Objekte", db_->FileName(), static_cast<int>(db_->CountObjects())));
     return true;
 }
 

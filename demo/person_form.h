@@ -27,7 +27,8 @@ public:
 
 private:
     void build();
-    TQelEdit* addEdit(TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
+    TQelEdit* addEdit(
+        TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
     void setStatus(const std::string& text);
     void updateTitle();
 

@@ -1,14 +1,14 @@
 #pragma once
 // A fresh in-memory database per test with a small schema of its own, made the current database,
 // plus test data controls that follow the binding contract through TQelDataLink.
+#include "QelObjCntrl.h"
 #include "binding/dataclasses.h"
 #include "binding/methods.h"
 #include "binding/qeldatalink.h"
+#include "support/qel_db_fixture.h"
 #include "toolkit/comctrls.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/tk_test_util.h"
-#include "support/qel_db_fixture.h"
-#include "QelObjCntrl.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -51,7 +51,10 @@ public:
         Publish<&TTestEdit::get_FieldPath, &TTestEdit::set_FieldPath>("FieldPath");
         Publish<&TTestEdit::get_FieldProp, &TTestEdit::set_FieldProp>("FieldProp");
     }
-    int ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected) { return link.Connect(fl, onlyIfUnconnected); }
+    int ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
+    {
+        return link.Connect(fl, onlyIfUnconnected);
+    }
     std::string get_FieldPath() const { return link.FieldPath(); }
     void set_FieldPath(const std::string& p) { link.SetFieldPath(p); }
     std::string get_FieldProp() const { return link.FieldProp(); }
@@ -95,7 +98,9 @@ public:
             return 0;
         const int self = link.Connect(fl, false);
         TQelSubObject* sub = link.SubObject();
-        return self + TQelCommonMethods::ConnectSubControls(this, sub ? sub->FieldList() : nullptr, onlyIfUnconnected);
+        return self
+            + TQelCommonMethods::ConnectSubControls(
+                this, sub ? sub->FieldList() : nullptr, onlyIfUnconnected);
     }
     std::string get_FieldPath() const { return link.FieldPath(); }
 

@@ -98,7 +98,8 @@ TEST_F(BindingTest, VectorBoundEditShowsOneFieldOfAllElements)
     EXPECT_EQ(e->ConnectFL(fl(), false), 1);
     EXPECT_EQ(e->link.Vector(), addresses);
     EXPECT_EQ(e->Text(), "Köln,Bonn");
-    EXPECT_EQ(e->Perform(WM_OC_LOCATE, 1, QelOIToParam(addresses->Item(2)->FieldList()->FieldByName("Ort"))), 1);
+    EXPECT_EQ(
+        e->Perform(WM_OC_LOCATE, 1, QelOIToParam(addresses->Item(2)->FieldList()->FieldByName("Ort"))), 1);
     EXPECT_EQ(e->Perform(WM_OC_LOCATE, 1, QelOIToParam(addresses)), 2);
     EXPECT_EQ(e->Perform(WM_OC_LOCATE, 1, QelOIToParam(fl()->FieldByName("Name"))), 0);
 }

@@ -21,8 +21,8 @@ struct Types {
     }
 };
 
-TQelFelddefinition def(const TQelFeldtyp* type, const std::string& name, int length = 0,
-    std::vector<std::string> domain = {})
+TQelFelddefinition def(
+    const TQelFeldtyp* type, const std::string& name, int length = 0, std::vector<std::string> domain = {})
 {
     TQelFelddefinition d;
     d.type = type;
@@ -62,7 +62,8 @@ TEST(DisplayRules, ColumnSettingsByType)
         const TQelFelddefinition d = def(c.type, "X");
         EXPECT_EQ(TQelCommonMethods::GuessColSettings(&d, true, 100), c.expected) << c.type->id;
     }
-    EXPECT_EQ(TQelCommonMethods::GuessColSettings(static_cast<const TQelFelddefinition*>(nullptr), true, 100), "");
+    EXPECT_EQ(
+        TQelCommonMethods::GuessColSettings(static_cast<const TQelFelddefinition*>(nullptr), true, 100), "");
 }
 
 TEST(DisplayRules, WidthsOfTextAndChoice)

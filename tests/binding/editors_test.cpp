@@ -45,7 +45,8 @@ protected:
     void GetEditorType(int col, int row, TEditorType& editor) override
     {
         TQelField* f = fl_->FieldByName(GetCellsEx(0, RealRowIndex(row)));
-        editor = col == 1 && f ? TEditorType(TQelCommonMethods::SelectFieldEditor(&registry, this, f, 0)) : edNone;
+        editor = col == 1 && f ? TEditorType(TQelCommonMethods::SelectFieldEditor(&registry, this, f, 0))
+                               : edNone;
     }
     void SetEditText(int col, int row, const std::string& value) override
     {
@@ -62,9 +63,10 @@ protected:
     void SetUp() override
     {
         BindingTest::SetUp();
-        QelRegisterLinkFactory(TQelLinkKind::Edit, [](TAdvStringGrid* g, const std::string& spec, TQelObjectInterface* oi) {
-            return static_cast<TQelCommonLink*>(new TTestEditLink(g, spec, oi));
-        });
+        QelRegisterLinkFactory(
+            TQelLinkKind::Edit, [](TAdvStringGrid* g, const std::string& spec, TQelObjectInterface* oi) {
+                return static_cast<TQelCommonLink*>(new TTestEditLink(g, spec, oi));
+            });
         auto scripted = std::make_unique<TScriptedDialogs>();
         dialogs = scripted.get();
         previous = SetDialogService(std::move(scripted));
@@ -104,7 +106,9 @@ TEST_F(EditorTest, EditTypeKeys)
     EXPECT_EQ(longKey, "SETP_30001_Hausnummernzusatzfe");
     EXPECT_EQ(TQelCommonMethods::EditTypeKey(addresses, "Hausnummernzusatzfeld_B"), longKey);
     setSetting(longKey, 4);
-    EXPECT_EQ(TQelCommonMethods::SelectCellEditor(&grid->registry, grid, addresses, "Hausnummernzusatzfeld_B"), edEditBtn);
+    EXPECT_EQ(
+        TQelCommonMethods::SelectCellEditor(&grid->registry, grid, addresses, "Hausnummernzusatzfeld_B"),
+        edEditBtn);
 }
 
 TEST_F(EditorTest, FieldTypeDecidesTheLinkAndLinksAreReused)
@@ -118,10 +122,12 @@ TEST_F(EditorTest, FieldTypeDecidesTheLinkAndLinksAreReused)
     EXPECT_EQ(grid->registry.Count(), 1);
     EXPECT_EQ(grid->EditLink(), link);
 
-    EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Gehalt"), 0), edCustom);
+    EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Gehalt"), 0),
+        edCustom);
     EXPECT_EQ(grid->registry.Count(), 2);
     // no combo link in this package build: the grid's own editor
-    EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Aktiv"), 0), edNormal);
+    EXPECT_EQ(
+        TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Aktiv"), 0), edNormal);
     EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(nullptr, nullptr, name, 0), edNormal);
 }
 
@@ -148,8 +154,9 @@ TEST_F(EditorTest, ChangeEditTypeAsksStoresAndRemoves)
     TQelCommonMethods::ChangeEditType(grid, name, "");
     const auto& q = dialogs->LastQuestion();
     EXPECT_EQ(q.caption, "Edit-Type ändern");
-    EXPECT_EQ(q.text, "Custom.....0\nEditbox....1\nComboEdit..2\nComboList..3\nPopup........4\n\n"
-                      "Aktueller Edit-Type: 0\nNeuer Edit-Type:");
+    EXPECT_EQ(q.text,
+        "Custom.....0\nEditbox....1\nComboEdit..2\nComboList..3\nPopup........4\n\n"
+        "Aktueller Edit-Type: 0\nNeuer Edit-Type:");
     EXPECT_EQ(q.value, "0");
     EXPECT_EQ(TQelCommonMethods::EditTypeSetting("SETP_30020_Name"), 2);
     EXPECT_FALSE(db->Computer()->Touched()); // stored at once

@@ -24,7 +24,7 @@ TEST_F(BindingTest, ConnectionInfoTexts)
     TQelField* ort = e->link.Field();
     const std::string info = TQelCommonMethods::ConnectionInfo(e, ort, fl(), e->get_FieldPath());
     EXPECT_EQ(info.rfind("Name = edOrt\n\nBase = " + fl()->Path() + "\n\nFieldPath = Adressen[1].Ort\n\n"
-                  + "Verbunden mit:\n\n" + ort->Path() + "\n\n",
+                      + "Verbunden mit:\n\n" + ort->Path() + "\n\n",
                   0),
         0u)
         << info;

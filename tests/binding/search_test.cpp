@@ -6,7 +6,8 @@ TEST_F(BindingTest, SqlColumnNamesFollowTheStoreConventions)
     addresses->Add();
     TQelSubObject* second = addresses->Add();
     EXPECT_EQ(TQelCommonMethods::SqlColumnName(fl()->FieldByName("Name")), "Person.Name");
-    EXPECT_EQ(TQelCommonMethods::SqlColumnName(second->FieldList()->FieldByName("Ort")), "Person_Adressen2.Ort");
+    EXPECT_EQ(
+        TQelCommonMethods::SqlColumnName(second->FieldList()->FieldByName("Ort")), "Person_Adressen2.Ort");
     EXPECT_EQ(TQelCommonMethods::SqlColumnName(nullptr), "");
 }
 

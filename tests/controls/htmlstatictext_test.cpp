@@ -266,7 +266,7 @@ TEST_F(HTMLStaticTextTest, RendersBothLabelsInAForm)
     form->Show();
     QApplication::processEvents();
     const QImage img = form->Handle()->grab().toImage();
-    const QString path = OutputDir() + QStringLiteral("/controls_labels.png");
+    const QString path = QDir(TestOutputDir()).filePath("controls_labels.png");
     ASSERT_TRUE(img.save(path)) << path.toStdString();
     // The title's gradient runs from its colour to white.
     const QColor start = img.pixelColor(title->Left() + 2, title->Top() + 2);

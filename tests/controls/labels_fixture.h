@@ -4,6 +4,8 @@
 #include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "binding/objdb.h"
+#include "support/qel_db_fixture.h"
+#include "support/test_output.h"
 #include "toolkit/form.h"
 
 #include <QDir>
@@ -24,36 +26,31 @@ class 31020 Person : Objekt table=Person format="<Name>, <Vorname>"
 end
 )";
 
-class LabelsTest : public ::testing::Test {
+class LabelsTest : public QelDbTest {
 protected:
+    LabelsTest()
+        : QelDbTest(kLabelsSchema)
+    {
+    }
     void SetUp() override
     {
         QelObjCntrl::Initialize();
         QelObjCntrl::Register();
-        db = std::make_unique<TQelDatabase>();
-        TQelOpenOptions o;
-        o.schemaText = kLabelsSchema;
-        o.create = true;
-        db->Open(":memory:", o);
-        SetQelDatabase(db.get());
+        QelDbTest::SetUp();
+        form->SetBounds(0, 0, 500, 300);
         tasks()->set_Clock(&clock);
         tasks()->set_Dispatcher(&clock);
 
-        firm = db->CreateObject(db->FindClass("Firma")->Key());
+        firm = create("Firma");
         field(firm, "Name")->set_AsString("Müller & Söhne GmbH");
         firm->Commit();
-        person = db->CreateObject(db->FindClass("Person")->Key());
+        person = create("Person");
         field(person, "Vorname")->set_AsString("Anna");
         field(person, "Name")->set_AsString("Ott");
-
-        form = std::make_unique<TForm>(nullptr);
-        form->SetBounds(0, 0, 500, 300);
     }
     void TearDown() override
     {
-        form.reset();
-        SetQelDatabase(nullptr);
-        db.reset();
+        QelDbTest::TearDown();
         QelObjCntrl::Finalize();
     }
 
@@ -67,27 +64,14 @@ protected:
 
     template <class T> T* add(const std::string& name, const std::string& path)
     {
-        auto* c = new T(form.get());
-        c->SetName(name);
-        c->SetParent(form.get());
+        auto* c = QelDbTest::add<T>(form.get(), name);
         c->SetBounds(10, 10 + 30 * (form->GetControlCount() - 1), 300, 24);
         c->set_FieldPath(path);
         return c;
     }
 
-    static QString OutputDir()
-    {
-        QString dir = qEnvironmentVariable("QEL_TEST_OUTPUT");
-        if (dir.isEmpty())
-            dir = QDir::tempPath() + QStringLiteral("/qel-test-output");
-        QDir().mkpath(dir);
-        return dir;
-    }
-
-    // Declared first: the database detaches from it when it closes.
+    // The tests' clock; the database is closed in TearDown, before the clock goes.
     TQelManualClock clock;
-    std::unique_ptr<TQelDatabase> db;
     TQelObject* firm = nullptr;
     TQelObject* person = nullptr;
-    std::unique_ptr<TForm> form;
 };

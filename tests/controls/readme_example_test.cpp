@@ -66,7 +66,8 @@ TEST_F(EditTest, ReadmeExampleWorksAndIsWhatTheReadmeShows)
     EXPECT_EQ(f.name->Text(), "Lange");
     EXPECT_TRUE(f.name->Enabled());
 
-    const std::string example = between(readFile(__FILE__), "// README-EXAMPLE-BEGIN", "// README-EXAMPLE-END");
+    const std::string example
+        = between(readFile(__FILE__), "// README-EXAMPLE-BEGIN", "// README-EXAMPLE-END");
     ASSERT_FALSE(example.empty());
     const std::string readme = readFile(std::string(QEL_SOURCE_DIR) + "/README.md");
     EXPECT_NE(readme.find(example), std::string::npos) << "README.md must show the example as it is here";

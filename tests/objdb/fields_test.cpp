@@ -84,9 +84,9 @@ TEST_F(Fields, DeadEndsPerKind)
         { "Betrag", "1.234,", false }, { "Betrag", "1,234", true }, // three decimals for an amount of two
         { "Betrag", "12€", false }, { "Betrag", "1250,-", false }, { "Betrag", "12,50 %", false },
         { "Betrag", "12,-5", true }, { "Betrag", "12€5", true }, // what follows the notation is a dead end
-        { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true },
-        { "Seit", "17.", false }, { "Seit", "17.05.19", false }, { "Seit", "32", true },
-        { "Seit", "17.13", true }, { "Seit", "17.05.1980 10", true }, // a date has no time
+        { "Aktiv", "Ne", false }, { "Aktiv", "Nö", true }, { "Seit", "17.", false },
+        { "Seit", "17.05.19", false }, { "Seit", "32", true }, { "Seit", "17.13", true },
+        { "Seit", "17.05.1980 10", true }, // a date has no time
         { "Zeitpunkt", "17.05.1980 23:5", false }, { "Zeitpunkt", "17.05.1980 24", true },
         { "Beginn", "12:6", false }, // reads as 12:06
         { "Beginn", "12:61", true }, { "Stufe", "Si", false }, { "Stufe", "X", true },

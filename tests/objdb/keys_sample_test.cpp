@@ -93,7 +93,8 @@ TEST(Sample, TheSameSeedGivesTheSameData)
             withAddresses += v->Count() > 0;
             for (int i = 1; i <= v->Count(); ++i)
                 standards += static_cast<TQelGueltigkeit*>(v->Item(i))->Standard();
-            if (TQelObject* firm = static_cast<TQelRefField*>(p->FieldByName("Arbeitgeber"))->get_AsObject()) {
+            if (TQelObject* firm
+                = static_cast<TQelRefField*>(p->FieldByName("Arbeitgeber"))->get_AsObject()) {
                 EXPECT_EQ(firm->Klasse()->name, "Firma");
             }
         }

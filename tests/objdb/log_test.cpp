@@ -14,14 +14,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path scratch_dir()
-{
-    const char* out = std::getenv("QEL_TEST_OUTPUT");
-    fs::path dir
-        = fs::path(out ? out : fs::temp_directory_path().string()) / ("log_test_" + std::to_string(getpid()));
-    fs::create_directories(dir);
-    return dir;
-}
+// A folder of the test's own, removed with everything in it when the test ends.
+struct ScratchDir {
+    ScratchDir()
+        : path(fs::temp_directory_path() / ("qel_log_test_" + std::to_string(getpid())))
+    {
+        fs::create_directories(path);
+    }
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    fs::path path;
+};
 
 std::string read_file(const fs::path& p)
 {
@@ -66,7 +72,8 @@ TEST(Log, DropsTheOldestBeyondItsLimit)
 
 TEST(Log, AppendsOneLinePerEntryToItsFile)
 {
-    fs::path file = scratch_dir() / "qel.log";
+    ScratchDir scratch;
+    fs::path file = scratch.path / "qel.log";
     fs::remove(file);
     {
         TQelLogManager log;
@@ -92,7 +99,8 @@ TEST(Log, AppendsOneLinePerEntryToItsFile)
 TEST(Log, UnusableFileIsReportedAndLoggingGoesOn)
 {
     TQelLogManager log;
-    std::string path = (scratch_dir() / "fehlt" / "qel.log").string();
+    ScratchDir scratch;
+    std::string path = (scratch.path / "fehlt" / "qel.log").string();
     EXPECT_FALSE(log.set_FileName(path));
     EXPECT_NE(log.get_FileError().find(path), std::string::npos);
     EXPECT_EQ(log.get_FileName(), "");
