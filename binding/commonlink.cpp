@@ -17,41 +17,11 @@ TQelCommonLink::TQelCommonLink(TAdvStringGrid* grid, const std::string& spec, TQ
 
 TQelCommonLink::~TQelCommonLink() = default;
 
-void TQelCommonLink::EditKeyDown(TObject* sender, WORD& key, TShiftState shift)
-{
-    TEditLink::EditKeyDown(sender, key, shift);
-}
-
 void TQelCommonLink::DestroyEditor()
 {
     TWinControl* editor = editControl_;
     editControl_ = nullptr;
     delete editor;
-}
-
-void TQelCommonLink::SetFocus(bool focus)
-{
-    TEditLink::SetFocus(focus);
-}
-
-void TQelCommonLink::SetRect(TRect rect)
-{
-    TEditLink::SetRect(rect);
-}
-
-void TQelCommonLink::SetVisible(bool visible)
-{
-    TEditLink::SetVisible(visible);
-}
-
-void TQelCommonLink::SetProperties()
-{
-    TEditLink::SetProperties();
-}
-
-void TQelCommonLink::SetCellProps(TColor color, TFont* font)
-{
-    TEditLink::SetCellProps(color, font);
 }
 
 void TQelCommonLink::InitEditControl(TWinControl* editor)

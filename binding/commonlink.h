@@ -17,15 +17,11 @@ public:
     // Does not free the editor control (the grid closes editors before links go).
     ~TQelCommonLink() override;
 
-    void EditKeyDown(TObject* sender, WORD& key, TShiftState shift) override;
+    // EditKeyDown, SetFocus, SetRect, SetVisible, SetProperties and SetCellProps are the toolkit
+    // link's, unchanged.
     TWinControl* GetEditControl() override { return editControl_; }
     void CreateEditor(TWinControl* parent) override = 0;
     void DestroyEditor() override;
-    void SetFocus(bool focus) override;
-    void SetRect(TRect rect) override;
-    void SetVisible(bool visible) override;
-    void SetProperties() override;
-    void SetCellProps(TColor color, TFont* font) override;
     std::string GetEditorValue() override = 0;
     void SetEditorValue(const std::string& value) override = 0;
     // Prepares a new editor: width and height 0 until the grid places it.

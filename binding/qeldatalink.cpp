@@ -1,5 +1,6 @@
 #include "binding/qeldatalink.h"
 
+#include "binding/methods.h"
 #include "binding/qellogging.h"
 
 #include <exception>
@@ -146,6 +147,14 @@ bool TQelDataLink::HandleMessage(TMessage& m)
         return false;
     default:
         return false;
+    }
+}
+
+void TQelDataLink::TellForm(unsigned msg) const
+{
+    if (TCustomForm* form = TQelCommonMethods::GetFormA(control_)) {
+        const std::string path = TQelCommonMethods::FieldPath(control_, true);
+        form->Perform(msg, reinterpret_cast<WPARAM>(control_), reinterpret_cast<LPARAM>(path.c_str()));
     }
 }
 

@@ -83,6 +83,10 @@ public:
     // Drops every pointer to `oi` (it goes away); true when something was dropped.
     bool Forget(const TQelObjectInterface* oi);
 
+    // Sends WM_OC_CONTROLENTER or WM_OC_CONTROLEXIT to the control's form: WParam the control,
+    // LParam its full field path (a C string, empty when it has none).
+    void TellForm(unsigned msg) const;
+
     // TQelNotifyTarget: notifications reach the control.
     LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) override;
     void Repaint() override;

@@ -311,11 +311,7 @@ void TQelEdit::Repaint()
 void TQelEdit::DoEnter()
 {
     TAdvEdit::DoEnter();
-    if (TCustomForm* form = TQelCommonMethods::GetFormA(this)) {
-        const std::string path = TQelCommonMethods::FieldPath(this, true);
-        form->Perform(WM_OC_CONTROLENTER, reinterpret_cast<WPARAM>(static_cast<TControl*>(this)),
-            reinterpret_cast<LPARAM>(path.c_str()));
-    }
+    link_.TellForm(WM_OC_CONTROLENTER);
     if (!PopupMenu())
         buildContextMenu();
 }
@@ -326,11 +322,7 @@ void TQelEdit::DoExit()
     TAdvEdit::DoExit();
     if (marked_)
         unmark();
-    if (TCustomForm* form = TQelCommonMethods::GetFormA(this)) {
-        const std::string path = TQelCommonMethods::FieldPath(this, true);
-        form->Perform(WM_OC_CONTROLEXIT, reinterpret_cast<WPARAM>(static_cast<TControl*>(this)),
-            reinterpret_cast<LPARAM>(path.c_str()));
-    }
+    link_.TellForm(WM_OC_CONTROLEXIT);
 }
 
 void TQelEdit::KeyDown(WORD& key, TShiftState shift)
