@@ -6,6 +6,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${QEL_BUILD_DIR:-$root/build}
 [[ "$build" = /* ]] || build=$root/$build
+# ccache hits across checkouts in other folders (CI builds in a fresh clone elsewhere).
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
