@@ -14,20 +14,13 @@ namespace {
 
 bool g_initialized = false;
 
-// The units of the package, in initialisation order. Each registers its data-control class with
-// the binding walk and its components on the palette page.
-struct Unit {
-    void (*initialize)();
-    void (*finalize)();
-    void (*registerComponents)();
-};
-
-const Unit kUnits[] = {
-    { nullptr, nullptr, qelaction::Register },
-    { QelEdit::Initialize, QelEdit::Finalize, QelEdit::Register },
-    { QelGradientLabel::Initialize, QelGradientLabel::Finalize, QelGradientLabel::Register },
-    { QelHTMLStaticText::Initialize, QelHTMLStaticText::Finalize, QelHTMLStaticText::Register },
-    { nullptr, nullptr, QelPasswordEdit::Register },
+// The units of the package, in initialisation order.
+const TQelUnit kUnits[] = {
+    QelComponentUnit<TQelAction>(),
+    QelDataControlUnit<TQelEdit, TQelDataClass::Edit>(),
+    QelDataControlUnit<TQelGradientLabel, TQelDataClass::GradientLabel>(),
+    QelDataControlUnit<TQelHTMLStaticText, TQelDataClass::HTMLStaticText>(),
+    QelComponentUnit<TQelPasswordEdit>(),
 };
 
 } // namespace
@@ -37,7 +30,7 @@ void Initialize()
     if (g_initialized)
         return;
     g_initialized = true;
-    for (const Unit& u : kUnits)
+    for (const TQelUnit& u : kUnits)
         if (u.initialize)
             u.initialize();
 }
@@ -59,7 +52,7 @@ bool IsInitialized()
 
 void Register()
 {
-    for (const Unit& u : kUnits)
+    for (const TQelUnit& u : kUnits)
         if (u.registerComponents)
             u.registerComponents();
 }

@@ -1,10 +1,8 @@
 #include "binding/commonlink.h"
 
-#include "binding/dataclasses.h"
-
 #include "toolkit/advstringgrid.h"
 
-#include "QelObjCntrl.h"
+#include <map>
 
 TQelCommonLink::TQelCommonLink(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
     : TEditLink(grid)
@@ -48,45 +46,45 @@ void TQelCommonLink::BindEditControl(TWinControl* editor)
     auto* fl = oi->OIType() == TQelObjectInterface::oiFieldList
         ? static_cast<TQelFieldList*>(oi)
         : static_cast<TQelFieldList*>(oi->GetTransitiveOwner(TQelObjectInterface::oiFieldList));
-    if (!fl)
-        return;
-    const TQelDataClassEntry* entry = QelFindDataClass(editor);
-    if (!entry)
-        return;
-    auto* field = QelSafeCast<TQelField>(oi);
-    auto* vector = QelSafeCast<TQelVector>(oi);
-    if (QelIsDataClass(editor, TQelDataClass::Edit)) {
-        if (field) {
-            ::SetPropValue(editor, "FieldPath", TPropValue::From(field->Name()));
-        } else if (vector) {
-            ::SetPropValue(editor, "FieldPath", TPropValue::From(vector->VectorName()));
-            ::SetPropValue(editor, "FieldProp", TPropValue::From(spec_));
-        }
-    } else if (QelIsDataClass(editor, TQelDataClass::Combo)) {
-        if (!field)
-            return;
-        ::SetPropValue(editor, "FieldPath", TPropValue::From(field->Name()));
+    if (fl)
+        BindEditor(editor, fl);
+}
+
+void TQelCommonLink::BindDataLink(TQelDataLink& link, TQelFieldList* fl, bool vectors)
+{
+    TQelObjectInterface* oi = OI();
+    if (auto* field = QelSafeCast<TQelField>(oi)) {
+        link.SetFieldPath(field->Name());
+    } else if (auto* vector = QelSafeCast<TQelVector>(oi); vector && vectors) {
+        link.SetFieldPath(vector->VectorName());
+        link.SetFieldProp(spec_);
     } else {
         return;
     }
-    entry->connect(editor, fl, false);
+    link.Connect(fl, false);
 }
 
 namespace {
 
-TQelLinkFactory g_factories[2] = {};
+std::map<TQelLinkKind, TQelLinkFactory>& factories()
+{
+    static std::map<TQelLinkKind, TQelLinkFactory> registry;
+    return registry;
+}
 
 } // namespace
 
 void QelRegisterLinkFactory(TQelLinkKind kind, TQelLinkFactory factory)
 {
-    g_factories[static_cast<int>(kind)] = factory;
+    if (factory)
+        factories()[kind] = factory;
+    else
+        factories().erase(kind);
 }
 
 TQelCommonLink* QelCreateLink(
     TQelLinkKind kind, TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
 {
-    QelObjCntrl::Initialize();
-    TQelLinkFactory f = g_factories[static_cast<int>(kind)];
-    return f ? f(grid, spec, oi) : nullptr;
+    const auto it = factories().find(kind);
+    return it != factories().end() ? it->second(grid, spec, oi) : nullptr;
 }

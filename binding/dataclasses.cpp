@@ -1,7 +1,5 @@
 #include "binding/dataclasses.h"
 
-#include "QelObjCntrl.h"
-
 #include <array>
 
 namespace {
@@ -10,13 +8,6 @@ std::array<TQelDataClassEntry, static_cast<std::size_t>(TQelDataClass::Count)>& 
 {
     static std::array<TQelDataClassEntry, static_cast<std::size_t>(TQelDataClass::Count)> entries;
     return entries;
-}
-
-// The walk needs the classes registered: make sure the package has initialised its units.
-const auto& registered()
-{
-    QelObjCntrl::Initialize();
-    return table();
 }
 
 } // namespace
@@ -35,7 +26,7 @@ const TQelDataClassEntry* QelFindDataClass(const TControl* c)
 {
     if (!c)
         return nullptr;
-    for (const auto& e : registered())
+    for (const auto& e : table())
         if (e.isA && e.isA(c))
             return &e;
     return nullptr;
@@ -45,7 +36,7 @@ const TQelDataClassEntry* QelFindFieldPathClass(const TControl* c)
 {
     if (!c)
         return nullptr;
-    for (const auto& e : registered())
+    for (const auto& e : table())
         if (e.isA && e.fieldPath && e.isA(c))
             return &e;
     return nullptr;
@@ -53,6 +44,6 @@ const TQelDataClassEntry* QelFindFieldPathClass(const TControl* c)
 
 bool QelIsDataClass(const TControl* c, TQelDataClass slot)
 {
-    const TQelDataClassEntry& e = registered()[static_cast<std::size_t>(slot)];
+    const TQelDataClassEntry& e = table()[static_cast<std::size_t>(slot)];
     return c && e.isA && e.isA(c);
 }

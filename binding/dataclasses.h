@@ -1,7 +1,8 @@
 #pragma once
 // The data-control classes the binding walk knows, in the fixed order in which it tests a child.
-// Each control unit registers its class in its slot when the package initialises; a slot whose
-// class is not registered is skipped, so new classes take their place without changing the walk.
+// Each control unit registers its class in its slot when the package initialises
+// (QelObjCntrl::Initialize, which the application calls at start); a slot whose class is not
+// registered is skipped, so new classes take their place without changing the walk.
 #include "binding/objdb.h"
 #include "binding/toolkit.h"
 
@@ -35,7 +36,7 @@ enum class TQelDataClass {
 };
 
 struct TQelDataClassEntry {
-    const char* className = nullptr;
+    std::string className;
     // Whether the control is of the class or derives from it.
     bool (*isA)(const TControl*) = nullptr;
     // The class's ConnectFL (the walk's handler for it).
@@ -53,10 +54,10 @@ const TQelDataClassEntry* QelFindDataClass(const TControl* c);
 const TQelDataClassEntry* QelFindFieldPathClass(const TControl* c);
 
 // The usual entry of a control class T with ConnectFL(fl, flag) and get_FieldPath().
-template <class T> TQelDataClassEntry QelDataClassEntry(const char* className, bool withFieldPath = true)
+template <class T> TQelDataClassEntry QelDataClassEntry(std::string className, bool withFieldPath = true)
 {
     TQelDataClassEntry e;
-    e.className = className;
+    e.className = std::move(className);
     e.isA = [](const TControl* c) { return dynamic_cast<const T*>(c) != nullptr; };
     e.connect
         = [](TControl* c, TQelFieldList* fl, bool flag) { return static_cast<T*>(c)->ConnectFL(fl, flag); };

@@ -1,9 +1,6 @@
 // Small UI utilities: popup-menu items, the cursor stack, opening files, list-box selection,
-// panels around HTML labels, the password box.
+// panels around HTML labels. The password box lives with its dialog (controls/).
 #include "binding/methods.h"
-
-#include "controls/QelPasswordDialogForm.h"
-#include "controls/QelPasswordEdit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -154,29 +151,4 @@ void TQelCommonMethods::AdaptPanelSize(TCustomPanel* panel, THTMLabel* label)
 {
     AdaptPanelWidth(panel, label);
     AdaptPanelHeight(panel, label);
-}
-
-bool TQelCommonMethods::PasswordBox(std::string& password, const std::string& caption,
-    const std::string& prompt, TBitmap* okGlyph, TBitmap* cancelGlyph, int okGlyphCount, int cancelGlyphCount,
-    char passwordChar, int width, int height)
-{
-    TfrmPasswordDialog dlg(nullptr);
-    dlg.SetCaption(caption);
-    dlg.SetPrompt(prompt);
-    dlg.edtPassword->SetPasswordChar(Cp1252ToChar(static_cast<unsigned char>(passwordChar)));
-    dlg.edtPassword->setPassword(password);
-    if (okGlyph)
-        dlg.btnOk->SetGlyph(*okGlyph);
-    if (cancelGlyph)
-        dlg.btnCancel->SetGlyph(*cancelGlyph);
-    if (okGlyphCount > 0)
-        dlg.btnOk->SetNumGlyphs(okGlyphCount);
-    if (cancelGlyphCount > 0)
-        dlg.btnCancel->SetNumGlyphs(cancelGlyphCount);
-    if (width > 0 && height > 0)
-        dlg.SetBounds(dlg.Left(), dlg.Top(), width, height);
-    if (dlg.ShowModal() != mrOk)
-        return false;
-    password = dlg.edtPassword->getPassword();
-    return true;
 }

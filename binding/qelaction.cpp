@@ -1,7 +1,5 @@
 #include "binding/qelaction.h"
 
-#include "QelObjCntrl.h"
-
 #include "toolkit/registry.h"
 
 TQelAction::TQelAction(TComponent* owner)
@@ -46,12 +44,3 @@ void TQelAction::set_Param(const std::string& name, const std::string& value)
         params_ = std::make_unique<TStringList>();
     params_->SetValue(name, value);
 }
-
-namespace qelaction {
-
-void Register()
-{
-    RegisterComponents(QelObjCntrl::PalettePage, { ComponentClass<TQelAction>() });
-}
-
-} // namespace qelaction

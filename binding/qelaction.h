@@ -30,8 +30,3 @@ public:
 private:
     std::unique_ptr<TStringList> params_;
 };
-
-namespace qelaction {
-// Puts the unit's components on the palette page.
-void Register();
-} // namespace qelaction

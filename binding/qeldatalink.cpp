@@ -5,9 +5,8 @@
 
 #include <exception>
 
-TQelDataLink::TQelDataLink(TControl* control, const char* className)
+TQelDataLink::TQelDataLink(TControl* control)
     : control_(control)
-    , className_(className)
 {
 }
 
@@ -27,14 +26,58 @@ void TQelDataLink::ClearPropConnection()
         fieldPath_.clear();
 }
 
+void TQelDataLink::SetFieldPath(const std::string& p)
+{
+    if (p == fieldPath_)
+        return;
+    const std::string old = fieldPath_;
+    fieldPath_ = p;
+    if (hooks.pathChanged)
+        hooks.pathChanged(old);
+    if (FieldList())
+        Reconnect();
+}
+
+void TQelDataLink::SetFieldProp(const std::string& p)
+{
+    if (p == fieldProp_)
+        return;
+    fieldProp_ = p;
+    if (FieldList())
+        Reconnect();
+}
+
+void TQelDataLink::SetReadOnly(bool v)
+{
+    if (v == readOnly_)
+        return;
+    readOnly_ = v;
+    if (hooks.readOnlyChanged)
+        hooks.readOnlyChanged(v);
+}
+
 TQelFieldList* TQelDataLink::FieldList() const
 {
     return flAlive_.expired() ? nullptr : fl_;
 }
 
+TQelFieldList* TQelDataLink::BaseFieldList() const
+{
+    if (followsReference)
+        if (auto* ref = QelSafeCast<TQelRefField>(oi_); ref && ref->AsKey().Valid())
+            if (TQelObject* target = ref->get_AsObject())
+                return target->FieldList();
+    return FieldList();
+}
+
 bool TQelDataLink::destroying() const
 {
     return control_->ComponentState().Contains(csDestroying);
+}
+
+int TQelDataLink::mask() const
+{
+    return hooks.kindMask ? hooks.kindMask() : kinds;
 }
 
 void TQelDataLink::unregister()
@@ -46,12 +89,46 @@ void TQelDataLink::unregister()
     try {
         oi->DisconnectControl(this);
     } catch (const std::exception& e) {
-        QelLogError(
-            "%s::ConnectFL(): Fehler beim Disconnect von %s: %s", className_, control_->Name(), e.what());
+        QelLogError("%s::ConnectFL(): Fehler beim Disconnect von %s: %s", control_->ClassName(),
+            control_->Name(), e.what());
     } catch (...) {
-        QelLogError("%s::ConnectFL(): Fehler beim Disconnect von %s: %s", className_, control_->Name(),
-            "unbekannter Fehler");
+        QelLogError("%s::ConnectFL(): Fehler beim Disconnect von %s: %s", control_->ClassName(),
+            control_->Name(), "unbekannter Fehler");
     }
+}
+
+void TQelDataLink::warnUnbound()
+{
+    if (warnedPath_ == fieldPath_)
+        return;
+    warnedPath_ = fieldPath_;
+    QelLogWarning("%s %s: FieldPath \"%s\" bezeichnet nichts in %s", control_->ClassName(), control_->Name(),
+        fieldPath_, fl_->Path());
+}
+
+void TQelDataLink::resolve()
+{
+    if (fieldPath_.empty() && !fieldProp_.empty()) {
+        fieldPath_ = QEL_PROPCONN;
+        return;
+    }
+    if (!fieldPath_.empty()) {
+        const int m = mask();
+        // Resolving never creates: missing sub-objects come at the first write.
+        TQelObjectInterface* found = fl_->FindOI(fieldPath_, m, false);
+        if (found && (!hooks.accepts || hooks.accepts(found))) {
+            oi_ = found;
+            return;
+        }
+        if (!found && edits && allowCreate_ && !readOnly_
+            && false /*MERGE: fl_->PathResolvable(fieldPath_, m)*/) {
+            pending_ = true;
+            return;
+        }
+        warnUnbound();
+    }
+    if (bindsFieldList)
+        oi_ = fl_;
 }
 
 int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
@@ -63,38 +140,25 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
         ClearPropConnection();
     }
     oi_ = nullptr;
+    pending_ = false;
     fl_ = const_cast<TQelFieldList*>(fl);
     flAlive_ = fl ? fl->LifeToken() : std::weak_ptr<bool> {};
 
-    if (fl_) {
-        if (fieldPath_.empty() && !fieldProp_.empty()) {
-            fieldPath_ = QEL_PROPCONN;
-        } else if (!fieldPath_.empty()) {
-            const int mask = hooks.kindMask ? hooks.kindMask() : TQelObjectInterface::oiField;
-            TQelObjectInterface* found = fl_->FindOI(fieldPath_, mask, allowCreate_ && !readOnly_);
-            if (found && (!hooks.accepts || hooks.accepts(found)))
-                oi_ = found;
-        }
-    }
+    if (fl_)
+        resolve();
 
     const bool connected = Connected();
     if (connected) {
         if (oi_)
             oi_->ConnectControl(this);
-        if (hooks.show)
-            hooks.show();
-        const std::string hint = oi_ ? oi_->Description() : std::string();
+        Show();
+        const std::string hint = oi_ && oi_ != fl_ ? oi_->Description() : std::string();
         if (hooks.setHint)
             hooks.setHint(hint);
         else
             control_->SetHint(hint);
     }
-    if (!destroying()) {
-        if (hooks.connectedChanged)
-            hooks.connectedChanged(connected);
-        else
-            control_->SetEnabled(connected);
-    }
+    connectedChanged();
     return connected ? 1 : 0;
 }
 
@@ -104,9 +168,75 @@ int TQelDataLink::Reconnect()
     return fl ? Connect(fl, false) : 0;
 }
 
+void TQelDataLink::connectedChanged()
+{
+    if (destroying())
+        return;
+    if (hooks.connectedChanged)
+        hooks.connectedChanged(Connected());
+    else
+        control_->SetEnabled(Connected());
+}
+
+void TQelDataLink::Show()
+{
+    if (!hooks.read)
+        return;
+    TFlagScope showing(showing_);
+    hooks.read();
+}
+
+TQelObjectInterface* TQelDataLink::Materialize()
+{
+    if (!pending_)
+        return oi_;
+    TQelFieldList* fl = FieldList();
+    if (!fl)
+        return nullptr;
+    TQelObjectInterface* found = fl->FindOI(fieldPath_, mask(), true);
+    if (!found || (hooks.accepts && !hooks.accepts(found)))
+        return nullptr; // stays pending: nothing was created that it could use
+    pending_ = false;
+    oi_ = found;
+    oi_->ConnectControl(this);
+    return oi_;
+}
+
+bool TQelDataLink::Write()
+{
+    if (!hooks.write || (!Materialize() && !PropConnection()))
+        return false;
+    TFlagScope writing(writing_);
+    hooks.write();
+    return true;
+}
+
+void TQelDataLink::SetMark(int index, TColor color, unsigned flags)
+{
+    if (!hooks.paintMark)
+        return;
+    if (index != 0 && (flags & OC_MARK_LIFT_READONLY))
+        SetReadOnly(false);
+    hooks.paintMark(index != 0 ? TQelCommonMethods::StandardMarkColor(index, color) : unmarkedColor);
+    marked_ = index != 0 && (flags & OC_MARK_UNMARK_ON_EDIT);
+}
+
+void TQelDataLink::Edited()
+{
+    if (marked_)
+        Unmark();
+}
+
+void TQelDataLink::Unmark()
+{
+    marked_ = false;
+    if (hooks.paintMark)
+        hooks.paintMark(unmarkedColor);
+}
+
 int TQelDataLink::Locate(const TQelObjectInterface* oi) const
 {
-    if (!oi || !oi_)
+    if (!locatable || !oi || !oi_)
         return 0;
     if (oi == oi_)
         return 2;
@@ -115,19 +245,32 @@ int TQelDataLink::Locate(const TQelObjectInterface* oi) const
     return 0;
 }
 
-bool TQelDataLink::Forget(const TQelObjectInterface* oi)
+void TQelDataLink::forget(const TQelObjectInterface* oi)
 {
-    bool dropped = false;
-    if (oi && oi == oi_) {
-        oi_ = nullptr;
-        dropped = true;
-    }
-    if (oi && oi == fl_) {
+    if (!oi)
+        return;
+    const bool wasConnected = Connected();
+    if (oi == oi_)
+        oi_ = nullptr; // goes away: no unregister
+    if (oi == fl_) {
         fl_ = nullptr;
         flAlive_.reset();
-        dropped = true;
     }
-    return dropped;
+    if (wasConnected && !Connected())
+        connectedChanged();
+}
+
+void TQelDataLink::fieldTouched(TQelObjectInterface* field)
+{
+    const bool own = field && field == oi_;
+    if (!(own && writing_)) {
+        if (hooks.touched)
+            hooks.touched(field, own);
+        else
+            Show();
+    }
+    if (own)
+        OnFieldTouch(control_);
 }
 
 bool TQelDataLink::HandleMessage(TMessage& m)
@@ -136,21 +279,40 @@ bool TQelDataLink::HandleMessage(TMessage& m)
     case WM_OC_ISDATACONTROL:
         m.Result = 1;
         return true;
-    case WM_OC_GETFIELD:
-        m.Result = QelOIToParam(Field());
+    case WM_OC_SETREADONLY:
+        if (edits)
+            SetReadOnly(m.WParam != 0);
+        m.Result = 0;
         return true;
+    case WM_OC_GETFIELD: {
+        TQelObjectInterface* field = Field();
+        if (!field && bindsFieldList)
+            field = BaseFieldList();
+        m.Result = QelOIToParam(field);
+        return true;
+    }
     case WM_OC_LOCATE:
         m.Result = Locate(QelOIFromParam(m.LParam));
         return true;
+    case WM_OC_SETMARK:
+        if (!hooks.paintMark)
+            return false;
+        SetMark(static_cast<int>(m.WParam & OC_MARK_INDEX_MASK), TColor(static_cast<std::int32_t>(m.LParam)),
+            static_cast<unsigned>(m.WParam));
+        m.Result = 1;
+        return true;
+    case WM_ODB_FIELDTOUCHED:
+        fieldTouched(QelOIFromParam(m.LParam));
+        return true;
     case WM_ODB_OIDESTROYED:
-        Forget(QelOIFromParam(m.LParam));
+        forget(QelOIFromParam(m.LParam));
         return false;
     default:
         return false;
     }
 }
 
-void TQelDataLink::TellForm(unsigned msg) const
+void TQelDataLink::tellForm(unsigned msg) const
 {
     if (TCustomForm* form = TQelCommonMethods::GetFormA(control_)) {
         const std::string path = TQelCommonMethods::FieldPath(control_, true);

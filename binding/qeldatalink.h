@@ -1,15 +1,22 @@
 #pragma once
-// TQelDataLink: the binding state and connect procedure that every data control shares. A data
-// control holds one link (by composition), forwards its FieldPath / FieldProp / ReadOnly /
-// AllowCreate accessors to it, and fills in the hooks that are its own: which kinds its path may
-// name, what it accepts, how it shows the value.
+// TQelDataLink: everything that is the same in every data control. A control holds one link (by
+// composition, usually through TQelDataControl) and fills in the hooks that are its own: which
+// kinds its path may name, how it shows the value (`read`) and how it puts its value into the
+// field (`write`). The link resolves and registers, owns the echo guard, reacts to the database's
+// notifications and answers the binding messages every data control answers.
 //
-// The link is the target the database notifies: it passes every notification on to the control's
-// Perform (so the control's WndProc handles WM_ODB_* codes) and the database's refresh to the
-// control's Repaint. A link that is still registered when it dies unregisters itself.
+// What a link binds to:
+//   - the field, vector or sub-object its FieldPath names (kinds: OR of oiField, oiVector,
+//     oiSubObject); a path whose sub-object does not exist yet binds "pending": the control is
+//     enabled and shows nothing, and the sub-object is created at its first write;
+//   - a property of the field list (empty FieldPath, FieldProp set: the "@PropConn!" marker);
+//   - with bindsFieldList, the field list itself when the path is empty or names nothing;
+//   - with followsReference, a reference field whose target's field list is the base.
 #include "binding/objdb.h"
 #include "binding/qelmessages.h"
 #include "binding/toolkit.h"
+
+#include "toolkit/flagscope.h"
 
 #include <functional>
 #include <memory>
@@ -18,53 +25,80 @@
 class TQelDataLink final : public TQelNotifyTarget {
 public:
     struct Hooks {
-        // Kind mask for FindOI: 16 field, 8 vector, 2 sub-object (OR-able). Unset: 16.
+        // Kind mask for FindOI, when it depends on the control's state. Unset: `kinds`.
         std::function<int()> kindMask;
-        // Vetoes what FindOI found (a check box takes only a boolean field). Unset: accept all.
+        // Vetoes what the path found (a check box takes only a boolean field). Unset: accept all.
         std::function<bool(TQelObjectInterface*)> accepts;
-        // Shows the bound value; runs after a successful connect.
-        std::function<void()> show;
-        // The connection state after a connect. Unset: the control is enabled exactly when
-        // connected. Not called while the control is being destroyed.
+        // Shows the bound value. Runs under the show guard: what it sets is no user input.
+        std::function<void()> read;
+        // Puts the control's value into the field. Runs under the write guard: the touch it causes
+        // does not make the control re-read.
+        std::function<void()> write;
+        // A field of the object was touched (`own`: the bound field) and it was not the control's
+        // own write. Unset: the control re-reads.
+        std::function<void(TQelObjectInterface* field, bool own)> touched;
+        // The connection state changed. Unset: the control is enabled exactly when connected.
+        // Not called while the control is being destroyed.
         std::function<void(bool connected)> connectedChanged;
-        // Description shown as the hint after connecting. Unset: the object interface's own
-        // Description (empty for a property connection).
+        // Hint after connecting. Unset: the control's hint becomes the interface's Description.
         std::function<void(const std::string&)> setHint;
+        // ReadOnly changed (by the accessor or WM_OC_SETREADONLY): the control's look.
+        std::function<void(bool readOnly)> readOnlyChanged;
+        // Colours the control for a mark (or with `unmarkedColor`). Unset: the control takes no
+        // marks and WM_OC_SETMARK is passed on.
+        std::function<void(TColor)> paintMark;
+        // FieldPath changes from `old` (before the link reconnects).
+        std::function<void(const std::string& old)> pathChanged;
     };
 
-    // `className` names the control in log texts ("TQelEdit::ConnectFL(): ...").
-    TQelDataLink(TControl* control, const char* className);
+    explicit TQelDataLink(TControl* control);
     ~TQelDataLink() override;
     TQelDataLink(const TQelDataLink&) = delete;
     TQelDataLink& operator=(const TQelDataLink&) = delete;
 
     Hooks hooks;
+    // What the path may name (see Hooks::kindMask).
+    int kinds = TQelObjectInterface::oiField;
+    bool bindsFieldList = false;
+    bool followsReference = false;
+    // Whether WM_OC_LOCATE finds the control (a label is no place to jump to).
+    bool locatable = true;
+    // Whether the control edits (answers WM_OC_SETREADONLY with a look of its own, may create).
+    bool edits = true;
+    TColor unmarkedColor = clWindow;
+    // Raised when the bound field is touched (by anyone).
+    TNotifyEvent OnFieldTouch;
 
     TControl* Control() const { return control_; }
 
-    // Published state (plain storage: the control decides when a change reconnects).
+    // Published state. Setting a path or property while a field list is held reconnects.
     const std::string& FieldPath() const { return fieldPath_; }
-    void SetFieldPath(const std::string& p) { fieldPath_ = p; }
+    void SetFieldPath(const std::string& p);
     const std::string& FieldProp() const { return fieldProp_; }
-    void SetFieldProp(const std::string& p) { fieldProp_ = p; }
+    void SetFieldProp(const std::string& p);
     bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool v) { readOnly_ = v; }
+    void SetReadOnly(bool v);
     bool AllowCreate() const { return allowCreate_; }
     void SetAllowCreate(bool v) { allowCreate_ = v; }
 
     // The path equals the property-connection marker.
     bool PropConnection() const;
     void ClearPropConnection();
-    // Holds a resolved object interface or a property connection.
-    bool Connected() const { return oi_ != nullptr || PropConnection(); }
+    // Holds a resolved interface, a pending path or a property connection.
+    bool Connected() const { return oi_ != nullptr || pending_ || PropConnection(); }
+    // The path resolves once its missing sub-objects are created (at the first write).
+    bool Pending() const { return pending_; }
 
     // The held field list (none after the list went away).
     TQelFieldList* FieldList() const;
-    // What the path resolved to, and its typed views.
+    // What the path resolved to (the field list itself when bound to it), and its typed views.
     TQelObjectInterface* OI() const { return oi_; }
     TQelField* Field() const { return QelSafeCast<TQelField>(oi_); }
     TQelVector* Vector() const { return QelSafeCast<TQelVector>(oi_); }
     TQelSubObject* SubObject() const { return QelSafeCast<TQelSubObject>(oi_); }
+    // The field list whose values the control shows: a followed reference's target, else the
+    // held field list.
+    TQelFieldList* BaseFieldList() const;
 
     // The common connect procedure; 1 when connected afterwards, else 0. With onlyIfUnconnected
     // a connected control keeps its binding and the result is 0.
@@ -73,19 +107,38 @@ public:
     // Connects again to the held field list (0 when none is held).
     int Reconnect();
 
+    // Shows the bound value through the read hook (which shows the empty value while unconnected).
+    void Show();
+    // Writes the control's value through the write hook; creates a pending path's sub-objects
+    // first. False when there is nothing to write to.
+    bool Write();
+    // Creates a pending path's sub-objects and binds to what they hold; the bound interface.
+    TQelObjectInterface* Materialize();
+    // The echo guard, for control code that shows or writes outside the hooks.
+    [[nodiscard]] TFlagScope ShowScope() { return TFlagScope(showing_); }
+    [[nodiscard]] TFlagScope WriteScope() { return TFlagScope(writing_); }
+    bool Showing() const { return showing_; }
+    bool Writing() const { return writing_; }
+
+    // Marks: a mark index (0 unmarks), its colour and the OC_MARK_* flags.
+    void SetMark(int index, TColor color, unsigned flags);
+    bool Marked() const { return marked_; }
+    // The user edited: a mark set to go at the next edit goes.
+    void Edited();
+    void Unmark();
+
     // The answers every data control gives; true when `m` was handled (m.Result set):
-    // WM_OC_ISDATACONTROL 1, WM_OC_GETFIELD the bound field, WM_OC_LOCATE (2 for the bound item,
-    // 1 when LParam lies inside a bound vector), WM_ODB_OIDESTROYED forgets what goes away.
-    // WM_ODB_OIDESTROYED is also passed on (false) so the control can drop its own pointers.
+    // WM_OC_ISDATACONTROL, WM_OC_SETREADONLY, WM_OC_GETFIELD, WM_OC_LOCATE, WM_OC_SETMARK (with a
+    // paintMark hook), WM_ODB_FIELDTOUCHED. WM_ODB_OIDESTROYED forgets what goes away and is
+    // passed on (false) so the control can drop its own pointers.
     bool HandleMessage(TMessage& m);
     // The LOCATE answer for `oi`.
     int Locate(const TQelObjectInterface* oi) const;
-    // Drops every pointer to `oi` (it goes away); true when something was dropped.
-    bool Forget(const TQelObjectInterface* oi);
 
-    // Sends WM_OC_CONTROLENTER or WM_OC_CONTROLEXIT to the control's form: WParam the control,
-    // LParam its full field path (a C string, empty when it has none).
-    void TellForm(unsigned msg) const;
+    // WM_OC_CONTROLENTER / WM_OC_CONTROLEXIT to the control's form: WParam the control, LParam its
+    // full field path (a C string, empty when it has none).
+    void TellFormEnter() const { tellForm(WM_OC_CONTROLENTER); }
+    void TellFormExit() const { tellForm(WM_OC_CONTROLEXIT); }
 
     // TQelNotifyTarget: notifications reach the control.
     LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) override;
@@ -94,9 +147,15 @@ public:
 private:
     void unregister();
     bool destroying() const;
+    int mask() const;
+    void resolve();
+    void connectedChanged();
+    void fieldTouched(TQelObjectInterface* field);
+    void forget(const TQelObjectInterface* oi);
+    void tellForm(unsigned msg) const;
+    void warnUnbound();
 
     TControl* control_;
-    const char* className_;
     std::string fieldPath_;
     std::string fieldProp_;
     bool readOnly_ = false;
@@ -104,6 +163,12 @@ private:
     TQelFieldList* fl_ = nullptr;
     std::weak_ptr<bool> flAlive_;
     TQelObjectInterface* oi_ = nullptr;
+    bool pending_ = false;
+    bool showing_ = false;
+    bool writing_ = false;
+    bool marked_ = false;
+    // The path last warned about, so a form paged through many objects warns once.
+    std::string warnedPath_;
 };
 
 // Object interface pointers travel in message parameters.

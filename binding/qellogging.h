@@ -13,5 +13,15 @@ template <class... Args> void QelLogError(const char* format, const Args&... arg
         log->WriteFmt(QEL_LOG_ERROR, format, args...);
 }
 
+// The category of binding warnings (a path that binds to nothing).
+inline constexpr const char* QEL_LOG_WARNING = "Warning";
+
+// WriteFmt with category "Warning" to the active log manager, if any.
+template <class... Args> void QelLogWarning(const char* format, const Args&... args)
+{
+    if (TQelLogManager* log = QelActiveLog())
+        log->WriteFmt(QEL_LOG_WARNING, format, args...);
+}
+
 // Whether the current database runs in debug mode (debug aids are shown only then).
 bool QelDebugMode();

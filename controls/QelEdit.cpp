@@ -6,9 +6,6 @@
 
 #include "toolkit/advstringgrid.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/registry.h"
-
-#include "QelObjCntrl.h"
 
 #include <algorithm>
 
@@ -22,23 +19,6 @@ const char* const kCopy = "Kopieren";
 const char* const kPaste = "Einfügen";
 const char* const kSelectAll = "Alles markieren";
 const char* const kNoOI = "Kein OI gesetzt!";
-
-// Sets a flag for a scope (restoring the old value), e.g. while showing a value that must not
-// count as the user's input.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& flag)
-        : flag_(flag)
-        , old_(flag)
-    {
-        flag_ = true;
-    }
-    ~TFlagScope() { flag_ = old_; }
-
-private:
-    bool& flag_;
-    bool old_;
-};
 
 bool isPrintableKey(WORD key)
 {
@@ -60,13 +40,34 @@ bool endsWith(const std::string& s, const std::string& tail)
 } // namespace
 
 TQelEdit::TQelEdit(TComponent* owner)
-    : TAdvEdit(owner)
-    , link_(this, "TQelEdit")
+    : TQelDataControl(owner)
 {
     link_.hooks.kindMask = [this] {
         return link_.FieldProp().empty() ? TQelObjectInterface::oiField : TQelObjectInterface::oiVector;
     };
-    link_.hooks.show = [this] { show(read()); };
+    link_.hooks.read = [this] { SetText(read()); };
+    link_.hooks.write = [this] { write(Text()); };
+    link_.hooks.touched = [this](TQelObjectInterface*, bool own) {
+        if (own) {
+            // Another control wrote our field: show it, unless we are being typed into.
+            if (!Focused())
+                show(read());
+        } else if (Connected()) {
+            // Input typed into a vector or property edit is written on exit: do not replace it.
+            const bool pending = Focused() && (Vector() || PropConnection()) && Text() != read();
+            if (!pending)
+                show(read());
+        }
+    };
+    link_.hooks.readOnlyChanged = [this](bool v) { readOnlyLook(v); };
+    link_.hooks.paintMark = [this](TColor c) {
+        SetColor(c);
+        SetNormalColor(c);
+    };
+    link_.hooks.pathChanged = [this](const std::string& old) {
+        if (!dynamic_cast<TStringGrid*>(Parent()) && LabelCaption() == old)
+            SetLabelCaption(link_.FieldPath());
+    };
 
     SetDisabledColor(clBtnFace);
     SetShowHint(true);
@@ -76,53 +77,12 @@ TQelEdit::TQelEdit(TComponent* owner)
     SetParentFont(true);
     SetParentColor(false);
 
-    Publish<&TQelEdit::get_FieldPath, &TQelEdit::set_FieldPath>("FieldPath");
-    Publish<&TQelEdit::get_FieldProp, &TQelEdit::set_FieldProp>("FieldProp");
-    Publish<&TQelEdit::get_ReadOnly, &TQelEdit::set_ReadOnly>("ReadOnly");
-    Publish<&TQelEdit::get_AllowCreate, &TQelEdit::set_AllowCreate>("AllowCreate");
+    PublishBinding(qelPublishAll);
     Publish<&TQelEdit::get_Text, &TQelEdit::set_Text>("Text");
 }
 
-TQelEdit::~TQelEdit()
+void TQelEdit::readOnlyLook(bool v)
 {
-    Destroying();
-}
-
-int TQelEdit::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
-{
-    return link_.Connect(fl, onlyIfUnconnected);
-}
-
-int TQelEdit::Reconnect()
-{
-    return link_.Reconnect();
-}
-
-void TQelEdit::set_FieldPath(const std::string& path)
-{
-    const std::string old = link_.FieldPath();
-    if (path == old)
-        return;
-    if (!dynamic_cast<TStringGrid*>(Parent()) && LabelCaption() == old)
-        SetLabelCaption(path);
-    link_.SetFieldPath(path);
-    if (FieldList())
-        Reconnect();
-}
-
-void TQelEdit::set_FieldProp(const std::string& prop)
-{
-    if (prop == link_.FieldProp())
-        return;
-    link_.SetFieldProp(prop);
-    show(read());
-}
-
-void TQelEdit::set_ReadOnly(bool v)
-{
-    if (v == link_.ReadOnly())
-        return;
-    link_.SetReadOnly(v);
     SetReadOnly(v);
     SetBorderStyle(v ? bsNone : bsSingle);
     const TColor c = v ? clBtnFace : clWindow;
@@ -175,7 +135,7 @@ std::string TQelEdit::read() const
 
 void TQelEdit::write(const std::string& text)
 {
-    TFlagScope writing(writing_);
+    auto writing = link_.WriteScope();
     if (TQelField* f = Field()) {
         if (options_.Contains(eoHideTime) && isDateTime() && text == f->GetFormatted(1))
             return; // the shown date without its time: keep the stored time
@@ -195,7 +155,7 @@ void TQelEdit::write(const std::string& text)
 
 void TQelEdit::show(const std::string& text)
 {
-    TFlagScope guard(showing_);
+    auto showing = link_.ShowScope();
     SetText(text);
 }
 
@@ -213,7 +173,7 @@ bool TQelEdit::dead_end() const
 
 void TQelEdit::Change()
 {
-    if (!showing_ && Field()) {
+    if (!link_.Showing() && link_.Materialize() && Field()) {
         const std::string text = Text();
         if (text.find('\t') != std::string::npos) {
             std::string clean = text;
@@ -230,8 +190,7 @@ void TQelEdit::Change()
             show(read());
             SetSelStart(std::min(caret, static_cast<int>(Utf8Length(Text()))));
         }
-        if (marked_)
-            unmark();
+        link_.Edited();
     }
     TAdvEdit::Change();
 }
@@ -274,7 +233,7 @@ void TQelEdit::exitHandling()
         const std::string n = normalised(Text());
         if (n != Text()) {
             show(n);
-            TFlagScope writing(writing_);
+            auto writing = link_.WriteScope();
             if (TQelBlobField* blob = BlobField())
                 blob->set_BufferAsString(n);
             else
@@ -283,21 +242,9 @@ void TQelEdit::exitHandling()
     }
 }
 
-void TQelEdit::unmark()
-{
-    marked_ = false;
-    SetColor(clWindow);
-    SetNormalColor(clWindow);
-}
-
 void TQelEdit::set_mark(bool mark, int index, TColor color, unsigned flags)
 {
-    if (mark && (flags & OC_MARK_LIFT_READONLY))
-        set_ReadOnly(false);
-    const TColor c = mark ? TQelCommonMethods::StandardMarkColor(index, color) : clWindow;
-    SetColor(c);
-    SetNormalColor(c);
-    marked_ = mark && (flags & OC_MARK_UNMARK_ON_EDIT);
+    link_.SetMark(mark ? index : 0, color, flags);
 }
 
 void TQelEdit::Repaint()
@@ -311,7 +258,7 @@ void TQelEdit::Repaint()
 void TQelEdit::DoEnter()
 {
     TAdvEdit::DoEnter();
-    link_.TellForm(WM_OC_CONTROLENTER);
+    link_.TellFormEnter();
     if (!PopupMenu())
         buildContextMenu();
 }
@@ -320,9 +267,9 @@ void TQelEdit::DoExit()
 {
     exitHandling();
     TAdvEdit::DoExit();
-    if (marked_)
-        unmark();
-    link_.TellForm(WM_OC_CONTROLEXIT);
+    if (link_.Marked())
+        link_.Unmark();
+    link_.TellFormExit();
 }
 
 void TQelEdit::KeyDown(WORD& key, TShiftState shift)
@@ -423,42 +370,15 @@ void TQelEdit::WndProc(TMessage& m)
         if (Parent())
             Parent()->Perform(WM_OC_EDITORKEYDOWN, m.WParam, m.LParam);
         break;
-    case WM_OC_SETREADONLY:
-        set_ReadOnly(m.WParam != 0);
-        return;
     case WM_OC_CONTROLEXIT:
         exitHandling();
-        if (marked_)
-            unmark();
+        if (link_.Marked())
+            link_.Unmark();
         return;
-    case WM_OC_SETMARK: {
-        const int index = static_cast<int>(m.WParam & OC_MARK_INDEX_MASK);
-        set_mark(
-            index != 0, index, TColor(static_cast<std::int32_t>(m.LParam)), static_cast<unsigned>(m.WParam));
-        m.Result = 1;
-        return;
-    }
-    case WM_ODB_FIELDTOUCHED: {
-        TQelObjectInterface* oi = QelOIFromParam(m.LParam);
-        if (oi && oi == Field()) {
-            // Another control wrote our field: show it, unless we wrote it or are being typed into.
-            if (!writing_ && !Focused())
-                show(read());
-            OnFieldTouch(this);
-        } else if (Connected()) {
-            // Input typed into a vector or property edit is written on exit: do not replace it.
-            const bool pending = Focused() && (Vector() || PropConnection()) && Text() != read();
-            if (!pending)
-                show(read());
-        }
-        return;
-    }
     default:
-        if (link_.HandleMessage(m))
-            return;
         break;
     }
-    TAdvEdit::WndProc(m);
+    TQelDataControl::WndProc(m);
 }
 
 TQelEditLink::TQelEditLink(TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi)
@@ -474,6 +394,12 @@ void TQelEditLink::CreateEditor(TWinControl* parent)
         OwnerGrid()->Perform(
             WM_OC_INITEDITOR, reinterpret_cast<WPARAM>(static_cast<TControl*>(edit)), QelOIToParam(field));
     AttachEditControl(edit, parent);
+}
+
+void TQelEditLink::BindEditor(TWinControl* editor, TQelFieldList* fl)
+{
+    if (auto* edit = dynamic_cast<TQelEdit*>(editor))
+        BindDataLink(edit->DataLink(), fl, true);
 }
 
 void TQelEditLink::InitEditControl(TWinControl* editor)
@@ -503,26 +429,12 @@ void TQelEditLink::SetEditorValue(const std::string& value)
     editControl_->SetText(value);
 }
 
-namespace QelEdit {
-
-void Initialize()
+void TQelEdit::UnitInitialize()
 {
-    QelRegisterDataClass(TQelDataClass::Edit, QelDataClassEntry<TQelEdit>("TQelEdit"));
-    QelRegisterLinkFactory(
-        TQelLinkKind::Edit, [](TAdvStringGrid* grid, const std::string& spec, TQelObjectInterface* oi) {
-            return static_cast<TQelCommonLink*>(new TQelEditLink(grid, spec, oi));
-        });
+    QelRegisterLinkFactory(TQelLinkKind::Edit, QelLinkFactory<TQelEditLink>());
 }
 
-void Register()
+void TQelEdit::UnitFinalize()
 {
-    RegisterComponents(QelObjCntrl::PalettePage, { ComponentClass<TQelEdit>() });
-}
-
-void Finalize()
-{
-    QelUnregisterDataClass(TQelDataClass::Edit);
     QelRegisterLinkFactory(TQelLinkKind::Edit, nullptr);
 }
-
-} // namespace QelEdit

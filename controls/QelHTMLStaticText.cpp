@@ -1,14 +1,6 @@
 #include "controls/QelHTMLStaticText.h"
-#include "QelObjCntrl.h"
 
-#include "binding/dataclasses.h"
-#include "binding/qeldatalink.h"
-#include "binding/qellogging.h"
 #include "binding/qeltimerglue.h"
-
-#include "toolkit/registry.h"
-
-#include <exception>
 
 namespace {
 
@@ -30,105 +22,36 @@ std::string joinedLines(const TStrings& lines)
 
 } // namespace
 
-// What the database notifies: passes notifications and refreshes on to the control.
-class TQelHTMLStaticText::TTarget final : public TQelNotifyTarget {
-public:
-    explicit TTarget(TQelHTMLStaticText* control)
-        : control_(control)
-    {
-    }
-    LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) override
-    {
-        return control_->Perform(msg, wParam, lParam);
-    }
-    void Repaint() override { control_->Repaint(); }
-
-private:
-    TQelHTMLStaticText* control_;
-};
-
 TQelHTMLStaticText::TQelHTMLStaticText(TComponent* owner)
-    : THTMLStaticText(owner)
+    : TQelDataControl(owner)
     , watchFields_(std::make_unique<TStringList>())
-    , target_(std::make_unique<TTarget>(this))
 {
-    Publish<&TQelHTMLStaticText::get_FieldPath, &TQelHTMLStaticText::set_FieldPath>("FieldPath");
+    // Bound to the reference field its path names, else to the field list itself; only shown,
+    // never written, so nothing on the way is created.
+    link_.bindsFieldList = true;
+    link_.followsReference = true;
+    link_.edits = false;
+    link_.locatable = false;
+    link_.hooks.accepts = [](TQelObjectInterface* oi) { return QelSafeCast<TQelRefField>(oi) != nullptr; };
+    // Also while unconnected: without a field list the text reads "(leer)".
+    link_.hooks.read = [this] { refresh(); };
+    link_.hooks.connectedChanged = [this](bool connected) { SetVisible(connected); };
+    link_.hooks.touched = [this](TQelObjectInterface* oi, bool) {
+        if (oi && oi->OIType() == TQelObjectInterface::oiField && watches(oi))
+            scheduleRepaint(oi->Database());
+    };
+    PublishBinding(qelPublishFieldPath);
 }
 
 TQelHTMLStaticText::~TQelHTMLStaticText()
 {
     Destroying();
     timers_.StopAll();
-    ConnectFL(nullptr, false);
-}
-
-TQelFieldList* TQelHTMLStaticText::FieldList() const
-{
-    return flAlive_.expired() ? nullptr : fl_;
-}
-
-TQelFieldList* TQelHTMLStaticText::BaseFieldList() const
-{
-    if (refField_ && refField_->AsKey().Valid())
-        if (TQelObject* target = refField_->get_AsObject())
-            return target->FieldList();
-    return FieldList();
-}
-
-void TQelHTMLStaticText::unregister()
-{
-    if (!registeredOn_)
-        return;
-    TQelObjectInterface* oi = registeredOn_;
-    registeredOn_ = nullptr;
-    try {
-        oi->DisconnectControl(target_.get());
-    } catch (const std::exception& e) {
-        QelLogError("TQelHTMLStaticText::ConnectFL(): Fehler beim Disconnect von %s: %s", Name(), e.what());
-    }
-}
-
-int TQelHTMLStaticText::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
-{
-    if (onlyIfUnconnected && Connected())
-        return 0;
-    unregister();
-    refField_ = nullptr;
-    fl_ = const_cast<TQelFieldList*>(fl);
-    flAlive_ = fl ? fl->LifeToken() : std::weak_ptr<bool> {};
-
-    if (fl_) {
-        // Only shown, never written: a missing sub-object on the way is not created.
-        if (!fieldPath_.empty())
-            refField_
-                = QelSafeCast<TQelRefField>(fl_->FindOI(fieldPath_, TQelObjectInterface::oiField, false));
-        registeredOn_ = refField_ ? static_cast<TQelObjectInterface*>(refField_) : fl_;
-        registeredOn_->ConnectControl(target_.get());
-        refresh();
-    }
-    const bool connected = Connected();
-    if (!ComponentState().Contains(csDestroying))
-        SetVisible(connected);
-    return connected ? 1 : 0;
-}
-
-int TQelHTMLStaticText::Reconnect()
-{
-    TQelFieldList* fl = FieldList();
-    return fl ? ConnectFL(fl, false) : 0;
-}
-
-void TQelHTMLStaticText::set_FieldPath(const std::string& path)
-{
-    if (path == fieldPath_)
-        return;
-    fieldPath_ = path;
-    Reconnect();
 }
 
 void TQelHTMLStaticText::Loaded()
 {
-    THTMLStaticText::Loaded();
+    TQelDataControl::Loaded();
     takeTemplate();
 }
 
@@ -156,12 +79,6 @@ void TQelHTMLStaticText::refresh()
         HTMLText().SetText(text);
 }
 
-void TQelHTMLStaticText::Repaint()
-{
-    refresh();
-    THTMLStaticText::Repaint();
-}
-
 bool TQelHTMLStaticText::watches(const TQelObjectInterface* field) const
 {
     return watchFields_->Count() == 0 || watchFields_->IndexOf("*") >= 0
@@ -183,61 +100,3 @@ void TQelHTMLStaticText::scheduleRepaint(TQelDatabase* db)
         Repaint();
     });
 }
-
-void TQelHTMLStaticText::WndProc(TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_OC_ISDATACONTROL:
-        m.Result = 1;
-        return;
-    case WM_OC_SETREADONLY:
-        return;
-    case WM_OC_LOCATE:
-        m.Result = 0;
-        return;
-    case WM_OC_GETFIELD:
-        m.Result = refField_ ? QelOIToParam(refField_) : QelOIToParam(BaseFieldList());
-        return;
-    case WM_ODB_FIELDTOUCHED: {
-        TQelObjectInterface* oi = QelOIFromParam(m.LParam);
-        if (oi && oi->OIType() == TQelObjectInterface::oiField && watches(oi))
-            scheduleRepaint(oi->Database());
-        return;
-    }
-    case WM_ODB_OIDESTROYED: {
-        TQelObjectInterface* oi = QelOIFromParam(m.LParam);
-        if (oi && oi == registeredOn_)
-            registeredOn_ = nullptr; // goes away: no unregister
-        if (oi && oi == refField_)
-            refField_ = nullptr;
-        if (oi && oi == fl_) {
-            fl_ = nullptr;
-            flAlive_.reset();
-        }
-        break;
-    }
-    default:
-        break;
-    }
-    THTMLStaticText::WndProc(m);
-}
-
-namespace QelHTMLStaticText {
-
-void Initialize()
-{
-    QelRegisterDataClass(
-        TQelDataClass::HTMLStaticText, QelDataClassEntry<TQelHTMLStaticText>("TQelHTMLStaticText"));
-}
-
-void Register()
-{
-    RegisterComponents(QelObjCntrl::PalettePage, { ComponentClass<TQelHTMLStaticText>() });
-}
-
-void Finalize()
-{
-    QelUnregisterDataClass(TQelDataClass::HTMLStaticText);
-}
-
-} // namespace QelHTMLStaticText

@@ -85,3 +85,30 @@ void TfrmPasswordDialog::SetPrompt(const std::string& prompt)
     lblPassword->SetTop(lblPassword->Top() + delta);
     SetClientHeight(ClientHeight() + delta);
 }
+
+// TQelCommonMethods::PasswordBox shows this dialog; it lives here so that the binding layer
+// below needs no control.
+bool TQelCommonMethods::PasswordBox(std::string& password, const std::string& caption,
+    const std::string& prompt, TBitmap* okGlyph, TBitmap* cancelGlyph, int okGlyphCount, int cancelGlyphCount,
+    char passwordChar, int width, int height)
+{
+    TfrmPasswordDialog dlg(nullptr);
+    dlg.SetCaption(caption);
+    dlg.SetPrompt(prompt);
+    dlg.edtPassword->SetPasswordChar(Cp1252ToChar(static_cast<unsigned char>(passwordChar)));
+    dlg.edtPassword->setPassword(password);
+    if (okGlyph)
+        dlg.btnOk->SetGlyph(*okGlyph);
+    if (cancelGlyph)
+        dlg.btnCancel->SetGlyph(*cancelGlyph);
+    if (okGlyphCount > 0)
+        dlg.btnOk->SetNumGlyphs(okGlyphCount);
+    if (cancelGlyphCount > 0)
+        dlg.btnCancel->SetNumGlyphs(cancelGlyphCount);
+    if (width > 0 && height > 0)
+        dlg.SetBounds(dlg.Left(), dlg.Top(), width, height);
+    if (dlg.ShowModal() != mrOk)
+        return false;
+    password = dlg.edtPassword->getPassword();
+    return true;
+}

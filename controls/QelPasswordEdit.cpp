@@ -1,10 +1,5 @@
 #include "controls/QelPasswordEdit.h"
 
-#include "QelObjCntrl.h"
-#include "binding/qelmessages.h"
-
-#include "toolkit/registry.h"
-
 namespace {
 
 const std::string kPlaceholder(12, '*');
@@ -40,8 +35,9 @@ bool editsText(WORD key)
 } // namespace
 
 TQelPasswordEdit::TQelPasswordEdit(TComponent* owner)
-    : TEdit(owner)
+    : TQelDataControl(owner)
 {
+    link_.hooks.readOnlyChanged = [this](bool v) { SetReadOnly(v); };
     Publish<&TQelPasswordEdit::getPassword, &TQelPasswordEdit::setPassword>("Password");
 }
 
@@ -67,27 +63,3 @@ void TQelPasswordEdit::KeyDown(WORD& key, TShiftState shift)
         SetText(std::string());
     TEdit::KeyDown(key, shift);
 }
-
-void TQelPasswordEdit::WndProc(TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_OC_SETREADONLY:
-        SetReadOnly(m.WParam != 0);
-        m.Result = 0;
-        return;
-    case WM_OC_ISDATACONTROL:
-        m.Result = 1;
-        return;
-    default:
-        TEdit::WndProc(m);
-    }
-}
-
-namespace QelPasswordEdit {
-
-void Register()
-{
-    RegisterComponents(QelObjCntrl::PalettePage, { ComponentClass<TQelPasswordEdit>() });
-}
-
-} // namespace QelPasswordEdit

@@ -1,13 +1,14 @@
 #pragma once
 // TQelPasswordEdit: an edit that never shows the stored password. While it holds one it shows a
-// fixed row of twelve '*' (so the length is not given away); typing replaces the password.
-#include "binding/toolkit.h"
+// fixed row of twelve '*' (so the length is not given away); typing replaces the password. It
+// binds to no field; its data link gives it the answers every data control gives.
+#include "binding/qeldatacontrol.h"
 
 #include "toolkit/stdctrls.h"
 
 #include <string>
 
-class TQelPasswordEdit : public TEdit {
+class TQelPasswordEdit : public TQelDataControl<TEdit> {
 public:
     explicit TQelPasswordEdit(TComponent* owner);
 
@@ -16,7 +17,6 @@ public:
     void setPassword(const std::string& p);
 
 protected:
-    void WndProc(TMessage& m) override;
     // Empties the placeholder before a key that edits the text; then runs OnKeyDown.
     void KeyDown(WORD& key, TShiftState shift) override;
 
@@ -24,8 +24,3 @@ private:
     bool showsPlaceholder() const;
     std::string password_;
 };
-
-namespace QelPasswordEdit {
-// Puts the unit's components on the palette page.
-void Register();
-} // namespace QelPasswordEdit

@@ -1,4 +1,5 @@
 #include "toolkit/comctrls.h"
+#include "toolkit/flagscope.h"
 
 #include "toolkit/qtbridge.h"
 
@@ -169,19 +170,20 @@ void TPageControl::removePage(TTabSheet* page)
 
 void TPageControl::updateTabs()
 {
-    updatingTabs_ = true;
-    while (tabBar_->count() > 0)
-        tabBar_->removeTab(0);
-    for (int i = 0; i < PageCount(); ++i) {
-        if (!pages_[i]->TabVisible())
-            continue;
-        const int tab = tabBar_->addTab(QString::fromStdString(pages_[i]->Caption()));
-        tabBar_->setTabData(tab, i);
-        if (pages_[i] == active_)
-            tabBar_->setCurrentIndex(tab);
+    {
+        TFlagScope updating(updatingTabs_);
+        while (tabBar_->count() > 0)
+            tabBar_->removeTab(0);
+        for (int i = 0; i < PageCount(); ++i) {
+            if (!pages_[i]->TabVisible())
+                continue;
+            const int tab = tabBar_->addTab(QString::fromStdString(pages_[i]->Caption()));
+            tabBar_->setTabData(tab, i);
+            if (pages_[i] == active_)
+                tabBar_->setCurrentIndex(tab);
+        }
+        tabBar_->setGeometry(0, 0, std::max(Width(), 0), tabBar_->sizeHint().height());
     }
-    tabBar_->setGeometry(0, 0, std::max(Width(), 0), tabBar_->sizeHint().height());
-    updatingTabs_ = false;
     Realign();
 }
 

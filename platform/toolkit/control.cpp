@@ -1,4 +1,5 @@
 #include "toolkit/control.h"
+#include "toolkit/flagscope.h"
 
 #include "toolkit/form.h"
 #include "toolkit/menus.h"
@@ -131,9 +132,10 @@ void TControl::SetParent(TWinControl* parent)
     if (parent_) {
         widget_->setParent(parent_->ClientWidget());
         parent_->AddChild(this);
-        updatingBounds_ = true;
-        widget_->setGeometry(left_, top_, std::max(width_, 0), std::max(height_, 0));
-        updatingBounds_ = false;
+        {
+            TFlagScope updating(updatingBounds_);
+            widget_->setGeometry(left_, top_, std::max(width_, 0), std::max(height_, 0));
+        }
         anchorRight_ = parent_->ClientWidth() - (left_ + width_);
         anchorBottom_ = parent_->ClientHeight() - (top_ + height_);
         ParentFontChanged();
@@ -185,9 +187,10 @@ void TControl::SetBounds(int left, int top, int width, int height)
     top_ = top;
     width_ = width;
     height_ = height;
-    updatingBounds_ = true;
-    widget_->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
-    updatingBounds_ = false;
+    {
+        TFlagScope updating(updatingBounds_);
+        widget_->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
+    }
     if (parent_ && !parent_->aligning_) {
         anchorRight_ = parent_->ClientWidth() - (left_ + width_);
         anchorBottom_ = parent_->ClientHeight() - (top_ + height_);
@@ -338,9 +341,8 @@ void TControl::ParentFontChanged()
 {
     if (!parentFont_ || !parent_)
         return;
-    applyingParentFont_ = true;
+    TFlagScope applying(applyingParentFont_);
     font_.Assign(parent_->Font());
-    applyingParentFont_ = false;
 }
 
 void TControl::FontChanged()

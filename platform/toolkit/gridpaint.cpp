@@ -1,5 +1,6 @@
 // Painting of grid cells (screen and paged devices) and anchor hit-testing, which must agree with
 // the painting on where each text lands.
+#include "toolkit/flagscope.h"
 #include "toolkit/gridcontrol.h"
 
 #include "toolkit/gridwidget.h"
@@ -205,11 +206,7 @@ void TCustomGrid::PaintPages(QPagedPaintDevice& device, const std::string& title
     painter.scale(scale, scale);
     const int logicalH = static_cast<int>(pageH / scale);
     const int rowH = defaultRowHeight_;
-    printing_ = true;
-    struct Reset {
-        bool& flag;
-        ~Reset() { flag = false; }
-    } reset { printing_ };
+    TFlagScope printing(printing_);
 
     int y = 0;
     auto drawTitle = [&] {

@@ -1,13 +1,16 @@
 #include "toolkit/mirroredstrings.h"
+#include "toolkit/flagscope.h"
 
 #include "toolkit/qtbridge.h"
 
 int TMirroredStrings::AddObject(const std::string& s, TObject* object)
 {
     const int before = Count();
-    mirroring_ = true;
-    const int index = TStringList::AddObject(s, object);
-    mirroring_ = false;
+    int index;
+    {
+        TFlagScope mirroring(mirroring_);
+        index = TStringList::AddObject(s, object);
+    }
     if (Count() != before)
         Mirror([&] { mirror_.insert(index, s); });
     return index;
@@ -15,33 +18,37 @@ int TMirroredStrings::AddObject(const std::string& s, TObject* object)
 
 void TMirroredStrings::InsertObject(int index, const std::string& s, TObject* object)
 {
-    mirroring_ = true;
-    TStringList::InsertObject(index, s, object);
-    mirroring_ = false;
+    {
+        TFlagScope mirroring(mirroring_);
+        TStringList::InsertObject(index, s, object);
+    }
     Mirror([&] { mirror_.insert(index, s); });
 }
 
 void TMirroredStrings::Put(int index, const std::string& s)
 {
-    mirroring_ = true;
-    TStringList::Put(index, s);
-    mirroring_ = false;
+    {
+        TFlagScope mirroring(mirroring_);
+        TStringList::Put(index, s);
+    }
     Mirror([&] { mirror_.put(index, s); });
 }
 
 void TMirroredStrings::Delete(int index)
 {
-    mirroring_ = true;
-    TStringList::Delete(index);
-    mirroring_ = false;
+    {
+        TFlagScope mirroring(mirroring_);
+        TStringList::Delete(index);
+    }
     Mirror([&] { mirror_.remove(index); });
 }
 
 void TMirroredStrings::Clear()
 {
-    mirroring_ = true;
-    TStringList::Clear();
-    mirroring_ = false;
+    {
+        TFlagScope mirroring(mirroring_);
+        TStringList::Clear();
+    }
     Mirror([&] { mirror_.clear(); });
 }
 

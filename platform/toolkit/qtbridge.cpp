@@ -1,4 +1,5 @@
 #include "toolkit/qtbridge.h"
+#include "toolkit/flagscope.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -47,10 +48,8 @@ bool TInputRouter::eventFilter(QObject* watched, QEvent* event)
     } ctx { this, watched };
     TQtDefault def { [](void* p, QEvent* e) {
                         auto* c = static_cast<Ctx*>(p);
-                        c->self->passing_ = true;
-                        const bool r = QCoreApplication::sendEvent(c->target, e);
-                        c->self->passing_ = false;
-                        return r;
+                        TFlagScope passing(c->self->passing_);
+                        return QCoreApplication::sendEvent(c->target, e);
                     },
         &ctx };
     control_->HandleQtEvent(event, def);

@@ -1,4 +1,5 @@
 #include "toolkit/timers.h"
+#include "toolkit/flagscope.h"
 
 #include <QTimer>
 #include <algorithm>
@@ -92,11 +93,7 @@ bool TTimerDriver::Armed() const
 
 void TTimerDriver::Fire()
 {
-    running_ = true;
-    struct Done {
-        bool& flag;
-        ~Done() { flag = false; }
-    } done { running_ };
+    TFlagScope running(running_);
     if (runDue_)
         runDue_();
     running_ = false;

@@ -1,4 +1,5 @@
 #include "toolkit/wincontrol.h"
+#include "toolkit/flagscope.h"
 
 #include "toolkit/form.h"
 #include "toolkit/menus.h"
@@ -282,9 +283,8 @@ void TWinControl::Realign()
         return;
     TRect r = Rect(0, 0, ClientWidth(), ClientHeight());
     AdjustClientRect(r);
-    aligning_ = true;
+    TFlagScope aligning(aligning_);
     AlignControls(r);
-    aligning_ = false;
 }
 
 void TWinControl::AdjustClientRect(TRect&) const
@@ -351,10 +351,9 @@ void TWinControl::ClientResized()
     lastClientW_ = w;
     lastClientH_ = h;
     if (oldW >= 0) {
-        aligning_ = true;
+        TFlagScope aligning(aligning_);
         for (TControl* c : std::vector<TControl*>(controls_))
             c->ParentResized(oldW, oldH);
-        aligning_ = false;
     }
     Realign();
 }

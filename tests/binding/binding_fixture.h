@@ -47,7 +47,7 @@ public:
         link.hooks.kindMask = [this] {
             return link.FieldProp().empty() ? TQelObjectInterface::oiField : TQelObjectInterface::oiVector;
         };
-        link.hooks.show = [this] { SetText(read()); };
+        link.hooks.read = [this] { SetText(read()); };
         Publish<&TTestEdit::get_FieldPath, &TTestEdit::set_FieldPath>("FieldPath");
         Publish<&TTestEdit::get_FieldProp, &TTestEdit::set_FieldProp>("FieldProp");
     }
@@ -70,7 +70,7 @@ public:
         return {};
     }
 
-    TQelDataLink link { this, "TTestEdit" };
+    TQelDataLink link { this };
     std::vector<unsigned> received;
 
 protected:
@@ -104,7 +104,7 @@ public:
     }
     std::string get_FieldPath() const { return link.FieldPath(); }
 
-    TQelDataLink link { this, "TTestPanel" };
+    TQelDataLink link { this };
 
 protected:
     void WndProc(TMessage& m) override
@@ -139,7 +139,8 @@ protected:
         QelDbTest::TearDown();
         QelUnregisterDataClass(TQelDataClass::Edit);
         QelUnregisterDataClass(TQelDataClass::Panel);
-        QelObjCntrl::Finalize(); // the package's own classes come back with the next walk
+        QelObjCntrl::Finalize(); // the package's own classes come back
+        QelObjCntrl::Initialize();
     }
 
     template <class T> T* add(TWinControl* parent, const std::string& name, const std::string& path = {})

@@ -28,6 +28,13 @@ public:
         if (editControl_)
             editControl_->SetText(v);
     }
+
+protected:
+    void BindEditor(TWinControl* editor, TQelFieldList* fl) override
+    {
+        if (auto* edit = dynamic_cast<TTestEdit*>(editor))
+            BindDataLink(edit->link, fl, true);
+    }
 };
 
 // A grid whose cells (1, r) edit the fields named in column 0 through field-type links.
@@ -63,10 +70,7 @@ protected:
     void SetUp() override
     {
         BindingTest::SetUp();
-        QelRegisterLinkFactory(
-            TQelLinkKind::Edit, [](TAdvStringGrid* g, const std::string& spec, TQelObjectInterface* oi) {
-                return static_cast<TQelCommonLink*>(new TTestEditLink(g, spec, oi));
-            });
+        QelRegisterLinkFactory(TQelLinkKind::Edit, QelLinkFactory<TTestEditLink>());
         auto scripted = std::make_unique<TScriptedDialogs>();
         dialogs = scripted.get();
         previous = SetDialogService(std::move(scripted));

@@ -34,7 +34,6 @@ protected:
     }
     void SetUp() override
     {
-        QelObjCntrl::Initialize();
         QelObjCntrl::Register();
         QelDbTest::SetUp();
         form->SetBounds(0, 0, 500, 300);
@@ -48,11 +47,7 @@ protected:
         field(person, "Vorname")->set_AsString("Anna");
         field(person, "Name")->set_AsString("Ott");
     }
-    void TearDown() override
-    {
-        QelDbTest::TearDown();
-        QelObjCntrl::Finalize();
-    }
+    void TearDown() override { QelDbTest::TearDown(); }
 
     TQelTimerTasks* tasks() const { return db->TimerTasks(); }
     TQelFieldList* fl() const { return person->FieldList(); }

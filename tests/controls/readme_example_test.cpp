@@ -67,7 +67,8 @@ TEST_F(EditTest, ReadmeExampleWorksAndIsWhatTheReadmeShows)
     EXPECT_TRUE(f.name->Enabled());
 
     const std::string example
-        = between(readFile(__FILE__), "// README-EXAMPLE-BEGIN", "// README-EXAMPLE-END");
+        = between(readFile(std::string(QEL_SOURCE_DIR) + "/tests/controls/readme_example_test.cpp"),
+            "// README-EXAMPLE-BEGIN", "// README-EXAMPLE-END");
     ASSERT_FALSE(example.empty());
     const std::string readme = readFile(std::string(QEL_SOURCE_DIR) + "/README.md");
     EXPECT_NE(readme.find(example), std::string::npos) << "README.md must show the example as it is here";

@@ -15,7 +15,6 @@ TEST(PersonForm, SaveDiscardAndPaging)
     DemoDatabase store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
     ASSERT_TRUE(store.error.empty()) << store.error;
     SetQelDatabase(store.db.get());
-    QelObjCntrl::Initialize();
     {
         TPersonForm form(nullptr, store.db.get());
         ASSERT_TRUE(form.ShowPerson());
@@ -44,6 +43,5 @@ TEST(PersonForm, SaveDiscardAndPaging)
         form.Step(-1);
         EXPECT_EQ(form.Person(), first);
     }
-    QelObjCntrl::Finalize();
     SetQelDatabase(nullptr);
 }
