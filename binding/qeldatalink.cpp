@@ -114,14 +114,15 @@ void TQelDataLink::resolve()
     }
     if (!fieldPath_.empty()) {
         const int m = mask();
-        // Resolving never creates: missing sub-objects come at the first write.
-        TQelObjectInterface* found = fl_->FindOI(fieldPath_, m, false);
+        const bool mayCreate = edits && allowCreate_ && !readOnly_;
+        // A control that writes creates missing sub-objects at its first write, not by showing;
+        // one that does not (a container) creates them now, for its children.
+        TQelObjectInterface* found = fl_->FindOI(fieldPath_, m, mayCreate && !hooks.write);
         if (found && (!hooks.accepts || hooks.accepts(found))) {
             oi_ = found;
             return;
         }
-        if (!found && edits && allowCreate_ && !readOnly_
-            && false /*MERGE: fl_->PathResolvable(fieldPath_, m)*/) {
+        if (!found && mayCreate && hooks.write && false /*MERGE: fl_->PathResolvable(fieldPath_, m)*/) {
             pending_ = true;
             return;
         }

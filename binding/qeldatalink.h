@@ -7,8 +7,9 @@
 //
 // What a link binds to:
 //   - the field, vector or sub-object its FieldPath names (kinds: OR of oiField, oiVector,
-//     oiSubObject); a path whose sub-object does not exist yet binds "pending": the control is
-//     enabled and shows nothing, and the sub-object is created at its first write;
+//     oiSubObject); for a control that writes, a path whose sub-object does not exist yet binds
+//     "pending": the control is enabled and shows nothing, and the sub-object is created at its
+//     first write (a container, which has no write hook, creates it when it connects);
 //   - a property of the field list (empty FieldPath, FieldProp set: the "@PropConn!" marker);
 //   - with bindsFieldList, the field list itself when the path is empty or names nothing;
 //   - with followsReference, a reference field whose target's field list is the base.
