@@ -1,6 +1,8 @@
 #pragma once
-// The package's one door to the widget toolkit: every unit of the package includes this header
-// instead of the toolkit's own headers. Package code calls toolkit operations only, never Qt.
+// The toolkit's core (components, controls, forms, graphics, menus, events) as every unit of the
+// package needs it. A unit that extends or uses a particular widget includes that toolkit header
+// as well (toolkit/advctrls.h, toolkit/htmlctrls.h, ...). Package code calls toolkit operations
+// only, never Qt: the toolkit links Qt privately, and the layer check refuses a Qt include.
 #include "toolkit/component.h"
 #include "toolkit/control.h"
 #include "toolkit/form.h"

@@ -48,6 +48,7 @@ public:
 };
 
 // Usage, with an open database (the controls find it as the current one):
+//     QelObjCntrl::Initialize(); // once at start: registers the controls with the binding walk
 //     SetQelDatabase(&db);
 //     TPersonNameForm form(nullptr);
 //     form.ShowObject(db.GetObjectA(key));
