@@ -11,6 +11,9 @@
 #include "QelObjCntrl.h"
 
 #include <algorithm>
+#include <map>
+#include <utility>
+#include <variant>
 
 namespace {
 
@@ -55,6 +58,112 @@ bool isPositiveInteger(const std::string& s)
 bool endsWith(const std::string& s, const std::string& tail)
 {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// What an edit that has the focus showed after its last change, so that a refused key can be
+// taken back to the text and selection from before it, and the time of day that a date edit
+// hiding the time keeps while its date is retyped (the field may be cleared on the way). One
+// entry per edit being typed into, dropped when the edit is left.
+struct TTypingState {
+    const TQelField* field = nullptr;
+    std::string shown; // the edit's text
+    std::string value; // what the edit read from the field for it
+    std::string time; // hidden time of day, "" when none is known
+};
+
+std::map<const TQelEdit*, TTypingState>& typingStates()
+{
+    static std::map<const TQelEdit*, TTypingState> states;
+    return states;
+}
+
+TTypingState* typingState(const TQelEdit* edit, const TQelField* field, bool create)
+{
+    auto& states = typingStates();
+    auto it = states.find(edit);
+    if (it == states.end()) {
+        if (!create)
+            return nullptr;
+        it = states.emplace(edit, TTypingState {}).first;
+    }
+    if (it->second.field != field) {
+        if (!create)
+            return nullptr;
+        it->second = TTypingState { field, {}, {}, {} };
+    }
+    return &it->second;
+}
+
+void rememberShown(const TQelEdit* edit, const TQelField* field, std::string shown, std::string value)
+{
+    TTypingState* st = typingState(edit, field, true);
+    st->shown = std::move(shown);
+    st->value = std::move(value);
+}
+
+// The text the edit showed before the current change: the remembered one while the field still
+// holds what was read for it, else the field's text.
+std::string shownBefore(const TQelEdit* edit, const TQelField* field, const std::string& valueNow)
+{
+    const TTypingState* st = typingState(edit, field, false);
+    return st && st->value == valueNow ? st->shown : valueNow;
+}
+
+int commonPrefixChars(const std::string& a, const std::string& b)
+{
+    std::size_t n = 0;
+    while (n < a.size() && n < b.size() && a[n] == b[n])
+        ++n;
+    while (n > 0 && n < a.size() && (static_cast<unsigned char>(a[n]) & 0xC0) == 0x80)
+        --n; // not inside a character
+    return static_cast<int>(Utf8Length(std::string_view(a).substr(0, n)));
+}
+
+// The selection [start, end) of `before` that the change to `now` (caret at `caret`) replaced:
+// what follows the caret was there before as well, and the shared start was kept.
+std::pair<int, int> replacedSelection(const std::string& before, const std::string& now, int caret)
+{
+    const int oldLen = static_cast<int>(Utf8Length(before));
+    const int newLen = static_cast<int>(Utf8Length(now));
+    const int end = std::clamp(oldLen - (newLen - caret), 0, oldLen);
+    const int start = std::max(0, std::min({ commonPrefixChars(before, now), caret, end }));
+    return { start, end };
+}
+
+// The time of day of a date-time field's value ("14:30:00"), "" when it has none. A text that
+// could not be read leaves the last value in place, time included.
+std::string timeOfDay(const TQelField* f)
+{
+    const auto* iso = std::get_if<std::string>(&f->Value());
+    if (!iso)
+        return {};
+    const std::size_t sp = iso->find(' ');
+    return sp == std::string::npos ? std::string() : iso->substr(sp + 1);
+}
+
+bool hasDateAndTime(const TQelField* f)
+{
+    const auto* dt = dynamic_cast<const TQelDateTimeField*>(f);
+    return dt && dt->HasDate() && dt->HasTime();
+}
+
+// A date typed into an edit that hides the time, completed with the time of day that the field
+// held (or held before the text was cleared while typing). A text with a time of its own, an
+// empty text and one that does not read as a date are written as they are.
+std::string withHiddenTime(const TQelEdit* edit, bool typing, const TQelField* f, const std::string& text)
+{
+    std::string time = timeOfDay(f);
+    if (TTypingState* st = typingState(edit, f, typing)) {
+        if (!time.empty())
+            st->time = time;
+        else
+            time = st->time;
+    }
+    const std::string date = Trim(text);
+    if (date.empty() || time.empty() || date.find_first_of(" T") != std::string::npos)
+        return text;
+    const std::string combined = date + " " + time;
+    return f->Readable(combined) ? combined : text;
 }
 
 } // namespace
@@ -177,8 +286,14 @@ void TQelEdit::write(const std::string& text)
 {
     TFlagScope writing(writing_);
     if (TQelField* f = Field()) {
-        if (options_.Contains(eoHideTime) && isDateTime() && text == f->GetFormatted(1))
-            return; // the shown date without its time: keep the stored time
+        if (options_.Contains(eoHideTime) && isDateTime()) {
+            if (text == f->GetFormatted(1))
+                return; // the shown date without its time: keep the stored time
+            if (hasDateAndTime(f)) {
+                f->set_AsString(withHiddenTime(this, Focused(), f, text));
+                return;
+            }
+        }
         if (TQelBlobField* blob = BlobField()) {
             blob->set_Loaded(true);
             blob->set_BufferAsString(text);
@@ -227,12 +342,19 @@ void TQelEdit::Change()
         if (accepted) {
             write(text);
         } else {
-            show(read());
-            SetSelStart(std::min(caret, static_cast<int>(Utf8Length(Text()))));
+            // Take the key back: the text and the selection from before it, so that further keys
+            // go where they went before.
+            const std::string before = shownBefore(this, Field(), read());
+            const auto [start, end] = replacedSelection(before, text, caret);
+            show(before);
+            SetSelStart(start);
+            SetSelLength(end - start);
         }
         if (marked_)
             unmark();
     }
+    if (Field() && Focused())
+        rememberShown(this, Field(), Text(), read());
     TAdvEdit::Change();
 }
 
@@ -265,22 +387,21 @@ std::string TQelEdit::normalised(const std::string& text) const
 
 void TQelEdit::exitHandling()
 {
-    if (!Connected())
+    if (!Connected()) {
+        typingStates().erase(this);
         return;
+    }
     if (Vector() || PropConnection())
         write(Text());
     show(read());
-    if (TQelField* f = Field()) {
+    if (Field()) {
         const std::string n = normalised(Text());
         if (n != Text()) {
             show(n);
-            TFlagScope writing(writing_);
-            if (TQelBlobField* blob = BlobField())
-                blob->set_BufferAsString(n);
-            else
-                f->set_AsString(n);
+            write(n); // a date under eoHideTime keeps the stored time
         }
     }
+    typingStates().erase(this);
 }
 
 void TQelEdit::unmark()
