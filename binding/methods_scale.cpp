@@ -93,9 +93,9 @@ int TQelCommonMethods::scale(int v, int dpi)
         return 0;
     if (dpi < 1)
         dpi = WorkstationDPI();
-    // Rounded half away from zero, so that negative positions scale like positive ones.
-    const long long magnitude = (static_cast<long long>(std::abs(v)) * dpi + kDesignDPI / 2) / kDesignDPI;
-    return static_cast<int>(v < 0 ? -magnitude : magnitude);
+    // (v * dpi + 48) / 96, truncated toward zero as integer division does: rounded half up for
+    // positive values. The product is taken wide so that large values do not overflow.
+    return static_cast<int>((static_cast<long long>(v) * dpi + kDesignDPI / 2) / kDesignDPI);
 }
 
 int TQelCommonMethods::scale(int v, double f)
@@ -109,8 +109,8 @@ int TQelCommonMethods::rescale(int v, int dpi)
         return 0;
     if (dpi < 1)
         dpi = WorkstationDPI();
-    const long long magnitude = (static_cast<long long>(std::abs(v)) * kDesignDPI + dpi / 2) / dpi;
-    return static_cast<int>(v < 0 ? -magnitude : magnitude);
+    // The inverse of scale: (v * 96 + dpi / 2) / dpi, truncated toward zero.
+    return static_cast<int>((static_cast<long long>(v) * kDesignDPI + dpi / 2) / dpi);
 }
 
 int TQelCommonMethods::rescale(int v, double f)

@@ -8,6 +8,8 @@
 #include "toolkit/dialogs.h"
 
 #include <algorithm>
+#include <utility>
+#include <variant>
 
 namespace {
 
@@ -35,6 +37,90 @@ bool isPositiveInteger(const std::string& s)
 bool endsWith(const std::string& s, const std::string& tail)
 {
     return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// The typing state of `edit` for `field`; a state of another field is started anew when
+// `create`, else none.
+TQelEditTyping* typingState(TQelEditTyping& st, const TQelField* field, bool create)
+{
+    if (st.field != field) {
+        if (!create)
+            return nullptr;
+        st = TQelEditTyping { field, {}, {}, {} };
+    }
+    return &st;
+}
+
+void rememberShown(TQelEditTyping& state, const TQelField* field, std::string shown, std::string value)
+{
+    TQelEditTyping* st = typingState(state, field, true);
+    st->shown = std::move(shown);
+    st->value = std::move(value);
+}
+
+// The text the edit showed before the current change: the remembered one while the field still
+// holds what was read for it, else the field's text.
+std::string shownBefore(TQelEditTyping& state, const TQelField* field, const std::string& valueNow)
+{
+    const TQelEditTyping* st = typingState(state, field, false);
+    return st && st->value == valueNow ? st->shown : valueNow;
+}
+
+int commonPrefixChars(const std::string& a, const std::string& b)
+{
+    std::size_t n = 0;
+    while (n < a.size() && n < b.size() && a[n] == b[n])
+        ++n;
+    while (n > 0 && n < a.size() && (static_cast<unsigned char>(a[n]) & 0xC0) == 0x80)
+        --n; // not inside a character
+    return static_cast<int>(Utf8Length(std::string_view(a).substr(0, n)));
+}
+
+// The selection [start, end) of `before` that the change to `now` (caret at `caret`) replaced:
+// what follows the caret was there before as well, and the shared start was kept.
+std::pair<int, int> replacedSelection(const std::string& before, const std::string& now, int caret)
+{
+    const int oldLen = static_cast<int>(Utf8Length(before));
+    const int newLen = static_cast<int>(Utf8Length(now));
+    const int end = std::clamp(oldLen - (newLen - caret), 0, oldLen);
+    const int start = std::max(0, std::min({ commonPrefixChars(before, now), caret, end }));
+    return { start, end };
+}
+
+// The time of day of a date-time field's value ("14:30:00"), "" when it has none. A text that
+// could not be read leaves the last value in place, time included.
+std::string timeOfDay(const TQelField* f)
+{
+    const auto* iso = std::get_if<std::string>(&f->Value());
+    if (!iso)
+        return {};
+    const std::size_t sp = iso->find(' ');
+    return sp == std::string::npos ? std::string() : iso->substr(sp + 1);
+}
+
+bool hasDateAndTime(const TQelField* f)
+{
+    const auto* dt = dynamic_cast<const TQelDateTimeField*>(f);
+    return dt && dt->HasDate() && dt->HasTime();
+}
+
+// A date typed into an edit that hides the time, completed with the time of day that the field
+// held (or held before the text was cleared while typing). A text with a time of its own, an
+// empty text and one that does not read as a date are written as they are.
+std::string withHiddenTime(TQelEditTyping& state, bool typing, const TQelField* f, const std::string& text)
+{
+    std::string time = timeOfDay(f);
+    if (TQelEditTyping* st = typingState(state, f, typing)) {
+        if (!time.empty())
+            st->time = time;
+        else
+            time = st->time;
+    }
+    const std::string date = Trim(text);
+    if (date.empty() || time.empty() || date.find_first_of(" T") != std::string::npos)
+        return text;
+    const std::string combined = date + " " + time;
+    return f->Readable(combined) ? combined : text;
 }
 
 } // namespace
@@ -137,8 +223,14 @@ void TQelEdit::write(const std::string& text)
 {
     auto writing = link_.WriteScope();
     if (TQelField* f = Field()) {
-        if (options_.Contains(eoHideTime) && isDateTime() && text == f->GetFormatted(1))
-            return; // the shown date without its time: keep the stored time
+        if (options_.Contains(eoHideTime) && isDateTime()) {
+            if (text == f->GetFormatted(1))
+                return; // the shown date without its time: keep the stored time
+            if (hasDateAndTime(f)) {
+                f->set_AsString(withHiddenTime(typing_, Focused(), f, text));
+                return;
+            }
+        }
         if (TQelBlobField* blob = BlobField()) {
             blob->set_Loaded(true);
             blob->set_BufferAsString(text);
@@ -187,11 +279,18 @@ void TQelEdit::Change()
         if (accepted) {
             write(text);
         } else {
-            show(read());
-            SetSelStart(std::min(caret, static_cast<int>(Utf8Length(Text()))));
+            // Take the key back: the text and the selection from before it, so that further keys
+            // go where they went before.
+            const std::string before = shownBefore(typing_, Field(), read());
+            const auto [start, end] = replacedSelection(before, text, caret);
+            show(before);
+            SetSelStart(start);
+            SetSelLength(end - start);
         }
         link_.Edited();
     }
+    if (Field() && Focused())
+        rememberShown(typing_, Field(), Text(), read());
     TAdvEdit::Change();
 }
 
@@ -224,22 +323,21 @@ std::string TQelEdit::normalised(const std::string& text) const
 
 void TQelEdit::exitHandling()
 {
-    if (!Connected())
+    if (!Connected()) {
+        typing_ = {};
         return;
+    }
     if (Vector() || PropConnection())
         write(Text());
     show(read());
-    if (TQelField* f = Field()) {
+    if (Field()) {
         const std::string n = normalised(Text());
         if (n != Text()) {
             show(n);
-            auto writing = link_.WriteScope();
-            if (TQelBlobField* blob = BlobField())
-                blob->set_BufferAsString(n);
-            else
-                f->set_AsString(n);
+            write(n); // a date under eoHideTime keeps the stored time
         }
     }
+    typing_ = {};
 }
 
 void TQelEdit::set_mark(bool mark, int index, TColor color, unsigned flags)

@@ -16,6 +16,17 @@ using TQelEditOptions = TSet<TQelEditOption>;
 // OnEditEvent(sender, event, object interface): event 1 on F4 and on a left double-click.
 using TQelEditEvent = TEvent<TObject*, int, TQelObjectInterface*>;
 
+// What an edit that has the focus showed after its last change, so that a refused key can be
+// taken back to the text and selection from before it, and the time of day that a date edit
+// hiding the time keeps while its date is retyped (the field may be cleared on the way). Reset
+// when the edit is left.
+struct TQelEditTyping {
+    const TQelField* field = nullptr;
+    std::string shown; // the edit's text
+    std::string value; // what the edit read from the field for it
+    std::string time; // hidden time of day, "" when none is known
+};
+
 class TQelEdit : public TQelDataControl<TAdvEdit> {
 public:
     explicit TQelEdit(TComponent* owner);
@@ -65,6 +76,7 @@ private:
     void clipboardPaste();
 
     TQelEditOptions options_;
+    TQelEditTyping typing_;
 };
 
 class TQelEditLink : public TQelCommonLink {

@@ -40,6 +40,12 @@ public:
     virtual std::string AsString() const;
     std::string get_AsString() const { return AsString(); }
     void set_AsString(const std::string& text);
+    // Whether set_AsString would read the text as a value (and not keep it as a syntax error).
+    bool Readable(const std::string& text) const
+    {
+        TQelValue v;
+        return parse(text, v);
+    }
     virtual std::string NullValue() const { return {}; }
     // The typed text cannot be completed to a valid value any more.
     virtual bool DeadEnd(const std::string& text) const;

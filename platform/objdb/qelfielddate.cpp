@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <vector>
 
 namespace {
 
@@ -120,27 +121,100 @@ bool readIso(const std::string& v, Stamp& s)
     return time.empty() || readTime(time, s);
 }
 
-// Could `t` still grow into a valid number sequence "a<sep>b<sep>c" with the given limits?
-bool prefixOk(const std::string& t, char sep, const int* maxDigits, const int* maxValue, int parts)
+bool digitsUpTo(const std::string& s, std::size_t maxDigits)
 {
-    auto items = SplitString(t, std::string(1, sep));
-    if (static_cast<int>(items.size()) > parts)
+    return s.size() <= maxDigits && s.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The values 1..hi that a day or month item can still become: with a delimiter after it the
+// item as it stands ("5" or "05"), else every value whose one- or two-digit form starts with it.
+std::vector<int> dayOrMonthValues(const std::string& p, bool complete, int hi)
+{
+    std::vector<int> out;
+    if (!digitsUpTo(p, 2) || (complete && p.empty()))
+        return out;
+    auto fits
+        = [&](const std::string& form) { return complete ? form == p : form.compare(0, p.size(), p) == 0; };
+    for (int v = 1; v <= hi; ++v) {
+        char two[8];
+        std::snprintf(two, sizeof two, "%02d", v);
+        if (fits(std::to_string(v)) || fits(two))
+            out.push_back(v);
+    }
+    return out;
+}
+
+// Whether the typed start of a year can still become a valid year, and whether one of those
+// years is a leap year. A year of one or two digits reads as 1950..2049, four digits as they are;
+// with nothing typed the year may also stay away (the current year).
+void possibleYears(const std::string& p, bool& any, bool& anyLeap)
+{
+    any = anyLeap = false;
+    if (!digitsUpTo(p, 4))
+        return;
+    auto take = [&](int y) {
+        if (y < 1 || y > 9999)
+            return;
+        any = true;
+        anyLeap = anyLeap || leap(y);
+    };
+    const int typed = p.empty() ? 0 : std::stoi(p);
+    for (int len : { 1, 2, 4 }) {
+        const int missing = len - static_cast<int>(p.size());
+        if (missing < 0)
+            continue;
+        int span = 1, base = typed;
+        for (int k = 0; k < missing; ++k) {
+            span *= 10;
+            base *= 10;
+        }
+        for (int rest = 0; rest < span; ++rest) {
+            int y = base + rest;
+            if (len <= 2)
+                y += y < 50 ? 2000 : 1900;
+            take(y);
+        }
+    }
+}
+
+// Could the typed date (German notation, day and month of one or two digits) still be completed
+// to a valid date by typing on?
+bool datePrefixOk(const std::string& t)
+{
+    const auto items = SplitString(t, ".");
+    if (items.size() > 3)
+        return false;
+    const std::size_t n = items.size();
+    const auto days = dayOrMonthValues(n > 0 ? items[0] : std::string(), n > 1, 31);
+    const auto months = dayOrMonthValues(n > 1 ? items[1] : std::string(), n > 2, 12);
+    bool anyYear = false, anyLeap = false;
+    possibleYears(n > 2 ? items[2] : std::string(), anyYear, anyLeap);
+    if (days.empty() || months.empty() || !anyYear)
+        return false;
+    // Days and months are ascending: the smallest day must fit into some month of some year.
+    for (int m : months) {
+        const int longest = m == 2 ? (anyLeap ? 29 : 28) : daysInMonth(2001, m);
+        if (days.front() <= longest)
+            return true;
+    }
+    return false;
+}
+
+// Could the typed time "h[:m[:s]]" (items of one or two digits) still be completed to a valid time?
+bool timePrefixOk(const std::string& t, std::size_t maxItems)
+{
+    static const int maxValue[] = { 23, 59, 59 };
+    const auto items = SplitString(t, ":");
+    if (items.size() > maxItems)
         return false;
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::string& p = items[i];
-        if (p.empty())
-            continue;
-        if (!allDigits(p) || static_cast<int>(p.size()) > maxDigits[i])
+        const bool complete = i + 1 < items.size();
+        if (!digitsUpTo(p, 2) || (complete && p.empty()))
             return false;
-        if (maxValue[i] > 0) {
-            // The first digit must allow a value within the limit.
-            int v = std::stoi(p);
-            int scaled = v;
-            for (std::size_t k = p.size(); k < 2 && maxDigits[i] == 2; ++k)
-                scaled *= 10;
-            if (v > maxValue[i] || (p.size() == 1 && scaled > maxValue[i] + 9))
-                return false;
-        }
+        // One digit is a value of its own (9 reads as 09); two must be within the limit.
+        if (!p.empty() && std::stoi(p) > maxValue[i])
+            return false;
     }
     return true;
 }
@@ -232,20 +306,17 @@ std::string TQelDateTimeField::GetFormatted(int flags) const
 
 bool TQelDateTimeField::DeadEnd(const std::string& text) const
 {
-    std::string t = TrimRight(text);
-    static const int dateDigits[] = { 2, 2, 4 }, dateMax[] = { 31, 12, 0 };
-    static const int timeDigits[] = { 2, 2, 2 }, timeMax[] = { 23, 59, 59 };
+    const std::string t = Trim(text);
     if (!HasDate())
-        return !prefixOk(t, ':', timeDigits, timeMax, HasSeconds() ? 3 : 2);
-    std::size_t sp = t.find(' ');
-    std::string date = t.substr(0, sp);
-    if (!prefixOk(date, '.', dateDigits, dateMax, 3))
-        return true;
+        return !timePrefixOk(t, HasSeconds() ? 3 : 2);
+    const std::size_t sp = t.find_first_of(" T");
     if (sp == std::string::npos)
-        return false;
-    if (!HasTime())
+        return !datePrefixOk(t);
+    // A time follows: the date before it is complete.
+    Stamp s;
+    if (!HasTime() || !readDate(t.substr(0, sp), s))
         return true;
-    return !prefixOk(Trim(t.substr(sp + 1)), ':', timeDigits, timeMax, 3);
+    return !timePrefixOk(Trim(t.substr(sp + 1)), 3);
 }
 
 double TQelDateTimeField::AsDateTime() const

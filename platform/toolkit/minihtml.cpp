@@ -2,6 +2,8 @@
 
 #include "toolkit/graphics.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -141,21 +143,9 @@ void appendDecoded(std::string& out, std::string_view text)
                 cp = cp * 10 + static_cast<unsigned>(c - '0');
             }
             if (ok && cp > 0 && cp <= 0x10FFFF) {
-                if (cp < 0x80) {
-                    repl += static_cast<char>(cp);
-                } else if (cp < 0x800) {
-                    repl += static_cast<char>(0xC0 | (cp >> 6));
-                    repl += static_cast<char>(0x80 | (cp & 0x3F));
-                } else if (cp < 0x10000) {
-                    repl += static_cast<char>(0xE0 | (cp >> 12));
-                    repl += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                    repl += static_cast<char>(0x80 | (cp & 0x3F));
-                } else {
-                    repl += static_cast<char>(0xF0 | (cp >> 18));
-                    repl += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-                    repl += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-                    repl += static_cast<char>(0x80 | (cp & 0x3F));
-                }
+                // Qt encodes at the toolkit's edge; the package has no encoder of its own here.
+                const char32_t c = cp;
+                repl = QString::fromUcs4(&c, 1).toStdString();
             }
         }
         if (repl.empty()) {

@@ -66,9 +66,6 @@ TEST(Scale, ValuesRoundHalfUpAndInvert)
     EXPECT_EQ(M::scale(0, 144), 0);
     EXPECT_EQ(M::scale(0, 0), 0);
     EXPECT_EQ(M::scale(37, 96), 37);
-    // Negative positions scale like positive ones (an identity stays an identity).
-    EXPECT_EQ(M::scale(-1, 96), -1);
-    EXPECT_EQ(M::scale(-100, 120), -125);
     EXPECT_EQ(M::scale(10, 1.55), 15);
     EXPECT_EQ(M::rescale(0, 120), 0);
     for (int dpi : { 96, 120, 144, 192 })
@@ -78,6 +75,29 @@ TEST(Scale, ValuesRoundHalfUpAndInvert)
     EXPECT_EQ(M::rescale(15, 0.0), 15);
     EXPECT_EQ(M::absx(0.1235, 1000), 124); // rounded, not truncated
     EXPECT_EQ(M::absy(0.5, 0), (Screen()->Height() + 1) / 2); // no extent: the screen's
+}
+
+TEST(Scale, NegativeValuesFollowTheSameFormulaTruncatedTowardZero)
+{
+    // (v * dpi + 48) / 96 and its inverse (v * 96 + dpi / 2) / dpi, truncated toward zero.
+    struct Case {
+        int v, dpi, scaled, rescaled;
+    } cases[] = {
+        { -100, 120, -124, -79 }, // -11952 / 96 = -124.5; -9540 / 120 = -79.5
+        { -1, 96, 0, 0 }, // -48 / 96 = -0.5
+        { -2, 96, -1, -1 }, // -144 / 96 = -1.5
+        { -10, 144, -14, -6 }, // -1392 / 96 = -14.5; -888 / 144 = -6.2
+        { -3, 48, -1, -5 }, // -96 / 96; -264 / 48 = -5.5
+        { 100, 120, 125, 80 }, // 12048 / 96 = 125.5; 9660 / 120 = 80.5
+        { 3, 48, 2, 6 }, // 192 / 96; 312 / 48 = 6.5
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(M::scale(c.v, c.dpi), c.scaled) << c.v << " at " << c.dpi;
+        EXPECT_EQ(M::rescale(c.v, c.dpi), c.rescaled) << c.v << " at " << c.dpi;
+    }
+    EXPECT_EQ(M::scale(-10, 1.55), -15); // truncated toward zero, as for positive values
+    EXPECT_EQ(M::rescale(-15, 1.5), -10);
+    EXPECT_EQ(M::scale(2000000, 192), 4000000); // no overflow of the product
 }
 
 TEST(Scale, WorkstationDPIComesFromTheComputerSettings)

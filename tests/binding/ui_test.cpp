@@ -136,7 +136,9 @@ TEST(SmallConversions, MinutesString)
     EXPECT_EQ(M::MinutesString(0), "00:00");
     EXPECT_EQ(M::MinutesString(59), "00:59");
     EXPECT_EQ(M::MinutesString(6000), "100:00");
+    // Negative minutes read as a negative duration, not "-1:-15" as the plain formula gives.
     EXPECT_EQ(M::MinutesString(-75), "-01:15");
+    EXPECT_EQ(M::MinutesString(-5), "-00:05");
 }
 
 TEST(ListBoxSelection, FirstIndexAndAllIndexes)

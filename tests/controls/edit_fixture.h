@@ -21,6 +21,7 @@ class 40020 Person : Objekt table=Person format="<Name>"
   field Gehalt Betrag
   field Geboren Datum
   field Termin DatumZeit
+  field Beginn Uhrzeit
   field Bemerkung Langtext
   field Kuerzel Kurztext
   vector Adressen Adresse

@@ -108,6 +108,72 @@ TEST_F(EditTest, CommaTypedIntoADateBecomesAPoint)
     EXPECT_EQ(e->Text(), "1.2.2001");
 }
 
+TEST_F(EditTest, DatesAndTimesWithOneDigitItemsCanBeTyped)
+{
+    struct Case {
+        const char* path;
+        const char* typed;
+        const char* stored;
+    } cases[] = { { "Geboren", "1.5.2020", "01.05.2020" }, { "Geboren", "15.5.2020", "15.05.2020" },
+        { "Beginn", "9:05", "09:05" } };
+    ASSERT_TRUE(ShowActive(*form));
+    auto* other = edit("Name");
+    int n = 0;
+    for (const Case& c : cases) {
+        TQelObject* p = create("Person");
+        auto* e = edit(c.path, "edFresh" + std::to_string(++n));
+        ASSERT_EQ(e->ConnectFL(p->FieldList(), false), 1);
+        ASSERT_EQ(other->ConnectFL(p->FieldList(), false), 1);
+        focus(e);
+        type(e, c.typed);
+        EXPECT_EQ(e->Text(), c.typed);
+        EXPECT_EQ(p->FieldByName(c.path)->AsString(), c.stored) << c.typed;
+        focus(other);
+        EXPECT_EQ(p->FieldByName(c.path)->AsString(), c.stored) << c.typed;
+        EXPECT_TRUE(p->FieldByName(c.path)->Valid()) << c.typed;
+        EXPECT_EQ(e->Text(), c.stored);
+    }
+}
+
+TEST_F(EditTest, ARefusedKeyRestoresTextAndSelectionSoThatFurtherKeysFit)
+{
+    field("Geboren")->set_AsString("01.09.1999");
+    auto* e = edit("Geboren");
+    ASSERT_EQ(e->ConnectFL(person->FieldList(), false), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(e);
+    e->SetSelStart(6);
+    e->SetSelLength(4); // the year
+    type(e, "."); // "01.09.." cannot become a date
+    EXPECT_EQ(e->Text(), "01.09.1999");
+    EXPECT_EQ(e->SelStart(), 6);
+    EXPECT_EQ(e->SelLength(), 4);
+    type(e, "2020"); // replaces the year, as it would have without the refused key
+    EXPECT_EQ(e->Text(), "01.09.2020");
+    EXPECT_EQ(field("Geboren")->AsString(), "01.09.2020");
+
+    // Month and year typed over, a refused month digit, then the rest.
+    e->SetSelStart(3);
+    e->SetSelLength(7);
+    type(e, "1");
+    type(e, "3"); // month 13
+    EXPECT_EQ(e->Text(), "01.1");
+    EXPECT_EQ(e->SelStart(), 4);
+    EXPECT_EQ(e->SelLength(), 0);
+    type(e, "2.2021");
+    EXPECT_EQ(field("Geboren")->AsString(), "01.12.2021");
+
+    // The refused key gives back the text as typed, not the stored value's notation.
+    e->SelectAll();
+    type(e, "1.5.2020");
+    type(e, "5");
+    EXPECT_EQ(e->Text(), "1.5.2020");
+    EXPECT_EQ(e->SelStart(), 8);
+    QTest::keyClick(e->Handle(), Qt::Key_Backspace);
+    type(e, "1");
+    EXPECT_EQ(field("Geboren")->AsString(), "01.05.2021");
+}
+
 TEST_F(EditTest, HideTimeKeepsTheStoredTime)
 {
     field("Termin")->set_AsString("17.05.1980 14:30");
@@ -120,6 +186,45 @@ TEST_F(EditTest, HideTimeKeepsTheStoredTime)
     focus(e);
     focus(other);
     EXPECT_EQ(field("Termin")->AsString(), "17.05.1980 14:30");
+}
+
+TEST_F(EditTest, HideTimeKeepsTheStoredTimeWhenTheDateIsRetyped)
+{
+    auto* e = edit("Termin");
+    auto* other = edit("Name");
+    e->set_EditOptions({ eoHideTime });
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    auto retype = [&](const char* date) {
+        field("Termin")->set_AsString("17.05.1980 14:30");
+        focus(e);
+        e->SelectAll();
+        QTest::keyClick(e->Handle(), Qt::Key_Backspace);
+        EXPECT_EQ(e->Text(), "");
+        type(e, date);
+        focus(other);
+        EXPECT_EQ(e->Text(), date);
+    };
+    retype("18.05.1980");
+    EXPECT_EQ(field("Termin")->AsString(), "18.05.1980 14:30");
+    retype("17.05.1980");
+    EXPECT_EQ(field("Termin")->AsString(), "17.05.1980 14:30");
+
+    // Only the year typed anew.
+    focus(e);
+    e->SetSelStart(10);
+    QTest::keyClick(e->Handle(), Qt::Key_Backspace);
+    QTest::keyClick(e->Handle(), Qt::Key_Backspace);
+    type(e, "81");
+    focus(other);
+    EXPECT_EQ(field("Termin")->AsString(), "17.05.1981 14:30");
+
+    // A cleared text still clears the field.
+    focus(e);
+    e->SelectAll();
+    QTest::keyClick(e->Handle(), Qt::Key_Delete);
+    focus(other);
+    EXPECT_TRUE(field("Termin")->Null());
 }
 
 TEST_F(EditTest, ExitTrimsTextButNotWhenTheStringOptionIsSet)

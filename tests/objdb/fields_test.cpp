@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 class Fields : public ::testing::Test {
@@ -94,6 +96,46 @@ TEST_F(Fields, DeadEndsPerKind)
     };
     for (const D& c : cases)
         EXPECT_EQ(f(c.field)->DeadEnd(c.text), c.dead) << c.field << " '" << c.text << "'";
+}
+
+// Every field type of the date and time family.
+TEST(DateTimeDeadEnds, PrefixesThatCanStillBecomeValidAreAccepted)
+{
+    TestDb db(R"(
+class 40040 Termin : Objekt table=T_Termin
+  field D Datum
+  field Z DatumZeit
+  field ZS DatumZeitSekunden
+  field U Uhrzeit
+  field US UhrzeitSekunden
+end
+)");
+    TQelObject* obj = db.create("Termin");
+    ASSERT_NE(obj, nullptr);
+    struct Prefixes {
+        const char* field;
+        std::vector<const char*> accepted, refused;
+    };
+    const Prefixes cases[] = {
+        { "D", // day and month of one digit as well as two, as "1.5.2020" reads
+            { "5", "1.", "1.5", "1.3", "1.5.", "1.5.2020", "15.5.2020", "9.12.1999", "0", "05.", "3", "4.",
+                "31.1", "29.2.", "29.2.202", "29.2.2020", "1.5.0", " 1.5", "1.5 " },
+            { "32", "0.", "00", "1.13", "1.0.", "1.00", "31.4", "30.2", "29.2.2021", "1.5.20201", "1.5.0000",
+                "1.5.2020.", "1..", ".5", "123", "1x", "1.5.2020 9" } },
+        { "Z", { "1.5.2020 9", "1.5.2020 9:", "1.5.2020 9:05", "1.5.2020 ", "5", "1.3", "1.5 9:05", "1.5 " },
+            { "1.5.2020 24", "1.5.2020 9:60", "5 9", "32", "1.13", "29.2.2021 9", "1.5.2020 9::" } },
+        { "ZS", { "1.5.2020 9:05:3", "15.5.2020 23:59:59" }, { "1.5.2020 9:05:60", "1.13" } },
+        { "U", { "9", "9:", "9:0", "9:05", "0:5", "23:59" },
+            { "24", "9:60", "9:05:00", ":5", "123", "9:x" } },
+        { "US", { "9:05:0", "9:05:59" }, { "9:05:60", "9:05:00:" } },
+    };
+    for (const Prefixes& c : cases) {
+        TQelField* fld = obj->FieldByName(c.field);
+        for (const char* t : c.accepted)
+            EXPECT_FALSE(fld->DeadEnd(t)) << c.field << " '" << t << "'";
+        for (const char* t : c.refused)
+            EXPECT_TRUE(fld->DeadEnd(t)) << c.field << " '" << t << "'";
+    }
 }
 
 TEST_F(Fields, ChoiceIndexesFollowTheDomainWithItsNullEntry)
