@@ -657,6 +657,8 @@ void TQelDatabase::SetSetting(TQelSettingsLevel level, const std::string& name, 
     TQelSettingsObject* o = SettingsObject(level);
     if (!o)
         throw TQelError("Einstellungen sind nicht verfügbar (Datenbank nicht geöffnet).");
+    if (const std::string error = o->NameWert().NameError(name); !error.empty())
+        throw TQelError(error);
     if (o->NameWert().WriteString(name, value))
         o->ForceCommit();
 }

@@ -102,7 +102,8 @@ public:
     TQelPartition* Partition();
     TQelSettingsObject* SettingsObject(TQelSettingsLevel level);
     std::string GetSettings(TQelSettingsLevel level, const std::string& name);
-    // Stores at once (the owner is committed).
+    // Stores at once (the owner is committed). Throws TQelError when there are no settings or the
+    // name cannot name a setting (TQelNameWertVector::NameError).
     void SetSetting(TQelSettingsLevel level, const std::string& name, const std::string& value);
 
     // Notifications.

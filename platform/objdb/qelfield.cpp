@@ -320,6 +320,10 @@ std::string TQelField::format(const TQelValue& v) const
 
 void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bool sideEffect)
 {
+    std::weak_ptr<bool> alive = aliveToken();
+    prepareWrite();
+    if (alive.expired())
+        return;
     const bool changed = v != value_ || syntaxError != syntaxError_ || (syntaxError && raw != rawText_);
     if (!changed)
         return;
@@ -327,7 +331,6 @@ void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bo
     value_ = std::move(v);
     syntaxError_ = syntaxError;
     rawText_ = syntaxError ? raw : std::string();
-    std::weak_ptr<bool> alive = aliveToken();
     FieldList()->FieldChanged(this);
     if (alive.expired())
         return;

@@ -97,6 +97,8 @@ protected:
     virtual std::size_t textLength(const TQelValue& v) const;
     // The stored representation of a loaded column value for this kind.
     TQelValue normalize(const TQelValue& v) const;
+    // Called before every write, ahead of comparing with the current value.
+    virtual void prepareWrite() { }
     // Sets value and syntax state, sends the touch notifications when something changed; a side
     // effect (the library changed the field, not its setter) also repaints the field's targets.
     void assign(TQelValue v, bool syntaxError, const std::string& raw, bool sideEffect = false);
@@ -246,7 +248,9 @@ protected:
 };
 
 // Long contents kept out of object loading: the buffer is read from the store when it is first
-// asked for (Loaded := true, BufferAsString, AsString).
+// asked for (Loaded := true, BufferAsString, AsString) and before the first write, so that every
+// write is stored. When the stored buffer cannot be read, a write replaces it whole and the field
+// counts as touched until it is committed or rolled back.
 class TQelBlobField : public TQelField {
 public:
     using TQelField::TQelField;
@@ -273,10 +277,12 @@ public:
 
 protected:
     bool parse(const std::string& text, TQelValue& out) const override;
+    void prepareWrite() override;
 
 private:
     bool ensureLoaded() const;
     mutable bool loaded_ = false;
+    bool unknownStored_ = false; // written without the stored buffer (it could not be read)
 };
 
 class TQelTextField : public TQelBlobField {

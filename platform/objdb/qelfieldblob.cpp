@@ -48,8 +48,19 @@ std::string TQelBlobField::BufferAsString() const
 
 void TQelBlobField::set_BufferAsString(const std::string& text)
 {
-    if (ensureLoaded())
-        set_AsString(text);
+    set_AsString(text);
+}
+
+void TQelBlobField::prepareWrite()
+{
+    if (loaded_ || set_Loaded(true))
+        return;
+    // The stored buffer cannot be read; the write replaces it whole and must reach the store.
+    loaded_ = true;
+    value_ = stored_ = std::monostate {};
+    syntaxError_ = false;
+    rawText_.clear();
+    unknownStored_ = true;
 }
 
 bool TQelBlobField::ReloadBlob()
@@ -71,7 +82,7 @@ bool TQelBlobField::Null() const
 
 bool TQelBlobField::Touched() const
 {
-    return loaded_ && TQelField::Touched();
+    return loaded_ && (unknownStored_ || TQelField::Touched());
 }
 
 void TQelBlobField::ApplyDefault()
@@ -82,25 +93,32 @@ void TQelBlobField::ApplyDefault()
 
 void TQelBlobField::Revert()
 {
-    if (loaded_)
+    if (unknownStored_)
+        Unload(); // read again when next asked for
+    else if (loaded_)
         TQelField::Revert();
 }
 
 void TQelBlobField::LoadStored(const TQelValue& v)
 {
     loaded_ = true;
+    unknownStored_ = false;
     TQelField::LoadStored(v);
 }
 
 void TQelBlobField::AcceptStored()
 {
-    if (loaded_)
-        TQelField::AcceptStored();
+    if (!loaded_)
+        return;
+    TQelField::AcceptStored();
+    if (!syntaxError_)
+        unknownStored_ = false;
 }
 
 void TQelBlobField::Unload()
 {
     loaded_ = false;
+    unknownStored_ = false;
     value_ = stored_ = std::monostate {};
     syntaxError_ = false;
     rawText_.clear();
@@ -280,6 +298,9 @@ bool TQelERVTextField::SetNamedProp(const std::string& key, const std::string& t
     else if (kind == "RTF")
         add = textToHtml(rtfToText(text));
     else
+        return false;
+    // Appending needs the stored buffer; replacing does not.
+    if (append && !set_Loaded(true))
         return false;
     set_BufferAsString(append ? BufferAsString() + add : add);
     return true;

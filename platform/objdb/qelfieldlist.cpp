@@ -150,21 +150,6 @@ TQelObjectInterface* TQelFieldList::Item(int index) const
     return Vector(index - FieldCount());
 }
 
-TQelObjectInterface* TQelFieldList::FindOI(const std::string& path, int mask, bool allowCreate) const
-{
-    return resolve(path, mask, allowCreate);
-}
-
-TQelField* TQelFieldList::FindField(const std::string& path, bool allowCreate) const
-{
-    return static_cast<TQelField*>(resolve(path, oiField, allowCreate));
-}
-
-TQelFieldList* TQelFieldList::FindFieldList(const std::string& path, bool allowCreate) const
-{
-    return static_cast<TQelFieldList*>(resolve(path, oiFieldList, allowCreate));
-}
-
 namespace {
 
 bool wants(int mask, int kind)
@@ -172,68 +157,182 @@ bool wants(int mask, int kind)
     return mask == 0 || (mask & kind) != 0;
 }
 
+// Field and vector lookup as the lists do it: exact spelling first, then ignoring case.
+template <class T> const T* byName(const std::vector<const T*>& defs, const std::string& name)
+{
+    for (const T* d : defs)
+        if (d->name == name)
+            return d;
+    for (const T* d : defs)
+        if (AnsiSameText(d->name, name))
+            return d;
+    return nullptr;
+}
+
 } // namespace
 
-TQelObjectInterface* TQelFieldList::resolve(const std::string& path, int mask, bool allowCreate) const
-{
-    auto* self = const_cast<TQelFieldList*>(this);
-    if (path.empty())
-        return wants(mask, oiFieldList) && mask != 0 ? self : nullptr;
-    // First segment: name, optional [index]; the rest after ".".
-    std::size_t end = 0;
-    while (end < path.size() && path[end] != '.' && path[end] != '[')
-        ++end;
-    const std::string name = path.substr(0, end);
+// One step of a path: a name with an optional element index ("Adressen[2]").
+struct TQelFieldList::PathStep {
+    std::string name;
     int index = -1;
-    if (end < path.size() && path[end] == '[') {
-        std::size_t close = path.find(']', end);
-        if (close == std::string::npos)
-            return nullptr;
-        const std::string digits = path.substr(end + 1, close - end - 1);
-        if (digits.empty() || digits.size() > 6
-            || digits.find_first_not_of("0123456789") != std::string::npos)
-            return nullptr;
-        index = std::stoi(digits);
-        end = close + 1;
-    }
-    std::string rest;
-    if (end < path.size()) {
-        if (path[end] != '.' || end + 1 >= path.size())
-            return nullptr;
-        rest = path.substr(end + 1);
-    }
-    if (name.empty())
-        return nullptr;
+};
 
+// Splits a path into its steps; false for a malformed path.
+bool TQelFieldList::splitPath(const std::string& path, std::vector<PathStep>& steps)
+{
+    std::size_t pos = 0;
+    while (true) {
+        std::size_t end = pos;
+        while (end < path.size() && path[end] != '.' && path[end] != '[')
+            ++end;
+        PathStep step { path.substr(pos, end - pos), -1 };
+        if (end < path.size() && path[end] == '[') {
+            const std::size_t close = path.find(']', end);
+            if (close == std::string::npos)
+                return false;
+            const std::string digits = path.substr(end + 1, close - end - 1);
+            if (digits.empty() || digits.size() > 6
+                || digits.find_first_not_of("0123456789") != std::string::npos)
+                return false;
+            step.index = std::stoi(digits);
+            end = close + 1;
+        }
+        if (step.name.empty())
+            return false;
+        steps.push_back(std::move(step));
+        if (end >= path.size())
+            return true;
+        if (path[end] != '.' || end + 1 >= path.size())
+            return false;
+        pos = end + 1;
+    }
+}
+
+bool TQelFieldList::classResolves(
+    const TQelKlasse* cls, const std::vector<PathStep>& steps, std::size_t at, int mask)
+{
+    const PathStep& s = steps[at];
+    const bool last = at + 1 == steps.size();
+    if (s.index < 0)
+        if (byName(cls->Fields(), s.name))
+            // A reference of a new element is empty: nothing to continue in.
+            return last && wants(mask, TQelObjectInterface::oiField);
+    const TQelVektordefinition* vd = byName(cls->Vectors(), s.name);
+    if (!vd)
+        return false;
+    int index = s.index;
     if (index < 0) {
-        if (TQelField* f = FieldByName(name)) {
-            if (rest.empty())
+        if (last && wants(mask, TQelObjectInterface::oiVector))
+            return true;
+        if (!vd->Single())
+            return false;
+        index = 0;
+    }
+    if (last && mask != 0 && !(mask & (TQelObjectInterface::oiSubObject | TQelObjectInterface::oiFieldList)))
+        return false;
+    if (vd->MaxCount() > 0 && index >= vd->MaxCount())
+        return false;
+    return last || classResolves(vd->elementClass, steps, at + 1, mask);
+}
+
+TQelObjectInterface* TQelFieldList::FindOI(const std::string& path, int mask, bool allowCreate) const
+{
+    if (path.empty())
+        return wants(mask, oiFieldList) && mask != 0 ? const_cast<TQelFieldList*>(this) : nullptr;
+    std::vector<PathStep> steps;
+    if (!splitPath(path, steps))
+        return nullptr;
+    // Elements and sub-objects are created only for a path that names something all the way.
+    if (allowCreate && !resolvable(steps, 0, mask))
+        return nullptr;
+    return resolve(steps, 0, mask, allowCreate);
+}
+
+bool TQelFieldList::PathResolvable(const std::string& path, int mask) const
+{
+    if (path.empty())
+        return wants(mask, oiFieldList) && mask != 0;
+    std::vector<PathStep> steps;
+    return splitPath(path, steps) && resolvable(steps, 0, mask);
+}
+
+TQelField* TQelFieldList::FindField(const std::string& path, bool allowCreate) const
+{
+    return static_cast<TQelField*>(FindOI(path, oiField, allowCreate));
+}
+
+TQelFieldList* TQelFieldList::FindFieldList(const std::string& path, bool allowCreate) const
+{
+    return static_cast<TQelFieldList*>(FindOI(path, oiFieldList, allowCreate));
+}
+
+bool TQelFieldList::resolvable(const std::vector<PathStep>& steps, std::size_t at, int mask) const
+{
+    const PathStep& s = steps[at];
+    const bool last = at + 1 == steps.size();
+    if (s.index < 0)
+        if (TQelField* f = FieldByName(s.name)) {
+            if (last)
+                return wants(mask, oiField);
+            auto* ref = dynamic_cast<TQelRefField*>(f);
+            TQelObject* target = ref ? ref->get_AsObject() : nullptr;
+            // The referenced object is never extended: the rest must exist there.
+            return target && target->FieldList()->resolve(steps, at + 1, mask, false);
+        }
+    TQelVector* v = VectorByName(s.name);
+    if (!v)
+        return false;
+    int index = s.index;
+    if (index < 0) {
+        if (last && wants(mask, oiVector))
+            return true;
+        if (!v->Single())
+            return false;
+        index = 0;
+    }
+    if (last && mask != 0 && !(mask & (oiSubObject | oiFieldList)))
+        return false;
+    if (index < v->Count())
+        return last || v->Item(index + 1)->FieldList()->resolvable(steps, at + 1, mask);
+    if (v->MaxCount() > 0 && index >= v->MaxCount())
+        return false;
+    return last || classResolves(v->get_Vektorklasse(), steps, at + 1, mask);
+}
+
+TQelObjectInterface* TQelFieldList::resolve(
+    const std::vector<PathStep>& steps, std::size_t at, int mask, bool allowCreate) const
+{
+    const PathStep& s = steps[at];
+    const bool last = at + 1 == steps.size();
+    if (s.index < 0)
+        if (TQelField* f = FieldByName(s.name)) {
+            if (last)
                 return wants(mask, oiField) ? f : nullptr;
             if (auto* ref = dynamic_cast<TQelRefField*>(f))
                 if (TQelObject* target = ref->get_AsObject())
-                    return target->FieldList()->resolve(rest, mask, false);
+                    return target->FieldList()->resolve(steps, at + 1, mask, false);
             return nullptr;
         }
-    }
-    TQelVector* v = VectorByName(name);
+    TQelVector* v = VectorByName(s.name);
     if (!v)
         return nullptr;
+    int index = s.index;
     if (index < 0) {
-        if (rest.empty() && wants(mask, oiVector))
+        if (last && wants(mask, oiVector))
             return v;
         if (!v->Single())
             return nullptr;
         index = 0; // a sub-object is element 1 of its vector
     }
-    if (rest.empty() && mask != 0 && !(mask & (oiSubObject | oiFieldList)))
+    if (last && mask != 0 && !(mask & (oiSubObject | oiFieldList)))
         return nullptr;
     while (v->Count() <= index) {
         if (!allowCreate || !v->Add())
             return nullptr;
     }
     TQelSubObject* e = v->Item(index + 1);
-    if (!rest.empty())
-        return e->FieldList()->resolve(rest, mask, allowCreate);
+    if (!last)
+        return e->FieldList()->resolve(steps, at + 1, mask, allowCreate);
     if (mask == 0 || (mask & oiSubObject))
         return e;
     if (mask & oiFieldList)

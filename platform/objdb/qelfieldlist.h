@@ -41,8 +41,12 @@ public:
 
     // Resolves a path to an interface whose OIType is in `mask` (0: any); none when the path names
     // nothing or something else. With `allowCreate` missing vector elements and sub-objects on the
-    // way are created.
+    // way are created, but only when the whole path resolves (against the element classes where
+    // elements are missing); a path that names nothing creates nothing. A reference followed by
+    // more names continues in the referenced object, never out of an element still to be created.
     TQelObjectInterface* FindOI(const std::string& path, int mask, bool allowCreate) const;
+    // Whether FindOI(path, mask, true) would find something; creates and touches nothing.
+    bool PathResolvable(const std::string& path, int mask) const;
     template <class T> T* FindTypedOI(const std::string& path, bool allowCreate = false) const
     {
         return dynamic_cast<T*>(FindOI(path, 0, allowCreate));
@@ -84,7 +88,14 @@ protected:
     void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;
 
 private:
-    TQelObjectInterface* resolve(const std::string& path, int mask, bool allowCreate) const;
+    struct PathStep;
+    static bool splitPath(const std::string& path, std::vector<PathStep>& steps);
+    // Whether the steps from `at` would resolve in an element of `cls` that does not exist yet.
+    static bool classResolves(
+        const TQelKlasse* cls, const std::vector<PathStep>& steps, std::size_t at, int mask);
+    bool resolvable(const std::vector<PathStep>& steps, std::size_t at, int mask) const;
+    TQelObjectInterface* resolve(
+        const std::vector<PathStep>& steps, std::size_t at, int mask, bool allowCreate) const;
 
     const TQelKlasse* cls_;
     std::vector<std::unique_ptr<TQelField>> fields_;

@@ -45,9 +45,23 @@ std::string TQelNameWertVector::ReadString(const std::string& name, const std::s
     return f ? f->AsString() : def;
 }
 
+std::string TQelNameWertVector::NameError(const std::string& name) const
+{
+    if (name.empty())
+        return "Der Name einer Einstellung darf nicht leer sein.";
+    int max = 64;
+    if (v_)
+        if (const TQelFelddefinition* d = v_->get_Vektorklasse()->FindFelddefinition("Name");
+            d && d->length > 0)
+            max = d->length;
+    if (Utf8Length(name) > static_cast<std::size_t>(max))
+        return "Der Name der Einstellung '" + name + "' ist länger als " + std::to_string(max) + " Zeichen.";
+    return {};
+}
+
 bool TQelNameWertVector::WriteString(const std::string& name, const std::string& value)
 {
-    if (!v_ || name.empty())
+    if (!v_ || !NameError(name).empty())
         return false;
     int i = find(name);
     if (i == 0) {

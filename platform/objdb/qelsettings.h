@@ -27,7 +27,11 @@ public:
     }
     bool Has(const std::string& name) const;
     std::string ReadString(const std::string& name, const std::string& def = "") const;
-    // Returns whether the stored value changed.
+    // Why `name` cannot name a setting ("" when it can): empty, or longer (in characters) than the
+    // name field holds (64).
+    std::string NameError(const std::string& name) const;
+    // Returns whether the stored value changed; a name that NameError refuses writes nothing and
+    // gives false, and the level stays writable.
     bool WriteString(const std::string& name, const std::string& value);
     std::string ReadLongString(const std::string& name, const std::string& def = "") const
     {

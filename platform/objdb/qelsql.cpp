@@ -150,16 +150,21 @@ std::string TQelSQLDialect::ValueString(const TQelField* field) const
 
 std::string TQelSQLDialect::ValueString(const std::string& text) const
 {
+    // A NUL byte cannot stand in a literal; the store keeps it, so it is spelt char(0).
     std::string out = "'";
+    bool nul = false;
     for (char c : text) {
-        if (c == '\'')
+        if (c == '\'') {
             out += "''";
-        else if (c == '\0')
-            continue; // cannot stand in an SQL literal
-        else
+        } else if (c == '\0') {
+            out += "' || char(0) || '";
+            nul = true;
+        } else {
             out += c;
+        }
     }
-    return out + "'";
+    out += "'";
+    return nul ? "(" + out + ")" : out;
 }
 
 std::string TQelSQLDialect::ValueString(std::int64_t v) const

@@ -97,7 +97,8 @@ private:
 
 class TQelSQLDialect {
 public:
-    // Quoted literal: NULL, a number, or text in single quotes with quotes doubled.
+    // Quoted literal: NULL, a number, or text in single quotes with quotes doubled; a text with NUL
+    // bytes becomes an expression that keeps them: ('a' || char(0) || 'b').
     std::string ValueString(const TQelField* field) const;
     std::string ValueString(const std::string& text) const;
     std::string ValueString(std::int64_t v) const;

@@ -249,9 +249,10 @@ void TQelStorage::Open(
         fail(tables.count("OBJEKT") ? "keine Objektdatenbank dieses Formats (Tabelle QEL_INFO fehlt; "
                                       "ältere Beispieldatei? Bitte löschen, sie wird neu angelegt)"
                                     : "keine Objektdatenbank (Tabelle QEL_INFO fehlt)");
+    // The statement lives in the cache: it must be done with before a failure closes the store.
+    std::string format, error;
     try {
         auto q = Prepare("SELECT NAME, WERT FROM QEL_INFO");
-        std::string format;
         while (q.Step()) {
             const std::string n = q.Text(0);
             if (n == "format")
@@ -261,11 +262,13 @@ void TQelStorage::Open(
             else if (n == "schemafile")
                 schemaFile = q.Text(1);
         }
-        if (format != kFormat)
-            fail("unbekanntes Datenbankformat '" + format + "' (erwartet '" + kFormat + "')");
     } catch (const TQelSQLError& e) {
-        fail(e.what());
+        error = e.what();
     }
+    if (!error.empty())
+        fail(error);
+    if (format != kFormat)
+        fail("unbekanntes Datenbankformat '" + format + "' (erwartet '" + kFormat + "')");
 }
 
 void TQelStorage::Begin()

@@ -266,3 +266,41 @@ TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
     t->AddTXT("mehr");
     EXPECT_EQ(t->AsTXT(), "Hallo\nWelt\nmehr");
 }
+
+TEST(LongText, AWriteWithoutReadingFirstIsStored)
+{
+    TempFile file;
+    TQelObjectKey key;
+    {
+        auto db = openFile(file.path(), kTestSchema);
+        TQelObject* k = db->CreateObject(db->FindClass("Kunde")->Key());
+        k->FieldByName("Name")->set_AsString("Anna");
+        k->FieldByName("Notiz")->set_AsString("alt");
+        ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+        key = k->Key();
+    }
+    // Each writer on an object fresh from the file, the blob never read; a second database reads back.
+    const std::vector<std::pair<std::string, std::function<void(TQelTextField*)>>> writers = {
+        { "neu", [](TQelTextField* f) { f->set_AsString("neu"); } },
+        { "Puffer", [](TQelTextField* f) { f->set_BufferAsString("Puffer"); } },
+        { "", [](TQelTextField* f) { f->set_Null(true); } },
+    };
+    for (const auto& [expected, write] : writers) {
+        {
+            auto db = openFile(file.path());
+            TQelObject* k = db->GetObjectA(key);
+            ASSERT_TRUE(k);
+            auto* notiz = static_cast<TQelTextField*>(k->FieldByName("Notiz"));
+            ASSERT_FALSE(notiz->Loaded());
+            write(notiz);
+            EXPECT_TRUE(notiz->Touched()) << expected;
+            EXPECT_TRUE(k->Touched()) << expected;
+            ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+        }
+        auto db = openFile(file.path());
+        TQelObject* k = db->GetObjectA(key);
+        ASSERT_TRUE(k);
+        EXPECT_EQ(k->FieldByName("Notiz")->AsString(), expected);
+        EXPECT_EQ(k->FieldByName("Name")->AsString(), "Anna");
+    }
+}

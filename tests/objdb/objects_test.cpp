@@ -42,7 +42,7 @@ TEST(Paths, ResolveFieldsVectorsElementsAndSubObjects)
     EXPECT_EQ(ort->Path(), k->Path() + ".Adressen[1].Ort");
     EXPECT_EQ(fl->FindOI(ort->Path().substr(k->Path().size() + 1), 16, false), ort);
     EXPECT_FALSE(fl->FindOI("Adressen[5].Ort", 16, true)) << "the vector holds at most 3";
-    EXPECT_EQ(fl->VectorByName("Adressen")->Count(), 3);
+    EXPECT_EQ(fl->VectorByName("Adressen")->Count(), 2) << "nothing is appended on the way to nothing";
     auto* el = fl->FindTypedOI<TQelSubObject>("Adressen[0]");
     ASSERT_TRUE(el);
     EXPECT_EQ(el->VectorIndex(), 1);
@@ -58,6 +58,89 @@ TEST(Paths, ResolveFieldsVectorsElementsAndSubObjects)
     ASSERT_TRUE(bank);
     EXPECT_EQ(fl->FindOI("Konto", 2, false), bank->Owner()->Owner());
     EXPECT_EQ(static_cast<TQelSubObject*>(fl->FindOI("Konto", 2, false))->VectorIndex(), 1);
+}
+
+TEST(Paths, APathThatNamesNothingCreatesNothing)
+{
+    TempFile file;
+    TQelObjectKey key;
+    {
+        auto db = openFile(file.path(), kTestSchema);
+        TQelObject* k = db->CreateObject(db->FindClass("Kunde")->Key());
+        k->FieldByName("Name")->set_AsString("Anna");
+        k->FieldList()->FindField("Adressen[0].Ort", true)->set_AsString("Köln");
+        ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+        key = k->Key();
+    }
+    auto db = openFile(file.path());
+    TQelObject* k = db->GetObjectA(key);
+    ASSERT_TRUE(k);
+    TQelFieldList* fl = k->FieldList();
+    TQelVector* konto = fl->VectorByName("Konto");
+    TQelVector* adressen = fl->VectorByName("Adressen");
+    for (const char* bad : { "Konto.GibtEsNicht", "Konto.Bank.Mehr", "Konto[0].GibtEsNicht",
+             "Adressen[3].GibtEsNicht", "Adressen[2].GibtEsNicht", "Adressen[1].Hinweise[0].GibtEsNicht",
+             "Adressen[0].Hinweise[4].Nichts", "Adressen[3].Ort", "Adressen[2].Ort.Mehr", "Konto.Bank[0]" }) {
+        EXPECT_FALSE(fl->FindOI(bad, 16, true)) << bad;
+        EXPECT_FALSE(fl->PathResolvable(bad, 16)) << bad;
+        EXPECT_EQ(konto->Count(), 0) << bad;
+        EXPECT_EQ(adressen->Count(), 1) << bad;
+        EXPECT_EQ(adressen->FieldList(1)->VectorByName("Hinweise")->Count(), 0) << bad;
+        EXPECT_FALSE(k->Touched()) << bad;
+    }
+    ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+    EXPECT_EQ(rows(db.get(), "SELECT COUNT(*) FROM T_Konto"), 0);
+    EXPECT_EQ(rows(db.get(), "SELECT COUNT(*) FROM T_Adresse"), 1);
+
+    // A path that resolves still creates what it passes through.
+    TQelObjectInterface* bank = fl->FindOI("Konto.Bank", 16, true);
+    ASSERT_TRUE(bank);
+    EXPECT_EQ(konto->Count(), 1);
+    EXPECT_TRUE(fl->FindOI("Adressen[2].Hinweise[1].Text", 16, true));
+    EXPECT_EQ(adressen->Count(), 3);
+}
+
+TEST(Paths, PathResolvableAgreesWithFindOIAndCreatesNothing)
+{
+    TestDb db;
+    TQelObject* chef = db.create("Kunde", "Chef");
+    chef->FieldList()->FindField("Konto.Bank", true)->set_AsString("Sparkasse");
+    ASSERT_TRUE(chef->Commit()) << chef->ErrorMessage();
+    struct Case {
+        const char* path;
+        int mask;
+    };
+    const Case cases[] = { { "Name", 16 }, { "name", 0 }, { "Name", 8 }, { "Nichts", 16 }, { "Adressen", 8 },
+        { "Adressen", 16 }, { "Adressen[0]", 2 }, { "Adressen[0]", 4 }, { "Adressen[0]", 16 },
+        { "Adressen[0]", 0 }, { "Adressen[2].Ort", 16 }, { "Adressen[3].Ort", 16 },
+        { "Adressen[0].Nichts", 16 }, { "Adressen[1].Hinweise[5].Text", 16 }, { "Adressen[0].Hinweise", 8 },
+        { "Adressen.Ort", 16 }, { "Konto", 2 }, { "Konto", 16 }, { "Konto.Bank", 16 },
+        { "Konto.GibtEsNicht", 16 }, { "Konto[0].IBAN", 16 }, { "Konto[1].IBAN", 16 }, { "Chef.Name", 16 },
+        { "Chef.Konto.Bank", 16 }, { "Chef.Konto.Nichts", 16 }, { "Chef.Adressen[0].Ort", 16 },
+        { "Name.Mehr", 16 }, { "Adressen[x]", 2 }, { "Adressen[0", 2 }, { "Konto.", 16 }, { "", 4 },
+        { "", 16 } };
+    for (const bool withChef : { false, true }) {
+        for (const Case& c : cases) {
+            // Each case on an untouched object, so that one case's creation cannot help the next.
+            TQelObject* k = db.create("Kunde", "Anna");
+            if (withChef)
+                static_cast<TQelRefField*>(k->FieldByName("Chef"))->set_AsObject(chef);
+            ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+            TQelFieldList* fl = k->FieldList();
+            const bool answer = fl->PathResolvable(c.path, c.mask);
+            EXPECT_FALSE(k->Touched()) << c.path;
+            EXPECT_FALSE(chef->Touched()) << c.path;
+            EXPECT_EQ(fl->VectorByName("Adressen")->Count() + fl->VectorByName("Konto")->Count(), 0)
+                << c.path;
+            EXPECT_EQ(answer, fl->FindOI(c.path, c.mask, true) != nullptr)
+                << c.path << " mask " << c.mask << (withChef ? " with Chef" : "");
+            if (!answer) {
+                EXPECT_FALSE(k->Touched()) << c.path;
+            }
+            EXPECT_FALSE(chef->Touched()) << "a referenced object is never extended: " << c.path;
+            db->FreeObject(k);
+        }
+    }
 }
 
 TEST(Paths, OwnerChainAndInterfaceKinds)

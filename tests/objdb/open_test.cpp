@@ -149,3 +149,25 @@ TEST(Open, AStoreIsARealSqliteFileWithReadableTables)
     for (const char* t : { "Kunde", "Lieferant", "OBJEKT", "QEL_INFO", "QEL_SPERRE", "T_Adresse", "T_Konto" })
         EXPECT_NE(std::find(tables.begin(), tables.end(), t), tables.end()) << t;
 }
+
+TEST(Open, AMissingOrUnknownFormatRowIsRefusedAsAnUnknownFormat)
+{
+    for (const char* damage : { "DELETE FROM QEL_INFO WHERE NAME = 'format'",
+             "UPDATE QEL_INFO SET WERT = 'qelobjdb 99' WHERE NAME = 'format'" }) {
+        TempFile file;
+        {
+            openFile(file.path(), kTestSchema);
+        }
+        sqlite3* h = nullptr;
+        ASSERT_EQ(sqlite3_open(file.path().c_str(), &h), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(h, damage, nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(h);
+        const std::string msg = openError(file.path());
+        EXPECT_TRUE(contains(msg, file.path()) && contains(msg, "unbekanntes Datenbankformat"))
+            << damage << ": " << msg;
+        // The database stays usable for the next open.
+        TQelDatabase db;
+        EXPECT_THROW(db.Open(file.path(), {}), TQelOpenError);
+        EXPECT_FALSE(db.Initialized());
+    }
+}

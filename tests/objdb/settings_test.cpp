@@ -74,3 +74,36 @@ TEST(Settings, ComputersAndUsersAreKeptApart)
     EXPECT_EQ(a->GetSettings(slComputer, "DPI"), "144");
     EXPECT_EQ(a->GetSettings(slUser, "Farbe"), "rot");
 }
+
+TEST(Settings, ANameOverTheLimitIsRefusedAndTheLevelStaysWritable)
+{
+    TempFile file;
+    const std::string max(64, 'k');
+    const std::string over = std::string(63, 'k') + "üx"; // 65 characters, 66 bytes
+    std::string maxUmlauts;
+    for (int i = 0; i < 64; ++i)
+        maxUmlauts += "ä"; // 64 characters, 128 bytes
+    {
+        auto db = openFile(file.path(), kTestSchema);
+        TQelNameWertVector& nw = db->User()->NameWert();
+        EXPECT_NE(nw.NameError(over).find("länger als 64 Zeichen"), std::string::npos) << nw.NameError(over);
+        EXPECT_FALSE(nw.NameError("").empty());
+        EXPECT_EQ(nw.NameError(maxUmlauts), "");
+        EXPECT_FALSE(nw.WriteString(over, "zu lang"));
+        EXPECT_FALSE(nw.WriteString("", "leer"));
+        EXPECT_FALSE(nw.Has(over));
+        EXPECT_THROW(db->SetSetting(slUser, over, "zu lang"), TQelError);
+        EXPECT_THROW(db->SetSetting(slUser, "", "leer"), TQelError);
+        // Later writes of the level still reach the store.
+        db->SetSetting(slUser, max, "genau");
+        db->SetSetting(slUser, maxUmlauts, "Umlaute");
+        EXPECT_TRUE(nw.WriteString("Danach", "geht"));
+        db->User()->ForceCommit();
+        EXPECT_FALSE(db->User()->Touched()) << db->User()->ErrorMessage();
+    }
+    auto db = openFile(file.path());
+    EXPECT_EQ(db->GetSettings(slUser, max), "genau");
+    EXPECT_EQ(db->GetSettings(slUser, maxUmlauts), "Umlaute");
+    EXPECT_EQ(db->GetSettings(slUser, "Danach"), "geht");
+    EXPECT_EQ(db->GetSettings(slUser, over), "");
+}

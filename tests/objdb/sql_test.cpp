@@ -74,6 +74,26 @@ TEST_F(Sql, HostileValuesAreQuotedNeverExecuted)
     db->FreeObject(filter);
 }
 
+TEST_F(Sql, AStoredTextWithNulBytesIsFoundThroughItsLiteral)
+{
+    const std::string withNul("A\0B'", 4), onlyNul("\0", 1);
+    for (const std::string& v : { withNul, onlyNul }) {
+        TQelObject* k = db.create("Kunde");
+        k->FieldByName("Name")->SetValue(v);
+        ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
+        const TQelObjectKey key = k->Key();
+        db->FreeObject(k);
+        TQelObject* again = db->GetObjectA(key);
+        ASSERT_EQ(again->FieldByName("Name")->AsString(), v) << "the store keeps the bytes";
+        // From the stored field and from the text: the same one object, not the text cut at NUL.
+        EXPECT_EQ(names("Kunde.Name = " + d.ValueString(again->FieldByName("Name"))),
+            (std::vector<std::string> { v }));
+        EXPECT_EQ(names("Kunde.Name = " + d.ValueString(v) + " AND Kunde.K = " + key.ToString()).size(), 1u);
+    }
+    EXPECT_TRUE(names("Kunde.Name = " + d.ValueString(std::string("AB'"))).empty());
+    EXPECT_EQ(d.ValueString(std::string("a\0b", 3)), "('a' || char(0) || 'b')");
+}
+
 TEST_F(Sql, RejectedConditionsThrowWithSqlitesMessageAndChangeNothing)
 {
     const int stamp = db->ChangeStamp();
