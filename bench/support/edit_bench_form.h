@@ -7,19 +7,26 @@
 #include <memory>
 #include <string>
 
-inline std::string editBenchSchema(int fields)
+// With `positions` the class also has a vector "Posten" of elements with three fields.
+inline std::string editBenchSchema(int fields, bool positions = false)
 {
-    std::string s = "class 50001 Karte : Objekt table=Karte\n";
+    std::string s;
+    if (positions)
+        s = "class 50002 Posten table=Posten format=\"<Text>\"\n  field Text Text length=40\n"
+            "  field Menge Ganzzahl\n  field Preis Betrag\nend\n";
+    s += "class 50001 Karte : Objekt table=Karte\n";
     for (int i = 0; i < fields; ++i)
         s += "  field F" + std::to_string(i) + " Text length=40\n";
+    if (positions)
+        s += "  vector Posten Posten\n";
     return s + "end\n";
 }
 
 struct TEditBenchDb {
-    explicit TEditBenchDb(int fields)
+    explicit TEditBenchDb(int fields, bool positions = false)
     {
         TQelOpenOptions o;
-        o.schemaText = editBenchSchema(fields);
+        o.schemaText = editBenchSchema(fields, positions);
         o.create = true;
         db.Open(":memory:", o);
         SetQelDatabase(&db);

@@ -46,6 +46,8 @@ public:
     bool Reload();
     // Valid, including every element.
     bool DeepValid() const { return Valid(); }
+    // How many of the object's interfaces (itself included) have registered targets.
+    std::size_t RegisteredInterfaceCount() const { return registry_.Count(); }
 
     // Store support.
     void SetStoredState(bool isNew, bool deleted);
@@ -57,11 +59,14 @@ public:
 
 protected:
     void ForEachChild(const std::function<void(TQelObjectInterface*)>& fn) override;
+    TQelTargetRegistry* targetRegistry() override { return &registry_; }
 
 private:
     friend class TQelDatabase;
     const TQelKlasse* cls_;
     TQelObjectKey key_;
+    // Declared before the field list so that it outlives every interface inside the object.
+    TQelTargetRegistry registry_;
     std::unique_ptr<TQelFieldList> fieldList_;
     bool isNew_;
     bool deleted_ = false;

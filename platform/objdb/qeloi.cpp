@@ -8,6 +8,7 @@
 #include "objdb/qelvector.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -28,9 +29,17 @@ using Alive = std::pair<TQelObjectInterface*, std::weak_ptr<bool>>;
 
 } // namespace
 
+TQelTargetRegistry::~TQelTargetRegistry()
+{
+    // Normally empty: every interface of the object has gone before the object's registry.
+    for (TQelObjectInterface* oi : listed_)
+        oi->listedIn_ = nullptr;
+}
+
 TQelObjectInterface::~TQelObjectInterface()
 {
     announceDestroyed();
+    unlist();
 }
 
 void TQelObjectInterface::announceDestroyed()
@@ -40,6 +49,62 @@ void TQelObjectInterface::announceDestroyed()
     destroyedAnnounced_ = true;
     deliver(WM_ODB_OIDESTROYED, 0, this, true);
     targets_.clear();
+    unlist();
+}
+
+void TQelObjectInterface::list()
+{
+    if (listedIn_ || destroyedAnnounced_ || targets_.empty())
+        return;
+    TQelObjectInterface* root = Object();
+    TQelTargetRegistry* reg = root ? root->targetRegistry() : nullptr;
+    if (!reg)
+        return;
+    listSlot_ = reg->listed_.size();
+    reg->listed_.push_back(this);
+    reg->stale_ = true;
+    listedIn_ = reg;
+}
+
+void TQelObjectInterface::unlist()
+{
+    if (!listedIn_)
+        return;
+    std::vector<TQelObjectInterface*>& l = listedIn_->listed_;
+    TQelObjectInterface* moved = l.back();
+    l[listSlot_] = moved;
+    moved->listSlot_ = listSlot_;
+    l.pop_back();
+    listedIn_->stale_ = true;
+    listedIn_ = nullptr;
+}
+
+void TQelObjectInterface::setOwner(TQelObjectInterface* o)
+{
+    if (o == owner_)
+        return;
+    // Interfaces with targets inside this one are listed with the object they belonged to.
+    std::vector<TQelObjectInterface*> registered;
+    std::function<void(TQelObjectInterface*)> collect = [&](TQelObjectInterface* oi) {
+        if (!oi->targets_.empty()) {
+            oi->unlist();
+            registered.push_back(oi);
+        }
+        oi->ForEachChild(collect);
+    };
+    collect(this);
+    structureChanged();
+    owner_ = o;
+    structureChanged();
+    for (TQelObjectInterface* oi : registered)
+        oi->list();
+}
+
+void TQelObjectInterface::structureChanged()
+{
+    TQelObjectInterface* root = Object();
+    if (TQelTargetRegistry* reg = root ? root->targetRegistry() : nullptr)
+        reg->stale_ = true;
 }
 
 TQelObjectInterface* TQelObjectInterface::GetTransitiveOwner(int mask) const
@@ -194,13 +259,18 @@ void TQelObjectInterface::ForceCommit()
 
 void TQelObjectInterface::ConnectControl(TQelNotifyTarget* target)
 {
-    if (target && std::find(targets_.begin(), targets_.end(), target) == targets_.end())
-        targets_.push_back(target);
+    if (!target || std::find(targets_.begin(), targets_.end(), target) != targets_.end())
+        return;
+    targets_.push_back(target);
+    if (targets_.size() == 1)
+        list();
 }
 
 void TQelObjectInterface::DisconnectControl(TQelNotifyTarget* target)
 {
     targets_.erase(std::remove(targets_.begin(), targets_.end(), target), targets_.end());
+    if (targets_.empty())
+        unlist();
 }
 
 bool TQelObjectInterface::IsConnected(const TQelNotifyTarget* target) const
@@ -264,9 +334,72 @@ std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> TQelObjectInte
     return all;
 }
 
+void TQelObjectInterface::sortRegistry(TQelTargetRegistry& reg, TQelObjectInterface* root)
+{
+    // The position of each listed interface, and of each of its owners below the root, among the
+    // children of its owner; -1 while not found (an element's template is no child of its vector).
+    std::unordered_map<const TQelObjectInterface*, int> position;
+    std::vector<TQelObjectInterface*> owners;
+    for (TQelObjectInterface* oi : reg.listed_)
+        for (TQelObjectInterface* c = oi; c && c != root; c = c->owner_) {
+            if (!position.emplace(c, -1).second)
+                break;
+            if (c->owner_)
+                owners.push_back(c->owner_);
+        }
+    std::sort(owners.begin(), owners.end());
+    owners.erase(std::unique(owners.begin(), owners.end()), owners.end());
+    for (TQelObjectInterface* o : owners) {
+        int i = 0;
+        o->ForEachChild([&](TQelObjectInterface* c) {
+            if (auto it = position.find(c); it != position.end())
+                it->second = i;
+            ++i;
+        });
+    }
+    // Sorting by the path of positions from the root gives the order of a depth-first walk.
+    struct Entry {
+        std::vector<int> path;
+        TQelObjectInterface* oi;
+    };
+    std::vector<Entry> entries;
+    entries.reserve(reg.listed_.size());
+    for (TQelObjectInterface* oi : reg.listed_) {
+        Entry e { {}, oi };
+        TQelObjectInterface* c = oi;
+        for (; c && c != root; c = c->owner_) {
+            const int p = position[c];
+            if (p < 0)
+                break;
+            e.path.push_back(p);
+        }
+        if (c != root)
+            continue; // not part of the object's tree: object-wide notices do not reach it
+        std::reverse(e.path.begin(), e.path.end());
+        entries.push_back(std::move(e));
+    }
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.path < b.path; });
+    reg.ordered_.clear();
+    for (const Entry& e : entries)
+        reg.ordered_.emplace_back(e.oi, e.oi->alive_);
+    reg.stale_ = false;
+}
+
+std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> TQelObjectInterface::registeredTree()
+{
+    TQelObjectInterface* root = Object();
+    TQelTargetRegistry* reg = root ? root->targetRegistry() : nullptr;
+    if (!reg)
+        return objectTree();
+    if (reg->stale_)
+        sortRegistry(*reg, root);
+    // A copy: handlers may connect and disconnect (and so re-sort the registry) while it is walked.
+    return reg->ordered_;
+}
+
 void TQelObjectInterface::broadcast(unsigned msg, const TQelObjectInterface* sender)
 {
-    for (auto& [o, alive] : objectTree())
+    for (auto& [o, alive] : registeredTree())
         if (!alive.expired())
             o->deliver(msg, 0, sender, true);
 }
@@ -285,7 +418,7 @@ void TQelObjectInterface::RepaintTargets()
 
 void TQelObjectInterface::RepaintAll()
 {
-    for (auto& [o, alive] : objectTree())
+    for (auto& [o, alive] : registeredTree())
         if (!alive.expired())
             o->RepaintTargets();
 }

@@ -12,6 +12,27 @@
 class TQelDatabase;
 class TQelObject;
 class TQelFieldList;
+class TQelObjectInterface;
+
+// The interfaces of one object that have at least one registered target. The object keeps it so
+// that object-wide notices and repaints visit those interfaces only, not every field of every
+// element. Interfaces list and unlist themselves as their first target comes and their last goes.
+class TQelTargetRegistry {
+public:
+    TQelTargetRegistry() = default;
+    TQelTargetRegistry(const TQelTargetRegistry&) = delete;
+    TQelTargetRegistry& operator=(const TQelTargetRegistry&) = delete;
+    ~TQelTargetRegistry();
+    std::size_t Count() const { return listed_.size(); }
+
+private:
+    friend class TQelObjectInterface;
+    // In the order of listing (slots move when one is unlisted).
+    std::vector<TQelObjectInterface*> listed_;
+    // The reachable listed interfaces in the order of the object's tree; rebuilt when stale.
+    std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> ordered_;
+    bool stale_ = false;
+};
 
 class TQelObjectInterface {
 public:
@@ -100,12 +121,22 @@ protected:
     }
     // Each interface visits its directly owned interfaces (for object-wide delivery).
     virtual void ForEachChild(const std::function<void(TQelObjectInterface*)>&) { }
-    void setOwner(TQelObjectInterface* o) { owner_ = o; }
+    // The registry of interfaces with targets; only objects keep one.
+    virtual TQelTargetRegistry* targetRegistry() { return nullptr; }
+    // Moves this interface (with everything inside it) under `o`; its targets stay registered and
+    // follow it into the new owner's object.
+    void setOwner(TQelObjectInterface* o);
+    // The order of interfaces inside this interface's object changed (elements exchanged, moved,
+    // replaced): object-wide delivery sorts its registered interfaces again.
+    void structureChanged();
     // Delivers to this interface's own targets; wParam 0 means "the receiving interface".
     void deliver(unsigned msg, WPARAM wParam, const TQelObjectInterface* sender, bool receiverInWParam);
     void broadcast(unsigned msg, const TQelObjectInterface* sender);
     // Every interface of this interface's object, with its liveness.
     std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> objectTree();
+    // The interfaces of this interface's object that have targets, in the order of objectTree(),
+    // with their liveness (the whole tree when the interface belongs to no object).
+    std::vector<std::pair<TQelObjectInterface*, std::weak_ptr<bool>>> registeredTree();
     // After a rollback: 0x8502 to the object, repaint, instance notice.
     void rolledBack();
     void announceDestroyed();
@@ -115,10 +146,19 @@ protected:
     std::string errorMessage_;
 
 private:
+    friend class TQelTargetRegistry;
+    // Enters this interface into its object's registry (when it has one and is not going away).
+    void list();
+    void unlist();
+    static void sortRegistry(TQelTargetRegistry& reg, TQelObjectInterface* root);
+
     std::vector<TQelNotifyTarget*> targets_;
     std::vector<std::pair<std::string, std::string>> props_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     bool destroyedAnnounced_ = false;
+    // The registry this interface is listed in, and its slot there.
+    TQelTargetRegistry* listedIn_ = nullptr;
+    std::size_t listSlot_ = 0;
 };
 
 // Null-safe cast of an interface pointer.

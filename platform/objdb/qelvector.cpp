@@ -156,6 +156,7 @@ TQelSubObject* TQelVector::Insert(int index, int)
     e->FieldList()->ApplyDefaults();
     TQelSubObject* raw = e.get();
     elements_.insert(elements_.begin() + (index - 1), std::move(e));
+    // The other elements keep their order, so registered interfaces need no new sort.
     structureTouched_ = true;
     std::weak_ptr<bool> alive = raw->aliveToken();
     Notify(WM_ODB_ELEMENTADDED, static_cast<WPARAM>(index));
@@ -200,6 +201,7 @@ bool TQelVector::Exchange(int a, int b)
         return true;
     std::swap(elements_[static_cast<std::size_t>(a - 1)], elements_[static_cast<std::size_t>(b - 1)]);
     structureTouched_ = true;
+    structureChanged();
     Notify(WM_ODB_VECTORCHANGED);
     return true;
 }
@@ -218,6 +220,7 @@ bool TQelVector::MoveBy(TQelSubObject* element, int delta)
     else
         std::rotate(first + (to - 1), first + (from - 1), first + from);
     structureTouched_ = true;
+    structureChanged();
     Notify(WM_ODB_VECTORCHANGED);
     return true;
 }
@@ -304,6 +307,7 @@ void TQelVector::LoadElements(std::vector<std::unique_ptr<TQelSubObject>> elemen
     std::vector<std::unique_ptr<TQelSubObject>> old;
     old.swap(elements_);
     elements_ = std::move(elements);
+    structureChanged();
     storedRows_.clear();
     for (const auto& e : elements_)
         storedRows_.push_back(e->Row());

@@ -3,6 +3,9 @@
 #include "objdb_test_support.h"
 
 #include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -99,6 +102,170 @@ TEST(Notify, ATargetDestroyedDuringDeliveryIsNeverCalled)
     name->set_AsString("Carla");
     EXPECT_EQ(third.count(WM_ODB_FIELDTOUCHED), 0);
     EXPECT_EQ(third.count(WM_ODB_OIDESTROYED), 1);
+}
+
+// Recorders that write their tag to a shared log on every field touch and rollback.
+struct TaggedLog {
+    std::vector<std::string> touched;
+    std::vector<std::unique_ptr<Recorder>> recorders;
+    Recorder* on(TQelObjectInterface* oi, const std::string& tag)
+    {
+        recorders.push_back(std::make_unique<Recorder>());
+        Recorder* r = recorders.back().get();
+        r->onPerform = [this, tag](unsigned m, WPARAM, LPARAM) {
+            if (m == WM_ODB_FIELDTOUCHED)
+                touched.push_back(tag);
+        };
+        oi->ConnectControl(r);
+        return r;
+    }
+};
+
+TEST(Notify, ObjectWideNoticesReachEveryRegisteredInterfaceInTreeOrder)
+{
+    TaggedLog log; // outlives the database, whose objects still hold its recorders at the end
+    TestDb db;
+    TQelObject* k = db.create("Kunde", "Anna");
+    TQelVector* v = k->FieldList()->VectorByName("Adressen");
+    TQelSubObject* e1 = v->Add();
+    TQelSubObject* e2 = v->Add();
+    e1->FieldList()->FieldByName("Ort")->set_AsString("Bonn");
+    e2->FieldList()->FieldByName("Ort")->set_AsString("Ulm");
+    TQelSubObject* hint = e1->FieldList()->VectorByName("Hinweise")->Add();
+    ASSERT_TRUE(k->Commit());
+
+    // Registered out of the tree's order: delivery follows the tree, not the registration.
+    Recorder* e2Ort = log.on(e2->FieldList()->FieldByName("Ort"), "e2.Ort");
+    Recorder* obj = log.on(k, "obj");
+    Recorder* hintText = log.on(hint->FieldList()->FieldByName("Text"), "e1.Hinweis.Text");
+    Recorder* name = log.on(k->FieldByName("Name"), "Name");
+    Recorder* vec = log.on(v, "Adressen");
+    Recorder* e1List = log.on(e1->FieldList(), "e1");
+    Recorder* onTemplate = log.on(v->get_Template()->FieldList()->FieldByName("Ort"), "template");
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 7u);
+
+    k->FieldByName("Ort")->set_AsString("Köln");
+    const std::vector<std::string> treeOrder
+        = { "obj", "Name", "Adressen", "e1", "e1.Hinweis.Text", "e2.Ort" };
+    EXPECT_EQ(log.touched, treeOrder) << "the template is no element: it hears nothing";
+    EXPECT_EQ(
+        e2Ort->last(WM_ODB_FIELDTOUCHED)->w, reinterpret_cast<WPARAM>(e2->FieldList()->FieldByName("Ort")));
+
+    // Rollback: every registered interface of the object hears it and repaints once.
+    k->Rollback();
+    for (Recorder* r : { e2Ort, obj, hintText, name, vec, e1List }) {
+        EXPECT_EQ(r->count(WM_ODB_OIROLLEDBACK), 1);
+        EXPECT_EQ(r->repaints, 1);
+    }
+    EXPECT_EQ(onTemplate->count(WM_ODB_OIROLLEDBACK), 0);
+    EXPECT_EQ(onTemplate->repaints, 0);
+
+    // Exchanged elements change the order; added elements before them do not disturb it.
+    ASSERT_TRUE(v->Exchange(1, 2));
+    log.touched.clear();
+    k->FieldByName("Ort")->set_AsString("Bonn");
+    const std::vector<std::string> exchanged
+        = { "obj", "Name", "Adressen", "e2.Ort", "e1", "e1.Hinweis.Text" };
+    EXPECT_EQ(log.touched, exchanged);
+    ASSERT_TRUE(v->Insert(1));
+    log.touched.clear();
+    e2->FieldList()->FieldByName("Strasse")->set_AsString("Hauptstraße");
+    EXPECT_EQ(log.touched, exchanged);
+    ASSERT_TRUE(v->MoveBy(e1, -2));
+    log.touched.clear();
+    k->FieldByName("Ort")->set_AsString("Ulm");
+    const std::vector<std::string> moved = { "obj", "Name", "Adressen", "e1", "e1.Hinweis.Text", "e2.Ort" };
+    EXPECT_EQ(log.touched, moved);
+}
+
+TEST(Notify, ElementsGoingAwayLeaveNoRegisteredInterfaceBehind)
+{
+    TestDb db;
+    TQelObject* k = db.create("Kunde", "Anna");
+    TQelVector* v = k->FieldList()->VectorByName("Adressen");
+    TQelSubObject* e1 = v->Add();
+    TQelSubObject* e2 = v->Add();
+    Recorder onName, onElement, onElementOrt, onSecondOrt;
+    k->FieldByName("Name")->ConnectControl(&onName);
+    e1->ConnectControl(&onElement);
+    e1->FieldList()->FieldByName("Ort")->ConnectControl(&onElementOrt);
+    e2->FieldList()->FieldByName("Ort")->ConnectControl(&onSecondOrt);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 4u);
+
+    ASSERT_TRUE(v->Delete(1));
+    EXPECT_EQ(onElement.count(WM_ODB_OIDESTROYED), 1);
+    EXPECT_EQ(onElementOrt.count(WM_ODB_OIDESTROYED), 1);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 2u);
+    k->FieldByName("Ort")->set_AsString("Köln"); // would touch the freed element (ASan) if still listed
+    EXPECT_EQ(onName.count(WM_ODB_FIELDTOUCHED), 1);
+    EXPECT_EQ(onElementOrt.count(WM_ODB_FIELDTOUCHED), 0);
+    EXPECT_EQ(onSecondOrt.count(WM_ODB_FIELDTOUCHED), 1);
+
+    // An element deleted by a handler earlier in the delivery is not visited any more.
+    onName.onPerform = [&](unsigned m, WPARAM, LPARAM) {
+        if (m == WM_ODB_FIELDTOUCHED && v->Count() > 0)
+            v->Delete(1);
+    };
+    k->FieldByName("Ort")->set_AsString("Bonn");
+    EXPECT_EQ(onSecondOrt.count(WM_ODB_FIELDTOUCHED), 1);
+    EXPECT_EQ(onSecondOrt.count(WM_ODB_OIDESTROYED), 1);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 1u);
+
+    // Elements replaced by a rollback leave the registry too.
+    onName.onPerform = nullptr;
+    Recorder onNew;
+    v->Add()->ConnectControl(&onNew);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 2u);
+    k->Rollback();
+    EXPECT_EQ(onNew.count(WM_ODB_OIDESTROYED), 1);
+    EXPECT_EQ(onNew.count(WM_ODB_OIROLLEDBACK), 0);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 1u);
+    k->FieldByName("Name")->DisconnectControl(&onName);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 0u);
+}
+
+TEST(Notify, TargetsMayRegisterAndUnregisterDuringDelivery)
+{
+    TestDb db;
+    TQelObject* k = db.create("Kunde", "Anna");
+    TQelSubObject* e = k->FieldList()->VectorByName("Adressen")->Add();
+    TQelField* name = k->FieldByName("Name");
+    TQelField* ort = k->FieldByName("Ort");
+    TQelField* anzahl = k->FieldByName("Anzahl");
+    TQelField* betrag = k->FieldByName("Betrag");
+    Recorder first, reconnecting, dropped, added, onElementOrt;
+    name->ConnectControl(&first);
+    ort->ConnectControl(&reconnecting);
+    anzahl->ConnectControl(&dropped);
+    e->FieldList()->FieldByName("Ort")->ConnectControl(&onElementOrt);
+    bool once = true;
+    first.onPerform = [&](unsigned m, WPARAM, LPARAM) {
+        if (m != WM_ODB_FIELDTOUCHED || !once)
+            return;
+        once = false;
+        ort->DisconnectControl(&reconnecting); // unlisted and listed again
+        ort->ConnectControl(&reconnecting);
+        anzahl->DisconnectControl(&dropped); // later in the order: not called any more
+        betrag->ConnectControl(&added);
+        k->FieldList()->VectorByName("Adressen")->Delete(1); // freed: not called
+    };
+    k->FieldByName("Seit")->set_AsString("01.02.2024");
+    EXPECT_EQ(first.count(WM_ODB_FIELDTOUCHED), 1);
+    EXPECT_EQ(reconnecting.count(WM_ODB_FIELDTOUCHED), 1);
+    EXPECT_EQ(dropped.count(WM_ODB_FIELDTOUCHED), 0);
+    EXPECT_EQ(onElementOrt.count(WM_ODB_FIELDTOUCHED), 0);
+    EXPECT_EQ(onElementOrt.count(WM_ODB_OIDESTROYED), 1);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 3u);
+
+    anzahl->set_AsString("3");
+    ASSERT_NE(added.last(WM_ODB_FIELDTOUCHED), nullptr);
+    EXPECT_EQ(added.last(WM_ODB_FIELDTOUCHED)->l, Recorder::lp(anzahl));
+    EXPECT_EQ(reconnecting.count(WM_ODB_FIELDTOUCHED), 2);
+    EXPECT_EQ(dropped.count(WM_ODB_FIELDTOUCHED), 0);
+    name->DisconnectControl(&first);
+    ort->DisconnectControl(&reconnecting);
+    betrag->DisconnectControl(&added);
+    EXPECT_EQ(k->RegisteredInterfaceCount(), 0u);
 }
 
 TEST(Notify, InstanceAndDatabaseNotifications)
