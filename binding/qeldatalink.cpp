@@ -122,7 +122,7 @@ void TQelDataLink::resolve()
             oi_ = found;
             return;
         }
-        if (!found && mayCreate && hooks.write && false /*MERGE: fl_->PathResolvable(fieldPath_, m)*/) {
+        if (!found && mayCreate && hooks.write && fl_->PathResolvable(fieldPath_, m)) {
             pending_ = true;
             return;
         }

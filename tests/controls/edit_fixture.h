@@ -14,6 +14,9 @@ fieldtype 40001 Kurztext : Zeichenkette length=10
 class 40010 Adresse : Gültigkeit table=Adresse
   field Ort Text length=40
 end
+class 40030 Bankverbindung table=Bankverbindung
+  field IBAN Text length=34
+end
 class 40020 Person : Objekt table=Person format="<Name>"
   field Name Text length=60
   field Vorname Text length=40
@@ -25,6 +28,7 @@ class 40020 Person : Objekt table=Person format="<Name>"
   field Bemerkung Langtext
   field Kuerzel Kurztext
   vector Adressen Adresse
+  subobject Bank Bankverbindung
 end
 )";
 

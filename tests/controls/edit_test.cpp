@@ -394,3 +394,30 @@ TEST_F(EditTest, KeysRaiseEventsAndTalkToTheForm)
     EXPECT_EQ(e->PopupMenu()->Items()->Items(4)->Caption(), "Alles markieren");
     EXPECT_EQ(e->PopupMenu()->Items()->Items(4)->ShortCut(), TextToShortCut("Strg+A"));
 }
+
+TEST_F(EditTest, PathsThroughMissingSubObjectsCreateNothingUntilTheFirstWrite)
+{
+    ASSERT_TRUE(person->Commit());
+    auto* bad = edit("Bank.GibtEsNicht");
+    auto* iban = edit("Bank.IBAN");
+    auto* ort = edit("Adressen[0].Ort");
+    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false), 2);
+    EXPECT_FALSE(bad->Enabled());
+    // Shown, not created: nobody is asked to save changes that were never made.
+    EXPECT_TRUE(iban->Enabled());
+    EXPECT_TRUE(ort->Enabled());
+    EXPECT_EQ(person->FieldList()->VectorByName("Bank")->Count(), 0);
+    EXPECT_EQ(person->FieldList()->VectorByName("Adressen")->Count(), 0);
+    EXPECT_FALSE(person->Touched());
+
+    ASSERT_TRUE(ShowActive(*form));
+    focus(iban);
+    type(iban, "DE12");
+    EXPECT_EQ(person->FieldList()->VectorByName("Bank")->Count(), 1);
+    EXPECT_EQ(iban->Field(), person->FieldList()->FindOI("Bank.IBAN", 16, false));
+    EXPECT_EQ(iban->Field()->AsString(), "DE12");
+    focus(ort);
+    type(ort, "Ulm");
+    EXPECT_EQ(person->FieldList()->FindField("Adressen[0].Ort", false)->AsString(), "Ulm");
+    EXPECT_TRUE(person->Touched());
+}
