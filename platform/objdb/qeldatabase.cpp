@@ -79,14 +79,14 @@ struct TQelDatabase::Snapshot {
         for (int i = 1; i <= fl->FieldCount(); ++i) {
             TQelField* f = fl->Field(i);
             if (f->Writable())
-                fields.push_back({ f, f->aliveToken(), f->StoredValue() });
+                fields.push_back({ f, f->LifeToken(), f->StoredValue() });
         }
         for (int i = 1; i <= fl->VectorCount(); ++i) {
             TQelVector* v = fl->Vector(i);
-            vectors.push_back({ v, v->aliveToken(), v->storedRows_, v->structureTouched_ });
+            vectors.push_back({ v, v->LifeToken(), v->storedRows_, v->structureTouched_ });
             for (int j = 1; j <= v->Count(); ++j) {
                 TQelSubObject* e = v->Item(j);
-                elements.push_back({ e, e->aliveToken(), e->Row() });
+                elements.push_back({ e, e->LifeToken(), e->Row() });
                 capture(e->FieldList());
             }
         }
@@ -445,7 +445,7 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
     if (!own && !snapshotOf(obj)) {
         snap = std::make_unique<Snapshot>();
         snap->key = obj->Key();
-        snap->alive = obj->aliveToken();
+        snap->alive = obj->LifeToken();
         snap->wasNew = obj->IsNew();
         snap->capture(obj->FieldList());
     }
@@ -500,7 +500,7 @@ void TQelDatabase::accept(TQelObject* obj, bool notify)
     newObjects_.erase(std::remove(newObjects_.begin(), newObjects_.end(), obj), newObjects_.end());
     if (!notify)
         return;
-    std::weak_ptr<bool> alive = obj->aliveToken();
+    std::weak_ptr<bool> alive = obj->LifeToken();
     obj->Notify(WM_ODB_OISTORED);
     if (!alive.expired())
         NotifyInstance(wasNew ? ieCreated : ieStored, obj);
@@ -548,7 +548,7 @@ bool TQelDatabase::CommitTransaction()
         TQelObject* obj = CachedObject(s->key);
         if (!obj)
             continue;
-        std::weak_ptr<bool> alive = obj->aliveToken();
+        std::weak_ptr<bool> alive = obj->LifeToken();
         obj->Notify(WM_ODB_OISTORED);
         if (!alive.expired())
             NotifyInstance(s->wasNew ? ieCreated : ieStored, obj);

@@ -119,15 +119,26 @@ public:
     TQelLogManager* LogManager() const { return log_.get(); }
     TQelTimerTasks* TimerTasks() const { return timers_.get(); }
 
-    // Internals shared by the units of the library.
-    TQelStorage& Storage() const { return *storage_; }
+    // The SQLite handle, for programs that read the store beside the library (benchmark anchors,
+    // tests of the stored rows).
     sqlite3* Handle() const;
+
+private:
+    // Internals shared by the units of the library, and only by them.
+    friend class TQelObjectInterface;
+    friend class TQelObject;
+    friend class TQelVector;
+    friend class TQelBlobField;
+    friend class TQelObjectKey;
+    friend class TQelStorage;
+    friend class TQelSQLEngine;
+    friend class TQelQuery;
+    TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);
     // Re-reads the change stamp after a write and tells the database handlers.
     void StampMoved();
 
-private:
     TQelObject* makeObject(const TQelKlasse* cls, TQelObjectKey key, bool isNew);
     TQelSettingsObject* settingsObject(int classId, const std::string& name);
     void freeAll();

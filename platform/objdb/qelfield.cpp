@@ -320,7 +320,7 @@ std::string TQelField::format(const TQelValue& v) const
 
 void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bool sideEffect)
 {
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     prepareWrite();
     if (alive.expired())
         return;

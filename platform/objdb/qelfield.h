@@ -38,7 +38,6 @@ public:
     TQelFieldList* FieldList() const;
 
     virtual std::string AsString() const;
-    std::string get_AsString() const { return AsString(); }
     void set_AsString(const std::string& text);
     // Whether set_AsString would read the text as a value (and not keep it as a syntax error).
     bool Readable(const std::string& text) const

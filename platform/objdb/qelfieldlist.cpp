@@ -96,7 +96,7 @@ void TQelFieldList::Rollback(const std::string& path)
             oi->Rollback();
         return;
     }
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     for (auto& f : fields_)
         f->Revert();
     for (auto& v : vectors_)

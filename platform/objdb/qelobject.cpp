@@ -74,7 +74,7 @@ void TQelObject::Rollback(const std::string& path)
         fieldList_->Rollback(path);
         return;
     }
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     fieldList_->Revert();
     if (isNew_)
         fieldList_->ApplyDefaults();
@@ -87,9 +87,8 @@ bool TQelObject::CanDelete(bool, bool) const
     return !isNew_ && !deleted_;
 }
 
-namespace {
-
-bool writeDeleted(TQelDatabase* db, TQelObject* obj, bool deleted, std::string& error)
+// Marks the stored row deleted or recovered, in a transaction of its own unless one is open.
+bool TQelObject::writeDeleted(TQelDatabase* db, TQelObject* obj, bool deleted, std::string& error)
 {
     if (!db || !db->Initialized() || db->ReadOnly()) {
         error = "Datenbank ist nicht zum Schreiben geöffnet";
@@ -113,8 +112,6 @@ bool writeDeleted(TQelDatabase* db, TQelObject* obj, bool deleted, std::string& 
     return true;
 }
 
-} // namespace
-
 bool TQelObject::Delete(bool, bool, bool)
 {
     if (isNew_) {
@@ -127,7 +124,7 @@ bool TQelObject::Delete(bool, bool, bool)
         return false;
     deleted_ = true;
     db_->StampMoved();
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     Notify(WM_ODB_OBJECTDELETED);
     if (!alive.expired())
         db_->NotifyInstance(ieDeleted, this);
@@ -142,7 +139,7 @@ bool TQelObject::Recover()
         return false;
     deleted_ = false;
     db_->StampMoved();
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     Notify(WM_ODB_OBJECTDELETED);
     if (!alive.expired())
         db_->NotifyInstance(ieRecovered, this);
@@ -159,7 +156,7 @@ bool TQelObject::Reload()
         errorMessage_ = std::string("Neu laden fehlgeschlagen: ") + e.what();
         return false;
     }
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     Notify(WM_ODB_OIRELOADED);
     if (!alive.expired())
         RepaintAll();

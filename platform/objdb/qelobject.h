@@ -62,6 +62,7 @@ protected:
     TQelTargetRegistry* targetRegistry() override { return &registry_; }
 
 private:
+    static bool writeDeleted(TQelDatabase* db, TQelObject* obj, bool deleted, std::string& error);
     friend class TQelDatabase;
     const TQelKlasse* cls_;
     TQelObjectKey key_;

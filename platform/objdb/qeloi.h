@@ -54,9 +54,6 @@ public:
     TQelDatabase* Database() const { return db_; }
     // The nearest owner (not this) whose OIType is in `mask`.
     TQelObjectInterface* GetTransitiveOwner(int mask) const;
-    template <class T> T* OICast() { return dynamic_cast<T*>(this); }
-    template <class T> const T* OICast() const { return dynamic_cast<const T*>(this); }
-    template <class T> T* SafeCast() { return dynamic_cast<T*>(this); }
 
     virtual std::string Name() const = 0;
     // Path from the object: "Person#17", "Person#17.Adressen[0].Ort" (indexes from 0).
@@ -98,7 +95,8 @@ public:
     std::size_t ControlCount() const { return targets_.size(); }
 
     // Expires when the interface is destroyed: lets holders of a plain pointer that are not
-    // registered on it (a control holding its field list) tell whether it is still there.
+    // registered on it (a control holding its field list), and code that calls out and must not
+    // touch it after, tell whether it is still there.
     std::weak_ptr<bool> LifeToken() const { return alive_; }
 
     const std::string& ErrorMessage() const { return errorMessage_; }
@@ -110,8 +108,6 @@ public:
     void RepaintTargets();
     // Repaints every target registered anywhere in this interface's object.
     void RepaintAll();
-    // Expires when the interface is destroyed (for code that calls out and must not touch it after).
-    std::weak_ptr<bool> aliveToken() const { return alive_; }
 
 protected:
     TQelObjectInterface(TQelDatabase* db, TQelObjectInterface* owner)

@@ -123,7 +123,7 @@ bool TQelVector::SetAll(const std::string& name, const std::string& text, char s
     if (!Trim(text).empty())
         for (const std::string& v : SplitString(text, std::string(1, sep)))
             values.push_back(Trim(v));
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     for (std::size_t i = 0; i < values.size(); ++i) {
         TQelSubObject* e = Item(static_cast<int>(i) + 1);
         if (!e) {
@@ -158,7 +158,7 @@ TQelSubObject* TQelVector::Insert(int index, int)
     elements_.insert(elements_.begin() + (index - 1), std::move(e));
     // The other elements keep their order, so registered interfaces need no new sort.
     structureTouched_ = true;
-    std::weak_ptr<bool> alive = raw->aliveToken();
+    std::weak_ptr<bool> alive = raw->LifeToken();
     Notify(WM_ODB_ELEMENTADDED, static_cast<WPARAM>(index));
     if (db_ && !alive.expired())
         db_->NotifyInstance(ieTouched, Object());
@@ -177,7 +177,7 @@ bool TQelVector::Delete(int index)
     std::unique_ptr<TQelSubObject> gone = std::move(elements_[static_cast<std::size_t>(index - 1)]);
     elements_.erase(elements_.begin() + (index - 1));
     structureTouched_ = true;
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     gone.reset(); // its targets hear 0x8504 first
     if (alive.expired())
         return true;
@@ -351,7 +351,7 @@ void TQelVector::Rollback(const std::string& path)
             oi->Rollback();
         return;
     }
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     Revert();
     if (!alive.expired())
         rolledBack();
@@ -359,7 +359,7 @@ void TQelVector::Rollback(const std::string& path)
 
 void TQelVector::StandardSet(TQelSubObject* element)
 {
-    std::weak_ptr<bool> alive = aliveToken();
+    std::weak_ptr<bool> alive = LifeToken();
     for (auto& e : elements_) {
         if (e.get() == element)
             continue;

@@ -153,7 +153,7 @@ TEST(Paths, OwnerChainAndInterfaceKinds)
     TQelObjectInterface* vec = ort->GetTransitiveOwner(8);
     EXPECT_EQ(el->OIType(), 2);
     EXPECT_EQ(vec->OIType(), 8);
-    EXPECT_EQ(ort->GetTransitiveOwner(4), el->OICast<TQelSubObject>()->FieldList());
+    EXPECT_EQ(ort->GetTransitiveOwner(4), QelSafeCast<TQelSubObject>(el)->FieldList());
     EXPECT_EQ(ort->Object(), k);
     EXPECT_EQ(k->OIType(), 1);
     EXPECT_TRUE(ort->IsPartOf(vec));
@@ -166,7 +166,7 @@ TEST(Paths, OwnerChainAndInterfaceKinds)
     EXPECT_EQ(static_cast<TQelVector*>(vec)->ClassType(), db.cls("Adresse"));
     EXPECT_EQ(k->FieldList()->Key(), db.cls("Kunde"));
     EXPECT_TRUE(k->FieldList()->Key().IsA(TQelClassKey(1005)));
-    EXPECT_FALSE(el->OICast<TQelSubObject>()->FieldList()->Key().IsA(TQelClassKey(1005)));
+    EXPECT_FALSE(QelSafeCast<TQelSubObject>(el)->FieldList()->Key().IsA(TQelClassKey(1005)));
 }
 
 TEST(Objects, NamesPropertiesAndTemplates)
