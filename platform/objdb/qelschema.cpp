@@ -2,6 +2,8 @@
 
 #include "objdb/qelerror.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <cctype>
 #include <fstream>
@@ -30,16 +32,19 @@ bool isIdentifier(const std::string& s)
         s.begin(), s.end(), [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
 }
 
-// Names the store uses itself, and SQL words that would break statements as bare names.
+// Column names the store uses itself.
 bool reservedName(const std::string& s)
 {
-    static const std::set<std::string> words
-        = { "K", "EK", "V", "P", "NR", "KLASSE", "GELOESCHT", "ERSTELLT", "GEAENDERT", "OBJEKT", "O_EXT",
-              "SELECT", "FROM", "WHERE", "AND", "OR", "NOT", "ORDER", "GROUP", "BY", "TABLE", "INDEX", "JOIN",
-              "ON", "AS", "IN", "IS", "NULL", "LIKE", "EXISTS", "UNION", "LIMIT", "CASE", "WHEN", "THEN",
-              "ELSE", "END", "DEFAULT", "PRIMARY", "KEY", "CHECK", "VALUES", "SET", "INSERT", "UPDATE",
-              "DELETE", "CREATE", "DROP", "ALTER", "BETWEEN", "DISTINCT", "HAVING", "USING", "ALL", "ANY" };
+    static const std::set<std::string> words = { "K", "EK", "V", "P", "NR", "KLASSE", "GELOESCHT", "ERSTELLT",
+        "GEAENDERT", "OBJEKT", "O_EXT", "QEL_K", "QEL_P" };
     return words.count(upper(s)) > 0;
+}
+
+// A word of SQLite's SQL (any case): as a bare name it would change or break statements that
+// conditions write without quotes.
+bool sqlKeyword(const std::string& s)
+{
+    return !s.empty() && s.size() < 64 && sqlite3_keyword_check(s.data(), static_cast<int>(s.size())) != 0;
 }
 
 // Table names of the store's own tables.
@@ -104,6 +109,14 @@ std::string sqlName(const std::string& name)
 std::string QelSqlName(const std::string& name)
 {
     return sqlName(name);
+}
+
+std::string QelQuoteName(const std::string& name)
+{
+    std::string out = "\"";
+    for (char c : name)
+        out += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return out + "\"";
 }
 
 int TQelFeldtyp::Urtyp() const
@@ -455,6 +468,8 @@ private:
         if (!table.empty()) {
             if (!isIdentifier(table))
                 fail("Tabellenname '" + table + "' ist kein SQL-Name (Buchstaben, Ziffern, _)");
+            if (sqlKeyword(table))
+                fail("Tabellenname '" + table + "' ist ein SQL-Schlüsselwort");
             if (builtinDone_ && reservedTable(table))
                 fail("Tabellenname '" + table + "' ist der Datenbank vorbehalten");
             if (!inherited.empty() && upper(inherited) != upper(table))
@@ -502,6 +517,8 @@ private:
         auto f = std::make_unique<TQelFelddefinition>();
         f->name = t[1].value;
         checkMemberName(f->name);
+        if (sqlKeyword(sqlName(f->name)))
+            fail("Feldname '" + f->name + "' ist ein SQL-Schlüsselwort");
         f->type = typeRef(t[2].value);
         f->line = line_;
         f->owner = open_;
@@ -536,6 +553,8 @@ private:
         (void)hasLength;
         if (!isIdentifier(column))
             fail("Spaltenname '" + column + "' ist kein SQL-Name (Buchstaben, Ziffern, _)");
+        if (sqlKeyword(column))
+            fail("Spaltenname '" + column + "' ist ein SQL-Schlüsselwort");
         if (reservedName(column))
             fail("Spaltenname '" + column + "' ist reserviert");
         for (const auto* o : open_->allFields)
@@ -566,6 +585,8 @@ private:
         checkMemberName(v->name);
         if (!isIdentifier(sqlName(v->name)))
             fail("Name '" + v->name + "' ergibt keinen SQL-Namen");
+        if (sqlKeyword(sqlName(v->name)))
+            fail("Vektorname '" + v->name + "' ist ein SQL-Schlüsselwort");
         v->elementClass = classRef(t[2].value);
         if (v->elementClass->IsObjectClass())
             fail("Elementklasse '" + v->elementClass->name + "' ist eine Objektklasse");

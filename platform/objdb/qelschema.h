@@ -14,6 +14,9 @@ class TQelSchema;
 
 // SQL-safe identifier from a display name (umlauts transcribed, other signs become "_").
 std::string QelSqlName(const std::string& name);
+// An identifier in double quotes (embedded quotes doubled), as the store writes table and column
+// names into its statements.
+std::string QelQuoteName(const std::string& name);
 
 struct TQelDomainEntry {
     std::string text; // stored and shown

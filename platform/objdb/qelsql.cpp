@@ -109,11 +109,12 @@ std::string classFilter(const TQelSchema& schema, const TQelKlasse* k, bool noDe
     }
     if (static_cast<int>(ids.size()) == total)
         return {};
+    const std::string column = QelQuoteName(k->table) + ".KLASSE";
     if (ids.empty())
-        return k->table + ".KLASSE = 0";
+        return column + " = 0";
     if (ids.size() == 1)
-        return k->table + ".KLASSE = " + std::to_string(ids[0]);
-    std::string s = k->table + ".KLASSE IN (";
+        return column + " = " + std::to_string(ids[0]);
+    std::string s = column + " IN (";
     for (std::size_t i = 0; i < ids.size(); ++i)
         s += (i ? "," : "") + std::to_string(ids[i]);
     return s + ")";
@@ -417,22 +418,25 @@ std::string TQelSQLEngine::joinAliases(
             continue;
         // Join every level of the chain once: Person_Adressen1, then Person_Adressen1_Telefone2.
         std::string alias = cls->table, parent, path;
+        const std::string table = QelQuoteName(cls->table);
         for (const AliasStep& s : steps) {
             alias += "_" + QelSqlName(s.vd->name) + std::to_string(s.index);
             path += (path.empty() ? "" : ".") + s.vd->name;
             const std::string key = upper(alias);
+            const std::string quoted = QelQuoteName(alias);
             if (!done.count(key)) {
                 done.insert(key);
                 const TQelKlasse* ec = s.vd->elementClass;
+                const std::string et = QelQuoteName(ec->table);
                 std::string cols;
                 for (const auto* f : ec->Fields())
-                    cols += ", " + f->column;
-                joins += " LEFT JOIN (SELECT EK, K AS QEL_K, P AS QEL_P" + cols + " FROM " + ec->table
+                    cols += ", " + et + "." + QelQuoteName(f->column) + " AS " + QelQuoteName(f->column);
+                joins += " LEFT JOIN (SELECT EK, K AS QEL_K, P AS QEL_P" + cols + " FROM " + et
                     + " WHERE V = " + d.ValueString(path) + " AND NR = " + std::to_string(s.index) + ") AS "
-                    + alias + " ON " + alias + ".QEL_K = " + cls->table + ".K AND " + alias
+                    + quoted + " ON " + quoted + ".QEL_K = " + table + ".K AND " + quoted
                     + ".QEL_P = " + (parent.empty() ? std::string("0") : parent + ".EK");
             }
-            parent = alias;
+            parent = quoted;
         }
     }
     return joins;
@@ -444,7 +448,7 @@ std::string TQelSQLEngine::ListStatement(TQelClassKey clsKey, int flags, const s
     const TQelKlasse* k = db_->Klasse(clsKey);
     if (!k || !k->IsObjectClass() || k->table.empty())
         throw TQelSQLError("Klasse " + clsKey.ToString() + " ist keine gespeicherte Objektklasse", "");
-    const std::string& t = k->table;
+    const std::string t = QelQuoteName(k->table);
     std::string cols = t + ".K";
     if (!(flags & lfKeysOnly))
         for (const std::string& item : make_sl(fields, ",")) {
@@ -452,7 +456,7 @@ std::string TQelSQLEngine::ListStatement(TQelClassKey clsKey, int flags, const s
             if (f.empty())
                 continue;
             const TQelFelddefinition* def = k->FindFelddefinition(f);
-            cols += ", " + (def ? t + "." + def->column : f);
+            cols += ", " + (def ? t + "." + QelQuoteName(def->column) : f);
         }
     std::vector<std::string> where;
     if (std::string cf = classFilter(db_->Schema(), k, flags & lfNoDerived); !cf.empty())
@@ -491,7 +495,7 @@ std::string TQelSQLEngine::ExtendStatement(const std::string& statement, TQelCla
     const TQelKlasse* k = db_->Klasse(clsKey);
     if (!k || k->table.empty() || !k->IsObjectClass())
         return statement;
-    std::string cond = k->table + ".GELOESCHT = 0";
+    std::string cond = QelQuoteName(k->table) + ".GELOESCHT = 0";
     if (std::string cf = classFilter(db_->Schema(), k, false); !cf.empty())
         cond += " AND " + cf;
     return QelAddCondition(statement, cond);

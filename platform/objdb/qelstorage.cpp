@@ -32,6 +32,17 @@ bool isBlob(const TQelFelddefinition* d)
     return d->IsBlob();
 }
 
+std::string q(const std::string& name)
+{
+    return QelQuoteName(name);
+}
+
+// A column qualified with its table: never read as a string literal when the column is missing.
+std::string qq(const std::string& table, const std::string& column)
+{
+    return q(table) + "." + q(column);
+}
+
 } // namespace
 
 std::string QelColumnType(const TQelFelddefinition* def)
@@ -331,25 +342,25 @@ void TQelStorage::ensureTable(
             have.insert(upper(q.Text(0)));
     }
     if (have.empty()) {
-        std::string sql = "CREATE TABLE " + table
+        std::string sql = "CREATE TABLE " + q(table)
             + (element ? " (EK INTEGER PRIMARY KEY, K INTEGER NOT NULL, V TEXT NOT NULL, P INTEGER NOT NULL "
                          "DEFAULT 0, "
                          "NR INTEGER NOT NULL"
                        : " (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, GELOESCHT INTEGER NOT NULL "
                          "DEFAULT 0");
         for (const auto* c : cols)
-            sql += ", " + c->column + " " + QelColumnType(c);
+            sql += ", " + q(c->column) + " " + QelColumnType(c);
         sql += ")";
         Exec(sql);
         if (element)
-            Exec("CREATE INDEX " + table + "_KVPNR ON " + table + " (K, V, P, NR)");
+            Exec("CREATE INDEX " + q(table + "_KVPNR") + " ON " + q(table) + " (K, V, P, NR)");
         else
-            Exec("CREATE INDEX " + table + "_KLASSE ON " + table + " (KLASSE, GELOESCHT)");
+            Exec("CREATE INDEX " + q(table + "_KLASSE") + " ON " + q(table) + " (KLASSE, GELOESCHT)");
         return;
     }
     for (const auto* c : cols)
         if (!have.count(upper(c->column)))
-            Exec("ALTER TABLE " + table + " ADD COLUMN " + c->column + " " + QelColumnType(c));
+            Exec("ALTER TABLE " + q(table) + " ADD COLUMN " + q(c->column) + " " + QelColumnType(c));
 }
 
 void TQelStorage::Install(const TQelSchema& schema)
@@ -425,7 +436,7 @@ std::string TQelStorage::selectColumns(const TQelKlasse* cls) const
     std::string s;
     for (const auto* f : cls->Fields())
         if (!isBlob(f))
-            s += ", " + f->column;
+            s += ", " + qq(cls->table, f->column);
     return s;
 }
 
@@ -444,7 +455,8 @@ void TQelStorage::LoadObject(TQelObject* obj)
 {
     const TQelKlasse* cls = obj->Klasse();
     {
-        auto q = Prepare("SELECT GELOESCHT" + selectColumns(cls) + " FROM " + cls->table + " WHERE K = ?");
+        auto q
+            = Prepare("SELECT GELOESCHT" + selectColumns(cls) + " FROM " + ::q(cls->table) + " WHERE K = ?");
         q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
         if (!q.Step())
             throw TQelError("Objekt " + obj->Key().ToString() + " fehlt in der Tabelle " + cls->table);
@@ -459,7 +471,7 @@ void TQelStorage::LoadVector(TQelVector* v, TQelObjectKey key, std::int64_t pare
     const TQelKlasse* ec = v->get_Vektorklasse();
     std::vector<std::unique_ptr<TQelSubObject>> elements;
     {
-        auto q = Prepare("SELECT EK" + selectColumns(ec) + " FROM " + ec->table
+        auto q = Prepare("SELECT EK" + selectColumns(ec) + " FROM " + ::q(ec->table)
             + " WHERE K = ? AND V = ? AND P = ? ORDER BY NR");
         q.Bind(1, static_cast<std::int64_t>(key.Id())).Bind(2, v->StorePath()).Bind(3, parentRow);
         while (q.Step()) {
@@ -491,7 +503,8 @@ bool TQelStorage::LoadBlob(const TQelField* f, TQelValue& out, std::string& erro
                 out = std::monostate {};
                 return true;
             }
-            auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE EK = ?");
+            auto q = Prepare("SELECT " + qq(fl->Klasse()->table, f->ColumnName()) + " FROM "
+                + ::q(fl->Klasse()->table) + " WHERE EK = ?");
             q.Bind(1, so->Row());
             out = q.Step() ? q.Column(0) : TQelValue {};
             return true;
@@ -500,7 +513,8 @@ bool TQelStorage::LoadBlob(const TQelField* f, TQelValue& out, std::string& erro
             out = std::monostate {};
             return true;
         }
-        auto q = Prepare("SELECT " + f->ColumnName() + " FROM " + fl->Klasse()->table + " WHERE K = ?");
+        auto q = Prepare("SELECT " + qq(fl->Klasse()->table, f->ColumnName()) + " FROM "
+            + ::q(fl->Klasse()->table) + " WHERE K = ?");
         q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
         if (!q.Step()) {
             error = "Objekt " + obj->Key().ToString() + " ist nicht gespeichert";
@@ -540,10 +554,10 @@ void TQelStorage::insertRow(
         marks += marks.empty() ? "?" : ", ?";
     }
     for (TQelField* f : fields) {
-        cols += ", " + f->ColumnName();
+        cols += ", " + q(f->ColumnName());
         marks += ", ?";
     }
-    auto st = Prepare("INSERT INTO " + table + " (" + cols + ") VALUES (" + marks + ")");
+    auto st = Prepare("INSERT INTO " + q(table) + " (" + cols + ") VALUES (" + marks + ")");
     int n = 1;
     for (const auto& [name, value] : fixed)
         st.Bind(n++, value);
@@ -560,8 +574,8 @@ void TQelStorage::updateRow(const std::string& table, const std::string& keyColu
         return;
     std::string sets = extra ? extra->first + " = ?" : "";
     for (TQelField* f : fields)
-        sets += (sets.empty() ? "" : ", ") + f->ColumnName() + " = ?";
-    auto st = Prepare("UPDATE " + table + " SET " + sets + " WHERE " + keyColumn + " = ?");
+        sets += (sets.empty() ? "" : ", ") + q(f->ColumnName()) + " = ?";
+    auto st = Prepare("UPDATE " + q(table) + " SET " + sets + " WHERE " + keyColumn + " = ?");
     int n = 1;
     if (extra)
         st.Bind(n++, extra->second);
@@ -633,7 +647,7 @@ void TQelStorage::removeElementTree(
         const std::string sub = path + "." + vd->name;
         std::vector<std::int64_t> rows;
         {
-            auto q = Prepare("SELECT EK FROM " + ec->table + " WHERE K = ? AND V = ? AND P = ?");
+            auto q = Prepare("SELECT EK FROM " + ::q(ec->table) + " WHERE K = ? AND V = ? AND P = ?");
             q.Bind(1, k).Bind(2, sub).Bind(3, row);
             while (q.Step())
                 rows.push_back(q.Int(0));
@@ -641,7 +655,7 @@ void TQelStorage::removeElementTree(
         for (auto r : rows)
             removeElementTree(key, ec, sub, r);
     }
-    Prepare("DELETE FROM " + cls->table + " WHERE EK = ?").Bind(1, row).Run();
+    Prepare("DELETE FROM " + q(cls->table) + " WHERE EK = ?").Bind(1, row).Run();
 }
 
 void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
@@ -652,7 +666,7 @@ void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
         .Bind(2, now())
         .Bind(3, key)
         .Run();
-    Prepare("UPDATE " + obj->Klasse()->table + " SET GELOESCHT = ? WHERE K = ?")
+    Prepare("UPDATE " + q(obj->Klasse()->table) + " SET GELOESCHT = ? WHERE K = ?")
         .Bind(1, static_cast<std::int64_t>(deleted))
         .Bind(2, key)
         .Run();
@@ -665,7 +679,7 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
         const TQelKlasse* ec = vd->elementClass;
         std::vector<std::int64_t> rows;
         {
-            auto q = Prepare("SELECT EK FROM " + ec->table + " WHERE K = ? AND V = ? AND P = 0");
+            auto q = Prepare("SELECT EK FROM " + ::q(ec->table) + " WHERE K = ? AND V = ? AND P = 0");
             q.Bind(1, k).Bind(2, vd->name);
             while (q.Step())
                 rows.push_back(q.Int(0));
@@ -673,7 +687,7 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
         for (auto r : rows)
             removeElementTree(key, ec, vd->name, r);
     }
-    Prepare("DELETE FROM " + cls->table + " WHERE K = ?").Bind(1, k).Run();
+    Prepare("DELETE FROM " + q(cls->table) + " WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();
 }

@@ -2,6 +2,9 @@
 #include "objdb_test_support.h"
 
 #include <gtest/gtest.h>
+#include <random>
+#include <sstream>
+#include <typeinfo>
 
 namespace {
 
@@ -156,4 +159,156 @@ TEST(Schema, DemoSchemaLoadsWithWhatTheControlsNeed)
     EXPECT_EQ(p->FindFelddefinition("Arbeitgeber")->ReferencedClass(), s->ClassByName("Firma")->Key());
     EXPECT_TRUE(p->FindVektordefinition("Adressen")->get_Vektorklasse()->IsA(12001));
     EXPECT_TRUE(p->FindVektordefinition("Bank")->Single());
+}
+
+TEST(Schema, SqlKeywordsAreRefusedAsTableColumnFieldAndVectorNames)
+{
+    const char* const keywords[] = { "Select", "Order", "Group", "Index", "Unique", "Collate", "References",
+        "Constraint", "Cast", "Raise", "Current_date", "Current_time", "Current_timestamp", "select" };
+    for (const std::string kw : keywords) {
+        const std::string head = "# Schlüsselwörter\nclass 50010 Teil table=T_Teil\n field Text Text\nend\n";
+        const struct {
+            std::string text;
+            int line;
+        } cases[] = {
+            { "# Schlüsselwörter\nclass 50001 A : Objekt table=" + kw + "\nend\n", 2 },
+            { "# Schlüsselwörter\nclass 50001 A : Objekt table=A\n field " + kw + " Text\nend\n", 3 },
+            { "# Schlüsselwörter\nclass 50001 A : Objekt table=A\n field X Text column=" + kw + "\nend\n",
+                3 },
+            { head + "class 50001 A : Objekt table=A\n field X Text\n vector " + kw + " Teil\nend\n", 7 },
+            { head + "class 50001 A : Objekt table=A\n subobject " + kw + " Teil\nend\n", 6 },
+        };
+        for (const auto& c : cases) {
+            try {
+                TQelSchema::Load(c.text, "bad.qelschema");
+                ADD_FAILURE() << "loaded: " << c.text;
+            } catch (const TQelSchemaError& e) {
+                EXPECT_EQ(e.File(), "bad.qelschema");
+                EXPECT_EQ(e.Line(), c.line) << c.text;
+                EXPECT_NE(e.Problem().find("'" + kw + "' ist ein SQL-Schlüsselwort"), std::string::npos)
+                    << c.text << " -> " << e.what();
+            }
+        }
+    }
+}
+
+TEST(Schema, NamesCloseToSqlKeywordsLoadCommitAndReadBack)
+{
+    const std::string schema = std::string(kTestSchema) + R"(
+class 50020 Eintrag table=T_Eintrag
+  field Selektion Text
+end
+class 50021 Ordnung : Objekt table=Ordnung format="<Gruppe>"
+  field Gruppe Text
+  field Datum Datum
+  field Indexwert Ganzzahl
+  field Orders Text column=Bestellungen
+  vector Gruppen Eintrag
+end
+)";
+    TempFile file;
+    TQelObjectKey key;
+    {
+        auto db = openFile(file.path(), schema);
+        TQelObject* o = db->CreateObject(db->FindClass("Ordnung")->Key());
+        o->FieldByName("Gruppe")->set_AsString("Erste");
+        o->FieldByName("Datum")->set_AsString("17.05.1980");
+        o->FieldByName("Indexwert")->set_AsString("7");
+        o->FieldByName("Orders")->set_AsString("viele");
+        o->FieldList()->FindField("Gruppen[0].Selektion", true)->set_AsString("Auswahl");
+        ASSERT_TRUE(o->Commit()) << o->ErrorMessage();
+        key = o->Key();
+    }
+    auto db = openFile(file.path());
+    SetQelDatabase(db.get());
+    TQelObject* o = db->GetObjectA(key);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(o->FieldByName("Gruppe")->AsString(), "Erste");
+    EXPECT_EQ(o->FieldByName("Datum")->AsString(), "17.05.1980");
+    EXPECT_EQ(o->FieldByName("Indexwert")->AsString(), "7");
+    EXPECT_EQ(o->FieldByName("Orders")->AsString(), "viele");
+    EXPECT_EQ(o->FieldList()->FindField("Gruppen[0].Selektion")->AsString(), "Auswahl");
+    // Conditions name tables and columns without quotes; the statements around them quote.
+    auto engine = db->CreateSQLEngine();
+    const std::string cond = "Ordnung.Gruppe = 'Erste' AND Ordnung.Datum = '1980-05-17' AND "
+                             "Ordnung_Gruppen1.Selektion = 'Auswahl' AND OBJEKT.K = "
+        + key.ToString();
+    auto q = engine->ListEx(db->FindClass("Ordnung")->Key(), lfNotDeleted, cond, "Gruppe,Bestellungen");
+    EXPECT_NE(q->SQL().find("\"Ordnung\".\"Gruppe\""), std::string::npos) << q->SQL();
+    q->Open();
+    ASSERT_FALSE(q->Eof());
+    EXPECT_EQ(q->AsString(1), "Erste");
+    EXPECT_EQ(q->AsString(2), "viele");
+    SetQelDatabase(nullptr);
+}
+
+TEST(Schema, MutatedSchemaTextsAreRefusedNeverCrash)
+{
+    // Deterministic: the same few thousand texts on every run.
+    std::mt19937 rnd(20240517);
+    const std::string base = std::string(kTestSchema)
+        + "class 50021 Ordnung : Objekt table=Ordnung\n  field Gruppe Text default=\"x\"\n  vector Gruppen "
+          "Hinweis max=2\nend\n";
+    std::vector<std::string> lines;
+    std::istringstream in(base);
+    for (std::string l; std::getline(in, l);)
+        lines.push_back(l);
+    const char* const words[] = { "Select", "Order", "K", "OBJEKT", "class", "field", "vector", "end", ":",
+        "table=", "=", "\"", "[", "]", ".", "99999999999", "-1", "0", "Kunde", "Text", "Referenz",
+        "ref=Kunde", "max=", "domain=\"a|a\"", "\xC3", "\xFF", "column=Name", "#", "\r", "\t" };
+    auto pick = [&](std::size_t n) { return static_cast<std::size_t>(rnd() % std::max<std::size_t>(n, 1)); };
+    int refused = 0, loaded = 0;
+    for (int round = 0; round < 3000; ++round) {
+        std::vector<std::string> l = lines;
+        const int edits = 1 + static_cast<int>(pick(4));
+        for (int e = 0; e < edits && !l.empty(); ++e) {
+            std::string& line = l[pick(l.size())];
+            switch (pick(7)) {
+            case 0: // random byte
+                line.insert(pick(line.size() + 1), 1, static_cast<char>(rnd() & 0xFF));
+                break;
+            case 1: // cut line
+                line.resize(pick(line.size() + 1));
+                break;
+            case 2: // duplicated line
+                l.insert(l.begin() + static_cast<std::ptrdiff_t>(pick(l.size())), line);
+                break;
+            case 3: // dropped line
+                l.erase(l.begin() + static_cast<std::ptrdiff_t>(pick(l.size())));
+                break;
+            case 4: { // a word replaced by a keyword or a sign
+                std::size_t at = line.find(' ', pick(line.size() + 1));
+                if (at == std::string::npos)
+                    at = 0;
+                line.insert(at, std::string(" ") + words[pick(std::size(words))]);
+                break;
+            }
+            case 5: // overwritten byte
+                if (!line.empty())
+                    line[pick(line.size())] = static_cast<char>(rnd() & 0xFF);
+                break;
+            default: // name of the table or field replaced by an SQL word
+                if (std::size_t eq = line.find("table="); eq != std::string::npos)
+                    line = line.substr(0, eq) + "table=" + words[pick(2)];
+                else if (line.rfind("  field ", 0) == 0)
+                    line = std::string("  field ") + words[pick(2)] + " Text";
+            }
+        }
+        std::string text;
+        for (const std::string& x : l)
+            text += x + "\n";
+        try {
+            TQelSchema::Load(text, "fuzz.qelschema");
+            ++loaded;
+        } catch (const TQelSchemaError& e) {
+            EXPECT_EQ(e.File(), "fuzz.qelschema");
+            EXPECT_FALSE(e.Problem().empty());
+            ++refused;
+        } catch (const std::exception& e) {
+            ADD_FAILURE() << "unexpected " << typeid(e).name() << ": " << e.what() << "\n" << text;
+            break;
+        }
+    }
+    EXPECT_GT(refused, 1000);
+    EXPECT_GT(loaded, 10);
 }

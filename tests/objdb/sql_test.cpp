@@ -151,7 +151,7 @@ TEST_F(Sql, DeletedObjectsAreMarkedUntilRemoved)
     EXPECT_EQ(names("", 0).size(), 6u);
     auto app
         = engine->SetExtended("SELECT Kunde.K, Kunde.Name FROM Kunde ORDER BY Kunde.Name", db.cls("Kunde"));
-    EXPECT_NE(app->SQL().find("WHERE (Kunde.GELOESCHT = 0) ORDER BY"), std::string::npos) << app->SQL();
+    EXPECT_NE(app->SQL().find("WHERE (\"Kunde\".GELOESCHT = 0) ORDER BY"), std::string::npos) << app->SQL();
     EXPECT_EQ(app->CountRecords(), 5);
     EXPECT_EQ(
         QelAddCondition("SELECT * FROM A WHERE x = 1", "y = 2"), "SELECT * FROM A WHERE x = 1 AND (y = 2)");
