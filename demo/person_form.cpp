@@ -24,7 +24,7 @@ TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
     SetName("PersonForm");
     SetCaption("Person");
     SetClientWidth(640);
-    SetClientHeight(440);
+    SetClientHeight(496);
     build();
     if (const TQelKlasse* cls = db_->FindClass("Person")) {
         auto q
@@ -127,6 +127,11 @@ void TPersonForm::build()
     path->set_FieldProp("Path");
     path->SetLabelCaption("Objektpfad (Eigenschaft der Feldliste)");
     path->set_EditOptions({ eoLabelLook });
+    // The bank account is a sub-object: shown empty while the person has none, created when the
+    // user types into one of these edits.
+    addEdit(page_, "Bank.Bank", "Bank", col1, 308, w);
+    addEdit(page_, "Bank.IBAN", "IBAN", col2, 308, w);
+    addEdit(page_, "Bank.BIC", "BIC", col3, 308, w);
 }
 
 bool TPersonForm::ShowPerson(TQelObjectKey key)
