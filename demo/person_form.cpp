@@ -23,8 +23,8 @@ TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
 {
     SetName("PersonForm");
     SetCaption("Person");
-    SetClientWidth(640);
-    SetClientHeight(496);
+    SetClientWidth(960);
+    SetClientHeight(720);
     build();
     if (const TQelKlasse* cls = db_->FindClass("Person")) {
         auto q
@@ -58,7 +58,7 @@ void TPersonForm::build()
     auto* summary = new TQelHTMLStaticText(this);
     summary->SetName("htmlSummary");
     summary->SetParent(header);
-    summary->SetBounds(16, 8, 608, 44);
+    summary->SetBounds(16, 8, 928, 44);
     summary->HTMLText().SetText("<FONT size=\"4\"><B><Anrede> <Titel> <Vorname> <Name></B></FONT><BR>"
                                 "geboren am <Geburtsdatum> · <Email>");
     summary->get_WatchFields().SetCommaText("Anrede,Titel,Vorname,Name,Geburtsdatum,Email");
@@ -86,8 +86,8 @@ void TPersonForm::build()
     };
     button("btnPrev", "◀ Vorige", 16, 90, [this] { Step(-1); });
     button("btnNext", "Nächste ▶", 112, 90, [this] { Step(1); });
-    button("btnDiscard", "Verwerfen", 424, 96, [this] { Discard(); });
-    button("btnSave", "Speichern", 528, 96, [this] { Save(); })->SetDefault(true);
+    button("btnDiscard", "Verwerfen", 744, 96, [this] { Discard(); });
+    button("btnSave", "Speichern", 848, 96, [this] { Save(); })->SetDefault(true);
 
     page_ = new TPanel(this);
     page_->SetParent(this);
@@ -132,6 +132,19 @@ void TPersonForm::build()
     addEdit(page_, "Bank.Bank", "Bank", col1, 308, w);
     addEdit(page_, "Bank.IBAN", "IBAN", col2, 308, w);
     addEdit(page_, "Bank.BIC", "BIC", col3, 308, w);
+
+    // The choices beside the edits, the groups and texts below them.
+    auto area = [&](const char* name, int x, int y, int aw, int ah) {
+        auto* a = new TPanel(this);
+        a->SetName(name);
+        a->SetParent(page_);
+        a->SetBounds(x, y, aw, ah);
+        a->SetBevelOuter(bvNone);
+        return a;
+    };
+    buildChoices(area("pnlChoices", 640, 0, 312, 344));
+    buildGroups(area("pnlGroups", 8, 352, 368, 232));
+    buildTexts(area("pnlTexts", 384, 352, 568, 232));
 }
 
 bool TPersonForm::ShowPerson(TQelObjectKey key)

@@ -27,6 +27,10 @@ public:
 
 private:
     void build();
+    // The sections of the form, each in its own file.
+    void buildChoices(TWinControl* area); // person_form_choices.cpp
+    void buildGroups(TWinControl* area); // person_form_groups.cpp
+    void buildTexts(TWinControl* area); // person_form_texts.cpp
     TQelEdit* addEdit(
         TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
     void setStatus(const std::string& text);

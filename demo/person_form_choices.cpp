@@ -1,0 +1,6 @@
+// The combos: salutation, active flag and employer.
+#include "person_form.h"
+
+void TPersonForm::buildChoices(TWinControl*)
+{
+}

@@ -1,0 +1,6 @@
+// The check box and the check groups of the person's choices.
+#include "person_form.h"
+
+void TPersonForm::buildGroups(TWinControl*)
+{
+}
