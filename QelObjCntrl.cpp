@@ -1,10 +1,17 @@
 #include "QelObjCntrl.h"
 
 #include "binding/qelaction.h"
+#include "controls/QelCheckBox.h"
 #include "controls/QelEdit.h"
+#include "controls/QelFTMemo.h"
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
+#include "controls/QelMemo.h"
 #include "controls/QelPasswordEdit.h"
+#include "controls/qeladvmemo.h"
+#include "controls/qelcheckgroup.h"
+#include "controls/qelchecklist.h"
+#include "controls/qelradiogroup.h"
 
 #include <iterator>
 
@@ -18,9 +25,16 @@ bool g_initialized = false;
 const TQelUnit kUnits[] = {
     QelComponentUnit<TQelAction>(),
     QelDataControlUnit<TQelEdit, TQelDataClass::Edit>(),
+    QelDataControlUnit<TQelMemo, TQelDataClass::Memo>(),
+    QelDataControlUnit<TQelAdvMemo, TQelDataClass::AdvMemo>(),
+    QelDataControlUnit<TQelCheckBox, TQelDataClass::CheckBox>(),
+    QelDataControlUnit<TQelCheckGroup, TQelDataClass::CheckGroup>(),
+    QelDataControlUnit<TQelCheckList, TQelDataClass::CheckList>(),
+    QelDataControlUnit<TQelRadioGroup, TQelDataClass::RadioGroup>(),
     QelDataControlUnit<TQelGradientLabel, TQelDataClass::GradientLabel>(),
     QelDataControlUnit<TQelHTMLStaticText, TQelDataClass::HTMLStaticText>(),
     QelComponentUnit<TQelPasswordEdit>(),
+    QelDataControlUnit<TQelFTMemo, TQelDataClass::FTMemo>(),
 };
 
 } // namespace

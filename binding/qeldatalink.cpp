@@ -152,6 +152,8 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
     if (connected) {
         if (oi_)
             oi_->ConnectControl(this);
+        if (hooks.bound)
+            hooks.bound();
         Show();
         const std::string hint = oi_ && oi_ != fl_ ? oi_->Description() : std::string();
         if (hooks.setHint)

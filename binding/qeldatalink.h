@@ -30,6 +30,9 @@ public:
         std::function<int()> kindMask;
         // Vetoes what the path found (a check box takes only a boolean field). Unset: accept all.
         std::function<bool(TQelObjectInterface*)> accepts;
+        // The path was resolved to a new interface, before its value is shown: the control
+        // prepares what depends on it (the items of a choice group). Not called while showing.
+        std::function<void()> bound;
         // Shows the bound value. Runs under the show guard: what it sets is no user input.
         std::function<void()> read;
         // Puts the control's value into the field. Runs under the write guard: the touch it causes

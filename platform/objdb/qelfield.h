@@ -289,10 +289,22 @@ public:
     using TQelBlobField::TQelBlobField;
 };
 
+// The formatted text as one data object, as the rich-text editors exchange it: the document as
+// HTML (bold, italic, underline, colours, lists, paragraphs).
+struct TErvTypFormatierbarerText {
+    std::string html;
+    bool Empty() const { return html.empty(); }
+};
+
 // Formatted text, kept as HTML; named formats "HTML", "RTF", "TXT" (and "ADD..." to append).
 class TQelERVTextField : public TQelTextField {
 public:
     using TQelTextField::TQelTextField;
+    // The stored document into `out`; false (ErrorMessage tells why) when it cannot be loaded.
+    bool export_xmldata(TErvTypFormatierbarerText& out) const;
+    // Takes the document as the field's value (an empty document makes the field null); false
+    // (ErrorMessage tells why) when the field cannot take it.
+    bool import_xmldata(const TErvTypFormatierbarerText& in);
     std::string GetNamedProp(const std::string& key) const;
     bool SetNamedProp(const std::string& key, const std::string& text);
     std::string AsHTML() const { return GetNamedProp("HTML"); }

@@ -305,3 +305,23 @@ bool TQelERVTextField::SetNamedProp(const std::string& key, const std::string& t
     set_BufferAsString(append ? BufferAsString() + add : add);
     return true;
 }
+
+bool TQelERVTextField::export_xmldata(TErvTypFormatierbarerText& out) const
+{
+    if (!const_cast<TQelERVTextField*>(this)->set_Loaded(true))
+        return false;
+    out.html = BufferAsString();
+    return true;
+}
+
+bool TQelERVTextField::import_xmldata(const TErvTypFormatierbarerText& in)
+{
+    if (in.html.find('\0') != std::string::npos) {
+        errorMessage_ = "Feld '" + Name() + "': der formatierte Text enthält ein Nullzeichen";
+        return false;
+    }
+    if (in.html == BufferAsString())
+        return true; // unchanged: no touch
+    set_BufferAsString(in.html);
+    return true;
+}

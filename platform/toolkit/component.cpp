@@ -204,6 +204,34 @@ std::vector<std::string> TComponent::PublishedPropNames() const
     return names;
 }
 
+void TComponent::AddMethod(MethodInfo info)
+{
+    for (auto& m : methods_)
+        if (SameText(m.name, info.name)) {
+            m = info;
+            return;
+        }
+    methods_.push_back(info);
+}
+
+bool TComponent::HasPublishedMethod(std::string_view name) const
+{
+    for (const auto& m : methods_)
+        if (SameText(m.name, name))
+            return true;
+    return false;
+}
+
+bool TComponent::InvokePublishedMethod(std::string_view name, TObject* sender)
+{
+    for (const auto& m : methods_)
+        if (SameText(m.name, name)) {
+            m.call(this, sender);
+            return true;
+        }
+    return false;
+}
+
 bool IsPublishedProp(const TObject* instance, std::string_view name)
 {
     auto* c = dynamic_cast<const TComponent*>(instance);

@@ -70,6 +70,10 @@ public:
     // False when there is no such property or it is read-only.
     bool SetPropValue(std::string_view name, const TPropValue& value);
     std::vector<std::string> PublishedPropNames() const;
+    // Published methods by name (names ignore case), each taking the sender, as run-time type
+    // information offers them to code that knows a class only by name. False when there is none.
+    bool HasPublishedMethod(std::string_view name) const;
+    bool InvokePublishedMethod(std::string_view name, TObject* sender);
 
 protected:
     virtual void Loaded();
@@ -79,8 +83,20 @@ protected:
     //   Publish<&TQelEdit::get_FieldPath, &TQelEdit::set_FieldPath>("FieldPath");
     // A later Publish of the same name replaces the earlier one. `name` must be a literal.
     template <auto Getter, auto Setter = nullptr> void Publish(const char* name);
+    // Publishes a method `void M(TObject* sender)`. `name` must be a literal.
+    template <auto Method> void PublishMethod(const char* name)
+    {
+        using C = typename MemberClass<decltype(Method)>::Class;
+        AddMethod({ name, [](TComponent* c, TObject* sender) { (static_cast<C*>(c)->*Method)(sender); } });
+    }
 
 private:
+    struct MethodInfo {
+        std::string_view name;
+        void (*call)(TComponent*, TObject*);
+    };
+    void AddMethod(MethodInfo info);
+
     struct PropInfo {
         std::string_view name;
         TPropValue (*get)(const TComponent*);
@@ -106,6 +122,7 @@ private:
     std::vector<TComponent*> components_;
     std::vector<TComponent*> freeNotifies_;
     std::vector<PropInfo> props_;
+    std::vector<MethodInfo> methods_;
 };
 
 template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
