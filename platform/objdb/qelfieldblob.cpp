@@ -193,6 +193,15 @@ std::string htmlToText(const std::string& html)
             if (tag == "br" || tag == "br/" || tag == "br /" || tag == "/p" || tag == "/div")
                 out += '\n';
             i = end + 1;
+            // Style sheets, scripts and the title are no text of the document.
+            const std::string name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
+            if (name == "style" || name == "script" || name == "title") {
+                std::string lower = html.substr(i);
+                for (char& c : lower)
+                    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+                const std::size_t close = lower.find("</" + name);
+                i = close == std::string::npos ? html.size() : i + close;
+            }
         } else if (html[i] == '&') {
             static const std::pair<const char*, const char*> ents[] = { { "&amp;", "&" }, { "&lt;", "<" },
                 { "&gt;", ">" }, { "&quot;", "\"" }, { "&nbsp;", " " }, { "&#39;", "'" } };

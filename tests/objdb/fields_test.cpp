@@ -265,6 +265,20 @@ TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
     EXPECT_EQ(t->AsTXT(), "Hallo\nWelt");
     t->AddTXT("mehr");
     EXPECT_EQ(t->AsTXT(), "Hallo\nWelt\nmehr");
+    // A whole document as rich-text editors write it: its head is no text.
+    t->set_AsHTML("<html><head><title>Brief</title><style type=\"text/css\">\np { margin: 0; }\n</STYLE>"
+                  "</head><body><p style=\"x\">Hallo <b>Welt</b></p></body></html>");
+    EXPECT_EQ(t->AsTXT(), "Hallo Welt");
+    TErvTypFormatierbarerText doc;
+    ASSERT_TRUE(t->export_xmldata(doc));
+    EXPECT_EQ(doc.html, t->AsHTML());
+    doc.html = "<p>neu</p>";
+    ASSERT_TRUE(t->import_xmldata(doc));
+    EXPECT_EQ(t->AsTXT(), "neu");
+    doc.html = std::string("a\0b", 3);
+    EXPECT_FALSE(t->import_xmldata(doc));
+    EXPECT_FALSE(t->ErrorMessage().empty());
+    EXPECT_EQ(t->AsTXT(), "neu");
 }
 
 TEST(LongText, AWriteWithoutReadingFirstIsStored)

@@ -1,0 +1,293 @@
+#include "groups_fixture.h"
+
+#include "controls/QelEdit.h"
+#include "controls/QelFTMemo.h"
+#include "controls/QelMemo.h"
+#include "controls/qeladvmemo.h"
+
+#include "toolkit/scripteddialogs.h"
+#include "toolkit/stdctrls.h"
+
+#include <QFile>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+namespace {
+
+std::string readBytes(const std::string& path)
+{
+    QFile f(QString::fromStdString(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return "<fehlt>";
+    return f.readAll().toStdString();
+}
+
+void writeBytes(const std::string& path, const std::string& bytes)
+{
+    QFile f(QString::fromStdString(path));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+void keyEnd(TWinControl* c)
+{
+    QTest::keyClick(c->Handle(), Qt::Key_End, Qt::ControlModifier);
+}
+
+} // namespace
+
+class MemoTest : public GroupsTest {
+protected:
+    TQelMemo* memo(const std::string& path)
+    {
+        auto* m = add<TQelMemo>("mm" + path, path, 80);
+        return m;
+    }
+    TLabel* label()
+    {
+        auto* l = new TLabel(form.get());
+        l->SetParent(form.get());
+        l->SetBounds(320, 10, 200, 20);
+        return l;
+    }
+    // Leaves the focused control for a plain edit.
+    void leave()
+    {
+        auto* other = new TEdit(form.get());
+        other->SetParent(form.get());
+        other->SetBounds(330, 300, 100, 24);
+        focus(other);
+    }
+};
+
+TEST_F(MemoTest, EveryKeystrokeIsWrittenAndOutsideChangesAreShown)
+{
+    auto* m = memo("Name");
+    auto* wrong = memo("Zahl");
+    ASSERT_EQ(connect(), 1);
+    EXPECT_FALSE(wrong->Enabled());
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    type(m->Handle(), "Zeile");
+    EXPECT_EQ(field("Name")->AsString(), "Zeile");
+    QTest::keyClick(m->Handle(), Qt::Key_Return);
+    type(m->Handle(), "zwei");
+    EXPECT_EQ(field("Name")->AsString(), "Zeile\nzwei");
+
+    field("Name")->set_AsString("Anders");
+    EXPECT_EQ(m->Text(), "Anders");
+}
+
+TEST_F(MemoTest, AKeystrokeBeyondTheFieldLengthIsRefusedNotCut)
+{
+    auto* m = memo("Kuerzel");
+    ASSERT_EQ(connect(), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    type(m->Handle(), "ÄÖÜäöüßabc");
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
+    type(m->Handle(), "d");
+    EXPECT_EQ(m->Text(), "ÄÖÜäöüßabc");
+    EXPECT_EQ(m->SelStart(), 10);
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
+    // In the middle as well: nothing is cut off the end.
+    m->SetSelStart(3);
+    type(m->Handle(), "x");
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
+    EXPECT_EQ(m->SelStart(), 3);
+    EXPECT_TRUE(field("Kuerzel")->Valid());
+}
+
+TEST_F(MemoTest, CountLabelCountsCharactersWhileTheMemoHasTheFocus)
+{
+    auto* m = memo("Bemerkung");
+    auto* count = label();
+    m->set_CountLabel(count);
+    m->set_SpecialMaxLength(10);
+    field("Bemerkung")->set_AsString("");
+    ASSERT_EQ(connect(), 1);
+    EXPECT_FALSE(count->Visible());
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    EXPECT_TRUE(count->Visible());
+    EXPECT_EQ(count->Caption(), "10 Zeichen frei");
+    type(m->Handle(), "Grüße 😀");
+    EXPECT_EQ(count->Caption(), "3 Zeichen frei");
+    type(m->Handle(), "äöü");
+    EXPECT_EQ(count->Caption(), "Kein Zeichen mehr frei");
+    type(m->Handle(), "ß😀");
+    EXPECT_EQ(count->Caption(), "2 Zeichen zuviel"); // shown, not enforced
+    EXPECT_EQ(field("Bemerkung")->AsString(), "Grüße 😀äöüß😀");
+    leave();
+    EXPECT_FALSE(count->Visible());
+
+    m->set_SpecialMaxLength(0);
+    EXPECT_EQ(m->count_msg(), ""); // the field has no length
+}
+
+TEST_F(MemoTest, ABlobTextIsNotFetchedUntilAskedForThenWrittenBack)
+{
+    static_cast<TQelBlobField*>(field("Bemerkung"))->set_BufferAsString("Langer Text");
+    reopen();
+    auto* blob = static_cast<TQelBlobField*>(field("Bemerkung"));
+    ASSERT_FALSE(blob->Loaded());
+    auto* m = memo("Bemerkung");
+    auto* instant = add<TQelMemo>("mmInstant", "Memo", 40);
+    ASSERT_EQ(connect(), 2);
+    EXPECT_FALSE(blob->Loaded()); // connecting the form fetched nothing
+    EXPECT_EQ(m->Text(), QelNotLoadedText);
+    EXPECT_EQ(m->Color(), clBtnFace);
+    EXPECT_FALSE(m->BlobLoaded());
+    EXPECT_FALSE(static_cast<TQelBlobField*>(field("Memo"))->Loaded());
+    EXPECT_EQ(instant->Text(), QelNotLoadedText);
+
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    EXPECT_TRUE(blob->Loaded());
+    EXPECT_EQ(m->Text(), "Langer Text");
+    EXPECT_EQ(m->Color(), clWindow);
+    keyEnd(m);
+    type(m->Handle(), "!");
+    EXPECT_EQ(blob->BufferAsString(), "Langer Text!");
+
+    reopen();
+    EXPECT_EQ(static_cast<TQelBlobField*>(field("Bemerkung"))->BufferAsString(), "Langer Text!");
+    auto* loaded = memo("Bemerkung");
+    loaded->set_InstantLoad(true);
+    ASSERT_EQ(connect(), 1);
+    EXPECT_EQ(loaded->Text(), "Langer Text!");
+}
+
+TEST_F(MemoTest, ImportAppendsUtf8AndWindows1252FilesAndExportWritesUtf8)
+{
+    TScopedScriptedDialogs dialogs;
+    auto* m = memo("Bemerkung");
+    field("Bemerkung")->set_AsString("Erste Zeile");
+    ASSERT_EQ(connect(), 1);
+    const std::string utf8 = dir.filePath("utf8.txt").toStdString();
+    const std::string ansi = dir.filePath("ansi.txt").toStdString();
+    writeBytes(utf8, "\xEF\xBB\xBFGrüße\r\naus Köln\r\n");
+    writeBytes(ansi,
+        "Stra\xDF"
+        "e \x80 5\r\n");
+
+    dialogs->AnswerFiles({ utf8 });
+    m->import_text();
+    EXPECT_EQ(dialogs->LastQuestion().request.title, "Text importieren");
+    EXPECT_EQ(field("Bemerkung")->AsString(), "Erste Zeile\nGrüße\naus Köln\n");
+    dialogs->AnswerFiles({ ansi });
+    m->import_text();
+    EXPECT_EQ(field("Bemerkung")->AsString(), "Erste Zeile\nGrüße\naus Köln\nStraße € 5\n");
+
+    const std::string out = dir.filePath("export.txt").toStdString();
+    dialogs->AnswerFiles({ out });
+    m->export_text();
+    EXPECT_EQ(dialogs->LastQuestion().request.title, "Text exportieren");
+    EXPECT_EQ(readBytes(out), "Erste Zeile\nGrüße\naus Köln\nStraße € 5\n");
+}
+
+TEST_F(MemoTest, ImportOfAMissingOrTooLongFileLeavesTheFieldAlone)
+{
+    TScopedScriptedDialogs dialogs;
+    auto* m = memo("Kurzbemerkung");
+    field("Kurzbemerkung")->set_AsString("Kurz");
+    ASSERT_EQ(connect(), 1);
+    dialogs->AnswerFiles({ dir.filePath("gibtsnicht.txt").toStdString() });
+    m->import_text();
+    EXPECT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::MessageDlg);
+    EXPECT_NE(dialogs->LastQuestion().text.find("kann nicht gelesen werden"), std::string::npos);
+    EXPECT_EQ(field("Kurzbemerkung")->AsString(), "Kurz");
+
+    const std::string longer = dir.filePath("lang.txt").toStdString();
+    writeBytes(longer, "viel zu lang\n");
+    dialogs->AnswerFiles({ longer });
+    m->import_text();
+    EXPECT_NE(dialogs->LastQuestion().text.find("höchstens 8 Zeichen"), std::string::npos);
+    EXPECT_EQ(field("Kurzbemerkung")->AsString(), "Kurz");
+    EXPECT_EQ(m->Text(), "Kurz");
+}
+
+TEST_F(MemoTest, AdvMemoWritesMemoTextsAndTakesNoOtherLongText)
+{
+    auto* am = add<TQelAdvMemo>("amMemo", "Memo", 80);
+    auto* wrong = add<TQelAdvMemo>("amBemerkung", "Bemerkung", 80);
+    am->set_InstantLoad(true);
+    ASSERT_EQ(connect(), 1);
+    EXPECT_FALSE(wrong->Enabled());
+    ASSERT_TRUE(ShowActive(*form));
+    focus(am);
+    type(am->Handle(), "int x;");
+    EXPECT_EQ(static_cast<TQelBlobField*>(field("Memo"))->BufferAsString(), "int x;");
+    reopen();
+    EXPECT_EQ(static_cast<TQelBlobField*>(field("Memo"))->BufferAsString(), "int x;");
+}
+
+TEST_F(MemoTest, FormattedTextSurvivesCommitAndReopening)
+{
+    auto* ft = add<TQelFTMemo>("ftNotiz", "Notiz", 160);
+    auto* derived = add<TQelFTMemo>("ftVorbringen", "Vorbringen", 100);
+    ASSERT_EQ(connect(), 1);
+    EXPECT_FALSE(derived->Enabled());
+    ASSERT_NE(ft->Frame(), nullptr);
+    ASSERT_TRUE(ShowActive(*form));
+    auto* editor = ft->Frame()->Handle()->findChild<QTextEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setFocus();
+    QApplication::processEvents();
+    type(editor, "Hallo ");
+    QTest::keyClick(editor, Qt::Key_B, Qt::ControlModifier); // no shortcut: stays plain
+    auto* bold = ft->Frame()->Handle()->findChild<QAbstractButton*>(QStringLiteral("btnBold"));
+    ASSERT_NE(bold, nullptr);
+    QTest::mouseClick(bold, Qt::LeftButton);
+    type(editor, "Welt");
+    EXPECT_TRUE(field("Notiz")->Null()); // written when the memo is left
+    leave();
+    auto* notiz = static_cast<TQelERVTextField*>(field("Notiz"));
+    EXPECT_EQ(notiz->AsTXT(), "Hallo Welt");
+    EXPECT_NE(notiz->AsHTML().find("font-weight"), std::string::npos);
+
+    reopen();
+    auto* again = add<TQelFTMemo>("ftNotiz", "Notiz", 160);
+    ASSERT_EQ(connect(), 1);
+    auto* shown = again->Frame()->Handle()->findChild<QTextEdit*>();
+    EXPECT_EQ(shown->toPlainText().toStdString(), "Hallo Welt");
+    QTextCursor c(shown->document());
+    c.movePosition(QTextCursor::End);
+    EXPECT_GE(c.charFormat().fontWeight(), QFont::Bold);
+}
+
+TEST_F(MemoTest, FormattedTextImportsByExtensionAndExportsReplacingTheFile)
+{
+    TScopedScriptedDialogs dialogs;
+    auto* ft = add<TQelFTMemo>("ftNotiz", "Notiz", 160);
+    std::string importPath;
+    ft->OnImport = TQelFTImportEvent([&](TObject*, std::string& path, bool, bool&) { path = importPath; });
+    std::string exportPath;
+    ft->OnExport = TQelFTExportEvent([&](TObject*, std::string& name) { name = exportPath; });
+    ASSERT_EQ(connect(), 1);
+    auto* notiz = static_cast<TQelERVTextField*>(field("Notiz"));
+
+    importPath = dir.filePath("brief.HTML").toStdString();
+    writeBytes(importPath, "<p><b>Fett</b> und normal</p>");
+    ft->import_file();
+    EXPECT_NE(notiz->AsHTML().find("<b>Fett</b>"), std::string::npos);
+    EXPECT_EQ(ft->Frame()->Handle()->findChild<QTextEdit*>()->toPlainText().trimmed().toStdString(),
+        "Fett und normal");
+
+    importPath = dir.filePath("liste.csv").toStdString();
+    writeBytes(importPath, "a;<b>\n");
+    ft->import_file();
+    EXPECT_EQ(notiz->AsTXT(), "a;<b>");
+
+    importPath = dir.filePath("fehlt.txt").toStdString();
+    ft->import_file();
+    EXPECT_NE(dialogs->LastQuestion().text.find("kann nicht gelesen werden"), std::string::npos);
+    EXPECT_EQ(notiz->AsTXT(), "a;<b>");
+
+    exportPath = dir.filePath("out.txt").toStdString();
+    writeBytes(exportPath, "alter Inhalt, viel länger als der neue");
+    ft->export_file();
+    EXPECT_EQ(readBytes(exportPath), "a;<b>\n");
+    exportPath.clear();
+    ft->export_file(); // no name: nothing happens
+}
