@@ -53,9 +53,9 @@ TQelMemo::TQelMemo(TComponent* owner)
     link_.hooks.read = [this] { text_.Connected(instantLoad_); };
     link_.hooks.write = [this] {
         if (TQelBlobField* b = BlobField())
-            b->set_BufferAsString(Text());
+            b->set_BufferAsString(text_.Current());
         else if (TQelField* f = Field())
-            f->set_AsString(Text());
+            f->set_AsString(text_.Current());
     };
     link_.hooks.touched = [this](TQelObjectInterface*, bool own) {
         if (own)

@@ -2,10 +2,12 @@
 
 #include "toolkit/dialogs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <variant>
 
 namespace {
 
@@ -143,25 +145,38 @@ bool TQelMemoText::fits(const std::string& text) const
     return max <= 0 || Utf8Length(text) <= static_cast<std::size_t>(max);
 }
 
+bool TQelMemoText::holds(const std::string& text) const
+{
+    TQelField* f = link_.Field();
+    if (!f)
+        return text.empty();
+    if (const auto* s = std::get_if<std::string>(&f->Value()); s && !f->SyntaxError())
+        return *s == text;
+    return std::holds_alternative<std::monostate>(f->Value()) && text.empty();
+}
+
 void TQelMemoText::Changed()
 {
     if (link_.Showing() || reloading_ || !link_.Field())
         return;
-    const std::string text = memo_.Text();
+    current_ = memo_.Text();
     TQelBlobField* b = BlobField();
-    if (b && (!b->Loaded() || text == QelNotLoadedText))
+    if (b && (!b->Loaded() || current_ == QelNotLoadedText))
         return; // nothing is written over a text that was never read
-    const std::string before = stored();
-    if (!fits(text) && Utf8Length(text) > Utf8Length(before)) {
-        // Refused, never cut: the text before the key, the caret where it was.
-        const int grown = static_cast<int>(Utf8Length(text) - Utf8Length(before));
-        const int caret = std::max(0, memo_.SelStart() - grown);
-        show(before);
-        memo_.SetSelStart(caret);
-        return;
+    if (!fits(current_)) {
+        const std::string before = stored();
+        if (Utf8Length(current_) > Utf8Length(before)) {
+            // Refused, never cut: the text before the key, the caret where it was.
+            const int grown = static_cast<int>(Utf8Length(current_) - Utf8Length(before));
+            const int caret = std::max(0, memo_.SelStart() - grown);
+            show(before);
+            memo_.SetSelStart(caret);
+            return;
+        }
     }
-    if (text != before)
+    if (!holds(current_))
         link_.Write();
+    current_.clear();
     link_.Edited();
 }
 
@@ -170,8 +185,7 @@ void TQelMemoText::Refresh()
     if (!link_.Field())
         return;
     TQelBlobField* b = BlobField();
-    if (!(b && b->Loaded() && b->BufferAsString() == memo_.Text())
-        && !(!b && link_.Field()->AsString() == memo_.Text()))
+    if ((b && !b->Loaded()) || !holds(memo_.Text()))
         Reload();
     ApplyLoadedColor();
 }

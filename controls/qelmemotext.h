@@ -31,6 +31,8 @@ public:
     bool ImportFile(const std::string& path);
     // Saves the memo's lines to a file; false (a German message was shown) when it fails.
     bool ExportFile(const std::string& path) const;
+    // The text the change handling writes (valid inside the link's write hook).
+    const std::string& Current() const { return current_; }
     // The colour of the loaded state (window) or the placeholder (button face).
     void ApplyLoadedColor();
 
@@ -38,10 +40,13 @@ private:
     void show(const std::string& text);
     std::string stored() const;
     bool fits(const std::string& text) const;
+    // Whether the field holds `text` (compared without copying a long value).
+    bool holds(const std::string& text) const;
 
     TCustomMemo& memo_;
     TQelDataLink& link_;
     bool reloading_ = false;
+    std::string current_;
 };
 
 // Reads a text file as UTF-8 (a byte-order mark dropped); a file that is not valid UTF-8 is read
