@@ -170,7 +170,10 @@ std::string htmlEscape(const std::string& s)
 std::string textToHtml(const std::string& text)
 {
     std::string out;
-    for (const std::string& line : SplitString(text, "\n")) {
+    std::vector<std::string> lines = SplitString(text, "\n");
+    if (lines.size() > 1 && lines.back().empty())
+        lines.pop_back(); // the break after the last line ends it and starts no empty one
+    for (const std::string& line : lines) {
         std::string l = line;
         if (!l.empty() && l.back() == '\r')
             l.pop_back();

@@ -125,8 +125,13 @@ void TCustomHTMLGroup::SetTextBuf(const std::string& text)
 
 void TCustomHTMLGroup::Rebuild()
 {
-    for (QWidget* b : buttons_)
-        delete b;
+    // The old buttons go once control returns to the event loop: a click handler may have asked
+    // for new items while Qt is still delivering the click to its button.
+    for (QWidget* b : buttons_) {
+        b->hide();
+        b->setObjectName(QString());
+        b->deleteLater();
+    }
     buttons_.clear();
     for (int i = 0; i < items_->Count(); ++i) {
         QWidget* b = nullptr;

@@ -115,8 +115,8 @@ void TRichEditFrame::SetXMLComp(const std::string& html)
     const QSignalBlocker block(edit);
     if (html.empty())
         edit->document()->clear();
-    else
-        edit->document()->setHtml(ToQString(html));
+    else // Qt would keep white space after the last block as a blank in the text
+        edit->document()->setHtml(ToQString(html).trimmed());
 }
 
 bool TRichEditFrame::IsEmpty() const

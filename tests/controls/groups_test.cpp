@@ -257,3 +257,29 @@ TEST_F(GroupsTest, ConnectSubControlsBindsEveryChoiceControl)
     EXPECT_EQ(TQelCommonMethods::DisconnectSubControls(form.get(), false), 0);
     EXPECT_FALSE(rg->Enabled());
 }
+
+TEST_F(GroupsTest, MarksGoAtTheNextClickAndReadOnlyKeepsTheValue)
+{
+    auto* cg = add<TQelCheckGroup>("cgSprachen", "Sprachen", 120);
+    auto* rg = add<TQelRadioGroup>("rgAnrede", "Anrede", 100);
+    ASSERT_EQ(connect(), 2);
+    ASSERT_TRUE(ShowActive(*form));
+
+    cg->Perform(WM_OC_SETREADONLY, 1, 0);
+    clickItem(cg, 0);
+    EXPECT_TRUE(field("Sprachen")->Null());
+    EXPECT_FALSE(cg->Checked(0));
+    // A mark that lifts read-only and goes at the next click.
+    EXPECT_EQ(cg->Perform(WM_OC_SETMARK, 2 | OC_MARK_UNMARK_ON_EDIT | OC_MARK_LIFT_READONLY, clRed), 1);
+    EXPECT_TRUE(cg->Marked());
+    EXPECT_NE(cg->Color(), clBtnFace);
+    clickItem(cg, 0);
+    EXPECT_EQ(field("Sprachen")->AsInteger(), 1);
+    EXPECT_FALSE(cg->Marked());
+    EXPECT_EQ(cg->Color(), clBtnFace);
+
+    rg->Perform(WM_OC_SETREADONLY, 1, 0);
+    EXPECT_FALSE(rg->Enabled());
+    rg->Perform(WM_OC_SETREADONLY, 0, 0);
+    EXPECT_TRUE(rg->Enabled());
+}

@@ -5,6 +5,7 @@
 #include "controls/QelMemo.h"
 #include "controls/qeladvmemo.h"
 
+#include "toolkit/extctrls.h"
 #include "toolkit/scripteddialogs.h"
 #include "toolkit/stdctrls.h"
 
@@ -271,8 +272,7 @@ TEST_F(MemoTest, FormattedTextImportsByExtensionAndExportsReplacingTheFile)
     writeBytes(importPath, "<p><b>Fett</b> und normal</p>");
     ft->import_file();
     EXPECT_NE(notiz->AsHTML().find("<b>Fett</b>"), std::string::npos);
-    EXPECT_EQ(ft->Frame()->Handle()->findChild<QTextEdit*>()->toPlainText().trimmed().toStdString(),
-        "Fett und normal");
+    EXPECT_EQ(ft->Frame()->Handle()->findChild<QTextEdit*>()->toPlainText().toStdString(), "Fett und normal");
 
     importPath = dir.filePath("liste.csv").toStdString();
     writeBytes(importPath, "a;<b>\n");
@@ -290,4 +290,32 @@ TEST_F(MemoTest, FormattedTextImportsByExtensionAndExportsReplacingTheFile)
     EXPECT_EQ(readBytes(exportPath), "a;<b>\n");
     exportPath.clear();
     ft->export_file(); // no name: nothing happens
+}
+
+TEST_F(MemoTest, FormattedTextToolbarButtonsImportAndExport)
+{
+    auto* bar = new TPanel(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(330, 10, 200, 30);
+    auto* importButton = new TButton(form.get());
+    importButton->SetParent(bar);
+    auto* exportButton = new TButton(form.get());
+    exportButton->SetParent(bar);
+    auto* ft = add<TQelFTMemo>("ftNotiz", "Notiz", 160);
+    ft->set_Toolbar(bar);
+    const std::string in = dir.filePath("in.txt").toStdString();
+    const std::string out = dir.filePath("out.htm").toStdString();
+    writeBytes(in, "Zeile");
+    ft->OnImport = TQelFTImportEvent([&](TObject*, std::string& path, bool isEmpty, bool& append) {
+        path = in;
+        append = !isEmpty;
+    });
+    ft->OnExport = TQelFTExportEvent([&](TObject*, std::string& name) { name = out; });
+    ASSERT_EQ(connect(), 1);
+    importButton->Click();
+    importButton->Click(); // appended, the editor holding text
+    auto* notiz = static_cast<TQelERVTextField*>(field("Notiz"));
+    EXPECT_EQ(notiz->AsTXT(), "Zeile\nZeile");
+    exportButton->Click();
+    EXPECT_EQ(readBytes(out), notiz->AsHTML() + "\n");
 }

@@ -265,6 +265,10 @@ TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
     EXPECT_EQ(t->AsTXT(), "Hallo\nWelt");
     t->AddTXT("mehr");
     EXPECT_EQ(t->AsTXT(), "Hallo\nWelt\nmehr");
+    t->set_AsTXT("a\nb\n"); // as a file's lines are read: a break after each
+    EXPECT_EQ(t->AsHTML(), "<p>a</p>\n<p>b</p>\n");
+    t->AddTXT("c\n");
+    EXPECT_EQ(t->AsTXT(), "a\nb\nc");
     // A whole document as rich-text editors write it: its head is no text.
     t->set_AsHTML("<html><head><title>Brief</title><style type=\"text/css\">\np { margin: 0; }\n</STYLE>"
                   "</head><body><p style=\"x\">Hallo <b>Welt</b></p></body></html>");
