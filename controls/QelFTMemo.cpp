@@ -47,6 +47,8 @@ TQelFTMemo::TQelFTMemo(TComponent* owner)
         if (!f || !frame_)
             return;
         TErvTypFormatierbarerText text { frame_->GetPropValue("XMLComp").AsString() };
+        if (text.html == shownXml_)
+            return; // unchanged since it was shown: the editor's own form of it is no edit
         if (!f->import_xmldata(text))
             OnExportError(this, f, f->ErrorMessage());
     };
@@ -150,6 +152,7 @@ bool TQelFTMemo::Reload()
     auto showing = link_.ShowScope();
     frame_->SetPropValue("XMLComp", text.html);
     frame_->InvokePublishedMethod("RVEChange", this);
+    shownXml_ = frame_->GetPropValue("XMLComp").AsString();
     if (f)
         wireToolbar();
     return true;
@@ -230,10 +233,19 @@ void TQelFTMemo::DoExit()
 
 void TQelFTMemo::WndProc(TMessage& m)
 {
-    if (m.Msg == WM_OC_SPECIALCHARS) {
+    switch (m.Msg) {
+    case WM_OC_SPECIALCHARS:
         OnSpecialChars(this);
         m.Result = 0;
         return;
+    case WM_ODB_OIROLLEDBACK:
+    case WM_ODB_OIRELOADED:
+        // The stored text is back: the editor must not write what was discarded when it is left.
+        if (TextField())
+            Reload();
+        break;
+    default:
+        break;
     }
     TQelDataControl::WndProc(m);
 }

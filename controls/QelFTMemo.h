@@ -52,4 +52,6 @@ private:
     void wireToolbar();
     TWinControl* frame_ = nullptr;
     TWinControl* toolbar_ = nullptr;
+    // What the frame gave back for the text it was last shown.
+    std::string shownXml_;
 };

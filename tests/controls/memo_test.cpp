@@ -319,3 +319,23 @@ TEST_F(MemoTest, FormattedTextToolbarButtonsImportAndExport)
     exportButton->Click();
     EXPECT_EQ(readBytes(out), notiz->AsHTML() + "\n");
 }
+
+TEST_F(MemoTest, FormattedTextDiscardedByARollbackIsNotWrittenBackOnLeaving)
+{
+    static_cast<TQelERVTextField*>(field("Notiz"))->set_AsTXT("gespeichert");
+    reopen();
+    auto* ft = add<TQelFTMemo>("ftNotiz", "Notiz", 160);
+    ASSERT_EQ(connect(), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    auto* editor = ft->Frame()->Handle()->findChild<QTextEdit*>();
+    editor->setFocus();
+    QApplication::processEvents();
+    editor->moveCursor(QTextCursor::End);
+    type(editor, " und neu");
+    person->Rollback();
+    EXPECT_EQ(editor->toPlainText().toStdString(), "gespeichert");
+    leave();
+    auto* notiz = static_cast<TQelERVTextField*>(field("Notiz"));
+    EXPECT_EQ(notiz->AsTXT(), "gespeichert");
+    EXPECT_FALSE(notiz->Touched());
+}
