@@ -50,7 +50,8 @@ TQelMemo::TQelMemo(TComponent* owner)
         auto* f = QelSafeCast<TQelField>(oi);
         return f && (f->IsA(qelft::Text) || f->IsA(qelft::LongText));
     };
-    link_.hooks.read = [this] { text_.Connected(instantLoad_); };
+    // A memo the user is in shows the text at once (the form moved on to another object).
+    link_.hooks.read = [this] { text_.Connected(instantLoad_ || Focused()); };
     link_.hooks.write = [this] {
         if (TQelBlobField* b = BlobField())
             b->set_BufferAsString(text_.Current());
@@ -146,7 +147,7 @@ void TQelMemo::DoEnter()
 {
     TCustomMemo::DoEnter();
     // Entering the memo asks for its text: a blob is loaded now.
-    if (BlobField() && !BlobLoaded() && !get_ReadOnly())
+    if (BlobField() && !BlobLoaded())
         Reload();
     updateCountLabel();
     link_.TellFormEnter();

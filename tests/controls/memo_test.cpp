@@ -339,3 +339,24 @@ TEST_F(MemoTest, FormattedTextDiscardedByARollbackIsNotWrittenBackOnLeaving)
     EXPECT_EQ(notiz->AsTXT(), "gespeichert");
     EXPECT_FALSE(notiz->Touched());
 }
+
+TEST_F(MemoTest, AFocusedMemoShowsTheNextObjectsBlobAtOnce)
+{
+    static_cast<TQelBlobField*>(field("Bemerkung"))->set_BufferAsString("erste");
+    TQelObject* second = db->CreateObject(db->FindClass("Person")->Key());
+    static_cast<TQelBlobField*>(second->FieldByName("Bemerkung"))->set_BufferAsString("zweite");
+    ASSERT_TRUE(second->Commit());
+    const TQelObjectKey secondKey = second->Key();
+    reopen();
+    auto* m = memo("Bemerkung");
+    ASSERT_EQ(connect(), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    EXPECT_EQ(m->Text(), "erste");
+    TQelObject* next = db->GetObjectA(secondKey);
+    ASSERT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), next->FieldList(), false), 1);
+    EXPECT_EQ(m->Text(), "zweite");
+    keyEnd(m);
+    type(m->Handle(), "!");
+    EXPECT_EQ(static_cast<TQelBlobField*>(next->FieldByName("Bemerkung"))->BufferAsString(), "zweite!");
+}
