@@ -242,3 +242,20 @@ TEST_F(BindingTest, DefaultMessageAnswers)
     EXPECT_EQ(
         host.notices.back(), std::make_pair(static_cast<unsigned>(WM_OC_CONTROLENTER), std::string("Aktiv")));
 }
+
+TEST_F(BindingTest, BoundHookPreparesTheControlBeforeItShowsTheValue)
+{
+    auto* e = add<TTestEdit>(form.get(), "edName", "Name");
+    std::vector<std::string> steps;
+    e->link.hooks.bound = [&] { steps.push_back("bound " + e->link.OI()->Name()); };
+    e->link.hooks.read = [&] { steps.push_back(e->link.OI() ? "read " + e->link.OI()->Name() : "read -"); };
+    ASSERT_EQ(e->ConnectFL(fl(), false), 1);
+    EXPECT_EQ(steps, (std::vector<std::string> { "bound Name", "read Name" }));
+    steps.clear();
+    e->set_FieldPath("GibtEsNicht");
+    EXPECT_EQ(e->link.OI(), nullptr);
+    EXPECT_TRUE(std::find(steps.begin(), steps.end(), "bound Name") == steps.end());
+    steps.clear();
+    e->link.Show(); // showing again does not prepare again
+    EXPECT_EQ(steps, (std::vector<std::string> { "read -" }));
+}
