@@ -5,6 +5,8 @@
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
 #include "controls/QelPasswordEdit.h"
+#include "lists/QelGrid.h"
+#include "lists/qelosgrid.h"
 
 #include <iterator>
 
@@ -21,6 +23,8 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelGradientLabel, TQelDataClass::GradientLabel>(),
     QelDataControlUnit<TQelHTMLStaticText, TQelDataClass::HTMLStaticText>(),
     QelComponentUnit<TQelPasswordEdit>(),
+    QelComponentUnit<TQelGrid>(),
+    QelComponentUnit<TQelOpenSelectGrid>(),
 };
 
 } // namespace

@@ -196,6 +196,17 @@ std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
                 return req.descending ? keys[static_cast<std::size_t>(b)] < keys[static_cast<std::size_t>(a)]
                                       : keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
             });
+        } else if (kind == KeyKind::Raw && req.sortKey) {
+            std::vector<std::int64_t> keys(blocks.size());
+            for (std::size_t i = 0; i < blocks.size(); ++i)
+                keys[i] = req.sortKey(blocks[i].first);
+            std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
+                const auto ka = keys[static_cast<std::size_t>(a)], kb = keys[static_cast<std::size_t>(b)];
+                const int res = ka != kb ? (ka < kb ? -1 : 1)
+                                         : req.rawCompare(blocks[static_cast<std::size_t>(a)].first,
+                                             blocks[static_cast<std::size_t>(b)].first);
+                return sign * res < 0;
+            });
         } else if (kind == KeyKind::Raw) {
             std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
                 return sign

@@ -4,6 +4,7 @@
 #include "toolkit/gridstore.h"
 #include "toolkit/gridtypes.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string_view>
@@ -19,6 +20,9 @@ struct SortRequest {
     int endRow = 0;
     // Compare hook for ssRaw and ssCustom: <0, 0, >0 for two real rows (rows have not moved yet).
     std::function<int(int rowA, int rowB)> rawCompare;
+    // Collation keys of ssRaw / ssCustom: when set, each row's key is taken once (smaller first)
+    // and only rows with equal keys go to rawCompare.
+    std::function<std::int64_t(int row)> sortKey;
 };
 
 // The sorted order: element i is the real row that belongs at position firstRow + i. Equal rows
