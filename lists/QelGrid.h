@@ -120,6 +120,7 @@ protected:
     void RawCompare(int col, int row1, int row2, int& res) override;
     bool UsesSortKeys(int col) override;
     std::int64_t SortKey(int col, int row) override;
+    void SortTieKey(int col, int row, std::string& out) override;
 
 private:
     void apply_settings(int col, const std::string& settings);

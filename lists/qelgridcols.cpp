@@ -89,3 +89,52 @@ std::vector<std::string> QelSplitColSettings(std::string_view all)
 {
     return make_sl(all, ";");
 }
+
+void QelAppendCollationKey(std::string_view text, std::string& out)
+{
+    auto weight = [&out](int code) {
+        out += static_cast<char>(CollationValue(static_cast<unsigned char>(code)) + 1);
+    };
+    out.reserve(out.size() + 2 * text.size() + 1);
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (const char c : text)
+            weight(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        out += '\0';
+        for (const char c : text)
+            out += c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        return;
+    }
+    // Weights.
+    for (std::size_t pos = 0; pos < text.size();) {
+        char32_t c = Utf8Next(text, pos);
+        if (c < 0x80) {
+            weight(c >= 'A' && c <= 'Z' ? static_cast<int>(c + 32) : static_cast<int>(c));
+            continue;
+        }
+        if (c == 0xDF || c == 0x1E9E) { // ß, capital ß
+            weight('s');
+            weight('s');
+            continue;
+        }
+        c = CharLower(c);
+        if (const int code = CharToCp1252(c); code >= 0) {
+            weight(code);
+        } else {
+            out += '\xFF';
+            out += static_cast<char>((c >> 16) & 0xFF);
+            out += static_cast<char>((c >> 8) & 0xFF);
+            out += static_cast<char>(c & 0xFF);
+        }
+    }
+    // Then case and accents: the folded text (UTF-8 byte order is code point order).
+    out += '\0';
+    for (std::size_t pos = 0; pos < text.size();) {
+        const char32_t c = Utf8Next(text, pos);
+        if (c < 0x80)
+            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+        else if (c == 0xDF || c == 0x1E9E)
+            out += "ss";
+        else
+            Utf8Append(out, CharLower(c));
+    }
+}

@@ -38,3 +38,9 @@ void QelApplyColSettings(TQelGridColInfo& info, std::string_view settings, const
 std::string QelColSettingsText(const TQelGridColInfo& info);
 // The parts of a settings string of several columns (split at ";" outside quoted sample texts).
 std::vector<std::string> QelSplitColSettings(std::string_view all);
+
+// Appends a byte string whose byte order (unsigned, shorter first) is the order of
+// AnsiCompareText, equal exactly when AnsiSameText is: the collation value + 1 of every
+// case-folded character ("ß" as "ss"; a character outside Windows-1252 as 0xFF and its code point
+// in three bytes), a 0 byte, then the case-folded text.
+void QelAppendCollationKey(std::string_view text, std::string& out);
