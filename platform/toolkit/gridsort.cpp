@@ -153,30 +153,22 @@ struct Entry {
     int block;
 };
 
-// Stable sort by key: a radix sort over the digits the keys' span needs, else (a span beyond
-// 63 bits) a merge sort.
+// Stable sort by key: a radix sort over as many 11-bit digits as the keys' span needs.
 void stableSortByKey(std::vector<Entry>& entries, bool descending)
 {
     if (entries.size() < 2)
         return;
     const auto [lo, hi] = std::minmax_element(
         entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
-    const std::int64_t min = lo->key, max = hi->key;
-    if (max - min < 0) { // the span overflows
-        if (descending)
-            std::stable_sort(
-                entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return b.key < a.key; });
-        else
-            std::stable_sort(
-                entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
-        return;
-    }
+    // Offsets from the smallest (or, descending, from the largest) key, in unsigned arithmetic: no
+    // span overflows.
+    const auto min = static_cast<std::uint64_t>(lo->key), max = static_cast<std::uint64_t>(hi->key);
     auto digitOf = [&](const Entry& e, int shift) {
-        const auto v = static_cast<std::uint64_t>(descending ? max - e.key : e.key - min);
-        return static_cast<std::size_t>((v >> shift) & 0x7FF);
+        const auto k = static_cast<std::uint64_t>(e.key);
+        return static_cast<std::size_t>(((descending ? max - k : k - min) >> shift) & 0x7FF);
     };
     std::vector<Entry> other(entries.size());
-    const std::uint64_t span = static_cast<std::uint64_t>(max - min);
+    const std::uint64_t span = max - min;
     for (int shift = 0; shift < 64 && (span >> shift) != 0; shift += 11) {
         std::size_t counts[2049] = {};
         for (const Entry& e : entries)
