@@ -7,7 +7,7 @@
 #include "toolkit/minihtml.h"
 
 #include <algorithm>
-#include <charconv>
+#include <string_view>
 
 namespace {
 
