@@ -12,6 +12,8 @@
 #include "controls/qelcheckgroup.h"
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
+#include "lists/QelGrid.h"
+#include "lists/qelosgrid.h"
 
 #include <iterator>
 
@@ -35,6 +37,8 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelHTMLStaticText, TQelDataClass::HTMLStaticText>(),
     QelComponentUnit<TQelPasswordEdit>(),
     QelDataControlUnit<TQelFTMemo, TQelDataClass::FTMemo>(),
+    QelComponentUnit<TQelGrid>(),
+    QelComponentUnit<TQelOpenSelectGrid>(),
 };
 
 } // namespace

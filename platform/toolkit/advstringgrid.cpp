@@ -297,6 +297,20 @@ void TAdvStringGrid::SortSwapRows(int, int)
 {
 }
 
+bool TAdvStringGrid::UsesSortKeys(int)
+{
+    return false;
+}
+
+std::int64_t TAdvStringGrid::SortKey(int, int)
+{
+    return 0;
+}
+
+void TAdvStringGrid::SortTieKey(int, int, std::string&)
+{
+}
+
 void TAdvStringGrid::QSort()
 {
     if (RowCount() - FixedRows() < 2)
@@ -316,6 +330,10 @@ void TAdvStringGrid::QSort()
         RawCompare(col, a, b, res);
         return res;
     };
+    if ((style == ssRaw || style == ssCustom) && UsesSortKeys(req.col)) {
+        req.sortKey = [this, col = req.col](int row) { return SortKey(col, row); };
+        req.tieKey = [this, col = req.col](int row, std::string& out) { SortTieKey(col, row, out); };
+    }
     // The current row follows its contents.
     const int currentReal = RealRowIndex(Row());
     int followed = currentReal;

@@ -10,6 +10,7 @@
 #include "toolkit/classes.h"
 #include "toolkit/gridcontrol.h"
 
+#include <cstdint>
 #include <iosfwd>
 #include <string>
 
@@ -105,6 +106,12 @@ protected:
     virtual void GetColFormat(int col, TSortStyle& style);
     // Compare hook of ssRaw / ssCustom columns: res < 0, 0, > 0 for real rows row1 and row2.
     virtual void RawCompare(int col, int row1, int row2, int& res);
+    // Collation keys of an ssRaw / ssCustom column: when UsesSortKeys(col) is true, rows sort by
+    // SortKey (taken once per row and sort), rows with equal keys by the bytes SortTieKey appends
+    // (asked only for them), instead of by RawCompare.
+    virtual bool UsesSortKeys(int col);
+    virtual std::int64_t SortKey(int col, int row);
+    virtual void SortTieKey(int col, int row, std::string& out);
     // Every exchange of two real rows while sorting.
     virtual void SortSwapRows(int row1, int row2);
     void SortByClick(int col) override;

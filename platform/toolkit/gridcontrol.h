@@ -33,7 +33,8 @@ using TGetEditorTypeEvent = TEvent<TObject*, int, int, TEditorType&>;
 using TSelectCellEvent = TEvent<TObject*, int, int, bool&>;
 using TComboChangeEvent = TEvent<TObject*, int, int, int, std::string>;
 using TEllipsClickEvent = TEvent<TObject*, int, int, std::string&>;
-using TAnchorClickEvent = TEvent<TObject*, int, int, std::string, bool&>;
+// (Sender, row, col, anchor, auto handle).
+using TGridAnchorClickEvent = TEvent<TObject*, int, int, std::string, bool&>;
 
 class TCustomGrid : private qel::grid::GridHost, public TCustomControl {
 public:
@@ -155,7 +156,7 @@ public:
     TSelectCellEvent OnSelectCell;
     TComboChangeEvent OnComboChange;
     TEllipsClickEvent OnEllipsClick;
-    TAnchorClickEvent OnAnchorClick;
+    TGridAnchorClickEvent OnAnchorClick;
 
 protected:
     // Hooks. Rows are display rows.

@@ -146,6 +146,108 @@ std::optional<double> ParseDate(std::string_view text, bool usDate)
     return ((year * 16.0 + month) * 32.0 + day) * 86400.0 + hour * 3600.0 + minute * 60.0 + second;
 }
 
+namespace {
+
+struct Entry {
+    std::int64_t key;
+    int block;
+};
+
+// Stable sort by key: a radix sort over as many 11-bit digits as the keys' span needs.
+void stableSortByKey(std::vector<Entry>& entries, bool descending)
+{
+    if (entries.size() < 2)
+        return;
+    const auto [lo, hi] = std::minmax_element(
+        entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    // Offsets from the smallest (or, descending, from the largest) key, in unsigned arithmetic: no
+    // span overflows.
+    const auto min = static_cast<std::uint64_t>(lo->key), max = static_cast<std::uint64_t>(hi->key);
+    auto digitOf = [&](const Entry& e, int shift) {
+        const auto k = static_cast<std::uint64_t>(e.key);
+        return static_cast<std::size_t>(((descending ? max - k : k - min) >> shift) & 0x7FF);
+    };
+    std::vector<Entry> other(entries.size());
+    const std::uint64_t span = max - min;
+    for (int shift = 0; shift < 64 && (span >> shift) != 0; shift += 11) {
+        std::size_t counts[2049] = {};
+        for (const Entry& e : entries)
+            ++counts[digitOf(e, shift) + 1];
+        for (std::size_t d = 1; d < 2049; ++d)
+            counts[d] += counts[d - 1];
+        for (const Entry& e : entries)
+            other[counts[digitOf(e, shift)]++] = e;
+        entries.swap(other);
+    }
+}
+
+void finish(const std::vector<Entry>& entries, std::vector<int>& idx)
+{
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        idx[i] = entries[i].block;
+}
+
+// The collation-key sort of SortOrder: by the numbers, then each run of equal numbers by the tie
+// keys of its rows, all gathered in one buffer.
+void sortByKeys(const SortRequest& req, const std::vector<Block>& blocks, std::vector<int>& idx)
+{
+    std::vector<Entry> entries(blocks.size());
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        entries[i] = { req.sortKey(blocks[i].first), static_cast<int>(i) };
+    stableSortByKey(entries, req.descending);
+    if (!req.tieKey)
+        return finish(entries, idx);
+    // The tie keys of every row in a run of equal numbers, taken in row order (the rows' texts
+    // are read front to back, not in the scattered order of the runs).
+    std::vector<std::uint8_t> tied(blocks.size(), 0);
+    std::size_t tiedCount = 0;
+    for (std::size_t k = 1; k < entries.size(); ++k)
+        if (entries[k].key == entries[k - 1].key) {
+            for (const std::size_t b : { static_cast<std::size_t>(entries[k].block),
+                     static_cast<std::size_t>(entries[k - 1].block) })
+                if (!tied[b]) {
+                    tied[b] = 1;
+                    ++tiedCount;
+                }
+        }
+    if (tiedCount == 0)
+        return finish(entries, idx);
+    std::string ties;
+    ties.reserve(tiedCount * 40);
+    std::vector<std::size_t> begin(blocks.size(), 0), end(blocks.size(), 0);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (tied[i]) {
+            begin[i] = ties.size();
+            req.tieKey(blocks[i].first, ties);
+            end[i] = ties.size();
+        }
+    auto tie = [&](const Entry& e) {
+        const auto i = static_cast<std::size_t>(e.block);
+        return std::string_view(ties).substr(begin[i], end[i] - begin[i]);
+    };
+    for (std::size_t first = 0; first < entries.size();) {
+        std::size_t last = first + 1;
+        while (last < entries.size() && entries[last].key == entries[first].key)
+            ++last;
+        // A run of equal tie keys (the same text again and again) needs no sorting.
+        bool allEqual = true;
+        for (std::size_t k = first + 1; k < last && allEqual; ++k)
+            allEqual = tie(entries[k]) == tie(entries[first]);
+        if (!allEqual) {
+            const auto from = entries.begin() + static_cast<std::ptrdiff_t>(first);
+            const auto to = entries.begin() + static_cast<std::ptrdiff_t>(last);
+            if (req.descending)
+                std::stable_sort(from, to, [&](const Entry& a, const Entry& b) { return tie(b) < tie(a); });
+            else
+                std::stable_sort(from, to, [&](const Entry& a, const Entry& b) { return tie(a) < tie(b); });
+        }
+        first = last;
+    }
+    finish(entries, idx);
+}
+
+} // namespace
+
 std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
 {
     const int first = std::max(0, req.firstRow);
@@ -196,6 +298,8 @@ std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
                 return req.descending ? keys[static_cast<std::size_t>(b)] < keys[static_cast<std::size_t>(a)]
                                       : keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
             });
+        } else if (kind == KeyKind::Raw && req.sortKey) {
+            sortByKeys(req, blocks, idx);
         } else if (kind == KeyKind::Raw) {
             std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
                 return sign

@@ -4,8 +4,10 @@
 #include "toolkit/gridstore.h"
 #include "toolkit/gridtypes.h"
 
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -19,6 +21,12 @@ struct SortRequest {
     int endRow = 0;
     // Compare hook for ssRaw and ssCustom: <0, 0, >0 for two real rows (rows have not moved yet).
     std::function<int(int rowA, int rowB)> rawCompare;
+    // Collation keys of ssRaw / ssCustom: when sortKey is set, rows sort by the number it gives
+    // for each (taken once), rows with equal numbers by the bytes tieKey appends for them
+    // (unsigned, shorter first when one is the start of the other; asked only for such rows),
+    // and rows equal in both keep their order. rawCompare is not asked.
+    std::function<std::int64_t(int row)> sortKey;
+    std::function<void(int row, std::string& out)> tieKey;
 };
 
 // The sorted order: element i is the real row that belongs at position firstRow + i. Equal rows

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <sstream>
 
 using namespace qel::grid;
@@ -193,6 +196,46 @@ TEST(GridSort, RawCompareSeesUnmovedRowsAndSwapsAreReported)
     ApplyOrder(s, 1, SortOrder(s, req), [&](int a, int b) { std::swap(mirror[a - 1], mirror[b - 1]); });
     EXPECT_EQ(column(s, 0), (std::vector<std::string> { "0:2", "0:4", "0:5", "0:3", "0:1" }));
     EXPECT_EQ(mirror, column(s, 0));
+}
+
+TEST(GridSort, KeysThenTieKeysDecideAndEqualRowsKeepTheirOrder)
+{
+    // Row texts: "<key>|<tie key>"; the tie key is asked only for rows whose keys tie.
+    const char* rows[] = { "5|b", "1|z", "5|a", "9|", "5|b", "1|z" };
+    for (const bool wide : { false, true }) { // keys small, and keys spanning all 64 bits
+        GridStore s;
+        s.setColCount(1);
+        s.setRowCount(7);
+        s.setFixedRows(1);
+        for (int r = 1; r < 7; ++r)
+            s.setText(0, r, rows[r - 1]);
+        std::vector<int> tieAsked;
+        SortRequest req;
+        req.style = ssRaw;
+        req.firstRow = 1;
+        req.endRow = 7;
+        req.rawCompare = [](int, int) -> int {
+            ADD_FAILURE() << "raw compare asked";
+            return 0;
+        };
+        req.sortKey = [&](int row) -> std::int64_t {
+            const std::int64_t k = s.text(0, row)[0] - '0';
+            return wide ? (k == 9 ? INT64_MAX : k == 1 ? INT64_MIN : k) : k;
+        };
+        req.tieKey = [&](int row, std::string& out) {
+            tieAsked.push_back(row);
+            out += s.text(0, row).substr(2);
+        };
+        ApplyOrder(s, 1, SortOrder(s, req), nullptr);
+        EXPECT_EQ(column(s, 0), (std::vector<std::string> { "1|z", "1|z", "5|a", "5|b", "5|b", "9|" }))
+            << wide;
+        std::sort(tieAsked.begin(), tieAsked.end());
+        EXPECT_EQ(tieAsked, (std::vector<int> { 1, 2, 3, 5, 6 })) << wide; // not row 4 ("9|")
+        req.descending = true;
+        ApplyOrder(s, 1, SortOrder(s, req), nullptr);
+        EXPECT_EQ(column(s, 0), (std::vector<std::string> { "9|", "5|b", "5|b", "5|a", "1|z", "1|z" }))
+            << wide;
+    }
 }
 
 TEST(GridSort, NodesMoveWithTheirRowsAndMappingFollows)
