@@ -5,6 +5,7 @@
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
 #include "controls/QelPasswordEdit.h"
+#include "pickers/QelCombo.h"
 
 #include <iterator>
 
@@ -21,6 +22,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelGradientLabel, TQelDataClass::GradientLabel>(),
     QelDataControlUnit<TQelHTMLStaticText, TQelDataClass::HTMLStaticText>(),
     QelComponentUnit<TQelPasswordEdit>(),
+    QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
 };
 
 } // namespace
