@@ -59,6 +59,21 @@ TQelCombo::TQelCombo(TComponent* owner)
             auto* item = index >= 0 ? dynamic_cast<TQelComboItem*>(Items().Objects(index)) : nullptr;
             TQelSubObject* sub = item ? item->SubObject() : nullptr;
             f->set_AsString(sub ? sub->Path() : std::string());
+        } else if (TQelChoiceField* choice = get_ChoiceField()) {
+            // A typed abbreviation stands for its entry; other texts outside the domain wait for
+            // the question whether they extend it (when the combo is left).
+            const std::string text = get_SelectedText();
+            typedOutsideDomain_ = false;
+            if (!ValidText(&text)) {
+                for (const std::string& entry : choice->GetDomain())
+                    if (!entry.empty() && AnsiSameText(choice->Abbr(entry), text)) {
+                        choice->set_AsString(entry);
+                        return;
+                    }
+                typedOutsideDomain_ = true;
+                return;
+            }
+            choice->set_AsString(text);
         } else {
             f->set_AsString(get_SelectedText());
         }
@@ -185,8 +200,11 @@ TComboBoxStyle TQelCombo::choose_style() const
         return csSimple;
     // A choice list drops down only; a stored value outside the domain needs the edit field to be
     // shown as it is.
-    if (TQelChoiceField* c = get_ChoiceField())
+    if (TQelChoiceField* c = get_ChoiceField()) {
+        if (options_.Contains(coChoiceAdmin))
+            return csDropDown; // new values may be typed
         return c->Null() || c->InDomain(c->AsString()) ? csDropDownList : csDropDown;
+    }
     if (get_BoolField())
         return csDropDownList;
     return csDropDown;
@@ -288,7 +306,12 @@ void TQelCombo::Repaint()
         if (get_ChoiceField())
             apply_style();
         const std::string value = f->AsString();
-        if (value != get_SelectedText()) {
+        // No object and no element show the empty choice.
+        const bool none
+            = (get_RefField() && !get_RefField()->AsKey().Valid()) || (get_ERVKeyField() && value.empty());
+        const std::string shown = get_SelectedText();
+        const bool differs = none ? shown != (Editable() ? nullString_ : std::string()) : value != shown;
+        if (differs) {
             if (TQelRefField* ref = get_RefField()) {
                 TQelObject* obj = ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
                 if (!ref->AsKey().Valid()) {
@@ -476,6 +499,15 @@ void TQelCombo::DoExit()
 {
     if (DroppedDown())
         SetDroppedDown(false);
+    if (TQelChoiceField* choice = get_ChoiceField(); choice && Editable() && !link_.ReadOnly()) {
+        // A typed text outside the domain: extend it when the user agrees, else the stored
+        // value is shown again.
+        const std::string text = get_SelectedText();
+        if (typedOutsideDomain_ && !ValidText(&text)
+            && !(options_.Contains(coChoiceAdmin) && ExtendDomain(text)))
+            Repaint();
+        typedOutsideDomain_ = false;
+    }
     if (link_.Marked())
         link_.Unmark();
     TAdvCustomCombo::DoExit();
@@ -485,6 +517,8 @@ void TQelCombo::DoExit()
 void TQelCombo::set_ComboOptions(TQelComboOptions o)
 {
     options_ = o;
+    if (get_Connected())
+        apply_style();
     init_popupmenu();
 }
 

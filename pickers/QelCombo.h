@@ -228,6 +228,8 @@ private:
     TQelObjectKey objectKey_;
     bool connecting_ = false;
     bool repainting_ = false;
+    // The user typed a text outside the choice domain (asked about when the combo is left).
+    bool typedOutsideDomain_ = false;
     TQelTimerScope timers_ { this };
 
     friend class TQelComboLink;

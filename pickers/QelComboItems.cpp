@@ -97,8 +97,13 @@ void TQelCombo::set_SelectedText(const std::string& text)
         SetItemIndex(index);
         return;
     }
-    if (text == GetText())
+    if (text == GetText()) {
+        // Shown already; only the item the text stands for may still need selecting.
+        const int index = exactIndex(items, text);
+        if (index >= 0 && ItemIndex() != index)
+            SetItemIndex(index);
         return;
+    }
     std::string typed = text;
     std::string t = text;
     if (Utf8Length(text) > 1 && text.back() == '*') {
@@ -128,8 +133,9 @@ void TQelCombo::set_SelectedText(const std::string& text)
         if (GetText() != items[index])
             SetTextBuf(items[index]);
     } else if (get_RefField() && t == "0") {
-        SetItemIndex(-1);
-        if (Style() == csDropDown)
+        const int none = exactIndex(items, nullString_);
+        SetItemIndex(none);
+        if (none < 0 && Style() == csDropDown)
             SetTextBuf(nullString_);
     } else {
         SetItemIndex(-1);

@@ -336,7 +336,6 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
     const TQelClassKey cls = ref_ct();
     const std::string restriction
         = cls.Valid() && !sqlRestriction_.empty() ? expand_restriction(cls) : std::string();
-    items.Clear();
 
     std::string cond = condition;
     if (sqlSelect_.empty()) {
@@ -345,12 +344,16 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         } else {
             if (cond.empty())
                 cond = search_condition("", false, list_column());
-            if (minSelTextLength_ > 0 && cond.empty())
+            if (minSelTextLength_ > 0 && cond.empty()) {
+                items.Clear();
                 return; // too little typed
+            }
             if (!restriction.empty())
                 cond = cond.empty() ? restriction : restriction + " AND (" + cond + ")";
         }
     }
+    // Cleared once the typed text was read (clearing drops the edit field's selection).
+    items.Clear();
 
     const TQelKlasse* k = db->Klasse(cls);
     std::string column = Trim(showColumn_);
