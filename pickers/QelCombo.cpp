@@ -36,8 +36,6 @@ TQelComboItem::TQelComboItem(TQelSubObject* s)
 TQelCombo::TQelCombo(TComponent* owner)
     : TQelDataControl(owner)
 {
-    if (auto* items = dynamic_cast<TStringList*>(&Items()))
-        items->SetOwnsObjects(true);
     options_ << coChoiceAdmin << coRefObjAdmin;
 
     link_.hooks.accepts = acceptsField;
@@ -135,6 +133,12 @@ TQelCombo::~TQelCombo()
     favorites_.reset(); // without saving: they are stored when a value is stored
     if (get_Connected())
         link_.Disconnect();
+}
+
+void TQelCombo::clear_items()
+{
+    Items().Clear();
+    itemPool_.clear();
 }
 
 bool TQelCombo::inGrid() const

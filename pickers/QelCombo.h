@@ -14,6 +14,7 @@
 #include "toolkit/advctrls.h"
 #include "toolkit/timers.h"
 
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,7 +23,7 @@ enum TQelComboOption { coChoiceAdmin, coRefObjAdmin };
 using TQelComboOptions = TSet<TQelComboOption>;
 
 // What an item of the combo's list stands for: an object key (reference field) or a sub-object
-// (ERV key field). Owned by the item list.
+// (ERV key field). Kept by the combo until its list is loaded anew.
 class TQelComboItem : public TObject {
 public:
     explicit TQelComboItem(TQelObjectKey k)
@@ -197,7 +198,10 @@ private:
     std::string list_column() const;
     std::string expand_restriction(TQelClassKey cls) const;
     int find_prefix(const std::string& text) const;
-    void add_item(const std::string& text, TObject* data);
+    // The items' attached objects come from a pool that is emptied with the list (a list of many
+    // thousand items costs no allocation per item).
+    template <class T> TQelComboItem* pool_item(T what) { return &itemPool_.emplace_back(what); }
+    void clear_items();
     void insert_fav();
     void remove_fav();
     void add_fav();
@@ -230,6 +234,7 @@ private:
     bool repainting_ = false;
     // The user typed a text outside the choice domain (asked about when the combo is left).
     bool typedOutsideDomain_ = false;
+    std::deque<TQelComboItem> itemPool_;
     TQelTimerScope timers_ { this };
 
     friend class TQelComboLink;

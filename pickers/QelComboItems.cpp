@@ -184,17 +184,26 @@ void TQelCombo::SetItems(const TStrings& list)
     if (!cls.Valid()) {
         const std::string text = GetText();
         const int start = SelStart(), length = SelLength();
-        TStrings& items = Items();
-        items.BeginUpdate();
-        items.Clear();
+        // Read first: the list may be the combo's own.
+        struct Entry {
+            std::string text;
+            const bool keyed;
+            TQelObjectKey key;
+        };
+        std::vector<Entry> entries;
         for (int i = 0; i < list.Count(); ++i) {
             auto* item = dynamic_cast<TQelComboItem*>(list.Objects(i));
-            std::string t = list[i];
+            entries.push_back({ list[i], item != nullptr, item ? item->key : TQelObjectKey() });
+        }
+        TStrings& items = Items();
+        items.BeginUpdate();
+        clear_items();
+        for (Entry& e : entries) {
             bool accept = true;
             if (OnAddItem)
-                OnAddItem(this, item ? item->key : TQelObjectKey(), t, accept);
+                OnAddItem(this, e.key, e.text, accept);
             if (accept)
-                items.AddObject(t, item ? new TQelComboItem(item->key) : nullptr);
+                items.AddObject(e.text, e.keyed ? pool_item(e.key) : nullptr);
         }
         items.EndUpdate();
         SetTextBuf(text);
@@ -214,7 +223,7 @@ void TQelCombo::SetItems(const TStrings& list)
     }
     TQelDatabase* db = QelDatabase();
     const int max = db ? db->CreateSQLDialect()->MaxElemsInValueList() : 0;
-    Items().Clear();
+    clear_items();
     if (count >= 1 && count <= max && count == list.Count())
         load_list(true, "K IN (" + keys + ")");
 }
@@ -222,7 +231,7 @@ void TQelCombo::SetItems(const TStrings& list)
 void TQelCombo::Reload(int index, const std::string& condition)
 {
     const std::string text = GetText();
-    Items().Clear();
+    clear_items();
     load_list(true, condition);
     if (index >= 0 && index < Items().Count()) {
         SetItemIndex(index);
@@ -311,14 +320,14 @@ void TQelCombo::reload_ervkey_domain(int delayMs, bool connect)
 
     TStrings& items = Items();
     items.BeginUpdate();
-    items.Clear();
+    clear_items();
     items.AddObject(nullString_, nullptr); // the empty choice
     for (Entry& e : entries) {
         bool accept = true;
         if (OnAddVecItem)
             OnAddVecItem(this, e.sub, e.text, accept);
         if (accept)
-            items.AddObject(e.text, new TQelComboItem(e.sub));
+            items.AddObject(e.text, pool_item(e.sub));
     }
     items.EndUpdate();
     if (connect)
@@ -384,7 +393,7 @@ void TQelCombo::insert_fav()
     items.BeginUpdate();
     items.Insert(0, FavoriteSeparator);
     for (auto it = found.rbegin(); it != found.rend(); ++it)
-        items.InsertObject(0, it->first, ref ? new TQelComboItem(it->second) : nullptr);
+        items.InsertObject(0, it->first, ref ? pool_item(it->second) : nullptr);
     items.EndUpdate();
 }
 

@@ -111,39 +111,58 @@ std::vector<const TQelFelddefinition*> templateFields(const TQelKlasse* cls, con
     return fields;
 }
 
-// The template filled from the row (column i + 1 holds fields[i]), as the object's MakeName
-// fills it from its fields' texts.
-std::string fillTemplate(
-    const std::string& format, const std::vector<const TQelFelddefinition*>& fields, const TQelSQLQuery& q)
-{
-    std::string out;
-    bool filled = false;
-    std::size_t pos = 0;
-    while (pos < format.size()) {
-        const std::size_t open = format.find('<', pos);
-        if (open == std::string::npos) {
-            out.append(format, pos, std::string::npos);
-            break;
+// A name template split once into literal text and the columns that fill its placeholders
+// (column i + 1 of the row holds fields[i]), filled per row as the object's MakeName fills it.
+class TRowTemplate {
+public:
+    TRowTemplate(const std::string& format, const std::vector<const TQelFelddefinition*>& fields)
+        : format_(format)
+    {
+        std::size_t pos = 0;
+        while (pos < format.size()) {
+            const std::size_t open = format.find('<', pos);
+            const std::size_t close = open == std::string::npos ? open : format.find('>', open);
+            if (close == std::string::npos) {
+                parts_.push_back({ format.substr(pos), -1 });
+                break;
+            }
+            const std::string name = format.substr(open + 1, close - open - 1);
+            const auto it = std::find_if(
+                fields.begin(), fields.end(), [&](const TQelFelddefinition* d) { return d->Name() == name; });
+            if (it == fields.end()) {
+                parts_.push_back({ format.substr(pos, close + 1 - pos), -1 });
+            } else {
+                parts_.push_back(
+                    { format.substr(pos, open - pos), static_cast<int>(it - fields.begin()) + 1 });
+                filled_ = true;
+            }
+            pos = close + 1;
         }
-        out.append(format, pos, open - pos);
-        const std::size_t close = format.find('>', open);
-        if (close == std::string::npos) {
-            out.append(format, open, std::string::npos);
-            break;
-        }
-        const std::string name = format.substr(open + 1, close - open - 1);
-        const auto it = std::find_if(
-            fields.begin(), fields.end(), [&](const TQelFelddefinition* d) { return d->Name() == name; });
-        if (it == fields.end()) {
-            out.append(format, open, close - open + 1);
-        } else {
-            out += q.AsStringView(static_cast<int>(it - fields.begin()) + 1);
-            filled = true;
-        }
-        pos = close + 1;
     }
-    return filled ? out : format;
-}
+    std::string Fill(const TQelSQLQuery& q) const
+    {
+        if (!filled_)
+            return format_;
+        if (parts_.size() == 1 && parts_[0].text.empty())
+            return q.AsString(parts_[0].column);
+        std::string out;
+        for (const Part& p : parts_) {
+            out += p.text;
+            if (p.column > 0)
+                out += q.AsStringView(p.column);
+        }
+        return out;
+    }
+
+private:
+    struct Part {
+        std::string text; // literal text before the column
+        int column; // -1: literal only
+    };
+    std::string format_;
+    std::vector<Part> parts_;
+    bool filled_ = false;
+};
 
 } // namespace
 
@@ -345,7 +364,7 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
             if (cond.empty())
                 cond = search_condition("", false, list_column());
             if (minSelTextLength_ > 0 && cond.empty()) {
-                items.Clear();
+                clear_items();
                 return; // too little typed
             }
             if (!restriction.empty())
@@ -353,7 +372,7 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         }
     }
     // Cleared once the typed text was read (clearing drops the edit field's selection).
-    items.Clear();
+    clear_items();
 
     const TQelKlasse* k = db->Klasse(cls);
     std::string column = Trim(showColumn_);
@@ -391,14 +410,16 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         return;
     }
     const int textColumn = column.empty() ? -1 : q->FindField(column);
+    const TRowTemplate rowTemplate(format, nameFields);
     BeforeReload(this, cond);
     int widest = 0;
     std::size_t longest = 0;
+    int measured = 0;
     items.BeginUpdate();
     SetSorted(sorted_);
     TQelRefField* ref = get_RefField();
     if (ref && !ref->Mandatory() && !get_SearchMode())
-        items.AddObject(nullString_, new TQelComboItem(TQelObjectKey())); // "no object" is a choice
+        items.AddObject(nullString_, pool_item(TQelObjectKey())); // "no object" is a choice
     const std::string template_
         = Trim(showColumn_).find('<') == std::string::npos ? "<" + column + ">" : Trim(showColumn_);
     for (; !q->Eof(); q->Next()) {
@@ -407,8 +428,7 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         if (textColumn >= 0) {
             text = q->AsString(textColumn);
         } else if (!format.empty() || (column.empty() && sqlSelect_.empty())) {
-            text = nameFields.empty() ? k->Name() + " " + key.ToString()
-                                      : fillTemplate(format, nameFields, *q);
+            text = nameFields.empty() ? k->Name() + " " + key.ToString() : rowTemplate.Fill(*q);
         } else if (!sqlSelect_.empty() || column.empty()) {
             for (int c = 1; c < q->FieldCount(); ++c)
                 text += (c > 1 ? ";" : "") + q->AsString(c);
@@ -424,10 +444,11 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         }
         if (text.empty())
             continue;
-        items.AddObject(text, new TQelComboItem(key));
-        // Measuring every text costs more than the query: only the longest ones can be widest.
-        if (text.size() * 5 >= longest * 4) {
-            longest = std::max(longest, text.size());
+        items.AddObject(text, pool_item(key));
+        // Measuring every text costs more than the query: only the few longest are measured.
+        if (text.size() > longest || (text.size() == longest && measured < 8)) {
+            measured = text.size() > longest ? 1 : measured + 1;
+            longest = text.size();
             widest = std::max(widest, TextWidth(text));
         }
     }
@@ -511,7 +532,7 @@ void TQelCombo::create_refobj_event(TObject*)
         db->FreeObject(obj); // not stored: nothing to refer to
         return;
     }
-    Items().Clear();
+    clear_items();
     load_list(true, "");
     ref->set_AsObject(obj);
 }
@@ -561,7 +582,7 @@ void TQelCombo::drop_refobj_event(TObject*)
         return;
     }
     db->FreeObject(obj);
-    Items().Clear();
+    clear_items();
     load_list(true, "");
 }
 
