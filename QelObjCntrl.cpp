@@ -14,6 +14,7 @@
 #include "controls/qelradiogroup.h"
 #include "lists/QelGrid.h"
 #include "lists/qelosgrid.h"
+#include "pickers/QelCombo.h"
 
 #include <iterator>
 
@@ -39,6 +40,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelFTMemo, TQelDataClass::FTMemo>(),
     QelComponentUnit<TQelGrid>(),
     QelComponentUnit<TQelOpenSelectGrid>(),
+    QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
 };
 
 } // namespace

@@ -34,8 +34,7 @@ void TQelDataLink::SetFieldPath(const std::string& p)
     fieldPath_ = p;
     if (hooks.pathChanged)
         hooks.pathChanged(old);
-    if (FieldList())
-        Reconnect();
+    reconnectAfterChange();
 }
 
 void TQelDataLink::SetFieldProp(const std::string& p)
@@ -43,7 +42,16 @@ void TQelDataLink::SetFieldProp(const std::string& p)
     if (p == fieldProp_)
         return;
     fieldProp_ = p;
-    if (FieldList())
+    reconnectAfterChange();
+}
+
+void TQelDataLink::reconnectAfterChange()
+{
+    if (!FieldList())
+        return;
+    if (hooks.reconnect)
+        hooks.reconnect();
+    else
         Reconnect();
 }
 

@@ -53,6 +53,9 @@ public:
         std::function<void(TColor)> paintMark;
         // FieldPath changes from `old` (before the link reconnects).
         std::function<void(const std::string& old)> pathChanged;
+        // Connects again to the held field list after FieldPath or FieldProp changed, for a
+        // control whose connect does more than the link's. Unset: the link's Reconnect.
+        std::function<void()> reconnect;
     };
 
     explicit TQelDataLink(TControl* control);
@@ -150,6 +153,7 @@ public:
 
 private:
     void unregister();
+    void reconnectAfterChange();
     bool destroying() const;
     int mask() const;
     void resolve();

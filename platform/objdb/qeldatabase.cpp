@@ -153,6 +153,7 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
     readOnly_ = options.readOnly;
     options_ = options;
     session_ = static_cast<int>(getpid());
+    applyDomainExtensions();
     NotifyDatabase(deSchemaChanged);
 }
 

@@ -106,6 +106,12 @@ public:
     // name cannot name a setting (TQelNameWertVector::NameError).
     void SetSetting(TQelSettingsLevel level, const std::string& name, const std::string& value);
 
+    // Adds `value` to a choice domain for good: to the domain of field type `type` when it is
+    // valid, else to the own domain of `def`. Kept in the database's settings and applied again
+    // when the file is opened. False (with LastDomainError) when it cannot be stored.
+    bool ExtendDomain(const TQelFelddefinition* def, TQelFieldKey type, const std::string& value);
+    const std::string& LastDomainError() const { return domainError_; }
+
     // Notifications.
     int SubscribeInstanceNotification(TQelClassKey cls, TInstanceHandler handler, int mask = ieAll);
     void CancelSubscription(int id);
@@ -142,6 +148,7 @@ private:
     TQelObject* makeObject(const TQelKlasse* cls, TQelObjectKey key, bool isNew);
     TQelSettingsObject* settingsObject(int classId, const std::string& name);
     void freeAll();
+    void applyDomainExtensions();
 
     std::string path_;
     bool readOnly_ = false;
@@ -167,4 +174,5 @@ private:
     std::map<int, TDatabaseHandler> dbSubs_;
     int nextSubscription_ = 1;
     std::map<std::pair<int, std::string>, TQelSettingsObject*> settingsObjects_;
+    std::string domainError_;
 };

@@ -3,11 +3,76 @@
 #include "toolkit/mirroredstrings.h"
 #include "toolkit/stdwidgets.h"
 
+#include <QAbstractListModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QLineEdit>
 #include <algorithm>
+
+namespace {
+
+// The items as the Qt combo's model. A text is converted for Qt only when Qt asks for it (the
+// rows on screen, the current one), so filling a list of many thousand items costs only storing
+// the strings.
+class TComboModel : public QAbstractListModel {
+public:
+    TComboModel(const TStrings* items, QObject* parent)
+        : QAbstractListModel(parent)
+        , items_(items)
+    {
+    }
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : rows_;
+    }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!items_ || !index.isValid() || index.row() >= rows_ || index.row() >= items_->Count())
+            return {};
+        if (role == Qt::DisplayRole || role == Qt::EditRole)
+            return ToQString(items_->Get(index.row()));
+        return {};
+    }
+    void Inserted(int row)
+    {
+        beginInsertRows(QModelIndex(), row, row);
+        ++rows_;
+        endInsertRows();
+    }
+    void Removed(int row)
+    {
+        beginRemoveRows(QModelIndex(), row, row);
+        --rows_;
+        endRemoveRows();
+    }
+    void Changed(int row) { emit dataChanged(index(row), index(row)); }
+    void Reset()
+    {
+        beginResetModel();
+        rows_ = items_ ? items_->Count() : 0;
+        endResetModel();
+    }
+    // The items go before the widget does.
+    void Detach()
+    {
+        beginResetModel();
+        items_ = nullptr;
+        rows_ = 0;
+        endResetModel();
+    }
+
+private:
+    const TStrings* items_;
+    int rows_ = 0;
+};
+
+TComboModel* ModelOf(QWidget* w)
+{
+    return w ? dynamic_cast<TComboModel*>(static_cast<QComboBox*>(w)->model()) : nullptr;
+}
+
+} // namespace
 
 // The items, mirrored into the Qt combo box as they change.
 class TCustomCombo::TComboItems : public TMirroredStrings {
@@ -21,18 +86,16 @@ private:
     static TMirror MakeMirror(TCustomCombo& combo)
     {
         const auto box = [&combo] { return static_cast<QComboBox*>(combo.Handle()); };
+        const auto model = [box] { return ModelOf(box()); };
         TMirror m;
-        m.insert = [box](int index, const std::string& s) { box()->insertItem(index, ToQString(s)); };
-        m.put = [box](int index, const std::string& s) { box()->setItemText(index, ToQString(s)); };
-        m.remove = [box](int index) { box()->removeItem(index); };
-        m.clear = [box] { box()->clear(); };
-        m.rebuild = [box](const TMirroredStrings& items) {
-            box()->clear();
-            box()->addItems(ItemTexts(items));
-        };
+        m.insert = [model](int index, const std::string&) { model()->Inserted(index); };
+        m.put = [model](int index, const std::string&) { model()->Changed(index); };
+        m.remove = [model](int index) { model()->Removed(index); };
+        m.clear = [model] { model()->Reset(); };
+        m.rebuild = [model](const TMirroredStrings&) { model()->Reset(); };
         m.apply = [box](const std::function<void()>& change) {
             QComboBox* b = box();
-            if (!b)
+            if (!b || !ModelOf(b))
                 return;
             // Changing the items leaves the edit text and "no selection" as they were.
             const QSignalBlocker block(b);
@@ -62,6 +125,8 @@ TCustomCombo::TCustomCombo(TComponent* owner, QWidget* widget)
 
 TCustomCombo::~TCustomCombo()
 {
+    if (TComboModel* model = ModelOf(widget_))
+        model->Detach();
     if (auto* box = dynamic_cast<TComboWidget*>(widget_)) {
         box->onDropDown = nullptr;
         box->onCloseUp = nullptr;
@@ -73,6 +138,7 @@ void TCustomCombo::Init()
     auto* box = static_cast<TComboWidget*>(widget_);
     box->onDropDown = [this] { DropDown(); };
     box->onCloseUp = [this] { CloseUp(); };
+    box->setModel(new TComboModel(items_.get(), box));
     box->setInsertPolicy(QComboBox::NoInsert);
     QObject::connect(box, &QComboBox::activated, box, [this] {
         Click();

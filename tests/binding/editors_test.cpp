@@ -129,9 +129,10 @@ TEST_F(EditorTest, FieldTypeDecidesTheLinkAndLinksAreReused)
     EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Gehalt"), 0),
         edCustom);
     EXPECT_EQ(grid->registry.Count(), 2);
-    // no combo link in this package build: the grid's own editor
+    // a boolean is edited with the combo link
     EXPECT_EQ(
-        TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Aktiv"), 0), edNormal);
+        TQelCommonMethods::SelectFieldEditor(&grid->registry, grid, fl()->FieldByName("Aktiv"), 0), edCustom);
+    EXPECT_EQ(grid->registry.Count(), 3);
     EXPECT_EQ(TQelCommonMethods::SelectFieldEditor(nullptr, nullptr, name, 0), edNormal);
 }
 
