@@ -11,6 +11,7 @@
 class TStringGrid;
 class TAdvStringGrid;
 class TQelCommonLink;
+class TCustomEdit;
 class TCustomPanel;
 class THTMLabel;
 class TCustomListBox;
@@ -122,6 +123,11 @@ public:
 
     static void SetWideStringToClipboard(const std::string& s);
     static std::string GetExtStringFromClipboard();
+    // Cut, copy and paste of an edit's or memo's selection; with `escaped` the text is held in the
+    // escaped wide-string form and travels through the two functions above.
+    static void ClipboardCut(TCustomEdit* edit, bool escaped);
+    static void ClipboardCopy(TCustomEdit* edit, bool escaped);
+    static void ClipboardPaste(TCustomEdit* edit, bool escaped);
 };
 
 template <class T>

@@ -3,6 +3,7 @@
 #include "binding/methods.h"
 
 #include "toolkit/clipbrd.h"
+#include "toolkit/stdctrls.h"
 
 namespace {
 
@@ -37,4 +38,32 @@ std::string TQelCommonMethods::GetExtStringFromClipboard()
             return WideStringToExtString(wide);
     }
     return clipboard->AsText();
+}
+
+void TQelCommonMethods::ClipboardCut(TCustomEdit* edit, bool escaped)
+{
+    if (!escaped) {
+        edit->CutToClipboard();
+        return;
+    }
+    SetWideStringToClipboard(edit->SelText());
+    edit->SetSelText("");
+}
+
+void TQelCommonMethods::ClipboardCopy(TCustomEdit* edit, bool escaped)
+{
+    if (!escaped) {
+        edit->CopyToClipboard();
+        return;
+    }
+    SetWideStringToClipboard(edit->SelText());
+}
+
+void TQelCommonMethods::ClipboardPaste(TCustomEdit* edit, bool escaped)
+{
+    if (!escaped) {
+        edit->PasteFromClipboard();
+        return;
+    }
+    edit->SetSelText(GetExtStringFromClipboard());
 }

@@ -421,44 +421,19 @@ void TQelEdit::DblClick()
 void TQelEdit::buildContextMenu()
 {
     auto* menu = new TPopupMenu(this);
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
-        menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) { clipboardCut(); })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
-        menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) { clipboardCopy(); })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
-        menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) { clipboardPaste(); })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardCut(this, options_.Contains(eoEscapeUnicode));
+    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardCopy(this, options_.Contains(eoEscapeUnicode));
+    })));
+    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardPaste(this, options_.Contains(eoEscapeUnicode));
+    })));
     menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, "-", "", nullptr));
     menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
         menu, kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) { SelectAll(); })));
     SetPopupMenu(menu);
-}
-
-void TQelEdit::clipboardCut()
-{
-    if (!options_.Contains(eoEscapeUnicode)) {
-        CutToClipboard();
-        return;
-    }
-    TQelCommonMethods::SetWideStringToClipboard(SelText());
-    SetSelText("");
-}
-
-void TQelEdit::clipboardCopy()
-{
-    if (!options_.Contains(eoEscapeUnicode)) {
-        CopyToClipboard();
-        return;
-    }
-    TQelCommonMethods::SetWideStringToClipboard(SelText());
-}
-
-void TQelEdit::clipboardPaste()
-{
-    if (!options_.Contains(eoEscapeUnicode)) {
-        PasteFromClipboard();
-        return;
-    }
-    SetSelText(TQelCommonMethods::GetExtStringFromClipboard());
 }
 
 void TQelEdit::WndProc(TMessage& m)

@@ -71,9 +71,6 @@ private:
     std::string normalised(const std::string& text) const;
     void readOnlyLook(bool readOnly);
     void buildContextMenu();
-    void clipboardCut();
-    void clipboardCopy();
-    void clipboardPaste();
 
     TQelEditOptions options_;
     TQelEditTyping typing_;

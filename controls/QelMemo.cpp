@@ -52,12 +52,7 @@ TQelMemo::TQelMemo(TComponent* owner)
     };
     // A memo the user is in shows the text at once (the form moved on to another object).
     link_.hooks.read = [this] { text_.Connected(instantLoad_ || Focused()); };
-    link_.hooks.write = [this] {
-        if (TQelBlobField* b = BlobField())
-            b->set_BufferAsString(text_.Current());
-        else if (TQelField* f = Field())
-            f->set_AsString(text_.Current());
-    };
+    link_.hooks.write = [this] { text_.Write(); };
     link_.hooks.touched = [this](TQelObjectInterface*, bool own) {
         if (own)
             text_.Refresh();
@@ -177,9 +172,15 @@ void TQelMemo::buildContextMenu()
     const auto add = [menu](const char* caption, const char* shortcut, TNotifyEvent ev, int tag = 0) {
         menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, caption, shortcut, std::move(ev), tag));
     };
-    add(kCut, "Ctrl+X", TNotifyEvent([this](TObject*) { clipboardCut(); }));
-    add(kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) { clipboardCopy(); }));
-    add(kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) { clipboardPaste(); }));
+    add(kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardCut(this, options_.Contains(moEscapeUnicode));
+    }));
+    add(kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardCopy(this, options_.Contains(moEscapeUnicode));
+    }));
+    add(kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
+        TQelCommonMethods::ClipboardPaste(this, options_.Contains(moEscapeUnicode));
+    }));
     add("-", "", nullptr);
     add(kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) { SelectAll(); }));
     add("-", "", nullptr, tagImportLine);
@@ -245,32 +246,4 @@ void TQelMemo::reload_text()
     } else {
         MessageDlg(b->ErrorMessage(), mtError, { mbOK });
     }
-}
-
-void TQelMemo::clipboardCut()
-{
-    if (!options_.Contains(moEscapeUnicode)) {
-        CutToClipboard();
-        return;
-    }
-    TQelCommonMethods::SetWideStringToClipboard(SelText());
-    SetSelText("");
-}
-
-void TQelMemo::clipboardCopy()
-{
-    if (!options_.Contains(moEscapeUnicode)) {
-        CopyToClipboard();
-        return;
-    }
-    TQelCommonMethods::SetWideStringToClipboard(SelText());
-}
-
-void TQelMemo::clipboardPaste()
-{
-    if (!options_.Contains(moEscapeUnicode)) {
-        PasteFromClipboard();
-        return;
-    }
-    SetSelText(TQelCommonMethods::GetExtStringFromClipboard());
 }

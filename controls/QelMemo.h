@@ -53,9 +53,6 @@ private:
     void buildContextMenu();
     void updatePopup();
     void updateCountLabel();
-    void clipboardCut();
-    void clipboardCopy();
-    void clipboardPaste();
 
     TQelMemoText text_ { *this, link_ };
     TCustomLabel* countLabel_ = nullptr;

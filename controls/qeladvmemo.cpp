@@ -10,12 +10,7 @@ TQelAdvMemo::TQelAdvMemo(TComponent* owner)
         return f && (f->IsA(qelft::MemoText) || f->IsA(qelft::Text));
     };
     link_.hooks.read = [this] { text_.Connected(instantLoad_); };
-    link_.hooks.write = [this] {
-        if (TQelBlobField* b = TextField())
-            b->set_BufferAsString(text_.Current());
-        else if (TQelField* f = Field())
-            f->set_AsString(text_.Current());
-    };
+    link_.hooks.write = [this] { text_.Write(); };
     link_.hooks.touched = [this](TQelObjectInterface*, bool own) {
         if (own)
             text_.Refresh();

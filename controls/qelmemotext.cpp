@@ -180,6 +180,14 @@ void TQelMemoText::Changed()
     link_.Edited();
 }
 
+void TQelMemoText::Write()
+{
+    if (TQelBlobField* b = BlobField())
+        b->set_BufferAsString(current_);
+    else if (TQelField* f = link_.Field())
+        f->set_AsString(current_);
+}
+
 void TQelMemoText::Refresh()
 {
     if (!link_.Field())

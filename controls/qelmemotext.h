@@ -33,6 +33,8 @@ public:
     bool ExportFile(const std::string& path) const;
     // The text the change handling writes (valid inside the link's write hook).
     const std::string& Current() const { return current_; }
+    // The write hook of both memos: the text into the blob's buffer or the text field.
+    void Write();
     // The colour of the loaded state (window) or the placeholder (button face).
     void ApplyLoadedColor();
 
