@@ -13,6 +13,7 @@
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
 #include "lists/QelGrid.h"
+#include "lists/QelSelectGrid.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
 
@@ -40,6 +41,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelFTMemo, TQelDataClass::FTMemo>(),
     QelComponentUnit<TQelGrid>(),
     QelComponentUnit<TQelOpenSelectGrid>(),
+    QelComponentUnit<TQelSelectGrid>(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
 };
 

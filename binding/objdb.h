@@ -18,3 +18,5 @@
 #include "objdb/qeltext.h"
 #include "objdb/qeltimertasks.h"
 #include "objdb/qelvector.h"
+#include "objdb/qelview.h"
+#include "objdb/qelnp.h"

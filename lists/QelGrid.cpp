@@ -14,17 +14,6 @@ namespace {
 constexpr int kColWidthsTask = 1;
 constexpr const char* kColSettingsKey = "ColSettings";
 
-// Batches the grid's view updates for a scope.
-struct TUpdateScope {
-    explicit TUpdateScope(TCustomGrid& g)
-        : grid(g)
-    {
-        grid.BeginUpdate();
-    }
-    ~TUpdateScope() { grid.EndUpdate(); }
-    TCustomGrid& grid;
-};
-
 // The text a cell sorts by: mark-up stripped (into `buffer` when there is any).
 std::string_view sortText(const std::string& cell, std::string& buffer)
 {
@@ -144,7 +133,7 @@ void TQelGrid::refresh_colwidths(bool fromSettings, int firstCol)
         return;
     {
         TFlagScope guard(refreshing_);
-        TUpdateScope batch(*this);
+        TGridUpdateScope batch(*this);
         // Hidden columns take no screen width: they are left out of the sums and keep their width.
         double shares = 0, fixed = 0;
         for (int c = last; c >= start; --c) {

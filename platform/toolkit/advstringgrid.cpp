@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -23,13 +24,6 @@ std::runtime_error fileError(const char* format, const std::string& fileName)
     std::snprintf(buf, sizeof buf, format, fileName.c_str());
     return std::runtime_error(buf);
 }
-
-// Shows the hourglass while a long operation runs.
-struct WaitCursor {
-    TCursor saved = Screen()->Cursor();
-    WaitCursor() { Screen()->SetCursor(crHourGlass); }
-    ~WaitCursor() { Screen()->SetCursor(saved); }
-};
 
 } // namespace
 
@@ -313,15 +307,16 @@ void TAdvStringGrid::SortTieKey(int, int, std::string&)
 
 void TAdvStringGrid::QSort()
 {
-    if (RowCount() - FixedRows() < 2)
+    const int endRow = std::min(SortEndRow(), RowCount());
+    if (endRow - FixedRows() < 2)
         return;
-    WaitCursor wait;
+    TWaitCursor wait;
     HideInplaceEdit();
     qel::grid::SortRequest req;
     req.col = sortSettings_.Column;
     req.descending = sortSettings_.Direction == sdDescending;
     req.firstRow = FixedRows();
-    req.endRow = RowCount();
+    req.endRow = endRow;
     TSortStyle style = ssAutomatic;
     GetColFormat(req.col, style);
     req.style = style;
@@ -366,7 +361,7 @@ void TAdvStringGrid::SortByClick(int col)
 
 void TAdvStringGrid::SaveToCSV(const std::string& fileName)
 {
-    WaitCursor wait;
+    TWaitCursor wait;
     // Written next to the target first, so a failed write never leaves a truncated file behind.
     const std::string temp = fileName + ".tmp";
     {
@@ -438,13 +433,13 @@ void TAdvStringGrid::Print()
         throw std::runtime_error("Es ist kein Standarddrucker eingerichtet.");
     QPrinter printer(info, QPrinter::ScreenResolution);
     printer.setDocName(ToQString(printSettings_.Title));
-    WaitCursor wait;
+    TWaitCursor wait;
     PaintPages(printer, printSettings_.Title);
 }
 
 void TAdvStringGrid::PrintToPDF(const std::string& fileName)
 {
-    WaitCursor wait;
+    TWaitCursor wait;
     QPdfWriter writer(ToQString(fileName));
     writer.setResolution(96);
     writer.setPageSize(QPageSize(QPageSize::A4));

@@ -114,6 +114,8 @@ protected:
     virtual void SortTieKey(int col, int row, std::string& out);
     // Every exchange of two real rows while sorting.
     virtual void SortSwapRows(int row1, int row2);
+    // The end (exclusive) of the rows QSort orders; rows below it keep their place.
+    virtual int SortEndRow() { return RowCount(); }
     void SortByClick(int col) override;
 
 private:

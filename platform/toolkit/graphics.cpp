@@ -66,6 +66,9 @@ constexpr std::array kNamedColors {
     NamedColor { "cl3DLight", cl3DLight },
     NamedColor { "clInfoText", clInfoText },
     NamedColor { "clInfoBk", clInfoBk },
+    NamedColor { "clHotLight", clHotLight },
+    NamedColor { "clGradientActiveCaption", clGradientActiveCaption },
+    NamedColor { "clGradientInactiveCaption", clGradientInactiveCaption },
 };
 
 std::optional<QPalette::ColorRole> SystemRole(TColor color)
@@ -109,6 +112,8 @@ std::optional<QPalette::ColorRole> SystemRole(TColor color)
         return QPalette::ToolTipText;
     case 24:
         return QPalette::ToolTipBase;
+    case 26:
+        return QPalette::Link;
     }
     return std::nullopt;
 }
@@ -119,9 +124,20 @@ TColor ColorToRGB(TColor color)
 {
     if ((color & clSystemColor) != clSystemColor)
         return TColor(color & 0x00FFFFFF);
+    const QPalette palette = QApplication::palette();
     if (auto role = SystemRole(color)) {
-        QColor c = QApplication::palette().color(QPalette::Active, *role);
+        QColor c = palette.color(QPalette::Active, *role);
         return RGB(c.red(), c.green(), c.blue());
+    }
+    const int index = color & 0xFF;
+    if (index == 27 || index == 28) {
+        // The highlight colour mixed into the base colour: a quarter for the active caption's
+        // light end, an eighth for the inactive one's.
+        const QColor h = palette.color(QPalette::Active, QPalette::Highlight);
+        const QColor b = palette.color(QPalette::Active, QPalette::Base);
+        const int share = index == 27 ? 4 : 8;
+        auto mix = [share](int hc, int bc) { return bc + (hc - bc) / share; };
+        return RGB(mix(h.red(), b.red()), mix(h.green(), b.green()), mix(h.blue(), b.blue()));
     }
     return clBlack;
 }

@@ -42,6 +42,10 @@ inline constexpr TColor cl3DDkShadow = SysColor(21);
 inline constexpr TColor cl3DLight = SysColor(22);
 inline constexpr TColor clInfoText = SysColor(23);
 inline constexpr TColor clInfoBk = SysColor(24);
+inline constexpr TColor clHotLight = SysColor(26);
+// The light ends of the caption gradients: selection colours that keep dark text readable.
+inline constexpr TColor clGradientActiveCaption = SysColor(27);
+inline constexpr TColor clGradientInactiveCaption = SysColor(28);
 
 inline constexpr TColor clBlack = TColor(0x000000);
 inline constexpr TColor clMaroon = TColor(0x000080);

@@ -274,6 +274,22 @@ private:
 };
 
 // A grid of texts with an object per cell, addressed by column and display row.
+// Batches a grid's view updates for the life of a scope (BeginUpdate ... EndUpdate).
+class TGridUpdateScope {
+public:
+    explicit TGridUpdateScope(TCustomGrid& grid)
+        : grid_(grid)
+    {
+        grid_.BeginUpdate();
+    }
+    ~TGridUpdateScope() { grid_.EndUpdate(); }
+    TGridUpdateScope(const TGridUpdateScope&) = delete;
+    TGridUpdateScope& operator=(const TGridUpdateScope&) = delete;
+
+private:
+    TCustomGrid& grid_;
+};
+
 class TStringGrid : public TCustomGrid {
 public:
     explicit TStringGrid(TComponent* owner);

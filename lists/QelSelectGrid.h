@@ -1,0 +1,280 @@
+#pragma once
+// TQelSelectGrid: lists the objects of one class, one row per object and one column per chosen
+// field, the object key in the hidden column 0.
+//
+// What it lists comes from the class (ClassName), the current stored view ("Filter" to the user)
+// with its parameter instance, and the base filter; their conditions are joined into
+// SearchCondition. The columns come from per-class field settings kept for the whole partition
+// under "SGFieldSettings". Per class the grid also remembers the selected object with the sort
+// column ("location settings") and the last view ("filter settings").
+//
+// The unit is split by concern: QelSelectGrid.cpp (construction, class, options, settings),
+// QelSelectGridViews.cpp (views, the view menu and tabs, view commands), QelSelectGridColumns.cpp
+// (fields, column layout, cell texts, sorting), QelSelectGridLoad.cpp (loading, rows, selection).
+#include "lists/QelGrid.h"
+
+#include "toolkit/classes.h"
+#include "toolkit/tabset.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// In declaration order; the order is the bit order of the stored set.
+enum TQelSelectGridOption {
+    soDeleted, // list deleted objects
+    soNotDeleted, // leave deleted objects out, unless the current view shows them
+    soNoDerived, // only objects of exactly this class
+    soKeyOnly, // the query asks for keys only
+    soKeyVisible, // the key column is shown
+    soNoMetaFields, // the query leaves out meta fields
+    soAutoRefresh, // rows follow changes of objects
+    soFilter, // a filter row under the header
+    soUncommitted, // new, not yet stored objects are listed too
+    soFilterAdmin, // views may be defined, edited, deleted and saved from the menu
+    soUseCache, // lists are kept in the list cache
+    soHideEmptyCols, // columns without any text are hidden after loading
+    soMultiSelect, // several rows may be selected
+    soPrintList, // "Liste drucken" is offered
+    soCopyItem, // copying an object is offered
+    soReloadObject, // for the application; the grid does not test it
+    soMergeObjects, // merging objects is offered
+};
+using TQelSelectGridOptions = TSet<TQelSelectGridOption>;
+
+// One result column.
+struct TQelSGColInfo {
+    std::uint8_t SortStyle = ssAnsiAlphaNoCase; // the toolkit's sort style
+    std::uint8_t SortKeysReady = 0; // the collation keys of the column have been computed
+    const TQelFelddefinition* Felddefinition = nullptr; // the field the header names, or none
+};
+
+// What a view entry of the menu or a tab stands for: a view and its parameter instance (null for
+// the full view, or for a view without parameters).
+class TQelSGViewInstance : public TObject {
+public:
+    TQelSGViewInstance(TQelAnsicht* view, TQelFieldList* params)
+        : Ansicht(view)
+        , Params(params)
+    {
+    }
+    TQelAnsicht* Ansicht;
+    TQelFieldList* Params;
+};
+
+// (Sender, key, object).
+using TQelKeyEvent = TEvent<TObject*, TQelObjectKey, TQelObject*>;
+// (Sender, class, view&, instance&, parameter text&, ok&): ask for a view's parameters.
+using TQelQueryParamsEvent
+    = TEvent<TObject*, TQelClassKey, TQelAnsicht*&, TQelFieldList*&, std::string&, bool&>;
+// (Sender, view&): create a view; a view returned becomes current.
+using TQelCreateViewEvent = TEvent<TObject*, TQelAnsicht*&>;
+// (Sender, view, changed&).
+using TQelEditViewEvent = TEvent<TObject*, TQelAnsicht*, bool&>;
+// (Sender, view, caption&, accept&, base filter view, class).
+using TQelAddFilterEvent = TEvent<TObject*, TQelAnsicht*, std::string&, bool&, TQelAnsicht*, TQelClassKey>;
+// (Sender, class, statement&).
+using TQelQuerySelectEvent = TEvent<TObject*, TQelClassKey, std::string&>;
+// (Sender, continue&).
+using TQelCommitFailEvent = TEvent<TObject*, bool&>;
+
+class TQelSelectGrid : public TQelGrid {
+public:
+    explicit TQelSelectGrid(TComponent* owner);
+    ~TQelSelectGrid() override;
+
+    static constexpr TColor DeletedViewColor = clSilver;
+    // The popup menu is rebuilt this long after the base filter changed.
+    static constexpr int MenuDelayMs = 100;
+
+    // ---- class and options (QelSelectGrid.cpp)
+    // The stored name while it cannot be resolved (design time, no database), else the class's.
+    std::string get_ClassName() const;
+    void set_ClassName(const std::string& name);
+    // The current view's class when it derives from the grid's class, else the grid's class.
+    TQelClassKey get_ClassType();
+    void set_ClassType(TQelClassKey key) { set_ct(key, true); }
+    // The grid's own class, without looking at the view.
+    TQelClassKey GridClass() const { return classKey_; }
+    TQelSelectGridOptions get_SelectGridOptions() const { return options_; }
+    void set_SelectGridOptions(TQelSelectGridOptions options);
+    // Loads the field settings (when a database exists).
+    void Init();
+
+    int get_AutoSortUpTo() const { return autoSortUpTo_; }
+    void set_AutoSortUpTo(int n) { autoSortUpTo_ = n; }
+    int get_SelectDelay() const { return selectDelay_; }
+    void set_SelectDelay(int ms) { selectDelay_ = ms; }
+    int get_FilterDelay() const { return filterDelay_; }
+    void set_FilterDelay(int ms) { filterDelay_ = ms; }
+    bool get_AutoInitialization() const { return autoInitialization_; }
+    void set_AutoInitialization(bool on) { autoInitialization_ = on; }
+    TColor FontColorCached = clWindowText;
+    TColor FontColorTouched = TColor(0x008000);
+    TColor FontColorNascent = TColor(0x008000);
+    TColor FontColorFilter = clWindowText;
+    TColor BrushColorFilter = clSilver;
+    TColor SelectionColorActive = clGradientActiveCaption;
+    TColor SelectionColorInactive = clGradientInactiveCaption;
+
+    // ---- views (QelSelectGridViews.cpp)
+    std::string get_SearchCondition() const { return searchCondition_; }
+    // A changed condition drops the current view; it does not reload.
+    void set_SearchCondition(const std::string& condition);
+    TQelAnsicht* get_CurrentView() const { return currentView_; }
+    void set_CurrentView(TQelAnsicht* view) { SetCurrentView(view, nullptr, "", true); }
+    TQelFieldList* get_CurrentParams() const { return currentParams_; }
+    // NiceName of the current view and instance; "" for the full view and for the base filter.
+    std::string get_CurrentViewName() const;
+    void set_CurrentViewName(const std::string& name);
+    void SetCurrentView(TQelAnsicht* view, TQelFieldList* params, const std::string& paramText, bool reload);
+    TQelAnsichtKey get_BaseFilter() const { return baseFilter_; }
+    void set_BaseFilter(TQelAnsichtKey key);
+    // The condition of a view with its instance, restricted to the base filter.
+    std::string get_search_condition(
+        TQelAnsicht* view, TQelFieldList* params, TQelAnsichtKey baseFilter) const;
+    std::string get_search_condition() const
+    {
+        return get_search_condition(currentView_, currentParams_, baseFilter_);
+    }
+    // The grid lists deleted objects because its view shows them.
+    bool ShowsDeleted() const { return showDeleted_; }
+    // Whether the view menu and tabs offer the view (valid for the class, deleted-objects views
+    // only for administrators, fits the base filter, OnAddFilter agrees); `caption` receives the
+    // entry's text.
+    bool view_offered(TQelAnsicht* view, std::string& caption);
+    // Rebuilds the popup menu (view entries, view commands, custom items) and the view tabs; with
+    // a positive delay later, through the database's timer tasks (one pending build).
+    void init_popupmenu(bool rebuild, int delay);
+    // The view instances behind the menu entries and tabs.
+    int ViewInstanceCount() const { return viewInstances_.Count(); }
+    TQelSGViewInstance* ViewInstance(int index) const { return viewInstances_.Items(index); }
+    // The view commands (also reachable from the menu).
+    void DefineView();
+    void EditCurrentView();
+    void DeleteCurrentView();
+    void SaveCurrentView();
+    void ChangeDisplay();
+
+    TAdvTabSet* get_ViewTabSet() const { return viewTabSet_; }
+    void set_ViewTabSet(TAdvTabSet* tabs);
+
+    // ---- fields, settings and columns (QelSelectGridColumns.cpp)
+    // The field list of the class: its parents' entries first, then its own, joined by ",".
+    std::string get_Fields() const;
+    // Stores the class's own entry.
+    void set_Fields(const std::string& fields);
+    void LoadFieldSettings();
+    void SaveFieldSettings();
+    std::string GetFieldSettings(TStrings* into) const;
+    void SetFieldSettings(TStrings* from);
+    void SetFieldSettings(const std::string& commaText);
+    std::string GetLocSettings(TStrings* into);
+    void SetLocSettings(TStrings* from);
+    std::string GetFilterSettings(TStrings* into);
+    void SetFilterSettings(TStrings* from);
+    int ColumnByName(const std::string& name) const;
+    const TQelFelddefinition* get_Felddefinition(int col) const;
+    const TQelSGColInfo* SGColInfo(int col) const;
+    // The text a cell shows for a stored value: choice values by their display text.
+    std::string prepare_string(int col, const std::string& text) const;
+    // Hides the data columns whose cells are all empty (when there is at least one data row).
+    void hide_empty_cols();
+    void QSort() override;
+
+    // ---- loading and rows (QelSelectGridLoad.cpp)
+    // Key 0: full reload; another key: that object's row.
+    void Reload(TQelObjectKey key = {});
+    void reload(TQelAnsicht* view, TQelObjectKey selectKey);
+    // Rows loaded from the database (rows of new objects follow them).
+    int EntryCount() const { return entryCount_; }
+    int FirstDataRow() const { return options_.Contains(soFilter) ? 2 : 1; }
+    TQelObjectKey get_Key(int row) const;
+    TQelObject* get_Object(int row);
+    int get_row(TQelObjectKey key) const;
+    TQelObjectKey get_SelectedKey() const { return get_Key(Row()); }
+    void set_SelectedKey(TQelObjectKey key);
+    TQelObject* get_SelectedObject() { return get_Object(Row()); }
+    // The list statement of the last full load (for the log and tests).
+    const std::string& LastStatement() const { return lastStatement_; }
+    // ListEx flags for the current options and view.
+    int listopts() const;
+
+    // Events.
+    TQelKeyEvent OnKeySelect;
+    TQelKeyEvent OnKeyOpen;
+    TQelKeyEvent OnKeyExplore;
+    TNotifyEvent OnViewParams;
+    TNotifyEvent OnViewChange;
+    TQelCreateViewEvent OnCreateView;
+    TQelEditViewEvent OnEditView;
+    TQelQueryParamsEvent OnQueryParams;
+    TQelQuerySelectEvent OnQuerySelect;
+    TQelAddFilterEvent OnAddFilter;
+    TQelCommitFailEvent OnCommitFail;
+    TNotifyEvent OnSelectedKeyReloaded;
+    TNotifyEvent BeforeReload;
+    TNotifyEvent AfterReload;
+
+protected:
+    void set_ct(TQelClassKey key, bool reload);
+    void set_currentview(TQelAnsicht* view, TQelFieldList* params, const std::string& paramText, bool reload);
+    void GetColFormat(int col, TSortStyle& style) override;
+    void GetCellAlign(int col, int row, TAlignment& hAlign, TVerticalAlignment& vAlign) override;
+    int SortEndRow() override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void DblClick() override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void DoEnter() override;
+    void DoExit() override;
+    void Notification(TComponent* component, TOperation operation) override;
+
+private:
+    // The class the rows are of: the current view's when it derives from the grid's class.
+    TQelClassKey list_class() const;
+    // Settings lines keyed by the class key.
+    std::string classLine(const TStrings& list, TQelClassKey cls) const;
+    void setClassLine(TStrings& list, TQelClassKey cls, const std::string& value);
+    void save_class_settings();
+    void load_class_settings(TQelObjectKey& selectKey);
+    void layout_columns(TQelSQLQuery& query, const std::vector<std::string>& fields);
+    void fill_rows(TQelSQLQuery& query);
+    std::vector<std::string> field_names() const;
+    void tab_change(TObject* sender);
+    void fill_tabs(const std::vector<std::pair<std::string, TQelSGViewInstance*>>& entries);
+    void view_menu_click(TObject* sender);
+    void menu_task_elapsed(bool rebuild);
+    void delete_view(TQelAnsicht* view, TQelFieldList* params);
+    void update_background();
+    // Makes the view and instance current (steps after the same-view test).
+    void apply_view(TQelAnsicht* view, TQelFieldList* params, bool reload);
+
+    TQelSelectGridOptions options_ { soNotDeleted, soNoMetaFields, soAutoRefresh, soFilterAdmin,
+        soHideEmptyCols };
+    std::string className_;
+    TQelClassKey classKey_;
+    std::string searchCondition_;
+    TQelAnsicht* currentView_ = nullptr;
+    TQelFieldList* currentParams_ = nullptr;
+    TQelAnsichtKey baseFilter_;
+    bool showDeleted_ = false;
+    int autoSortUpTo_ = 10000;
+    int selectDelay_ = 350;
+    int filterDelay_ = 500;
+    bool autoInitialization_ = true;
+    int entryCount_ = 0;
+    int mouseRow_ = -1; // the row under the last mouse press
+    std::string lastStatement_;
+    TAdvTabSet* viewTabSet_ = nullptr;
+    bool fillingTabs_ = false;
+    TQelPtrList<TQelSGColInfo> colInfos_ { true };
+    TQelPtrList<TQelSGViewInstance> viewInstances_ { true };
+    TStringList fieldSettings_;
+    TStringList locSettings_;
+    TStringList filterSettings_;
+    // Formats stored values of non-text columns (dates, amounts, booleans) as their fields do.
+    std::unique_ptr<TQelFieldList> formatFields_;
+    // Menu items of the last build: freed at the next one, not while a click on one runs.
+    std::vector<TMenuItem*> retiredItems_;
+    TQelTimerScope menuTimer_ { this };
+};
