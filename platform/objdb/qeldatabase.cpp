@@ -7,6 +7,7 @@
 #include "objdb/qelstorage.h"
 #include "objdb/qeltimertasks.h"
 #include "objdb/qelvector.h"
+#include "objdb/qelview.h"
 
 #include <sqlite3.h>
 
@@ -115,6 +116,15 @@ TQelDatabase::TQelDatabase()
 {
 }
 
+TQelAnsichtLib* TQelDatabase::Ansichten()
+{
+    if (!Initialized())
+        return nullptr;
+    if (!views_)
+        views_ = std::make_unique<TQelAnsichtLib>(this);
+    return views_.get();
+}
+
 TQelDatabase::~TQelDatabase()
 {
     Close();
@@ -134,7 +144,8 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
             schema = TQelSchema::Load(options.schemaText, options.schemaFile);
         else
             schema = TQelSchema::Load(storedText, storedFile.empty() ? path + " (Schema)" : storedFile);
-        const bool changed = fresh || (!options.schemaText.empty() && options.schemaText != storedText);
+        const bool changed = fresh || (!options.schemaText.empty() && options.schemaText != storedText)
+            || storage_->StoredBuiltinText() != TQelSchema::BuiltinText();
         if (changed && !options.readOnly)
             storage_->Install(*schema);
         schema_ = std::move(schema);
@@ -163,6 +174,8 @@ void TQelDatabase::Close()
         return;
     if (schema_)
         NotifyDatabase(deClosing);
+    // The views hold subscriptions and look at objects: they go before the objects do.
+    views_.reset();
     if (transactionDepth_ > 0) {
         storage_->RollbackTx();
         transactionDepth_ = 0;

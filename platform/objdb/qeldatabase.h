@@ -21,6 +21,7 @@ class TQelSQLDialect;
 class TQelStorage;
 class TQelLogManager;
 class TQelTimerTasks;
+class TQelAnsichtLib;
 
 struct TQelOpenOptions {
     // Schema for a new file, or a newer schema for an existing one (new classes, tables and
@@ -122,6 +123,9 @@ public:
     void NotifyInstance(int event, TQelClassKey cls, TQelObjectKey key);
     void NotifyDatabase(int event);
 
+    // The stored views (created on first use, freed on Close); null while no store is open.
+    TQelAnsichtLib* Ansichten();
+
     TQelLogManager* LogManager() const { return log_.get(); }
     TQelTimerTasks* TimerTasks() const { return timers_.get(); }
 
@@ -175,4 +179,5 @@ private:
     int nextSubscription_ = 1;
     std::map<std::pair<int, std::string>, TQelSettingsObject*> settingsObjects_;
     std::string domainError_;
+    std::unique_ptr<TQelAnsichtLib> views_;
 };

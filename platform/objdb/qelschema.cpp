@@ -375,6 +375,30 @@ private:
         return out;
     }
 
+    // noun=, gender=, plural=, genitive=: the German noun of a class or field type.
+    bool nounAttribute(const Token& a, TQelNameInfo& info)
+    {
+        if (a.key == "noun")
+            info.noun = a.value;
+        else if (a.key == "plural")
+            info.plural = a.value;
+        else if (a.key == "genitive")
+            info.genitive = a.value;
+        else if (a.key == "gender") {
+            if (a.value != "m" && a.value != "f" && a.value != "n")
+                fail("gender muss m, f oder n sein, nicht '" + a.value + "'");
+            info.gender = a.value[0];
+        } else
+            return false;
+        return true;
+    }
+
+    void checkNoun(const TQelNameInfo& info)
+    {
+        if (info.noun.empty() && (!info.plural.empty() || !info.genitive.empty()))
+            fail("plural= und genitive= brauchen noun=");
+    }
+
     void checkFree(int id, const std::string& name)
     {
         if (id <= 0)
@@ -418,9 +442,10 @@ private:
                 ft->domain = domain(a.value);
             else if (a.key == "description")
                 ft->description = a.value;
-            else
+            else if (!nounAttribute(a, ft->nameInfo))
                 fail("unbekanntes Attribut '" + (a.key.empty() ? a.value : a.key) + "' eines Feldtyps");
         }
+        checkNoun(ft->nameInfo);
         if (!ft->parent && ft->id != 0 && builtinDone_)
             fail("Feldtyp '" + ft->name + "' braucht einen Basistyp (': <Typ>')");
         s_.types_[ft->id] = std::move(ft);
@@ -459,9 +484,10 @@ private:
                 k->meta = true;
             else if (a.key.empty() && a.value == "abstract")
                 k->abstract = true;
-            else
+            else if (!nounAttribute(a, k->nameInfo))
                 fail("unbekanntes Attribut '" + (a.key.empty() ? a.value : a.key) + "' einer Klasse");
         }
+        checkNoun(k->nameInfo);
         if (k->parent && k->parent->meta)
             k->meta = true;
         const std::string inherited = k->parent ? k->parent->table : "";

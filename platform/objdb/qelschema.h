@@ -3,6 +3,7 @@
 // from schema text (see README "Schema files"); a built-in part with the system types and classes
 // is always loaded first.
 #include "objdb/qelkeys.h"
+#include "objdb/qelnp.h"
 
 #include <map>
 #include <memory>
@@ -37,6 +38,7 @@ public:
     int decimals = -1; // amounts: digits after the comma (-1: inherit)
     std::vector<TQelDomainEntry> domain; // default domain of choice types
     std::string description;
+    TQelNameInfo nameInfo; // German noun of the type; empty noun: none declared
     int line = 0;
 };
 
@@ -118,6 +120,7 @@ public:
     std::string description;
     bool meta = false;
     bool abstract = false;
+    TQelNameInfo nameInfo; // German noun of the class; empty noun: none declared
     std::vector<std::unique_ptr<TQelFelddefinition>> ownFields;
     std::vector<std::unique_ptr<TQelVektordefinition>> ownVectors;
     std::vector<const TQelFelddefinition*> allFields;

@@ -1,7 +1,7 @@
 #include "objdb/qelschema.h"
 
 // The system part of every schema: the built-in field types and the classes the library itself
-// uses (object root, validity records, settings owners).
+// uses (object root, validity records, settings owners, stored views).
 const std::string& TQelSchema::BuiltinText()
 {
     static const std::string text = R"QELS(
@@ -58,6 +58,25 @@ class 1012 Benutzer : 1010
 end
 
 class 1013 Partition : 1010
+end
+
+class 1021 AnsichtInstanz table=QEL_ANSICHTINSTANZ
+  field Objekt Referenz ref=Objekt column=OBJEKT_K
+end
+
+class 1020 Ansicht : 1005 table=QEL_ANSICHT meta format="<Bezeichnung>" noun=Filter gender=m plural=Filter
+  field Bezeichnung Text length=200 mandatory
+  field Klasse Ganzzahl column=BASISKLASSE
+  field Bedingung Langtext
+  field Parameterklasse Ganzzahl
+  field Geloeschte Boolesch description="Gelöschte anzeigen"
+  field Oberansicht Referenz ref=Ansicht
+  field Position Ganzzahl
+  field Ausschluesse Text description="Ausschlüsse"
+  vector Instanzen AnsichtInstanz
+end
+
+class 1022 Ansichtsparameter : 1005 abstract meta
 end
 )QELS";
     return text;

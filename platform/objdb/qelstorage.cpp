@@ -162,6 +162,7 @@ void TQelStorage::Close()
         sqlite3_close(h_);
     h_ = nullptr;
     savepointDepth_ = 0;
+    builtinText_.clear();
 }
 
 std::string TQelStorage::ErrorText() const
@@ -272,6 +273,8 @@ void TQelStorage::Open(
                 schemaText = q.Text(1);
             else if (n == "schemafile")
                 schemaFile = q.Text(1);
+            else if (n == "builtin")
+                builtinText_ = q.Text(1);
         }
     } catch (const TQelSQLError& e) {
         error = e.what();
@@ -394,6 +397,8 @@ void TQelStorage::Install(const TQelSchema& schema)
         put("format", kFormat);
         put("schema", schema.Text());
         put("schemafile", schema.FileName());
+        put("builtin", TQelSchema::BuiltinText());
+        builtinText_ = TQelSchema::BuiltinText();
         Exec("INSERT OR IGNORE INTO QEL_INFO (NAME, WERT) VALUES ('stand', '0')");
         CommitTx();
     } catch (...) {

@@ -76,6 +76,9 @@ public:
 
     // Creates missing tables and columns for `schema` and stores its text.
     void Install(const TQelSchema& schema);
+    // The built-in schema part the file was last installed with ("" for files older than the
+    // mark): a different one means the library's own tables need installing.
+    const std::string& StoredBuiltinText() const { return builtinText_; }
     std::int64_t MaxKey();
     int ChangeStamp();
     void NextChangeStamp(); // increments the stored stamp (inside the running transaction)
@@ -118,6 +121,7 @@ private:
     std::string path_;
     std::map<std::string, sqlite3_stmt*> cache_;
     int savepointDepth_ = 0;
+    std::string builtinText_;
 };
 
 // Declared SQL type of a field's column.

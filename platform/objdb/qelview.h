@@ -104,8 +104,9 @@ public:
     TQelAnsichtKey ParentKey() const;
     TQelAnsicht* Parent() const;
     int Position() const;
-    int Depth() const { return key_.Depth(); }
-    bool DerivesFrom(TQelAnsichtKey other) const { return key_.DerivesFrom(other); }
+    // As the key's queries, but on this view's own library (not the current database's).
+    int Depth() const;
+    bool DerivesFrom(TQelAnsichtKey other) const;
     // Keys of every view below this one, depth first (children before their own children's
     // siblings), without this view.
     std::vector<TQelAnsichtKey> DescendantList() const;
@@ -152,7 +153,18 @@ public:
 
 private:
     friend class TQelAnsicht;
+    friend class TQelAnsichtKey;
     void load();
+    // The parent as the tree uses it: a stored parent that is no listed view, or one that closes
+    // a cycle of parents in the stored data, counts as none.
+    TQelAnsichtKey parentOf(TQelAnsichtKey key);
+    std::vector<TQelAnsicht*> childrenOf(TQelAnsichtKey key);
+    int depthOf(TQelAnsichtKey key);
+    bool derives(TQelAnsichtKey key, TQelAnsichtKey other);
+    int instanceId(TQelObjectKey instance);
+    TQelObjectKey instanceById(int id) const;
+    // Stored views changed (here or elsewhere): read them again at the next question.
+    void changed();
     TQelDatabase* db_;
     struct Impl;
     std::unique_ptr<Impl> impl_;

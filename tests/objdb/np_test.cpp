@@ -1,0 +1,156 @@
+// German noun phrases built from the nouns of the schema.
+#include "objdb_test_support.h"
+
+#include "objdb/qelnp.h"
+#include "objdb/qelview.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char* const kNounSchema = R"(
+fieldtype 41001 Telefonnummer : Text noun=Telefonnummer gender=f plural=Telefonnummern
+class 41010 Person : Objekt table=Person noun=Person gender=f plural=Personen
+  field Name Text
+end
+class 41011 Telefon : Objekt table=Telefon noun=Telefon gender=n plural=Telefone
+end
+class 41012 Kunde : Objekt table=Kunde noun=Kunde gender=m plural=Kunden genitive=Kunden
+end
+class 41013 Adresse : Objekt table=Adresse noun=Adresse gender=f plural=Adressen
+end
+class 41014 Firma : Objekt table=Firma noun=Firma gender=f plural=Firmen
+end
+class 41015 Prozess : Objekt table=Prozess noun=Prozess gender=m plural=Prozesse genitive=Prozesses
+end
+class 41016 Haus : Objekt table=Haus noun=Haus gender=n plural=Häuser
+end
+class 41017 Auto : Objekt table=Auto noun=Auto gender=n plural=Autos
+end
+class 41018 Ohne : Objekt table=Ohne
+end
+)";
+
+class NounPhrases : public ::testing::Test {
+protected:
+    TestDb db { kNounSchema };
+    std::string np(const char* cls, const char* adj, int c = 1, bool singular = true)
+    {
+        return MakeNP(db.cls(cls), adj, c, singular, 'm');
+    }
+};
+
+TEST_F(NounPhrases, PhrasesTheControlsUse)
+{
+    const TQelClassKey filter(qelcls::Ansicht);
+    EXPECT_EQ(np("Person", "d,gewählt", 1), "die gewählte Person");
+    EXPECT_EQ(MakeNP(filter, "Neu", 4), "Neuen Filter");
+    EXPECT_EQ(MakeNP(filter, "abgeleitet", 4, false), "abgeleitete Filter");
+    EXPECT_EQ(MakeNP(filter, "dies", 1, false), "diese Filter");
+    EXPECT_EQ(np("Adresse", "Weiter", 4), "Weitere Adresse");
+    EXPECT_EQ(np("Firma", "Ander", 4), "Andere Firma");
+    EXPECT_EQ(MakeNP(filter, "D", 1), "Der Filter");
+    EXPECT_EQ(MakeNP(filter, "d", 2), "des Filters");
+    EXPECT_EQ(np("Person", "d", 3, false), "den Personen");
+    EXPECT_EQ(np("Telefon", "d", 1), "das Telefon");
+    EXPECT_EQ(np("Firma", "", 4), "Firma");
+    EXPECT_EQ(MakeNP(filter, "d", 1, false), "die Filter");
+}
+
+TEST_F(NounPhrases, ArticlesAndAdjectivesAgreeInEveryCase)
+{
+    // Weak endings after the definite article, masculine and neuter.
+    EXPECT_EQ(np("Kunde", "d,neu", 1), "der neue Kunde");
+    EXPECT_EQ(np("Kunde", "d,neu", 2), "des neuen Kunden");
+    EXPECT_EQ(np("Kunde", "d,neu", 3), "dem neuen Kunden");
+    EXPECT_EQ(np("Kunde", "d,neu", 4), "den neuen Kunden");
+    EXPECT_EQ(np("Telefon", "d,neu", 4), "das neue Telefon");
+    EXPECT_EQ(np("Telefon", "d,neu", 2), "des neuen Telefons");
+    // Mixed endings after "ein" and "kein"; "ein" has no plural, the plural declines strongly.
+    EXPECT_EQ(np("Kunde", "ein,neu", 1), "ein neuer Kunde");
+    EXPECT_EQ(np("Telefon", "ein,neu", 1), "ein neues Telefon");
+    EXPECT_EQ(np("Person", "ein,weiter", 3), "einer weiteren Person");
+    EXPECT_EQ(np("Person", "ein,neu", 1, false), "neue Personen");
+    EXPECT_EQ(np("Person", "kein,gewählt", 1, false), "keine gewählten Personen");
+    EXPECT_EQ(np("Telefon", "kein", 2), "keines Telefons");
+    // Strong endings without article.
+    EXPECT_EQ(np("Kunde", "neu", 1), "neuer Kunde");
+    EXPECT_EQ(np("Telefon", "neu", 3), "neuem Telefon");
+    EXPECT_EQ(np("Person", "neu", 2, false), "neuer Personen");
+    // Demonstratives, several adjectives, a stem ending in "e".
+    EXPECT_EQ(np("Telefon", "dies", 2), "dieses Telefons");
+    EXPECT_EQ(np("Person", "dies,ander,gewählt", 3, false), "diesen anderen gewählten Personen");
+    EXPECT_EQ(np("Firma", "d,leise", 2), "der leisen Firma");
+    // Case numbers outside 1..4 count as nominative.
+    EXPECT_EQ(np("Kunde", "d", 7), "der Kunde");
+}
+
+TEST_F(NounPhrases, NounFormsFollowGenderEndingsAndDeclaredGenitive)
+{
+    EXPECT_EQ(np("Haus", "d", 2), "des Hauses");
+    EXPECT_EQ(np("Prozess", "d", 2), "des Prozesses");
+    EXPECT_EQ(np("Prozess", "d", 3), "dem Prozess");
+    EXPECT_EQ(np("Haus", "d", 3, false), "den Häusern");
+    EXPECT_EQ(np("Auto", "d", 3, false), "den Autos"); // plural ending in s keeps it
+    EXPECT_EQ(np("Person", "d", 2), "der Person"); // feminine nouns keep their form
+    EXPECT_EQ(np("Kunde", "d", 3, false), "den Kunden");
+}
+
+TEST_F(NounPhrases, CapitalLetterOfTheFirstWordStartsThePhrase)
+{
+    EXPECT_EQ(np("Person", "D,gewählt", 1), "Die gewählte Person");
+    EXPECT_EQ(np("Person", "d,Gewählt", 1), "die gewählte Person");
+    EXPECT_EQ(np("Person", " Ein , neu ", 4), "Eine neue Person");
+    EXPECT_EQ(np("Firma", "Äußer", 1), "Äußere Firma");
+    EXPECT_EQ(np("Firma", "äußer", 1), "äußere Firma");
+}
+
+TEST_F(NounPhrases, FieldTypesClassesWithoutNounsAndUnknownKeys)
+{
+    const TQelFieldKey tel(41001);
+    EXPECT_EQ(MakeNP(tel, "d,gewählt", 1), "die gewählte Telefonnummer");
+    EXPECT_EQ(MakeNP(tel, "", 3, false), "Telefonnummern");
+    // Without noun information the name serves as a neuter noun with an unchanged plural.
+    const TQelNameInfo ohne = GetNameInfo(db.cls("Ohne"));
+    EXPECT_EQ(ohne.noun, "Ohne");
+    EXPECT_EQ(ohne.gender, 'n');
+    EXPECT_EQ(np("Ohne", "d", 1, false), "die Ohne");
+    EXPECT_EQ(np("Ohne", "ein,neu", 1), "ein neues Ohne");
+    // A key that names nothing: no noun; the phrase is still declined by the gender argument.
+    EXPECT_TRUE(GetNameInfo(TQelKey(987654)).noun.empty());
+    EXPECT_EQ(MakeNP(TQelKey(987654), "d,gewählt", 1, true, 'f'), "die gewählte");
+    EXPECT_EQ(MakeNP(TQelKey(987654), "", 1), "");
+    EXPECT_EQ(FreeMakeNP({}, "Neu", 4, true, 'x'), "Neuen");
+    SetQelDatabase(nullptr);
+    EXPECT_EQ(MakeNP(db.cls("Person"), "d", 1), "der"); // no database: no noun
+}
+
+TEST_F(NounPhrases, FreeMakeNPDeclinesAGivenNoun)
+{
+    TQelNameInfo info;
+    info.noun = "Mitarbeiter";
+    info.gender = 'm';
+    info.plural = "Mitarbeiter";
+    EXPECT_EQ(FreeMakeNP(info, "Weiter", 4, true, 'f'), "Weiteren Mitarbeiter");
+    EXPECT_EQ(FreeMakeNP(info, "d", 2), "des Mitarbeiters");
+    EXPECT_EQ(FreeMakeNP(info, "d", 3, false), "den Mitarbeitern");
+}
+
+TEST(NounSchema, AttributesAreReadAndCheckedOnClassesAndFieldTypes)
+{
+    auto s = TQelSchema::Load(kNounSchema, "n.qelschema");
+    const TQelKlasse* k = s->ClassByName("Kunde");
+    EXPECT_EQ(k->nameInfo.noun, "Kunde");
+    EXPECT_EQ(k->nameInfo.gender, 'm');
+    EXPECT_EQ(k->nameInfo.plural, "Kunden");
+    EXPECT_EQ(k->nameInfo.genitive, "Kunden");
+    EXPECT_EQ(s->FieldType(41001)->nameInfo.gender, 'f');
+    EXPECT_EQ(s->Class(qelcls::Ansicht)->nameInfo.noun, "Filter");
+    EXPECT_TRUE(s->ClassByName("Ohne")->nameInfo.noun.empty());
+    EXPECT_THROW(
+        TQelSchema::Load("class 41020 X : Objekt table=X noun=X gender=w\nend\n", "x"), TQelSchemaError);
+    EXPECT_THROW(TQelSchema::Load("class 41020 X : Objekt table=X plural=Xe\nend\n", "x"), TQelSchemaError);
+    EXPECT_THROW(TQelSchema::Load("fieldtype 41002 Y : Text nomen=Y\n", "x"), TQelSchemaError);
+}
+
+} // namespace
