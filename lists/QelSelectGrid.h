@@ -223,7 +223,6 @@ protected:
     void GetCellAlign(int col, int row, TAlignment& hAlign, TVerticalAlignment& vAlign) override;
     int SortEndRow() override;
     void KeyDown(WORD& key, TShiftState shift) override;
-    void DblClick() override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoEnter() override;
     void DoExit() override;
@@ -263,7 +262,6 @@ private:
     int filterDelay_ = 500;
     bool autoInitialization_ = true;
     int entryCount_ = 0;
-    int mouseRow_ = -1; // the row under the last mouse press
     std::string lastStatement_;
     TAdvTabSet* viewTabSet_ = nullptr;
     bool fillingTabs_ = false;
@@ -276,5 +274,5 @@ private:
     std::unique_ptr<TQelFieldList> formatFields_;
     // Menu items of the last build: freed at the next one, not while a click on one runs.
     std::vector<TMenuItem*> retiredItems_;
-    TQelTimerScope menuTimer_ { this };
+    TQelTimerScope menuTimer_ { &menuTimer_ }; // its own owner: the grid base keeps tasks of its own
 };

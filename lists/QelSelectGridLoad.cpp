@@ -17,26 +17,6 @@ bool formattedType(const TQelFelddefinition* def)
     return root == qelft::DateTime || root == qelft::Boolean || root == qelft::Amount;
 }
 
-// A cell value of the query as the field holds it.
-TQelValue queryValue(const TQelSQLQuery& query, int col)
-{
-    if (query.IsNull(col))
-        return {};
-    switch (query.FieldDataType(col)) {
-    case fdtSmallInt:
-    case fdtInteger:
-        return query.AsInteger(col);
-    case fdtFloat:
-    case fdtDate:
-    case fdtTime:
-    case fdtDateTime:
-    case fdtTimeStamp:
-        return query.AsFloat(col);
-    default:
-        return query.AsString(col);
-    }
-}
-
 } // namespace
 
 int TQelSelectGrid::listopts() const
@@ -155,7 +135,7 @@ void TQelSelectGrid::fill_rows(TQelSQLQuery& query)
         }
         for (int c = 1; c < cols; ++c) {
             if (TQelField* f = formatted[static_cast<std::size_t>(c)]) {
-                f->LoadStored(queryValue(query, c));
+                f->LoadStored(query.AsValue(c));
                 SetCellsEx(c, row, f->AsString());
             } else {
                 SetCellsEx(c, row, prepare_string(c, std::string(query.AsStringView(c))));
@@ -228,20 +208,15 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
 
 void TQelSelectGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
-    int col = -1;
-    MouseToCell(x, y, col, mouseRow_);
     TQelGrid::MouseDown(button, shift, x, y);
-}
-
-void TQelSelectGrid::DblClick()
-{
-    TQelGrid::DblClick();
-    // Only a double click on a row opens (one on the header sorts).
-    if (mouseRow_ < FirstDataRow() || mouseRow_ != Row())
+    if (button != mbLeft || !shift.Contains(ssDouble))
         return;
-    const TQelObjectKey k = get_SelectedKey();
+    // A double click on a row opens its object (one on the header only sorts).
+    int col = -1, row = -1;
+    MouseToCell(x, y, col, row);
+    const TQelObjectKey k = get_Key(row);
     if (k.Valid() && !showDeleted_ && OnKeyOpen)
-        OnKeyOpen(this, k, get_Object(Row()));
+        OnKeyOpen(this, k, get_Object(row));
 }
 
 void TQelSelectGrid::DoEnter()

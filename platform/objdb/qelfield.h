@@ -5,13 +5,12 @@
 // field invalid (Valid() false, SyntaxError() true) until corrected; a commit refuses it.
 #include "objdb/qeloi.h"
 #include "objdb/qelschema.h"
+#include "objdb/qelvalue.h"
 
 #include <cstdint>
 #include <string>
 #include <variant>
 #include <vector>
-
-using TQelValue = std::variant<std::monostate, std::int64_t, double, std::string>;
 
 class TQelFieldList;
 

@@ -388,6 +388,22 @@ double TQelSQLQuery::AsFloat(int col) const
     return stmt_ && !eof_ ? sqlite3_column_double(stmt_, col) : 0.0;
 }
 
+TQelValue TQelSQLQuery::AsValue(int col) const
+{
+    if (!stmt_ || eof_)
+        return {};
+    switch (sqlite3_column_type(stmt_, col)) {
+    case SQLITE_INTEGER:
+        return static_cast<std::int64_t>(sqlite3_column_int64(stmt_, col));
+    case SQLITE_FLOAT:
+        return sqlite3_column_double(stmt_, col);
+    case SQLITE_NULL:
+        return {};
+    default:
+        return std::string(AsStringView(col));
+    }
+}
+
 // --- engine -----------------------------------------------------------------------------------
 
 std::string TQelSQLEngine::make_sql_str(const std::string& name)

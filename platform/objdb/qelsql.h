@@ -11,6 +11,7 @@
 //                                    _<vector><j>; a sub-object counts as a vector of one element
 // Every value placed into SQL by the library goes through TQelSQLDialect::ValueString.
 #include "objdb/qelkeys.h"
+#include "objdb/qelvalue.h"
 
 #include <memory>
 #include <string>
@@ -82,6 +83,8 @@ public:
     std::string AsString(int col) const { return std::string(AsStringView(col)); }
     std::int64_t AsInteger(int col) const;
     double AsFloat(int col) const;
+    // The value as the store holds it (its own type, not the column's declared one).
+    TQelValue AsValue(int col) const;
 
 private:
     void step();
