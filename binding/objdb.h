@@ -9,6 +9,7 @@
 #include "objdb/qelkeys.h"
 #include "objdb/qellog.h"
 #include "objdb/qelnotify.h"
+#include "objdb/qelnp.h"
 #include "objdb/qelobject.h"
 #include "objdb/qeloi.h"
 #include "objdb/qelschema.h"
@@ -18,3 +19,4 @@
 #include "objdb/qeltext.h"
 #include "objdb/qeltimertasks.h"
 #include "objdb/qelvector.h"
+#include "objdb/qelview.h"
