@@ -9,6 +9,7 @@
 #include "objdb/qelkeys.h"
 #include "objdb/qellog.h"
 #include "objdb/qelnotify.h"
+#include "objdb/qelnp.h"
 #include "objdb/qelobject.h"
 #include "objdb/qeloi.h"
 #include "objdb/qelschema.h"
@@ -19,4 +20,3 @@
 #include "objdb/qeltimertasks.h"
 #include "objdb/qelvector.h"
 #include "objdb/qelview.h"
-#include "objdb/qelnp.h"

@@ -1,9 +1,60 @@
 #include "demo_database.h"
 
 #include "objdb/qelerror.h"
+#include "objdb/qelobject.h"
 #include "objdb/qelsample.h"
+#include "objdb/qelview.h"
 
 #include <filesystem>
+
+namespace {
+
+TQelAnsicht* storedView(TQelAnsichtLib* views, TQelClassKey cls, const std::string& name,
+    const std::string& condition, TQelAnsicht* parent = nullptr, TQelClassKey paramClass = {},
+    bool showDeleted = false)
+{
+    std::string error;
+    TQelAnsicht* v = views->CreateView(
+        cls, name, condition, parent ? parent->Key() : TQelAnsichtKey(), paramClass, showDeleted, &error);
+    if (!v)
+        throw TQelError("Filter '" + name + "': " + error);
+    return v;
+}
+
+// Former staff, kept as deleted persons so that restoring and the filter of deleted persons have
+// something to show.
+void formerPersons(TQelDatabase& db, TQelClassKey person)
+{
+    const char* const names[][2] = { { "Altmann", "Erika" }, { "Vogt", "Heinz" } };
+    for (const auto& [name, first] : names) {
+        TQelObject* p = db.CreateObject(person);
+        p->FieldByName("Name")->set_AsString(name);
+        p->FieldByName("Vorname")->set_AsString(first);
+        p->FieldByName("Aktiv")->set_AsBool(false);
+        if (!p->Commit() || !p->Delete())
+            throw TQelError(p->ErrorMessage());
+        db.FreeObject(p);
+    }
+}
+
+// The stored filters a new demo database starts with.
+void seedViews(TQelDatabase& db)
+{
+    TQelAnsichtLib* views = db.Ansichten();
+    const TQelClassKey person = db.FindClass("Person")->Key();
+    const TQelClassKey firm = db.FindClass("Firma")->Key();
+    formerPersons(db, person);
+    TQelAnsicht* active = storedView(views, person, "Aktive Personen", "Person.Aktiv = 1");
+    storedView(views, person, "Aktive mit Kindern", "Person.Kinder > 0", active);
+    TQelAnsicht* byTown = storedView(views, person, "Personen nach Ort", "Person_Adressen1.Ort = :Ort",
+        nullptr, db.FindClass("OrtParameter")->Key());
+    if (!byTown->FindInstanceByParams("Ort=Köln"))
+        throw TQelError("Filter 'Personen nach Ort': Parameter nicht gespeichert");
+    storedView(views, person, "Gelöschte Personen", "OBJEKT.GELOESCHT = 1", nullptr, {}, true);
+    storedView(views, firm, "Firmen im Handel", "Firma.Branche = 'Handel'");
+}
+
+} // namespace
 
 DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
 {
@@ -29,6 +80,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
             sample.persons = persons;
             sample.firms = firms;
             QelGenerateSampleData(*d.db, sample);
+            seedViews(*d.db);
         }
         d.objectCount = d.db->CountObjects();
     } catch (const TQelOpenError& e) {

@@ -255,8 +255,3 @@ protected:
 private:
     TQelCombo* combo() const;
 };
-
-// The search condition of a stored view "Class:View" ("" when there is none). Views are looked up
-// in the conditions registered here until the views library stores them.
-std::string QelViewSearchCondition(const std::string& classAndView);
-void QelRegisterViewCondition(const std::string& classAndView, const std::string& condition);

@@ -8,8 +8,6 @@
 
 #include "toolkit/dialogs.h"
 
-#include <map>
-
 namespace {
 
 const char* const kCreate = "%s definieren...";
@@ -22,47 +20,6 @@ const char* const kExtendCaption = "Wertebereich erweitern?";
 
 // Flags of the list query: objects not deleted, no meta fields.
 constexpr int kListFlags = lfNotDeleted | lfNoMetaFields;
-
-std::map<std::string, std::string>& viewConditions()
-{
-    static std::map<std::string, std::string> views;
-    return views;
-}
-
-bool endsWith(const std::string& s, const std::string& tail)
-{
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-// German noun phrase of a class in the accusative: "die Firma", "neue Firma", "den Kunden".
-// The grammatical gender is guessed from the noun's ending.
-std::string nounPhrase(const TQelKlasse* cls, const std::string& adjective)
-{
-    const std::string noun = cls ? cls->Name() : std::string("Objekt");
-    const std::string lower = AnsiLowerCase(noun);
-    enum { masculine, feminine, neuter } gender = masculine;
-    for (const char* end : { "a", "e", "ung", "heit", "keit", "schaft", "ion", "ei", "tät", "ur" })
-        if (endsWith(lower, end))
-            gender = feminine;
-    for (const char* end : { "objekt", "um", "chen", "lein", "ment", "ment", "dokument", "konto" })
-        if (endsWith(lower, end))
-            gender = neuter;
-    if (adjective.empty())
-        return (gender == feminine ? "die " : gender == neuter ? "das " : "den ") + noun;
-    const std::string adj = AnsiLowerCase(adjective);
-    return adj + (gender == feminine ? "e " : gender == neuter ? "es " : "en ") + noun;
-}
-
-std::string capitalized(const std::string& s)
-{
-    if (s.empty())
-        return s;
-    std::size_t pos = 0;
-    const char32_t first = Utf8Next(s, pos);
-    std::string out;
-    Utf8Append(out, CharUpper(first));
-    return out + s.substr(pos);
-}
 
 // The restriction's "_TEXT_" replaced by the typed text: inside a quoted literal with its quotes
 // doubled, elsewhere as a literal of its own, so that no typed text can change the statement.
@@ -165,20 +122,6 @@ private:
 };
 
 } // namespace
-
-std::string QelViewSearchCondition(const std::string& classAndView)
-{
-    const auto it = viewConditions().find(classAndView);
-    return it != viewConditions().end() ? it->second : std::string();
-}
-
-void QelRegisterViewCondition(const std::string& classAndView, const std::string& condition)
-{
-    if (condition.empty())
-        viewConditions().erase(classAndView);
-    else
-        viewConditions()[classAndView] = condition;
-}
 
 TQelClassKey TQelCombo::ref_ct() const
 {
@@ -332,7 +275,8 @@ std::string TQelCombo::expand_restriction(TQelClassKey cls) const
         std::string name = r.substr(pos + 2, end - pos - 2);
         if (name.find(':') == std::string::npos && k)
             name = k->Name() + ":" + name;
-        const std::string condition = QelViewSearchCondition(name);
+        TQelAnsichtLib* views = QelAnsichten(db);
+        const std::string condition = views ? views->SearchConditionByRepr(name) : std::string();
         if (condition.empty())
             break;
         r.replace(pos, end - pos + 1, condition);
@@ -499,13 +443,12 @@ void TQelCombo::init_popupmenu()
     menu->Items()->Clear();
     if (!ref)
         return;
-    TQelDatabase* db = QelDatabase();
-    const TQelKlasse* cls = db ? db->Klasse(ref_ct()) : nullptr;
+    const TQelClassKey cls = ref_ct();
     TQelObject* obj = ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
-    const std::string np = capitalized(nounPhrase(cls, "").substr(4));
+    const std::string np = MakeNP(cls, "", 4, true, 'm');
     if (OnEditRefObj)
         menu->Items()->Add(
-            TQelCommonMethods::MakeMenuItem(menu, FormatStr(kCreate, capitalized(nounPhrase(cls, "Neu"))),
+            TQelCommonMethods::MakeMenuItem(menu, FormatStr(kCreate, MakeNP(cls, "Neu", 4, true, 'm')),
                 "Ctrl+N", TNotifyEvent(this, &TQelCombo::create_refobj_event)));
     if (obj && OnEditRefObj)
         menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kEdit, np, ref_name(obj)),
@@ -563,22 +506,22 @@ void TQelCombo::drop_refobj_event(TObject*)
     TQelDatabase* db = QelDatabase();
     if (!obj || !db || !options_.Contains(coRefObjAdmin))
         return;
-    const TQelKlasse* cls = obj->Klasse();
-    const std::string np = nounPhrase(cls, "");
-    const std::string title = FormatStr(kDeleteTitle, capitalized(np.substr(4)));
+    const TQelClassKey cls = obj->ClassKey();
+    const std::string np = MakeNP(cls, "", 4, true, 'm');
+    const std::string subject = MakeNP(cls, "", 1, true, 'm');
+    const std::string title = FormatStr(kDeleteTitle, np);
     const std::string name = ref_name(obj);
     if (!obj->CanDelete()) {
-        Application()->MessageBox(
-            FormatStr(kCannotDelete, capitalized(np.substr(4)), name, obj->ErrorMessage()), title, MB_OK);
+        Application()->MessageBox(FormatStr(kCannotDelete, subject, name, obj->ErrorMessage()), title, MB_OK);
         return;
     }
-    if (Application()->MessageBox(FormatStr(kReallyDelete, np, name), title, MB_YESNO | MB_ICONQUESTION)
+    if (Application()->MessageBox(
+            FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), name), title, MB_YESNO | MB_ICONQUESTION)
         != IDYES)
         return;
     ref->set_AsObject(nullptr);
     if (!obj->Delete()) {
-        Application()->MessageBox(
-            FormatStr(kCannotDelete, capitalized(np.substr(4)), name, obj->ErrorMessage()), title, MB_OK);
+        Application()->MessageBox(FormatStr(kCannotDelete, subject, name, obj->ErrorMessage()), title, MB_OK);
         return;
     }
     db->FreeObject(obj);

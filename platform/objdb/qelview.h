@@ -71,10 +71,10 @@ public:
     bool HasParams() const { return ParamClass().Valid(); }
     TQelClassKey ParamClass() const;
     // The full condition: the parent views' conditions and this one's, each in parentheses and
-    // joined by " AND ", with the instance's values put in for the parameters (a parameter left
-    // empty, or no instance, gives NULL). `prefix`, when not empty, replaces the class's table
-    // name in front of the field names ("Person.Ort" becomes "<prefix>.Ort"), so the condition can
-    // be used on another alias.
+    // joined by " AND " (a single non-empty one stands as it is, empty ones are left out), with the
+    // instance's values put in for the parameters (a parameter left empty, or no instance, gives NULL).
+    // `prefix`, when not empty, replaces the class's table name in front of the field names ("Person.Ort"
+    // becomes "<prefix>.Ort"), so the condition can be used on another alias.
     std::string MakeSearchCondition(const TQelFieldList* params, const std::string& prefix) const;
 
     // Stored parameter instances, in stored order.

@@ -3,6 +3,7 @@
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
 #include "objdb/qelstrings.h"
+#include "objdb/qeltext.h"
 #include "objdb/qelview.h"
 
 #include <algorithm>
@@ -148,7 +149,10 @@ std::vector<TQelAnsicht*> TQelAnsichtLib::childrenOf(TQelAnsichtKey key)
         if (impl_->parent[k] == key.Id())
             kids.push_back(&row);
     std::stable_sort(kids.begin(), kids.end(), [](const TViewRow* a, const TViewRow* b) {
-        return a->position != b->position ? a->position < b->position : a->name < b->name;
+        if (a->position != b->position)
+            return a->position < b->position;
+        const int byText = AnsiCompareText(a->name, b->name);
+        return byText != 0 ? byText < 0 : a->name < b->name;
     });
     std::vector<TQelAnsicht*> out;
     for (const TViewRow* r : kids)

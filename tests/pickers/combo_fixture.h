@@ -16,15 +16,15 @@ fieldtype 50001 Anrede : Auswahl domain="Herr=Hr.|Frau=Fr.|Divers"
 class 50005 Adresse : Gültigkeit table=Adresse format="<Ort>"
   field Ort Text length=40
 end
-class 50010 Firma : Objekt table=Firma format="<Name>"
+class 50010 Firma : Objekt table=Firma format="<Name>" noun=Firma gender=f plural=Firmen
   field Name Text length=80
   field Ort Text length=40
   vector Standorte Adresse
 end
-class 50011 Lieferant : Firma
+class 50011 Lieferant : Firma noun=Lieferant gender=m plural=Lieferanten genitive=Lieferanten
   field Nummer Ganzzahl
 end
-class 50020 Person : Objekt table=Person format="<Name>"
+class 50020 Person : Objekt table=Person format="<Name>" noun=Person gender=f plural=Personen
   field Name Text length=60
   field Anrede Anrede
   field Status Auswahl domain="aktiv|ruhend"

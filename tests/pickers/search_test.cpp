@@ -168,7 +168,7 @@ TEST_F(ComboSearchTest, RestrictionViewsAndTypedTextNarrowTheList)
     koeln->FieldByName("Ort")->set_AsString("Köln");
     ASSERT_TRUE(koeln->Commit());
     TQelCombo* c = combo("Arbeitgeber");
-    QelRegisterViewCondition("Firma:InBonn", "Firma.Ort = 'Bonn'");
+    ASSERT_NE(QelAnsichten()->CreateView(bonn->ClassKey(), "InBonn", "Firma.Ort = 'Bonn'"), nullptr);
     c->set_SQLRestriction("#[InBonn]");
     c->ConnectFL(person->FieldList(), false);
     EXPECT_EQ(items(c), std::vector<std::string>({ "<keine Auswahl>", "Bonner Bau" }));
@@ -182,7 +182,20 @@ TEST_F(ComboSearchTest, RestrictionViewsAndTypedTextNarrowTheList)
     c->SetText("x' OR 1=1 OR Firma.Name LIKE '");
     c->Reload(-1, "");
     EXPECT_EQ(items(c), std::vector<std::string>({ "<keine Auswahl>" }));
-    QelRegisterViewCondition("Firma:InBonn", "");
+
+    // A view below another one carries its parent's condition too.
+    TQelAnsichtLib* views = QelAnsichten();
+    ASSERT_NE(views->CreateView(bonn->ClassKey(), "Mit O", "Firma.Name LIKE 'O%'"), nullptr);
+    ASSERT_NE(views->CreateView(bonn->ClassKey(), "Bonner mit O", "Firma.Name LIKE 'O%'",
+                  views->FindByName("InBonn")->Key()),
+        nullptr);
+    c->SetText("");
+    c->set_SQLRestriction("#[Firma:Mit O]");
+    c->Reload(-1, "");
+    EXPECT_EQ(items(c), std::vector<std::string>({ "<keine Auswahl>", "O'Kölner" }));
+    c->set_SQLRestriction("#[Bonner mit O]");
+    c->Reload(-1, "");
+    EXPECT_EQ(items(c), std::vector<std::string>({ "<keine Auswahl>" }));
 
     // ShowColumn gives the item text; RestrictedClassType narrows to a derived class.
     TQelObject* lieferant = firm("Lieferant Eins", "Lieferant");
