@@ -3,6 +3,7 @@
 #include "demo_database.h"
 #include "demo_options.h"
 #include "person_form.h"
+#include "person_list.h"
 
 #include "QelObjCntrl.h"
 #include "binding/qeltimerglue.h"
@@ -80,10 +81,12 @@ int main(int argc, char** argv)
     {
         TPersonForm form(nullptr, store.db.get());
         form.ShowPerson();
+        TPersonListForm list(nullptr, store.db.get());
         if (!opt.screenshotDir.isEmpty()) {
-            rc = writeScreenshots({ &form }, opt.screenshotDir);
+            rc = writeScreenshots({ &form, &list }, opt.screenshotDir);
         } else {
-            form.Show();
+            // The list is the main window; Enter or a double click opens a person in its form.
+            list.Show();
             rc = app.exec();
         }
     }

@@ -11,6 +11,8 @@ namespace {
 const char* const kFieldSettingsKey = "SGFieldSettings";
 // Widest column a guessed setting asks for, in characters.
 constexpr int kGuessMaxChars = 30;
+// Room beside a header text: margins and the sort mark.
+constexpr int kHeaderPadding = 24;
 
 // Whether every character of `text` is a digit (after an optional sign), and there is one.
 bool isInteger(std::string_view text)
@@ -170,8 +172,13 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
             info->SortStyle = ssAnsiAlphaNoCase;
         SetCellsEx(c, 0, std::move(header));
         set_ColSortStyle(c, static_cast<TSortStyle>(info->SortStyle));
-        if (c > 0)
+        if (c > 0) {
             set_ColSettings(c, def ? TQelCommonMethods::GuessColSettings(def, true, kGuessMaxChars) : "10c");
+            // A fixed width never cuts the header.
+            const int headerWidth = TextWidth(GetCellsEx(c, 0)) + kHeaderPadding;
+            if (const TQelGridColInfo* ci = ColInfo(c); ci && ci->Width >= 1 && ci->Width < headerWidth)
+                set_ColSettings(c, std::to_string(headerWidth) + "/0");
+        }
         colInfos_.Add(std::move(info));
     }
     set_ColSettings(0, "8c/0");

@@ -1,0 +1,90 @@
+#include "person_list.h"
+
+#include "person_form.h"
+
+#include "lists/QelSelectGrid.h"
+
+#include "toolkit/extctrls.h"
+#include "toolkit/tabset.h"
+
+namespace {
+
+// The columns a clerk starts with; the partition's field settings override them once saved.
+const char* const kDefaultFields = "Anrede,Titel,Vorname,Name,Geburtsdatum,Email,Kinder,Aktiv";
+const char* const kGridName = "Personenliste";
+
+} // namespace
+
+TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
+    : TForm(owner)
+    , db_(db)
+{
+    SetName("PersonListForm");
+    SetCaption("Personen");
+    SetClientWidth(960);
+    SetClientHeight(600);
+
+    auto* top = new TPanel(this);
+    top->SetParent(this);
+    top->SetAlign(alTop);
+    top->SetHeight(34);
+    top->SetBevelOuter(bvNone);
+    top->SetColor(TColor(0xF3E9DC));
+    tabs_ = new TAdvTabSet(this);
+    tabs_->SetName("tabFilter");
+    tabs_->SetParent(top);
+    tabs_->SetBounds(8, 6, 944, 28);
+
+    status_ = new TPanel(this);
+    status_->SetParent(this);
+    status_->SetAlign(alBottom);
+    status_->SetHeight(26);
+    status_->SetBevelOuter(bvLowered);
+    status_->SetAlignment(taLeftJustify);
+
+    grid_ = new TQelSelectGrid(this);
+    grid_->SetName(kGridName);
+    grid_->SetParent(this);
+    grid_->SetAlign(alClient);
+    grid_->set_ViewTabSet(tabs_);
+    grid_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) { Open(key); };
+    grid_->OnColWidthsChanged = [this](TObject*) { grid_->SaveColWidths(kGridName); };
+    grid_->AfterReload = [this](TObject*) {
+        grid_->LoadColWidths(kGridName);
+        updateStatus();
+    };
+    grid_->OnViewChange = [this](TObject*) { updateStatus(); };
+    grid_->set_ClassName("Person");
+    if (grid_->get_Fields().empty())
+        grid_->set_Fields(kDefaultFields);
+    // Sorted by name until the user sorts otherwise.
+    if (grid_->SortSettings().Column <= 1) {
+        grid_->SortSettings().Column = grid_->ColumnByName("Name");
+        grid_->Reload();
+    }
+}
+
+TPersonListForm::~TPersonListForm() = default;
+
+void TPersonListForm::Open(TQelObjectKey key)
+{
+    if (!personForm_)
+        personForm_ = std::make_unique<TPersonForm>(nullptr, db_);
+    if (personForm_->ShowPerson(key))
+        personForm_->Show();
+}
+
+std::string TPersonListForm::StatusText() const
+{
+    return status_->Caption();
+}
+
+void TPersonListForm::updateStatus()
+{
+    const int n = grid_->EntryCount();
+    const std::string view = grid_->get_CurrentViewName();
+    std::string text = "  " + std::to_string(n) + " " + MakeNP(grid_->GridClass(), "", 1, n == 1);
+    text += view.empty() ? " (Vollansicht)" : " im Filter \"" + view + "\"";
+    text += "  ·  Enter oder Doppelklick öffnet die Person, F5 lädt neu, rechte Maustaste: Filter";
+    status_->SetCaption(text);
+}
