@@ -3,7 +3,7 @@
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
-#include "support/objdb_bench_schema.h"
+#include "support/objdb_bench_data.h"
 
 #include <sqlite3.h>
 
@@ -17,32 +17,7 @@ const int kObjects = 100000;
 
 TQelDatabase& database()
 {
-    static TQelDatabase* db = [] {
-        auto* d = new TQelDatabase();
-        TQelOpenOptions o;
-        o.schemaText = kBenchSchema;
-        o.create = true;
-        d->Open(":memory:", o);
-        const TQelClassKey cls = d->FindClass("Eintrag")->Key();
-        static const char* const towns[] = { "Köln", "Düsseldorf", "München", "Lübeck", "Görlitz" };
-        d->StartTransaction();
-        for (int i = 0; i < kObjects; ++i) {
-            TQelObject* o = d->CreateObject(cls);
-            TQelFieldList* fl = o->FieldList();
-            fl->Field(1)->set_AsString("Name " + std::to_string(i));
-            fl->Field(2)->set_AsString(i % 2 ? "Jürgen" : "Anna");
-            fl->Field(3)->set_AsInteger(i);
-            fl->Field(4)->set_AsFloat(i * 1.25);
-            fl->Field(5)->set_AsString(std::to_string(1 + i % 28) + ".05.1980");
-            fl->Field(6)->set_AsString(towns[i % 5]);
-            if (!o->Commit())
-                std::fprintf(stderr, "%s\n", o->ErrorMessage().c_str());
-            d->FreeObject(o);
-        }
-        d->CommitTransaction();
-        return d;
-    }();
-    return *db;
+    return QelBenchDatabase(kObjects);
 }
 
 // Reads every value of every row; `Read` is the accessor under test.
