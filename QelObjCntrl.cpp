@@ -7,6 +7,7 @@
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
 #include "controls/QelMemo.h"
+#include "controls/QelPanel.h"
 #include "controls/QelPasswordEdit.h"
 #include "controls/qeladvmemo.h"
 #include "controls/qelcheckgroup.h"
@@ -41,6 +42,7 @@ const TQelUnit kUnits[] = {
     QelComponentUnit<TQelGrid>(),
     QelComponentUnit<TQelOpenSelectGrid>(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
+    QelDataControlUnit<TQelPanel, TQelDataClass::Panel>(),
 };
 
 } // namespace
