@@ -183,8 +183,8 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (onlyIfUnconnected && Connected())
         return 0;
-    const bool wasConnected = Connected();
-    if (wasConnected) {
+    const bool showedValue = shownBound_;
+    if (Connected()) {
         unregister();
         ClearPropConnection();
     }
@@ -211,7 +211,7 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
             hooks.setHint(hint);
         else
             control_->SetHint(hint);
-    } else if (wasConnected) {
+    } else if (showedValue) {
         Show(); // the value of the former binding is no value of this one
     }
     connectedChanged();
@@ -259,6 +259,7 @@ void TQelDataLink::Show()
     if (!hooks.read)
         return;
     TFlagScope showing(showing_);
+    shownBound_ = Connected();
     hooks.read();
 }
 
@@ -333,7 +334,7 @@ void TQelDataLink::forget(const TQelObjectInterface* oi)
         flAlive_.reset();
     }
     if (wasConnected && !Connected())
-        connectedChanged();
+        connectedChanged(); // what it showed is cleared at the next connect
 }
 
 void TQelDataLink::fieldTouched(TQelObjectInterface* field)

@@ -194,6 +194,8 @@ private:
     TQelObjectInterface* oi_ = nullptr;
     bool pending_ = false;
     bool showing_ = false;
+    // The control shows the value of a binding (cleared when it shows the empty value).
+    bool shownBound_ = false;
     bool writing_ = false;
     bool marked_ = false;
     // The path last warned about, so a form paged through many objects warns once.
