@@ -66,15 +66,20 @@ void TQelTabControl::refresh_tabs(int k)
     ClearTabs();
     if (TQelVector* v = link_.Vector())
         for (int i = 1; i <= v->Count(); ++i) {
-            TQelSubObject* element = v->Item(i);
-            std::string caption = element->Name();
-            OnGetCaption(this, i, element, caption);
-            AddTab(caption);
+            AddTab(caption(i));
         }
     if (wanted < 0)
         wanted = TabCount() + 1 + wanted;
     wanted = std::min(wanted, TabCount());
     TCustomTabControl::SetTabIndex(std::max(wanted, 0) - 1);
+}
+
+std::string TQelTabControl::caption(int index)
+{
+    TQelSubObject* element = link_.Vector()->Item(index);
+    std::string text = element->Name();
+    OnGetCaption(this, index, element, text);
+    return text;
 }
 
 void TQelTabControl::set_FieldPath(const std::string& path)
@@ -147,6 +152,16 @@ void TQelTabControl::WndProc(TMessage& m)
             ClearTabs();
             updateState();
         }
+        m.Result = 0;
+        return;
+    case WM_ODB_FIELDTOUCHED:
+        // A typed value may change an element's name: its tab caption follows.
+        if (TQelVector* v = link_.Vector(); v && oi && oi->IsPartOf(v))
+            for (int i = 1; i <= v->Count(); ++i)
+                if (oi->IsPartOf(v->Item(i))) {
+                    SetTabCaption(i - 1, caption(i));
+                    break;
+                }
         m.Result = 0;
         return;
     case WM_ODB_ELEMENTADDED:

@@ -49,6 +49,7 @@ protected:
 
 private:
     int connectChildren();
+    std::string caption(int index);
     void updateState();
 
     TQelContainerLink link_ { this };

@@ -52,6 +52,14 @@ int TCustomTabControl::AddTab(const std::string& caption)
     return index;
 }
 
+void TCustomTabControl::SetTabCaption(int index, const std::string& caption)
+{
+    if (index >= 0 && index < TabCount() && TabCaption(index) != caption) {
+        tabBar_->setTabText(index, ToQString(caption));
+        placeTabBar();
+    }
+}
+
 int TCustomTabControl::TabIndex() const
 {
     return tabBar_->currentIndex();

@@ -17,6 +17,7 @@ public:
     std::string TabCaption(int index) const;
     void ClearTabs();
     int AddTab(const std::string& caption);
+    void SetTabCaption(int index, const std::string& caption);
     // -1: none. Setting it selects without raising OnChange.
     int TabIndex() const;
     virtual void SetTabIndex(int index);

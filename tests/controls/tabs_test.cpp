@@ -72,8 +72,8 @@ TEST_F(TabsTest, TabsFollowInsertsDeletesAndMoves)
     tabs->set_TabIndex(1);
 
     addresses()->Insert(1)->FieldList()->FindField("Ort")->set_AsString("Neu");
-    // The captions are rebuilt at the insert, before the new element got its town.
     EXPECT_EQ(tabs->TabCount(), 4);
+    EXPECT_EQ(tabs->TabCaption(0), "1. Neu") << "the caption follows the typed town";
     EXPECT_EQ(tabs->get_TabIndex(), 1) << "the selected index stays while valid";
     EXPECT_EQ(ort->Text(), "Aachen");
 
