@@ -3,6 +3,9 @@
 #include "controls/QelCheckBox.h"
 #include "pickers/QelCombo.h"
 
+#include <algorithm>
+#include <random>
+
 namespace {
 
 TQelVector* bankVector(TQelObject* p)
@@ -314,4 +317,84 @@ TEST_F(PanelSearchTest, AUniqueMatchBecomesTheReference)
     EXPECT_FALSE(p->TryFindUnique()) << "three women";
     EXPECT_TRUE(p->TryFindBest());
     EXPECT_TRUE(ref->AsKey().Valid());
+}
+
+// Bounded fuzz: whatever is typed into a number search field gives a condition that runs, and it
+// finds exactly the persons with that number when the text is one, none for any other text and
+// everyone for a blank one.
+TEST_F(PanelSearchTest, FuzzedNumberTextsRunAndFindTheirValue)
+{
+    const int kinder[] = { 0, 1, 2, 12, -1 };
+    int k = 0;
+    const TQelKlasse* cls = db->FindClass("Person");
+    {
+        auto q = db->CreateSQLEngine()->ListEx(cls->Key(), 0, "");
+        std::vector<TQelObjectKey> keys;
+        for (q->Open(); !q->Eof(); q->Next())
+            keys.emplace_back(static_cast<int>(q->AsInteger(0)));
+        for (TQelObjectKey key : keys) {
+            TQelObject* o = db->GetObjectA(key);
+            o->FieldList()->FindField("Kinder")->set_AsString(std::to_string(kinder[k++ % 5]));
+            o->Commit();
+        }
+    }
+    name->set_FieldPath("Kinder");
+    TQelCommonMethods::ConnectSubControls(form.get(), search->FieldList(), false);
+    ASSERT_TRUE(name->Enabled());
+
+    const std::vector<std::string> alphabet = { "1", "2", "0", "-", "'", "x", " ", "%", "_", ";", "ä" };
+    std::mt19937 rng(815);
+    for (int round = 0; round < 300; ++round) {
+        std::string text;
+        const int n = static_cast<int>(rng() % 5) + 1;
+        for (int i = 0; i < n; ++i)
+            text += alphabet[rng() % alphabet.size()];
+        name->SetText(text);
+        std::vector<std::string> names;
+        ASSERT_NO_THROW(names = found()) << text;
+        const std::string t = Trim(text);
+        int expected = t.empty() ? k : 0; // nothing typed asks nothing
+        try {
+            std::size_t used = 0;
+            const long long v = std::stoll(t, &used);
+            if (used == t.size())
+                for (int i = 0; i < k; ++i)
+                    expected += kinder[i % 5] == v ? 1 : 0;
+        } catch (const std::exception&) {
+        }
+        EXPECT_EQ(static_cast<int>(names.size()), expected) << "\"" << text << "\"";
+    }
+}
+
+TEST_F(PanelSearchTest, ARefreshNarrowsTheCombosOrTakesTheOneMatch)
+{
+    name->SetText("o");
+    EXPECT_EQ(p->Search(0, salutation), 3);
+    std::vector<std::string> items;
+    for (int i = 0; i < salutation->Items().Count(); ++i)
+        items.push_back(salutation->Items()[i]);
+    std::sort(items.begin(), items.end());
+    EXPECT_EQ(items, (std::vector<std::string> { "Frau", "Herr" }));
+
+    name->SetText("Mü");
+    EXPECT_EQ(p->Search(0, nullptr), 1);
+    ASSERT_TRUE(p->Connected()) << "one match: the panel shows it";
+    EXPECT_EQ(p->ConnectedFieldList()->GetPropA("Name", ""), "Müller");
+    EXPECT_EQ(name->Text(), "Müller");
+    EXPECT_TRUE(p->get_SearchMode());
+}
+
+TEST_F(PanelSearchTest, MoreThanAThousandMatchesChangeNothing)
+{
+    for (int i = 0; i < 1001; ++i)
+        addPerson("Zahl", "Divers", false);
+    salutation->Items().Add("Vorher");
+    name->SetText("Zahl");
+    EXPECT_EQ(p->Search(0, salutation), 1001);
+    ASSERT_EQ(salutation->Items().Count(), 1);
+    EXPECT_EQ(salutation->Items()[0], "Vorher");
+    salutation->set_SelectedText("Divers");
+    EXPECT_FALSE(p->IsAllEmpty());
+    EXPECT_FALSE(p->TryFindBest()) << "too many to pick the best";
+    EXPECT_FALSE(p->RefField()->AsKey().Valid());
 }
