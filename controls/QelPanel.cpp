@@ -101,6 +101,10 @@ void TQelPanel::Reconnect(int delay)
         return;
     }
     timer_.set_Tasks(QelTimerTasksOf(link_.Given() ? link_.Given()->Database() : nullptr));
+    if (!timer_.get_Tasks()) {
+        reconnectNow(); // no database to wait on
+        return;
+    }
     timer_.Start(kReconnectTimer, delay, [this](TQelTaskId, std::intptr_t) {
         timer_.Stop(kReconnectTimer);
         reconnectNow();

@@ -398,3 +398,13 @@ TEST_F(PanelSearchTest, MoreThanAThousandMatchesChangeNothing)
     EXPECT_FALSE(p->TryFindBest()) << "too many to pick the best";
     EXPECT_FALSE(p->RefField()->AsKey().Valid());
 }
+
+TEST_F(PanelTest, JumpToLooksAmongThePanelsChildren)
+{
+    TQelPanel* bank = panel(form.get(), "Bank", "pnlBank");
+    TQelEdit* iban = edit(bank, "IBAN", "edIBAN");
+    TQelField* field = person->FieldList()->FindField("Bank.IBAN", true);
+    connect();
+    EXPECT_EQ(TQelCommonMethods::JumpTo(field, form.get(), false), iban);
+    EXPECT_EQ(bank->Perform(WM_OC_GETFIELD), QelOIToParam(field->FieldList()));
+}
