@@ -75,10 +75,7 @@ TQelContainerLink::TFound TQelContainerLink::Resolve(const std::string& path, un
         oi = nullptr; // a sub-object still to be created
     if (auto* sub = QelSafeCast<TQelSubObject>(oi); sub && (kinds & Accepts(fSubObject))) {
         SetConnected(sub->FieldList());
-        if (TQelVector* v = sub->ParentVector(); v && !v->Single() && v != Vector()) {
-            elementVector_.set(v);
-            v->ConnectControl(this);
-        }
+        watchElementVector(sub->ParentVector());
         return fSubObject;
     }
     if (auto* v = QelSafeCast<TQelVector>(oi); v && (kinds & Accepts(fVector))) {
@@ -94,14 +91,29 @@ TQelContainerLink::TFound TQelContainerLink::Resolve(const std::string& path, un
                 SetConnected(target->FieldList());
         return fReference;
     }
-    // Only a sub-object waits for its first write; a missing vector element is nothing to show.
-    if (!oi && (kinds & Accepts(fPending)) && full.back() != ']'
-        && fl->PathResolvable(full, TQelObjectInterface::oiSubObject)) {
-        pending_ = path;
-        return fPending;
+    if (!oi && fl->PathResolvable(full, TQelObjectInterface::oiSubObject)) {
+        // A sound path: a sub-object waits for its first write; a vector element that is not
+        // there shows nothing until its vector has it.
+        if (full.back() != ']') {
+            if (!(kinds & Accepts(fPending)))
+                return fNothing;
+            pending_ = path;
+            return fPending;
+        }
+        watchElementVector(fl->FindOI(full.substr(0, full.rfind('[')), TQelObjectInterface::oiVector, false));
+        return fNothing;
     }
     warn(full);
     return fNothing;
+}
+
+void TQelContainerLink::watchElementVector(TQelObjectInterface* oi)
+{
+    auto* v = QelSafeCast<TQelVector>(oi);
+    if (!v || v->Single() || v == Vector() || v == ElementVector())
+        return;
+    elementVector_.set(v);
+    v->ConnectControl(this);
 }
 
 int TQelContainerLink::ConnectChildren(TWinControl* parent, bool onlyIfUnconnected) const

@@ -70,6 +70,8 @@ private:
     };
     template <class T> static bool alive(const TGuarded<T>& g) { return g.p && !g.life.expired(); }
     void warn(const std::string& path);
+    // Registers with the vector of an element the path names by index.
+    void watchElementVector(TQelObjectInterface* oi);
 
     TControl* control_;
     TGuarded<TQelFieldList> given_;

@@ -104,11 +104,17 @@ TEST_F(PanelTest, AnElementPanelFollowsInsertsAndDeletesBeforeIt)
     type(ort, "!");
     EXPECT_EQ(addresses()->FieldList(2)->FindField("Ort")->AsString(), "Bonn!");
 
+    const std::size_t before = warnings();
     addresses()->Delete(1);
     addresses()->Delete(1);
     EXPECT_FALSE(second->Connected());
     EXPECT_FALSE(ort->Enabled());
     EXPECT_EQ(ort->Text(), "");
+    EXPECT_EQ(warnings(), before) << "a missing element is no bad path";
+
+    // It shows the element again once there is one.
+    address("Dessau");
+    EXPECT_EQ(ort->Text(), "Dessau");
 }
 
 TEST_F(PanelTest, AVectorPanelChoosesAndAllocatesItsElement)
