@@ -93,6 +93,11 @@ TPersonSearchForm::TPersonSearchForm(TComponent* owner, TQelDatabase* db)
         search_ = db_->CreateObject(cls->Key());
         TQelCommonMethods::ConnectSubControls(this, search_->FieldList(), false);
     }
+    // The salutations to choose from.
+    if (const TQelKlasse* person = db_->FindClass("Person"))
+        if (const TQelFelddefinition* def = person->FindFelddefinition("Anrede"))
+            for (const std::string& text : def->DomainTexts())
+                anrede->Items().Add(text);
     count_->SetCaption("Suchbegriffe eingeben und „Suchen“ wählen.");
 }
 
