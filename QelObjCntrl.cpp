@@ -1,13 +1,17 @@
 #include "QelObjCntrl.h"
 
 #include "binding/qelaction.h"
+#include "controls/QelAdvPageControl.h"
 #include "controls/QelCheckBox.h"
 #include "controls/QelEdit.h"
 #include "controls/QelFTMemo.h"
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
 #include "controls/QelMemo.h"
+#include "controls/QelPageControl.h"
+#include "controls/QelPanel.h"
 #include "controls/QelPasswordEdit.h"
+#include "controls/QelTabControl.h"
 #include "controls/qeladvmemo.h"
 #include "controls/qelcheckgroup.h"
 #include "controls/qelchecklist.h"
@@ -43,6 +47,10 @@ const TQelUnit kUnits[] = {
     QelComponentUnit<TQelOpenSelectGrid>(),
     QelComponentUnit<TQelSelectGrid>(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
+    QelDataControlUnit<TQelPanel, TQelDataClass::Panel>(),
+    QelDataControlUnit<TQelTabControl, TQelDataClass::TabControl>(),
+    QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),
+    QelComponentUnit<TQelAdvPageControl>(),
 };
 
 } // namespace

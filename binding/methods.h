@@ -41,6 +41,14 @@ public:
     // An SQL condition from the filled fields of an object ("" without one).
     static std::string ExtractSearchCond(TQelObject* obj);
     static std::string SqlColumnName(TQelObjectInterface* oi);
+    // The condition on `column` for a typed search text, case-insensitive: '*' and '?' are the
+    // user's wildcards, '%', '_' and '\\' are searched for as they are; without a wildcard the
+    // text is a prefix, a trailing '$' makes it exact. "" for an empty text.
+    static std::string TextSearchCond(const std::string& column, const std::string& text);
+    // The condition on `column` of the field `def` for a text typed into a search field: a text
+    // pattern for text fields, else equality with the literal (a number for integer fields).
+    static std::string FieldSearchCond(
+        const TQelFelddefinition* def, const std::string& column, const std::string& text);
     // Sends a message to `c` (unless skipSelf) and every descendant; the number of controls visited.
     static int PerformRecursively(TControl* c, unsigned msg, WPARAM wParam, LPARAM lParam, bool skipSelf);
     static TWinControl* FindFocusedControl(TWinControl* parent);

@@ -1,6 +1,8 @@
 // Search conditions from the filled fields of an object.
 #include "binding/methods.h"
 
+#include <charconv>
+
 std::string TQelCommonMethods::SqlColumnName(TQelObjectInterface* oi)
 {
     if (!oi)
@@ -52,4 +54,67 @@ std::string TQelCommonMethods::ExtractSearchCond(TQelObject* obj)
         },
         TQelFieldList::efFields | TQelFieldList::efElements);
     return cond;
+}
+
+std::string TQelCommonMethods::TextSearchCond(const std::string& column, const std::string& text)
+{
+    std::string t = text;
+    if (t.empty() || column.empty())
+        return {};
+    TQelDatabase* db = QelDatabase();
+    const std::unique_ptr<TQelSQLDialect> dialect
+        = db ? db->CreateSQLDialect() : std::make_unique<TQelSQLDialect>();
+    // A pattern: '*' and '?' are the user's wildcards; '%', '_' and the escape character are
+    // searched for as they are.
+    bool exact = false;
+    if (t.back() == '$') {
+        exact = true;
+        t.pop_back();
+    }
+    std::string pattern;
+    bool wildcard = false;
+    for (char c : t) {
+        if (c == '*') {
+            pattern += '%';
+            wildcard = true;
+        } else if (c == '?') {
+            pattern += '_';
+            wildcard = true;
+        } else {
+            if (c == '%' || c == '_' || c == '\\')
+                pattern += '\\';
+            pattern += c;
+        }
+    }
+    if (!exact && !wildcard)
+        pattern += '%';
+    std::string quoted = dialect->ValueString(pattern);
+    std::string col = column;
+    if (dialect->FoldsCase()) {
+        quoted = dialect->Upper(quoted);
+        if (quoted != AnsiLowerCase(quoted))
+            col = "UPPER(" + col + ")";
+    }
+    return col + " LIKE " + quoted + " ESCAPE '\\'";
+}
+
+std::string TQelCommonMethods::FieldSearchCond(
+    const TQelFelddefinition* def, const std::string& column, const std::string& text)
+{
+    const std::string t = Trim(text);
+    if (!def || t.empty() || column.empty())
+        return {};
+    const int type = def->Urtyp().Id();
+    if (type == qelft::Text || type == qelft::LongText)
+        return TextSearchCond(column, t);
+    TQelDatabase* db = QelDatabase();
+    const std::unique_ptr<TQelSQLDialect> dialect
+        = db ? db->CreateSQLDialect() : std::make_unique<TQelSQLDialect>();
+    if (type == qelft::Integer || type == qelft::Reference) {
+        std::int64_t n = 0;
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), n);
+        if (ec == std::errc() && end == t.data() + t.size())
+            return column + " = " + dialect->ValueString(n);
+    }
+    return column + " = " + dialect->ValueString(t);
 }

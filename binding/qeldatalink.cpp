@@ -5,6 +5,33 @@
 
 #include <exception>
 
+namespace {
+
+std::string& currentPrefix()
+{
+    static std::string prefix;
+    return prefix;
+}
+
+} // namespace
+
+TQelPathPrefixScope::TQelPathPrefixScope(const std::string& prefix)
+    : previous_(currentPrefix())
+{
+    std::string& current = currentPrefix();
+    current = current.empty() ? prefix : current + "." + prefix;
+}
+
+TQelPathPrefixScope::~TQelPathPrefixScope()
+{
+    currentPrefix() = previous_;
+}
+
+const std::string& TQelPathPrefixScope::Current()
+{
+    return currentPrefix();
+}
+
 TQelDataLink::TQelDataLink(TControl* control)
     : control_(control)
 {
@@ -105,13 +132,21 @@ void TQelDataLink::unregister()
     }
 }
 
+std::string TQelDataLink::EffectivePath() const
+{
+    if (prefix_.empty() || fieldPath_.empty())
+        return fieldPath_;
+    return prefix_ + "." + fieldPath_;
+}
+
 void TQelDataLink::warnUnbound()
 {
-    if (warnedPath_ == fieldPath_)
+    const std::string path = EffectivePath();
+    if (warnedPath_ == path)
         return;
-    warnedPath_ = fieldPath_;
+    warnedPath_ = path;
     QelLogWarning("%s %s: FieldPath \"%s\" bezeichnet nichts in %s", control_->ClassName(), control_->Name(),
-        fieldPath_, fl_->Path());
+        path, fl_->Path());
 }
 
 void TQelDataLink::resolve()
@@ -121,22 +156,26 @@ void TQelDataLink::resolve()
         return;
     }
     if (!fieldPath_.empty()) {
+        const std::string path = EffectivePath();
         const int m = mask();
         const bool mayCreate = edits && allowCreate_ && !readOnly_;
         // A control that writes creates missing sub-objects at its first write, not by showing;
         // one that does not (a container) creates them now, for its children.
-        TQelObjectInterface* found = fl_->FindOI(fieldPath_, m, mayCreate && !hooks.write);
+        TQelObjectInterface* found = fl_->FindOI(path, m, mayCreate && !hooks.write);
         if (found && (!hooks.accepts || hooks.accepts(found))) {
             oi_ = found;
             return;
         }
-        if (!found && mayCreate && hooks.write && fl_->PathResolvable(fieldPath_, m)) {
-            pending_ = true;
+        if (!found && fl_->PathResolvable(path, m)) {
+            // A sound path to a sub-object not created yet: a writer waits for its first write,
+            // any other control just has nothing to show.
+            pending_ = mayCreate && hooks.write;
             return;
         }
         warnUnbound();
     }
-    if (bindsFieldList)
+    // Below a pending container the field list is not the control's own.
+    if (bindsFieldList && prefix_.empty())
         oi_ = fl_;
 }
 
@@ -144,6 +183,7 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (onlyIfUnconnected && Connected())
         return 0;
+    const bool showedValue = shownBound_;
     if (Connected()) {
         unregister();
         ClearPropConnection();
@@ -152,6 +192,9 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
     pending_ = false;
     fl_ = const_cast<TQelFieldList*>(fl);
     flAlive_ = fl ? fl->LifeToken() : std::weak_ptr<bool> {};
+    prefix_ = fl ? TQelPathPrefixScope::Current() : std::string();
+    if (fl)
+        searchDef_ = nullptr; // bound to an object again, no search field
 
     if (fl_)
         resolve();
@@ -168,6 +211,8 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
             hooks.setHint(hint);
         else
             control_->SetHint(hint);
+    } else if (showedValue) {
+        Show(); // the value of the former binding is no value of this one
     }
     connectedChanged();
     return connected ? 1 : 0;
@@ -183,10 +228,30 @@ void TQelDataLink::connectedChanged()
 {
     if (destroying())
         return;
+    const bool usable = Connected() || SearchMode();
     if (hooks.connectedChanged)
-        hooks.connectedChanged(Connected());
+        hooks.connectedChanged(usable);
     else
-        control_->SetEnabled(Connected());
+        control_->SetEnabled(usable);
+}
+
+void TQelDataLink::enterSearchMode(TMessage& m)
+{
+    searchDef_ = nullptr;
+    TQelDatabase* db = QelDatabase();
+    const TQelKlasse* cls
+        = db && m.WParam != 0 ? db->Klasse(TQelClassKey(static_cast<int>(m.WParam))) : nullptr;
+    if (cls && m.LParam != 0 && !fieldPath_.empty() && !PropConnection())
+        searchDef_ = cls->FindFelddefinition(fieldPath_);
+    connectedChanged();
+    m.Result = SearchMode() ? 1 : 0;
+}
+
+std::string TQelDataLink::SearchCondition() const
+{
+    if (!searchDef_ || !searchDef_->owner || !hooks.searchCondition)
+        return {};
+    return hooks.searchCondition(searchDef_->owner->TableName() + "." + searchDef_->ColumnName());
 }
 
 void TQelDataLink::Show()
@@ -194,6 +259,7 @@ void TQelDataLink::Show()
     if (!hooks.read)
         return;
     TFlagScope showing(showing_);
+    shownBound_ = Connected();
     hooks.read();
 }
 
@@ -204,7 +270,7 @@ TQelObjectInterface* TQelDataLink::Materialize()
     TQelFieldList* fl = FieldList();
     if (!fl)
         return nullptr;
-    TQelObjectInterface* found = fl->FindOI(fieldPath_, mask(), true);
+    TQelObjectInterface* found = fl->FindOI(EffectivePath(), mask(), true);
     if (!found || (hooks.accepts && !hooks.accepts(found)))
         return nullptr; // stays pending: nothing was created that it could use
     pending_ = false;
@@ -268,7 +334,7 @@ void TQelDataLink::forget(const TQelObjectInterface* oi)
         flAlive_.reset();
     }
     if (wasConnected && !Connected())
-        connectedChanged();
+        connectedChanged(); // what it showed is cleared at the next connect
 }
 
 void TQelDataLink::fieldTouched(TQelObjectInterface* field)
@@ -310,6 +376,17 @@ bool TQelDataLink::HandleMessage(TMessage& m)
             return false;
         SetMark(static_cast<int>(m.WParam & OC_MARK_INDEX_MASK), TColor(static_cast<std::int32_t>(m.LParam)),
             static_cast<unsigned>(m.WParam));
+        m.Result = 1;
+        return true;
+    case WM_OC_ENTERSEARCHMODE:
+        if (!hooks.searchCondition)
+            return false;
+        enterSearchMode(m);
+        return true;
+    case WM_OC_GETSEARCHCONDITION:
+        if (!SearchMode() || m.LParam == 0)
+            return false;
+        *reinterpret_cast<std::string*>(m.LParam) = SearchCondition();
         m.Result = 1;
         return true;
     case WM_ODB_FIELDTOUCHED:

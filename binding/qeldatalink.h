@@ -12,7 +12,13 @@
 //     first write (a container, which has no write hook, creates it when it connects);
 //   - a property of the field list (empty FieldPath, FieldProp set: the "@PropConn!" marker);
 //   - with bindsFieldList, the field list itself when the path is empty or names nothing;
-//   - with followsReference, a reference field whose target's field list is the base.
+//   - with followsReference, a reference field whose target's field list is the base;
+//   - inside a container whose sub-object does not exist yet (TQelPathPrefixScope), the path below
+//     the container's path in the field list above it, so the first write creates the sub-object.
+//
+// Search mode: a search panel sends WM_OC_ENTERSEARCHMODE to its descendants. A control with a
+// searchCondition hook then stands for the field of the searched class its path names: it is
+// enabled without being connected and gives its part of the panel's search condition.
 #include "binding/objdb.h"
 #include "binding/qelmessages.h"
 #include "binding/toolkit.h"
@@ -56,6 +62,9 @@ public:
         // Connects again to the held field list after FieldPath or FieldProp changed, for a
         // control whose connect does more than the link's. Unset: the link's Reconnect.
         std::function<void()> reconnect;
+        // The control's part of a search condition on `column` (the searched field's SQL column),
+        // "" when it adds none. Unset: the control is no search field.
+        std::function<std::string(const std::string& column)> searchCondition;
     };
 
     explicit TQelDataLink(TControl* control);
@@ -95,6 +104,14 @@ public:
     bool Connected() const { return oi_ != nullptr || pending_ || PropConnection(); }
     // The path resolves once its missing sub-objects are created (at the first write).
     bool Pending() const { return pending_; }
+
+    // Search mode (see above): the field definition the control stands for, and its condition.
+    bool SearchMode() const { return searchDef_ != nullptr; }
+    const TQelFelddefinition* SearchDef() const { return searchDef_; }
+    std::string SearchCondition() const;
+
+    // The path resolved at the last connect: FieldPath below the prefix of a pending container.
+    std::string EffectivePath() const;
 
     // The held field list (none after the list went away).
     TQelFieldList* FieldList() const;
@@ -162,10 +179,14 @@ private:
     void forget(const TQelObjectInterface* oi);
     void tellForm(unsigned msg) const;
     void warnUnbound();
+    void enterSearchMode(TMessage& m);
 
     TControl* control_;
     std::string fieldPath_;
     std::string fieldProp_;
+    // The prefix of a pending container at the last connect.
+    std::string prefix_;
+    const TQelFelddefinition* searchDef_ = nullptr;
     bool readOnly_ = false;
     bool allowCreate_ = true;
     TQelFieldList* fl_ = nullptr;
@@ -173,10 +194,26 @@ private:
     TQelObjectInterface* oi_ = nullptr;
     bool pending_ = false;
     bool showing_ = false;
+    // The control shows the value of a binding (cleared when it shows the empty value).
+    bool shownBound_ = false;
     bool writing_ = false;
     bool marked_ = false;
     // The path last warned about, so a form paged through many objects warns once.
     std::string warnedPath_;
+};
+
+// While alive, controls connected with a field list resolve their paths below `prefix` in it: a
+// container whose sub-object is still missing connects its children this way. Scopes nest.
+class TQelPathPrefixScope {
+public:
+    explicit TQelPathPrefixScope(const std::string& prefix);
+    ~TQelPathPrefixScope();
+    TQelPathPrefixScope(const TQelPathPrefixScope&) = delete;
+    TQelPathPrefixScope& operator=(const TQelPathPrefixScope&) = delete;
+    static const std::string& Current();
+
+private:
+    std::string previous_;
 };
 
 // Object interface pointers travel in message parameters.

@@ -16,6 +16,9 @@ TQelCheckBox::TQelCheckBox(TComponent* owner)
         SetButtonType(v ? btReadOnlyLook : btClassic);
     };
     link_.hooks.paintMark = [this](TColor c) { SetColor(c); };
+    // A ticked search box asks for the field to be set; an empty one asks nothing.
+    link_.hooks.searchCondition
+        = [this](const std::string& column) { return Checked() ? column + " = 1" : std::string(); };
     link_.hooks.pathChanged = [this](const std::string& old) {
         if (Caption() == old)
             SetCaption(link_.FieldPath());
@@ -61,7 +64,7 @@ void TQelCheckBox::write()
 
 void TQelCheckBox::Click()
 {
-    if (!link_.Showing()) {
+    if (!link_.Showing() && !(link_.SearchMode() && !Field())) {
         link_.Edited();
         if (!link_.ReadOnly())
             link_.Write();

@@ -146,6 +146,9 @@ TQelEdit::TQelEdit(TComponent* owner)
         }
     };
     link_.hooks.readOnlyChanged = [this](bool v) { readOnlyLook(v); };
+    link_.hooks.searchCondition = [this](const std::string& column) {
+        return TQelCommonMethods::FieldSearchCond(link_.SearchDef(), column, Text());
+    };
     link_.hooks.paintMark = [this](TColor c) {
         SetColor(c);
         SetNormalColor(c);

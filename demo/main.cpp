@@ -4,9 +4,12 @@
 #include "demo_options.h"
 #include "person_form.h"
 #include "person_list.h"
+#include "person_search.h"
 
 #include "QelObjCntrl.h"
 #include "binding/qeltimerglue.h"
+#include "controls/QelEdit.h"
+#include "controls/QelPageControl.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,6 +26,18 @@ bool headless()
     return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+bool savePng(QWidget* w, const QString& dir, const QString& name)
+{
+    const QString file = QDir(dir).filePath(name + ".png");
+    if (!w->grab().save(file)) {
+        std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(QFileInfo(file).absoluteFilePath()));
+    return true;
+}
+
+// Renders every form; a form with pages once per page (<form>-<page>.png).
 int writeScreenshots(const QList<TCustomForm*>& forms, const QString& dir)
 {
     if (!QDir().mkpath(dir)) {
@@ -32,13 +47,21 @@ int writeScreenshots(const QList<TCustomForm*>& forms, const QString& dir)
     for (TCustomForm* form : forms) {
         form->Show();
         QApplication::processEvents();
-        QWidget* w = form->Handle();
-        const QString file = QDir(dir).filePath(QString::fromStdString(form->Name()) + ".png");
-        if (!w->grab().save(file)) {
-            std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
-            return 1;
+        const QString name = QString::fromStdString(form->Name());
+        auto* pages = dynamic_cast<TPageControl*>(form->FindComponent("pcPerson"));
+        if (!pages) {
+            if (!savePng(form->Handle(), dir, name))
+                return 1;
+            continue;
         }
-        std::printf("%s\n", qPrintable(QFileInfo(file).absoluteFilePath()));
+        for (int i = 0; i < pages->PageCount(); ++i) {
+            pages->SetActivePageIndex(i);
+            QApplication::processEvents();
+            if (!savePng(
+                    form->Handle(), dir, name + "-" + QString::fromStdString(pages->Pages(i)->Caption())))
+                return 1;
+        }
+        pages->SetActivePageIndex(0);
     }
     return 0;
 }
@@ -82,11 +105,23 @@ int main(int argc, char** argv)
         TPersonForm form(nullptr, store.db.get());
         form.ShowPerson();
         TPersonListForm list(nullptr, store.db.get());
+        TPersonSearchForm search(nullptr, store.db.get());
+        search.OnOpenPerson = [&form](TQelObjectKey key) {
+            form.ShowPerson(key);
+            form.Show();
+        };
         if (!opt.screenshotDir.isEmpty()) {
-            rc = writeScreenshots({ &form, &list }, opt.screenshotDir);
+            // The search window with a search done, as a clerk would see it.
+            if (auto* name = dynamic_cast<TQelEdit*>(search.FindComponent("edName")))
+                name->SetText("M");
+            search.Search();
+            rc = writeScreenshots({ &form, &list, &search }, opt.screenshotDir);
         } else {
             // The list is the main window; Enter or a double click opens a person in its form.
             list.Show();
+            search.SetLeft(list.Left() + 80);
+            search.SetTop(list.Top() + 80);
+            search.Show();
             rc = app.exec();
         }
     }

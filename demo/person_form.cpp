@@ -4,6 +4,7 @@
 #include "controls/QelEdit.h"
 #include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
+#include "controls/QelPageControl.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -89,62 +90,70 @@ void TPersonForm::build()
     button("btnDiscard", "Verwerfen", 744, 96, [this] { Discard(); });
     button("btnSave", "Speichern", 848, 96, [this] { Save(); })->SetDefault(true);
 
-    page_ = new TPanel(this);
-    page_->SetParent(this);
-    page_->SetAlign(alClient);
-    page_->SetBevelOuter(bvNone);
+    // The person on pages, as a clerk works through it; the page control passes the person's
+    // field list to the controls of every page.
+    pages_ = new TQelPageControl(this);
+    pages_->SetName("pcPerson");
+    pages_->SetParent(this);
+    pages_->SetAlign(alClient);
+    auto page = [&](const char* name, const char* caption) {
+        auto* sheet = new TTabSheet(this);
+        sheet->SetName(name);
+        sheet->SetCaption(caption);
+        sheet->SetPageControl(pages_);
+        return sheet;
+    };
+    buildGeneral(page("tsAllgemein", "Allgemein"));
+    buildAddresses(page("tsAdressen", "Adressen"));
+    buildBank(page("tsBank", "Bank"));
+    buildTexts(page("tsNotizen", "Notizen"));
+    pages_->SetActivePageIndex(0);
+}
 
+void TPersonForm::buildGeneral(TWinControl* page)
+{
     const int col1 = 16, col2 = 224, col3 = 432, w = 192;
-    addEdit(page_, "Anrede", "Anrede", col1, 28, 100);
-    addEdit(page_, "Titel", "Titel", col1 + 116, 28, w - 116);
-    addEdit(page_, "Vorname", "Vorname", col2, 28, w);
-    addEdit(page_, "Name", "Name", col3, 28, w)->SetTabOrder(0);
-    addEdit(page_, "Geburtsdatum", "Geburtsdatum", col1, 84, w)
+    addEdit(page, "Anrede", "Anrede", col1, 28, 100);
+    addEdit(page, "Titel", "Titel", col1 + 116, 28, w - 116);
+    addEdit(page, "Vorname", "Vorname", col2, 28, w);
+    addEdit(page, "Name", "Name", col3, 28, w)->SetTabOrder(0);
+    addEdit(page, "Geburtsdatum", "Geburtsdatum", col1, 84, w)
         ->set_EditOptions({ eoAcceptWithoutDelimiters });
-    addEdit(page_, "Gehalt", "Gehalt (€)", col2, 84, w);
-    addEdit(page_, "Email", "E-Mail", col3, 84, w);
-    addEdit(page_, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
-    addEdit(page_, "Kinder", "Kinder", col2, 140, 80);
+    addEdit(page, "Gehalt", "Gehalt (€)", col2, 84, w);
+    addEdit(page, "Email", "E-Mail", col3, 84, w);
+    addEdit(page, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
+    addEdit(page, "Kinder", "Kinder", col2, 140, 80);
     auto* employerCaption = new TLabel(this);
-    employerCaption->SetParent(page_);
+    employerCaption->SetParent(page);
     employerCaption->SetBounds(col3, 122, w, 16);
     employerCaption->SetCaption("Arbeitgeber");
     auto* employer = new TQelGradientLabel(this);
     employer->SetName("lblArbeitgeber");
-    employer->SetParent(page_);
+    employer->SetParent(page);
     employer->SetBounds(col3, 140, w, 24);
     employer->set_FieldPath("Arbeitgeber");
     employer->SetColor(TColor(0xFAF0E6));
     employer->SetColorTo(clWhite);
     employer->Font().SetStyle({ fsBold });
-    auto* orte = addEdit(page_, "Adressen", "Orte aller Adressen", col1, 196, col3 + w - col1);
-    orte->SetName("edAdressOrte");
-    orte->set_FieldProp("Ort");
     auto* path = new TQelEdit(this);
     path->SetName("edObjektpfad");
-    path->SetParent(page_);
-    path->SetBounds(col1, 252, col3 + w - col1, 24);
+    path->SetParent(page);
+    path->SetBounds(col1, 196, col3 + w - col1, 24);
     path->set_FieldProp("Path");
     path->SetLabelCaption("Objektpfad (Eigenschaft der Feldliste)");
     path->set_EditOptions({ eoLabelLook });
-    // The bank account is a sub-object: shown empty while the person has none, created when the
-    // user types into one of these edits.
-    addEdit(page_, "Bank.Bank", "Bank", col1, 308, w);
-    addEdit(page_, "Bank.IBAN", "IBAN", col2, 308, w);
-    addEdit(page_, "Bank.BIC", "BIC", col3, 308, w);
 
-    // The choices beside the edits, the groups and texts below them.
+    // The choices beside the edits, the groups below them.
     auto area = [&](const char* name, int x, int y, int aw, int ah) {
         auto* a = new TPanel(this);
         a->SetName(name);
-        a->SetParent(page_);
+        a->SetParent(page);
         a->SetBounds(x, y, aw, ah);
         a->SetBevelOuter(bvNone);
         return a;
     };
     buildChoices(area("pnlChoices", 640, 0, 312, 344));
-    buildGroups(area("pnlGroups", 8, 352, 368, 232));
-    buildTexts(area("pnlTexts", 384, 352, 568, 232));
+    buildGroups(area("pnlGroups", 8, 236, 368, 200));
 }
 
 bool TPersonForm::ShowPerson(TQelObjectKey key)

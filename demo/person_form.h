@@ -9,6 +9,8 @@
 #include <vector>
 
 class TQelEdit;
+class TQelPageControl;
+class TQelTabControl;
 class TLabel;
 class TPanel;
 class TButton;
@@ -24,6 +26,11 @@ public:
     void Discard();
     void Step(int delta);
     std::string StatusText() const;
+    // The pages "Allgemein", "Adressen", "Bank" and "Notizen".
+    TQelPageControl* Pages() const { return pages_; }
+    // Adds an address and shows its tab; removes the shown one after asking.
+    void AddAddress();
+    void RemoveAddress();
 
 private:
     void build();
@@ -31,6 +38,9 @@ private:
     void buildChoices(TWinControl* area); // person_form_choices.cpp
     void buildGroups(TWinControl* area); // person_form_groups.cpp
     void buildTexts(TWinControl* area); // person_form_texts.cpp
+    void buildGeneral(TWinControl* page);
+    void buildAddresses(TWinControl* page); // person_form_addresses.cpp
+    void buildBank(TWinControl* page); // person_form_addresses.cpp
     TQelEdit* addEdit(
         TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
     void setStatus(const std::string& text);
@@ -39,6 +49,7 @@ private:
     TQelDatabase* db_;
     TQelObject* person_ = nullptr;
     std::vector<TQelObjectKey> keys_;
-    TPanel* page_ = nullptr;
+    TQelPageControl* pages_ = nullptr;
+    TQelTabControl* addresses_ = nullptr;
     TPanel* status_ = nullptr;
 };

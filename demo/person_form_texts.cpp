@@ -17,23 +17,23 @@ void TPersonForm::buildTexts(TWinControl* area)
     };
 
     // A long text: read from the database only when the memo is entered.
-    caption("Bemerkung (wird beim Betreten geladen)", 8, 4, 272);
+    caption("Bemerkung (wird beim Betreten geladen)", 16, 8, 440);
     auto* bemerkung = new TQelMemo(this);
     bemerkung->SetName("mmBemerkung");
     bemerkung->SetParent(area);
-    bemerkung->SetBounds(8, 22, 272, 184);
+    bemerkung->SetBounds(16, 28, 440, 380);
     bemerkung->set_FieldPath("Bemerkung");
-    auto* count = caption("", 8, 210, 272);
+    auto* count = caption("", 16, 412, 440);
     count->SetName("lblBemerkungFrei");
     count->SetAlignment(taRightJustify);
     count->SetAutoSize(false);
     count->Font().SetColor(clGray);
     bemerkung->set_CountLabel(count);
 
-    caption("Notiz (formatiert)", 292, 4, 268);
+    caption("Notiz (formatiert)", 480, 8, 460);
     auto* notiz = new TQelFTMemo(this);
     notiz->SetName("ftNotiz");
     notiz->SetParent(area);
-    notiz->SetBounds(292, 22, 268, 206);
+    notiz->SetBounds(480, 28, 460, 400);
     notiz->set_FieldPath("Notiz");
 }

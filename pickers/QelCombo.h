@@ -47,12 +47,6 @@ using TQelAddChoiceItemEvent = TEvent<TObject*, const std::string&, const std::s
 using TQelReloadEvent = TEvent<TObject*, const std::string&>;
 using TQelAssociatedObjectsEvent = TEvent<TObject*, std::vector<TQelObjectKey>&>;
 
-// Messages between the combo and a search panel.
-enum : unsigned {
-    WM_OC_ENTERSEARCHMODE = 0x1C38, // panel -> combo; WParam class key id, LParam the panel
-    WM_OC_SEARCHCHANGED = 0x1C39, // combo -> panel; LParam the combo
-};
-
 class TQelCombo : public TQelDataControl<TAdvCustomCombo> {
 public:
     explicit TQelCombo(TComponent* owner);

@@ -229,38 +229,7 @@ std::string TQelCombo::search_condition(const std::string& text, bool byKeys, co
         if (items[i] == t)
             return column + " = " + dialect->ValueString(t);
 
-    // A pattern: '*' and '?' are the user's wildcards; '%', '_' and the escape character are
-    // searched for as they are.
-    bool exact = false;
-    if (t.back() == '$') {
-        exact = true;
-        t.pop_back();
-    }
-    std::string pattern;
-    bool wildcard = false;
-    for (char c : t) {
-        if (c == '*') {
-            pattern += '%';
-            wildcard = true;
-        } else if (c == '?') {
-            pattern += '_';
-            wildcard = true;
-        } else {
-            if (c == '%' || c == '_' || c == '\\')
-                pattern += '\\';
-            pattern += c;
-        }
-    }
-    if (!exact && !wildcard)
-        pattern += '%';
-    std::string quoted = dialect->ValueString(pattern);
-    std::string col = column;
-    if (dialect->FoldsCase()) {
-        quoted = dialect->Upper(quoted);
-        if (quoted != AnsiLowerCase(quoted))
-            col = "UPPER(" + col + ")";
-    }
-    return col + " LIKE " + quoted + " ESCAPE '\\'";
+    return TQelCommonMethods::TextSearchCond(column, t);
 }
 
 std::string TQelCombo::expand_restriction(TQelClassKey cls) const

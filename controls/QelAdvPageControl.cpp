@@ -1,0 +1,6 @@
+#include "controls/QelAdvPageControl.h"
+
+TQelAdvPageControl::TQelAdvPageControl(TComponent* owner)
+    : TQelPageBinding(owner)
+{
+}

@@ -1,0 +1,6 @@
+#include "controls/QelPageControl.h"
+
+TQelPageControl::TQelPageControl(TComponent* owner)
+    : TQelPageBinding(owner)
+{
+}

@@ -1,0 +1,124 @@
+// The addresses (one tab per address, each bound to a field panel) and the bank account (a field
+// panel on the sub-object Bank, created by the first entry).
+#include "person_form.h"
+
+#include "binding/methods.h"
+#include "controls/QelCheckBox.h"
+#include "controls/QelEdit.h"
+#include "controls/QelPanel.h"
+#include "controls/QelTabControl.h"
+
+#include "toolkit/dialogs.h"
+#include "toolkit/extctrls.h"
+#include "toolkit/stdctrls.h"
+
+namespace {
+
+const char* const kNoAddress = "Die Person hat keine Adresse.";
+
+TLabel* addLabel(TComponent* owner, TWinControl* parent, const std::string& text, int x, int y, int w)
+{
+    auto* l = new TLabel(owner);
+    l->SetParent(parent);
+    l->SetBounds(x, y, w, 18);
+    l->SetCaption(text);
+    return l;
+}
+
+} // namespace
+
+void TPersonForm::buildAddresses(TWinControl* page)
+{
+    auto* orte = addEdit(page, "Adressen", "Orte aller Adressen", 16, 28, 592);
+    orte->SetName("edAdressOrte");
+    orte->set_FieldProp("Ort");
+
+    auto button = [&](const char* name, const char* caption, int x, auto fn) {
+        auto* b = new TButton(this);
+        b->SetName(name);
+        b->SetParent(page);
+        b->SetCaption(caption);
+        b->SetBounds(x, 26, 150, 28);
+        b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
+    };
+    button("btnAdresseNeu", "Adresse hinzufügen", 632, [this] { AddAddress(); });
+    button("btnAdresseWeg", "Adresse entfernen", 792, [this] { RemoveAddress(); });
+
+    addresses_ = new TQelTabControl(this);
+    addresses_->SetName("tcAdressen");
+    addresses_->SetParent(page);
+    addresses_->SetBounds(16, 72, 926, 250);
+    addresses_->set_FieldPath("Adressen");
+    addresses_->OnGetCaption
+        = TQelGetCaptionEvent([](TObject*, int index, TQelSubObject* a, std::string& caption) {
+              const std::string ort = a->FieldList()->GetPropA("Ort", "");
+              caption = FormatStr("%d. %s", index, ort.empty() ? std::string("(neu)") : ort);
+          });
+
+    // The tab control's children show the selected address; the panel groups them.
+    auto* panel = new TQelPanel(this);
+    panel->SetName("pnlAdresse");
+    panel->SetParent(addresses_);
+    panel->SetAlign(alClient);
+    const int col1 = 16, col2 = 336, col3 = 496;
+    addEdit(panel, "Strasse", "Straße", col1, 28, 304);
+    addEdit(panel, "PLZ", "PLZ", col2, 28, 144);
+    addEdit(panel, "Ort", "Ort", col3, 28, 304);
+    addEdit(panel, "Land", "Land", col1, 84, 304);
+    addEdit(panel, "GueltigAb", "Gültig ab", col2, 84, 144);
+    addEdit(panel, "GueltigBis", "Gültig bis", col3, 84, 144);
+    auto* standard = new TQelCheckBox(this);
+    standard->SetName("cbStandardAdresse");
+    standard->SetParent(panel);
+    standard->SetBounds(col1, 128, 304, 22);
+    standard->set_FieldPath("Standard");
+    standard->SetCaption("<b>Standardadresse</b> (für Post und Rechnungen)");
+
+    auto* hint = addLabel(this, page, "", 16, 332, 926);
+    hint->Font().SetColor(clGray);
+    hint->SetCaption("Jede Adresse hat ihren eigenen Reiter. Hinzugefügte und entfernte Adressen "
+                     "werden erst mit „Speichern“ übernommen.");
+}
+
+void TPersonForm::buildBank(TWinControl* page)
+{
+    auto* bank = new TQelPanel(this);
+    bank->SetName("pnlBank");
+    bank->SetParent(page);
+    bank->SetBounds(8, 8, 640, 200);
+    bank->set_FieldPath("Bank");
+    addLabel(this, bank, "Bankverbindung", 8, 4, 300)->Font().SetStyle({ fsBold });
+    addEdit(bank, "Bank", "Bank", 8, 48, 304);
+    addEdit(bank, "IBAN", "IBAN", 8, 104, 304);
+    addEdit(bank, "BIC", "BIC", 328, 104, 144);
+    auto* hint = addLabel(this, page, "", 16, 216, 640);
+    hint->Font().SetColor(clGray);
+    hint->SetCaption("Hat die Person noch keine Bankverbindung, wird sie beim ersten Eintrag angelegt.");
+}
+
+void TPersonForm::AddAddress()
+{
+    TQelVector* v = person_ ? person_->FieldList()->VectorByName("Adressen") : nullptr;
+    if (!v)
+        return;
+    if (!v->Add()) {
+        MessageDlg(
+            FormatStr("Mehr als %d Adressen sind nicht möglich.", v->MaxCount()), mtInformation, { mbOK });
+        return;
+    }
+    addresses_->set_TabIndex(v->Count() - 1);
+}
+
+void TPersonForm::RemoveAddress()
+{
+    TQelVector* v = addresses_->Vector();
+    TQelFieldList* shown = addresses_->ElementFieldList();
+    if (!v || !shown) {
+        MessageDlg(kNoAddress, mtInformation, { mbOK });
+        return;
+    }
+    TQelSubObject* element = shown->ParentSubObject();
+    if (MessageDlg("Die Adresse \"" + element->Name() + "\" entfernen?", mtConfirmation, { mbYes, mbNo })
+        == mrYes)
+        v->Remove(element);
+}
