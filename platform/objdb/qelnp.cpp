@@ -133,7 +133,8 @@ std::string FreeMakeNP(
     const std::size_t col = static_cast<std::size_t>(c - 1);
 
     std::vector<std::string> words;
-    for (const std::string& token : SplitString(adjective, ","))
+    // Words are separated by commas; blanks separate them too.
+    for (const std::string& token : SplitString(adjective, ", \t\r\n"))
         if (std::string t = Trim(token); !t.empty())
             words.push_back(t);
     const bool capital = !words.empty() && startsUpper(words.front());
