@@ -48,6 +48,10 @@ TQelSelectGrid::~TQelSelectGrid()
         viewTabSet_->OnChange = nullptr;
         RemoveFreeNotification(viewTabSet_);
     }
+    if (viewTabCtl_) {
+        viewTabCtl_->OnChange = nullptr;
+        RemoveFreeNotification(viewTabCtl_);
+    }
 }
 
 void TQelSelectGrid::Init()
@@ -258,6 +262,12 @@ void TQelSelectGrid::SetFilterSettings(TStrings* from)
 void TQelSelectGrid::Notification(TComponent* component, TOperation operation)
 {
     TQelGrid::Notification(component, operation);
-    if (operation == opRemove && component == viewTabSet_)
+    if (operation != opRemove)
+        return;
+    if (component == viewTabSet_)
         viewTabSet_ = nullptr;
+    if (component == viewTabCtl_) {
+        viewTabCtl_ = nullptr;
+        tabCtlInstances_.clear();
+    }
 }

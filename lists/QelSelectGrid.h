@@ -14,6 +14,7 @@
 #include "lists/QelGrid.h"
 
 #include "toolkit/classes.h"
+#include "toolkit/tabctrl.h"
 #include "toolkit/tabset.h"
 
 #include <cstdint>
@@ -156,6 +157,8 @@ public:
     void SaveCurrentView();
     void ChangeDisplay();
 
+    TTabControl* get_ViewTabCtl() const { return viewTabCtl_; }
+    void set_ViewTabCtl(TTabControl* tabs);
     TAdvTabSet* get_ViewTabSet() const { return viewTabSet_; }
     void set_ViewTabSet(TAdvTabSet* tabs);
 
@@ -240,6 +243,7 @@ private:
     void fill_rows(TQelSQLQuery& query);
     std::vector<std::string> field_names() const;
     void tab_change(TObject* sender);
+    void select_tabs();
     void fill_tabs(const std::vector<std::pair<std::string, TQelSGViewInstance*>>& entries);
     void view_menu_click(TObject* sender);
     void menu_task_elapsed(bool rebuild);
@@ -264,6 +268,8 @@ private:
     int entryCount_ = 0;
     std::string lastStatement_;
     TAdvTabSet* viewTabSet_ = nullptr;
+    TTabControl* viewTabCtl_ = nullptr;
+    std::vector<TQelSGViewInstance*> tabCtlInstances_; // the view instance of each ViewTabCtl tab
     bool fillingTabs_ = false;
     TQelPtrList<TQelSGColInfo> colInfos_ { true };
     TQelPtrList<TQelSGViewInstance> viewInstances_ { true };

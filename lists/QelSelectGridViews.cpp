@@ -133,15 +133,7 @@ void TQelSelectGrid::apply_view(TQelAnsicht* view, TQelFieldList* params, bool r
         init_popupmenu(true, 0);
         this->reload(nullptr, TQelObjectKey());
     }
-    if (!viewTabSet_)
-        return;
-    int active = 0;
-    for (int i = 0; i < viewTabSet_->TabCount(); ++i) {
-        auto* inst = static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(i));
-        if (inst && currentView_ && inst->Ansicht == currentView_ && inst->Params == currentParams_)
-            active = i;
-    }
-    viewTabSet_->SetTabIndex(viewTabSet_->TabCount() > 0 ? active : -1);
+    select_tabs();
 }
 
 void TQelSelectGrid::set_BaseFilter(TQelAnsichtKey key)
@@ -315,9 +307,26 @@ void TQelSelectGrid::set_ViewTabSet(TAdvTabSet* tabs)
     }
 }
 
+void TQelSelectGrid::set_ViewTabCtl(TTabControl* tabs)
+{
+    if (tabs == viewTabCtl_)
+        return;
+    if (viewTabCtl_) {
+        viewTabCtl_->OnChange = nullptr;
+        RemoveFreeNotification(viewTabCtl_);
+    }
+    viewTabCtl_ = tabs;
+    tabCtlInstances_.clear();
+    if (tabs) {
+        FreeNotification(tabs);
+        tabs->OnChange = TNotifyEvent(this, &TQelSelectGrid::tab_change);
+        init_popupmenu(true, 0);
+    }
+}
+
 void TQelSelectGrid::fill_tabs(const std::vector<std::pair<std::string, TQelSGViewInstance*>>& entries)
 {
-    if (!viewTabSet_)
+    if (!viewTabSet_ && !viewTabCtl_)
         return;
     std::vector<std::pair<std::string, TQelSGViewInstance*>> sorted;
     for (const auto& [caption, inst] : entries)
@@ -327,30 +336,68 @@ void TQelSelectGrid::fill_tabs(const std::vector<std::pair<std::string, TQelSGVi
 
     // The same captions keep their tabs (a rebuild from a tab's own change must not pull the tab
     // bar away under the click); only the instances behind them are renewed.
-    bool same = viewTabSet_->TabCount() == static_cast<int>(sorted.size());
-    for (std::size_t i = 0; same && i < sorted.size(); ++i)
-        same = viewTabSet_->TabCaption(static_cast<int>(i)) == sorted[i].first;
     TFlagScope guard(fillingTabs_);
-    if (!same) {
-        viewTabSet_->ClearTabs();
-        for (const auto& [caption, inst] : sorted)
-            viewTabSet_->AddTab(caption, inst);
+    auto sameCaptions = [&](auto* tabs) {
+        bool same = tabs->TabCount() == static_cast<int>(sorted.size());
+        for (std::size_t i = 0; same && i < sorted.size(); ++i)
+            same = tabs->TabCaption(static_cast<int>(i)) == sorted[i].first;
+        return same;
+    };
+    if (viewTabSet_) {
+        if (!sameCaptions(viewTabSet_)) {
+            viewTabSet_->ClearTabs();
+            for (const auto& entry : sorted)
+                viewTabSet_->AddTab(entry.first, entry.second);
+        }
+        for (std::size_t i = 0; i < sorted.size(); ++i)
+            viewTabSet_->SetTabObject(static_cast<int>(i), sorted[i].second);
     }
-    int active = 0;
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        TQelSGViewInstance* inst = sorted[i].second;
-        viewTabSet_->SetTabObject(static_cast<int>(i), inst);
-        if (currentView_ && inst->Ansicht == currentView_ && inst->Params == currentParams_)
-            active = static_cast<int>(i);
+    if (viewTabCtl_) {
+        if (!sameCaptions(viewTabCtl_)) {
+            viewTabCtl_->ClearTabs();
+            for (const auto& entry : sorted)
+                viewTabCtl_->AddTab(entry.first);
+        }
+        tabCtlInstances_.clear();
+        for (const auto& entry : sorted)
+            tabCtlInstances_.push_back(entry.second);
     }
-    viewTabSet_->SetTabIndex(sorted.empty() ? -1 : active);
+    select_tabs();
 }
 
-void TQelSelectGrid::tab_change(TObject*)
+// The tab whose instance has the current view and instance becomes active; tab 0 without one.
+void TQelSelectGrid::select_tabs()
 {
-    if (fillingTabs_ || !viewTabSet_)
+    TFlagScope guard(fillingTabs_);
+    auto activeOf = [this](int count, auto instanceAt) {
+        int active = 0;
+        for (int i = 0; i < count; ++i) {
+            const TQelSGViewInstance* inst = instanceAt(i);
+            if (inst && currentView_ && inst->Ansicht == currentView_ && inst->Params == currentParams_)
+                active = i;
+        }
+        return count > 0 ? active : -1;
+    };
+    if (viewTabSet_)
+        viewTabSet_->SetTabIndex(activeOf(viewTabSet_->TabCount(),
+            [this](int i) { return static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(i)); }));
+    if (viewTabCtl_)
+        viewTabCtl_->SetTabIndex(activeOf(static_cast<int>(tabCtlInstances_.size()),
+            [this](int i) { return tabCtlInstances_[static_cast<std::size_t>(i)]; }));
+}
+
+void TQelSelectGrid::tab_change(TObject* sender)
+{
+    if (fillingTabs_)
         return;
-    auto* inst = static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(viewTabSet_->TabIndex()));
+    TQelSGViewInstance* inst = nullptr;
+    if (sender == viewTabSet_ && viewTabSet_)
+        inst = static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(viewTabSet_->TabIndex()));
+    else if (sender == viewTabCtl_ && viewTabCtl_) {
+        const int index = viewTabCtl_->TabIndex();
+        if (index >= 0 && index < static_cast<int>(tabCtlInstances_.size()))
+            inst = tabCtlInstances_[static_cast<std::size_t>(index)];
+    }
     if (!inst) {
         SetCurrentView(nullptr, nullptr, "", true);
         return;

@@ -2,6 +2,8 @@
 // and tabs, deleting views, and the per-class filter and location settings.
 #include "selectgrid_fixture.h"
 
+#include <QTabBar>
+
 #include <algorithm>
 
 namespace {
@@ -163,7 +165,24 @@ TEST_F(SelectGridTest, TabsFollowTheViewsAndApplyThemOnClick)
     EXPECT_EQ(column("Name"), std::vector<std::string>({ "Schulz" }));
     EXPECT_EQ(tabs->TabIndex(), 2);
 
-    // Choosing from the menu moves the tab too.
+    // A tab control beside it shows the same tabs and applies them too.
+    auto* tabCtl = new TTabControl(form.get());
+    tabCtl->SetParent(form.get());
+    tabCtl->SetBounds(0, 390, 700, 28);
+    grid->set_ViewTabCtl(tabCtl);
+    ASSERT_EQ(tabCtl->TabCount(), 3);
+    EXPECT_EQ(tabCtl->TabCaption(1), "Alle Meiers");
+    EXPECT_EQ(tabCtl->TabIndex(), 2);
+    auto* qbar = tabCtl->Handle()->findChild<QTabBar*>();
+    ASSERT_NE(qbar, nullptr);
+    QTest::mouseClick(qbar, Qt::LeftButton, {}, qbar->tabRect(1).center());
+    EXPECT_EQ(grid->get_CurrentViewName(), "Alle Meiers");
+    EXPECT_EQ(tabs->TabIndex(), 1);
+
+    // Choosing from the menu moves the tabs too.
+    menuItem("Mit Kindern")->Click();
+    EXPECT_EQ(tabs->TabIndex(), 2);
+    EXPECT_EQ(tabCtl->TabIndex(), 2);
     menuItem("Alle Meiers")->Click();
     EXPECT_EQ(tabs->TabIndex(), 1);
     menuItem("(Vollansicht)")->Click();
