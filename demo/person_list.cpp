@@ -7,10 +7,10 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/tabset.h"
 
+const char* const kDemoPersonFields = "Anrede,Titel,Vorname,Name,Geburtsdatum,Email,Kinder,Aktiv";
+
 namespace {
 
-// The columns a clerk starts with; the partition's field settings override them once saved.
-const char* const kDefaultFields = "Anrede,Titel,Vorname,Name,Geburtsdatum,Email,Kinder,Aktiv";
 const char* const kGridName = "Personenliste";
 
 } // namespace
@@ -56,7 +56,7 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->OnViewChange = [this](TObject*) { updateStatus(); };
     grid_->set_ClassName("Person");
     if (grid_->get_Fields().empty())
-        grid_->set_Fields(kDefaultFields);
+        grid_->set_Fields(kDemoPersonFields);
     // Sorted by name until the user sorts otherwise.
     if (grid_->SortSettings().Column <= 1) {
         grid_->SortSettings().Column = grid_->ColumnByName("Name");

@@ -8,6 +8,10 @@
 #include <string>
 
 class TQelSelectGrid;
+
+// The persons' columns a clerk starts with; the partition's field settings override them.
+extern const char* const kDemoPersonFields;
+
 class TAdvTabSet;
 class TPanel;
 class TPersonForm;

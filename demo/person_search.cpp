@@ -1,21 +1,16 @@
 #include "person_search.h"
 
+#include "person_list.h"
+
 #include "binding/methods.h"
 #include "controls/QelCheckBox.h"
 #include "controls/QelEdit.h"
 #include "controls/QelPanel.h"
+#include "lists/QelSelectGrid.h"
 #include "pickers/QelCombo.h"
 
 #include "toolkit/extctrls.h"
-#include "toolkit/listbox.h"
 #include "toolkit/stdctrls.h"
-
-namespace {
-
-// More than this many matches are counted, not listed.
-constexpr int kMaxListed = 500;
-
-} // namespace
 
 TPersonSearchForm::TPersonSearchForm(TComponent* owner, TQelDatabase* db)
     : TForm(owner)
@@ -79,15 +74,15 @@ TPersonSearchForm::TPersonSearchForm(TComponent* owner, TQelDatabase* db)
     count_->SetName("lblTreffer");
     count_->SetParent(this);
     count_->SetBounds(16, 168, 688, 18);
-    results_ = new TListBox(this);
-    results_->SetName("lbTreffer");
+    results_ = new TQelSelectGrid(this);
+    results_->SetName("sgTreffer");
     results_->SetParent(this);
     results_->SetBounds(16, 190, 688, 314);
-    results_->OnDblClick = TNotifyEvent([this](TObject*) {
-        const int i = results_->ItemIndex();
-        if (i >= 0 && i < static_cast<int>(found_.size()) && OnOpenPerson)
-            OnOpenPerson(found_[i]);
-    });
+    results_->set_SelectGridOptions(results_->get_SelectGridOptions() >> soFilterAdmin);
+    results_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) {
+        if (OnOpenPerson)
+            OnOpenPerson(key);
+    };
 
     if (const TQelKlasse* cls = db_->FindClass("Personensuche")) {
         search_ = db_->CreateObject(cls->Key());
@@ -104,28 +99,24 @@ TPersonSearchForm::TPersonSearchForm(TComponent* owner, TQelDatabase* db)
 int TPersonSearchForm::Search()
 {
     found_.clear();
-    results_->Items().Clear();
-    const TQelKlasse* cls = db_->FindClass("Person");
-    if (!cls || !panel_->get_SearchMode())
+    if (!panel_->get_SearchMode())
         return 0;
-    auto q = db_->CreateSQLEngine()->ListEx(cls->Key(), lfNotDeleted, panel_->get_SearchCondition(),
-        "Name,Vorname", "Person.Name, Person.Vorname");
-    q->Open();
-    const int total = q->CountRecords();
-    for (; !q->Eof() && static_cast<int>(found_.size()) < kMaxListed; q->Next()) {
-        found_.emplace_back(static_cast<int>(q->AsInteger(0)));
-        const std::string first = q->AsString(2);
-        results_->Items().Add(q->AsString(1) + (first.empty() ? "" : ", " + first));
+    results_->set_SearchCondition(panel_->get_SearchCondition());
+    if (!results_->GridClass().Valid()) {
+        results_->set_ClassName("Person");
+        if (results_->get_Fields().empty())
+            results_->set_Fields(kDemoPersonFields);
     }
+    results_->Reload();
+    const int total = results_->EntryCount();
+    for (int row = results_->FirstDataRow(); row < results_->FirstDataRow() + total; ++row)
+        found_.push_back(results_->get_Key(row));
     if (total == 0)
         count_->SetCaption("Keine Person gefunden.");
     else if (total == 1)
-        count_->SetCaption("1 Person gefunden (Doppelklick öffnet sie).");
-    else if (total > kMaxListed)
-        count_->SetCaption(
-            FormatStr("%d Personen gefunden, die ersten %d sind aufgeführt.", total, kMaxListed));
+        count_->SetCaption("1 Person gefunden (Enter oder Doppelklick öffnet sie).");
     else
-        count_->SetCaption(FormatStr("%d Personen gefunden (Doppelklick öffnet eine).", total));
+        count_->SetCaption(FormatStr("%d Personen gefunden (Enter oder Doppelklick öffnet eine).", total));
     return total;
 }
 
@@ -139,7 +130,7 @@ void TPersonSearchForm::Clear()
     if (auto* c = dynamic_cast<TQelCheckBox*>(FindComponent("cbAktiv")))
         c->SetChecked(false);
     found_.clear();
-    results_->Items().Clear();
+    results_->ClearList();
     count_->SetCaption("Suchbegriffe eingeben und „Suchen“ wählen.");
 }
 

@@ -189,6 +189,8 @@ public:
     // Key 0: full reload; another key: that object's row.
     void Reload(TQelObjectKey key = {});
     void reload(TQelAnsicht* view, TQelObjectKey selectKey);
+    // Empties the list (header kept) until the next load.
+    void ClearList();
     // Rows loaded from the database (rows of new objects follow them).
     int EntryCount() const { return entryCount_; }
     int FirstDataRow() const { return options_.Contains(soFilter) ? 2 : 1; }

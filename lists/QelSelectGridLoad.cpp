@@ -148,6 +148,15 @@ void TQelSelectGrid::fill_rows(TQelSQLQuery& query)
     SetRowCount(row);
 }
 
+void TQelSelectGrid::ClearList()
+{
+    TGridUpdateScope batch(*this);
+    entryCount_ = 0;
+    SetRowCount(FirstDataRow() + 1);
+    for (int c = 0; c < ColCount(); ++c)
+        SetCellsEx(c, FirstDataRow(), "");
+}
+
 // ---- rows -------------------------------------------------------------------------------------
 
 TQelObjectKey TQelSelectGrid::get_Key(int row) const

@@ -9,9 +9,11 @@
 #include "controls/QelEdit.h"
 #include "controls/QelPageControl.h"
 #include "controls/QelTabControl.h"
+#include "lists/QelSelectGrid.h"
 #include "toolkit/scripteddialogs.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 TEST(PersonForm, SaveDiscardAndPaging)
@@ -129,6 +131,12 @@ TEST(PersonSearch, FindsThePersonsTheFieldsDescribe)
 
         TQelObjectKey opened;
         search.OnOpenPerson = [&](TQelObjectKey k) { opened = k; };
+        // The hits are a select grid: Enter opens the selected one.
+        search.Show();
+        search.Results()->SetFocus();
+        search.Results()->FocusCell(1, 1);
+        QTest::keyClick(search.Results()->Handle(), Qt::Key_Return);
+        EXPECT_EQ(opened, search.Found().front());
         dynamic_cast<TQelEdit*>(search.FindComponent("edName"))->SetText("x' OR 1=1 --");
         EXPECT_EQ(search.Search(), 0);
         EXPECT_EQ(search.ResultText(), "Keine Person gefunden.");
