@@ -1,0 +1,301 @@
+// Editing through the vector grid: in-place editors with real keys, Escape, the add row, max
+// count, insert/copy/delete/move keeping positions through a commit and reopening, the standard
+// mark, deactivation, an open editor during delete and move, references and the popup menus.
+#include "vgrid_fixture.h"
+
+#include <QComboBox>
+#include <QDir>
+
+namespace {
+
+class VGridEdit : public VGridTest {
+protected:
+    void SetUp() override
+    {
+        VGridTest::SetUp();
+        addAddress("Bonn");
+        addAddress("Köln");
+        addAddress("Ulm");
+        columns({ "Strasse", "Ort", "Art", "Firma" });
+    }
+    // Opens the editor on (col, row) and types `text` after what it holds.
+    void typeInto(int col, int row, const QString& text)
+    {
+        click(col, row);
+        key(Qt::Key_F2);
+        QLineEdit* line = editorLine();
+        ASSERT_NE(line, nullptr) << "no in-place editor on " << col << "," << row;
+        QTest::keyClick(line, Qt::Key_End);
+        QTest::keyClicks(line, text);
+        settle();
+    }
+    TScopedScriptedDialogs dialogs;
+};
+
+} // namespace
+
+TEST_F(VGridEdit, TypingWritesTheElementsFieldAndEscapeRestoresIt)
+{
+    connect();
+    typeInto(1, 2, "-Deutz");
+    key(Qt::Key_Return);
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Ort")->AsString(), "Köln-Deutz");
+    EXPECT_EQ(grid->Cells(1, 2), "Köln-Deutz");
+    EXPECT_EQ(orte(), "Bonn,Köln-Deutz,Ulm") << "no other element changed";
+
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    typeInto(1, 1, "xyz");
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Ort")->AsString(), "Bonnxyz")
+        << "the editor writes as it goes";
+    key(Qt::Key_Escape);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Ort")->AsString(), "Bonn");
+    EXPECT_EQ(grid->Cells(1, 1), "Bonn");
+}
+
+TEST_F(VGridEdit, ChoiceColumnsEditThroughACombo)
+{
+    connect();
+    click(2, 1);
+    key(Qt::Key_F2);
+    ASSERT_TRUE(grid->EditorMode());
+    QWidget* editor = grid->InplaceEditorWidget();
+    ASSERT_NE(editor, nullptr);
+    auto* combo = qobject_cast<QComboBox*>(editor);
+    if (!combo)
+        combo = editor->findChild<QComboBox*>();
+    ASSERT_NE(combo, nullptr) << editor->metaObject()->className();
+    const int buero = combo->findText(QStringLiteral("Büro"));
+    ASSERT_GE(buero, 0);
+    combo->setFocus();
+    while (combo->currentIndex() < buero)
+        QTest::keyClick(combo, Qt::Key_Down);
+    key(Qt::Key_Return);
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Art")->AsString(), "Büro");
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Art")->AsString(), "");
+    EXPECT_EQ(grid->Cells(2, 1), "Büro");
+}
+
+TEST_F(VGridEdit, ReferencesAreNeverEditedInPlaceButChosen)
+{
+    TQelObject* firma = create("Firma");
+    firma->FieldList()->FieldByName("Name")->set_AsString("ACME");
+    int asked = 0;
+    grid->OnChooseObject = TQelChooseObjectEvent([&](TObject*, TQelClassKey cls, TQelObjectKey& key) {
+        ++asked;
+        EXPECT_EQ(cls, db->FindClass("Firma")->Key());
+        key = asked == 1 ? TQelObjectKey() : firma->Key();
+    });
+    connect();
+    click(3, 2);
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(addresses()->Item(2)->FieldList()->FieldByName("Firma")->Null())
+        << "a key of 0 keeps the field";
+    key(Qt::Key_F2);
+    EXPECT_FALSE(grid->EditorMode());
+    key(Qt::Key_Space);
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(grid->Cells(3, 2), "<A href=\"\">ACME</A>");
+    EXPECT_EQ(grid->current_key(), firma->Key());
+
+    // The reference menu names the class and the object.
+    click(3, 2, Qt::RightButton);
+    TMenuItem* items = grid->ReferenceMenu()->Items();
+    EXPECT_EQ(items->Items(0)->Caption(), "Firma auswählen...");
+    EXPECT_EQ(items->Items(2)->Caption(), "Firma \"ACME\" ansehen/bearbeiten...");
+    EXPECT_FALSE(items->Items(2)->Enabled()) << "no OnOpenObject";
+    grid->ReferenceMenu()->CloseMenu();
+    items->Items(1)->Click();
+    EXPECT_TRUE(addresses()->Item(2)->FieldList()->FieldByName("Firma")->Null());
+}
+
+TEST_F(VGridEdit, AddRowCreatesExactlyOneElementAndRefusesBeyondMax)
+{
+    int added = 0;
+    grid->OnAddItem = TQelAddItemEvent([&](TObject*, TQelSubObject*) { ++added; });
+    connect();
+    click(0, 4);
+    EXPECT_EQ(addresses()->Count(), 4);
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(grid->RowCount(), 6);
+    EXPECT_EQ(grid->Row(), 4) << "the cursor goes to the new element";
+    EXPECT_TRUE(dialogs->Questions().empty());
+
+    click(0, 5);
+    EXPECT_EQ(addresses()->Count(), 4) << "max=4";
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->Questions()[0].text, "Maximale Anzahl der Einträge erreicht!");
+}
+
+TEST_F(VGridEdit, DeleteAsksWithACutNameAndKeepsTheCursorsElement)
+{
+    addresses()->Item(2)->FieldList()->FieldByName("Ort")->set_AsString(std::string(300, 'x'));
+    connect();
+    click(1, 2);
+    dialogs->AnswerBox(IDNO);
+    grid->delete_item_event();
+    EXPECT_EQ(addresses()->Count(), 3) << "declined";
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    const auto& q = dialogs->Questions()[0];
+    EXPECT_EQ(q.caption, "Element löschen");
+    EXPECT_EQ(
+        q.text, "Soll die gewählte Adresse (" + std::string(255, 'x') + "...) wirklich gelöscht werden?");
+
+    click(1, 3);
+    grid->set_VectorIndex(1);
+    dialogs->AnswerBox(IDYES);
+    grid->delete_item_event();
+    EXPECT_EQ(addresses()->Count(), 2);
+    EXPECT_EQ(grid->RowCount(), 4);
+
+    bool allow = false;
+    grid->BeforeRemoveItem = TQelBeforeRemoveItemEvent([&](TObject*, TQelSubObject*, bool& a) { a = allow; });
+    grid->delete_item_event();
+    EXPECT_EQ(addresses()->Count(), 2) << "vetoed by the handler, no question";
+    EXPECT_EQ(dialogs->Questions().size(), 2u);
+}
+
+TEST_F(VGridEdit, OpenEditorDuringDeleteOrMoveWritesOnlyItsOwnElement)
+{
+    connect();
+    typeInto(0, 2, "Hauptstr");
+    ASSERT_TRUE(grid->EditorMode());
+    grid->moveup_event();
+    EXPECT_FALSE(grid->EditorMode() && grid->get_VectorIndex() != 1);
+    EXPECT_EQ(orte(), "Köln,Bonn,Ulm");
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "Hauptstr");
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "");
+    EXPECT_EQ(grid->get_VectorIndex(), 1) << "the cursor follows the moved element";
+
+    // Delete the element whose cell is being edited: the text must not land in the element
+    // that takes over its row.
+    TQelVectorGridOptions o = grid->get_VectorGridOptions();
+    o >> voDeleteQuery;
+    grid->set_VectorGridOptions(o);
+    typeInto(0, 2, "Nebenweg");
+    ASSERT_TRUE(grid->EditorMode());
+    grid->delete_item_event();
+    settle();
+    EXPECT_EQ(orte(), "Köln,Ulm");
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "Hauptstr");
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "");
+    key(Qt::Key_Return);
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "");
+    EXPECT_EQ(grid->Cells(0, 2), "");
+}
+
+TEST_F(VGridEdit, InsertCopyMoveKeepPositionsThroughCommitAndReopen)
+{
+    const std::string file = QDir::temp().filePath("qel-vgrid-positions.qeldb").toStdString();
+    std::remove(file.c_str());
+    // The fixture's database is in memory; this test keeps its own file.
+    auto fileDb = std::make_unique<TQelDatabase>();
+    TQelOpenOptions o;
+    o.schemaText = kVGridSchema;
+    o.create = true;
+    fileDb->Open(file, o);
+    SetQelDatabase(fileDb.get());
+    TQelObject* p = fileDb->CreateObject(fileDb->FindClass("Person")->Key());
+    p->FieldList()->FieldByName("Name")->set_AsString("Paul");
+    TQelVector* v = p->FieldList()->VectorByName("Adressen");
+    for (const char* ort : { "A", "B", "C" })
+        v->Add()->FieldList()->FieldByName("Ort")->set_AsString(ort);
+    TQelVectorGridOptions opts = grid->get_VectorGridOptions();
+    opts << voCopyAllowed;
+    grid->set_VectorGridOptions(opts);
+    ASSERT_TRUE(grid->Connect(p, false));
+
+    grid->set_VectorIndex(2);
+    grid->insert_item_event(); // before B
+    EXPECT_EQ(grid->get_VectorIndex(), 2);
+    v->Item(2)->FieldList()->FieldByName("Ort")->set_AsString("N");
+    grid->set_VectorIndex(1);
+    grid->copy_item_event(); // max=4 reached: refused
+    EXPECT_EQ(v->GetAll("Ort", ','), "A,N,B,C");
+    grid->set_VectorIndex(4);
+    grid->moveup_event();
+    grid->moveup_event();
+    EXPECT_EQ(v->GetAll("Ort", ','), "A,C,N,B");
+    EXPECT_EQ(grid->get_VectorIndex(), 2);
+    grid->set_VectorIndex(1);
+    grid->moveup_event(); // at the top: nothing
+    grid->set_VectorIndex(4);
+    grid->movedown_event(); // at the bottom: nothing
+    EXPECT_EQ(v->GetAll("Ort", ','), "A,C,N,B");
+    const TQelObjectKey key = p->Key();
+    ASSERT_TRUE(p->Commit()) << p->ErrorMessage();
+    grid->Disconnect();
+    SetQelDatabase(db.get());
+    fileDb.reset();
+
+    auto again = std::make_unique<TQelDatabase>();
+    TQelOpenOptions o2;
+    o2.schemaText = kVGridSchema;
+    again->Open(file, o2);
+    SetQelDatabase(again.get());
+    TQelObject* p2 = again->GetObjectA(key);
+    ASSERT_NE(p2, nullptr);
+    TQelVector* v2 = p2->FieldList()->VectorByName("Adressen");
+    EXPECT_EQ(v2->GetAll("Ort", ','), "A,C,N,B") << "positions survive commit and reopening";
+    for (int i = 1; i <= v2->Count(); ++i)
+        EXPECT_EQ(v2->Item(i)->VectorIndex(), i);
+    SetQelDatabase(db.get());
+    again.reset();
+    std::remove(file.c_str());
+}
+
+TEST_F(VGridEdit, CopyInsertsAfterTheCurrentElement)
+{
+    TQelVectorGridOptions opts = grid->get_VectorGridOptions();
+    opts << voCopyAllowed;
+    grid->set_VectorGridOptions(opts);
+    connect();
+    addresses()->Item(1)->FieldList()->FieldByName("Strasse")->set_AsString("Markt 1");
+    grid->set_VectorIndex(1);
+    grid->copy_item_event();
+    EXPECT_EQ(orte(), "Bonn,Bonn,Köln,Ulm");
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "Markt 1");
+    EXPECT_EQ(grid->get_VectorIndex(), 2);
+}
+
+TEST_F(VGridEdit, StandardMarkIsUniqueAndDeactivationStrikesOut)
+{
+    connect();
+    grid->set_VectorIndex(2);
+    grid->set_standard_event();
+    grid->set_VectorIndex(3);
+    grid->set_standard_event();
+    int standards = 0;
+    for (int i = 1; i <= 3; ++i)
+        standards += dynamic_cast<TQelGueltigkeit*>(addresses()->Item(i))->Standard() ? 1 : 0;
+    EXPECT_EQ(standards, 1);
+    EXPECT_TRUE(dynamic_cast<TQelGueltigkeit*>(addresses()->Item(3))->Standard());
+    EXPECT_TRUE(grid->paintFont(1, 3).Style().Contains(fsBold));
+    EXPECT_FALSE(grid->paintFont(1, 2).Style().Contains(fsBold));
+
+    grid->set_VectorIndex(1);
+    grid->deactivate_item_event();
+    EXPECT_FALSE(dynamic_cast<TQelGueltigkeit*>(addresses()->Item(1))->Active());
+    EXPECT_TRUE(grid->paintFont(1, 1).Style().Contains(fsStrikeOut));
+    grid->set_ReadOnly(true);
+    grid->set_VectorIndex(2);
+    grid->deactivate_item_event();
+    EXPECT_TRUE(dynamic_cast<TQelGueltigkeit*>(addresses()->Item(2))->Active()) << "read-only grid";
+}
+
+TEST_F(VGridEdit, ElementMenuOffersTheStandardItems)
+{
+    connect();
+    click(1, 1, Qt::RightButton);
+    TMenuItem* items = grid->ElementMenu()->Items();
+    std::vector<std::string> captions;
+    for (int i = 0; i < items->Count(); ++i)
+        captions.push_back(items->Items(i)->Caption());
+    grid->ElementMenu()->CloseMenu();
+    EXPECT_EQ(captions,
+        (std::vector<std::string> { "Neues Element einfügen", "Details anzeigen", "Element löschen",
+            "Element nach oben verschieben", "Element nach unten verschieben", "Als Standard definieren" }));
+    items->Items(4)->Click();
+    EXPECT_EQ(orte(), "Köln,Bonn,Ulm");
+}

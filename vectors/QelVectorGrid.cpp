@@ -1,0 +1,381 @@
+// TQelVectorGrid: construction, binding, properties, rows and columns, messages.
+#include "vectors/QelVectorGrid.h"
+
+#include "binding/qellogging.h"
+
+#include <algorithm>
+
+TQelVectorGridOptions TQelVectorGrid::DefaultOptions()
+{
+    TQelVectorGridOptions o;
+    for (TQelVectorGridOption v : { voDeactivate, voDeleteAllowed, voDeleteQuery, voDetails, voInsertAllowed,
+             voMarkInvalid, voMarkStandard, voSetStandard })
+        o << v;
+    return o;
+}
+
+TQelVectorGrid::TQelVectorGrid(TComponent* owner)
+    : TQelDataControl<TQelGrid>(owner)
+    , options_(DefaultOptions())
+{
+    link_.kinds = TQelObjectInterface::oiVector;
+    link_.hooks.read = [this] { Reload(); };
+    link_.hooks.touched = [this](TQelObjectInterface* field, bool) { reload_field(field); };
+    link_.hooks.connectedChanged = [this](bool connected) { SetEnabled(connected); };
+    link_.hooks.setHint = [](const std::string&) {};
+
+    SetFixedColor(clBtnFace);
+    SetGridLineColor(clBtnFace);
+    SetSelectionColor(clGradientActiveCaption);
+    SetSelectionTextColor(clWindowText);
+    SetURLColor(clHotLight);
+    SetParentFont(true);
+    SetFixedRows(1);
+    SetFixedCols(0);
+    TGridOptions go;
+    go << goFixedHorzLine << goColSizing << goTabs;
+    SetOptions(go);
+    SetShowHint(true);
+    SetHintShowCells(true);
+    PublishBinding(qelPublishFieldPath);
+}
+
+TQelVectorGrid::~TQelVectorGrid()
+{
+    close_editor();
+    SetEditLink(nullptr);
+    editorLinks_.Clear();
+}
+
+// ---- binding ------------------------------------------------------------------------------------
+
+bool TQelVectorGrid::Connect(const TQelObject* obj, bool onlyIfUnconnected)
+{
+    return ConnectFL(obj ? obj->FieldList() : nullptr, onlyIfUnconnected) > 0;
+}
+
+int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
+{
+    if (onlyIfUnconnected && Connected())
+        return 0;
+    close_editor();
+    plainTarget_ = nullptr;
+    SetEditLink(nullptr);
+    editorLinks_.Clear(); // links are bound to fields of the old object
+    link_.Connect(fl, false);
+    if (!Connected()) {
+        RowCount() > 2 ? SetRowCount(2) : void();
+        ClearNormalCells();
+        return 0;
+    }
+    set_ReadOnly(readOnly_);
+    refresh_colwidths(true, 0);
+    make_popupmenus();
+    return 1;
+}
+
+// ---- properties ---------------------------------------------------------------------------------
+
+void TQelVectorGrid::set_VectorGridOptions(TQelVectorGridOptions options)
+{
+    if (options == options_)
+        return;
+    const bool numbers = options.Contains(voLineNumbers);
+    const bool numbersChanged = numbers != options_.Contains(voLineNumbers);
+    options_ = options;
+    if (numbersChanged) {
+        SetFixedCols(numbers ? 1 : 0);
+        if (Connected()) {
+            Reload();
+            refresh_colwidths(true, 0);
+        }
+    }
+}
+
+void TQelVectorGrid::set_ReadOnly(bool v)
+{
+    if (!Connected())
+        return;
+    readOnly_ = v;
+    const int n = ElementCount();
+    SplitAllCells();
+    if (v) {
+        close_editor();
+        TGridOptions o = Options();
+        o >> goEditing;
+        SetOptions(o);
+        SetRowCount(n > 0 ? n + 1 : 2);
+    } else {
+        TGridOptions o = Options();
+        o << goEditing;
+        SetOptions(o);
+        SetRowCount(n + 2 > 2 ? n + 2 : 2);
+        write_add_row();
+    }
+    if (v && !n)
+        SetCells(FixedCols(), 1, "");
+}
+
+void TQelVectorGrid::set_ShowDownTo(int classKey)
+{
+    if (classKey == showDownTo_)
+        return;
+    showDownTo_ = classKey;
+    Reload();
+    refresh_colwidths(true, 0);
+}
+
+void TQelVectorGrid::set_FieldNames(const TStrings& lines)
+{
+    TQelFieldList* fl = Connected() ? link_.FieldList() : nullptr;
+    if (fl)
+        ConnectFL(nullptr, false);
+    fieldNames_.Assign(lines);
+    if (fl)
+        ConnectFL(fl, false);
+}
+
+void TQelVectorGrid::set_Order(const std::string& order)
+{
+    if (order == order_)
+        return;
+    order_ = order;
+    Reload();
+}
+
+void TQelVectorGrid::set_Frozen(bool v)
+{
+    if (v == frozen_)
+        return;
+    frozen_ = v;
+    if (!v)
+        Reload();
+}
+
+// ---- rows and columns ---------------------------------------------------------------------------
+
+int TQelVectorGrid::ElementCount() const
+{
+    TQelVector* v = Vector();
+    return v ? v->Count() : 0;
+}
+
+int TQelVectorGrid::row2vix(int row) const
+{
+    if (hasOrderMap() && row >= 1 && row <= static_cast<int>(orderMap_.size()))
+        return orderMap_[static_cast<std::size_t>(row - 1)];
+    return row;
+}
+
+int TQelVectorGrid::vix2row(int vix) const
+{
+    if (!hasOrderMap())
+        return vix;
+    const auto it = std::find(orderMap_.begin(), orderMap_.end(), vix);
+    return it == orderMap_.end() ? vix : static_cast<int>(it - orderMap_.begin()) + 1;
+}
+
+void TQelVectorGrid::set_VectorIndex(int vix)
+{
+    if (vix >= 1 && vix <= ElementCount())
+        FocusCell(std::max(Col(), FixedCols()), vix2row(vix));
+}
+
+bool TQelVectorGrid::isAddRow(int row) const
+{
+    return editable() && Connected() && row == ElementCount() + 1;
+}
+
+const TQelVGColumn* TQelVectorGrid::ColumnAt(int col) const
+{
+    const int c = dataCol(col);
+    return c >= 0 && c < DataColumnCount() ? &columns_[static_cast<std::size_t>(c)] : nullptr;
+}
+
+TQelFieldList* TQelVectorGrid::get_fl(int row) const
+{
+    TQelVector* v = Vector();
+    if (!v)
+        return nullptr;
+    if (row == 0) {
+        TQelSubObject* t = v->get_Template();
+        return t ? t->FieldList() : nullptr;
+    }
+    if (row < 1 || row > v->Count())
+        return nullptr;
+    return v->FieldList(row2vix(row));
+}
+
+TQelSubObject* TQelVectorGrid::get_SubObject(int row) const
+{
+    TQelVector* v = Vector();
+    return v && row >= 1 && row <= v->Count() ? v->Item(row2vix(row)) : nullptr;
+}
+
+TQelField* TQelVectorGrid::get_Field(int col, int row) const
+{
+    const TQelVGColumn* c = ColumnAt(col);
+    TQelFieldList* fl = get_fl(row);
+    if (!c || !fl || (c->Info && c->Info->Has(TQelVGInfo::CUSTOM)) || c->Entry == "@")
+        return nullptr;
+    return fl->FindTypedOI<TQelField>(c->Entry);
+}
+
+TQelVector* TQelVectorGrid::get_SubVec(int col, int row) const
+{
+    const TQelVGColumn* c = ColumnAt(col);
+    TQelFieldList* fl = get_fl(row);
+    if (!c || !fl || (c->Info && c->Info->Has(TQelVGInfo::CUSTOM)) || c->Entry == "@")
+        return nullptr;
+    return fl->FindTypedOI<TQelVector>(c->Entry);
+}
+
+void TQelVectorGrid::set_CurrentField(const TQelObjectInterface* oi)
+{
+    if (!oi)
+        return;
+    for (int c = FixedCols(); c < ColCount(); ++c)
+        for (int r = 1; r <= ElementCount(); ++r) {
+            TQelObjectInterface* here = get_Field(c, r);
+            if (!here)
+                here = get_SubVec(c, r);
+            if (here == oi) {
+                FocusCell(c, r);
+                return;
+            }
+        }
+}
+
+bool TQelVectorGrid::has_guelt() const
+{
+    TQelVector* v = Vector();
+    return v && v->Kind() == 12001;
+}
+
+TQelGueltigkeit* TQelVectorGrid::validity_element(int row) const
+{
+    return has_guelt() ? dynamic_cast<TQelGueltigkeit*>(get_SubObject(row)) : nullptr;
+}
+
+// ---- messages -----------------------------------------------------------------------------------
+
+void TQelVectorGrid::WndProc(TMessage& m)
+{
+    TQelVector* v = Vector();
+    switch (m.Msg) {
+    case WM_OC_SETREADONLY:
+        set_ReadOnly(m.WParam != 0);
+        SetColor(m.WParam ? clBtnFace : clWindow);
+        Reload();
+        m.Result = 0;
+        return;
+    case WM_OC_GETFIELD:
+        m.Result = QelOIToParam(v);
+        return;
+    case WM_OC_LOCATE: {
+        TQelObjectInterface* oi = QelOIFromParam(m.LParam);
+        m.Result = 0;
+        if (!v || !oi)
+            return;
+        if (oi == v) {
+            m.Result = 2;
+            return;
+        }
+        if (!oi->IsPartOf(v))
+            return;
+        m.Result = 1;
+        if (m.WParam != 1)
+            return;
+        m.Result = 0;
+        for (int i = v->Count(); i >= 1; --i) {
+            if (oi != v->Item(i) && !oi->IsPartOf(v->Item(i)))
+                continue;
+            int col = FixedCols();
+            if (oi->OIType() == TQelObjectInterface::oiField)
+                for (int c = 0; c < DataColumnCount(); ++c)
+                    if (AnsiSameText(columns_[static_cast<std::size_t>(c)].Entry, oi->Name()))
+                        col = c + FixedCols();
+            FocusCell(col, vix2row(i));
+            m.Result = 2;
+            return;
+        }
+        return;
+    }
+    case WM_OC_SETMARK:
+        set_mark(static_cast<unsigned>(m.WParam), TColor(static_cast<std::int32_t>(m.LParam)));
+        m.Result = 1;
+        return;
+    case WM_OC_INITEDITOR: {
+        auto* field = QelOIFromParam(m.LParam);
+        try {
+            OnInitInplaceEditor(
+                this, reinterpret_cast<TWinControl*>(m.WParam), QelSafeCast<TQelField>(field));
+        } catch (const std::exception& e) {
+            QelLogError("Exception in TQelVectorGrid::WndProc(case WM_OC_INITEDITOR), fi = %s: %s",
+                field ? field->Name() : std::string("-"), e.what());
+            throw;
+        }
+        m.Result = 1;
+        return;
+    }
+    case WM_OC_EDITORKEYDOWN:
+        if (m.WParam == VK_ESCAPE || m.WParam == VK_F3)
+            close_editor();
+        else if (m.WParam == VK_INSERT)
+            Perform(WM_KEYDOWN, m.WParam, m.LParam);
+        m.Result = 1;
+        return;
+    case 0x1C49:
+        close_editor();
+        return;
+    case WM_OC_COMBOCELLCHOSEN:
+        if (TQelField* f = get_CurrentField(); f && m.LParam)
+            f->set_AsString(reinterpret_cast<const char*>(m.LParam));
+        m.Result = 1;
+        return;
+    case WM_ODB_OIDESTROYED: {
+        auto* oi = QelOIFromParam(m.LParam);
+        if (oi == plainTarget_)
+            plainTarget_ = nullptr;
+        const bool ours = oi && oi == v;
+        TQelDataControl<TQelGrid>::WndProc(m);
+        if (ours) {
+            columns_.clear();
+            SetRowCount(2);
+            ClearNormalCells();
+        }
+        return;
+    }
+    case WM_ODB_VECTORCHANGED:
+    case WM_ODB_ELEMENTADDED:
+        if (v && QelOIFromParam(m.LParam) == v) {
+            Reload();
+            return;
+        }
+        if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
+            reload_subvec(sub);
+        return;
+    case WM_ODB_ELEMENTREMOVED:
+        if (v && QelOIFromParam(m.LParam) == v)
+            element_removed(static_cast<int>(m.WParam));
+        else if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
+            reload_subvec(sub);
+        return;
+    case WM_ODB_STANDARDCHANGED:
+    case WM_ODB_ELEMENTSTATE:
+        Invalidate();
+        return;
+    default:
+        TQelDataControl<TQelGrid>::WndProc(m);
+    }
+}
+
+void TQelVectorGrid::element_removed(int vix)
+{
+    // The cursor stays on the element it was on: rows below the removed one move up by one.
+    const int row = Row();
+    const int col = Col();
+    if (row >= vix && row > 1)
+        FocusCell(col, row - 1);
+    Reload();
+}

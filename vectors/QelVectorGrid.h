@@ -1,0 +1,220 @@
+#pragma once
+// TQelVectorGrid: one vector field of the bound object as a grid. One data row per element, one
+// data column per line of the column specification FieldNames (vectors/qelvgcolspec.h), a header
+// row, an optional line-number column and, while editable, an add row below the last element.
+// References and text fields are shown as links, nested vectors as comma-joined lists, inactive
+// elements of validity classes grey and struck out, the standard element bold.
+//
+// Edits go into the elements' fields in memory; the grid never commits. Element indexes are
+// 1-based; with an Order the rows follow the database's map and VectorIndex stays an element index.
+#include "binding/commonlink.h"
+#include "binding/methods.h"
+#include "binding/qeldatacontrol.h"
+#include "lists/QelGrid.h"
+#include "vectors/qelvgcolspec.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TQelVectorGrid;
+
+enum TQelVectorGridOption {
+    voAutoChooseObject,
+    voDeactivate,
+    voDeleteAllowed,
+    voDeleteQuery,
+    voDetails,
+    voInsertAllowed,
+    voLineNumbers,
+    voMarkInvalid,
+    voMarkStandard,
+    voSetStandard,
+    voImportAllowed,
+    voExportAllowed,
+    voCopyAllowed,
+    voDummy
+};
+using TQelVectorGridOptions = TSet<TQelVectorGridOption>;
+
+using TQelShowDetailsEvent = TEvent<TObject*, TQelVector*, int>;
+using TQelChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;
+using TQelOpenObjectEvent = TEvent<TObject*, TQelObject*, bool>;
+using TQelOpenTextEvent = TEvent<TObject*, TQelTextField*, bool>;
+using TQelAddItemEvent = TEvent<TObject*, TQelSubObject*>;
+using TQelBeforeRemoveItemEvent = TEvent<TObject*, TQelSubObject*, bool&>;
+using TQelGetValueEvent = TEvent<TObject*, TQelVector*, int, std::string, std::string&>;
+using TQelValueChangedEvent = TEvent<TObject*, TQelVector*, int, std::string, std::string>;
+using TQelInitInplaceEditorEvent = TEvent<TObject*, TWinControl*, TQelField*>;
+using TQelInvalidRefStringEvent = TEvent<TObject*, std::string, TQelRefField*>;
+using TQelBeforeExchangeItemsEvent = TEvent<TObject*, int, int, bool&>;
+using TQelAfterExchangeItemsEvent = TEvent<TObject*, int, int>;
+
+class TQelVectorGrid : public TQelDataControl<TQelGrid> {
+public:
+    explicit TQelVectorGrid(TComponent* owner);
+    ~TQelVectorGrid() override;
+
+    static TQelVectorGridOptions DefaultOptions();
+
+    // --- Binding -----------------------------------------------------------------------------
+    bool Connect(const TQelObject* obj, bool onlyIfUnconnected);
+    // 0 when not connected afterwards, else 1.
+    int ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected);
+    bool Connected() const { return link_.Vector() != nullptr; }
+    TQelVector* Vector() const { return link_.Vector(); }
+
+    // --- Properties --------------------------------------------------------------------------
+    TQelVectorGridOptions get_VectorGridOptions() const { return options_; }
+    void set_VectorGridOptions(TQelVectorGridOptions options);
+    bool get_ReadOnly() const { return readOnly_; }
+    // No effect while the grid is not connected.
+    void set_ReadOnly(bool v);
+    int get_ShowDownTo() const { return showDownTo_; }
+    void set_ShowDownTo(int classKey);
+    // The column specification, one column per line; setting it reconnects.
+    const TStringList& get_FieldNames() const { return fieldNames_; }
+    void set_FieldNames(const TStrings& lines);
+    const std::string& get_Order() const { return order_; }
+    void set_Order(const std::string& order);
+    const std::string& get_NameInfo() const { return nameInfo_; }
+    void set_NameInfo(const std::string& info) { nameInfo_ = info; }
+    bool get_Frozen() const { return frozen_; }
+    // Clearing it reloads.
+    void set_Frozen(bool v);
+
+    // --- Rows and columns --------------------------------------------------------------------
+    int ElementCount() const;
+    int row2vix(int row) const;
+    int vix2row(int vix) const;
+    int get_VectorIndex() const { return row2vix(Row()); }
+    void set_VectorIndex(int vix);
+    int DataColumnCount() const { return static_cast<int>(columns_.size()); }
+    // The column of data column `col` (grid column), none outside.
+    const TQelVGColumn* ColumnAt(int col) const;
+    // What the last load reported about the column specification and its fields.
+    const std::vector<TQelVGSpecIssue>& SpecIssues() const { return issues_; }
+    TQelFieldList* get_fl(int row) const;
+    TQelField* get_Field(int col, int row) const;
+    TQelVector* get_SubVec(int col, int row) const;
+    TQelSubObject* get_SubObject(int row) const;
+    TQelField* get_CurrentField() const { return get_Field(Col(), Row()); }
+    void set_CurrentField(const TQelObjectInterface* oi);
+    TQelVector* get_CurrentSubVec() const { return get_SubVec(Col(), Row()); }
+    TQelSubObject* get_CurrentSubObject() const { return get_SubObject(Row()); }
+    // Whether the element class has validity (derives from "Gültigkeit").
+    bool has_guelt() const;
+
+    // --- Loading -----------------------------------------------------------------------------
+    void Reload();
+    // Reads cell (col, row) again from its field, sub-vector or property (negative: current).
+    void read(int col, int row);
+    // The text a cell shows for `field` / `subvec` in column record `info` (may be null).
+    std::string CellText(
+        TQelField* field, TQelVector* subvec, TQelFieldList* fl, const TQelVGInfo* info) const;
+    bool RefreshCustomFields(const std::string& names, int ix);
+
+    // --- Editing commands --------------------------------------------------------------------
+    void add_item();
+    void insert_item_event();
+    void copy_item_event();
+    void delete_item_event();
+    void moveup_event();
+    void movedown_event();
+    bool exchange_items(int a, int b, bool follow);
+    void show_details_event();
+    void set_standard_event();
+    void deactivate_item_event();
+    void choose_obj_event();
+    void edit_obj_event();
+    void del_ref_event();
+    void import_event() { }
+    void export_event() { }
+    TQelRefField* current_orf() const;
+    TQelObjectKey current_key() const;
+    void activate_field(TQelField* field, int col);
+    void click_orf(TQelRefField* ref);
+    // Writes `text` into the target of cell (col, row) (row < 0: the current row).
+    bool write(const std::string& text, int col, int row);
+
+    TPopupMenu* ElementMenu() const { return elementMenu_; }
+    TPopupMenu* ReferenceMenu() const { return referenceMenu_; }
+
+    TQelShowDetailsEvent OnShowDetails;
+    TQelChooseObjectEvent OnChooseObject;
+    TQelOpenObjectEvent OnOpenObject;
+    TQelOpenTextEvent OnOpenText;
+    TQelAddItemEvent OnAddItem;
+    TQelBeforeRemoveItemEvent BeforeRemoveItem;
+    TNotifyEvent AfterRemoveItem;
+    TQelGetValueEvent OnGetValue;
+    TQelValueChangedEvent OnValueChanged;
+    TQelInitInplaceEditorEvent OnInitInplaceEditor;
+    TQelInvalidRefStringEvent OnInvalidRefString;
+    TQelBeforeExchangeItemsEvent BeforeExchangeItems;
+    TQelAfterExchangeItemsEvent AfterExchangeItems;
+
+protected:
+    void WndProc(TMessage& m) override;
+    bool SelectCell(int col, int row) override;
+    void GetEditorType(int col, int row, TEditorType& editor) override;
+    void GetCellReadOnly(int col, int row, bool& answer) override;
+    void SetEditText(int col, int row, const std::string& value) override;
+    void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
+    void GetCellAlign(int col, int row, TAlignment& hAlign, TVerticalAlignment& vAlign) override;
+    void GetCellHint(int col, int row, std::string& hint) override;
+    void EllipsClick(int col, int row, std::string& value) override;
+    void KeyDown(WORD& key, TShiftState shift) override;
+    void KeyPress(char32_t& key) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void DoEnter() override;
+    void DoExit() override;
+    int SortEndRow() override;
+
+private:
+    bool editable() const { return !readOnly_; }
+    bool hasOrderMap() const { return !orderMap_.empty(); }
+    bool isAddRow(int row) const;
+    int dataCol(int col) const { return col - FixedCols(); }
+    void parse_columns();
+    void write_add_row();
+    void reload_field(TQelObjectInterface* field);
+    void reload_subvec(TQelVector* subvec);
+    void element_removed(int vix);
+    std::string get_name(TQelRefField* ref) const;
+    std::string name_info_phrase(const std::string& adjective, int casus) const;
+    // Commands that change the vector close an open editor first, so that its text goes into the
+    // element it was opened for while the rows still show the old order.
+    void close_editor();
+    // The plain editor's text goes into the field it was typed for, if that is still the
+    // current cell's field.
+    void write_plain_text();
+    void make_popupmenus();
+    void update_reference_menu();
+    void popup_at(TPopupMenu* menu, int x, int y);
+    void set_mark(unsigned wParam, TColor color);
+    void remove_mark();
+    TQelGueltigkeit* validity_element(int row) const;
+    bool canChangeVector() const;
+
+    TQelVectorGridOptions options_;
+    bool readOnly_ = false;
+    int showDownTo_ = 0;
+    TStringList fieldNames_;
+    std::string order_;
+    std::string nameInfo_;
+    bool frozen_ = false;
+    bool reloading_ = false;
+    std::vector<TQelVGColumn> columns_;
+    std::vector<TQelVGSpecIssue> issues_;
+    std::vector<int> orderMap_;
+    TQelLinkRegistry editorLinks_;
+    TPopupMenu* elementMenu_ = nullptr;
+    TPopupMenu* referenceMenu_ = nullptr;
+    int editorKind_ = edNone;
+    // The field the plain editor was opened on (the cell's text is written into it on leaving).
+    TQelField* plainTarget_ = nullptr;
+    bool plainEdited_ = false;
+    bool marked_ = false;
+};
