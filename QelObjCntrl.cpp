@@ -20,6 +20,7 @@
 #include "lists/QelSelectGrid.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
+#include "vectors/QelVectorGrid.h"
 
 #include <iterator>
 
@@ -51,6 +52,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelTabControl, TQelDataClass::TabControl>(),
     QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),
     QelComponentUnit<TQelAdvPageControl>(),
+    QelDataControlUnit<TQelVectorGrid, TQelDataClass::VectorGrid>(),
 };
 
 } // namespace

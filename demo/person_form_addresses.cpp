@@ -1,5 +1,6 @@
-// The addresses (one tab per address, each bound to a field panel) and the bank account (a field
-// panel on the sub-object Bank, created by the first entry).
+// The addresses (one tab per address, each bound to a field panel, and all of them in a vector
+// grid beside the phone numbers) and the bank account (a field panel on the sub-object Bank,
+// created by the first entry).
 #include "person_form.h"
 
 #include "binding/methods.h"
@@ -7,6 +8,7 @@
 #include "controls/QelEdit.h"
 #include "controls/QelPanel.h"
 #include "controls/QelTabControl.h"
+#include "vectors/QelVectorGrid.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -78,6 +80,28 @@ void TPersonForm::buildAddresses(TWinControl* page)
     hint->Font().SetColor(clGray);
     hint->SetCaption("Jede Adresse hat ihren eigenen Reiter. Hinzugefügte und entfernte Adressen "
                      "werden erst mit „Speichern“ übernommen.");
+
+    // All addresses and phone numbers at a glance, edited in place (right click: more commands).
+    auto grid
+        = [&](const char* name, const char* path, int x, int w, std::initializer_list<const char*> cols) {
+              auto* g = new TQelVectorGrid(this);
+              g->SetName(name);
+              g->SetParent(page);
+              g->SetBounds(x, 384, w, 168);
+              g->set_FieldPath(path);
+              TStringList lines;
+              for (const char* c : cols)
+                  lines.Add(c);
+              g->set_FieldNames(lines);
+              return g;
+          };
+    addLabel(this, page, "Alle Adressen", 16, 362, 300)->Font().SetStyle({ fsBold });
+    addLabel(this, page, "Telefonnummern", 632, 362, 300)->Font().SetStyle({ fsBold });
+    grid("vgAdressen", "Adressen", 16, 600,
+        { "Strasse AS Straße/LENGTH:24c/0", "PLZ/LENGTH:7c/0", "Ort/LENGTH:16c/0",
+            "GueltigAb AS \"gültig ab\"/HIDETIME LENGTH:10c/0",
+            "GueltigBis AS \"gültig bis\"/HIDETIME LENGTH:10c/0" });
+    grid("vgTelefone", "Telefone", 632, 310, { "Art/LENGTH:12c/0", "Nummer/LENGTH:20c/0" });
 }
 
 void TPersonForm::buildBank(TWinControl* page)

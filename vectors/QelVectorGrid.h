@@ -41,7 +41,7 @@ using TQelShowDetailsEvent = TEvent<TObject*, TQelVector*, int>;
 using TQelChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;
 using TQelOpenObjectEvent = TEvent<TObject*, TQelObject*, bool>;
 using TQelOpenTextEvent = TEvent<TObject*, TQelTextField*, bool>;
-using TQelAddItemEvent = TEvent<TObject*, TQelSubObject*>;
+using TQelVGAddItemEvent = TEvent<TObject*, TQelSubObject*>;
 using TQelBeforeRemoveItemEvent = TEvent<TObject*, TQelSubObject*, bool&>;
 using TQelGetValueEvent = TEvent<TObject*, TQelVector*, int, std::string, std::string&>;
 using TQelValueChangedEvent = TEvent<TObject*, TQelVector*, int, std::string, std::string>;
@@ -144,7 +144,7 @@ public:
     TQelChooseObjectEvent OnChooseObject;
     TQelOpenObjectEvent OnOpenObject;
     TQelOpenTextEvent OnOpenText;
-    TQelAddItemEvent OnAddItem;
+    TQelVGAddItemEvent OnAddItem;
     TQelBeforeRemoveItemEvent BeforeRemoveItem;
     TNotifyEvent AfterRemoveItem;
     TQelGetValueEvent OnGetValue;

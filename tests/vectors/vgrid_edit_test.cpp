@@ -113,7 +113,7 @@ TEST_F(VGridEdit, ReferencesAreNeverEditedInPlaceButChosen)
 TEST_F(VGridEdit, AddRowCreatesExactlyOneElementAndRefusesBeyondMax)
 {
     int added = 0;
-    grid->OnAddItem = TQelAddItemEvent([&](TObject*, TQelSubObject*) { ++added; });
+    grid->OnAddItem = TQelVGAddItemEvent([&](TObject*, TQelSubObject*) { ++added; });
     connect();
     click(0, 4);
     EXPECT_EQ(addresses()->Count(), 4);
