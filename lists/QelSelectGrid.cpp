@@ -315,6 +315,12 @@ void TQelSelectGrid::Notification(TComponent* component, TOperation operation)
     TQelGrid::Notification(component, operation);
     if (operation != opRemove)
         return;
+    if (component == searchEdit_)
+        searchEdit_ = nullptr;
+    if (component == searchPrev_)
+        searchPrev_ = nullptr;
+    if (component == searchNext_)
+        searchNext_ = nullptr;
     if (component == viewTabSet_)
         viewTabSet_ = nullptr;
     if (component == viewTabCtl_) {
