@@ -275,7 +275,8 @@ void TQelSelectGrid::fill_filter_row()
         return;
     for (int c = 0; c < ColCount(); ++c) {
         TQelField* f = c > 0 ? filterObject_->FieldByName(GetCellsEx(c, 0)) : nullptr;
-        SetCellsEx(c, 1, f ? f->AsString() : std::string());
+        // A field at its default filters nothing and shows nothing.
+        SetCellsEx(c, 1, f && !f->NullOrDefault() ? f->AsString() : std::string());
         SetObjectsEx(c, 1, f);
     }
 }
