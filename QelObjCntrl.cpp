@@ -16,6 +16,7 @@
 #include "controls/qelcheckgroup.h"
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
+#include "lists/Listcache.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
 #include "lists/qelosgrid.h"
@@ -46,7 +47,13 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelFTMemo, TQelDataClass::FTMemo>(),
     QelComponentUnit<TQelGrid>(),
     QelComponentUnit<TQelOpenSelectGrid>(),
-    QelComponentUnit<TQelSelectGrid>(),
+    [] {
+        // The select grid's unit owns the package-wide list cache.
+        TQelUnit u = QelComponentUnit<TQelSelectGrid>();
+        u.initialize = &TQelListCache::UnitInitialize;
+        u.finalize = &TQelListCache::UnitFinalize;
+        return u;
+    }(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
     QelDataControlUnit<TQelPanel, TQelDataClass::Panel>(),
     QelDataControlUnit<TQelTabControl, TQelDataClass::TabControl>(),

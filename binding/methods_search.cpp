@@ -46,10 +46,20 @@ std::string TQelCommonMethods::ExtractSearchCond(TQelObject* obj)
                 return true;
             if (TQelFieldList* owner = f->FieldList(); owner && owner->Key().Meta())
                 return true;
-            const char* op = f->FieldType().Id() == qelft::Text ? "LIKE" : "=";
             if (!cond.empty())
                 cond += " AND ";
-            cond += SqlColumnName(f) + " " + op + " " + dialect->ValueString(f);
+            if (f->FieldType().Id() != qelft::Text) {
+                cond += SqlColumnName(f) + " = " + dialect->ValueString(f);
+                return true;
+            }
+            // The typed text is compared as it stands: '%' and '_' are no wildcards here.
+            std::string literal;
+            for (char c : f->AsString()) {
+                if (c == '%' || c == '_' || c == '\\')
+                    literal += '\\';
+                literal += c;
+            }
+            cond += SqlColumnName(f) + " LIKE " + dialect->ValueString(literal) + " ESCAPE '\\'";
             return true;
         },
         TQelFieldList::efFields | TQelFieldList::efElements);

@@ -15,10 +15,12 @@ QString demoHelpText()
 {
     return QStringLiteral("qeldemo: Beispielanwendung der datensensitiven Steuerelemente (QelObjCntrl)\n"
                           "\n"
-                          "Aufruf: qeldemo [--db PFAD] [--screenshot [VERZEICHNIS]] [--help]\n"
+                          "Aufruf: qeldemo [--db PFAD] [--persons N] [--screenshot [VERZEICHNIS]] [--help]\n"
                           "\n"
                           "  --db PFAD        Objektdatenbank öffnen; fehlt die Datei, wird sie mit\n"
                           "                   Beispieldaten angelegt (Vorgabe: %1)\n"
+                          "  --persons N      so viele Beispielpersonen in einer neu angelegten\n"
+                          "                   Datenbank (1 bis 2000000, Vorgabe: 200)\n"
                           "  --screenshot [VERZEICHNIS]\n"
                           "                   jedes Fenster als PNG nach VERZEICHNIS schreiben\n"
                           "                   (Vorgabe: out/screenshots), die Pfade ausgeben und enden.\n"
@@ -45,6 +47,25 @@ DemoOptions parseDemoOptions(const QStringList& args, bool headless)
             o.dbPath = args[++i];
         } else if (a.startsWith("--db=")) {
             o.dbPath = a.mid(5);
+        } else if (a == "--persons" || a.startsWith("--persons=")) {
+            QString value;
+            if (a == "--persons") {
+                if (i + 1 >= args.size()) {
+                    o.error = "--persons braucht eine Anzahl";
+                    return o;
+                }
+                value = args[++i];
+            } else {
+                value = a.mid(10);
+            }
+            bool ok = false;
+            const int n = value.toInt(&ok);
+            if (!ok || n < 1 || n > kMaxDemoPersons) {
+                o.error
+                    = QString("--persons: %1 ist keine Anzahl von 1 bis %2").arg(value).arg(kMaxDemoPersons);
+                return o;
+            }
+            o.persons = n;
         } else if (a == "--screenshot") {
             screenshot = true;
             if (i + 1 < args.size() && !args[i + 1].startsWith("--"))

@@ -2,6 +2,7 @@
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
 #include "demo_database.h"
 #include "demo_options.h"
+#include "lists/QelSelectGrid.h"
 #include "person_form.h"
 #include "person_list.h"
 #include "person_search.h"
@@ -88,7 +89,7 @@ int main(int argc, char** argv)
 
     QApplication app(argc, argv);
     std::printf("Datenbank: %s\n", qPrintable(opt.dbPath));
-    DemoDatabase store = openDemoDatabase(opt.dbPath.toStdString());
+    DemoDatabase store = openDemoDatabase(opt.dbPath.toStdString(), opt.persons);
     if (!store.error.empty()) {
         std::fprintf(stderr, "qeldemo: %s\n", store.error.c_str());
         return 1;
@@ -115,7 +116,17 @@ int main(int argc, char** argv)
             if (auto* name = dynamic_cast<TQelEdit*>(search.FindComponent("edName")))
                 name->SetText("M");
             search.Search();
-            rc = writeScreenshots({ &form, &list, &search }, opt.screenshotDir);
+            // The persons list filtered through its filter row.
+            list.Grid()->set_Filter("Name", "Schmitt");
+            list.Grid()->Reload();
+            list.Grid()->SetTopRow(1);
+            // A second list with the filter of deleted persons: its rows are grey.
+            TPersonListForm deleted(nullptr, store.db.get());
+            deleted.SetName("DeletedPersonListForm");
+            deleted.SetCaption("Personen (gelöschte)");
+            deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
+            deleted.Grid()->SetTopRow(1);
+            rc = writeScreenshots({ &form, &list, &deleted, &search }, opt.screenshotDir);
         } else {
             // The list is the main window; Enter or a double click opens a person in its form.
             list.Show();

@@ -5,6 +5,7 @@
 #include "lists/QelSelectGrid.h"
 
 #include "toolkit/extctrls.h"
+#include "toolkit/stdctrls.h"
 #include "toolkit/tabset.h"
 
 const char* const kDemoPersonFields = "Anrede,Titel,Vorname,Name,Geburtsdatum,Email,Kinder,Aktiv";
@@ -33,7 +34,23 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     tabs_ = new TAdvTabSet(this);
     tabs_->SetName("tabFilter");
     tabs_->SetParent(top);
-    tabs_->SetBounds(8, 6, 944, 28);
+    tabs_->SetBounds(8, 6, 640, 28);
+    // Incremental search over the listed rows; Bild auf/ab and the buttons step through the hits.
+    search_ = new TEdit(this);
+    search_->SetName("edSuche");
+    search_->SetParent(top);
+    search_->SetBounds(660, 6, 220, 24);
+    search_->SetHint("Suchen: Text, Spalte=Text, *irgendwo, ^Anfang");
+    prev_ = new TButton(this);
+    prev_->SetName("btnVorige");
+    prev_->SetParent(top);
+    prev_->SetBounds(884, 6, 34, 24);
+    prev_->SetCaption("<");
+    next_ = new TButton(this);
+    next_->SetName("btnNaechste");
+    next_->SetParent(top);
+    next_->SetBounds(920, 6, 34, 24);
+    next_->SetCaption(">");
 
     status_ = new TPanel(this);
     status_->SetParent(this);
@@ -47,6 +64,15 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->SetParent(this);
     grid_->SetAlign(alClient);
     grid_->set_ViewTabSet(tabs_);
+    // A filter row under the header, new persons below the stored ones, rows that follow commits
+    // made elsewhere, lists kept in the list cache.
+    TQelSelectGridOptions options = grid_->get_SelectGridOptions();
+    options << soFilter << soAutoRefresh << soUseCache;
+    grid_->set_SelectGridOptions(options);
+    grid_->FontColorFilter = TColor(0xC05000);
+    grid_->set_SearchEdit(search_);
+    grid_->set_SearchPrev(prev_);
+    grid_->set_SearchNext(next_);
     grid_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) { Open(key); };
     grid_->OnColWidthsChanged = [this](TObject*) { grid_->SaveColWidths(kGridName); };
     grid_->AfterReload = [this](TObject*) {
@@ -85,6 +111,7 @@ void TPersonListForm::updateStatus()
     const std::string view = grid_->get_CurrentViewName();
     std::string text = "  " + std::to_string(n) + " " + MakeNP(grid_->GridClass(), "", 1, n == 1);
     text += view.empty() ? " (Vollansicht)" : " im Filter \"" + view + "\"";
-    text += "  ·  Enter oder Doppelklick öffnet die Person, F5 lädt neu, rechte Maustaste: Filter";
+    text += "  ·  Enter oder Doppelklick öffnet die Person, F5 lädt neu (auch nach Eingaben in der "
+            "Filterzeile), rechte Maustaste: Filter";
     status_->SetCaption(text);
 }

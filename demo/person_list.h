@@ -13,6 +13,8 @@ class TQelSelectGrid;
 extern const char* const kDemoPersonFields;
 
 class TAdvTabSet;
+class TButton;
+class TEdit;
 class TPanel;
 class TPersonForm;
 
@@ -23,6 +25,7 @@ public:
 
     TQelSelectGrid* Grid() const { return grid_; }
     TAdvTabSet* Tabs() const { return tabs_; }
+    TEdit* SearchEdit() const { return search_; }
     // The person form showing the person opened last (null until one was opened).
     TPersonForm* PersonForm() const { return personForm_.get(); }
     void Open(TQelObjectKey key);
@@ -35,5 +38,8 @@ private:
     TQelSelectGrid* grid_ = nullptr;
     TAdvTabSet* tabs_ = nullptr;
     TPanel* status_ = nullptr;
+    TEdit* search_ = nullptr;
+    TButton* prev_ = nullptr;
+    TButton* next_ = nullptr;
     std::unique_ptr<TPersonForm> personForm_;
 };

@@ -4,6 +4,7 @@
 
 #include "binding/qellogging.h"
 #include "binding/qeltimerglue.h"
+#include "lists/Listcache.h"
 
 #include <cstdlib>
 
@@ -43,6 +44,17 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
 TQelSelectGrid::~TQelSelectGrid()
 {
     menuTimer_.StopAll();
+    if (selectTimer_)
+        selectTimer_->SetEnabled(false);
+    if (DisplRowCount() < RowCount())
+        UnHideRowsAll();
+    set_SearchEdit(nullptr);
+    set_SearchPrev(nullptr);
+    set_SearchNext(nullptr);
+    if (TQelDatabase* db = QelDatabase(); db && dbNotification_)
+        db->StopNotification(dbNotification_);
+    unsubscribe();
+    drop_filter_object();
     if (viewTabSet_) {
         viewTabSet_->ClearTabs();
         viewTabSet_->OnChange = nullptr;
@@ -56,8 +68,31 @@ TQelSelectGrid::~TQelSelectGrid()
 
 void TQelSelectGrid::Init()
 {
-    if (QelDatabase() && QelDatabase()->Initialized())
-        LoadFieldSettings();
+    TQelDatabase* db = QelDatabase();
+    if (!db || !db->Initialized())
+        return;
+    LoadFieldSettings();
+    if (!dbNotification_)
+        dbNotification_ = db->StartNotification([this](int event, TQelDatabase*) { database_event(event); });
+}
+
+void TQelSelectGrid::database_event(int event)
+{
+    if (event == deSchemaChanged) {
+        // Class keys may be stale: the grid lists nothing until a class is set again.
+        unsubscribe();
+        drop_filter_object();
+        classKey_ = TQelClassKey();
+    } else if (event == deClosing) {
+        // The database frees its objects: nothing may keep pointing at them.
+        unsubscribe();
+        filterObject_ = nullptr;
+        nascent_.clear();
+        for (int r = 0; r < RowCount(); ++r)
+            for (int c = 0; c < ColCount(); ++c)
+                SetObjectsEx(c, r, nullptr);
+        dbNotification_ = 0;
+    }
 }
 
 // ---- class ------------------------------------------------------------------------------------
@@ -108,10 +143,17 @@ void TQelSelectGrid::set_ct(TQelClassKey key, bool reload)
     if (key == classKey_)
         return;
     className_.clear();
-    if (classKey_.Valid())
+    if (classKey_.Valid()) {
         save_class_settings();
+        if (options_.Contains(soUseCache) && TQelListCache::Instance())
+            TQelListCache::Instance()->Save(this);
+    }
+    unsubscribe();
+    drop_filter_object();
+    nascent_.clear();
     baseFilter_ = TQelAnsichtKey();
     classKey_ = key;
+    subscribe();
     if (currentView_ && !currentView_->IsValidFor(key)) {
         searchCondition_.clear();
         currentView_ = nullptr;
@@ -130,13 +172,22 @@ void TQelSelectGrid::set_SelectGridOptions(TQelSelectGridOptions options)
 {
     if (options == options_)
         return;
+    const bool filterGone = options_.Contains(soFilter) && !options.Contains(soFilter);
+    if (filterGone)
+        drop_filter_object();
     options_ = options;
     TGridOptions o = Options();
     if (options.Contains(soMultiSelect))
         o << goRangeSelect;
     else
         o >> goRangeSelect;
+    if (options.Contains(soFilter))
+        o << goEditing;
     SetOptions(o);
+    if (options.Contains(soAutoRefresh))
+        subscribe();
+    else
+        unsubscribe();
     SetDisjunctRowSelect(options.Contains(soMultiSelect));
     if (classKey_.Valid())
         reload(nullptr, get_SelectedKey());
@@ -264,6 +315,12 @@ void TQelSelectGrid::Notification(TComponent* component, TOperation operation)
     TQelGrid::Notification(component, operation);
     if (operation != opRemove)
         return;
+    if (component == searchEdit_)
+        searchEdit_ = nullptr;
+    if (component == searchPrev_)
+        searchPrev_ = nullptr;
+    if (component == searchNext_)
+        searchNext_ = nullptr;
     if (component == viewTabSet_)
         viewTabSet_ = nullptr;
     if (component == viewTabCtl_) {

@@ -14,12 +14,15 @@
 #include "lists/QelGrid.h"
 
 #include "toolkit/classes.h"
+#include "toolkit/stdctrls.h"
 #include "toolkit/tabctrl.h"
 #include "toolkit/tabset.h"
+#include "toolkit/timers.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 // In declaration order; the order is the bit order of the stored set.
 enum TQelSelectGridOption {
@@ -78,6 +81,15 @@ using TQelAddFilterEvent = TEvent<TObject*, TQelAnsicht*, std::string&, bool&, T
 using TQelQuerySelectEvent = TEvent<TObject*, TQelClassKey, std::string&>;
 // (Sender, continue&).
 using TQelCommitFailEvent = TEvent<TObject*, bool&>;
+template <> struct TQelKeyTraits<TQelObjectKey> {
+    static long long Id(const TQelObjectKey& key) { return key.Id(); }
+};
+// The keys of selected rows.
+using TQelKeyList = TQelKeyListOf<TQelObjectKey>;
+
+class TQelSelectGrid;
+// ForEachSelected: (Sender, row, key, data, continue&).
+using TQelForEachSelected = std::function<void(TQelSelectGrid*, int, TQelObjectKey, void*, bool&)>;
 
 class TQelSelectGrid : public TQelGrid {
 public:
@@ -202,8 +214,59 @@ public:
     TQelObject* get_SelectedObject() { return get_Object(Row()); }
     // The list statement of the last full load (for the log and tests).
     const std::string& LastStatement() const { return lastStatement_; }
+    // The statement of the last single-row reload.
+    const std::string& LastSingleStatement() const { return lastSingleStatement_; }
     // ListEx flags for the current options and view.
     int listopts() const;
+    // `cond` joined with the filter row's condition (soFilter).
+    std::string extend_searchcond(const std::string& cond) const;
+    // The application's statement for `cond` (OnQuerySelect), or "" when it gives none.
+    std::string query_select(const std::string& cond);
+    // Whether objects of `cls` belong in the list (the class itself or, without soNoDerived, a
+    // derived one).
+    bool class_type_fits(TQelClassKey cls) const;
+
+    // ---- single rows, notifications, uncommitted objects (QelSelectGridRows.cpp)
+    // Reloads the row of one object; the list is not read again. False when the object may not be
+    // added (search filter on).
+    bool reload_single(TQelObjectKey key);
+    TQelObject* AttachedObject(int row) const;
+    int get_row(TQelObject* obj) const;
+    int get_row(TQelField* field, int* col) const;
+    bool get_Frozen() const { return frozen_; }
+    void set_Frozen(bool frozen);
+    // The uncommitted objects listed below the loaded rows.
+    const std::vector<TQelObject*>& NascentObjects() const { return nascent_; }
+    // The filter row's object (soFilter), or null.
+    TQelObject* FilterObject() const { return filterObject_; }
+    std::string get_Filter(const std::string& column) const;
+    void set_Filter(const std::string& column, const std::string& value);
+    bool TouchedAnyObjects() const;
+    bool CommitAllObjects();
+    void RollbackAllObjects();
+    // The instance-notification subscription of the class (0 = none).
+    int Subscription() const { return subscription_; }
+
+    // ---- selection and input (QelSelectGridSelect.cpp)
+    int SelectCount() const;
+    bool ForEachSelected(const TQelForEachSelected& callback, void* data);
+    void GetSelectList(TQelKeyList* keys);
+    void SelectRow(int row, int delay = -1);
+    bool KeySelectPending() const;
+    bool SetSelection(const std::string& column, const std::string& value);
+    std::string GetSelected(const std::string& column) const;
+
+    // ---- search (QelSelectGridSearch.cpp)
+    bool Lookup(const std::string& text, bool backward, bool restart);
+    void ExtSearch();
+    TCustomEdit* get_SearchEdit() const { return searchEdit_; }
+    void set_SearchEdit(TCustomEdit* edit);
+    TButtonControl* get_SearchPrev() const { return searchPrev_; }
+    void set_SearchPrev(TButtonControl* button);
+    TButtonControl* get_SearchNext() const { return searchNext_; }
+    void set_SearchNext(TButtonControl* button);
+    // The last search of all select grids: column, row and text.
+    static void ResetLastSearch();
 
     // Events.
     TQelKeyEvent OnKeySelect;
@@ -229,9 +292,16 @@ protected:
     int SortEndRow() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DoEnter() override;
     void DoExit() override;
     void Notification(TComponent* component, TOperation operation) override;
+    bool SelectCell(int col, int row) override;
+    void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
+    void GetCellReadOnly(int col, int row, bool& answer) override;
+    void SetEditText(int col, int row, const std::string& value) override;
+    void SortSwapRows(int row1, int row2) override;
+    void WndProc(TMessage& message) override;
 
 private:
     // The class the rows are of: the current view's when it derives from the grid's class.
@@ -242,6 +312,28 @@ private:
     void save_class_settings();
     void load_class_settings(TQelObjectKey& selectKey);
     void layout_columns(TQelSQLQuery& query, const std::vector<std::string>& fields);
+    // Column records for the header's names (rows restored from the list cache).
+    void rebuild_colinfos();
+    bool restore_from_cache();
+    void fill_filter_row();
+    void reload_nascent_objects();
+    void make_filter_object();
+    void drop_filter_object();
+    void database_event(int event);
+    void subscribe();
+    void unsubscribe();
+    void instance_event(int event, TQelObjectKey key, TQelObject* obj);
+    // Sets a row's cells from the current record of a one-object query.
+    void set_row_cells(TQelSQLQuery& query, int row);
+    void index_dirty() { indexDirty_ = true; }
+    void key_select_now();
+    void select_timer_tick(TObject* sender);
+    void search_edit_change(TObject* sender);
+    void search_edit_key(TObject* sender, WORD& key, TShiftState shift);
+    void search_button_click(TObject* sender);
+    void update_search_buttons();
+    bool find_from(const std::string& text, int flags, int searchCol, int startCol, int startRow,
+        bool backward, int& foundCol, int& foundRow);
     void fill_rows(TQelSQLQuery& query);
     std::vector<std::string> field_names() const;
     void tab_change(TObject* sender);
@@ -269,6 +361,7 @@ private:
     bool autoInitialization_ = true;
     int entryCount_ = 0;
     std::string lastStatement_;
+    std::string lastSingleStatement_;
     TAdvTabSet* viewTabSet_ = nullptr;
     TTabControl* viewTabCtl_ = nullptr;
     std::vector<TQelSGViewInstance*> tabCtlInstances_; // the view instance of each ViewTabCtl tab
@@ -283,4 +376,23 @@ private:
     // Menu items of the last build: freed at the next one, not while a click on one runs.
     std::vector<TMenuItem*> retiredItems_;
     TQelTimerScope menuTimer_ { &menuTimer_ }; // its own owner: the grid base keeps tasks of its own
+
+    // Key -> row of the listed rows, rebuilt after changes that move rows.
+    mutable std::unordered_map<int, int> keyRows_;
+    mutable bool indexDirty_ = true;
+    std::vector<TQelObject*> nascent_;
+    TQelObject* filterObject_ = nullptr;
+    int subscription_ = 0;
+    int dbNotification_ = 0;
+    bool frozen_ = false;
+    bool reloadPending_ = false;
+    TQelObjectKey frozenKey_;
+    int frozenRow_ = -1;
+    bool keySelectPending_ = false;
+    int nextSelectDelay_ = -1; // a SelectRow delay for the next notice
+    int selectRow_ = -1; // the row the pending notice is for
+    std::unique_ptr<TTimer> selectTimer_;
+    TCustomEdit* searchEdit_ = nullptr;
+    TButtonControl* searchPrev_ = nullptr;
+    TButtonControl* searchNext_ = nullptr;
 };

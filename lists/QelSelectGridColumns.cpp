@@ -184,6 +184,24 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
     set_ColSettings(0, "8c/0");
 }
 
+void TQelSelectGrid::rebuild_colinfos()
+{
+    TQelDatabase* db = QelDatabase();
+    const TQelKlasse* k = db ? db->Klasse(list_class()) : nullptr;
+    colInfos_.Clear();
+    for (int c = 0; c < ColCount(); ++c) {
+        auto info = std::make_unique<TQelSGColInfo>();
+        const TQelFelddefinition* def = k && c > 0 ? k->FindFelddefinition(GetCellsEx(c, 0)) : nullptr;
+        info->Felddefinition = def;
+        if (c == 0 || (def && (def->type->IsA(qelft::Integer) || def->type->IsA(qelft::Amount))))
+            info->SortStyle = ssNumeric;
+        else if (def && def->type->IsA(qelft::DateTime))
+            info->SortStyle = ssDate;
+        set_ColSortStyle(c, static_cast<TSortStyle>(info->SortStyle));
+        colInfos_.Add(std::move(info));
+    }
+}
+
 std::string TQelSelectGrid::prepare_string(int col, const std::string& text) const
 {
     const TQelFelddefinition* def = get_Felddefinition(col);

@@ -3,6 +3,7 @@
 
 #include "binding/methods.h"
 #include "binding/qellogging.h"
+#include "lists/Listcache.h"
 
 #include "toolkit/screen.h"
 
@@ -37,16 +38,19 @@ int TQelSelectGrid::listopts() const
 
 void TQelSelectGrid::Reload(TQelObjectKey key)
 {
-    if (!key.Valid()) {
+    if (!key.Valid())
         reload(nullptr, TQelObjectKey());
-        return;
-    }
-    // One row: until rows follow single objects, the list is read again and the row kept.
-    reload(nullptr, key);
+    else
+        reload_single(key);
 }
 
 void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
 {
+    if (frozen_) {
+        reloadPending_ = true;
+        frozenRow_ = -1;
+        return;
+    }
     TQelDatabase* db = QelDatabase();
     if (ComponentState().Contains(csDesigning) || !db || !db->Initialized() || !get_ClassType().Valid())
         return;
@@ -57,59 +61,90 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
         selectKey = get_SelectedKey();
 
     UnHideColumnsAll();
+    UnHideRowsAll();
     colInfos_.Clear();
     TWaitCursor wait;
     TGridUpdateScope batch(*this);
     Clear();
     entryCount_ = 0;
+    nascent_.clear();
+    indexDirty_ = true;
+    make_filter_object();
 
-    const std::vector<std::string> fields = field_names();
-    std::string fieldList;
-    for (const std::string& f : fields)
-        fieldList += (fieldList.empty() ? "" : ",") + f;
-    std::unique_ptr<TQelSQLEngine> engine = db->CreateSQLEngine();
-    std::unique_ptr<TQelSQLQuery> query;
-    std::string statement;
-    if (OnQuerySelect) {
-        OnQuerySelect(this, get_ClassType(), statement);
-        if (!statement.empty() && !searchCondition_.empty())
-            statement += FormatStr(" AND (%s)", searchCondition_);
-    }
-    try {
-        query = statement.empty()
-            ? engine->ListEx(get_ClassType(), listopts(), searchCondition_, fieldList, "", 0)
-            : engine->Query(statement);
-        lastStatement_ = query->SQL();
-        if (!query->TryOpen()) {
-            QelLogError(
-                "Exception in TQelSelectGrid::Reload(): %s (%s)", query->ErrorMessage(), query->SQL());
+    if (!restore_from_cache()) {
+        const std::vector<std::string> fields = field_names();
+        std::string fieldList;
+        for (const std::string& f : fields)
+            fieldList += (fieldList.empty() ? "" : ",") + f;
+        std::unique_ptr<TQelSQLQuery> query;
+        try {
+            std::unique_ptr<TQelSQLEngine> engine = db->CreateSQLEngine();
+            const std::string statement = query_select(searchCondition_);
+            query = statement.empty() ? engine->ListEx(
+                        get_ClassType(), listopts(), extend_searchcond(searchCondition_), fieldList, "", 0)
+                                      : engine->Query(statement);
+            lastStatement_ = query->SQL();
+            if (!query->TryOpen()) {
+                QelLogError(
+                    "Exception in TQelSelectGrid::Reload(): %s (%s)", query->ErrorMessage(), query->SQL());
+                query.reset();
+            }
+        } catch (const std::exception& e) {
+            QelLogError("Exception in TQelSelectGrid::Reload(): %s", e.what());
             query.reset();
         }
-    } catch (const std::exception& e) {
-        QelLogError("Exception in TQelSelectGrid::Reload(): %s", e.what());
-        query.reset();
-    }
-
-    if (query) {
-        layout_columns(*query, fields);
-        fill_rows(*query);
+        if (query) {
+            layout_columns(*query, fields);
+            fill_rows(*query);
+        }
     }
     if (RowCount() < FirstDataRow() + 1)
         SetRowCount(FirstDataRow() + 1);
     SetFixedRows(1);
+    fill_filter_row();
 
     if (options_.Contains(soHideEmptyCols))
         hide_empty_cols();
     if (RowCount() <= autoSortUpTo_)
         QSort();
+    indexDirty_ = true;
     if (selectKey.Valid() && get_row(selectKey) > 0)
         set_SelectedKey(selectKey);
     else
         FocusCell(std::max(Col(), 1), FirstDataRow());
+    if (options_.Contains(soUncommitted))
+        reload_nascent_objects();
     if (!options_.Contains(soKeyVisible))
         HideColumn(0);
     RefreshColumnWidths(true, 0);
     AfterReload(this);
+}
+
+// Rows from the list cache while the database has not changed since they were saved. The cache
+// keeps cells only: the column records are rebuilt from the header's names, the loaded rows are
+// the ones with a key, rows of uncommitted objects saved with them are dropped (they are listed
+// again from the database's new objects).
+bool TQelSelectGrid::restore_from_cache()
+{
+    TQelListCache* cache = TQelListCache::Instance();
+    TQelDatabase* db = QelDatabase();
+    if (!cache || !options_.Contains(soUseCache) || options_.Contains(soDeleted))
+        return false;
+    const int stamp = cache->Load(this);
+    if (stamp == 0 || stamp != db->ChangeStamp())
+        return false;
+    const int first = FirstDataRow();
+    int rows = 0;
+    while (first + rows < RowCount() && std::atoi(GetCellsEx(0, first + rows).c_str()) > 0)
+        ++rows;
+    entryCount_ = rows;
+    SetRowCount(std::max(first + rows, first + 1));
+    for (int r = 0; r < RowCount(); ++r)
+        for (int c = 0; c < ColCount(); ++c)
+            SetObjectsEx(c, r, nullptr);
+    rebuild_colinfos();
+    lastStatement_.clear();
+    return true;
 }
 
 void TQelSelectGrid::fill_rows(TQelSQLQuery& query)
@@ -166,31 +201,17 @@ TQelObjectKey TQelSelectGrid::get_Key(int row) const
     return TQelObjectKey(std::atoi(Cells(0, row).c_str()));
 }
 
+// The attached object, or the row's object loaded now and attached.
 TQelObject* TQelSelectGrid::get_Object(int row)
 {
+    if (TQelObject* obj = AttachedObject(row))
+        return obj;
     const TQelObjectKey key = get_Key(row);
     TQelDatabase* db = QelDatabase();
-    return key.Valid() && db ? db->GetObjectA(key) : nullptr;
-}
-
-int TQelSelectGrid::get_row(TQelObjectKey key) const
-{
-    if (!key.Valid())
-        return -1;
-    const std::string text = key.ToString();
-    for (int r = FirstDataRow(); r < RowCount(); ++r)
-        if (Cells(0, r) == text)
-            return r;
-    return -1;
-}
-
-void TQelSelectGrid::set_SelectedKey(TQelObjectKey key)
-{
-    const int row = get_row(key);
-    if (row < 0)
-        return;
-    FocusCell(std::max(Col(), 1), row);
-    ScrollInView(Col(), row);
+    TQelObject* obj = key.Valid() && db ? db->GetObjectA(key) : nullptr;
+    if (obj)
+        SetObjectsEx(0, row, obj);
+    return obj;
 }
 
 // ---- input ------------------------------------------------------------------------------------
@@ -201,41 +222,4 @@ void TQelSelectGrid::GetCellAlign(int col, int row, TAlignment& hAlign, TVertica
     if (row >= FixedRows())
         if (const TQelFelddefinition* def = get_Felddefinition(col))
             hAlign = TQelCommonMethods::GetAlign(def);
-}
-
-void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
-{
-    if (key == VK_RETURN) {
-        const TQelObjectKey k = get_SelectedKey();
-        if (k.Valid() && !showDeleted_ && OnKeyOpen)
-            OnKeyOpen(this, k, get_Object(Row()));
-    } else if (key == VK_F5) {
-        reload(nullptr, TQelObjectKey());
-    }
-    TQelGrid::KeyDown(key, shift);
-}
-
-void TQelSelectGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
-{
-    TQelGrid::MouseDown(button, shift, x, y);
-    if (button != mbLeft || !shift.Contains(ssDouble))
-        return;
-    // A double click on a row opens its object (one on the header only sorts).
-    int col = -1, row = -1;
-    MouseToCell(x, y, col, row);
-    const TQelObjectKey k = get_Key(row);
-    if (k.Valid() && !showDeleted_ && OnKeyOpen)
-        OnKeyOpen(this, k, get_Object(row));
-}
-
-void TQelSelectGrid::DoEnter()
-{
-    SetSelectionColor(SelectionColorActive);
-    TQelGrid::DoEnter();
-}
-
-void TQelSelectGrid::DoExit()
-{
-    SetSelectionColor(SelectionColorInactive);
-    TQelGrid::DoExit();
 }
