@@ -356,9 +356,12 @@ void TQelVectorGrid::WndProc(TMessage& m)
             reload_subvec(sub);
         return;
     case WM_ODB_ELEMENTREMOVED:
-        if (v && QelOIFromParam(m.LParam) == v)
+        if (v && QelOIFromParam(m.LParam) == v) {
+            // The plain editor's field may have gone with the element: its text is dropped
+            // rather than written into whatever element now holds the row.
+            plainTarget_ = nullptr;
             element_removed(static_cast<int>(m.WParam));
-        else if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
+        } else if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
             reload_subvec(sub);
         return;
     case WM_ODB_STANDARDCHANGED:

@@ -299,3 +299,38 @@ TEST_F(VGridEdit, ElementMenuOffersTheStandardItems)
     items->Items(4)->Click();
     EXPECT_EQ(orte(), "Köln,Bonn,Ulm");
 }
+
+TEST_F(VGridEdit, PlainEditorTextNeverLandsInAnotherElement)
+{
+    // A workstation setting makes the street column a plain text editor.
+    TQelComputer* computer = db->Computer();
+    ASSERT_NE(computer, nullptr);
+    const std::string setting
+        = TQelCommonMethods::EditTypeKey(addresses()->Item(1)->FieldList()->FieldByName("Strasse"), "");
+    computer->NameWert().WriteInteger(setting, 1);
+    connect();
+    click(0, 2);
+    key(Qt::Key_F2);
+    auto* line = qobject_cast<QLineEdit*>(grid->InplaceEditorWidget());
+    ASSERT_NE(line, nullptr);
+    QTest::keyClicks(line, "Ring 5");
+    key(Qt::Key_Return);
+    // Köln's element goes away (another control) before the cursor leaves the cell.
+    addresses()->Delete(2);
+    settle();
+    click(1, 1);
+    EXPECT_EQ(orte(), "Bonn,Ulm");
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "");
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "");
+
+    // Typed and left normally, the text goes into its own element.
+    click(0, 2);
+    key(Qt::Key_F2);
+    line = qobject_cast<QLineEdit*>(grid->InplaceEditorWidget());
+    ASSERT_NE(line, nullptr);
+    QTest::keyClicks(line, "Gasse 1");
+    key(Qt::Key_Return);
+    click(1, 1);
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "Gasse 1");
+    EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "");
+}
