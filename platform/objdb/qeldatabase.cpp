@@ -9,8 +9,6 @@
 #include "objdb/qelvector.h"
 #include "objdb/qelview.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -170,7 +168,7 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
 
 void TQelDatabase::Close()
 {
-    if (!schema_ && !storage_->Handle())
+    if (!schema_ && !storage_->IsOpen())
         return;
     if (schema_)
         NotifyDatabase(deClosing);
@@ -380,6 +378,8 @@ std::unique_ptr<TQelSQLEngine> TQelDatabase::CreateSQLEngine()
 
 std::unique_ptr<TQelSQLDialect> TQelDatabase::CreateSQLDialect() const
 {
+    if (storage_->IsOpen())
+        return std::make_unique<TQelSQLDialect>(storage_->Connection().NulSpelling());
     return std::make_unique<TQelSQLDialect>();
 }
 

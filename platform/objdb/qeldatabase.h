@@ -142,6 +142,7 @@ private:
     friend class TQelObjectKey;
     friend class TQelStorage;
     friend class TQelSQLEngine;
+    friend class TQelSQLQuery;
     friend class TQelQuery;
     TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
