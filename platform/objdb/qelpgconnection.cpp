@@ -39,7 +39,8 @@ std::string upper(std::string s)
     return s;
 }
 
-// '?' marks outside quotes and comments become $1, $2, ...
+// '?' marks outside quotes and comments become $1, $2, ... Quoted names are folded to lower case
+// as the server folds unquoted ones: names are not case-sensitive in this library.
 std::string numberMarks(const std::string& sql, int& count)
 {
     std::string out;
@@ -49,7 +50,7 @@ std::string numberMarks(const std::string& sql, int& count)
     for (std::size_t i = 0; i < sql.size(); ++i) {
         const char c = sql[i];
         if (quote) {
-            out += c;
+            out += quote == '"' ? static_cast<char>(std::tolower(static_cast<unsigned char>(c))) : c;
             if (c == quote)
                 quote = 0;
             continue;
@@ -139,14 +140,19 @@ class TPgConnection;
 
 class TPgCursor final : public TQelCursor {
 public:
-    TPgCursor(TPgConnection* c, std::string name, std::string sql, int params)
+    TPgCursor(TPgConnection* c, std::string name, std::string sql, PGresult* described)
         : c_(c)
         , name_(std::move(name))
-        , values_(static_cast<std::size_t>(params))
-        , null_(static_cast<std::size_t>(params), true)
-        , binary_(static_cast<std::size_t>(params), false)
+        , described_(described)
     {
         sql_ = std::move(sql);
+        const auto n = static_cast<std::size_t>(PQnparams(described));
+        values_.resize(n);
+        null_.assign(n, true);
+        binary_.assign(n, false);
+        bytes_.resize(n);
+        for (std::size_t i = 0; i < n; ++i)
+            bytes_[i] = PQparamtype(described, static_cast<int>(i)) == oidBytea;
     }
     ~TPgCursor() override
     {
@@ -170,7 +176,7 @@ public:
             values_[k] = buf;
         } else if (auto* s = std::get_if<std::string>(&v)) {
             values_[k] = *s;
-            binary_[k] = !validUtf8(*s); // binary contents go as bytes
+            binary_[k] = bytes_[k] || !validUtf8(*s); // binary contents go as bytes
         }
     }
     bool Step() override;
@@ -180,12 +186,28 @@ public:
         std::fill(null_.begin(), null_.end(), true);
     }
     int ColumnCount() const override;
-    std::string ColumnName(int col) const override { return res_ ? PQfname(res_, col) : ""; }
+    // The name as the statement spells it (the server reports unquoted names in lower case).
+    std::string ColumnName(int col) const override
+    {
+        const PGresult* r = res_ ? res_ : described_;
+        if (!r || col < 0 || col >= PQnfields(r))
+            return {};
+        const std::string lower = PQfname(r, col);
+        const std::string u = upper(lower), text = upper(sql_);
+        for (std::size_t p = text.find(u); p != std::string::npos; p = text.find(u, p + 1)) {
+            const auto word = [&](std::size_t i) {
+                return i < text.size()
+                    && (std::isalnum(static_cast<unsigned char>(text[i])) || text[i] == '_');
+            };
+            if ((p == 0 || !word(p - 1)) && !word(p + u.size()))
+                return sql_.substr(p, u.size());
+        }
+        return lower;
+    }
     std::string ColumnType(int col) const override
     {
-        if (!res_)
-            return {};
-        switch (PQftype(res_, col)) {
+        const PGresult* r = res_ ? res_ : described_;
+        switch (PQftype(r, col)) {
         case oidInt8:
         case oidInt4:
             return "INTEGER";
@@ -203,7 +225,8 @@ public:
         case oidTimestamp:
             return "DATETIME";
         case oidText:
-            return PQftable(res_, col) ? "CLOB" : "";
+        case oidBytea:
+            return PQftable(r, col) ? "CLOB" : "";
         case oidVarchar:
             return "TEXT";
         default:
@@ -269,10 +292,11 @@ private:
     std::vector<std::string> values_;
     std::vector<bool> null_;
     std::vector<bool> binary_;
+    std::vector<bool> bytes_; // parameters the server reads as bytes
     PGresult* res_ = nullptr;
     int row_ = -1;
     mutable std::string decoded_;
-    mutable PGresult* described_ = nullptr;
+    PGresult* described_;
     friend class TPgConnection;
 };
 
@@ -319,15 +343,23 @@ public:
         PGresult* r = PQprepare(h_, name.c_str(), text.c_str(), 0, nullptr);
         check(r, sql);
         PQclear(r);
-        return std::make_unique<TPgCursor>(this, name, sql, params);
+        // The parameter and column types the server inferred.
+        PGresult* d = PQdescribePrepared(h_, name.c_str());
+        check(d, sql);
+        return std::make_unique<TPgCursor>(this, name, sql, d);
     }
     void Exec(const std::string& sql) override
     {
-        PGresult* r = PQexec(h_, sql.c_str());
+        int marks = 0;
+        PGresult* r = PQexec(h_, numberMarks(sql, marks).c_str());
         check(r, sql);
         PQclear(r);
     }
-    void ExecQuietly(const std::string& sql) override { PQclear(PQexec(h_, sql.c_str())); }
+    void ExecQuietly(const std::string& sql) override
+    {
+        int marks = 0;
+        PQclear(PQexec(h_, numberMarks(sql, marks).c_str()));
+    }
     std::string ErrorText() const override { return problem(nullptr); }
     bool InTransaction() const override
     {
@@ -440,11 +472,7 @@ bool TPgCursor::Step()
 
 int TPgCursor::ColumnCount() const
 {
-    if (res_)
-        return PQnfields(res_);
-    if (!described_)
-        described_ = PQdescribePrepared(c_->h_, name_.c_str());
-    return described_ ? PQnfields(described_) : 0;
+    return PQnfields(res_ ? res_ : described_);
 }
 
 } // namespace
@@ -479,11 +507,10 @@ std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int
 {
     const std::string shown = QelHidePassword(conninfo);
     const int seconds = std::max(2, (timeoutMs + 999) / 1000);
-    const char* keys[] = { "dbname", "connect_timeout", "client_encoding", "options", nullptr };
     const std::string t = std::to_string(seconds);
-    const std::string opts = "-c statement_timeout=" + std::to_string(std::max(1000, timeoutMs * 5))
-        + " -c lock_timeout=" + std::to_string(std::max(500, timeoutMs)) + " -c DateStyle=ISO";
-    const char* vals[] = { conninfo.c_str(), t.c_str(), "UTF8", opts.c_str(), nullptr };
+    // The store's own timeout and encoding come after the connection string and win.
+    const char* keys[] = { "dbname", "connect_timeout", "client_encoding", nullptr };
+    const char* vals[] = { conninfo.c_str(), t.c_str(), "UTF8", nullptr };
     PGconn* h = PQconnectdbParams(keys, vals, 1);
     if (!h)
         throw TQelOpenError(shown, "keine Verbindung zum Datenbankserver (kein Speicher)");
@@ -502,8 +529,18 @@ std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int
         // The server's text may quote the connection string: never with its password.
         throw TQelOpenError(shown, cause + " (" + QelHidePassword(msg) + ")");
     }
-    PGresult* r = PQexec(h, (std::string("LISTEN ") + kChannel).c_str());
+    // A statement that waits longer than this for the server or a lock fails instead of hanging.
+    const std::string setup
+        = "SET DateStyle = ISO; SET statement_timeout = " + std::to_string(std::max(1000, timeoutMs * 5))
+        + "; SET lock_timeout = " + std::to_string(std::max(500, timeoutMs)) + "; LISTEN " + kChannel;
+    PGresult* r = PQexec(h, setup.c_str());
+    const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);
+    if (!ok) {
+        std::string msg = PQerrorMessage(h);
+        PQfinish(h);
+        throw TQelOpenError(shown, "Sitzung kann nicht eingerichtet werden (" + QelHidePassword(msg) + ")");
+    }
     PQsetNoticeProcessor(
         h, [](void*, const char*) {}, nullptr);
     return std::make_unique<TPgConnection>(h);
