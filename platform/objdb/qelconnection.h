@@ -78,6 +78,10 @@ public:
     virtual std::vector<TQelRemoteChange> Arrived() = 0;
     // A file descriptor that becomes readable when changes arrive; -1 when there is none.
     virtual int NotifySocket() const { return -1; }
+    // This connection's session number, unique among the store's live connections, and whether
+    // another session still runs (its locks end with it).
+    virtual int SessionId() const = 0;
+    virtual bool SessionAlive(int session) = 0;
     // How a literal spells a NUL byte (the dialect joins it between quoted parts).
     virtual std::string NulSpelling() const = 0;
     // The SQLite handle, for programs that read the file beside the library; null on a server.

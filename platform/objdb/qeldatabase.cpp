@@ -151,19 +151,60 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
         changeStamp_ = storage_->ChangeStamp();
     } catch (const TQelSchemaError& e) {
         storage_->Close();
-        throw TQelOpenError(path, std::string("Schema fehlerhaft: ") + e.what());
+        throw TQelOpenError(QelHidePassword(path), std::string("Schema fehlerhaft: ") + e.what());
     } catch (const TQelSQLError& e) {
         storage_->Close();
         const std::string msg = e.what();
         const bool busy = msg.find("locked") != std::string::npos;
-        throw TQelOpenError(path, busy ? "von einem anderen Prozess gesperrt (" + msg + ")" : msg);
+        throw TQelOpenError(
+            QelHidePassword(path), busy ? "von einem anderen Prozess gesperrt (" + msg + ")" : msg);
     }
-    path_ = path;
+    path_ = QelHidePassword(path); // shown in messages: never with a password
     readOnly_ = options.readOnly;
     options_ = options;
-    session_ = static_cast<int>(getpid());
+    session_ = storage_->Connection().SessionId();
     applyDomainExtensions();
     NotifyDatabase(deSchemaChanged);
+    if (options.remotePollMs > 0 && storage_->Connection().NotifySocket() >= 0)
+        pollChanges();
+}
+
+void TQelDatabase::pollChanges()
+{
+    timers_->Start(TQelTimerEvent { this, 1,
+                       [this](TQelTaskId, std::intptr_t) {
+                           ReceiveChanges();
+                           if (Initialized())
+                               pollChanges();
+                       } },
+        options_.remotePollMs);
+}
+
+int TQelDatabase::ReceiveChanges()
+{
+    if (!Initialized())
+        return 0;
+    const std::vector<TQelRemoteChange> changes = storage_->Connection().Arrived();
+    for (const TQelRemoteChange& ch : changes) {
+        const TQelObjectKey key(static_cast<int>(ch.key));
+        TQelObject* obj = CachedObject(key);
+        if (obj && !obj->IsNew()) {
+            if (ch.event == ieGone) {
+                FreeObject(obj);
+                obj = nullptr;
+            } else {
+                if (ch.event == ieDeleted || ch.event == ieRecovered)
+                    obj->SetStoredState(false, ch.event == ieDeleted);
+                // What the user changed here stays; their commit then meets the newer version.
+                if (!obj->Touched())
+                    obj->Reload();
+            }
+        }
+        NotifyInstance(ch.event, TQelClassKey(ch.classId), key);
+    }
+    if (!changes.empty())
+        StampMoved();
+    return static_cast<int>(changes.size());
 }
 
 void TQelDatabase::Close()
@@ -180,6 +221,7 @@ void TQelDatabase::Close()
         deferred_.clear();
         deferredByKey_.clear();
     }
+    timers_->StopAllOf(this);
     freeAll();
     storage_->Close();
     schema_.reset();
@@ -445,11 +487,11 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
     if (!obj->Touched())
         return true;
     if (!obj->IsNew()) {
-        auto q = storage_->Prepare("SELECT SITZUNG FROM QEL_SPERRE WHERE K = ?");
-        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
-        if (q.Step() && q.Int(0) != session_) {
+        int session = 0;
+        double time = 0;
+        if (CreateSQLEngine()->IsLocked(obj->Key(), session, time) && session != session_) {
             obj->SetErrorMessage(
-                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(q.Int(0)) + " gesperrt.");
+                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(session) + " gesperrt.");
             return false;
         }
     }
@@ -483,10 +525,14 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
             storage_->RollbackToSavepoint();
         for (TQelSubObject* e2 : newRows)
             e2->SetRow(0);
-        obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden ("
-            + (path_.empty() ? ":memory:" : path_) + "): " + e.what());
+        const bool conflict = dynamic_cast<const TQelConflictError*>(&e) != nullptr;
+        obj->SetConflict(conflict);
+        obj->SetErrorMessage(conflict ? std::string(e.what())
+                                      : "'" + obj->Name() + "' kann nicht gespeichert werden ("
+                    + (path_.empty() ? ":memory:" : path_) + "): " + e.what());
         return false;
     }
+    obj->SetConflict(false);
     if (own) {
         accept(obj, true);
         StampMoved();

@@ -441,6 +441,15 @@ public:
     }
     int NotifySocket() const override { return PQsocket(h_); }
     std::string NulSpelling() const override { return "chr(0)"; }
+    // The server process serving this connection is the session; it ends when the connection
+    // does, also when a workstation crashes (the server notices the lost connection).
+    int SessionId() const override { return PQbackendPID(h_); }
+    bool SessionAlive(int session) override
+    {
+        auto c = Prepare("SELECT 1 FROM pg_stat_activity WHERE pid = ?");
+        c->Bind(1, std::int64_t(session));
+        return c->Step();
+    }
 
     PGconn* h_;
     int statements_ = 0;

@@ -554,13 +554,24 @@ bool TQelSQLEngine::Lock(TQelObjectKey key)
 
 bool TQelSQLEngine::IsLocked(TQelObjectKey key, int& session, double& time)
 {
-    auto q = db_->Storage().Prepare("SELECT SITZUNG, ZEIT FROM QEL_SPERRE WHERE K = ?");
-    q.Bind(1, static_cast<std::int64_t>(key.Id()));
-    if (!q.Step())
-        return false;
-    session = static_cast<int>(q.Int(0));
-    time = q.Real(1);
-    return true;
+    {
+        auto q = db_->Storage().Prepare("SELECT SITZUNG, ZEIT FROM QEL_SPERRE WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(key.Id()));
+        if (!q.Step())
+            return false;
+        session = static_cast<int>(q.Int(0));
+        time = q.Real(1);
+    }
+    // A lock ends with its session: one left by a workstation that is gone no longer counts.
+    if (session == db_->SessionNumber() || db_->Storage().Connection().SessionAlive(session))
+        return true;
+    if (!db_->ReadOnly())
+        db_->Storage()
+            .Prepare("DELETE FROM QEL_SPERRE WHERE K = ? AND SITZUNG = ?")
+            .Bind(1, static_cast<std::int64_t>(key.Id()))
+            .Bind(2, static_cast<std::int64_t>(session))
+            .Run();
+    return false;
 }
 
 bool TQelSQLEngine::Unlock(TQelObjectKey key, std::string& error)

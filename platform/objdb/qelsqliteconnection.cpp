@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <csignal>
+#include <unistd.h>
 
 namespace {
 
@@ -172,6 +175,12 @@ public:
     void Announce(const TQelRemoteChange&) override { }
     std::vector<TQelRemoteChange> Arrived() override { return {}; }
     std::string NulSpelling() const override { return "char(0)"; }
+    // Processes on one machine share the file: the process id is the session.
+    int SessionId() const override { return static_cast<int>(getpid()); }
+    bool SessionAlive(int session) override
+    {
+        return session > 0 && (::kill(session, 0) == 0 || errno == EPERM);
+    }
     sqlite3* SqliteHandle() const override { return h_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "objdb/qeldatabase.h"
 #include "objdb/qelerror.h"
+#include "objdb/qelnotify.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelvector.h"
@@ -190,6 +191,17 @@ void TQelStorage::Open(
         fail(error);
     if (format != kFormat)
         fail("unbekanntes Datenbankformat '" + format + "' (erwartet '" + kFormat + "')");
+    // Stores older than object versions get the column; their objects start at version 1.
+    if (!o.readOnly && tables.count("OBJEKT") && !c_->Columns("OBJEKT").count("VERSION")) {
+        try {
+            Exec("ALTER TABLE OBJEKT ADD COLUMN VERSION " + c_->TypeName("INTEGER", false)
+                + " NOT NULL DEFAULT 1");
+        } catch (const TQelSQLError& e) {
+            error = e.what();
+        }
+        if (!error.empty())
+            fail(error);
+    }
 }
 
 void TQelStorage::Begin()
@@ -281,7 +293,7 @@ void TQelStorage::Install(const TQelSchema& schema)
         Exec("CREATE TABLE IF NOT EXISTS QEL_INFO (NAME " + t + " PRIMARY KEY, WERT " + t + ")");
         Exec("CREATE TABLE IF NOT EXISTS OBJEKT (K " + i + " PRIMARY KEY, KLASSE " + i
             + " NOT NULL, GELOESCHT " + i + " NOT NULL DEFAULT 0, ERSTELLT " + dt + ", GEAENDERT " + dt
-            + ")");
+            + ", VERSION " + i + " NOT NULL DEFAULT 1)");
         Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K " + i + " PRIMARY KEY, SITZUNG " + i
             + " NOT NULL, ZEIT " + r + ")");
         // One table per name: the union of the columns of the classes stored in it.
@@ -379,6 +391,11 @@ void TQelStorage::LoadObject(TQelObject* obj)
         if (!q.Step())
             throw TQelError("Objekt " + obj->Key().ToString() + " fehlt in der Tabelle " + cls->table);
         readFields(obj->FieldList(), q, 1);
+    }
+    {
+        auto q = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
+        obj->SetVersion(q.Step() ? q.Int(0) : 0);
     }
     for (int i = 1; i <= obj->FieldList()->VectorCount(); ++i)
         LoadVector(obj->FieldList()->Vector(i), obj->Key(), 0);
@@ -509,7 +526,8 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
     const auto key = static_cast<std::int64_t>(obj->Key().Id());
     const std::string stamp = now();
     if (obj->IsNew()) {
-        Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT) VALUES (?, ?, 0, ?, ?)")
+        Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT, VERSION) VALUES (?, ?, 0, ?, "
+                "?, 1)")
             .Bind(1, key)
             .Bind(2, static_cast<std::int64_t>(cls->id))
             .Bind(3, stamp)
@@ -518,11 +536,35 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
         insertRow(cls->table,
             { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
     } else {
+        // The version moves first: a newer one stored elsewhere refuses the whole commit.
+        if (obj->Overwriting())
+            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ?")
+                .Bind(1, stamp)
+                .Bind(2, key)
+                .Run();
+        else
+            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? AND VERSION = ?")
+                .Bind(1, stamp)
+                .Bind(2, key)
+                .Bind(3, obj->Version())
+                .Run();
+        if (c_->Changes() == 0)
+            throw TQelConflictError("'" + obj->Name()
+                + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
+                  "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
         updateRow(cls->table, "K", key, fl, nullptr);
-        Prepare("UPDATE OBJEKT SET GEAENDERT = ? WHERE K = ?").Bind(1, stamp).Bind(2, key).Run();
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
+    auto v = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
+    v.Bind(1, key);
+    obj->SetVersion(v.Step() ? v.Int(0) : 0);
+    announce(obj->IsNew() ? ieCreated : ieStored, cls, key);
+}
+
+void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
+{
+    c_->Announce({ event, cls ? cls->id : 0, key, c_->SessionId() });
 }
 
 void TQelStorage::writeVector(
@@ -588,6 +630,7 @@ void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
         .Bind(1, static_cast<std::int64_t>(deleted))
         .Bind(2, key)
         .Run();
+    announce(deleted ? ieDeleted : ieRecovered, obj->Klasse(), key);
 }
 
 void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
@@ -608,4 +651,5 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
     Prepare("DELETE FROM " + q(cls->table) + " WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();
+    announce(ieGone, cls, k);
 }

@@ -121,6 +121,8 @@ private:
     std::string now() const;
 
     std::string type(const TQelFelddefinition* def) const;
+    // Tells the other workstations of a change when the running transaction commits.
+    void announce(int event, const TQelKlasse* cls, std::int64_t key);
     void openSqlite(const std::string& path, const TQelOpenOptions& o, bool& fresh);
 
     TQelDatabase* db_;

@@ -187,12 +187,16 @@ TEST_F(Sql, LocksNameSessionAndTime)
     EXPECT_TRUE(engine->IsLocked(keys[0], session, time));
     EXPECT_EQ(session, db->SessionNumber());
     EXPECT_GT(time, 40000.0);
-    // A lock of another session blocks commits of the object.
-    db->CreateSQLEngine()->Execute("UPDATE QEL_SPERRE SET SITZUNG = 1 WHERE K = " + keys[0].ToString());
+    // A lock of another live session blocks commits of the object (process 1 always runs; on the
+    // server a second connection is the other session).
+    std::unique_ptr<TQelDatabase> other = OnPostgres() ? openFile(db.store) : nullptr;
+    const int otherSession = other ? other->SessionNumber() : 1;
+    db->CreateSQLEngine()->Execute("UPDATE QEL_SPERRE SET SITZUNG = " + std::to_string(otherSession)
+        + " WHERE K = " + keys[0].ToString());
     TQelObject* k = db->GetObjectA(keys[0]);
     k->FieldByName("Ort")->set_AsString("gesperrt");
     EXPECT_FALSE(k->Commit());
-    EXPECT_NE(k->ErrorMessage().find("Sitzung 1"), std::string::npos);
+    EXPECT_NE(k->ErrorMessage().find("Sitzung " + std::to_string(otherSession)), std::string::npos);
     std::string err;
     EXPECT_TRUE(engine->Unlock(keys[0], err));
     EXPECT_FALSE(engine->Unlock(keys[0], err));
