@@ -13,18 +13,21 @@ QString defaultDatabasePath()
 
 QString demoHelpText()
 {
-    return QStringLiteral("qeldemo: Beispielanwendung der datensensitiven Steuerelemente (QelObjCntrl)\n"
-                          "\n"
-                          "Aufruf: qeldemo [--db PFAD] [--screenshot [VERZEICHNIS]] [--help]\n"
-                          "\n"
-                          "  --db PFAD        Objektdatenbank öffnen; fehlt die Datei, wird sie mit\n"
-                          "                   Beispieldaten angelegt (Vorgabe: %1)\n"
-                          "  --screenshot [VERZEICHNIS]\n"
-                          "                   jedes Fenster als PNG nach VERZEICHNIS schreiben\n"
-                          "                   (Vorgabe: out/screenshots), die Pfade ausgeben und enden.\n"
-                          "                   Ohne Anzeige (weder DISPLAY noch WAYLAND_DISPLAY gesetzt)\n"
-                          "                   geschieht das immer.\n"
-                          "  --help           diese Hilfe\n")
+    return QStringLiteral(
+        "qeldemo: Beispielanwendung der datensensitiven Steuerelemente (QelObjCntrl)\n"
+        "\n"
+        "Aufruf: qeldemo [--db PFAD] [--screenshot [VERZEICHNIS]] [--help]\n"
+        "\n"
+        "  --db PFAD        Objektdatenbank öffnen; fehlt die Datei, wird sie mit\n"
+        "                   Beispieldaten angelegt (Vorgabe: %1).\n"
+        "                   Auch eine PostgreSQL-Datenbank: postgresql://BENUTZER@RECHNER/DB\n"
+        "                   (ohne Objekte bekommt sie die Beispieldaten)\n"
+        "  --screenshot [VERZEICHNIS]\n"
+        "                   jedes Fenster als PNG nach VERZEICHNIS schreiben\n"
+        "                   (Vorgabe: out/screenshots), die Pfade ausgeben und enden.\n"
+        "                   Ohne Anzeige (weder DISPLAY noch WAYLAND_DISPLAY gesetzt)\n"
+        "                   geschieht das immer.\n"
+        "  --help           diese Hilfe\n")
         .arg(defaultDatabasePath());
 }
 

@@ -53,6 +53,8 @@ struct TQelDatabase::Snapshot {
     TQelObjectKey key;
     std::weak_ptr<bool> alive;
     bool wasNew = false;
+    TQelObject* object = nullptr; // valid while `alive`
+    std::int64_t version = 0; // the stored version before the transaction
     struct FieldState {
         TQelField* f;
         std::weak_ptr<bool> alive;
@@ -93,6 +95,8 @@ struct TQelDatabase::Snapshot {
 
     void restore()
     {
+        if (object && !alive.expired())
+            object->SetVersion(version);
         for (auto& s : fields)
             if (!s.alive.expired())
                 s.f->SetStoredValue(s.stored);
@@ -489,7 +493,14 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
     if (!obj->IsNew()) {
         int session = 0;
         double time = 0;
-        if (CreateSQLEngine()->IsLocked(obj->Key(), session, time) && session != session_) {
+        bool locked = false;
+        try {
+            locked = CreateSQLEngine()->IsLocked(obj->Key(), session, time);
+        } catch (const std::exception& e) {
+            obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden: " + e.what());
+            return false;
+        }
+        if (locked && session != session_) {
             obj->SetErrorMessage(
                 "'" + obj->Name() + "' ist von Sitzung " + std::to_string(session) + " gesperrt.");
             return false;
@@ -503,6 +514,8 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
         snap->key = obj->Key();
         snap->alive = obj->LifeToken();
         snap->wasNew = obj->IsNew();
+        snap->object = obj;
+        snap->version = obj->Version();
         snap->capture(obj->FieldList());
     }
     std::vector<TQelSubObject*> newRows;

@@ -194,3 +194,36 @@ TEST(PostgresOpen, WrongPasswordOrDatabaseNamesTheProblemWithoutThePassword)
     EXPECT_EQ(QelHidePassword("postgresql://u:pw@h/db"), "postgresql://u:***@h/db");
     EXPECT_EQ(QelHidePassword("host=h password=pw dbname=d"), "host=h password=*** dbname=d");
 }
+
+TEST_F(Workstations, ALostConnectionDuringACommitLeavesEveryObjectWhollyOld)
+{
+    if (!OnPostgres())
+        GTEST_SKIP() << "needs the server";
+    TQelObject* first = create(*a, "Erste");
+    TQelObject* second = create(*a, "Zweite");
+    ASSERT_TRUE(first->Commit());
+    ASSERT_TRUE(second->Commit());
+    a->StartTransaction();
+    first->FieldByName("Ort")->set_AsString("Neu");
+    first->FieldList()->FindField("Adressen[0].Ort", true)->set_AsString("Ulm");
+    ASSERT_TRUE(first->Commit());
+    second->FieldByName("Ort")->set_AsString("Neu");
+    ASSERT_TRUE(second->Commit());
+    // The server ends A's connection before A's transaction commits (as a crash of the server
+    // would).
+    auto q = b->CreateSQLEngine()->Query(
+        "SELECT pg_terminate_backend(" + std::to_string(a->SessionNumber()) + ")");
+    q->Open();
+    EXPECT_FALSE(a->CommitTransaction());
+    EXPECT_TRUE(first->Touched()) << "the changes are still there to be stored again";
+    auto c = openFile(store);
+    for (TQelObjectKey key : { first->Key(), second->Key() }) {
+        TQelObject* seen = c->GetObjectA(key);
+        EXPECT_EQ(seen->FieldByName("Ort")->AsString(), "");
+        EXPECT_EQ(seen->FieldList()->VectorByName("Adressen")->Count(), 0);
+    }
+    // A further commit on A fails with a clear message instead of hanging.
+    first->FieldByName("Name")->set_AsString("Andere");
+    EXPECT_FALSE(first->Commit());
+    EXPECT_NE(first->ErrorMessage().find("Verbindung"), std::string::npos) << first->ErrorMessage();
+}
