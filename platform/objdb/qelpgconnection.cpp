@@ -517,9 +517,13 @@ std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int
     const std::string shown = QelHidePassword(conninfo);
     const int seconds = std::max(2, (timeoutMs + 999) / 1000);
     const std::string t = std::to_string(seconds);
-    // The store's own timeout and encoding come after the connection string and win.
-    const char* keys[] = { "dbname", "connect_timeout", "client_encoding", nullptr };
-    const char* vals[] = { conninfo.c_str(), t.c_str(), "UTF8", nullptr };
+    // The store's own timeouts and encoding come after the connection string and win. A server
+    // that goes away without closing the connection is given up after the timeout (TCP), not
+    // waited for.
+    const std::string userTimeout = std::to_string(std::max(1000, timeoutMs * 5));
+    const char* keys[] = { "dbname", "connect_timeout", "client_encoding", "keepalives_idle",
+        "keepalives_interval", "keepalives_count", "tcp_user_timeout", nullptr };
+    const char* vals[] = { conninfo.c_str(), t.c_str(), "UTF8", "5", "2", "2", userTimeout.c_str(), nullptr };
     PGconn* h = PQconnectdbParams(keys, vals, 1);
     if (!h)
         throw TQelOpenError(shown, "keine Verbindung zum Datenbankserver (kein Speicher)");

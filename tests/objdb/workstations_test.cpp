@@ -7,7 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <random>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -226,4 +229,75 @@ TEST_F(Workstations, ALostConnectionDuringACommitLeavesEveryObjectWhollyOld)
     first->FieldByName("Name")->set_AsString("Andere");
     EXPECT_FALSE(first->Commit());
     EXPECT_NE(first->ErrorMessage().find("Verbindung"), std::string::npos) << first->ErrorMessage();
+}
+
+TEST_F(Workstations, ACommitInAnotherProcessArrivesAndRefusesTheStaleCopy)
+{
+    TQelObject* onA = create(*a, "Anna");
+    ASSERT_TRUE(onA->Commit());
+    const TQelObjectKey key = onA->Key();
+    TQelObject* onB = b->GetObjectA(key);
+    if (OnPostgres()) {
+        ASSERT_EQ(receive(*b), 1) << "A's own creation first";
+    }
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Another workstation program: its own connection; _exit leaves the parent's alone.
+        int rc = 1;
+        try {
+            auto other = openFile(store);
+            TQelObject* o = other->GetObjectA(key);
+            o->FieldByName("Ort")->set_AsString("Prozess");
+            rc = o->Commit() ? 0 : 2;
+        } catch (...) {
+            rc = 3;
+        }
+        _exit(rc);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    if (OnPostgres()) {
+        ASSERT_EQ(receive(*b), 1);
+        EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Prozess") << "read again: untouched here";
+    }
+    onA->FieldByName("Ort")->set_AsString("Aachen");
+    EXPECT_FALSE(onA->Commit()) << "A's copy is older than the other process's commit";
+    EXPECT_TRUE(onA->Conflict());
+    ASSERT_TRUE(onA->Reload());
+    EXPECT_EQ(onA->FieldByName("Ort")->AsString(), "Prozess");
+}
+
+// Connection strings are typed by users: whatever their shape, the password never shows.
+TEST(ConnectionText, FuzzedConnectionStringsNeverShowTheirPassword)
+{
+    std::mt19937 rng(21);
+    const std::string alphabet = "abc:/@?&= ._-%xyz";
+    auto noise = [&](int n, const std::string& from) {
+        std::string s;
+        for (int i = 0; i < n; ++i)
+            s += from[rng() % from.size()];
+        return s;
+    };
+    const std::string userChars = "abc._-xyz"; // a user name in a URL has no : / @ unescaped
+    for (int i = 0; i < 3000; ++i) {
+        const std::string secret = "Zq9Geheim";
+        std::string text;
+        switch (i % 3) {
+        case 0:
+            text = "postgresql://" + noise(rng() % 6, userChars) + ":" + secret + "@"
+                + noise(rng() % 12, alphabet);
+            break;
+        case 1:
+            text = noise(rng() % 10, alphabet) + " password=" + secret + " " + noise(rng() % 10, alphabet);
+            break;
+        default:
+            text = "postgresql://u@h/db?" + noise(rng() % 8, alphabet) + "&password=" + secret + "&"
+                + noise(rng() % 8, alphabet);
+        }
+        const std::string shown = QelHidePassword(text);
+        EXPECT_EQ(shown.find(secret), std::string::npos) << text << " -> " << shown;
+    }
 }
