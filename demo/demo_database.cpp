@@ -62,7 +62,9 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
     DemoDatabase d;
     d.path = path;
     std::error_code ec;
-    d.created = !fs::exists(path, ec);
+    // A database server (postgresql://...) gets its sample data when it holds no objects yet.
+    const bool server = path.find("://") != std::string::npos;
+    d.created = !server && !fs::exists(path, ec);
     if (d.created) {
         const fs::path dir = fs::path(path).parent_path();
         if (!dir.empty())
@@ -72,9 +74,11 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
     TQelOpenOptions o;
     o.schemaText = QelDemoSchemaText();
     o.schemaFile = QelDemoSchemaFile;
-    o.create = d.created;
+    o.create = d.created || server;
     try {
         d.db->Open(path, o);
+        if (server)
+            d.created = d.db->CountObjects(true) == 0;
         if (d.created) {
             TQelSampleOptions sample;
             sample.persons = persons;
@@ -90,7 +94,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
     }
     if (!d.error.empty()) {
         d.db.reset();
-        if (d.created)
+        if (d.created && !server)
             fs::remove(path, ec); // leave no half-made file behind
     }
     return d;

@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   g++ make cmake pkgconf ccache
   libsqlite3-dev sqlite3
+  postgresql libpq-dev
   qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev

@@ -9,8 +9,6 @@
 #include "objdb/qelvector.h"
 #include "objdb/qelview.h"
 
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -55,6 +53,8 @@ struct TQelDatabase::Snapshot {
     TQelObjectKey key;
     std::weak_ptr<bool> alive;
     bool wasNew = false;
+    TQelObject* object = nullptr; // valid while `alive`
+    std::int64_t version = 0; // the stored version before the transaction
     struct FieldState {
         TQelField* f;
         std::weak_ptr<bool> alive;
@@ -95,6 +95,8 @@ struct TQelDatabase::Snapshot {
 
     void restore()
     {
+        if (object && !alive.expired())
+            object->SetVersion(version);
         for (auto& s : fields)
             if (!s.alive.expired())
                 s.f->SetStoredValue(s.stored);
@@ -153,24 +155,65 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
         changeStamp_ = storage_->ChangeStamp();
     } catch (const TQelSchemaError& e) {
         storage_->Close();
-        throw TQelOpenError(path, std::string("Schema fehlerhaft: ") + e.what());
+        throw TQelOpenError(QelHidePassword(path), std::string("Schema fehlerhaft: ") + e.what());
     } catch (const TQelSQLError& e) {
         storage_->Close();
         const std::string msg = e.what();
         const bool busy = msg.find("locked") != std::string::npos;
-        throw TQelOpenError(path, busy ? "von einem anderen Prozess gesperrt (" + msg + ")" : msg);
+        throw TQelOpenError(
+            QelHidePassword(path), busy ? "von einem anderen Prozess gesperrt (" + msg + ")" : msg);
     }
-    path_ = path;
+    path_ = QelHidePassword(path); // shown in messages: never with a password
     readOnly_ = options.readOnly;
     options_ = options;
-    session_ = static_cast<int>(getpid());
+    session_ = storage_->Connection().SessionId();
     applyDomainExtensions();
     NotifyDatabase(deSchemaChanged);
+    if (options.remotePollMs > 0 && storage_->Connection().NotifySocket() >= 0)
+        pollChanges();
+}
+
+void TQelDatabase::pollChanges()
+{
+    timers_->Start(TQelTimerEvent { this, 1,
+                       [this](TQelTaskId, std::intptr_t) {
+                           ReceiveChanges();
+                           if (Initialized())
+                               pollChanges();
+                       } },
+        options_.remotePollMs);
+}
+
+int TQelDatabase::ReceiveChanges()
+{
+    if (!Initialized())
+        return 0;
+    const std::vector<TQelRemoteChange> changes = storage_->Connection().Arrived();
+    for (const TQelRemoteChange& ch : changes) {
+        const TQelObjectKey key(static_cast<int>(ch.key));
+        TQelObject* obj = CachedObject(key);
+        if (obj && !obj->IsNew()) {
+            if (ch.event == ieGone) {
+                FreeObject(obj);
+                obj = nullptr;
+            } else {
+                if (ch.event == ieDeleted || ch.event == ieRecovered)
+                    obj->SetStoredState(false, ch.event == ieDeleted);
+                // What the user changed here stays; their commit then meets the newer version.
+                if (!obj->Touched())
+                    obj->Reload();
+            }
+        }
+        NotifyInstance(ch.event, TQelClassKey(ch.classId), key);
+    }
+    if (!changes.empty())
+        StampMoved();
+    return static_cast<int>(changes.size());
 }
 
 void TQelDatabase::Close()
 {
-    if (!schema_ && !storage_->Handle())
+    if (!schema_ && !storage_->IsOpen())
         return;
     if (schema_)
         NotifyDatabase(deClosing);
@@ -182,6 +225,7 @@ void TQelDatabase::Close()
         deferred_.clear();
         deferredByKey_.clear();
     }
+    timers_->StopAllOf(this);
     freeAll();
     storage_->Close();
     schema_.reset();
@@ -380,6 +424,8 @@ std::unique_ptr<TQelSQLEngine> TQelDatabase::CreateSQLEngine()
 
 std::unique_ptr<TQelSQLDialect> TQelDatabase::CreateSQLDialect() const
 {
+    if (storage_->IsOpen())
+        return std::make_unique<TQelSQLDialect>(storage_->Connection().NulSpelling());
     return std::make_unique<TQelSQLDialect>();
 }
 
@@ -445,11 +491,18 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
     if (!obj->Touched())
         return true;
     if (!obj->IsNew()) {
-        auto q = storage_->Prepare("SELECT SITZUNG FROM QEL_SPERRE WHERE K = ?");
-        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
-        if (q.Step() && q.Int(0) != session_) {
+        int session = 0;
+        double time = 0;
+        bool locked = false;
+        try {
+            locked = CreateSQLEngine()->IsLocked(obj->Key(), session, time);
+        } catch (const std::exception& e) {
+            obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden: " + e.what());
+            return false;
+        }
+        if (locked && session != session_) {
             obj->SetErrorMessage(
-                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(q.Int(0)) + " gesperrt.");
+                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(session) + " gesperrt.");
             return false;
         }
     }
@@ -461,6 +514,8 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
         snap->key = obj->Key();
         snap->alive = obj->LifeToken();
         snap->wasNew = obj->IsNew();
+        snap->object = obj;
+        snap->version = obj->Version();
         snap->capture(obj->FieldList());
     }
     std::vector<TQelSubObject*> newRows;
@@ -483,10 +538,14 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
             storage_->RollbackToSavepoint();
         for (TQelSubObject* e2 : newRows)
             e2->SetRow(0);
-        obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden ("
-            + (path_.empty() ? ":memory:" : path_) + "): " + e.what());
+        const bool conflict = dynamic_cast<const TQelConflictError*>(&e) != nullptr;
+        obj->SetConflict(conflict);
+        obj->SetErrorMessage(conflict ? std::string(e.what())
+                                      : "'" + obj->Name() + "' kann nicht gespeichert werden ("
+                    + (path_.empty() ? ":memory:" : path_) + "): " + e.what());
         return false;
     }
+    obj->SetConflict(false);
     if (own) {
         accept(obj, true);
         StampMoved();

@@ -34,6 +34,9 @@ struct TQelOpenOptions {
     std::string computerName; // empty: the host name
     std::string userName; // empty: the login name
     std::string partitionName = "Standard";
+    // How often changes committed by other workstations are looked for (milliseconds, through the
+    // timer tasks, on the thread that runs them); 0: only when ReceiveChanges is called.
+    int remotePollMs = 20;
 };
 
 class TQelDatabase {
@@ -122,6 +125,10 @@ public:
     void NotifyInstance(int event, const TQelObject* obj);
     void NotifyInstance(int event, TQelClassKey cls, TQelObjectKey key);
     void NotifyDatabase(int event);
+    // Takes in the changes other workstations committed since the last call: objects in memory
+    // that are not touched here are read again, and every change is sent as the same instance
+    // notification a local commit sends. Returns how many arrived.
+    int ReceiveChanges();
 
     // The stored views (created on first use, freed on Close); null while no store is open.
     TQelAnsichtLib* Ansichten();
@@ -142,6 +149,7 @@ private:
     friend class TQelObjectKey;
     friend class TQelStorage;
     friend class TQelSQLEngine;
+    friend class TQelSQLQuery;
     friend class TQelQuery;
     TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
@@ -180,4 +188,5 @@ private:
     std::map<std::pair<int, std::string>, TQelSettingsObject*> settingsObjects_;
     std::string domainError_;
     std::unique_ptr<TQelAnsichtLib> views_;
+    void pollChanges();
 };

@@ -44,3 +44,9 @@ public:
 private:
     std::string sql_;
 };
+
+// A commit over a version another workstation stored in the meantime.
+class TQelConflictError : public TQelError {
+public:
+    using TQelError::TQelError;
+};

@@ -68,6 +68,14 @@ bool TQelObject::Commit()
     return db_ && db_->CommitObject(this);
 }
 
+bool TQelObject::CommitOverwriting()
+{
+    overwrite_ = true;
+    const bool ok = Commit();
+    overwrite_ = false;
+    return ok;
+}
+
 void TQelObject::Rollback(const std::string& path)
 {
     if (!path.empty()) {

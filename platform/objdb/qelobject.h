@@ -44,6 +44,11 @@ public:
     bool CanDelete(bool a = true, bool b = true) const;
     // Reads the stored values again; unsaved changes are lost.
     bool Reload();
+    // A commit is refused when another workstation stored the object since it was loaded here
+    // (Conflict() tells it). The user then chooses: Reload (their changes are lost) or
+    // CommitOverwriting (the other workstation's changes are replaced by these).
+    bool Conflict() const { return conflict_; }
+    bool CommitOverwriting();
     // Valid, including every element.
     bool DeepValid() const { return Valid(); }
     // How many of the object's interfaces (itself included) have registered targets.
@@ -51,6 +56,11 @@ public:
 
     // Store support.
     void SetStoredState(bool isNew, bool deleted);
+    // The stored version this object was loaded with (moves with every commit of it anywhere).
+    std::int64_t Version() const { return version_; }
+    void SetVersion(std::int64_t v) { version_ = v; }
+    bool Overwriting() const { return overwrite_; }
+    void SetConflict(bool c) { conflict_ = c; }
     void AcceptStored()
     {
         fieldList_->AcceptStored();
@@ -71,4 +81,7 @@ private:
     std::unique_ptr<TQelFieldList> fieldList_;
     bool isNew_;
     bool deleted_ = false;
+    std::int64_t version_ = 0;
+    bool conflict_ = false;
+    bool overwrite_ = false;
 };

@@ -7,8 +7,6 @@
 #include "objdb/qelstrings.h"
 #include "objdb/qeltext.h"
 
-#include <sqlite3.h>
-
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -146,19 +144,28 @@ std::string QelAddCondition(const std::string& statement, const std::string& con
 
 std::string TQelSQLDialect::ValueString(const TQelField* field) const
 {
-    return field ? field->SqlValue() : "NULL";
+    if (!field)
+        return "NULL";
+    const TQelValue& v = field->Value();
+    if (auto* n = std::get_if<std::int64_t>(&v))
+        return ValueString(*n);
+    if (auto* x = std::get_if<double>(&v))
+        return ValueString(*x);
+    if (auto* t = std::get_if<std::string>(&v))
+        return ValueString(*t);
+    return "NULL";
 }
 
 std::string TQelSQLDialect::ValueString(const std::string& text) const
 {
-    // A NUL byte cannot stand in a literal; the store keeps it, so it is spelt char(0).
+    // A NUL byte cannot stand in a literal; it is spelt as the store spells it.
     std::string out = "'";
     bool nul = false;
     for (char c : text) {
         if (c == '\'') {
             out += "''";
         } else if (c == '\0') {
-            out += "' || char(0) || '";
+            out += "' || " + nul_ + " || '";
             nul = true;
         } else {
             out += c;
@@ -208,9 +215,7 @@ void TQelSQLQuery::set_SQL(const std::string& sql)
 
 void TQelSQLQuery::Close()
 {
-    if (stmt_)
-        sqlite3_finalize(stmt_);
-    stmt_ = nullptr;
+    stmt_.reset();
     eof_ = true;
     fieldCount_ = 0;
     recNo_ = 0;
@@ -221,31 +226,26 @@ void TQelSQLQuery::Open()
     Close();
     success_ = false;
     error_.clear();
-    sqlite3* h = db_ ? db_->Handle() : nullptr;
-    if (!h) {
+    if (!db_ || !db_->Storage().IsOpen()) {
         error_ = "Die Datenbank ist nicht geöffnet.";
         throw TQelSQLError(error_, sql_);
     }
-    if (sqlite3_prepare_v2(h, sql_.c_str(), static_cast<int>(sql_.size()), &stmt_, nullptr) != SQLITE_OK) {
-        error_ = sqlite3_errmsg(h);
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
-        throw TQelSQLError(error_, sql_);
+    try {
+        stmt_ = db_->Storage().Connection().Prepare(sql_);
+    } catch (const TQelSQLError& e) {
+        error_ = e.what();
+        throw;
     }
-    if (!stmt_) {
-        error_ = "leere Anweisung";
-        throw TQelSQLError(error_, sql_);
-    }
-    if (!sqlite3_stmt_readonly(stmt_)) {
+    if (!stmt_->ReadOnly()) {
         // Lists only read; anything else runs through TQelSQLEngine::Execute.
-        sqlite3_finalize(stmt_);
-        stmt_ = nullptr;
+        stmt_.reset();
         error_ = "Abfragen dürfen nur lesen";
         throw TQelSQLError(error_, sql_);
     }
-    fieldCount_ = sqlite3_column_count(stmt_);
+    fieldCount_ = stmt_->ColumnCount();
     success_ = true;
     step();
+    fieldCount_ = stmt_->ColumnCount();
 }
 
 bool TQelSQLQuery::TryOpen()
@@ -260,18 +260,19 @@ bool TQelSQLQuery::TryOpen()
 
 void TQelSQLQuery::step()
 {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) {
-        eof_ = false;
-        ++recNo_;
-        return;
+    try {
+        if (stmt_->Step()) {
+            eof_ = false;
+            ++recNo_;
+            return;
+        }
+    } catch (const TQelSQLError& e) {
+        eof_ = true;
+        success_ = false;
+        error_ = e.what();
+        throw;
     }
     eof_ = true;
-    if (rc != SQLITE_DONE) {
-        success_ = false;
-        error_ = sqlite3_errmsg(db_->Handle());
-        throw TQelSQLError(error_, sql_);
-    }
 }
 
 void TQelSQLQuery::First()
@@ -280,7 +281,7 @@ void TQelSQLQuery::First()
         Open();
         return;
     }
-    sqlite3_reset(stmt_);
+    stmt_->Reset();
     recNo_ = 0;
     step();
 }
@@ -293,35 +294,27 @@ void TQelSQLQuery::Next()
 
 int TQelSQLQuery::CountRecords()
 {
-    sqlite3* h = db_ ? db_->Handle() : nullptr;
-    if (!h)
+    if (!db_ || !db_->Storage().IsOpen())
         return 0;
-    const std::string sql = "SELECT COUNT(*) FROM (" + sql_ + ")";
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(h, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) {
-        error_ = sqlite3_errmsg(h);
-        sqlite3_finalize(s);
+    try {
+        auto s = db_->Storage().Connection().Prepare("SELECT COUNT(*) FROM (" + sql_ + ") AS QEL_N");
+        return s->Step() ? static_cast<int>(s->Int(0)) : 0;
+    } catch (const TQelSQLError& e) {
+        error_ = e.what();
         throw TQelSQLError(error_, sql_);
     }
-    int n = 0;
-    if (sqlite3_step(s) == SQLITE_ROW)
-        n = sqlite3_column_int(s, 0);
-    sqlite3_finalize(s);
-    return n;
 }
 
 std::string TQelSQLQuery::FieldName(int col) const
 {
-    const char* n = stmt_ && col >= 0 && col < fieldCount_ ? sqlite3_column_name(stmt_, col) : nullptr;
-    return n ? n : "";
+    return stmt_ && col >= 0 && col < fieldCount_ ? stmt_->ColumnName(col) : std::string();
 }
 
 TQelFieldDataType TQelSQLQuery::FieldDataType(int col) const
 {
     if (!stmt_ || col < 0 || col >= fieldCount_)
         return fdtUnknown;
-    if (const char* d = sqlite3_column_decltype(stmt_, col)) {
-        const std::string t = upper(d);
+    if (const std::string t = stmt_->ColumnType(col); !t.empty()) {
         if (t == "INTEGER")
             return fdtInteger;
         if (t == "BOOLEAN")
@@ -340,16 +333,14 @@ TQelFieldDataType TQelSQLQuery::FieldDataType(int col) const
     }
     if (eof_)
         return fdtUnknown;
-    switch (sqlite3_column_type(stmt_, col)) {
-    case SQLITE_INTEGER:
+    const TQelValue v = stmt_->Column(col);
+    if (std::holds_alternative<std::int64_t>(v))
         return fdtInteger;
-    case SQLITE_FLOAT:
+    if (std::holds_alternative<double>(v))
         return fdtFloat;
-    case SQLITE_TEXT:
+    if (std::holds_alternative<std::string>(v))
         return fdtString;
-    default:
-        return fdtUnknown;
-    }
+    return fdtUnknown;
 }
 
 int TQelSQLQuery::FindField(const std::string& name) const
@@ -365,46 +356,39 @@ int TQelSQLQuery::FindField(const std::string& name) const
 
 bool TQelSQLQuery::IsNull(int col) const
 {
-    return !stmt_ || eof_ || sqlite3_column_type(stmt_, col) == SQLITE_NULL;
+    return !stmt_ || eof_ || stmt_->IsNull(col);
 }
 
 std::string_view TQelSQLQuery::AsStringView(int col) const
 {
     if (!stmt_ || eof_)
         return {};
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, col));
-    if (!p)
-        return {};
-    return std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, col)));
+    return stmt_->Text(col);
 }
 
 std::int64_t TQelSQLQuery::AsInteger(int col) const
 {
-    return stmt_ && !eof_ ? sqlite3_column_int64(stmt_, col) : 0;
+    return stmt_ && !eof_ ? stmt_->Int(col) : 0;
 }
 
 double TQelSQLQuery::AsFloat(int col) const
 {
-    return stmt_ && !eof_ ? sqlite3_column_double(stmt_, col) : 0.0;
+    return stmt_ && !eof_ ? stmt_->Real(col) : 0.0;
 }
 
 TQelValue TQelSQLQuery::AsValue(int col) const
 {
     if (!stmt_ || eof_)
         return {};
-    switch (sqlite3_column_type(stmt_, col)) {
-    case SQLITE_INTEGER:
-        return static_cast<std::int64_t>(sqlite3_column_int64(stmt_, col));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt_, col);
-    case SQLITE_NULL:
-        return {};
-    default:
-        return std::string(AsStringView(col));
-    }
+    return stmt_->Column(col);
 }
 
 // --- engine -----------------------------------------------------------------------------------
+
+TQelSQLDialect TQelSQLEngine::Dialect() const
+{
+    return *db_->CreateSQLDialect();
+}
 
 std::string TQelSQLEngine::make_sql_str(const std::string& name)
 {
@@ -414,7 +398,7 @@ std::string TQelSQLEngine::make_sql_str(const std::string& name)
 std::string TQelSQLEngine::joinAliases(
     const TQelKlasse* cls, const std::string& text, bool& needObjekt, bool& needExt) const
 {
-    TQelSQLDialect d;
+    const TQelSQLDialect d = Dialect();
     const std::string table = upper(cls->table);
     std::set<std::string> done;
     std::string joins;
@@ -559,7 +543,8 @@ bool TQelSQLEngine::Lock(TQelObjectKey key)
     if (db_->ReadOnly())
         return false;
     db_->Storage()
-        .Prepare("INSERT OR REPLACE INTO QEL_SPERRE (K, SITZUNG, ZEIT) VALUES (?, ?, ?)")
+        .Prepare("INSERT INTO QEL_SPERRE (K, SITZUNG, ZEIT) VALUES (?, ?, ?) ON CONFLICT (K) DO UPDATE SET "
+                 "SITZUNG = excluded.SITZUNG, ZEIT = excluded.ZEIT")
         .Bind(1, static_cast<std::int64_t>(key.Id()))
         .Bind(2, static_cast<std::int64_t>(db_->SessionNumber()))
         .Bind(3, TQelValue { db_->TimeStamp() })
@@ -569,13 +554,24 @@ bool TQelSQLEngine::Lock(TQelObjectKey key)
 
 bool TQelSQLEngine::IsLocked(TQelObjectKey key, int& session, double& time)
 {
-    auto q = db_->Storage().Prepare("SELECT SITZUNG, ZEIT FROM QEL_SPERRE WHERE K = ?");
-    q.Bind(1, static_cast<std::int64_t>(key.Id()));
-    if (!q.Step())
-        return false;
-    session = static_cast<int>(q.Int(0));
-    time = sqlite3_column_double(q.Handle(), 1);
-    return true;
+    {
+        auto q = db_->Storage().Prepare("SELECT SITZUNG, ZEIT FROM QEL_SPERRE WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(key.Id()));
+        if (!q.Step())
+            return false;
+        session = static_cast<int>(q.Int(0));
+        time = q.Real(1);
+    }
+    // A lock ends with its session: one left by a workstation that is gone no longer counts.
+    if (session == db_->SessionNumber() || db_->Storage().Connection().SessionAlive(session))
+        return true;
+    if (!db_->ReadOnly())
+        db_->Storage()
+            .Prepare("DELETE FROM QEL_SPERRE WHERE K = ? AND SITZUNG = ?")
+            .Bind(1, static_cast<std::int64_t>(key.Id()))
+            .Bind(2, static_cast<std::int64_t>(session))
+            .Run();
+    return false;
 }
 
 bool TQelSQLEngine::Unlock(TQelObjectKey key, std::string& error)
@@ -585,7 +581,7 @@ bool TQelSQLEngine::Unlock(TQelObjectKey key, std::string& error)
             .Prepare("DELETE FROM QEL_SPERRE WHERE K = ?")
             .Bind(1, static_cast<std::int64_t>(key.Id()))
             .Run();
-        return sqlite3_changes(db_->Handle()) > 0;
+        return db_->Storage().Connection().Changes() > 0;
     } catch (const std::exception& e) {
         error = e.what();
         return false;

@@ -18,8 +18,7 @@
 #include <string_view>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
+class TQelCursor;
 class TQelDatabase;
 class TQelField;
 class TQelKlasse;
@@ -90,7 +89,7 @@ private:
     void step();
     TQelDatabase* db_;
     std::string sql_;
-    sqlite3_stmt* stmt_ = nullptr;
+    std::unique_ptr<TQelCursor> stmt_;
     bool eof_ = true;
     bool success_ = false;
     std::string error_;
@@ -100,6 +99,11 @@ private:
 
 class TQelSQLDialect {
 public:
+    // `nul`: how the store spells a NUL byte between quoted parts.
+    explicit TQelSQLDialect(std::string nul = "char(0)")
+        : nul_(std::move(nul))
+    {
+    }
     // Quoted literal: NULL, a number, or text in single quotes with quotes doubled; a text with NUL
     // bytes becomes an expression that keeps them: ('a' || char(0) || 'b').
     std::string ValueString(const TQelField* field) const;
@@ -110,6 +114,9 @@ public:
     // UPPER() folds German umlauts in this store (the store defines its own UPPER).
     bool FoldsCase() const { return true; }
     std::string Upper(const std::string& text) const;
+
+private:
+    std::string nul_;
 };
 
 class TQelSQLEngine {
@@ -137,7 +144,7 @@ public:
     void Execute(const std::string& statement);
 
     static std::string make_sql_str(const std::string& name);
-    TQelSQLDialect Dialect() const { return {}; }
+    TQelSQLDialect Dialect() const;
 
     // Object transactions (see TQelDatabase).
     void StartTransaction();

@@ -2,11 +2,10 @@
 
 #include "objdb/qeldatabase.h"
 #include "objdb/qelerror.h"
+#include "objdb/qelnotify.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelvector.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
@@ -71,83 +70,6 @@ std::string QelColumnType(const TQelFelddefinition* def)
 
 // ---------------------------------------------------------------------------------------------
 
-TQelStmt::~TQelStmt()
-{
-    if (s_) {
-        sqlite3_reset(s_);
-        sqlite3_clear_bindings(s_);
-    }
-}
-
-TQelStmt& TQelStmt::Bind(int i, const TQelValue& v)
-{
-    if (std::holds_alternative<std::monostate>(v))
-        sqlite3_bind_null(s_, i);
-    else if (auto* n = std::get_if<std::int64_t>(&v))
-        sqlite3_bind_int64(s_, i, *n);
-    else if (auto* d = std::get_if<double>(&v))
-        sqlite3_bind_double(s_, i, *d);
-    else {
-        const std::string& s = std::get<std::string>(v);
-        sqlite3_bind_text(s_, i, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
-    }
-    return *this;
-}
-
-TQelStmt& TQelStmt::Bind(int i, std::int64_t v)
-{
-    sqlite3_bind_int64(s_, i, v);
-    return *this;
-}
-
-TQelStmt& TQelStmt::Bind(int i, const std::string& v)
-{
-    sqlite3_bind_text(s_, i, v.data(), static_cast<int>(v.size()), SQLITE_TRANSIENT);
-    return *this;
-}
-
-bool TQelStmt::Step()
-{
-    int rc = sqlite3_step(s_);
-    if (rc == SQLITE_ROW)
-        return true;
-    if (rc == SQLITE_DONE)
-        return false;
-    std::string msg = sqlite3_errmsg(db_);
-    std::string sql = sqlite3_sql(s_) ? sqlite3_sql(s_) : "";
-    sqlite3_reset(s_);
-    throw TQelSQLError(msg, sql);
-}
-
-TQelValue TQelStmt::Column(int i) const
-{
-    switch (sqlite3_column_type(s_, i)) {
-    case SQLITE_INTEGER:
-        return static_cast<std::int64_t>(sqlite3_column_int64(s_, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(s_, i);
-    case SQLITE_NULL:
-        return std::monostate {};
-    default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
-        return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(s_, i)));
-    }
-    }
-}
-
-std::int64_t TQelStmt::Int(int i) const
-{
-    return sqlite3_column_int64(s_, i);
-}
-
-std::string TQelStmt::Text(int i) const
-{
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, i));
-    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(s_, i))) : std::string();
-}
-
-// ---------------------------------------------------------------------------------------------
-
 TQelStorage::~TQelStorage()
 {
     Close();
@@ -155,52 +77,37 @@ TQelStorage::~TQelStorage()
 
 void TQelStorage::Close()
 {
-    for (auto& [sql, s] : cache_)
-        sqlite3_finalize(s);
     cache_.clear();
-    if (h_)
-        sqlite3_close(h_);
-    h_ = nullptr;
+    c_.reset();
     savepointDepth_ = 0;
     builtinText_.clear();
 }
 
 std::string TQelStorage::ErrorText() const
 {
-    return h_ ? sqlite3_errmsg(h_) : "keine Verbindung";
+    return c_ ? c_->ErrorText() : "keine Verbindung";
 }
 
 TQelStmt TQelStorage::Prepare(const std::string& sql)
 {
+    if (!c_)
+        throw TQelSQLError("Die Datenbank ist nicht geöffnet.", sql);
     auto it = cache_.find(sql);
-    if (it != cache_.end())
-        return TQelStmt(h_, it->second);
-    sqlite3_stmt* s = nullptr;
-    if (sqlite3_prepare_v2(h_, sql.c_str(), static_cast<int>(sql.size()), &s, nullptr) != SQLITE_OK) {
-        std::string msg = sqlite3_errmsg(h_);
-        sqlite3_finalize(s);
-        throw TQelSQLError(msg, sql);
-    }
-    cache_[sql] = s;
-    return TQelStmt(h_, s);
+    if (it == cache_.end())
+        it = cache_.emplace(sql, c_->Prepare(sql)).first;
+    return TQelStmt(it->second.get());
 }
 
 void TQelStorage::Exec(const std::string& sql)
 {
-    char* err = nullptr;
-    if (sqlite3_exec(h_, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-        std::string msg = err ? err : sqlite3_errmsg(h_);
-        sqlite3_free(err);
-        throw TQelSQLError(msg, sql);
-    }
+    if (!c_)
+        throw TQelSQLError("Die Datenbank ist nicht geöffnet.", sql);
+    c_->Exec(sql);
 }
 
-void TQelStorage::Open(
-    const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile)
+void TQelStorage::openSqlite(const std::string& path, const TQelOpenOptions& o, bool& fresh)
 {
     namespace fs = std::filesystem;
-    Close();
-    path_ = path;
     const bool memory = path.empty() || path == ":memory:";
     std::error_code ec;
     const bool exists = !memory && fs::exists(path, ec);
@@ -212,47 +119,48 @@ void TQelStorage::Open(
         throw TQelOpenError(path, "Datei ist schreibgeschützt (kein Schreibrecht)");
     if (exists && ::access(path.c_str(), R_OK) != 0)
         throw TQelOpenError(path, "Datei kann nicht gelesen werden (kein Leserecht)");
-
-    int flags
-        = o.readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (o.create ? SQLITE_OPEN_CREATE : 0));
-    if (sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &h_, flags, nullptr) != SQLITE_OK) {
-        std::string msg = h_ ? sqlite3_errmsg(h_) : "unbekannter Fehler";
-        Close();
-        throw TQelOpenError(
-            path, (exists ? "kann nicht geöffnet werden: " : "kann nicht angelegt werden: ") + msg);
+    try {
+        c_ = QelOpenSqlite(path, o.readOnly, o.create, o.busyTimeoutMs);
+    } catch (const TQelSQLError& e) {
+        throw TQelOpenError(path,
+            (exists ? "kann nicht geöffnet werden: " : "kann nicht angelegt werden: ")
+                + std::string(e.what()));
     }
-    sqlite3_busy_timeout(h_, std::max(0, o.busyTimeoutMs));
-    sqlite3_extended_result_codes(h_, 0);
-    QelRegisterSqlFunctions(h_);
+    fresh = memory || !exists;
+}
 
+void TQelStorage::Open(
+    const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile)
+{
+    Close();
+    path_ = path;
+    const bool server = QelIsPostgresTarget(path);
+    bool fresh = false;
+    if (server)
+        c_ = QelOpenPostgres(path, o.busyTimeoutMs);
+    else
+        openSqlite(path, o, fresh);
+
+    const std::string shown = server ? QelHidePassword(path) : path;
     auto fail = [&](const std::string& cause) {
         Close();
-        throw TQelOpenError(path, cause);
-    };
-    auto sqliteCause = [&](int rc) -> std::string {
-        if (rc == SQLITE_NOTADB)
-            return "keine SQLite-Datenbank (" + std::string(sqlite3_errmsg(h_)) + ")";
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-            return "von einem anderen Prozess gesperrt (" + std::string(sqlite3_errmsg(h_)) + ")";
-        return sqlite3_errmsg(h_);
+        throw TQelOpenError(shown, cause);
     };
 
-    // Is this an object database? Reading the catalogue also proves the file is SQLite.
-    sqlite3_stmt* st = nullptr;
-    int rc = sqlite3_prepare_v2(h_, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
+    // Is this an object database?
     std::set<std::string> tables;
-    if (rc == SQLITE_OK) {
-        while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-            tables.insert(upper(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
-        if (rc == SQLITE_DONE)
-            rc = SQLITE_OK;
+    std::string error;
+    try {
+        tables = c_->Tables();
+    } catch (const TQelSQLError& e) {
+        error = e.what();
     }
-    sqlite3_finalize(st);
-    if (rc != SQLITE_OK)
-        fail(sqliteCause(rc));
+    if (!error.empty())
+        fail(error);
     if (tables.empty()) {
-        if (!o.create && !memory)
-            fail("keine Objektdatenbank (die Datei enthält keine Tabellen)");
+        if (!o.create && !fresh)
+            fail(server ? "keine Objektdatenbank (die Datenbank enthält keine Tabellen)"
+                        : "keine Objektdatenbank (die Datei enthält keine Tabellen)");
         if (o.readOnly)
             fail("leere Datei kann nicht nur lesend angelegt werden");
         return; // a new store: the caller installs the schema
@@ -262,7 +170,7 @@ void TQelStorage::Open(
                                       "ältere Beispieldatei? Bitte löschen, sie wird neu angelegt)"
                                     : "keine Objektdatenbank (Tabelle QEL_INFO fehlt)");
     // The statement lives in the cache: it must be done with before a failure closes the store.
-    std::string format, error;
+    std::string format;
     try {
         auto q = Prepare("SELECT NAME, WERT FROM QEL_INFO");
         while (q.Step()) {
@@ -283,11 +191,22 @@ void TQelStorage::Open(
         fail(error);
     if (format != kFormat)
         fail("unbekanntes Datenbankformat '" + format + "' (erwartet '" + kFormat + "')");
+    // Stores older than object versions get the column; their objects start at version 1.
+    if (!o.readOnly && tables.count("OBJEKT") && !c_->Columns("OBJEKT").count("VERSION")) {
+        try {
+            Exec("ALTER TABLE OBJEKT ADD COLUMN VERSION " + c_->TypeName("INTEGER", false)
+                + " NOT NULL DEFAULT 1");
+        } catch (const TQelSQLError& e) {
+            error = e.what();
+        }
+        if (!error.empty())
+            fail(error);
+    }
 }
 
 void TQelStorage::Begin()
 {
-    Exec("BEGIN IMMEDIATE");
+    c_->Begin();
 }
 
 void TQelStorage::CommitTx()
@@ -297,8 +216,8 @@ void TQelStorage::CommitTx()
 
 void TQelStorage::RollbackTx()
 {
-    if (h_ && !sqlite3_get_autocommit(h_))
-        sqlite3_exec(h_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (c_ && c_->InTransaction())
+        c_->ExecQuietly("ROLLBACK");
 }
 
 void TQelStorage::Savepoint()
@@ -313,8 +232,8 @@ void TQelStorage::ReleaseSavepoint()
 
 void TQelStorage::RollbackToSavepoint()
 {
-    sqlite3_exec(h_, "ROLLBACK TO qel_obj", nullptr, nullptr, nullptr);
-    sqlite3_exec(h_, "RELEASE qel_obj", nullptr, nullptr, nullptr);
+    c_->ExecQuietly("ROLLBACK TO qel_obj");
+    c_->ExecQuietly("RELEASE qel_obj");
 }
 
 std::string TQelStorage::now() const
@@ -337,22 +256,16 @@ std::string TQelStorage::now() const
 void TQelStorage::ensureTable(
     const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols)
 {
-    std::set<std::string> have;
-    {
-        auto q = Prepare("SELECT name FROM pragma_table_info(?)");
-        q.Bind(1, table);
-        while (q.Step())
-            have.insert(upper(q.Text(0)));
-    }
+    const std::set<std::string> have = c_->Columns(table);
+    const std::string i = c_->TypeName("INTEGER", false), t = c_->TypeName("TEXT", false);
     if (have.empty()) {
         std::string sql = "CREATE TABLE " + q(table)
-            + (element ? " (EK INTEGER PRIMARY KEY, K INTEGER NOT NULL, V TEXT NOT NULL, P INTEGER NOT NULL "
-                         "DEFAULT 0, "
-                         "NR INTEGER NOT NULL"
-                       : " (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, GELOESCHT INTEGER NOT NULL "
-                         "DEFAULT 0");
+            + (element ? " (EK " + c_->AutoKey() + ", K " + i + " NOT NULL, V " + t + " NOT NULL, P " + i
+                        + " NOT NULL DEFAULT 0, NR " + i + " NOT NULL"
+                       : " (K " + i + " PRIMARY KEY, KLASSE " + i + " NOT NULL, GELOESCHT " + i
+                        + " NOT NULL DEFAULT 0");
         for (const auto* c : cols)
-            sql += ", " + q(c->column) + " " + QelColumnType(c);
+            sql += ", " + q(c->column) + " " + type(c);
         sql += ")";
         Exec(sql);
         if (element)
@@ -363,18 +276,26 @@ void TQelStorage::ensureTable(
     }
     for (const auto* c : cols)
         if (!have.count(upper(c->column)))
-            Exec("ALTER TABLE " + q(table) + " ADD COLUMN " + q(c->column) + " " + QelColumnType(c));
+            Exec("ALTER TABLE " + q(table) + " ADD COLUMN " + q(c->column) + " " + type(c));
+}
+
+std::string TQelStorage::type(const TQelFelddefinition* def) const
+{
+    return c_->TypeName(QelColumnType(def), isBlob(def));
 }
 
 void TQelStorage::Install(const TQelSchema& schema)
 {
     Begin();
     try {
-        Exec("CREATE TABLE IF NOT EXISTS QEL_INFO (NAME TEXT PRIMARY KEY, WERT TEXT)");
-        Exec("CREATE TABLE IF NOT EXISTS OBJEKT (K INTEGER PRIMARY KEY, KLASSE INTEGER NOT NULL, "
-             "GELOESCHT INTEGER NOT NULL DEFAULT 0, ERSTELLT DATETIME, GEAENDERT DATETIME)");
-        Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K INTEGER PRIMARY KEY, SITZUNG INTEGER NOT NULL, ZEIT "
-             "REAL)");
+        const std::string i = c_->TypeName("INTEGER", false), t = c_->TypeName("TEXT", false),
+                          dt = c_->TypeName("DATETIME", false), r = c_->TypeName("REAL", false);
+        Exec("CREATE TABLE IF NOT EXISTS QEL_INFO (NAME " + t + " PRIMARY KEY, WERT " + t + ")");
+        Exec("CREATE TABLE IF NOT EXISTS OBJEKT (K " + i + " PRIMARY KEY, KLASSE " + i
+            + " NOT NULL, GELOESCHT " + i + " NOT NULL DEFAULT 0, ERSTELLT " + dt + ", GEAENDERT " + dt
+            + ", VERSION " + i + " NOT NULL DEFAULT 1)");
+        Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K " + i + " PRIMARY KEY, SITZUNG " + i
+            + " NOT NULL, ZEIT " + r + ")");
         // One table per name: the union of the columns of the classes stored in it.
         std::map<std::string, std::pair<bool, std::vector<const TQelFelddefinition*>>> tables;
         std::map<std::string, std::string> spelled;
@@ -392,14 +313,18 @@ void TQelStorage::Install(const TQelSchema& schema)
         for (const auto& [u, t] : tables)
             ensureTable(spelled[u], t.first, t.second);
         auto put = [&](const std::string& n, const std::string& v) {
-            Prepare("INSERT OR REPLACE INTO QEL_INFO (NAME, WERT) VALUES (?, ?)").Bind(1, n).Bind(2, v).Run();
+            Prepare("INSERT INTO QEL_INFO (NAME, WERT) VALUES (?, ?) ON CONFLICT (NAME) DO UPDATE SET WERT = "
+                    "excluded.WERT")
+                .Bind(1, n)
+                .Bind(2, v)
+                .Run();
         };
         put("format", kFormat);
         put("schema", schema.Text());
         put("schemafile", schema.FileName());
         put("builtin", TQelSchema::BuiltinText());
         builtinText_ = TQelSchema::BuiltinText();
-        Exec("INSERT OR IGNORE INTO QEL_INFO (NAME, WERT) VALUES ('stand', '0')");
+        Exec("INSERT INTO QEL_INFO (NAME, WERT) VALUES ('stand', '0') ON CONFLICT (NAME) DO NOTHING");
         CommitTx();
     } catch (...) {
         RollbackTx();
@@ -466,6 +391,11 @@ void TQelStorage::LoadObject(TQelObject* obj)
         if (!q.Step())
             throw TQelError("Objekt " + obj->Key().ToString() + " fehlt in der Tabelle " + cls->table);
         readFields(obj->FieldList(), q, 1);
+    }
+    {
+        auto q = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
+        q.Bind(1, static_cast<std::int64_t>(obj->Key().Id()));
+        obj->SetVersion(q.Step() ? q.Int(0) : 0);
     }
     for (int i = 1; i <= obj->FieldList()->VectorCount(); ++i)
         LoadVector(obj->FieldList()->Vector(i), obj->Key(), 0);
@@ -596,7 +526,8 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
     const auto key = static_cast<std::int64_t>(obj->Key().Id());
     const std::string stamp = now();
     if (obj->IsNew()) {
-        Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT) VALUES (?, ?, 0, ?, ?)")
+        Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT, VERSION) VALUES (?, ?, 0, ?, "
+                "?, 1)")
             .Bind(1, key)
             .Bind(2, static_cast<std::int64_t>(cls->id))
             .Bind(3, stamp)
@@ -605,11 +536,35 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
         insertRow(cls->table,
             { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
     } else {
+        // The version moves first: a newer one stored elsewhere refuses the whole commit.
+        if (obj->Overwriting())
+            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ?")
+                .Bind(1, stamp)
+                .Bind(2, key)
+                .Run();
+        else
+            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? AND VERSION = ?")
+                .Bind(1, stamp)
+                .Bind(2, key)
+                .Bind(3, obj->Version())
+                .Run();
+        if (c_->Changes() == 0)
+            throw TQelConflictError("'" + obj->Name()
+                + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
+                  "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
         updateRow(cls->table, "K", key, fl, nullptr);
-        Prepare("UPDATE OBJEKT SET GEAENDERT = ? WHERE K = ?").Bind(1, stamp).Bind(2, key).Run();
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
+    auto v = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
+    v.Bind(1, key);
+    obj->SetVersion(v.Step() ? v.Int(0) : 0);
+    announce(obj->IsNew() ? ieCreated : ieStored, cls, key);
+}
+
+void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
+{
+    c_->Announce({ event, cls ? cls->id : 0, key, c_->SessionId() });
 }
 
 void TQelStorage::writeVector(
@@ -632,7 +587,7 @@ void TQelStorage::writeVector(
         const std::pair<std::string, TQelValue> nr { "NR", std::int64_t(i) };
         if (e->Row() == 0) {
             insertRow(ec->table, { { "K", k }, { "V", path }, { "P", parentRow }, nr }, fl);
-            e->SetRow(sqlite3_last_insert_rowid(h_));
+            e->SetRow(c_->LastInsertId());
             newRows.push_back(e);
         } else {
             // Positions are rewritten only when elements were added, removed or moved.
@@ -675,6 +630,7 @@ void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
         .Bind(1, static_cast<std::int64_t>(deleted))
         .Bind(2, key)
         .Run();
+    announce(deleted ? ieDeleted : ieRecovered, obj->Klasse(), key);
 }
 
 void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
@@ -695,4 +651,5 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
     Prepare("DELETE FROM " + q(cls->table) + " WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();
+    announce(ieGone, cls, k);
 }

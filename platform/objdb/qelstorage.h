@@ -1,6 +1,6 @@
 #pragma once
-// The store under a TQelDatabase: the SQLite connection, the tables, and reading and writing
-// objects. Internal to the library.
+// The store under a TQelDatabase: its connection (SQLite or PostgreSQL), the tables, and reading
+// and writing objects. Internal to the library.
 //
 // Tables:
 //   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name
@@ -11,6 +11,7 @@
 //   <element table>(EK, K, V, P, NR, <field columns>)       one row per vector element: K the
 //                                 object, V the vector path ("Adressen", "Adressen.Telefone"),
 //                                 P the EK of the parent element (0 at the top), NR from 1
+#include "objdb/qelconnection.h"
 #include "objdb/qelfield.h"
 
 #include <cstdint>
@@ -18,8 +19,6 @@
 #include <string>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
 class TQelDatabase;
 class TQelObject;
 class TQelVector;
@@ -30,28 +29,30 @@ struct TQelOpenOptions;
 // A prepared statement from the cache, reset and unbound when the scope ends.
 class TQelStmt {
 public:
-    TQelStmt(sqlite3* db, sqlite3_stmt* s)
-        : db_(db)
-        , s_(s)
+    explicit TQelStmt(TQelCursor* c)
+        : c_(c)
     {
     }
-    ~TQelStmt();
+    ~TQelStmt() { c_->Reset(); }
     TQelStmt(const TQelStmt&) = delete;
     TQelStmt& operator=(const TQelStmt&) = delete;
-    TQelStmt& Bind(int i, const TQelValue& v);
-    TQelStmt& Bind(int i, std::int64_t v);
-    TQelStmt& Bind(int i, const std::string& v);
+    TQelStmt& Bind(int i, const TQelValue& v)
+    {
+        c_->Bind(i, v);
+        return *this;
+    }
+    TQelStmt& Bind(int i, std::int64_t v) { return Bind(i, TQelValue { v }); }
+    TQelStmt& Bind(int i, const std::string& v) { return Bind(i, TQelValue { v }); }
     // True for a row, false at the end; throws TQelSQLError.
-    bool Step();
+    bool Step() { return c_->Step(); }
     void Run() { Step(); }
-    TQelValue Column(int i) const;
-    std::int64_t Int(int i) const;
-    std::string Text(int i) const;
-    sqlite3_stmt* Handle() const { return s_; }
+    TQelValue Column(int i) const { return c_->Column(i); }
+    std::int64_t Int(int i) const { return c_->Int(i); }
+    double Real(int i) const { return c_->Real(i); }
+    std::string Text(int i) const { return std::string(c_->Text(i)); }
 
 private:
-    sqlite3* db_;
-    sqlite3_stmt* s_;
+    TQelCursor* c_;
 };
 
 class TQelStorage {
@@ -62,12 +63,15 @@ public:
     }
     ~TQelStorage();
 
-    // Opens the file; throws TQelOpenError. Returns the schema text stored in it (empty for a new
-    // file) through `schemaText`/`schemaFile`.
+    // Opens the file or the server database (a postgresql:// connection string); throws
+    // TQelOpenError. Returns the schema text stored in it (empty for a new store) through
+    // `schemaText`/`schemaFile`.
     void Open(
         const std::string& path, const TQelOpenOptions& o, std::string& schemaText, std::string& schemaFile);
     void Close();
-    sqlite3* Handle() const { return h_; }
+    bool IsOpen() const { return c_ != nullptr; }
+    TQelConnection& Connection() const { return *c_; }
+    sqlite3* Handle() const { return c_ ? c_->SqliteHandle() : nullptr; }
     const std::string& Path() const { return path_; }
 
     TQelStmt Prepare(const std::string& sql);
@@ -116,10 +120,15 @@ private:
         const std::string& table, bool element, const std::vector<const TQelFelddefinition*>& cols);
     std::string now() const;
 
+    std::string type(const TQelFelddefinition* def) const;
+    // Tells the other workstations of a change when the running transaction commits.
+    void announce(int event, const TQelKlasse* cls, std::int64_t key);
+    void openSqlite(const std::string& path, const TQelOpenOptions& o, bool& fresh);
+
     TQelDatabase* db_;
-    sqlite3* h_ = nullptr;
+    std::unique_ptr<TQelConnection> c_;
     std::string path_;
-    std::map<std::string, sqlite3_stmt*> cache_;
+    std::map<std::string, std::unique_ptr<TQelCursor>> cache_;
     int savepointDepth_ = 0;
     std::string builtinText_;
 };

@@ -7,9 +7,14 @@
 #include "objdb/qelsql.h"
 #include "objdb/qelvector.h"
 
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -55,10 +60,62 @@ class 40030 Lieferant : Objekt table=Lieferant format="<Name>"
 end
 )";
 
+// The suite runs against SQLite in memory, or with QEL_TEST_STORE=postgresql against a fresh
+// schema of its own on the server that QEL_PG_URL names (the test command starts one).
+inline bool OnPostgres()
+{
+    const char* s = std::getenv("QEL_TEST_STORE");
+    return s && std::string(s) == "postgresql";
+}
+
+// Runs one statement on the test server; throws with the server's message.
+inline void PgExec(const std::string& url, const std::string& sql)
+{
+    PGconn* c = PQconnectdb(url.c_str());
+    std::string error;
+    if (PQstatus(c) != CONNECTION_OK)
+        error = PQerrorMessage(c);
+    else {
+        PGresult* r = PQexec(c, sql.c_str());
+        if (PQresultStatus(r) != PGRES_COMMAND_OK)
+            error = PQresultErrorMessage(r);
+        PQclear(r);
+    }
+    PQfinish(c);
+    if (!error.empty())
+        throw std::runtime_error("PostgreSQL-Testserver: " + error);
+}
+
+inline std::string PgServerUrl()
+{
+    const char* url = std::getenv("QEL_PG_URL");
+    if (!url || !*url)
+        throw std::runtime_error("kein PostgreSQL-Testserver: QEL_PG_URL ist nicht gesetzt");
+    return url;
+}
+
+// A connection string to a new empty schema (all connections to it see the same store).
+inline std::string FreshPgStore()
+{
+    static int counter = 0;
+    const std::string url = PgServerUrl();
+    const std::string schema = "t" + std::to_string(::getpid()) + "_" + std::to_string(++counter);
+    PgExec(url, "CREATE SCHEMA " + schema);
+    return url + (url.find('?') == std::string::npos ? "?" : "&") + "options=-csearch_path%3D" + schema;
+}
+
+// Where a test's database lives: memory stays memory on SQLite and becomes a fresh schema on the
+// server.
+inline std::string TestStore(const std::string& path = ":memory:")
+{
+    return OnPostgres() && path == ":memory:" ? FreshPgStore() : path;
+}
+
 class TestDb {
 public:
     explicit TestDb(const std::string& schema = kTestSchema, const std::string& path = ":memory:")
         : db(std::make_unique<TQelDatabase>())
+        , store(TestStore(path))
     {
         TQelOpenOptions o;
         o.schemaText = schema;
@@ -66,7 +123,7 @@ public:
         o.create = true;
         o.computerName = "testrechner";
         o.userName = "tester";
-        db->Open(path, o);
+        db->Open(store, o);
         SetQelDatabase(db.get());
     }
     ~TestDb()
@@ -84,7 +141,25 @@ public:
         return o;
     }
     std::unique_ptr<TQelDatabase> db;
+    std::string store; // what was opened: give it to a second database for the same store
 };
+
+// Runs a statement beside the library, as another program on the same store would.
+inline void ExecOutside(const TestDb& db, const std::string& sql)
+{
+    if (OnPostgres())
+        PgExec(db.store, sql);
+    else if (sqlite3_exec(db->Handle(), sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw std::runtime_error(sqlite3_errmsg(db->Handle()));
+}
+
+// The first column of the first row of a query through the library (-1 without a row).
+inline std::int64_t QueryInt(TQelDatabase* db, const std::string& sql)
+{
+    auto q = db->CreateSQLEngine()->Query(sql);
+    q->Open();
+    return q->Eof() ? -1 : q->AsInteger(0);
+}
 
 struct Note {
     unsigned msg;

@@ -1,18 +1,12 @@
 #include "objdb_test_support.h"
 
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 int rows(TQelDatabase* db, const std::string& sql)
 {
-    sqlite3_stmt* s = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &s, nullptr), SQLITE_OK) << sql;
-    int n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
-    sqlite3_finalize(s);
-    return n;
+    return static_cast<int>(QueryInt(db, sql));
 }
 
 } // namespace
@@ -326,9 +320,14 @@ TEST(Commit, AFailingWriteLeavesFileAndStoredStateUnchanged)
     k->FieldByName("Name")->set_AsString("Neu");
     k->FieldList()->FindField("Adressen[0].Ort", true)->set_AsString("Ulm");
     // A trigger makes the store refuse the update, as a full disk or a constraint would.
-    sqlite3_exec(db->Handle(),
-        "CREATE TRIGGER nein BEFORE UPDATE ON Kunde BEGIN SELECT RAISE(ABORT, 'verweigert'); END", nullptr,
-        nullptr, nullptr);
+    if (OnPostgres())
+        ExecOutside(db,
+            "CREATE FUNCTION nein() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'verweigert'; END $$ "
+            "LANGUAGE "
+            "plpgsql; CREATE TRIGGER nein BEFORE UPDATE ON Kunde FOR EACH ROW EXECUTE FUNCTION nein()");
+    else
+        ExecOutside(
+            db, "CREATE TRIGGER nein BEFORE UPDATE ON Kunde BEGIN SELECT RAISE(ABORT, 'verweigert'); END");
     const int stamp = db->ChangeStamp();
     EXPECT_FALSE(k->Commit());
     EXPECT_NE(k->ErrorMessage().find("verweigert"), std::string::npos) << k->ErrorMessage();
@@ -337,7 +336,7 @@ TEST(Commit, AFailingWriteLeavesFileAndStoredStateUnchanged)
     EXPECT_EQ(std::get<std::string>(k->FieldByName("Name")->StoredValue()), "Alt");
     EXPECT_EQ(k->FieldList()->VectorByName("Adressen")->Item(1)->Row(), 0) << "element still unstored";
     EXPECT_EQ(rows(db.db.get(), "SELECT COUNT(*) FROM T_Adresse"), 0);
-    sqlite3_exec(db->Handle(), "DROP TRIGGER nein", nullptr, nullptr, nullptr);
+    ExecOutside(db, OnPostgres() ? "DROP TRIGGER nein ON Kunde" : "DROP TRIGGER nein");
     ASSERT_TRUE(k->Commit()) << k->ErrorMessage();
     EXPECT_EQ(rows(db.db.get(), "SELECT COUNT(*) FROM T_Adresse"), 1);
 }
@@ -403,7 +402,7 @@ TEST(Objects, ReloadReadsTheStoreAgain)
     TQelObject* k = db.create("Kunde", "Alt");
     ASSERT_TRUE(k->Commit());
     k->FieldByName("Name")->set_AsString("Ungespeichert");
-    sqlite3_exec(db->Handle(), "UPDATE Kunde SET Name = 'Von außen'", nullptr, nullptr, nullptr);
+    ExecOutside(db, "UPDATE Kunde SET Name = 'Von außen'");
     Recorder r;
     k->FieldByName("Name")->ConnectControl(&r);
     ASSERT_TRUE(k->Reload());
