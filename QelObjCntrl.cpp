@@ -18,8 +18,10 @@
 #include "controls/qelradiogroup.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
+#include "lists/chobjbtn.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
+#include "pickers/qelmultiedit.h"
 
 #include <iterator>
 
@@ -47,6 +49,7 @@ const TQelUnit kUnits[] = {
     QelComponentUnit<TQelOpenSelectGrid>(),
     QelComponentUnit<TQelSelectGrid>(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
+    QelComponentUnit<TChooseObjectBtn, TQelMultiEdit>(),
     QelDataControlUnit<TQelPanel, TQelDataClass::Panel>(),
     QelDataControlUnit<TQelTabControl, TQelDataClass::TabControl>(),
     QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),
