@@ -1,8 +1,10 @@
 #include "person_list.h"
 
 #include "person_form.h"
+#include "person_search.h"
 
 #include "lists/QelSelectGrid.h"
+#include "lists/chobjbtn.h"
 
 #include "toolkit/extctrls.h"
 #include "toolkit/tabset.h"
@@ -33,7 +35,20 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     tabs_ = new TAdvTabSet(this);
     tabs_->SetName("tabFilter");
     tabs_->SetParent(top);
-    tabs_->SetBounds(8, 6, 944, 28);
+    tabs_->SetBounds(8, 6, 824, 28);
+    // Chooses a person in the search window and opens it.
+    auto* choose = new TChooseObjectBtn(this);
+    choose->SetName("btnChoosePerson");
+    choose->SetParent(top);
+    choose->SetCaption("Person wählen ...");
+    choose->SetBounds(840, 5, 112, 25);
+    choose->set_ClassName("Person");
+    choose->OnChoose = [this](TObject*, const std::string&, TQelClassKey, TQelObjectKey& key) {
+        TPersonSearchForm search(nullptr, db_);
+        search.OnOpenPerson = [&](TQelObjectKey k) { key = k, search.SetModalResult(mrOk); };
+        if (search.ShowModal() == mrOk)
+            Open(key);
+    };
 
     status_ = new TPanel(this);
     status_->SetParent(this);
