@@ -19,8 +19,10 @@
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
+#include "lists/chobjbtn.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
+#include "pickers/qelmultiedit.h"
 #include "vectors/QelVectorGrid.h"
 
 #include <iterator>
@@ -55,6 +57,7 @@ const TQelUnit kUnits[] = {
         return u;
     }(),
     QelDataControlUnit<TQelCombo, TQelDataClass::Combo>(),
+    QelComponentUnit<TChooseObjectBtn, TQelMultiEdit>(),
     QelDataControlUnit<TQelPanel, TQelDataClass::Panel>(),
     QelDataControlUnit<TQelTabControl, TQelDataClass::TabControl>(),
     QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),

@@ -1,8 +1,10 @@
 #include "person_list.h"
 
 #include "person_form.h"
+#include "person_search.h"
 
 #include "lists/QelSelectGrid.h"
+#include "lists/chobjbtn.h"
 
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
@@ -34,7 +36,7 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     tabs_ = new TAdvTabSet(this);
     tabs_->SetName("tabFilter");
     tabs_->SetParent(top);
-    tabs_->SetBounds(8, 6, 640, 28);
+    tabs_->SetBounds(8, 6, 520, 28);
     // Incremental search over the listed rows; Bild auf/ab and the buttons step through the hits.
     search_ = new TEdit(this);
     search_->SetName("edSuche");
@@ -51,6 +53,19 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     next_->SetParent(top);
     next_->SetBounds(920, 6, 34, 24);
     next_->SetCaption(">");
+    // Chooses a person in the search window and opens it.
+    auto* choose = new TChooseObjectBtn(this);
+    choose->SetName("btnChoosePerson");
+    choose->SetParent(top);
+    choose->SetCaption("Person wählen ...");
+    choose->SetBounds(536, 5, 116, 25);
+    choose->set_ClassName("Person");
+    choose->OnChoose = [this](TObject*, const std::string&, TQelClassKey, TQelObjectKey& key) {
+        TPersonSearchForm search(nullptr, db_);
+        search.OnOpenPerson = [&](TQelObjectKey k) { key = k, search.SetModalResult(mrOk); };
+        if (search.ShowModal() == mrOk)
+            Open(key);
+    };
 
     status_ = new TPanel(this);
     status_->SetParent(this);

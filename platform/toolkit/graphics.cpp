@@ -4,6 +4,7 @@
 #include "toolkit/screen.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QPalette>
 #include <QPixmap>
 #include <array>
@@ -293,4 +294,9 @@ void TBitmap::SetSize(int width, int height, TColor color)
 void TBitmap::Assign(const TBitmap& other)
 {
     data_->pixmap = other.data_->pixmap;
+}
+
+int TextWidth(const TFont& font, const std::string& text)
+{
+    return QFontMetrics(ToQFont(font)).horizontalAdvance(ToQString(text));
 }

@@ -119,6 +119,9 @@ private:
     TFontStyles style_;
 };
 
+// Width in pixels of `text` drawn in `font` on the screen.
+int TextWidth(const TFont& font, const std::string& text);
+
 // A picture in memory (button glyphs): loaded from and saved to image files.
 class TBitmap : public TObject {
 public:

@@ -235,6 +235,12 @@ void TWinControl::SetTabStop(bool v)
     widget_->setFocusPolicy(v ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
+void TWinControl::SetNeverFocused()
+{
+    tabStop_ = false;
+    widget_->setFocusPolicy(Qt::NoFocus);
+}
+
 void TWinControl::GetTabOrderList(std::vector<TWinControl*>& list) const
 {
     for (TWinControl* c : tabList_) {

@@ -30,6 +30,9 @@ public:
     void SetTabOrder(int order);
     bool TabStop() const { return tabStop_; }
     void SetTabStop(bool v);
+    // A control that never takes the focus, not even by a click (drop-down lists, buttons of a
+    // compound control); a later SetTabStop gives it the usual focus again.
+    void SetNeverFocused();
     // The windowed descendants in tab order (each child followed by its own list).
     void GetTabOrderList(std::vector<TWinControl*>& list) const;
     // The next control after `current` in the tab order of this control, wrapping around.
