@@ -38,8 +38,8 @@ enum TQelVectorGridOption {
 using TQelVectorGridOptions = TSet<TQelVectorGridOption>;
 
 using TQelShowDetailsEvent = TEvent<TObject*, TQelVector*, int>;
-using TQelChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;
-using TQelOpenObjectEvent = TEvent<TObject*, TQelObject*, bool>;
+using TQelVGChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;
+using TQelVGOpenObjectEvent = TEvent<TObject*, TQelObject*, bool>;
 using TQelOpenTextEvent = TEvent<TObject*, TQelTextField*, bool>;
 using TQelVGAddItemEvent = TEvent<TObject*, TQelSubObject*>;
 using TQelBeforeRemoveItemEvent = TEvent<TObject*, TQelSubObject*, bool&>;
@@ -141,8 +141,8 @@ public:
     TPopupMenu* ReferenceMenu() const { return referenceMenu_; }
 
     TQelShowDetailsEvent OnShowDetails;
-    TQelChooseObjectEvent OnChooseObject;
-    TQelOpenObjectEvent OnOpenObject;
+    TQelVGChooseObjectEvent OnChooseObject;
+    TQelVGOpenObjectEvent OnOpenObject;
     TQelOpenTextEvent OnOpenText;
     TQelVGAddItemEvent OnAddItem;
     TQelBeforeRemoveItemEvent BeforeRemoveItem;

@@ -82,7 +82,7 @@ TEST_F(VGridEdit, ReferencesAreNeverEditedInPlaceButChosen)
     TQelObject* firma = create("Firma");
     firma->FieldList()->FieldByName("Name")->set_AsString("ACME");
     int asked = 0;
-    grid->OnChooseObject = TQelChooseObjectEvent([&](TObject*, TQelClassKey cls, TQelObjectKey& key) {
+    grid->OnChooseObject = TQelVGChooseObjectEvent([&](TObject*, TQelClassKey cls, TQelObjectKey& key) {
         ++asked;
         EXPECT_EQ(cls, db->FindClass("Firma")->Key());
         key = asked == 1 ? TQelObjectKey() : firma->Key();
