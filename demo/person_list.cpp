@@ -24,7 +24,7 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
 {
     SetName("PersonListForm");
     SetCaption("Personen");
-    SetClientWidth(960);
+    SetClientWidth(1080);
     SetClientHeight(600);
 
     auto* top = new TPanel(this);
@@ -36,29 +36,29 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     tabs_ = new TAdvTabSet(this);
     tabs_->SetName("tabFilter");
     tabs_->SetParent(top);
-    tabs_->SetBounds(8, 6, 520, 28);
+    tabs_->SetBounds(8, 6, 620, 28);
     // Incremental search over the listed rows; Bild auf/ab and the buttons step through the hits.
     search_ = new TEdit(this);
     search_->SetName("edSuche");
     search_->SetParent(top);
-    search_->SetBounds(660, 6, 220, 24);
+    search_->SetBounds(760, 6, 240, 24);
     search_->SetHint("Suchen: Text, Spalte=Text, *irgendwo, ^Anfang");
     prev_ = new TButton(this);
     prev_->SetName("btnVorige");
     prev_->SetParent(top);
-    prev_->SetBounds(884, 6, 34, 24);
+    prev_->SetBounds(1004, 6, 34, 24);
     prev_->SetCaption("<");
     next_ = new TButton(this);
     next_->SetName("btnNaechste");
     next_->SetParent(top);
-    next_->SetBounds(920, 6, 34, 24);
+    next_->SetBounds(1040, 6, 34, 24);
     next_->SetCaption(">");
     // Chooses a person in the search window and opens it.
     auto* choose = new TChooseObjectBtn(this);
     choose->SetName("btnChoosePerson");
     choose->SetParent(top);
     choose->SetCaption("Person wählen ...");
-    choose->SetBounds(536, 5, 116, 25);
+    choose->SetBounds(636, 5, 116, 25);
     choose->set_ClassName("Person");
     choose->OnChoose = [this](TObject*, const std::string&, TQelClassKey, TQelObjectKey& key) {
         TPersonSearchForm search(nullptr, db_);
