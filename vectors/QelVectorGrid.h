@@ -1,6 +1,6 @@
 #pragma once
 // TQelVectorGrid: one vector field of the bound object as a grid. One data row per element, one
-// data column per line of the column specification FieldNames (vectors/qelvgcolspec.h), a header
+// data column per line of the column definition FieldNames (vectors/qelvgcoldefs.h), a header
 // row, an optional line-number column and, while editable, an add row below the last element.
 // References and text fields are shown as links, nested vectors as comma-joined lists, inactive
 // elements of validity classes grey and struck out, the standard element bold.
@@ -11,7 +11,7 @@
 #include "binding/methods.h"
 #include "binding/qeldatacontrol.h"
 #include "lists/QelGrid.h"
-#include "vectors/qelvgcolspec.h"
+#include "vectors/qelvgcoldefs.h"
 
 #include <memory>
 #include <string>
@@ -72,7 +72,7 @@ public:
     void set_ReadOnly(bool v);
     int get_ShowDownTo() const { return showDownTo_; }
     void set_ShowDownTo(int classKey);
-    // The column specification, one column per line; setting it reconnects.
+    // The column definition, one column per line; setting it reconnects.
     const TStringList& get_FieldNames() const { return fieldNames_; }
     void set_FieldNames(const TStrings& lines);
     const std::string& get_Order() const { return order_; }
@@ -92,7 +92,7 @@ public:
     int DataColumnCount() const { return static_cast<int>(columns_.size()); }
     // The column of data column `col` (grid column), none outside.
     const TQelVGColumn* ColumnAt(int col) const;
-    // What the last load reported about the column specification and its fields.
+    // What the last load reported about the column definition and its fields.
     const std::vector<TQelVGSpecIssue>& SpecIssues() const { return issues_; }
     TQelFieldList* get_fl(int row) const;
     TQelField* get_Field(int col, int row) const;

@@ -59,7 +59,7 @@ std::string upper(const std::string& s)
 
 void TQelVectorGrid::parse_columns()
 {
-    TQelVGColSpec spec = QelParseVGColSpec(fieldNames_.ToVector());
+    TQelVGColDefs spec = QelParseVGColDefs(fieldNames_.ToVector());
     TQelVector* v = Vector();
     TQelSubObject* tmpl = v ? v->get_Template() : nullptr;
     if (tmpl) {

@@ -4,10 +4,10 @@
 
 #include "toolkit/minihtml.h"
 
-TEST_F(VGridTest, HeadersAddRowAndEmptySpecification)
+TEST_F(VGridTest, HeadersAddRowAndEmptyDefinition)
 {
     connect();
-    // An empty specification shows every template field, inherited validity fields first.
+    // An empty definition shows every template field, inherited validity fields first.
     ASSERT_GE(grid->DataColumnCount(), 5);
     std::vector<std::string> heads;
     for (int c = 0; c < grid->ColCount(); ++c)

@@ -1,5 +1,5 @@
-// Parsing the column specification of a vector grid.
-#include "vectors/qelvgcolspec.h"
+// Parsing the column definition of a vector grid.
+#include "vectors/qelvgcoldefs.h"
 
 #include "binding/objdb.h"
 
@@ -35,7 +35,7 @@ bool cutTo(std::string& s, int max)
 
 struct LineParser {
     int line;
-    TQelVGColSpec& out;
+    TQelVGColDefs& out;
     void report(const std::string& text) { out.Issues.push_back({ line, text }); }
 
     // Reads "LENGTH:" out of the options; returns the options without it.
@@ -141,9 +141,9 @@ std::string QelVGLengthPrefix(const std::string& text)
     return text.substr(0, i);
 }
 
-TQelVGColSpec QelParseVGColSpec(const std::vector<std::string>& lines)
+TQelVGColDefs QelParseVGColDefs(const std::vector<std::string>& lines)
 {
-    TQelVGColSpec spec;
+    TQelVGColDefs spec;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         std::string text = Trim(lines[i]);
         if (isComment(text))
@@ -156,7 +156,7 @@ TQelVGColSpec QelParseVGColSpec(const std::vector<std::string>& lines)
     return spec;
 }
 
-void QelVGExpandEllipsis(TQelVGColSpec& spec, const std::vector<std::string>& available)
+void QelVGExpandEllipsis(TQelVGColDefs& spec, const std::vector<std::string>& available)
 {
     auto& cols = spec.Columns;
     for (std::size_t i = 0; i < cols.size(); ++i) {

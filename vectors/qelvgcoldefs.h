@@ -1,5 +1,5 @@
 #pragma once
-// The column specification of a vector grid: one column per line of FieldNames,
+// The column definition of a vector grid: one column per line of FieldNames,
 //   <field path>[@<property>][ AS <caption>][/<options>]
 // with the options CUSTOM, READONLY, FIXED, STRING, HIDETIME, "LENGTH:<column settings>" and
 // "HINT:<text to the end of the line>". Lines starting with ";", "//" or "--" and blank lines are
@@ -32,7 +32,7 @@ struct TQelVGSpecIssue {
     std::string Text; // German, what is wrong
 };
 
-struct TQelVGColSpec {
+struct TQelVGColDefs {
     std::vector<TQelVGColumn> Columns;
     std::vector<TQelVGSpecIssue> Issues;
 };
@@ -41,7 +41,7 @@ struct TQelVGColSpec {
 inline constexpr int QelVGMaxOptionLength = 999;
 inline constexpr int QelVGMaxHintLength = 999999;
 
-TQelVGColSpec QelParseVGColSpec(const std::vector<std::string>& lines);
+TQelVGColDefs QelParseVGColDefs(const std::vector<std::string>& lines);
 
 // The longest prefix of `text` made of digits, "/", "%", "C" and quoted runs (an unterminated
 // quote ends it before the quote).
@@ -49,4 +49,4 @@ std::string QelVGLengthPrefix(const std::string& text);
 
 // Replaces every "..." column (case-insensitive) by the names of `available` that no column
 // names yet (case-insensitive), in order; the new columns have no record.
-void QelVGExpandEllipsis(TQelVGColSpec& spec, const std::vector<std::string>& available);
+void QelVGExpandEllipsis(TQelVGColDefs& spec, const std::vector<std::string>& available);

@@ -1,6 +1,6 @@
-// The column specification of the vector grid: every form of line, malformed lines reported with
+// The column definition of the vector grid: every form of line, malformed lines reported with
 // their line number, and a bounded fuzz run of random and mutated lines.
-#include "vectors/qelvgcolspec.h"
+#include "vectors/qelvgcoldefs.h"
 
 #include "binding/objdb.h"
 
@@ -58,11 +58,11 @@ const Case kCases[] = {
 
 } // namespace
 
-TEST(VGColSpec, TableOfLineForms)
+TEST(VGColDefs, TableOfLineForms)
 {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.line);
-        const TQelVGColSpec spec = QelParseVGColSpec({ "Erste", c.line });
+        const TQelVGColDefs spec = QelParseVGColDefs({ "Erste", c.line });
         ASSERT_FALSE(spec.Columns.empty());
         EXPECT_EQ(spec.Columns[0].Entry, "Erste");
         if (!c.entry) {
@@ -87,10 +87,10 @@ TEST(VGColSpec, TableOfLineForms)
     }
 }
 
-TEST(VGColSpec, MalformedLinesAreReportedAndTheOthersKept)
+TEST(VGColDefs, MalformedLinesAreReportedAndTheOthersKept)
 {
-    const TQelVGColSpec spec
-        = QelParseVGColSpec({ "Strasse", "", "/CUSTOM", "PLZ/LENGTH:x", "Ort AS Stadt" });
+    const TQelVGColDefs spec
+        = QelParseVGColDefs({ "Strasse", "", "/CUSTOM", "PLZ/LENGTH:x", "Ort AS Stadt" });
     ASSERT_EQ(spec.Columns.size(), 3u);
     EXPECT_EQ(spec.Columns[0].Entry, "Strasse");
     EXPECT_EQ(spec.Columns[1].Entry, "PLZ");
@@ -103,22 +103,22 @@ TEST(VGColSpec, MalformedLinesAreReportedAndTheOthersKept)
     EXPECT_NE(spec.Issues[2].Text.find("\"x\""), std::string::npos) << spec.Issues[2].Text;
 }
 
-TEST(VGColSpec, LongOptionsAndCaptionsAreCutAtCharacters)
+TEST(VGColDefs, LongOptionsAndCaptionsAreCutAtCharacters)
 {
     std::string caption;
     for (int i = 0; i < 1200; ++i)
         caption += "ä";
-    const TQelVGColSpec spec
-        = QelParseVGColSpec({ "Ort AS " + caption + "/LENGTH:" + std::string(1500, '9') });
+    const TQelVGColDefs spec
+        = QelParseVGColDefs({ "Ort AS " + caption + "/LENGTH:" + std::string(1500, '9') });
     ASSERT_EQ(spec.Columns.size(), 1u);
     EXPECT_EQ(Utf8Length(spec.Columns[0].Info->Caption), 999u);
     EXPECT_EQ(spec.Columns[0].Info->Length.size(), 992u) << "999 option characters less \"LENGTH:\"";
     EXPECT_EQ(spec.Issues.size(), 2u);
 }
 
-TEST(VGColSpec, EllipsisExpandsInPlaceWithoutRepeatingNamedFields)
+TEST(VGColDefs, EllipsisExpandsInPlaceWithoutRepeatingNamedFields)
 {
-    TQelVGColSpec spec = QelParseVGColSpec({ "Ort AS Stadt", "...", "strasse" });
+    TQelVGColDefs spec = QelParseVGColDefs({ "Ort AS Stadt", "...", "strasse" });
     QelVGExpandEllipsis(spec, { "Standard", "Strasse", "PLZ", "ORT", "Land" });
     std::vector<std::string> entries;
     for (const TQelVGColumn& c : spec.Columns)
@@ -127,13 +127,13 @@ TEST(VGColSpec, EllipsisExpandsInPlaceWithoutRepeatingNamedFields)
     EXPECT_FALSE(spec.Columns[1].Info) << "expanded columns have no record";
     EXPECT_TRUE(spec.Columns[4].Info);
 
-    TQelVGColSpec empty = QelParseVGColSpec({});
+    TQelVGColDefs empty = QelParseVGColDefs({});
     QelVGExpandEllipsis(empty, { "A", "B" });
     ASSERT_EQ(empty.Columns.size(), 2u);
     EXPECT_EQ(empty.Columns[1].Entry, "B");
 }
 
-TEST(VGColSpec, FuzzRandomAndMutatedLines)
+TEST(VGColDefs, FuzzRandomAndMutatedLines)
 {
     const char* const pieces[] = { "Ort", "Telefone", ".", "@", "/", " AS ", " as ", "'", "\"", "CUSTOM",
         "READONLY", "FIXED", "STRING", "HIDETIME", "HINT:", "LENGTH:", "20", "c", "%", "\\", "\\u00e4", "\\x",
@@ -162,8 +162,8 @@ TEST(VGColSpec, FuzzRandomAndMutatedLines)
             }
             lines.push_back(s);
         }
-        TQelVGColSpec spec;
-        ASSERT_NO_THROW(spec = QelParseVGColSpec(lines));
+        TQelVGColDefs spec;
+        ASSERT_NO_THROW(spec = QelParseVGColDefs(lines));
         for (const TQelVGColumn& c : spec.Columns) {
             ASSERT_FALSE(c.Entry.empty());
             ASSERT_TRUE(c.Info);
