@@ -3,6 +3,7 @@
 #include "binding/methods.h"
 #include "binding/qeldatalink.h"
 #include "binding/qellogging.h"
+#include "binding/qelmessages.h"
 
 TQelContainerLink::TQelContainerLink(TControl* control)
     : control_(control)
@@ -166,4 +167,47 @@ int TQelContainerLink::Locate(const TQelObjectInterface* self, const TQelObjectI
 LRESULT TQelContainerLink::Perform(unsigned msg, WPARAM wParam, LPARAM lParam)
 {
     return control_->Perform(msg, wParam, lParam);
+}
+
+void TQelContainerLink::ResolveOwn(const std::string& path, unsigned kinds)
+{
+    if (!Given() || Vector())
+        return;
+    if (path.empty())
+        SetConnected(Given());
+    else
+        Resolve(path, kinds);
+}
+
+void TQelContainerLink::ShowUsable(TControl* container, bool usable, bool autoVisibility)
+{
+    if (container->ComponentState().Contains(csDestroying))
+        return;
+    container->SetEnabled(usable);
+    if (autoVisibility)
+        container->SetVisible(usable);
+}
+
+void TQelContainerLink::AutoVisibilitySwitched(TControl* container, bool usable, bool autoVisibility)
+{
+    container->SetVisible(!autoVisibility || usable);
+}
+
+bool TQelContainerLink::AnswerCommon(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_OC_ISDATACONTROL:
+        m.Result = 1;
+        return true;
+    case WM_OC_SETREADONLY:
+        m.Result = 0;
+        return true;
+    default:
+        break;
+    }
+    if (m.Msg >= WM_ODB_FIRST && m.Msg <= WM_ODB_LAST) {
+        m.Result = 0;
+        return true;
+    }
+    return false;
 }

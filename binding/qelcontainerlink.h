@@ -45,6 +45,10 @@ public:
     // pending. `kinds` is an OR of the TFound values (as bits 1 << f) the container accepts.
     TFound Resolve(const std::string& path, unsigned kinds);
     static constexpr unsigned Accepts(TFound f) { return 1u << f; }
+    // The connect step every container starts with: unless a vector is held already (its element
+    // is then chosen from it), an empty path connects the given field list itself and any other
+    // path is resolved.
+    void ResolveOwn(const std::string& path, unsigned kinds);
 
     // Connects the children of `parent`: to the connected field list, or below the pending path
     // in the given one. The sum of their connect results.
@@ -54,6 +58,16 @@ public:
     bool Forget(const TQelObjectInterface* oi);
     // The LOCATE answer: 2 for `self`, 1 for what lies inside it, else 0.
     static int Locate(const TQelObjectInterface* self, const TQelObjectInterface* oi);
+
+    // Enables a container that has something to show and, with automatic visibility, shows it only
+    // then. Nothing while it is being destroyed.
+    static void ShowUsable(TControl* container, bool usable, bool autoVisibility);
+    // Automatic visibility switched on or off: the container is hidden only while unusable.
+    static void AutoVisibilitySwitched(TControl* container, bool usable, bool autoVisibility);
+    // The answers every container gives alike: it is a data control, leaves read-only to its
+    // children, and swallows the database notices it does not handle itself, so that they never
+    // reach the widget. True when `m` was answered. Call it after the container's own cases.
+    static bool AnswerCommon(TMessage& m);
 
     // TQelNotifyTarget: the database's notifications reach the container.
     LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) override;

@@ -79,12 +79,9 @@ void TQelPanel::set_VectorIndex(int index)
 
 void TQelPanel::set_PanelOptions(TQelPanelOptions options)
 {
-    if (options.Contains(poAutoVisibility) != options_.Contains(poAutoVisibility)) {
-        if (options.Contains(poAutoVisibility))
-            SetVisible(Connected() || get_SearchMode());
-        else
-            SetVisible(true);
-    }
+    if (options.Contains(poAutoVisibility) != options_.Contains(poAutoVisibility))
+        TQelContainerLink::AutoVisibilitySwitched(
+            this, Connected() || get_SearchMode(), options.Contains(poAutoVisibility));
     options_ = options;
 }
 
@@ -155,14 +152,9 @@ int TQelPanel::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
 
     if (link_.Given()) {
         using L = TQelContainerLink;
-        if (!link_.Vector()) {
-            if (fieldPath_.empty())
-                link_.SetConnected(link_.Given());
-            else
-                link_.Resolve(fieldPath_,
-                    L::Accepts(L::fSubObject) | L::Accepts(L::fVector) | L::Accepts(L::fReference)
-                        | L::Accepts(L::fPending));
-        }
+        link_.ResolveOwn(fieldPath_,
+            L::Accepts(L::fSubObject) | L::Accepts(L::fVector) | L::Accepts(L::fReference)
+                | L::Accepts(L::fPending));
         if (TQelVector* v = link_.Vector()) {
             chooseElement();
             if (!link_.Connected() && !readOnly_ && options_.Contains(poAllocateIfVector)
@@ -198,12 +190,7 @@ int TQelPanel::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
 
 void TQelPanel::updateVisibility()
 {
-    if (destroying())
-        return;
-    const bool usable = Connected() || get_SearchMode();
-    SetEnabled(usable);
-    if (options_.Contains(poAutoVisibility))
-        SetVisible(usable);
+    TQelContainerLink::ShowUsable(this, Connected() || get_SearchMode(), options_.Contains(poAutoVisibility));
 }
 
 void TQelPanel::Repaint()
@@ -230,9 +217,6 @@ void TQelPanel::WndProc(TMessage& m)
 {
     TQelObjectInterface* oi = QelOIFromParam(m.LParam);
     switch (m.Msg) {
-    case WM_OC_ISDATACONTROL:
-        m.Result = 1;
-        return;
     case WM_OC_GETFIELD:
         m.Result = QelOIToParam(link_.Connected());
         return;
@@ -296,9 +280,7 @@ void TQelPanel::WndProc(TMessage& m)
     default:
         break;
     }
-    if (m.Msg >= WM_ODB_FIRST && m.Msg <= WM_ODB_LAST) {
-        m.Result = 0; // other notices: the children follow by themselves
-        return;
-    }
-    TCustomPanel::WndProc(m);
+    // Other notices: the children follow by themselves.
+    if (!TQelContainerLink::AnswerCommon(m))
+        TCustomPanel::WndProc(m);
 }

@@ -96,7 +96,6 @@ private:
     void reconnectNow();
     // Empties every combo on the panel but `except`.
     void clearCombos(const TControl* except);
-    bool destroying() const { return ComponentState().Contains(csDestroying); }
 
     TQelContainerLink link_ { this };
     TQelTimerScope timer_ { this };

@@ -48,11 +48,7 @@ int TQelTabControl::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
 
 void TQelTabControl::updateState()
 {
-    if (ComponentState().Contains(csDestroying))
-        return;
-    SetEnabled(Connected());
-    if (options_.Contains(toAutoVisibility))
-        SetVisible(Connected());
+    TQelContainerLink::ShowUsable(this, Connected(), options_.Contains(toAutoVisibility));
 }
 
 int TQelTabControl::connectChildren()
@@ -94,7 +90,7 @@ void TQelTabControl::set_FieldPath(const std::string& path)
 void TQelTabControl::set_TabControlOptions(TQelTabControlOptions options)
 {
     if (options.Contains(toAutoVisibility) != options_.Contains(toAutoVisibility))
-        SetVisible(!options.Contains(toAutoVisibility) || Connected());
+        TQelContainerLink::AutoVisibilitySwitched(this, Connected(), options.Contains(toAutoVisibility));
     options_ = options;
 }
 
@@ -121,12 +117,6 @@ void TQelTabControl::WndProc(TMessage& m)
 {
     TQelObjectInterface* oi = QelOIFromParam(m.LParam);
     switch (m.Msg) {
-    case WM_OC_ISDATACONTROL:
-        m.Result = 1;
-        return;
-    case WM_OC_SETREADONLY:
-        m.Result = 0;
-        return;
     case WM_OC_SETVECTORINDEX:
         set_VectorIndex(static_cast<int>(m.WParam));
         m.Result = 0;
@@ -179,9 +169,6 @@ void TQelTabControl::WndProc(TMessage& m)
     default:
         break;
     }
-    if (m.Msg >= WM_ODB_FIRST && m.Msg <= WM_ODB_LAST) {
-        m.Result = 0;
-        return;
-    }
-    TCustomTabControl::WndProc(m);
+    if (!TQelContainerLink::AnswerCommon(m))
+        TCustomTabControl::WndProc(m);
 }

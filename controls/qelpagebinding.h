@@ -31,26 +31,15 @@ public:
             return 0;
         link_.Forget();
         link_.Hold(fl);
-        if (link_.Given()) {
-            using L = TQelContainerLink;
-            if (!link_.Vector()) {
-                if (fieldPath_.empty())
-                    link_.SetConnected(link_.Given());
-                else
-                    link_.Resolve(fieldPath_,
-                        L::Accepts(L::fSubObject) | L::Accepts(L::fVector) | L::Accepts(L::fPending));
-            }
-            if (TQelVector* v = link_.Vector())
-                link_.SetConnected(v->FieldList(vectorIndex_));
-        }
+        using L = TQelContainerLink;
+        link_.ResolveOwn(
+            fieldPath_, L::Accepts(L::fSubObject) | L::Accepts(L::fVector) | L::Accepts(L::fPending));
+        if (TQelVector* v = link_.Vector())
+            link_.SetConnected(v->FieldList(vectorIndex_));
         int count = Connected() ? 1 : 0;
         for (int i = 0; i < this->PageCount(); ++i)
             count += link_.ConnectChildren(this->Pages(i), onlyIfUnconnected);
-        if (!this->ComponentState().Contains(csDestroying)) {
-            this->SetEnabled(Connected());
-            if (options_.Contains(poAutoVisibility))
-                this->SetVisible(Connected());
-        }
+        TQelContainerLink::ShowUsable(this, Connected(), options_.Contains(poAutoVisibility));
         return count;
     }
     int Disconnect() { return ConnectFL(nullptr, false); }
@@ -74,7 +63,7 @@ public:
     void set_PanelOptions(TQelPanelOptions options)
     {
         if (options.Contains(poAutoVisibility) != options_.Contains(poAutoVisibility))
-            this->SetVisible(!options.Contains(poAutoVisibility) || Connected());
+            TQelContainerLink::AutoVisibilitySwitched(this, Connected(), options.Contains(poAutoVisibility));
         options_ = options;
     }
 
@@ -83,12 +72,6 @@ protected:
     {
         TQelObjectInterface* oi = QelOIFromParam(m.LParam);
         switch (m.Msg) {
-        case WM_OC_ISDATACONTROL:
-            m.Result = 1;
-            return;
-        case WM_OC_SETREADONLY:
-            m.Result = 0;
-            return;
         case WM_OC_SETVECTORINDEX:
             set_VectorIndex(static_cast<int>(m.WParam));
             m.Result = 0;
@@ -113,11 +96,8 @@ protected:
         default:
             break;
         }
-        if (m.Msg >= WM_ODB_FIRST && m.Msg <= WM_ODB_LAST) {
-            m.Result = 0;
-            return;
-        }
-        TBase::WndProc(m);
+        if (!TQelContainerLink::AnswerCommon(m))
+            TBase::WndProc(m);
     }
 
 private:
