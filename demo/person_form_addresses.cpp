@@ -100,8 +100,8 @@ void TPersonForm::buildAddresses(TWinControl* page)
     grid("vgAdressen", "Adressen", 16, 600,
         { "Strasse AS Straße/LENGTH:24c/0", "PLZ/LENGTH:7c/0", "Ort/LENGTH:16c/0",
             "GueltigAb AS \"gültig ab\"/HIDETIME LENGTH:10c/0",
-            "GueltigBis AS \"gültig bis\"/HIDETIME LENGTH:10c/0" });
-    grid("vgTelefone", "Telefone", 632, 310, { "Art/LENGTH:12c/0", "Nummer/LENGTH:20c/0" });
+            "GueltigBis AS \"gültig bis\"/HIDETIME LENGTH:10c" });
+    grid("vgTelefone", "Telefone", 632, 310, { "Art/LENGTH:12c/0", "Nummer/LENGTH:20c" });
 }
 
 void TPersonForm::buildBank(TWinControl* page)

@@ -2,6 +2,9 @@
 #include "vectors/QelVectorGrid.h"
 
 #include "binding/qellogging.h"
+#include "controls/QelPanel.h"
+
+#include "toolkit/toolbar.h"
 
 #include <algorithm>
 
@@ -42,6 +45,8 @@ TQelVectorGrid::TQelVectorGrid(TComponent* owner)
 
 TQelVectorGrid::~TQelVectorGrid()
 {
+    if (toolBar_)
+        toolBar_->OnDblClick = nullptr;
     close_editor();
     SetEditLink(nullptr);
     editorLinks_.Clear();
@@ -58,12 +63,18 @@ int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (onlyIfUnconnected && Connected())
         return 0;
+    if (panel_ && Connected())
+        panel_->Disconnect();
     close_editor();
     plainTarget_ = nullptr;
     SetEditLink(nullptr);
     editorLinks_.Clear(); // links are bound to fields of the old object
     link_.Connect(fl, false);
+    if (toolBar_)
+        toolBar_->OnDblClick
+            = Connected() ? TNotifyEvent([this](TObject*) { refresh_colwidths(true, 0); }) : TNotifyEvent();
     if (!Connected()) {
+        shown_.clear();
         RowCount() > 2 ? SetRowCount(2) : void();
         ClearNormalCells();
         return 0;
@@ -71,7 +82,18 @@ int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
     set_ReadOnly(readOnly_);
     refresh_colwidths(true, 0);
     make_popupmenus();
-    return 1;
+    int result = 1;
+    if (panel_) {
+        panel_->set_FieldPath(link_.FieldPath());
+        result += sub_connect();
+    }
+    return result;
+}
+
+int TQelVectorGrid::Reconnect()
+{
+    TQelFieldList* fl = link_.FieldList();
+    return fl ? ConnectFL(fl, false) : 0;
 }
 
 // ---- properties ---------------------------------------------------------------------------------
@@ -114,6 +136,7 @@ void TQelVectorGrid::set_ReadOnly(bool v)
     }
     if (v && !n)
         SetCells(FixedCols(), 1, "");
+    update_toolbar();
 }
 
 void TQelVectorGrid::set_ShowDownTo(int classKey)
@@ -341,6 +364,7 @@ void TQelVectorGrid::WndProc(TMessage& m)
         TQelDataControl<TQelGrid>::WndProc(m);
         if (ours) {
             columns_.clear();
+            shown_.clear();
             SetRowCount(2);
             ClearNormalCells();
         }
@@ -349,7 +373,7 @@ void TQelVectorGrid::WndProc(TMessage& m)
     case WM_ODB_VECTORCHANGED:
     case WM_ODB_ELEMENTADDED:
         if (v && QelOIFromParam(m.LParam) == v) {
-            Reload();
+            m.Msg == WM_ODB_VECTORCHANGED ? sync_rows() : Reload();
             return;
         }
         if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))

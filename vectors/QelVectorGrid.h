@@ -17,7 +17,11 @@
 #include <string>
 #include <vector>
 
+class TChooseObjectBtn;
+class TMenuItem;
+class TQelPanel;
 class TQelVectorGrid;
+class TToolBar;
 
 enum TQelVectorGridOption {
     voAutoChooseObject,
@@ -49,6 +53,7 @@ using TQelInitInplaceEditorEvent = TEvent<TObject*, TWinControl*, TQelField*>;
 using TQelInvalidRefStringEvent = TEvent<TObject*, std::string, TQelRefField*>;
 using TQelBeforeExchangeItemsEvent = TEvent<TObject*, int, int, bool&>;
 using TQelAfterExchangeItemsEvent = TEvent<TObject*, int, int>;
+using TQelGetNameFormatEvent = TEvent<TObject*, TQelRefField*, TQelERVKeyField*, std::string&, std::string&>;
 
 class TQelVectorGrid : public TQelDataControl<TQelGrid> {
 public:
@@ -61,6 +66,9 @@ public:
     bool Connect(const TQelObject* obj, bool onlyIfUnconnected);
     // 0 when not connected afterwards, else 1.
     int ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected);
+    int Disconnect() { return ConnectFL(nullptr, false); }
+    // Connects again to the field list it was last given, when there is one.
+    int Reconnect();
     bool Connected() const { return link_.Vector() != nullptr; }
     TQelVector* Vector() const { return link_.Vector(); }
 
@@ -82,6 +90,13 @@ public:
     bool get_Frozen() const { return frozen_; }
     // Clearing it reloads.
     void set_Frozen(bool v);
+    TQelPanel* get_Panel() const { return panel_; }
+    // A field panel that shows the current row's element; a freed panel is forgotten.
+    void set_Panel(TQelPanel* panel);
+    TToolBar* get_ToolBar() const { return toolBar_; }
+    // Its first four buttons mirror insert, delete, move up and move down of the element menu; a
+    // double click on it recomputes the column widths. A freed tool bar is forgotten.
+    void set_ToolBar(TToolBar* bar);
 
     // --- Rows and columns --------------------------------------------------------------------
     int ElementCount() const;
@@ -136,6 +151,11 @@ public:
     void click_orf(TQelRefField* ref);
     // Writes `text` into the target of cell (col, row) (row < 0: the current row).
     bool write(const std::string& text, int col, int row);
+    // The column definition in its editor form; OK takes the edited lines and reconnects.
+    void edit_coldefs();
+    // Mirrors `item` on tool-bar button `slot`; enables the button that mirrors `item`.
+    void add_to_tb(TMenuItem* item, int slot);
+    void enable_tb(TMenuItem* item, bool enabled);
 
     TPopupMenu* ElementMenu() const { return elementMenu_; }
     TPopupMenu* ReferenceMenu() const { return referenceMenu_; }
@@ -153,6 +173,9 @@ public:
     TQelInvalidRefStringEvent OnInvalidRefString;
     TQelBeforeExchangeItemsEvent BeforeExchangeItems;
     TQelAfterExchangeItemsEvent AfterExchangeItems;
+    TQelGetNameFormatEvent OnGetNameFormat;
+    TNotifyEvent BeforeSubConnect;
+    TNotifyEvent AfterSubConnect;
 
 protected:
     void WndProc(TMessage& m) override;
@@ -171,6 +194,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     int SortEndRow() override;
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     bool editable() const { return !readOnly_; }
@@ -178,11 +202,20 @@ private:
     bool isAddRow(int row) const;
     int dataCol(int col) const { return col - FixedCols(); }
     void parse_columns();
+    // Cell (c, r) of a data row from its field, sub-vector, the application or a property.
+    void load_cell(int c, int r, TQelFieldList* fl, int& cp);
+    // Brings the rows into the vector's order after a move or an exchange (else reloads).
+    void sync_rows();
     void write_add_row();
     void reload_field(TQelObjectInterface* field);
     void reload_subvec(TQelVector* subvec);
     void element_removed(int vix);
-    std::string get_name(TQelRefField* ref) const;
+    std::string get_name(TQelRefField* ref, TQelERVKeyField* erv = nullptr) const;
+    // Connects the Panel to the element of `row` (-1: the current row); a row without one
+    // disconnects it.
+    int sub_connect(int row = -1);
+    // The tool-bar buttons are enabled as their commands would act on `row` (-1: the current).
+    void update_toolbar(int row = -1);
     std::string name_info_phrase(const std::string& adjective, int casus) const;
     // Commands that change the vector close an open editor first, so that its text goes into the
     // element it was opened for while the rows still show the old order.
@@ -197,6 +230,11 @@ private:
     void remove_mark();
     TQelGueltigkeit* validity_element(int row) const;
     bool canChangeVector() const;
+    // Insert and copy: a new element at `index` when `option` allows it and the current row has
+    // an element; none (and a message at MaxCount) otherwise.
+    TQelSubObject* insert_at(TQelVectorGridOption option, int index);
+    // At MaxCount: says so and gives true.
+    bool refused_at_max() const;
 
     TQelVectorGridOptions options_;
     bool readOnly_ = false;
@@ -207,14 +245,25 @@ private:
     bool frozen_ = false;
     bool reloading_ = false;
     std::vector<TQelVGColumn> columns_;
+    // The element of each data row as loaded (compared only, never dereferenced).
+    std::vector<const TQelSubObject*> shown_;
     std::vector<TQelVGSpecIssue> issues_;
     std::vector<int> orderMap_;
     TQelLinkRegistry editorLinks_;
     TPopupMenu* elementMenu_ = nullptr;
     TPopupMenu* referenceMenu_ = nullptr;
+    TQelPanel* panel_ = nullptr;
+    TToolBar* toolBar_ = nullptr;
+    // The element menu's items on tool-bar slots 0 to 3 (insert, delete, up, down).
+    TMenuItem* toolItems_[4] = {};
     int editorKind_ = edNone;
     // The field the plain editor was opened on (the cell's text is written into it on leaving).
     TQelField* plainTarget_ = nullptr;
     bool plainEdited_ = false;
     bool marked_ = false;
 };
+
+// Lets `button` choose the objects of the grid's reference cells: the grid's OnChooseObject gives
+// the button the reference's class and key, clicks it (its OnChoose shows the chooser) and takes
+// its key back. Once the button is freed the handler leaves the key as it is.
+void QelChooseObjectsWith(TQelVectorGrid* grid, TChooseObjectBtn* button);

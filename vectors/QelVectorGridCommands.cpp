@@ -65,10 +65,8 @@ void TQelVectorGrid::add_item()
         return;
     int cp = 0;
     try {
-        if (v->MaxCount() > 0 && v->Count() >= v->MaxCount()) {
-            ShowMessage(kMaxReached);
+        if (refused_at_max())
             return;
-        }
         close_editor();
         TQelSubObject* e = nullptr;
         {
@@ -97,39 +95,39 @@ void TQelVectorGrid::add_item()
     }
 }
 
-void TQelVectorGrid::insert_item_event()
+TQelSubObject* TQelVectorGrid::insert_at(TQelVectorGridOption option, int index)
 {
     TQelVector* v = Vector();
-    if (!canChangeVector() || !options_.Contains(voInsertAllowed) || hasOrderMap() || Row() < 1
-        || Row() > v->Count())
-        return;
-    if (v->MaxCount() > 0 && v->Count() >= v->MaxCount()) {
-        ShowMessage(kMaxReached);
-        return;
-    }
+    if (!canChangeVector() || !options_.Contains(option) || hasOrderMap() || Row() < 1 || Row() > v->Count()
+        || refused_at_max())
+        return nullptr;
     close_editor();
-    if (TQelSubObject* e = v->Insert(Row(), -1)) {
+    return v->Insert(index, -1);
+}
+
+bool TQelVectorGrid::refused_at_max() const
+{
+    TQelVector* v = Vector();
+    if (!v || v->MaxCount() <= 0 || v->Count() < v->MaxCount())
+        return false;
+    ShowMessage(kMaxReached);
+    return true;
+}
+
+void TQelVectorGrid::insert_item_event()
+{
+    if (TQelSubObject* e = insert_at(voInsertAllowed, Row())) {
         OnAddItem(this, e);
-        set_VectorIndex(v->IndexOf(e));
+        set_VectorIndex(Vector()->IndexOf(e));
     }
 }
 
 void TQelVectorGrid::copy_item_event()
 {
-    TQelVector* v = Vector();
-    if (!canChangeVector() || !options_.Contains(voCopyAllowed) || hasOrderMap() || Row() < 1
-        || Row() > v->Count())
-        return;
-    if (v->MaxCount() > 0 && v->Count() >= v->MaxCount()) {
-        ShowMessage(kMaxReached);
-        return;
-    }
-    close_editor();
-    const int row = Row();
-    TQelSubObject* source = v->Item(row);
-    if (TQelSubObject* e = v->Insert(row + 1, -1)) {
+    TQelSubObject* source = get_CurrentSubObject();
+    if (TQelSubObject* e = insert_at(voCopyAllowed, Row() + 1)) {
         e->Assign(source, 128, "");
-        set_VectorIndex(v->IndexOf(e));
+        set_VectorIndex(Vector()->IndexOf(e));
     }
 }
 
@@ -191,7 +189,7 @@ bool TQelVectorGrid::exchange_items(int a, int b, bool follow)
     }
     if (!done)
         return false;
-    Reload();
+    sync_rows();
     if (follow && (current == a || current == b))
         set_VectorIndex(current == a ? b : a);
     AfterExchangeItems(this, a, b);
@@ -428,7 +426,15 @@ bool TQelVectorGrid::SelectCell(int col, int row)
         if (oldRow != row)
             Invalidate();
     }
-    return TQelGrid::SelectCell(col, row);
+    const int oldRow = Row();
+    if (!TQelGrid::SelectCell(col, row))
+        return false;
+    // The move is accepted but not made yet: the panel and the tool bar follow the row it goes to.
+    if (row != oldRow) {
+        sub_connect(row);
+        update_toolbar(row);
+    }
+    return true;
 }
 
 void TQelVectorGrid::DoEnter()
@@ -490,20 +496,33 @@ void TQelVectorGrid::make_popupmenus()
     addItem(referenceMenu_, "-", nullptr);
     add_custom_menu_items(elementMenu_, 2);
     add_custom_menu_items(referenceMenu_, 65538);
+    for (TMenuItem*& item : toolItems_)
+        item = nullptr;
     for (TPopupMenu* menu : { elementMenu_, referenceMenu_ }) {
+        // The element menu's items with a tool-bar slot are mirrored on the tool bar.
+        const auto slot = [this, menu](TMenuItem* item, int index) {
+            if (menu == elementMenu_) {
+                toolItems_[index] = item;
+                add_to_tb(item, index);
+            }
+        };
         if (options_.Contains(voInsertAllowed))
-            addItem(
-                menu, "Neues Element einfügen", [this] { insert_item_event(); }, 6);
+            slot(addItem(
+                     menu, "Neues Element einfügen", [this] { insert_item_event(); }, 6),
+                0);
         if (options_.Contains(voDetails))
             addItem(menu, "Details anzeigen", [this] { show_details_event(); });
         if (options_.Contains(voDeleteAllowed))
-            addItem(
-                menu, "Element löschen", [this] { delete_item_event(); }, 11);
+            slot(addItem(
+                     menu, "Element löschen", [this] { delete_item_event(); }, 11),
+                1);
         if (options_.Contains(voInsertAllowed)) {
-            addItem(
-                menu, "Element nach oben verschieben", [this] { moveup_event(); }, 23);
-            addItem(
-                menu, "Element nach unten verschieben", [this] { movedown_event(); }, 24);
+            slot(addItem(
+                     menu, "Element nach oben verschieben", [this] { moveup_event(); }, 23),
+                2);
+            slot(addItem(
+                     menu, "Element nach unten verschieben", [this] { movedown_event(); }, 24),
+                3);
         }
         if (options_.Contains(voCopyAllowed))
             addItem(menu, "Element kopieren", [this] { copy_item_event(); });
@@ -514,6 +533,7 @@ void TQelVectorGrid::make_popupmenus()
         if (options_.Contains(voSetStandard) && has_guelt())
             addItem(menu, "Als Standard definieren", [this] { set_standard_event(); });
     }
+    update_toolbar();
 }
 
 void TQelVectorGrid::update_reference_menu()
@@ -568,6 +588,8 @@ void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
         return;
     }
     if (key == VK_F6) {
+        if (shift.Contains(ssCtrl) && shift.Contains(ssShift) && QelDebugMode())
+            edit_coldefs();
         key = 0;
         return;
     }

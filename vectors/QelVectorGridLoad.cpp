@@ -130,7 +130,14 @@ void TQelVectorGrid::Reload()
         TQelObjectInterface* edited = nullptr;
         cp = 1;
         if (editing) {
-            edited = get_CurrentField();
+            // What the editor was opened on: the cell may already show another element when the
+            // vector was reordered behind the grid's back.
+            if (auto* cl = dynamic_cast<TQelCommonLink*>(EditLink()); cl && editorKind_ == edCustom)
+                edited = cl->OI();
+            if (!edited)
+                edited = plainTarget_;
+            if (!edited)
+                edited = get_CurrentField();
             if (!edited)
                 edited = get_CurrentSubVec();
             close_editor();
@@ -169,6 +176,7 @@ void TQelVectorGrid::Reload()
                 FixedCols() + c, 0, col.Info && !col.Info->Caption.empty() ? col.Info->Caption : col.Entry);
         }
         cp = 9;
+        shown_.assign(static_cast<std::size_t>(n), nullptr);
         for (int r = 1; r <= n; ++r) {
             cp = 1000 + r;
             if (FixedCols() > 0)
@@ -176,6 +184,7 @@ void TQelVectorGrid::Reload()
             TQelSubObject* e = get_SubObject(r);
             if (!e)
                 continue;
+            shown_[static_cast<std::size_t>(r - 1)] = e;
             auto* g = guelt ? dynamic_cast<TQelGueltigkeit*>(e) : nullptr;
             if (guelt && !g)
                 continue;
@@ -185,22 +194,7 @@ void TQelVectorGrid::Reload()
             SetRowFontColor(r, valid ? clWindowText : kGrey);
             for (int c = FixedCols(); c < FixedCols() + cols; ++c) {
                 cp = 1000000 + 1000 * r + c;
-                const TQelVGColumn& col = columns_[static_cast<std::size_t>(c - FixedCols())];
-                if (TQelField* f = get_Field(c, r)) {
-                    cp = 2000000 + 1000 * r + c;
-                    SetCells(c, r, CellText(f, nullptr, e->FieldList(), col.Info.get()));
-                } else if (TQelVector* sv = get_SubVec(c, r)) {
-                    cp = 4000000 + 1000 * r + c;
-                    SetCells(c, r, CellText(nullptr, sv, e->FieldList(), col.Info.get()));
-                } else if (OnGetValue) {
-                    cp = 5000000 + 1000 * r + c;
-                    std::string value;
-                    OnGetValue(this, v, row2vix(r), upper(col.Entry), value);
-                    SetCells(c, r, value);
-                } else {
-                    cp = 6000000 + 1000 * r + c;
-                    SetCells(c, r, CellText(nullptr, nullptr, e->FieldList(), col.Info.get()));
-                }
+                load_cell(c, r, e->FieldList(), cp);
                 cp = 7000000 + 1000 * r + c;
                 TFontStyles st = FontStyles(c, r);
                 if (standard && g)
@@ -215,10 +209,100 @@ void TQelVectorGrid::Reload()
             set_CurrentField(edited);
             SetEditorMode(true);
         }
+        update_toolbar();
+        sub_connect();
     } catch (const std::exception& e) {
         QelLogError("Exception in TQelVectorGrid::Reload(), nach CP %d: %s", cp, e.what());
         throw;
     }
+}
+
+void TQelVectorGrid::load_cell(int c, int r, TQelFieldList* fl, int& cp)
+{
+    const TQelVGColumn& col = columns_[static_cast<std::size_t>(c - FixedCols())];
+    const int at = 1000 * r + c;
+    if (TQelField* f = get_Field(c, r)) {
+        cp = 2000000 + at;
+        SetCells(c, r, CellText(f, nullptr, fl, col.Info.get()));
+    } else if (TQelVector* sv = get_SubVec(c, r)) {
+        cp = 4000000 + at;
+        SetCells(c, r, CellText(nullptr, sv, fl, col.Info.get()));
+    } else if (OnGetValue) {
+        cp = 5000000 + at;
+        std::string value;
+        OnGetValue(this, Vector(), row2vix(r), upper(col.Entry), value);
+        SetCells(c, r, value);
+    } else {
+        cp = 6000000 + at;
+        SetCells(c, r, CellText(nullptr, nullptr, fl, col.Info.get()));
+    }
+}
+
+// A move or an exchange of elements moves their rows: a field shows the same text wherever its
+// element stands, so only what may depend on the position is read again (line numbers, custom
+// and property cells). Any other change, and a grid with an open editor or an order, reloads.
+void TQelVectorGrid::sync_rows()
+{
+    TQelVector* v = Vector();
+    if (!v || frozen_ || reloading_)
+        return;
+    const int n = v->Count();
+    if (!order_.empty() || EditorMode() || n != static_cast<int>(shown_.size())) {
+        Reload();
+        return;
+    }
+    const auto now = [v](int i) -> const TQelSubObject* { return v->Item(i + 1); };
+    int first = 0;
+    while (first < n && now(first) == shown_[static_cast<std::size_t>(first)])
+        ++first;
+    if (first == n) {
+        Reload(); // same order: the elements were rewritten
+        return;
+    }
+    int last = n - 1;
+    while (now(last) == shown_[static_cast<std::size_t>(last)])
+        --last;
+    const auto sameShifted = [&](int from, int to, int shift) {
+        for (int i = from; i <= to; ++i)
+            if (now(i) != shown_[static_cast<std::size_t>(i + shift)])
+                return false;
+        return true;
+    };
+    const auto old = [this](int i) { return shown_[static_cast<std::size_t>(i)]; };
+    const auto begin = shown_.begin();
+    if (now(first) == old(last) && sameShifted(first + 1, last, -1)) {
+        MoveRow(last + 1, first + 1); // moved up
+        std::rotate(begin + first, begin + last, begin + last + 1);
+    } else if (now(last) == old(first) && sameShifted(first, last - 1, 1)) {
+        MoveRow(first + 1, last + 1); // moved down
+        std::rotate(begin + first, begin + first + 1, begin + last + 1);
+    } else if (now(first) == old(last) && now(last) == old(first) && sameShifted(first + 1, last - 1, 0)) {
+        MoveRow(last + 1, first + 1); // exchanged
+        MoveRow(first + 2, last + 1);
+        std::swap(shown_[static_cast<std::size_t>(first)], shown_[static_cast<std::size_t>(last)]);
+    } else {
+        Reload();
+        return;
+    }
+    std::vector<int> positional;
+    TQelSubObject* tmpl = v->get_Template();
+    for (int k = 0; k < DataColumnCount(); ++k) {
+        const TQelVGColumn& col = columns_[static_cast<std::size_t>(k)];
+        const bool plain = col.Info ? !col.Info->Has(TQelVGInfo::CUSTOM) && col.Info->PropName.empty() : true;
+        const bool resolves
+            = tmpl && col.Entry != "@" && tmpl->FieldList()->FindTypedOI<TQelField>(col.Entry);
+        if (!plain || !resolves)
+            positional.push_back(FixedCols() + k);
+    }
+    int cp = 0;
+    for (int r = first + 1; r <= last + 1; ++r) {
+        if (FixedCols() > 0)
+            SetCells(0, r, std::to_string(r));
+        for (int c : positional)
+            load_cell(c, r, v->FieldList(r), cp);
+    }
+    update_toolbar();
+    sub_connect();
 }
 
 void TQelVectorGrid::read(int col, int row)
@@ -238,13 +322,18 @@ void TQelVectorGrid::read(int col, int row)
     SetCells(col, row, CellText(f, sv, fl, c->Info.get()));
 }
 
-std::string TQelVectorGrid::get_name(TQelRefField* ref) const
+std::string TQelVectorGrid::get_name(TQelRefField* ref, TQelERVKeyField* erv) const
 {
     std::string format;
+    std::string subFormat;
+    OnGetNameFormat(const_cast<TQelVectorGrid*>(this), ref, erv, format, subFormat);
     if (ref)
         if (TQelObject* obj = ref->get_AsObject())
             // Without an application format the object's own name (its class's name template).
             return format.empty() ? obj->Name() : obj->MakeName(format, "");
+    if (erv)
+        // The location key itself; a format names what the application wants shown instead.
+        return format.empty() ? erv->AsString() : erv->MakeName(format, "");
     return format;
 }
 
@@ -265,9 +354,10 @@ std::string TQelVectorGrid::CellText(
             const std::string name = get_name(ref);
             return editable() ? link(escaped(name)) : literal(name);
         }
-        if (field->IsA(qelft::ERVKey))
-            return dynamic_cast<TQelERVKeyField*>(field) ? literal(field->AsString())
-                                                         : "<E>ungültige Referenz</E>";
+        if (field->IsA(qelft::ERVKey)) {
+            auto* erv = dynamic_cast<TQelERVKeyField*>(field);
+            return erv ? literal(get_name(nullptr, erv)) : "<E>ungültige Referenz</E>";
+        }
         if (field->IsA(qelft::LongText)) {
             if (auto* blob = dynamic_cast<TQelBlobField*>(field); blob && string)
                 return literal(blob->BufferAsString());

@@ -84,6 +84,15 @@ void TAdvStringGrid::RemoveRows(int row, int count)
     LayoutChanged();
 }
 
+void TAdvStringGrid::MoveRow(int from, int to)
+{
+    // Rows of one height and no spans in the way: the view only needs to paint again.
+    if (store_.moveRow(from, to))
+        ContentChanged();
+    else
+        LayoutChanged();
+}
+
 void TAdvStringGrid::HideColumn(int col)
 {
     store_.setColHidden(col, true);

@@ -33,6 +33,8 @@ public:
     // Rows by real index.
     void InsertRows(int row, int count);
     void RemoveRows(int row, int count);
+    // Moves real row `from` to `to` (the rows between shift by one), cells, styles and all.
+    void MoveRow(int from, int to);
 
     // Hidden columns keep their index; hidden rows (real index) leave the display.
     void HideColumn(int col);

@@ -252,16 +252,18 @@ void TCustomGrid::clampCurrent()
 
 // ---- geometry ---------------------------------------------------------------------------------
 
+// The headers count while the grid is hidden too (isVisibleTo, not isVisible), so that a grid
+// laid out before it is shown measures what it will have.
 int TCustomGrid::ClientWidth() const
 {
     const auto& v = view();
-    return v.viewport()->width() + (v.rowHeader().isVisible() ? v.rowHeader().width() : 0);
+    return v.viewport()->width() + (v.rowHeader().isVisibleTo(&v) ? v.rowHeader().width() : 0);
 }
 
 int TCustomGrid::ClientHeight() const
 {
     const auto& v = view();
-    return v.viewport()->height() + (v.columnHeader().isVisible() ? v.columnHeader().height() : 0);
+    return v.viewport()->height() + (v.columnHeader().isVisibleTo(&v) ? v.columnHeader().height() : 0);
 }
 
 int TCustomGrid::TopRow() const
@@ -503,8 +505,19 @@ void TCustomGrid::SortByClick(int)
 
 void TCustomGrid::Resize()
 {
+    resizedWidth_ = ClientWidth();
+    resizedHeight_ = ClientHeight();
     TCustomControl::Resize();
     placeEditor();
+}
+
+void TCustomGrid::viewportResized()
+{
+    // A grid sized while hidden lays out its viewport only when it is first shown; SetBounds
+    // itself calls Resize once it is done.
+    if (updatingBounds_ || (ClientWidth() == resizedWidth_ && ClientHeight() == resizedHeight_))
+        return;
+    Resize();
 }
 
 // ---- TStringGrid ------------------------------------------------------------------------------

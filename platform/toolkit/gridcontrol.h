@@ -225,6 +225,8 @@ private:
     bool nodeGlyphHit(int col, int row, int x, int y) const;
     std::string hintAt(int x, int y);
     void columnResizedByUser(int col, int width);
+    // The viewport got a new size outside SetBounds (first shown, scroll bars came or went).
+    void viewportResized();
     void clampCurrent();
     bool moveTo(int col, int row, TShiftState shift, bool fromMouse);
     int nextVisibleCol(int col, int step) const;
@@ -258,6 +260,9 @@ private:
     bool pendingColumns_ = false;
     bool repaintPosted_ = false;
     bool hintShowCells_ = false;
+    // The client size the last Resize ran with.
+    int resizedWidth_ = -1;
+    int resizedHeight_ = -1;
     QPainter* painter_ = nullptr; // set while DrawCell runs
     bool printing_ = false;
 

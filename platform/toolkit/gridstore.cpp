@@ -159,6 +159,39 @@ void GridStore::swapRows(int a, int b)
     invalidateLayout();
 }
 
+bool GridStore::moveRow(int from, int to)
+{
+    if (from == to || from < 0 || to < 0 || from >= rows_ || to >= rows_)
+        return true;
+    const int lo = std::min(from, to), hi = std::max(from, to);
+    bool plain = true;
+    for (int r = lo; r <= hi && plain; ++r) {
+        const auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+        plain = !meta.hidden && meta.nodeSpan == 0;
+    }
+    for (const auto& m : merges_)
+        plain = plain && (m.row + m.spanY <= lo || m.row > hi);
+    const auto rowAt = [this](int r) { return cells_.begin() + static_cast<std::ptrdiff_t>(r) * cols_; };
+    if (from > to) {
+        std::rotate(rowAt(to), rowAt(from), rowAt(from + 1));
+        std::rotate(rowMeta_.begin() + to, rowMeta_.begin() + from, rowMeta_.begin() + from + 1);
+    } else {
+        std::rotate(rowAt(from), rowAt(from + 1), rowAt(to + 1));
+        std::rotate(rowMeta_.begin() + from, rowMeta_.begin() + from + 1, rowMeta_.begin() + to + 1);
+    }
+    for (auto& m : merges_) {
+        if (m.row == from)
+            m.row = to;
+        else if (m.row >= lo && m.row <= hi)
+            m.row += from > to ? 1 : -1;
+    }
+    if (plain)
+        ++layoutVersion_; // the mapping of shown rows is unchanged
+    else
+        invalidateLayout();
+    return plain;
+}
+
 CellStyle* GridStore::ownStyle(int col, int row, bool create)
 {
     if (!validCell(col, row))

@@ -51,6 +51,10 @@ public:
     void insertRows(int at, int count);
     void removeRows(int at, int count);
     void swapRows(int a, int b);
+    // Moves row `from` to position `to`; the rows between shift by one. Styles, selection flags
+    // and merges travel with their rows. True when the shown rows kept their layout (no hidden
+    // row, node or merge in the moved range), so that a repaint shows the result.
+    bool moveRow(int from, int to);
 
     // Styles: a cell's own setting wins over its row's.
     CellStyle cellStyle(int col, int row) const;

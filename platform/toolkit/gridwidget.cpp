@@ -27,6 +27,12 @@ bool GridWidget::eventFilter(QObject* watched, QEvent* event)
     if (!ours || !grid())
         return GridView::eventFilter(watched, event);
     switch (event->type()) {
+    case QEvent::Resize: {
+        const bool result = GridView::eventFilter(watched, event);
+        if (w == viewport())
+            grid()->viewportResized();
+        return result;
+    }
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:

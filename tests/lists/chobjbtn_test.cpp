@@ -2,6 +2,7 @@
 // and the column-definition form (OK takes the edited lines, cancel keeps them).
 #include "lists/chobjbtn.h"
 #include "lists/frmEditColDefs.h"
+#include "support/modal_scope.h"
 #include "support/qel_db_fixture.h"
 
 #include <QPushButton>
@@ -25,19 +26,6 @@ protected:
     {
     }
     TQelClassKey key(const char* name) { return db->FindClass(name)->Key(); }
-};
-
-// Runs modal forms with a function instead of a user.
-class ModalScope {
-public:
-    explicit ModalScope(std::function<void(TCustomForm*)> drive)
-        : previous_(TCustomForm::SetModalDriver(std::move(drive)))
-    {
-    }
-    ~ModalScope() { TCustomForm::SetModalDriver(previous_); }
-
-private:
-    TCustomForm::TModalDriver previous_;
 };
 
 } // namespace

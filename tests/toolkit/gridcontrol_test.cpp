@@ -206,3 +206,52 @@ TEST_F(GridTest, DraggingAColumnBorderReportsTheNewWidth)
     EXPECT_EQ(grid->CellRect(2, 1).Left, grid->CellRect(1, 1).Right);
     EXPECT_EQ(grid->GetCellsEx(1, 0), "Kopf 1"); // resizing is no click: no sorting, no move
 }
+
+namespace {
+
+// Records the client size each Resize saw.
+class TSizeRecordingGrid : public TAdvStringGrid {
+public:
+    using TAdvStringGrid::TAdvStringGrid;
+    int resizes = 0;
+    int seenWidth = -1, seenHeight = -1;
+
+protected:
+    void Resize() override
+    {
+        TAdvStringGrid::Resize();
+        ++resizes;
+        seenWidth = ClientWidth();
+        seenHeight = ClientHeight();
+    }
+};
+
+} // namespace
+
+TEST(GridResize, AGridLaidOutBeforeItIsShownHearsItsRealClientSize)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(700);
+    form.SetClientHeight(400);
+    auto* grid = new TSizeRecordingGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, 640, 300); // while nothing is shown yet
+    form.Show();
+    QWidget* window = form.Handle()->window();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window));
+    QApplication::processEvents();
+    ASSERT_GT(grid->resizes, 0);
+    EXPECT_EQ(grid->seenWidth, grid->ClientWidth());
+    EXPECT_EQ(grid->seenHeight, grid->ClientHeight());
+    EXPECT_GT(grid->ClientWidth(), 600); // the frame, not a default size
+
+    // Shown: a new size reaches Resize with the client size that goes with it, and a second
+    // resize event of the same size does not repeat it.
+    grid->SetBounds(0, 0, 500, 250);
+    QApplication::processEvents();
+    EXPECT_EQ(grid->seenWidth, grid->ClientWidth());
+    EXPECT_LT(grid->ClientWidth(), 500);
+    const int before = grid->resizes;
+    QApplication::processEvents();
+    EXPECT_EQ(grid->resizes, before);
+}

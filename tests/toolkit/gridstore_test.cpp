@@ -151,6 +151,41 @@ TEST(GridStore, MergesReplaceOverlapsAndShiftWithRows)
     EXPECT_TRUE(s.merges().empty());
 }
 
+TEST(GridStore, MovingARowShiftsTheOthersAndTakesItsStylesAlong)
+{
+    auto s = makeStore(3, 7); // data rows 1..6
+    s.setRowFontColor(6, 0x808080);
+    s.setCellFontStyle(2, 6, 1);
+    s.setRowSelected(6, true);
+    s.mergeCells(0, 1, 3, 1);
+    EXPECT_TRUE(s.moveRow(6, 2)); // the merge at row 1 lies outside rows 2..6
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "1:1", "1:6", "1:2", "1:3", "1:4", "1:5" }));
+    EXPECT_EQ(s.cellStyle(0, 2).fontColor, 0x808080);
+    EXPECT_EQ(s.cellStyle(2, 2).fontStyle, 1);
+    EXPECT_EQ(s.cellStyle(2, 6).fontStyle, -1);
+    EXPECT_TRUE(s.rowSelected(2));
+    EXPECT_EQ(s.selectedRowCount(), 1);
+    ASSERT_NE(s.mergeAt(2, 1), nullptr); // untouched
+
+    s.moveRow(2, 6); // and back down
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "1:1", "1:2", "1:3", "1:4", "1:5", "1:6" }));
+    EXPECT_TRUE(s.rowSelected(6));
+
+    // A merge inside the range moves with its row and the layout must be rebuilt.
+    EXPECT_FALSE(s.moveRow(1, 4));
+    ASSERT_NE(s.mergeAt(2, 4), nullptr);
+    EXPECT_EQ(s.mergeAt(2, 4)->row, 4);
+    EXPECT_EQ(s.mergeAt(2, 1), nullptr);
+    EXPECT_EQ(s.text(0, 4), "0:1");
+    EXPECT_EQ(s.text(0, 1), "0:2");
+    s.splitAllCells();
+    s.setRowHidden(3, true);
+    EXPECT_FALSE(s.moveRow(2, 5));
+    EXPECT_TRUE(s.moveRow(5, 6));
+    s.moveRow(0, 99); // out of range: nothing
+    EXPECT_EQ(s.rowCount(), 7);
+}
+
 TEST(GridSort, StylesOrderAsUsersExpect)
 {
     GridStore s;

@@ -8,16 +8,8 @@
 
 namespace {
 
-class VGridEdit : public VGridTest {
+class VGridEdit : public VGridThree {
 protected:
-    void SetUp() override
-    {
-        VGridTest::SetUp();
-        addAddress("Bonn");
-        addAddress("Köln");
-        addAddress("Ulm");
-        columns({ "Strasse", "Ort", "Art", "Firma" });
-    }
     // Opens the editor on (col, row) and types `text` after what it holds.
     void typeInto(int col, int row, const QString& text)
     {
@@ -29,7 +21,6 @@ protected:
         QTest::keyClicks(line, text);
         settle();
     }
-    TScopedScriptedDialogs dialogs;
 };
 
 } // namespace

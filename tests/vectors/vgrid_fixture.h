@@ -142,3 +142,17 @@ protected:
     TQelObject* person = nullptr;
     TTestVectorGrid* grid = nullptr;
 };
+
+// Three addresses (Bonn, Köln, Ulm) shown as street, town, kind and firm; dialogs scripted.
+class VGridThree : public VGridTest {
+protected:
+    void SetUp() override
+    {
+        VGridTest::SetUp();
+        addAddress("Bonn");
+        addAddress("Köln");
+        addAddress("Ulm");
+        columns({ "Strasse", "Ort", "Art", "Firma" });
+    }
+    TScopedScriptedDialogs dialogs;
+};
