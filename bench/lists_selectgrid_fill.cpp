@@ -1,11 +1,9 @@
 // Listing 100,000 objects of a class with 6 fields in a select grid (query, column layout, cell
 // texts formatted for their fields, no sort) against filling a QTableWidget with the same texts
 // already in memory, and against reading the rows with the raw SQLite API, in the same run.
-#include "lists/QelSelectGrid.h"
-#include "support/objdb_bench_data.h"
+#include "support/selectgrid_bench.h"
 
 #include <QTableWidget>
-#include <sqlite3.h>
 
 #include <benchmark/benchmark.h>
 
@@ -14,31 +12,14 @@
 
 namespace {
 
-constexpr int kObjects = 100000;
-constexpr int kCols = 7; // the key and six fields
+using namespace selectgrid_bench;
 
-TQelDatabase& database()
-{
-    TQelDatabase& db = QelBenchDatabase(kObjects);
-    SetQelDatabase(&db);
-    return db;
-}
+constexpr int kObjects = 100000;
 
 void BM_SelectGridLoad(benchmark::State& state)
 {
-    database();
-    TQelSelectGrid grid(nullptr);
-    grid.SetBounds(0, 0, 900, 600);
-    grid.set_AutoSortUpTo(0);
-    grid.set_SelectGridOptions(grid.get_SelectGridOptions() >> soHideEmptyCols);
-    grid.set_ClassName("Eintrag");
-    grid.set_Fields("Name,Vorname,Nummer,Betrag,Datum,Ort");
-    for (auto _ : state) {
-        grid.Reload();
-        if (grid.EntryCount() != kObjects)
-            state.SkipWithError("wrong row count");
-    }
-    state.SetItemsProcessed(state.iterations() * kObjects);
+    auto grid = MakeGrid(kObjects);
+    FullLoadLoop(state, *grid, kObjects);
 }
 BENCHMARK(BM_SelectGridLoad)->Unit(benchmark::kMillisecond);
 
@@ -47,16 +28,11 @@ const std::vector<std::string>& texts()
 {
     static const std::vector<std::string> cells = [] {
         std::vector<std::string> out;
-        TQelSelectGrid grid(nullptr);
-        database();
-        grid.set_AutoSortUpTo(0);
-        grid.set_ClassName("Eintrag");
-        grid.set_Fields("Name,Vorname,Nummer,Betrag,Datum,Ort");
-        grid.Reload();
+        auto grid = MakeGrid(kObjects);
         out.reserve(static_cast<std::size_t>(kObjects) * kCols);
         for (int r = 1; r <= kObjects; ++r)
             for (int c = 0; c < kCols; ++c)
-                out.push_back(grid.GetCellsEx(c, r));
+                out.push_back(grid->GetCellsEx(c, r));
         return out;
     }();
     return cells;
@@ -89,23 +65,7 @@ BENCHMARK(BM_QTableWidgetFill)->Unit(benchmark::kMillisecond);
 // Anchor: the rows read as text with the raw SQLite API into a vector.
 void BM_RawSqliteRead(benchmark::State& state)
 {
-    sqlite3* h = database().Handle();
-    for (auto _ : state) {
-        std::vector<std::string> out;
-        out.reserve(static_cast<std::size_t>(kObjects) * kCols);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(h,
-            "SELECT K, Name, Vorname, Nummer, Betrag, Datum, Ort FROM Eintrag WHERE GELOESCHT = 0", -1, &s,
-            nullptr);
-        while (sqlite3_step(s) == SQLITE_ROW)
-            for (int c = 0; c < kCols; ++c)
-                out.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(s, c)),
-                    static_cast<std::size_t>(sqlite3_column_bytes(s, c)));
-        sqlite3_finalize(s);
-        if (out.size() != static_cast<std::size_t>(kObjects) * kCols)
-            state.SkipWithError("wrong row count");
-    }
-    state.SetItemsProcessed(state.iterations() * kObjects);
+    RawReadLoop(state, kObjects);
 }
 BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMillisecond);
 

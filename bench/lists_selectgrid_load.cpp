@@ -2,86 +2,44 @@
 // the same run: the full load against the same query read with the raw SQLite API into a vector
 // of strings and against a QSqlQueryModel fetching every row; the list restored from the list
 // cache against the full load; one single-row reload with the whole list shown.
-#include "lists/Listcache.h"
-#include "lists/QelSelectGrid.h"
-#include "support/objdb_bench_data.h"
+#include "support/selectgrid_bench.h"
 
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
-#include <sqlite3.h>
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <string>
-#include <vector>
 
 namespace {
 
+using namespace selectgrid_bench;
+
 constexpr int kObjects = 100000;
-constexpr int kCols = 7; // the key and six fields
-const char* const kFields = "Name,Vorname,Nummer,Betrag,Datum,Ort";
-const char* const kQuery
-    = "SELECT K, Name, Vorname, Nummer, Betrag, Datum, Ort FROM Eintrag WHERE GELOESCHT = 0";
 
 TQelDatabase& database()
 {
-    TQelDatabase& db = QelBenchDatabase(kObjects);
-    SetQelDatabase(&db);
-    if (!TQelListCache::Instance())
-        TQelListCache::UnitInitialize();
-    return db;
+    return Database(kObjects);
 }
-
 std::unique_ptr<TQelSelectGrid> makeGrid(bool cache)
 {
-    database();
-    auto grid = std::make_unique<TQelSelectGrid>(nullptr);
-    grid->SetBounds(0, 0, 900, 600);
-    grid->set_AutoSortUpTo(0);
-    TQelSelectGridOptions o = grid->get_SelectGridOptions();
-    o >> soHideEmptyCols;
-    if (cache)
-        o << soUseCache;
-    grid->set_SelectGridOptions(o);
-    grid->set_ClassName("Eintrag");
-    grid->set_Fields(kFields);
-    grid->Reload();
-    return grid;
+    return MakeGrid(kObjects, cache);
 }
 
 void BM_SelectGridFullLoad(benchmark::State& state)
 {
     auto grid = makeGrid(false);
-    for (auto _ : state) {
-        grid->Reload();
-        if (grid->EntryCount() != kObjects)
-            state.SkipWithError("wrong row count");
-    }
-    state.SetItemsProcessed(state.iterations() * kObjects);
+    FullLoadLoop(state, *grid, kObjects);
 }
 BENCHMARK(BM_SelectGridFullLoad)->Unit(benchmark::kMillisecond);
 
 // Anchor: the same rows as text through the raw SQLite API.
 void BM_RawSqliteRead(benchmark::State& state)
 {
-    sqlite3* h = database().Handle();
-    for (auto _ : state) {
-        std::vector<std::string> out;
-        out.reserve(static_cast<std::size_t>(kObjects) * kCols);
-        sqlite3_stmt* s = nullptr;
-        sqlite3_prepare_v2(h, kQuery, -1, &s, nullptr);
-        while (sqlite3_step(s) == SQLITE_ROW)
-            for (int c = 0; c < kCols; ++c) {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(s, c));
-                out.emplace_back(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(s, c)));
-            }
-        sqlite3_finalize(s);
-        if (out.size() != static_cast<std::size_t>(kObjects) * kCols)
-            state.SkipWithError("wrong row count");
-    }
-    state.SetItemsProcessed(state.iterations() * kObjects);
+    RawReadLoop(state, kObjects);
 }
 BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMillisecond);
 

@@ -4,7 +4,6 @@
 #include "lists/QelSelectGrid.h"
 
 #include <cstdlib>
-#include <sstream>
 
 namespace {
 
@@ -84,7 +83,8 @@ bool TQelListCache::Save(TQelSelectGrid* grid)
 {
     const std::string key = KeyOf(grid);
     TQelDatabase* db = QelDatabase();
-    if (key.empty() || !db)
+    // A list still being read is not complete: it must never stand for the whole list.
+    if (key.empty() || !db || grid->Loading())
         return false;
     TQelListCacheEntry* entry = At(key, nullptr);
     if (!entry) {
@@ -95,9 +95,7 @@ bool TQelListCache::Save(TQelSelectGrid* grid)
     }
     entry->Stamp = db->ChangeStamp();
     grid->UnHideColumnsAll();
-    std::ostringstream out;
-    grid->SaveToStream(out);
-    entry->Stream = std::make_unique<std::string>(std::move(out).str());
+    entry->Stream = std::make_unique<TAdvStringGrid::TCellsSnapshot>(grid->SaveToSnapshot());
     return true;
 }
 
@@ -106,8 +104,6 @@ int TQelListCache::Load(TQelSelectGrid* grid)
     const TQelListCacheEntry* entry = At(KeyOf(grid), nullptr);
     if (!entry || !entry->Stream)
         return 0;
-    std::istringstream in(*entry->Stream);
-    grid->SetRowCount(2);
-    grid->LoadFromStream(in);
+    grid->LoadFromSnapshot(*entry->Stream);
     return entry->Stamp;
 }

@@ -5,6 +5,8 @@
 // whole package (TQelListCache::Instance, created and freed with the select grid's unit).
 #include "binding/objdb.h"
 
+#include "toolkit/advstringgrid.h"
+
 #include <memory>
 #include <string>
 
@@ -12,7 +14,8 @@ class TQelSelectGrid;
 
 struct TQelListCacheEntry {
     int Stamp = 0; // the database's change stamp when the rows were saved
-    std::unique_ptr<std::string> Stream; // the grid's contents in the grid's binary form
+    // The grid's cells as the grid keeps them: restoring copies them back without parsing.
+    std::unique_ptr<TAdvStringGrid::TCellsSnapshot> Stream;
 };
 
 class TQelListCache : public TQelHashTable<TQelListCacheEntry*, std::string> {

@@ -5,6 +5,7 @@
 #include "binding/qellogging.h"
 #include "binding/qeltimerglue.h"
 #include "lists/Listcache.h"
+#include "lists/QelSelectGridFill.h"
 
 #include <cstdlib>
 
@@ -148,6 +149,7 @@ void TQelSelectGrid::set_ct(TQelClassKey key, bool reload)
         if (options_.Contains(soUseCache) && TQelListCache::Instance())
             TQelListCache::Instance()->Save(this);
     }
+    stop_load();
     unsubscribe();
     drop_filter_object();
     nascent_.clear();

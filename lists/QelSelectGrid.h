@@ -14,6 +14,7 @@
 #include "lists/QelGrid.h"
 
 #include "toolkit/classes.h"
+#include "toolkit/progressbar.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/tabctrl.h"
 #include "toolkit/tabset.h"
@@ -88,6 +89,7 @@ template <> struct TQelKeyTraits<TQelObjectKey> {
 using TQelKeyList = TQelKeyListOf<TQelObjectKey>;
 
 class TQelSelectGrid;
+struct TQelSGLoad;
 // ForEachSelected: (Sender, row, key, data, continue&).
 using TQelForEachSelected = std::function<void(TQelSelectGrid*, int, TQelObjectKey, void*, bool&)>;
 
@@ -226,6 +228,23 @@ public:
     // derived one).
     bool class_type_fits(TQelClassKey cls) const;
 
+    // ---- paged loading (QelSelectGridPaging.cpp)
+    // A list longer than FirstPageRows shows those rows at once and reads the rest, PageRows at a
+    // time, on the UI thread's idle time (the database's timer tasks); Loading() is true until
+    // then. Changes of listed objects that arrive meanwhile are applied once the list is complete;
+    // sorting and searching complete it first. Loads longer than ProgressDelayMs show a progress
+    // bar at the foot of the grid.
+    static constexpr int ProgressDelayMs = 500;
+    int get_FirstPageRows() const { return firstPageRows_; }
+    void set_FirstPageRows(int rows) { firstPageRows_ = std::max(1, rows); }
+    int get_PageRows() const { return pageRows_; }
+    void set_PageRows(int rows) { pageRows_ = std::max(1, rows); }
+    bool Loading() const { return load_ != nullptr; }
+    // Reads the rest of a running load now.
+    void CompleteLoad();
+    // The progress bar of long loads (null before the first one), shown while it runs.
+    TProgressBar* LoadProgress() const { return progress_; }
+
     // ---- single rows, notifications, uncommitted objects (QelSelectGridRows.cpp)
     // Reloads the row of one object; the list is not read again. False when the object may not be
     // added (search filter on).
@@ -253,6 +272,10 @@ public:
     void GetSelectList(TQelKeyList* keys);
     void SelectRow(int row, int delay = -1);
     bool KeySelectPending() const;
+    // The popup menu opens this long after the request (right button, menu key), and not while
+    // the selection notice is pending.
+    static constexpr int PopupDelayMs = 50;
+    bool PopupPending() const { return popupTimer_ && popupTimer_->Enabled(); }
     bool SetSelection(const std::string& column, const std::string& value);
     std::string GetSelected(const std::string& column) const;
 
@@ -328,13 +351,27 @@ private:
     void index_dirty() { indexDirty_ = true; }
     void key_select_now();
     void select_timer_tick(TObject* sender);
+    void popup_timer_tick(TObject* sender);
     void search_edit_change(TObject* sender);
     void search_edit_key(TObject* sender, WORD& key, TShiftState shift);
     void search_button_click(TObject* sender);
     void update_search_buttons();
     bool find_from(const std::string& text, int flags, int searchCol, int startCol, int startRow,
         bool backward, int& foundCol, int& foundRow);
-    void fill_rows(TQelSQLQuery& query);
+    // Reads up to `limit` more records of the running load into rows; false once it has ended.
+    bool fill_rows(int limit);
+    // Steps after the rows are in (sort, selection, uncommitted rows, widths, AfterReload).
+    void finish_load();
+    // The last steps of every load: rows of uncommitted objects, key column, widths, AfterReload.
+    void load_done();
+    void start_load_steps(TQelTimerTasks* tasks);
+    void load_step();
+    void stop_load();
+    bool defer_reload(TQelObjectKey key);
+    bool defer_select(TQelObjectKey key);
+    void show_progress();
+    // The loaded row whose key text is the key's (a scan: the key index may be out of date).
+    int find_loaded_row(TQelObjectKey key) const;
     std::vector<std::string> field_names() const;
     void tab_change(TObject* sender);
     void select_tabs();
@@ -371,8 +408,12 @@ private:
     TStringList fieldSettings_;
     TStringList locSettings_;
     TStringList filterSettings_;
-    // Formats stored values of non-text columns (dates, amounts, booleans) as their fields do.
-    std::unique_ptr<TQelFieldList> formatFields_;
+    // The running load (a query read in pages), or null.
+    std::unique_ptr<TQelSGLoad> load_;
+    int firstPageRows_ = 100000;
+    int pageRows_ = 25000;
+    TProgressBar* progress_ = nullptr;
+    TQelTimerScope loadTimer_ { &loadTimer_ };
     // Menu items of the last build: freed at the next one, not while a click on one runs.
     std::vector<TMenuItem*> retiredItems_;
     TQelTimerScope menuTimer_ { &menuTimer_ }; // its own owner: the grid base keeps tasks of its own
@@ -392,6 +433,8 @@ private:
     int nextSelectDelay_ = -1; // a SelectRow delay for the next notice
     int selectRow_ = -1; // the row the pending notice is for
     std::unique_ptr<TTimer> selectTimer_;
+    std::unique_ptr<TTimer> popupTimer_;
+    TPoint popupAt_; // where the menu is to open, on the screen
     TCustomEdit* searchEdit_ = nullptr;
     TButtonControl* searchPrev_ = nullptr;
     TButtonControl* searchNext_ = nullptr;

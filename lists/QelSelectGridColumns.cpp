@@ -268,5 +268,6 @@ void TQelSelectGrid::QSort()
 {
     if (SortSettings().Column < 0 || SortSettings().Column >= ColCount())
         return;
+    CompleteLoad(); // the rows still to come belong in the order too
     TQelGrid::QSort();
 }

@@ -4,21 +4,15 @@
 #include "binding/methods.h"
 #include "binding/qellogging.h"
 #include "lists/Listcache.h"
+#include "lists/QelSelectGridFill.h"
+
+#include "binding/qeltimerglue.h"
 
 #include "toolkit/screen.h"
 
+#include <charconv>
 #include <cstdlib>
-
-namespace {
-
-// Fields whose stored values need their field's formatting to read as users write them.
-bool formattedType(const TQelFelddefinition* def)
-{
-    const int root = def ? def->Urtyp().Id() : 0;
-    return root == qelft::DateTime || root == qelft::Boolean || root == qelft::Amount;
-}
-
-} // namespace
+#include <limits>
 
 int TQelSelectGrid::listopts() const
 {
@@ -58,7 +52,8 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
     if (view)
         set_currentview(view, nullptr, "", false);
     if (!selectKey.Valid())
-        selectKey = get_SelectedKey();
+        selectKey = load_ && load_->selectKey.Valid() ? load_->selectKey : get_SelectedKey();
+    stop_load();
 
     UnHideColumnsAll();
     UnHideRowsAll();
@@ -76,9 +71,10 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
         std::string fieldList;
         for (const std::string& f : fields)
             fieldList += (fieldList.empty() ? "" : ",") + f;
+        std::unique_ptr<TQelSQLEngine> engine;
         std::unique_ptr<TQelSQLQuery> query;
         try {
-            std::unique_ptr<TQelSQLEngine> engine = db->CreateSQLEngine();
+            engine = db->CreateSQLEngine();
             const std::string statement = query_select(searchCondition_);
             query = statement.empty() ? engine->ListEx(
                         get_ClassType(), listopts(), extend_searchcond(searchCondition_), fieldList, "", 0)
@@ -95,7 +91,31 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
         }
         if (query) {
             layout_columns(*query, fields);
-            fill_rows(*query);
+            TQelTimerTasks* tasks = QelTimerTasksOf(nullptr);
+            load_ = std::make_unique<TQelSGLoad>(*this, std::move(engine), std::move(query), selectKey,
+                tasks ? tasks->get_Clock().NowMs() : 0);
+            // Without timer tasks nothing could read on later: all of it now.
+            if (fill_rows(tasks ? firstPageRows_ : std::numeric_limits<int>::max())) {
+                if (RowCount() < FirstDataRow() + 1)
+                    SetRowCount(FirstDataRow() + 1);
+                SetFixedRows(1);
+                fill_filter_row();
+                indexDirty_ = true;
+                const int row = find_loaded_row(selectKey);
+                FocusCell(std::max(Col(), 1), row > 0 ? row : FirstDataRow());
+                if (row > 0) {
+                    ScrollInView(Col(), row);
+                    load_->selectKey = TQelObjectKey(); // found: nothing to wait for
+                }
+                load_->selectKeyRow = -1;
+                load_->selectedRow = Row();
+                if (!options_.Contains(soKeyVisible))
+                    HideColumn(0);
+                RefreshColumnWidths(true, 0);
+                start_load_steps(tasks);
+                return;
+            }
+            load_.reset();
         }
     }
     if (RowCount() < FirstDataRow() + 1)
@@ -108,10 +128,18 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
     if (RowCount() <= autoSortUpTo_)
         QSort();
     indexDirty_ = true;
-    if (selectKey.Valid() && get_row(selectKey) > 0)
-        set_SelectedKey(selectKey);
-    else
+    // The key index is left to be built when a single reload needs it.
+    if (const int row = find_loaded_row(selectKey); row > 0) {
+        FocusCell(std::max(Col(), 1), row);
+        ScrollInView(Col(), row);
+    } else {
         FocusCell(std::max(Col(), 1), FirstDataRow());
+    }
+    load_done();
+}
+
+void TQelSelectGrid::load_done()
+{
     if (options_.Contains(soUncommitted))
         reload_nascent_objects();
     if (!options_.Contains(soKeyVisible))
@@ -135,56 +163,78 @@ bool TQelSelectGrid::restore_from_cache()
         return false;
     const int first = FirstDataRow();
     int rows = 0;
-    while (first + rows < RowCount() && std::atoi(GetCellsEx(0, first + rows).c_str()) > 0)
-        ++rows;
+    for (int key = 0; first + rows < RowCount(); ++rows) {
+        const std::string& text = CellTextEx(0, first + rows);
+        if (std::from_chars(text.data(), text.data() + text.size(), key).ec != std::errc() || key <= 0)
+            break;
+    }
     entryCount_ = rows;
     SetRowCount(std::max(first + rows, first + 1));
-    for (int r = 0; r < RowCount(); ++r)
-        for (int c = 0; c < ColCount(); ++c)
-            SetObjectsEx(c, r, nullptr);
     rebuild_colinfos();
     lastStatement_.clear();
     return true;
 }
 
-void TQelSelectGrid::fill_rows(TQelSQLQuery& query)
+int TQelSelectGrid::find_loaded_row(TQelObjectKey key) const
 {
-    TQelDatabase* db = QelDatabase();
-    const int cols = query.FieldCount();
-    // Columns whose values are formatted by their field (dates, booleans, amounts).
-    std::vector<TQelField*> formatted(static_cast<std::size_t>(cols), nullptr);
-    if (const TQelKlasse* k = db->Klasse(list_class())) {
-        formatFields_ = std::make_unique<TQelFieldList>(db, nullptr, k);
-        for (int c = 1; c < cols; ++c)
-            if (const TQelFelddefinition* def = get_Felddefinition(c); formattedType(def))
-                formatted[static_cast<std::size_t>(c)] = formatFields_->FieldByName(def->Name());
-    }
+    if (!key.Valid())
+        return -1;
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, key.Id()).ptr;
+    const std::string_view text(digits, static_cast<std::size_t>(end - digits));
     const int first = FirstDataRow();
-    int capacity = first + 64;
-    SetRowCount(capacity);
-    int row = first;
-    for (query.First(); !query.Eof(); query.Next(), ++row) {
-        if (row >= capacity) {
-            capacity *= 2;
-            SetRowCount(capacity);
-        }
-        for (int c = 1; c < cols; ++c) {
-            if (TQelField* f = formatted[static_cast<std::size_t>(c)]) {
-                f->LoadStored(query.AsValue(c));
-                SetCellsEx(c, row, f->AsString());
-            } else {
-                SetCellsEx(c, row, prepare_string(c, std::string(query.AsStringView(c))));
+    for (int r = first; r < first + entryCount_ && r < RowCount(); ++r)
+        if (CellTextEx(0, r) == text)
+            return r;
+    return -1;
+}
+
+bool TQelSelectGrid::fill_rows(int limit)
+{
+    TQelSGLoad& load = *load_;
+    TQelSQLQuery& query = *load.query;
+    const int first = FirstDataRow();
+    int row = first + entryCount_;
+    // Rows of the previous list are written over: their cells' buffers serve again.
+    int capacity = std::max(RowCount(), row);
+    bool more = true;
+    try {
+        for (int n = 0; n < limit; ++n) {
+            if (query.Eof()) {
+                more = false;
+                break;
             }
+            if (row >= capacity) {
+                capacity = std::max(first + 64, capacity * 2);
+                SetRowCount(capacity);
+            }
+            const long long key = load.filler.Write(row);
+            // An object changed meanwhile whose row stands already is not listed twice.
+            if (!load.changed.empty() && load.changed.contains(key) && !load.written.insert(key).second) {
+                query.Next();
+                continue;
+            }
+            if (key == load.selectKey.Id())
+                load.selectKeyRow = row;
+            ++row;
+            query.Next();
         }
-        SetCellsEx(0, row, std::to_string(query.AsInteger(0)));
+        more = more && !query.Eof();
+    } catch (const std::exception& e) {
+        QelLogError("Exception in TQelSelectGrid::Reload(), nach %d Zeilen: %s", row - first, e.what());
+        more = false;
     }
-    query.Close();
     entryCount_ = row - first;
     SetRowCount(row);
+    indexDirty_ = true;
+    if (!more)
+        load.query->Close();
+    return more;
 }
 
 void TQelSelectGrid::ClearList()
 {
+    stop_load();
     TGridUpdateScope batch(*this);
     entryCount_ = 0;
     SetRowCount(FirstDataRow() + 1);

@@ -75,6 +75,9 @@ bool TQelSelectGrid::reload_single(TQelObjectKey key)
     TQelDatabase* db = QelDatabase();
     if (!key.Valid() || !db || !db->Initialized() || !get_ClassType().Valid())
         return false;
+    // While the list is read the row may be yet to come: the object is reloaded after it.
+    if (defer_reload(key))
+        return true;
     int row = get_row(key);
     // Rows hidden by a search: an object that is not shown is not added.
     if (row < 0 && DisplRowCount() < RowCount())
@@ -206,6 +209,20 @@ void TQelSelectGrid::WndProc(TMessage& message)
     case WM_OC_SETREADONLY:
         return;
     case WM_OC_ISDATACONTROL:
+        message.Result = 1;
+        return;
+    case WM_CONTEXTMENU:
+        if (!PopupMenu())
+            break;
+        // Opened through the popup timer, not at once.
+        if (!popupTimer_) {
+            popupTimer_ = std::make_unique<TTimer>(nullptr);
+            popupTimer_->OnTimer = [this](TObject* sender) { popup_timer_tick(sender); };
+        }
+        popupAt_ = TPoint { LoWordSigned(message.LParam), HiWordSigned(message.LParam) };
+        popupTimer_->SetEnabled(false);
+        popupTimer_->SetInterval(PopupDelayMs);
+        popupTimer_->SetEnabled(true);
         message.Result = 1;
         return;
     case WM_ODB_OIROLLEDBACK:

@@ -82,6 +82,7 @@ void TQelSelectGrid::ResetLastSearch()
 
 bool TQelSelectGrid::Lookup(const std::string& input, bool backward, bool restart)
 {
+    CompleteLoad(); // a hit may be in the rows still to come
     if (DisplRowCount() < RowCount())
         UnHideRowsAll();
     std::string text = Trim(input);

@@ -15,8 +15,10 @@ void TQelSelectGrid::set_SelectedKey(TQelObjectKey key)
         return;
     }
     const int row = get_row(key);
-    if (row < 0)
+    if (row < 0) {
+        defer_select(key);
         return;
+    }
     FocusCell(std::max(Col(), 1), row);
     ScrollInView(Col(), row);
 }
@@ -118,6 +120,20 @@ void TQelSelectGrid::select_timer_tick(TObject*)
     key_select_now();
 }
 
+void TQelSelectGrid::popup_timer_tick(TObject*)
+{
+    // The application still reacts to the selection: the menu waits for the next tick.
+    if (KeySelectPending())
+        return;
+    popupTimer_->SetEnabled(false);
+    TPopupMenu* menu = PopupMenu();
+    if (!menu)
+        return;
+    update_menu_items();
+    menu->SetPopupComponent(this);
+    menu->Popup(popupAt_.X, popupAt_.Y);
+}
+
 void TQelSelectGrid::key_select_now()
 {
     if (!OnKeySelect)
@@ -172,6 +188,7 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
     const int row = Row();
     const bool dataRow = row >= FirstDataRow() && row < RowCount();
     if (ctrl && isLetter(key, 'A')) {
+        CompleteLoad(); // all rows, not only those read so far
         TQelGrid::KeyDown(key, shift);
         SelectCell(Col(), Row());
         return;

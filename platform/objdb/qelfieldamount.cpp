@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -70,21 +71,28 @@ std::string TQelAmountField::format(const TQelValue& v) const
     const double* d = std::get_if<double>(&v);
     if (!d)
         return {};
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*f", Decimals(), std::fabs(*d));
-    std::string s = buf;
-    std::size_t point = s.find('.');
-    std::string intPart = s.substr(0, point), frac = point == std::string::npos ? "" : s.substr(point + 1);
-    std::string grouped;
-    for (std::size_t i = 0; i < intPart.size(); ++i) {
-        if (i > 0 && (intPart.size() - i) % 3 == 0)
-            grouped += '.';
-        grouped += intPart[i];
+    // Digits with a point, then regrouped in one pass: thousands by ".", decimals after ",".
+    char digits[64];
+    const int written = std::snprintf(digits, sizeof digits, "%.*f", Decimals(), std::fabs(*d));
+    const std::size_t n
+        = std::min<std::size_t>(written < 0 ? 0 : static_cast<std::size_t>(written), sizeof digits - 1);
+    const char* point = static_cast<const char*>(std::memchr(digits, '.', n));
+    const std::size_t intLen = point ? static_cast<std::size_t>(point - digits) : n;
+    char out[96];
+    std::size_t pos = 0;
+    if (*d < 0 && std::round(*d * std::pow(10.0, Decimals())) != 0)
+        out[pos++] = '-';
+    for (std::size_t i = 0; i < intLen; ++i) {
+        if (i > 0 && (intLen - i) % 3 == 0)
+            out[pos++] = '.';
+        out[pos++] = digits[i];
     }
-    std::string out = (*d < 0 && std::round(*d * std::pow(10.0, Decimals())) != 0 ? "-" : "") + grouped;
-    if (!frac.empty())
-        out += "," + frac;
-    return out;
+    if (point && intLen + 1 < n) {
+        out[pos++] = ',';
+        for (std::size_t i = intLen + 1; i < n; ++i)
+            out[pos++] = digits[i];
+    }
+    return std::string(out, pos);
 }
 
 bool TQelAmountField::DeadEnd(const std::string& text) const

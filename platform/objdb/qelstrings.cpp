@@ -101,13 +101,18 @@ std::string TrimRight(std::string_view s)
 
 std::string Trim(std::string_view s)
 {
+    return std::string(TrimView(s));
+}
+
+std::string_view TrimView(std::string_view s)
+{
     std::size_t i = 0;
     std::size_t n = s.size();
     while (i < n && is_blank(s[i]))
         ++i;
     while (n > i && is_blank(s[n - 1]))
         --n;
-    return std::string(s.substr(i, n - i));
+    return s.substr(i, n - i);
 }
 
 // --- Splitting -----------------------------------------------------------------------------------

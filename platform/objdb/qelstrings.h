@@ -17,6 +17,8 @@ using TQelStringList = std::vector<std::string>;
 // --- Trimming ------------------------------------------------------------------------------------
 // Removes leading/trailing blanks and control characters (bytes up to ' ').
 std::string Trim(std::string_view s);
+// The same without a copy: a view into `s`.
+std::string_view TrimView(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 

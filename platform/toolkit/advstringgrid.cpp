@@ -44,6 +44,12 @@ void TAdvStringGrid::SetCellsEx(int col, int row, std::string&& text)
     ContentChanged();
 }
 
+void TAdvStringGrid::AssignCellsEx(int col, int row, std::string_view text)
+{
+    store_.assignText(col, row, text);
+    ContentChanged();
+}
+
 void TAdvStringGrid::Clear()
 {
     store_.clearCells();
@@ -422,6 +428,13 @@ void TAdvStringGrid::LoadFromCSV(const std::string& fileName)
 void TAdvStringGrid::SaveToStream(std::ostream& out) const
 {
     qel::grid::WriteBinary(store_, out);
+}
+
+void TAdvStringGrid::LoadFromSnapshot(const TCellsSnapshot& snapshot)
+{
+    HideInplaceEdit();
+    store_.restore(snapshot);
+    LayoutChanged();
 }
 
 void TAdvStringGrid::LoadFromStream(std::istream& in)

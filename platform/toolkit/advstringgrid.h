@@ -22,6 +22,10 @@ public:
     std::string GetCellsEx(int col, int row) const { return store_.text(col, row); }
     void SetCellsEx(int col, int row, const std::string& text);
     void SetCellsEx(int col, int row, std::string&& text);
+    // Writes a cell without a temporary string (the cell's own buffer is reused): for fills.
+    void AssignCellsEx(int col, int row, std::string_view text);
+    // A cell's text without a copy; valid until the cell changes.
+    const std::string& CellTextEx(int col, int row) const { return store_.text(col, row); }
     void* GetObjectsEx(int col, int row) const { return store_.object(col, row); }
     void SetObjectsEx(int col, int row, void* object) { store_.setObject(col, row, object); }
     // Empties every cell (texts and objects) and removes styles, merges and nodes.
@@ -97,6 +101,11 @@ public:
     // Binary form of the cells (see gridio.h).
     void SaveToStream(std::ostream& out) const;
     void LoadFromStream(std::istream& in);
+    // A copy of all cell texts and column widths in memory, and the grid made of such a copy
+    // again (cell objects cleared, no styles, merges or nodes): the fast form of the two above.
+    using TCellsSnapshot = qel::grid::GridStore::Snapshot;
+    TCellsSnapshot SaveToSnapshot() const { return store_.snapshot(); }
+    void LoadFromSnapshot(const TCellsSnapshot& snapshot);
 
     // Printing on the default printer, or into a PDF file.
     TPrintSettings& PrintSettings() { return printSettings_; }

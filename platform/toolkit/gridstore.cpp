@@ -60,6 +60,42 @@ void GridStore::setText(int col, int row, std::string text)
         cell(col, row).text = std::move(text);
 }
 
+void GridStore::assignText(int col, int row, std::string_view text)
+{
+    if (validCell(col, row))
+        cell(col, row).text.assign(text);
+}
+
+GridStore::Snapshot GridStore::snapshot() const
+{
+    Snapshot s;
+    s.cols_ = cols_;
+    s.rows_ = rows_;
+    s.widths_.reserve(colMeta_.size());
+    for (const ColMeta& m : colMeta_)
+        s.widths_.push_back(m.width);
+    s.cells_ = cells_;
+    for (Cell& c : s.cells_)
+        c.object = nullptr;
+    return s;
+}
+
+void GridStore::restore(const Snapshot& s)
+{
+    merges_.clear();
+    rowMeta_.clear();
+    rowMeta_.resize(static_cast<std::size_t>(s.rows_));
+    selectedCount_ = nodeCount_ = hiddenRowCount_ = 0;
+    colMeta_.assign(static_cast<std::size_t>(s.cols_), ColMeta { defaultColWidth_ });
+    for (int c = 0; c < s.cols_; ++c)
+        colMeta_[static_cast<std::size_t>(c)].width = s.widths_[static_cast<std::size_t>(c)];
+    // Element-wise copy: the strings already here keep their buffers.
+    cells_ = s.cells_;
+    cols_ = s.cols_;
+    rows_ = s.rows_;
+    invalidateLayout();
+}
+
 void* GridStore::object(int col, int row) const
 {
     return validCell(col, row) ? cell(col, row).object : nullptr;

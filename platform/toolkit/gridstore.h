@@ -30,8 +30,35 @@ struct Merge {
 };
 
 class GridStore {
+    struct Cell {
+        std::string text;
+        void* object = nullptr;
+    };
+
 public:
     GridStore();
+
+    // The texts and column widths of a whole store, kept apart from it (objects, styles, merges,
+    // nodes and hidden flags are not part of it).
+    class Snapshot {
+    public:
+        int colCount() const { return cols_; }
+        int rowCount() const { return rows_; }
+        const std::string& text(int col, int row) const
+        {
+            return cells_[static_cast<std::size_t>(row) * cols_ + col].text;
+        }
+
+    private:
+        friend class GridStore;
+        int cols_ = 0;
+        int rows_ = 0;
+        std::vector<int> widths_;
+        std::vector<Cell> cells_;
+    };
+    Snapshot snapshot() const;
+    // Becomes the snapshot's cells, unstyled, unmerged, with no nodes, hidden rows or selection.
+    void restore(const Snapshot& snapshot);
 
     int colCount() const { return cols_; }
     int rowCount() const { return rows_; }
@@ -41,6 +68,8 @@ public:
 
     const std::string& text(int col, int row) const;
     void setText(int col, int row, std::string text);
+    // Writes over the cell's text in place (its buffer is reused when large enough).
+    void assignText(int col, int row, std::string_view text);
     void* object(int col, int row) const;
     void setObject(int col, int row, void* object);
     bool validCell(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
@@ -122,10 +151,6 @@ private:
         bool contracted = false;
         bool hidden = false;
         bool selected = false;
-    };
-    struct Cell {
-        std::string text;
-        void* object = nullptr;
     };
     struct ColMeta {
         int width;

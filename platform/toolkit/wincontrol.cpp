@@ -46,6 +46,53 @@ void InstallFocusTracker()
     });
 }
 
+// The keys held down now, by virtual-key code, as the application's key events tell: a press
+// adds its key, a release that is not an auto-repeat removes it, and the application losing the
+// activation forgets them all (their releases go to another program).
+class TKeyStateTracker : public QObject {
+public:
+    bool Down(WORD vk) const { return std::find(down_.begin(), down_.end(), vk) != down_.end(); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease: {
+            const auto* ke = static_cast<QKeyEvent*>(event);
+            const WORD vk = VirtualKeyFromQt(ke->key());
+            if (vk == 0 || (event->type() == QEvent::KeyRelease && ke->isAutoRepeat()))
+                break;
+            // One event reaches the filter once per receiver on its way up: count the key once.
+            std::erase(down_, vk);
+            if (event->type() == QEvent::KeyPress)
+                down_.push_back(vk);
+            break;
+        }
+        case QEvent::ApplicationDeactivate:
+            down_.clear();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::vector<WORD> down_;
+};
+
+TKeyStateTracker* KeyStateTracker()
+{
+    static QPointer<TKeyStateTracker> tracker;
+    if (!tracker && qApp) {
+        tracker = new TKeyStateTracker();
+        tracker->setParent(qApp);
+        qApp->installEventFilter(tracker);
+    }
+    return tracker;
+}
+
 QKeyEvent MakeKeyEvent(QEvent::Type type, WORD vk, TShiftState shift, const QString& text)
 {
     return QKeyEvent(type, QtKeyFromVirtualKey(vk), QtModifiersFromShift(shift), text);
@@ -84,6 +131,8 @@ char32_t CharOf(const QKeyEvent* ke, bool wantsTab)
 
 } // namespace
 
+// Shift, Ctrl and Alt come from the input state; other keys from the key events the application
+// has received since its first control was made.
 short GetKeyState(int vk)
 {
     if (!qApp)
@@ -100,6 +149,10 @@ short GetKeyState(int vk)
     case VK_MENU:
         down = m & Qt::AltModifier;
         break;
+    default:
+        if (const TKeyStateTracker* keys = KeyStateTracker())
+            down = keys->Down(static_cast<WORD>(vk));
+        break;
     }
     return down ? static_cast<short>(-128) : 0;
 }
@@ -108,6 +161,7 @@ TWinControl::TWinControl(TComponent* owner, QWidget* widget)
     : TControl(owner, widget)
 {
     InstallFocusTracker();
+    KeyStateTracker();
     widget->setFocusPolicy(Qt::ClickFocus);
     Publish<&TWinControl::TabStop, &TWinControl::SetTabStop>("TabStop");
     Publish<&TWinControl::TabOrder, &TWinControl::SetTabOrder>("TabOrder");

@@ -5,6 +5,8 @@
 
 #include "toolkit/clipbrd.h"
 
+#include <QContextMenuEvent>
+
 namespace {
 
 TQelSelectGridOptions with(TQelSelectGridOptions o, std::initializer_list<TQelSelectGridOption> add)
@@ -249,6 +251,60 @@ TEST_F(SelectGridLoadTest, BurstOfSelectionMovesGivesOneDelayedNotice)
     grid->SelectRow(grid->FirstDataRow(), 0);
     ASSERT_EQ(notices.size(), 2u);
     EXPECT_EQ(notices[1], grid->get_Key(grid->FirstDataRow()));
+}
+
+TEST_F(SelectGridLoadTest, HeldArrowKeyHoldsTheSelectionNoticeBack)
+{
+    for (int i = 0; i < 6; ++i)
+        person("P" + std::to_string(i), "X");
+    list();
+    grid->set_SelectDelay(40);
+    std::vector<TQelObjectKey> notices;
+    grid->OnKeySelect = [&](TObject*, TQelObjectKey key, TQelObject*) { notices.push_back(key); };
+    grid->SetFocus();
+    QWidget* w = grid->Handle();
+    QTest::keyPress(w, Qt::Key_Down);
+    QTest::qWait(200); // several ticks with the key still down
+    EXPECT_TRUE(notices.empty());
+    EXPECT_TRUE(grid->KeySelectPending());
+    QTest::keyRelease(w, Qt::Key_Down);
+    QTest::qWait(150);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], grid->get_Key(grid->FirstDataRow() + 1));
+}
+
+TEST_F(SelectGridLoadTest, PopupMenuOpensAfterItsDelayAndNotWhileTheNoticeIsPending)
+{
+    for (int i = 0; i < 6; ++i)
+        person("P" + std::to_string(i), "X");
+    list();
+    int popups = 0;
+    grid->PopupMenu()->OnPopup = [&](TObject*) { ++popups; };
+    std::vector<TQelObjectKey> notices;
+    grid->OnKeySelect = [&](TObject*, TQelObjectKey key, TQelObject*) { notices.push_back(key); };
+    grid->set_SelectDelay(300);
+    // A right click on another row selects it: the menu waits for the selection notice.
+    grid->SelectRow(grid->FirstDataRow() + 3);
+    ASSERT_TRUE(grid->KeySelectPending());
+    QContextMenuEvent ev(
+        QContextMenuEvent::Mouse, QPoint(20, 60), grid->Handle()->mapToGlobal(QPoint(20, 60)));
+    QApplication::sendEvent(grid->Handle(), &ev);
+    EXPECT_TRUE(grid->PopupPending());
+    EXPECT_EQ(popups, 0); // not at once
+    QTest::qWait(150);
+    EXPECT_EQ(popups, 0); // the notice is still pending
+    QTest::qWait(350);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(popups, 1);
+    EXPECT_FALSE(grid->PopupPending());
+    grid->PopupMenu()->CloseMenu();
+
+    // Without a pending notice it opens after its delay.
+    QApplication::sendEvent(grid->Handle(), &ev);
+    EXPECT_EQ(popups, 1);
+    QTest::qWait(TQelSelectGrid::PopupDelayMs + 100);
+    EXPECT_EQ(popups, 2);
+    grid->PopupMenu()->CloseMenu();
 }
 
 TEST_F(SelectGridLoadTest, CtrlKCopiesAndCtrlGSelectsKeys)

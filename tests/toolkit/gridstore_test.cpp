@@ -69,6 +69,44 @@ TEST(GridStore, ResizingKeepsCellsAndObjects)
     EXPECT_EQ(s.text(1, 1), "1:1");
 }
 
+TEST(GridStore, SnapshotRestoresTextsAndWidthsAlone)
+{
+    GridStore store;
+    store.setColCount(3);
+    store.setRowCount(4);
+    store.setColWidth(1, 77);
+    int token = 0;
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            store.setText(c, r, "c" + std::to_string(c) + "r" + std::to_string(r) + std::string(r * 10, 'x'));
+            store.setObject(c, r, &token);
+        }
+    const GridStore::Snapshot snap = store.snapshot();
+    // Later changes of the store do not reach the snapshot.
+    store.assignText(0, 0, "neu");
+    EXPECT_EQ(snap.text(0, 0), "c0r0");
+
+    GridStore other;
+    other.setColCount(5);
+    other.setRowCount(9);
+    other.setRowHidden(2, true);
+    other.setRowSelected(3, true);
+    other.mergeCells(0, 0, 2, 2);
+    other.setText(4, 8, "alt");
+    other.restore(snap);
+    EXPECT_EQ(other.colCount(), 3);
+    EXPECT_EQ(other.rowCount(), 4);
+    EXPECT_EQ(other.colWidth(1), 77);
+    EXPECT_EQ(other.displayRowCount(), 4);
+    EXPECT_EQ(other.selectedRowCount(), 0);
+    EXPECT_TRUE(other.merges().empty());
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(other.text(c, r), store.text(c, r) == "neu" ? "c0r0" : store.text(c, r));
+            EXPECT_EQ(other.object(c, r), nullptr);
+        }
+}
+
 TEST(GridStore, StylesFollowRowsAndCellsWinOverRows)
 {
     auto s = makeStore(3, 4);

@@ -3,6 +3,8 @@
 #include "tk_test_util.h"
 #include "toolkit/stdctrls.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 namespace {
@@ -155,6 +157,27 @@ TEST_F(InputForm, ArrowKeysMoveTheCaretThroughTheDefaultHandling)
     first->zeroKeyDown = true;
     QTest::keyClick(first->Handle(), Qt::Key_Left);
     EXPECT_EQ(first->SelStart(), 2);
+}
+
+TEST_F(InputForm, HeldKeysAreDownUntilReleasedAndRepeatsDoNotCount)
+{
+    first->SetFocus();
+    EXPECT_GE(GetKeyState(VK_DOWN), 0);
+    QTest::keyPress(first->Handle(), Qt::Key_Down);
+    QTest::keyPress(first->Handle(), Qt::Key_PageUp);
+    EXPECT_LT(GetKeyState(VK_DOWN), 0);
+    EXPECT_LT(GetKeyState(VK_PRIOR), 0);
+    // Holding a key repeats press and release; the repeated release does not end it.
+    QKeyEvent repeat(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(first->Handle(), &repeat);
+    EXPECT_LT(GetKeyState(VK_DOWN), 0);
+    QTest::keyRelease(first->Handle(), Qt::Key_Down);
+    EXPECT_GE(GetKeyState(VK_DOWN), 0);
+    EXPECT_LT(GetKeyState(VK_PRIOR), 0);
+    // Keys released while another program has the input are forgotten with the activation.
+    QEvent away(QEvent::ApplicationDeactivate);
+    QApplication::sendEvent(qApp, &away);
+    EXPECT_GE(GetKeyState(VK_PRIOR), 0);
 }
 
 TEST_F(InputForm, DoubleClickGivesDblClickThenMouseDownWithDouble)

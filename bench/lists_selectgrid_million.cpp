@@ -1,0 +1,64 @@
+// A list of 1,000,000 objects with 6 fields in the select grid: the time until the first screen
+// of rows stands (the rest is read on idle time) and the time of the whole list read at once,
+// beside the same rows read with the raw SQLite API; and the memory the grid keeps per row.
+#include "support/selectgrid_bench.h"
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+namespace {
+
+using namespace selectgrid_bench;
+
+constexpr int kObjects = 1000000;
+
+// Until Reload returns and the grid has painted the rows on screen.
+void BM_MillionFirstScreen(benchmark::State& state)
+{
+    auto grid = MakeGrid(kObjects);
+    grid->CompleteLoad();
+    for (auto _ : state) {
+        grid->Reload();
+        grid->Repaint();
+        if (!grid->Loading() || grid->EntryCount() >= kObjects)
+            state.SkipWithError("the list was read at once");
+    }
+    grid->CompleteLoad();
+}
+BENCHMARK(BM_MillionFirstScreen)->Unit(benchmark::kMillisecond);
+
+// The whole list: the first page, then every further page at once.
+void BM_MillionWholeList(benchmark::State& state)
+{
+    auto grid = MakeGrid(kObjects);
+    FullLoadLoop(state, *grid, kObjects);
+}
+BENCHMARK(BM_MillionWholeList)->Unit(benchmark::kMillisecond);
+
+// Anchor: the same rows as text through the raw SQLite API.
+void BM_MillionRawSqliteRead(benchmark::State& state)
+{
+    RawReadLoop(state, kObjects);
+}
+BENCHMARK(BM_MillionRawSqliteRead)->Unit(benchmark::kMillisecond);
+
+// Heap the grid holds for the whole list, per row (key and six cells).
+void BM_MillionBytesPerRow(benchmark::State& state)
+{
+    Database(kObjects);
+    double perRow = 0;
+    for (auto _ : state) {
+        const std::size_t before = mallinfo2().uordblks;
+        auto grid = MakeGrid(kObjects);
+        grid->CompleteLoad();
+        const std::size_t after = mallinfo2().uordblks;
+        perRow = static_cast<double>(after - before) / kObjects;
+        if (grid->EntryCount() != kObjects)
+            state.SkipWithError("wrong row count");
+    }
+    state.counters["bytes_per_row"] = perRow;
+}
+BENCHMARK(BM_MillionBytesPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
