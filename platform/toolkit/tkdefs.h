@@ -209,7 +209,8 @@ inline constexpr TShortCut ShortCut(WORD key, TShiftState shift)
 }
 
 // True while the key is held down; asks the current input state. Returns a negative value for a
-// pressed key as the classic call does (only VK_SHIFT, VK_CONTROL and VK_MENU are known).
+// pressed key as the classic call does. Shift, Ctrl and Alt come from the input state, other keys
+// from the key events the application has seen.
 short GetKeyState(int vk);
 
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
