@@ -206,16 +206,26 @@ void TQelStorage::Open(
 
 void TQelStorage::Begin()
 {
+    pending_.clear();
+    savepointMark_ = 0;
+    txStamp_ = 0;
     c_->Begin();
 }
 
 void TQelStorage::CommitTx()
 {
+    std::vector<TQelRemoteChange> changes;
+    changes.swap(pending_);
+    for (TQelRemoteChange& ch : changes) {
+        ch.stamp = txStamp_;
+        c_->Announce(ch);
+    }
     Exec("COMMIT");
 }
 
 void TQelStorage::RollbackTx()
 {
+    pending_.clear();
     if (c_ && c_->InTransaction())
         c_->ExecQuietly("ROLLBACK");
 }
@@ -223,6 +233,7 @@ void TQelStorage::RollbackTx()
 void TQelStorage::Savepoint()
 {
     Prepare("SAVEPOINT qel_obj").Run();
+    savepointMark_ = pending_.size();
 }
 
 void TQelStorage::ReleaseSavepoint()
@@ -232,6 +243,7 @@ void TQelStorage::ReleaseSavepoint()
 
 void TQelStorage::RollbackToSavepoint()
 {
+    pending_.resize(std::min(savepointMark_, pending_.size()));
     c_->ExecQuietly("ROLLBACK TO qel_obj");
     c_->ExecQuietly("RELEASE qel_obj");
 }
@@ -345,9 +357,11 @@ int TQelStorage::ChangeStamp()
     return q.Step() ? static_cast<int>(q.Int(0)) : 0;
 }
 
-void TQelStorage::NextChangeStamp()
+int TQelStorage::NextChangeStamp()
 {
-    Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand'").Run();
+    auto q = Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand' RETURNING WERT");
+    txStamp_ = q.Step() ? static_cast<int>(q.Int(0)) : 0;
+    return txStamp_;
 }
 
 bool TQelStorage::ObjectRow(TQelObjectKey key, int& classId, bool& deleted)
@@ -564,7 +578,7 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
 
 void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
 {
-    c_->Announce({ event, cls ? cls->id : 0, key, c_->SessionId() });
+    pending_.push_back({ event, cls ? cls->id : 0, key, c_->SessionId(), 0 });
 }
 
 void TQelStorage::writeVector(

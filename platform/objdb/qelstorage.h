@@ -85,7 +85,8 @@ public:
     const std::string& StoredBuiltinText() const { return builtinText_; }
     std::int64_t MaxKey();
     int ChangeStamp();
-    void NextChangeStamp(); // increments the stored stamp (inside the running transaction)
+    // Increments the stored stamp inside the running transaction; returns the new one.
+    int NextChangeStamp();
 
     void Begin();
     void CommitTx();
@@ -129,6 +130,11 @@ private:
     std::unique_ptr<TQelConnection> c_;
     std::string path_;
     std::map<std::string, std::unique_ptr<TQelCursor>> cache_;
+    // Changes of the running transaction, told to the other workstations just before it commits
+    // (with the stamp it moved to); a rolled-back savepoint drops the ones it made.
+    std::vector<TQelRemoteChange> pending_;
+    std::size_t savepointMark_ = 0;
+    int txStamp_ = 0;
     int savepointDepth_ = 0;
     std::string builtinText_;
 };
