@@ -161,7 +161,7 @@ TEST_F(Processes, ALockOfAnotherProcessHoldsUntilTheProcessDies)
     const TQelObjectKey key = obj->Key();
     const std::string at = store;
     TChild child([at, key] {
-        auto other = openFile(at);
+        TQelDatabase* other = openFile(at).release(); // open until the process ends
         return other->CreateSQLEngine()->Lock(key) ? 0 : 2;
     });
     ASSERT_EQ(child.Ready(), 0);
@@ -196,7 +196,7 @@ TEST_F(Processes, AProcessKilledDuringACommitLeavesEveryObjectWhollyOld)
     TQelObject* second = create("Zweite");
     const std::string at = store;
     TChild child([at, k1 = first->Key(), k2 = second->Key()] {
-        auto other = openFile(at);
+        TQelDatabase* other = openFile(at).release(); // its transaction open until it is killed
         other->StartTransaction();
         for (TQelObjectKey key : { k1, k2 }) {
             TQelObject* o = other->GetObjectA(key);
