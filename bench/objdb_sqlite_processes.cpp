@@ -50,8 +50,8 @@ struct TPair {
         obj = a->CreateObject(a->FindClass("Eintrag")->Key());
         obj->FieldByName("Name")->set_AsString("Eintrag");
         obj->Commit();
-        b->SubscribeInstanceNotification(
-            b->FindClass("Eintrag")->Key(), [this](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++heard; });
+        b->SubscribeInstanceNotification(b->FindClass("Eintrag")->Key(),
+            [this](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++heard; });
         while (b->ReceiveChanges() > 0) { }
     }
 };
@@ -115,7 +115,8 @@ void BM_RawCommitSeenByDataVersion(benchmark::State& state)
     sqlite3_open(benchFile().c_str(), &a);
     sqlite3_open(benchFile().c_str(), &b);
     sqlite3_stmt *up = nullptr, *dv = nullptr;
-    sqlite3_prepare_v2(a, "UPDATE EINTRAG SET ORT = ? WHERE K = (SELECT MIN(K) FROM EINTRAG)", -1, &up, nullptr);
+    sqlite3_prepare_v2(
+        a, "UPDATE EINTRAG SET ORT = ? WHERE K = (SELECT MIN(K) FROM EINTRAG)", -1, &up, nullptr);
     sqlite3_prepare_v2(b, "PRAGMA data_version", -1, &dv, nullptr);
     auto version = [&] {
         sqlite3_step(dv);

@@ -152,6 +152,7 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
             storage_->Install(*schema);
         schema_ = std::move(schema);
         nextKey_ = storage_->MaxKey() + 1;
+        keyBlockEnd_ = 0;
         changeStamp_ = storage_->ChangeStamp();
     } catch (const TQelSchemaError& e) {
         storage_->Close();
@@ -352,6 +353,16 @@ TQelObject* TQelDatabase::CreateObject(TQelClassKey clsKey)
 
 TQelObjectKey TQelDatabase::AllocateKey()
 {
+    // On a store other workstations write to, keys come from a block reserved in the store.
+    if (nextKey_ > keyBlockEnd_ && !readOnly_ && storage_->Connection().Shared()) {
+        const int block = 64;
+        try {
+            nextKey_ = storage_->ReserveKeys(block);
+            keyBlockEnd_ = nextKey_ + block - 1;
+        } catch (const std::exception& e) {
+            log_->Write(QEL_LOG_ERROR, std::string("AllocateKey: ") + e.what());
+        }
+    }
     return TQelObjectKey(static_cast<int>(nextKey_++));
 }
 
@@ -621,6 +632,7 @@ bool TQelDatabase::CommitTransaction()
     } catch (const std::exception& e) {
         log_->Write(QEL_LOG_ERROR, std::string("CommitTransaction: ") + e.what());
         storage_->RollbackTx();
+        keyBlockEnd_ = 0;
         for (auto& s : deferred_)
             if (!s->alive.expired())
                 s->restore();
@@ -652,6 +664,7 @@ void TQelDatabase::RollbackTransaction()
         return;
     transactionDepth_ = 0;
     storage_->RollbackTx();
+    keyBlockEnd_ = 0; // a block reserved inside it was rolled back with it
     for (auto& s : deferred_) {
         if (s->alive.expired())
             continue;

@@ -178,6 +178,7 @@ private:
     std::map<int, std::unique_ptr<TQelObject>> objects_;
     std::vector<TQelObject*> newObjects_;
     std::int64_t nextKey_ = 1;
+    std::int64_t keyBlockEnd_ = 0; // last key of the block reserved in a shared store
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;

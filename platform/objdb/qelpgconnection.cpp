@@ -430,7 +430,8 @@ public:
         while (PGnotify* n = PQnotifies(h_)) {
             TQelRemoteChange ch;
             long long key = 0;
-            if (std::sscanf(n->extra, "%d %d %lld %d %d", &ch.event, &ch.classId, &key, &ch.session, &ch.stamp)
+            if (std::sscanf(
+                    n->extra, "%d %d %lld %d %d", &ch.event, &ch.classId, &key, &ch.session, &ch.stamp)
                     >= 4
                 && n->be_pid != PQbackendPID(h_)) {
                 ch.key = key;

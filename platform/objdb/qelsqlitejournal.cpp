@@ -17,8 +17,9 @@ const char* const kCreate = "CREATE TABLE IF NOT EXISTS QEL_AENDERUNG (NR INTEGE
                             "NOT NULL)";
 const char* const kInsert = "INSERT INTO QEL_AENDERUNG (ART, KLASSE, K, SITZUNG, STAND, QUELLE, ZEIT) VALUES "
                             "(?, ?, ?, ?, ?, ?, ?)";
-const char* const kSelect = "SELECT NR, ART, KLASSE, K, SITZUNG, STAND, QUELLE FROM QEL_AENDERUNG WHERE NR > ? "
-                            "ORDER BY NR";
+const char* const kSelect
+    = "SELECT NR, ART, KLASSE, K, SITZUNG, STAND, QUELLE FROM QEL_AENDERUNG WHERE NR > ? "
+      "ORDER BY NR";
 
 std::int64_t newToken()
 {

@@ -3,7 +3,8 @@
 // and writing objects. Internal to the library.
 //
 // Tables:
-//   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name
+//   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name, the
+//                                 highest object key reserved by a workstation
 //   OBJEKT(K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT)   every object
 //   QEL_SPERRE(K, SITZUNG, ZEIT)  object locks
 //   <class table>(K, KLASSE, GELOESCHT, <field columns>)   one row per object; a class and the
@@ -84,6 +85,10 @@ public:
     // mark): a different one means the library's own tables need installing.
     const std::string& StoredBuiltinText() const { return builtinText_; }
     std::int64_t MaxKey();
+    // Reserves `count` object keys for this connection alone and returns the first: workstations
+    // on one store never give two new objects the same key. Runs in a transaction of its own
+    // unless one is open; throws TQelSQLError.
+    std::int64_t ReserveKeys(int count);
     int ChangeStamp();
     // Increments the stored stamp inside the running transaction; returns the new one.
     int NextChangeStamp();

@@ -100,8 +100,9 @@ protected:
 TEST_P(SelectGridWorkstations, ACommitOnAReloadsOneRowOfBsGrid)
 {
     int heard = 0;
-    db->SubscribeInstanceNotification(db->FindClass("Person")->Key(),
-        [&](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++heard; }, ieCreated | ieStored);
+    db->SubscribeInstanceNotification(
+        db->FindClass("Person")->Key(), [&](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++heard; },
+        ieCreated | ieStored);
     TQelObject* anna = commitOnA("Meier");
     for (int i = 0; i < 20; ++i)
         commitOnA("Zeh" + std::to_string(i));
@@ -126,9 +127,10 @@ TEST_P(SelectGridWorkstations, ACommitOnAReloadsOneRowOfBsGrid)
     EXPECT_EQ(reloads, 1);
     EXPECT_NE(grid->LastSingleStatement().find("OBJEKT.K = " + anna->Key().ToString()), std::string::npos)
         << grid->LastSingleStatement();
-    for (int r = grid->FirstDataRow(); r < grid->FirstDataRow() + grid->EntryCount(); ++r)
+    for (int r = grid->FirstDataRow(); r < grid->FirstDataRow() + grid->EntryCount(); ++r) {
         if (r != row)
             EXPECT_EQ(grid->Cells(nameCol, r), "mark") << r;
+    }
 
     // A new object committed on A gets a row of its own; the rest stays as it was.
     TQelObject* neu = commitOnA("Neu");

@@ -119,8 +119,10 @@ protected:
 TEST_F(Processes, CommitsDeletesAndRemovalsOfAnotherProcessArriveInOrder)
 {
     std::vector<std::pair<int, int>> heard;
-    a->SubscribeInstanceNotification(a->FindClass("Kunde")->Key(),
-        [&](int event, TQelClassKey, TQelObjectKey key, TQelObject*) { heard.push_back({ event, key.Id() }); });
+    a->SubscribeInstanceNotification(
+        a->FindClass("Kunde")->Key(), [&](int event, TQelClassKey, TQelObjectKey key, TQelObject*) {
+            heard.push_back({ event, key.Id() });
+        });
     const TQelObjectKey kept = create("Bleibt")->Key(); // stays in memory here
     heard.clear();
     const std::string at = store;
@@ -147,8 +149,8 @@ TEST_F(Processes, CommitsDeletesAndRemovalsOfAnotherProcessArriveInOrder)
     EXPECT_LT(heard[0].second, heard[29].second) << "in the order of the commits";
     const int k = kept.Id();
     EXPECT_EQ(std::vector(heard.begin() + 30, heard.end()),
-        (std::vector<std::pair<int, int>> { { ieStored, k }, { ieDeleted, k }, { ieRecovered, k }, { ieDeleted, k },
-            { ieGone, k } }));
+        (std::vector<std::pair<int, int>> {
+            { ieStored, k }, { ieDeleted, k }, { ieRecovered, k }, { ieDeleted, k }, { ieGone, k } }));
     EXPECT_EQ(a->CachedObject(kept), nullptr) << "removed elsewhere: gone here too";
     EXPECT_EQ(a->ChangeStamp(), openFile(store)->ChangeStamp()) << "one change stamp for all processes";
     EXPECT_EQ(child.Finish(), 0);

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <random>
+#include <set>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -31,6 +32,14 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return 0;
+    }
+    // Takes in changes until `count` arrived or five waits of up to a second passed.
+    int receiveAll(TQelDatabase& db, int count)
+    {
+        int n = 0;
+        for (int i = 0; i < 5 && n < count; ++i)
+            n += receive(db);
+        return n;
     }
     TQelObject* create(TQelDatabase& db, const char* name)
     {
@@ -297,4 +306,49 @@ TEST(ConnectionText, FuzzedConnectionStringsNeverShowTheirPassword)
         const std::string shown = QelHidePassword(text);
         EXPECT_EQ(shown.find(secret), std::string::npos) << text << " -> " << shown;
     }
+}
+
+TEST_F(Workstations, AnObjectRefusedInsideATransactionIsNotTold)
+{
+    TQelObject* kept = create(*a, "Anna");
+    TQelObject* refused = create(*a, "Bernd");
+    ASSERT_TRUE(kept->Commit());
+    ASSERT_TRUE(refused->Commit());
+    ASSERT_EQ(receiveAll(*b, 2), 2);
+    // B stores Bernd first: A's copy is stale and its commit is refused inside A's transaction.
+    TQelObject* onB = b->GetObjectA(refused->Key());
+    onB->FieldByName("Ort")->set_AsString("Bonn");
+    ASSERT_TRUE(onB->Commit());
+    std::vector<int> heard;
+    b->SubscribeInstanceNotification(b->FindClass("Kunde")->Key(),
+        [&](int, TQelClassKey, TQelObjectKey key, TQelObject*) { heard.push_back(key.Id()); });
+    a->StartTransaction();
+    kept->FieldByName("Ort")->set_AsString("Aachen");
+    ASSERT_TRUE(kept->Commit());
+    refused->FieldByName("Ort")->set_AsString("Aachen");
+    EXPECT_FALSE(refused->Commit());
+    EXPECT_TRUE(refused->Conflict());
+    ASSERT_TRUE(a->CommitTransaction());
+    ASSERT_EQ(receive(*b), 1);
+    EXPECT_EQ(heard, std::vector<int> { kept->Key().Id() });
+    EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Bonn");
+}
+
+TEST_F(Workstations, NewObjectsOfBothGetKeysOfTheirOwn)
+{
+    std::set<int> keys;
+    for (int i = 0; i < 150; ++i) { // more than one reserved block each
+        TQelObject* onA = create(*a, "A");
+        TQelObject* onB = create(*b, "B");
+        ASSERT_TRUE(onB->Commit()) << onB->ErrorMessage();
+        ASSERT_TRUE(onA->Commit()) << onA->ErrorMessage();
+        keys.insert(onA->Key().Id());
+        keys.insert(onB->Key().Id());
+    }
+    EXPECT_EQ(keys.size(), 300u);
+    // A third workstation opened later starts above every key given out.
+    auto c = openFile(store);
+    TQelObject* onC = create(*c, "C");
+    ASSERT_TRUE(onC->Commit()) << onC->ErrorMessage();
+    EXPECT_GT(onC->Key().Id(), *keys.rbegin());
 }
