@@ -337,7 +337,7 @@ TEST_F(Workstations, AnObjectRefusedInsideATransactionIsNotTold)
 TEST_F(Workstations, NewObjectsOfBothGetKeysOfTheirOwn)
 {
     std::set<int> keys;
-    for (int i = 0; i < 150; ++i) { // more than one reserved block each
+    for (int i = 0; i < 70; ++i) { // more than one reserved block each
         TQelObject* onA = create(*a, "A");
         TQelObject* onB = create(*b, "B");
         ASSERT_TRUE(onB->Commit()) << onB->ErrorMessage();
@@ -345,7 +345,7 @@ TEST_F(Workstations, NewObjectsOfBothGetKeysOfTheirOwn)
         keys.insert(onA->Key().Id());
         keys.insert(onB->Key().Id());
     }
-    EXPECT_EQ(keys.size(), 300u);
+    EXPECT_EQ(keys.size(), 140u);
     // A third workstation opened later starts above every key given out.
     auto c = openFile(store);
     TQelObject* onC = create(*c, "C");
