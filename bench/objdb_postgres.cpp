@@ -2,8 +2,11 @@
 //   ListEx of 100,000 objects (6 fields, every value read) against the same SELECT through libpq;
 //   committing 10,000 changed objects in one transaction against one prepared raw UPDATE batch;
 //   the time from a commit on workstation A to its instance notification on workstation B,
-//   against a bare NOTIFY reaching a second libpq connection.
+//   B polling, and B asleep in the Qt event loop with its notification socket watched, against a
+//   bare NOTIFY reaching a second libpq connection.
 // Needs a server: QEL_PG_URL names an empty database or schema (scripts/pg-cluster.sh starts one).
+#include "binding/qelremoteglue.h"
+#include "binding/qeltimerglue.h"
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
@@ -11,6 +14,8 @@
 
 #include <libpq-fe.h>
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 
 #include <cctype>
@@ -227,6 +232,47 @@ void BM_CommitToNotification(benchmark::State& state)
     }
 }
 BENCHMARK(BM_CommitToNotification)->Unit(benchmark::kMicrosecond)->Iterations(200);
+
+// The same, B as an application runs it: its notification socket watched on the Qt event loop
+// (no polling), the loop asleep until the server sends.
+void BM_CommitToNotificationOnEventLoop(benchmark::State& state)
+{
+    TQelDatabase* db = database();
+    if (!db) {
+        state.SkipWithError("QEL_PG_URL is not set");
+        return;
+    }
+    TQelDatabase b;
+    TQelOpenOptions o;
+    o.remotePollMs = 0;
+    b.Open(serverUrl(), o);
+    QelInstallQtTimers(&b);
+    if (!QelWatchingRemoteChanges(&b)) {
+        state.SkipWithError("no notification socket");
+        return;
+    }
+    int heard = 0;
+    b.SubscribeInstanceNotification(
+        b.FindClass("Eintrag")->Key(), [&](int, TQelClassKey, TQelObjectKey, TQelObject*) { ++heard; });
+    TQelObject* obj = db->GetObjectA(TQelObjectKey(kObjects - 1));
+    QTimer wake; // should nothing arrive, the loop still wakes up to give up
+    wake.start(500);
+    int round = 0;
+    for (auto _ : state) {
+        obj->FieldByName("Ort")->set_AsString("Schleife " + std::to_string(++round));
+        if (!obj->Commit())
+            state.SkipWithError(obj->ErrorMessage().c_str());
+        const int before = heard;
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (heard == before && std::chrono::steady_clock::now() < until)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (heard == before) {
+            state.SkipWithError("the notification did not arrive");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_CommitToNotificationOnEventLoop)->Unit(benchmark::kMicrosecond)->Iterations(200);
 
 // Anchor: a bare NOTIFY on one libpq connection reaching another.
 void BM_RawNotify(benchmark::State& state)

@@ -1,5 +1,7 @@
 #include "binding/qeltimerglue.h"
 
+#include "binding/qelremoteglue.h"
+
 #include "toolkit/timers.h"
 
 #include <map>
@@ -105,6 +107,7 @@ void QelInstallQtTimers(TQelDatabase* db)
 {
     if (db && db->TimerTasks())
         db->TimerTasks()->set_Dispatcher(QelQtTimerDispatcher());
+    QelWatchRemoteChanges(db);
 }
 
 TQelTimerTasks* QelEnsureTimerDispatcher(TQelTimerTasks* tasks)

@@ -10,7 +10,8 @@
 // The package-wide dispatcher that drives task lists from single-shot Qt timers (one per list).
 TQelTimerDispatcher* QelQtTimerDispatcher();
 
-// Makes the Qt dispatcher drive `db`'s timer tasks (replacing any other dispatcher).
+// Makes the Qt dispatcher drive `db`'s timer tasks (replacing any other dispatcher), and takes in
+// other workstations' changes as they arrive (QelWatchRemoteChanges).
 void QelInstallQtTimers(TQelDatabase* db);
 
 // Installs the Qt dispatcher on `tasks` when it has none; returns `tasks`.

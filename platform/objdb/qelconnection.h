@@ -46,6 +46,7 @@ struct TQelRemoteChange {
     int classId = 0;
     std::int64_t key = 0;
     int session = 0;
+    int stamp = 0; // the change stamp the committing transaction moved to
 };
 
 class TQelConnection {
@@ -72,10 +73,13 @@ public:
     // Column definition of an automatic row key.
     virtual std::string AutoKey() const = 0;
     // Sends `change` to the other connections on the same store when the running transaction
-    // commits.
+    // commits (called inside that transaction, just before COMMIT).
     virtual void Announce(const TQelRemoteChange& change) = 0;
-    // Changes of other connections that arrived since the last call (never blocks).
+    // Changes of other connections committed since the last call. Cheap when there are none and
+    // never waits for other connections longer than the busy timeout.
     virtual std::vector<TQelRemoteChange> Arrived() = 0;
+    // Other connections can change this store (a file or a server, not ":memory:").
+    virtual bool Shared() const = 0;
     // A file descriptor that becomes readable when changes arrive; -1 when there is none.
     virtual int NotifySocket() const { return -1; }
     // This connection's session number, unique among the store's live connections, and whether

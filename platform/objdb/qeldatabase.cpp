@@ -152,6 +152,7 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
             storage_->Install(*schema);
         schema_ = std::move(schema);
         nextKey_ = storage_->MaxKey() + 1;
+        keyBlockEnd_ = 0;
         changeStamp_ = storage_->ChangeStamp();
     } catch (const TQelSchemaError& e) {
         storage_->Close();
@@ -169,7 +170,7 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
     session_ = storage_->Connection().SessionId();
     applyDomainExtensions();
     NotifyDatabase(deSchemaChanged);
-    if (options.remotePollMs > 0 && storage_->Connection().NotifySocket() >= 0)
+    if (options.remotePollMs > 0 && storage_->Connection().Shared())
         pollChanges();
 }
 
@@ -184,25 +185,41 @@ void TQelDatabase::pollChanges()
         options_.remotePollMs);
 }
 
+int TQelDatabase::NotifySocket() const
+{
+    return Initialized() ? storage_->Connection().NotifySocket() : -1;
+}
+
 int TQelDatabase::ReceiveChanges()
 {
-    if (!Initialized())
+    // A handler that runs an event loop (a message box) must not take in later changes before
+    // the earlier ones are all told.
+    if (!Initialized() || receiving_)
         return 0;
-    const std::vector<TQelRemoteChange> changes = storage_->Connection().Arrived();
+    struct TReceiving {
+        bool& flag;
+        ~TReceiving() { flag = false; }
+    } receiving { receiving_ = true };
+    std::vector<TQelRemoteChange> changes;
+    try {
+        changes = storage_->Connection().Arrived();
+    } catch (const std::exception& e) {
+        log_->Write(QEL_LOG_ERROR, std::string("ReceiveChanges: ") + e.what());
+        return 0;
+    }
     for (const TQelRemoteChange& ch : changes) {
         const TQelObjectKey key(static_cast<int>(ch.key));
         TQelObject* obj = CachedObject(key);
         if (obj && !obj->IsNew()) {
             if (ch.event == ieGone) {
-                FreeObject(obj);
-                obj = nullptr;
-            } else {
-                if (ch.event == ieDeleted || ch.event == ieRecovered)
-                    obj->SetStoredState(false, ch.event == ieDeleted);
-                // What the user changed here stays; their commit then meets the newer version.
-                if (!obj->Touched())
-                    obj->Reload();
+                FreeObject(obj); // tells ieGone itself
+                continue;
             }
+            if (ch.event == ieDeleted || ch.event == ieRecovered)
+                obj->SetStoredState(false, ch.event == ieDeleted);
+            // What the user changed here stays; their commit then meets the newer version.
+            if (!obj->Touched())
+                obj->Reload();
         }
         NotifyInstance(ch.event, TQelClassKey(ch.classId), key);
     }
@@ -336,6 +353,16 @@ TQelObject* TQelDatabase::CreateObject(TQelClassKey clsKey)
 
 TQelObjectKey TQelDatabase::AllocateKey()
 {
+    // On a store other workstations write to, keys come from a block reserved in the store.
+    if (nextKey_ > keyBlockEnd_ && !readOnly_ && storage_->Connection().Shared()) {
+        const int block = 64;
+        try {
+            nextKey_ = storage_->ReserveKeys(block);
+            keyBlockEnd_ = nextKey_ + block - 1;
+        } catch (const std::exception& e) {
+            log_->Write(QEL_LOG_ERROR, std::string("AllocateKey: ") + e.what());
+        }
+    }
     return TQelObjectKey(static_cast<int>(nextKey_++));
 }
 
@@ -605,6 +632,7 @@ bool TQelDatabase::CommitTransaction()
     } catch (const std::exception& e) {
         log_->Write(QEL_LOG_ERROR, std::string("CommitTransaction: ") + e.what());
         storage_->RollbackTx();
+        keyBlockEnd_ = 0;
         for (auto& s : deferred_)
             if (!s->alive.expired())
                 s->restore();
@@ -636,6 +664,7 @@ void TQelDatabase::RollbackTransaction()
         return;
     transactionDepth_ = 0;
     storage_->RollbackTx();
+    keyBlockEnd_ = 0; // a block reserved inside it was rolled back with it
     for (auto& s : deferred_) {
         if (s->alive.expired())
             continue;

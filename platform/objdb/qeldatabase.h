@@ -34,8 +34,9 @@ struct TQelOpenOptions {
     std::string computerName; // empty: the host name
     std::string userName; // empty: the login name
     std::string partitionName = "Standard";
-    // How often changes committed by other workstations are looked for (milliseconds, through the
-    // timer tasks, on the thread that runs them); 0: only when ReceiveChanges is called.
+    // How often changes committed by other workstations (or other processes on the same SQLite
+    // file) are looked for (milliseconds, through the timer tasks, on the thread that runs them);
+    // 0: only when ReceiveChanges is called.
     int remotePollMs = 20;
 };
 
@@ -127,8 +128,13 @@ public:
     void NotifyDatabase(int event);
     // Takes in the changes other workstations committed since the last call: objects in memory
     // that are not touched here are read again, and every change is sent as the same instance
-    // notification a local commit sends. Returns how many arrived.
+    // notification a local commit sends. Returns how many arrived. Cheap when nothing arrived (on
+    // SQLite only the file's data version is read): the timer tasks call it every remotePollMs,
+    // the UI may call it whenever it is idle or NotifySocket is readable.
     int ReceiveChanges();
+    // A file descriptor that becomes readable when other workstations commit (the server
+    // connection's socket); -1 when there is none (SQLite: look when idle).
+    int NotifySocket() const;
 
     // The stored views (created on first use, freed on Close); null while no store is open.
     TQelAnsichtLib* Ansichten();
@@ -172,9 +178,11 @@ private:
     std::map<int, std::unique_ptr<TQelObject>> objects_;
     std::vector<TQelObject*> newObjects_;
     std::int64_t nextKey_ = 1;
+    std::int64_t keyBlockEnd_ = 0; // last key of the block reserved in a shared store
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;
+    bool receiving_ = false;
     bool stampMovedInTransaction_ = false;
     struct Snapshot;
     std::vector<std::unique_ptr<Snapshot>> deferred_;

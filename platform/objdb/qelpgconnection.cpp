@@ -416,7 +416,7 @@ public:
     void Announce(const TQelRemoteChange& ch) override
     {
         const std::string payload = std::to_string(ch.event) + " " + std::to_string(ch.classId) + " "
-            + std::to_string(ch.key) + " " + std::to_string(ch.session);
+            + std::to_string(ch.key) + " " + std::to_string(ch.session) + " " + std::to_string(ch.stamp);
         const char* values[] = { kChannel, payload.c_str() };
         PGresult* r = PQexecParams(h_, "SELECT pg_notify($1, $2)", 2, nullptr, values, nullptr, nullptr, 0);
         check(r, "NOTIFY");
@@ -430,7 +430,9 @@ public:
         while (PGnotify* n = PQnotifies(h_)) {
             TQelRemoteChange ch;
             long long key = 0;
-            if (std::sscanf(n->extra, "%d %d %lld %d", &ch.event, &ch.classId, &key, &ch.session) == 4
+            if (std::sscanf(
+                    n->extra, "%d %d %lld %d %d", &ch.event, &ch.classId, &key, &ch.session, &ch.stamp)
+                    >= 4
                 && n->be_pid != PQbackendPID(h_)) {
                 ch.key = key;
                 out.push_back(ch);
@@ -439,6 +441,7 @@ public:
         }
         return out;
     }
+    bool Shared() const override { return true; }
     int NotifySocket() const override { return PQsocket(h_); }
     std::string NulSpelling() const override { return "chr(0)"; }
     // The server process serving this connection is the session; it ends when the connection

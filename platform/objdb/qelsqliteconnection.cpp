@@ -3,6 +3,7 @@
 #include "objdb/qelconnection.h"
 #include "objdb/qelerror.h"
 #include "objdb/qelsqlfunctions.h"
+#include "objdb/qelsqlitejournal.h"
 
 #include <sqlite3.h>
 
@@ -102,11 +103,17 @@ private:
 
 class TSqliteConnection final : public TQelConnection {
 public:
-    explicit TSqliteConnection(sqlite3* h)
+    TSqliteConnection(sqlite3* h, bool memory)
         : h_(h)
     {
+        if (!memory)
+            journal_ = std::make_unique<TQelSqliteJournal>(h);
     }
-    ~TSqliteConnection() override { sqlite3_close(h_); }
+    ~TSqliteConnection() override
+    {
+        journal_.reset();
+        sqlite3_close(h_);
+    }
 
     std::unique_ptr<TQelCursor> Prepare(const std::string& sql) override
     {
@@ -172,8 +179,16 @@ public:
     int Changes() override { return sqlite3_changes(h_); }
     std::string TypeName(const std::string& type, bool) const override { return type; }
     std::string AutoKey() const override { return "INTEGER PRIMARY KEY"; }
-    void Announce(const TQelRemoteChange&) override { }
-    std::vector<TQelRemoteChange> Arrived() override { return {}; }
+    void Announce(const TQelRemoteChange& ch) override
+    {
+        if (journal_)
+            journal_->Write(ch);
+    }
+    std::vector<TQelRemoteChange> Arrived() override
+    {
+        return journal_ ? journal_->Read() : std::vector<TQelRemoteChange> {};
+    }
+    bool Shared() const override { return journal_ != nullptr; }
     std::string NulSpelling() const override { return "char(0)"; }
     // Processes on one machine share the file: the process id is the session.
     int SessionId() const override { return static_cast<int>(getpid()); }
@@ -185,6 +200,7 @@ public:
 
 private:
     sqlite3* h_;
+    std::unique_ptr<TQelSqliteJournal> journal_; // none in memory: nobody else can write there
 };
 
 } // namespace
@@ -203,5 +219,5 @@ std::unique_ptr<TQelConnection> QelOpenSqlite(const std::string& path, bool read
     sqlite3_busy_timeout(h, std::max(0, busyMs));
     sqlite3_extended_result_codes(h, 0);
     QelRegisterSqlFunctions(h);
-    return std::make_unique<TSqliteConnection>(h);
+    return std::make_unique<TSqliteConnection>(h, memory);
 }

@@ -206,16 +206,26 @@ void TQelStorage::Open(
 
 void TQelStorage::Begin()
 {
+    pending_.clear();
+    savepointMark_ = 0;
+    txStamp_ = 0;
     c_->Begin();
 }
 
 void TQelStorage::CommitTx()
 {
+    std::vector<TQelRemoteChange> changes;
+    changes.swap(pending_);
+    for (TQelRemoteChange& ch : changes) {
+        ch.stamp = txStamp_;
+        c_->Announce(ch);
+    }
     Exec("COMMIT");
 }
 
 void TQelStorage::RollbackTx()
 {
+    pending_.clear();
     if (c_ && c_->InTransaction())
         c_->ExecQuietly("ROLLBACK");
 }
@@ -223,6 +233,7 @@ void TQelStorage::RollbackTx()
 void TQelStorage::Savepoint()
 {
     Prepare("SAVEPOINT qel_obj").Run();
+    savepointMark_ = pending_.size();
 }
 
 void TQelStorage::ReleaseSavepoint()
@@ -232,6 +243,7 @@ void TQelStorage::ReleaseSavepoint()
 
 void TQelStorage::RollbackToSavepoint()
 {
+    pending_.resize(std::min(savepointMark_, pending_.size()));
     c_->ExecQuietly("ROLLBACK TO qel_obj");
     c_->ExecQuietly("RELEASE qel_obj");
 }
@@ -339,15 +351,50 @@ std::int64_t TQelStorage::MaxKey()
     return q.Int(0);
 }
 
+std::int64_t TQelStorage::ReserveKeys(int count)
+{
+    const bool own = !c_->InTransaction();
+    if (own)
+        Begin();
+    try {
+        Prepare("INSERT INTO QEL_INFO (NAME, WERT) VALUES ('schluessel', '0') ON CONFLICT (NAME) DO NOTHING")
+            .Run();
+        std::int64_t high = 0;
+        {
+            auto q = Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + ? WHERE NAME = 'schluessel' "
+                             "RETURNING WERT");
+            q.Bind(1, std::int64_t(count));
+            high = q.Step() ? q.Int(0) : 0;
+        }
+        // Keys handed out before reservations existed (or by hand) are skipped.
+        if (const std::int64_t used = MaxKey(); high - count < used) {
+            high = used + count;
+            Prepare("UPDATE QEL_INFO SET WERT = ? WHERE NAME = 'schluessel'")
+                .Bind(1, std::to_string(high))
+                .Run();
+        }
+        if (own)
+            Exec("COMMIT"); // nothing to announce
+        return high - count + 1;
+    } catch (...) {
+        if (own)
+            RollbackTx();
+        throw;
+    }
+}
+
 int TQelStorage::ChangeStamp()
 {
     auto q = Prepare("SELECT WERT FROM QEL_INFO WHERE NAME = 'stand'");
     return q.Step() ? static_cast<int>(q.Int(0)) : 0;
 }
 
-void TQelStorage::NextChangeStamp()
+int TQelStorage::NextChangeStamp()
 {
-    Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand'").Run();
+    auto q
+        = Prepare("UPDATE QEL_INFO SET WERT = CAST(WERT AS INTEGER) + 1 WHERE NAME = 'stand' RETURNING WERT");
+    txStamp_ = q.Step() ? static_cast<int>(q.Int(0)) : 0;
+    return txStamp_;
 }
 
 bool TQelStorage::ObjectRow(TQelObjectKey key, int& classId, bool& deleted)
@@ -564,7 +611,7 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
 
 void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
 {
-    c_->Announce({ event, cls ? cls->id : 0, key, c_->SessionId() });
+    pending_.push_back({ event, cls ? cls->id : 0, key, c_->SessionId(), 0 });
 }
 
 void TQelStorage::writeVector(

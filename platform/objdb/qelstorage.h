@@ -3,7 +3,8 @@
 // and writing objects. Internal to the library.
 //
 // Tables:
-//   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name
+//   QEL_INFO(NAME, WERT)          format mark, change stamp, schema text and file name, the
+//                                 highest object key reserved by a workstation
 //   OBJEKT(K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT)   every object
 //   QEL_SPERRE(K, SITZUNG, ZEIT)  object locks
 //   <class table>(K, KLASSE, GELOESCHT, <field columns>)   one row per object; a class and the
@@ -84,8 +85,13 @@ public:
     // mark): a different one means the library's own tables need installing.
     const std::string& StoredBuiltinText() const { return builtinText_; }
     std::int64_t MaxKey();
+    // Reserves `count` object keys for this connection alone and returns the first: workstations
+    // on one store never give two new objects the same key. Runs in a transaction of its own
+    // unless one is open; throws TQelSQLError.
+    std::int64_t ReserveKeys(int count);
     int ChangeStamp();
-    void NextChangeStamp(); // increments the stored stamp (inside the running transaction)
+    // Increments the stored stamp inside the running transaction; returns the new one.
+    int NextChangeStamp();
 
     void Begin();
     void CommitTx();
@@ -129,6 +135,11 @@ private:
     std::unique_ptr<TQelConnection> c_;
     std::string path_;
     std::map<std::string, std::unique_ptr<TQelCursor>> cache_;
+    // Changes of the running transaction, told to the other workstations just before it commits
+    // (with the stamp it moved to); a rolled-back savepoint drops the ones it made.
+    std::vector<TQelRemoteChange> pending_;
+    std::size_t savepointMark_ = 0;
+    int txStamp_ = 0;
     int savepointDepth_ = 0;
     std::string builtinText_;
 };

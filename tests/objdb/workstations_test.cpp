@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <random>
+#include <set>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -31,6 +32,14 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         return 0;
+    }
+    // Takes in changes until `count` arrived or five waits of up to a second passed.
+    int receiveAll(TQelDatabase& db, int count)
+    {
+        int n = 0;
+        for (int i = 0; i < 5 && n < count; ++i)
+            n += receive(db);
+        return n;
     }
     TQelObject* create(TQelDatabase& db, const char* name)
     {
@@ -113,8 +122,6 @@ TEST_F(Workstations, LocksAreSeenAcrossAndEndWithTheirSession)
 
 TEST_F(Workstations, CommitsDeletesAndRestoresReachTheOtherAsInstanceNotifications)
 {
-    if (!OnPostgres())
-        GTEST_SKIP() << "SQLite tells other processes nothing yet";
     std::vector<std::pair<int, int>> heard; // event, key
     b->SubscribeInstanceNotification(
         b->FindClass("Kunde")->Key(), [&](int event, TQelClassKey, TQelObjectKey key, TQelObject*) {
@@ -160,13 +167,16 @@ TEST_F(Workstations, CommitsDeletesAndRestoresReachTheOtherAsInstanceNotificatio
 
 TEST_F(Workstations, ARolledBackTransactionTellsNobody)
 {
-    if (!OnPostgres())
-        GTEST_SKIP() << "SQLite tells other processes nothing yet";
     a->StartTransaction();
     TQelObject* onA = create(*a, "Anna");
     ASSERT_TRUE(onA->Commit());
     a->RollbackTransaction();
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(b->ReceiveChanges(), 0);
+    // The next commit is told, and only it.
+    TQelObject* next = create(*a, "Berta");
+    ASSERT_TRUE(next->Commit()) << next->ErrorMessage();
+    EXPECT_EQ(receive(*b), 1);
     EXPECT_EQ(b->ReceiveChanges(), 0);
 }
 
@@ -237,9 +247,7 @@ TEST_F(Workstations, ACommitInAnotherProcessArrivesAndRefusesTheStaleCopy)
     ASSERT_TRUE(onA->Commit());
     const TQelObjectKey key = onA->Key();
     TQelObject* onB = b->GetObjectA(key);
-    if (OnPostgres()) {
-        ASSERT_EQ(receive(*b), 1) << "A's own creation first";
-    }
+    ASSERT_EQ(receive(*b), 1) << "A's own creation first";
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -259,10 +267,8 @@ TEST_F(Workstations, ACommitInAnotherProcessArrivesAndRefusesTheStaleCopy)
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     ASSERT_EQ(WEXITSTATUS(status), 0);
-    if (OnPostgres()) {
-        ASSERT_EQ(receive(*b), 1);
-        EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Prozess") << "read again: untouched here";
-    }
+    ASSERT_EQ(receive(*b), 1);
+    EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Prozess") << "read again: untouched here";
     onA->FieldByName("Ort")->set_AsString("Aachen");
     EXPECT_FALSE(onA->Commit()) << "A's copy is older than the other process's commit";
     EXPECT_TRUE(onA->Conflict());
@@ -300,4 +306,49 @@ TEST(ConnectionText, FuzzedConnectionStringsNeverShowTheirPassword)
         const std::string shown = QelHidePassword(text);
         EXPECT_EQ(shown.find(secret), std::string::npos) << text << " -> " << shown;
     }
+}
+
+TEST_F(Workstations, AnObjectRefusedInsideATransactionIsNotTold)
+{
+    TQelObject* kept = create(*a, "Anna");
+    TQelObject* refused = create(*a, "Bernd");
+    ASSERT_TRUE(kept->Commit());
+    ASSERT_TRUE(refused->Commit());
+    ASSERT_EQ(receiveAll(*b, 2), 2);
+    // B stores Bernd first: A's copy is stale and its commit is refused inside A's transaction.
+    TQelObject* onB = b->GetObjectA(refused->Key());
+    onB->FieldByName("Ort")->set_AsString("Bonn");
+    ASSERT_TRUE(onB->Commit());
+    std::vector<int> heard;
+    b->SubscribeInstanceNotification(b->FindClass("Kunde")->Key(),
+        [&](int, TQelClassKey, TQelObjectKey key, TQelObject*) { heard.push_back(key.Id()); });
+    a->StartTransaction();
+    kept->FieldByName("Ort")->set_AsString("Aachen");
+    ASSERT_TRUE(kept->Commit());
+    refused->FieldByName("Ort")->set_AsString("Aachen");
+    EXPECT_FALSE(refused->Commit());
+    EXPECT_TRUE(refused->Conflict());
+    ASSERT_TRUE(a->CommitTransaction());
+    ASSERT_EQ(receive(*b), 1);
+    EXPECT_EQ(heard, std::vector<int> { kept->Key().Id() });
+    EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Bonn");
+}
+
+TEST_F(Workstations, NewObjectsOfBothGetKeysOfTheirOwn)
+{
+    std::set<int> keys;
+    for (int i = 0; i < 70; ++i) { // more than one reserved block each
+        TQelObject* onA = create(*a, "A");
+        TQelObject* onB = create(*b, "B");
+        ASSERT_TRUE(onB->Commit()) << onB->ErrorMessage();
+        ASSERT_TRUE(onA->Commit()) << onA->ErrorMessage();
+        keys.insert(onA->Key().Id());
+        keys.insert(onB->Key().Id());
+    }
+    EXPECT_EQ(keys.size(), 140u);
+    // A third workstation opened later starts above every key given out.
+    auto c = openFile(store);
+    TQelObject* onC = create(*c, "C");
+    ASSERT_TRUE(onC->Commit()) << onC->ErrorMessage();
+    EXPECT_GT(onC->Key().Id(), *keys.rbegin());
 }
