@@ -208,6 +208,11 @@ void TQelSelectGrid::WndProc(TMessage& message)
     case WM_OC_ISDATACONTROL:
         message.Result = 1;
         return;
+    case WM_CONTEXTMENU:
+        // The command entries follow the selection; the grid base then updates the custom items.
+        update_command_items();
+        TQelGrid::WndProc(message);
+        return;
     case WM_ODB_OIROLLEDBACK:
     case WM_ODB_OIRELOADED:
     case WM_ODB_FIELDSTATE:

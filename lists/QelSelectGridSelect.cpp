@@ -171,6 +171,11 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
     TQelDatabase* db = QelDatabase();
     const int row = Row();
     const bool dataRow = row >= FirstDataRow() && row < RowCount();
+    // The command shortcuts (Ctrl+N, B, L, P, C) run their menu entries when these are offered.
+    if (ctrl && run_shortcut(key, shift)) {
+        key = 0;
+        return;
+    }
     if (ctrl && isLetter(key, 'A')) {
         TQelGrid::KeyDown(key, shift);
         SelectCell(Col(), Row());

@@ -100,6 +100,26 @@ bool storedRows(TQelDatabase* db, TQelStorage& st, const std::vector<TQelObjectK
     return true;
 }
 
+// After the commit: the objects in memory take the new state, and every object's targets and the
+// subscribers of its class hear of it.
+void markInMemory(TQelDatabase* db, const TRows& rows, bool deleted)
+{
+    const int event = deleted ? ieDeleted : ieRecovered;
+    for (const auto& [key, cls] : rows) {
+        const TQelObjectKey k(static_cast<int>(key));
+        TQelObject* obj = db->CachedObject(k);
+        if (!obj) {
+            db->NotifyInstance(event, cls->Key(), k);
+            continue;
+        }
+        obj->SetStoredState(false, deleted);
+        std::weak_ptr<bool> alive = obj->LifeToken();
+        obj->Notify(WM_ODB_OBJECTDELETED);
+        if (!alive.expired())
+            db->NotifyInstance(event, obj);
+    }
+}
+
 } // namespace
 
 bool TQelObjectCommands::MarkDeleted(const std::vector<TQelObjectKey>& keys, bool deleted)
@@ -129,20 +149,7 @@ bool TQelObjectCommands::MarkDeleted(const std::vector<TQelObjectKey>& keys, boo
         return fail(std::string(what) + " fehlgeschlagen, nichts wurde geändert: " + e.what());
     }
     db_->StampMoved();
-    const int event = deleted ? ieDeleted : ieRecovered;
-    for (const auto& [key, cls] : rows) {
-        const TQelObjectKey k(static_cast<int>(key));
-        TQelObject* obj = db_->CachedObject(k);
-        if (!obj) {
-            db_->NotifyInstance(event, cls->Key(), k);
-            continue;
-        }
-        obj->SetStoredState(false, deleted);
-        std::weak_ptr<bool> alive = obj->LifeToken();
-        obj->Notify(WM_ODB_OBJECTDELETED);
-        if (!alive.expired())
-            db_->NotifyInstance(event, obj);
-    }
+    markInMemory(db_, rows, deleted);
     return true;
 }
 
@@ -249,19 +256,7 @@ bool TQelObjectCommands::Merge(
                 db_->NotifyInstance(ieStored, TQelClassKey(classId), k);
         }
     }
-    for (const auto& [key, cls] : merged) {
-        const TQelObjectKey k(static_cast<int>(key));
-        TQelObject* obj = db_->CachedObject(k);
-        if (!obj) {
-            db_->NotifyInstance(ieDeleted, cls->Key(), k);
-            continue;
-        }
-        obj->SetStoredState(false, true);
-        std::weak_ptr<bool> alive = obj->LifeToken();
-        obj->Notify(WM_ODB_OBJECTDELETED);
-        if (!alive.expired())
-            db_->NotifyInstance(ieDeleted, obj);
-    }
+    markInMemory(db_, merged, true);
     return true;
 }
 

@@ -26,30 +26,9 @@ void appendEscaped(std::string& out, const std::string& value, bool html)
         out += value;
         return;
     }
-    for (char c : value) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        case '\'':
-            out += "&#39;";
-            break;
-        case '\n':
-            out += "<br>";
-            break;
-        default:
-            out += c;
-        }
-    }
+    const TQelStringList lines = SplitString(value, "\n");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        out += (i ? "<br>" : "") + HtmlEscape(lines[i]);
 }
 
 bool placeholderChar(char c)

@@ -389,7 +389,7 @@ TEST_F(ObjCommandsTest, TemplatesFillInFieldsAndWriteFiles)
     EXPECT_EQ(TQelRTFVorlage::FindeVorlagen(db.db.get(), db.cls("Firma")).size(), 1u);
 
     TQelRTFVorlage brief(db.db.get(), html);
-    EXPECT_EQ(brief.Render(a), "<p>Name: O&lt;b&gt;&amp;&#39;, Köln, <Name> <Unbekannt> <i>x</i></p>");
+    EXPECT_EQ(brief.Render(a), "<p>Name: O&lt;b&gt;&amp;', Köln, <Name> <Unbekannt> <i>x</i></p>");
     TempFile dir;
     std::string written;
     ASSERT_TRUE(brief.Export(a, dir.dir(), &written)) << brief.ErrorMessage();
