@@ -97,7 +97,8 @@ TEST(PersonList, TheMenuOffersEveryCommandAndWritesPdfAndCsv)
         const QByteArray bytes = file.readAll();
         EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
         const QString text = QString::fromUtf8(bytes.mid(3));
-        EXPECT_TRUE(text.startsWith(";Anrede;Titel;Vorname;Name;")) << text.left(80).toStdString();
+        // The header row first, then every row of the grid (the key column included).
+        EXPECT_TRUE(text.startsWith("K;Anrede;Titel;Vorname;Name;")) << text.left(80).toStdString();
         EXPECT_EQ(text.count("\r\n"), grid->RowCount());
     }
     SetQelDatabase(nullptr);
