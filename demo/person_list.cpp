@@ -198,6 +198,6 @@ void TPersonListForm::updateStatus()
     std::string text = "  " + std::to_string(n) + " " + MakeNP(grid_->GridClass(), "", 1, n == 1);
     text += view.empty() ? " (Vollansicht)" : " im Filter \"" + view + "\"";
     text += "  ·  Enter oder Doppelklick öffnet die Person, F5 lädt neu (auch nach Eingaben in der "
-            "Filterzeile), rechte Maustaste: Filter";
+            "Filterzeile), rechte Maustaste: Befehle und Filter";
     status_->SetCaption(text);
 }
