@@ -3,6 +3,7 @@
 #include "objdb/qelerror.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsample.h"
+#include "objdb/qeltemplate.h"
 #include "objdb/qelview.h"
 
 #include <filesystem>
@@ -54,6 +55,25 @@ void seedViews(TQelDatabase& db)
     storedView(views, firm, "Firmen im Handel", "Firma.Branche = 'Handel'");
 }
 
+// The document templates a new demo database starts with (export and print preview of persons).
+void seedTemplates(TQelDatabase& db)
+{
+    const TQelClassKey person = db.FindClass("Person")->Key();
+    std::string error;
+    const TQelObjectKey sheet = TQelRTFVorlage::Create(&db, "Personenblatt", person, "html",
+        "<html><head><meta charset=\"utf-8\"><title><Name>, <Vorname></title></head><body>\n"
+        "<h1><Anrede> <Titel> <Vorname> <Name></h1>\n"
+        "<p>Geboren: <Geburtsdatum><br>E-Mail: <Email><br>Kinder: <Kinder></p>\n"
+        "<h2>Adresse</h2><p><Adressen[0].Strasse><br><Adressen[0].PLZ> <Adressen[0].Ort></p>\n"
+        "<h2>Bank</h2><p><Bank.Bank><br>IBAN <Bank.IBAN></p>\n</body></html>\n",
+        error);
+    const TQelObjectKey label = TQelRTFVorlage::Create(&db, "Adressetikett", person, "txt",
+        "<Anrede> <Titel> <Vorname> <Name>\n<Adressen[0].Strasse>\n<Adressen[0].PLZ> <Adressen[0].Ort>\n",
+        error);
+    if (!sheet.Valid() || !label.Valid())
+        throw TQelError("Vorlagen nicht gespeichert: " + error);
+}
+
 } // namespace
 
 DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
@@ -85,6 +105,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
             sample.firms = firms;
             QelGenerateSampleData(*d.db, sample);
             seedViews(*d.db);
+            seedTemplates(*d.db);
         }
         d.objectCount = d.db->CountObjects();
     } catch (const TQelOpenError& e) {

@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
@@ -64,6 +66,38 @@ int writeScreenshots(const QList<TCustomForm*>& forms, const QString& dir)
         }
         pages->SetActivePageIndex(0);
     }
+    return 0;
+}
+
+// The persons list with its popup menu open over two selected persons, as one picture.
+int writeMenuScreenshot(TPersonListForm& list, const QString& dir)
+{
+    list.Show();
+    QApplication::processEvents();
+    TQelSelectGrid* grid = list.Grid();
+    grid->set_Filter("Name", "");
+    grid->Reload();
+    grid->SelectRow(grid->FirstDataRow() + 1, 0);
+    grid->SetRowSelect(grid->FirstDataRow() + 2, true);
+    grid->update_popup_menu();
+    const QPoint at = list.Handle()->mapToGlobal(QPoint(240, 150));
+    grid->PopupMenu()->Popup(at.x(), at.y());
+    QApplication::processEvents();
+    QMenu* menu = grid->PopupMenu()->Handle();
+    if (!menu)
+        return 1;
+    QPixmap picture = list.Handle()->grab();
+    {
+        QPainter painter(&picture);
+        painter.drawPixmap(list.Handle()->mapFromGlobal(menu->pos()), menu->grab());
+    }
+    grid->PopupMenu()->CloseMenu();
+    const QString file = QDir(dir).filePath("PersonListForm-Menue.png");
+    if (!picture.save(file)) {
+        std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(QFileInfo(file).absoluteFilePath()));
     return 0;
 }
 
@@ -127,6 +161,8 @@ int main(int argc, char** argv)
             deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
             deleted.Grid()->SetTopRow(1);
             rc = writeScreenshots({ &form, &list, &deleted, &search }, opt.screenshotDir);
+            if (rc == 0)
+                rc = writeMenuScreenshot(list, opt.screenshotDir);
         } else {
             // The list is the main window; Enter or a double click opens a person in its form.
             list.Show();

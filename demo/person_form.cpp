@@ -160,7 +160,11 @@ bool TPersonForm::ShowPerson(TQelObjectKey key)
 {
     if (!key.Valid() && !keys_.empty())
         key = keys_.front();
-    TQelObject* p = key.Valid() ? db_->GetObjectA(key) : nullptr;
+    return ShowObject(key.Valid() ? db_->GetObjectA(key) : nullptr);
+}
+
+bool TPersonForm::ShowObject(TQelObject* p)
+{
     if (!p) {
         TQelCommonMethods::DisconnectSubControls(this, false);
         person_ = nullptr;

@@ -21,6 +21,8 @@ public:
 
     // Shows the person with this key (the first person when the key is 0); false when none exists.
     bool ShowPerson(TQelObjectKey key = TQelObjectKey());
+    // Shows a person in memory (a new one, not stored yet, included); false for none.
+    bool ShowObject(TQelObject* person);
     TQelObject* Person() const { return person_; }
     void Save();
     void Discard();

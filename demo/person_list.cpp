@@ -6,9 +6,12 @@
 #include "lists/QelSelectGrid.h"
 #include "lists/chobjbtn.h"
 
+#include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
 #include "toolkit/tabset.h"
+
+#include <algorithm>
 
 const char* const kDemoPersonFields = "Anrede,Titel,Vorname,Name,Geburtsdatum,Email,Kinder,Aktiv";
 
@@ -81,14 +84,17 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->set_ViewTabSet(tabs_);
     // A filter row under the header, new persons below the stored ones, rows that follow commits
     // made elsewhere, lists kept in the list cache.
+    // Several persons at once for the commands, which offer printing the list, copying and merging.
     TQelSelectGridOptions options = grid_->get_SelectGridOptions();
-    options << soFilter << soAutoRefresh << soUseCache;
+    options << soFilter << soAutoRefresh << soUseCache << soMultiSelect << soPrintList << soCopyItem
+            << soMergeObjects;
     grid_->set_SelectGridOptions(options);
     grid_->FontColorFilter = TColor(0xC05000);
     grid_->set_SearchEdit(search_);
     grid_->set_SearchPrev(prev_);
     grid_->set_SearchNext(next_);
     grid_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) { Open(key); };
+    wireCommands();
     grid_->OnColWidthsChanged = [this](TObject*) { grid_->SaveColWidths(kGridName); };
     grid_->AfterReload = [this](TObject*) {
         grid_->LoadColWidths(kGridName);
@@ -106,6 +112,71 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
 }
 
 TPersonListForm::~TPersonListForm() = default;
+
+namespace {
+
+// A file name from the save dialog, or "" when the user cancels.
+std::string askFile(
+    const std::string& title, const std::string& ext, const std::string& filter, const std::string& name)
+{
+    TFileDialogRequest request;
+    request.title = title;
+    request.defaultExt = ext;
+    request.filter = filter;
+    request.fileName = name;
+    if (!Dialogs().SaveFile(request) || request.files.empty())
+        return {};
+    return request.files.front();
+}
+
+} // namespace
+
+// Every command of the list's popup menu: new persons open in the person form, printing a person
+// shows its "Personenblatt", the list prints into a PDF file and saves as CSV.
+void TPersonListForm::wireCommands()
+{
+    grid_->OnNewClick = [this](TObject*, TQelClassKey cls) {
+        if (!personForm_)
+            personForm_ = std::make_unique<TPersonForm>(nullptr, db_);
+        if (TQelObject* person = db_->CreateObject(cls); person && personForm_->ShowObject(person))
+            personForm_->Show();
+    };
+    grid_->OnMultiKeyPrint = [this](TObject*, const TQelKeyList& keys) {
+        const std::vector<TQelRTFVorlage> templates = TQelRTFVorlage::FindeVorlagen(db_, grid_->GridClass());
+        auto sheet = std::find_if(
+            templates.begin(), templates.end(), [](const auto& t) { return t.Kind() == "html"; });
+        if (sheet == templates.end()) {
+            ShowMessage("Für Personen ist keine Vorlage zum Drucken eingerichtet.");
+            return;
+        }
+        TQelRTFVorlage vorlage = *sheet;
+        for (const TQelObjectKey& key : keys)
+            if (!vorlage.Execute(
+                    db_->GetObjectA(key), "open", "", [](const std::string& file, const std::string&) {
+                        return Dialogs().OpenWithProgram(file, "");
+                    })) {
+                ShowMessage(vorlage.ErrorMessage());
+                return;
+            }
+    };
+    grid_->OnExporting = [](TObject*, TQelObjectKey, const TQelKeyList&, bool&) {};
+    grid_->OnPrintList = [this](TObject*) {
+        const std::string file
+            = askFile("Liste drucken (PDF-Datei)", "pdf", "PDF-Dateien (*.pdf)|*.pdf", "Personen.pdf");
+        if (file.empty())
+            return;
+        grid_->PrintSettings().Title = "Personen";
+        try {
+            grid_->PrintToPDF(file);
+        } catch (const std::exception& e) {
+            Application()->MessageBox(
+                std::string("Fehler beim Drucken:\n\n") + e.what(), "Fehler", MB_OK | MB_ICONERROR);
+        }
+    };
+    grid_->OnSaveCSV = [](TObject*, std::string& file) {
+        file = askFile("Liste als CSV-Datei speichern", "csv", "CSV-Dateien (*.csv)|*.csv", "Personen.csv");
+    };
+}
 
 void TPersonListForm::Open(TQelObjectKey key)
 {
@@ -127,6 +198,6 @@ void TPersonListForm::updateStatus()
     std::string text = "  " + std::to_string(n) + " " + MakeNP(grid_->GridClass(), "", 1, n == 1);
     text += view.empty() ? " (Vollansicht)" : " im Filter \"" + view + "\"";
     text += "  ·  Enter oder Doppelklick öffnet die Person, F5 lädt neu (auch nach Eingaben in der "
-            "Filterzeile), rechte Maustaste: Filter";
+            "Filterzeile), rechte Maustaste: Befehle und Filter";
     status_->SetCaption(text);
 }

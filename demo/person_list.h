@@ -33,6 +33,7 @@ public:
 
 private:
     void updateStatus();
+    void wireCommands();
 
     TQelDatabase* db_;
     TQelSelectGrid* grid_ = nullptr;

@@ -10,7 +10,10 @@
 //
 // The unit is split by concern: QelSelectGrid.cpp (construction, class, options, settings),
 // QelSelectGridViews.cpp (views, the view menu and tabs, view commands), QelSelectGridColumns.cpp
-// (fields, column layout, cell texts, sorting), QelSelectGridLoad.cpp (loading, rows, selection).
+// (fields, column layout, cell texts, sorting), QelSelectGridLoad.cpp (loading, rows, selection),
+// QelSelectGridMenu.cpp (the command entries of the menu, tool bar, shortcuts),
+// QelSelectGridCommands.cpp (commands on objects), QelSelectGridExport.cpp (CSV, printing the
+// list, templates).
 #include "lists/QelGrid.h"
 
 #include "toolkit/classes.h"
@@ -20,6 +23,7 @@
 #include "toolkit/tabset.h"
 #include "toolkit/timers.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -88,6 +92,40 @@ template <> struct TQelKeyTraits<TQelObjectKey> {
 // The keys of selected rows.
 using TQelKeyList = TQelKeyListOf<TQelObjectKey>;
 
+// (Sender, class).
+using TQelNewClickEvent = TEvent<TObject*, TQelClassKey>;
+// (Sender, allow&, class): AllowCreate, AllowDelete, AllowCopy; allow is preset to true.
+using TQelAllowEvent = TEvent<TObject*, bool&, TQelClassKey>;
+// (Sender, class&, proceed&, key): the copy's class may be changed, or the copy cancelled.
+using TQelBeforeCopyEvent = TEvent<TObject*, TQelClassKey&, bool&, TQelObjectKey>;
+// (Sender, source, mode&, copy): mode 0 leaves the copy uncommitted, 1 commits and selects it, 2
+// also opens it.
+using TQelAfterCopyEvent = TEvent<TObject*, TQelObject*, int&, TQelObject*>;
+// (Sender, number of objects, class, key (0 for several), proceed&, question&).
+using TQelBeforeDeleteQueryEvent = TEvent<TObject*, int, TQelClassKey, TQelObjectKey, bool&, std::string&>;
+// (Sender, key, allow&): BeforeDelete, BeforeDump.
+using TQelBeforeKeyEvent = TEvent<TObject*, TQelObjectKey, bool&>;
+// (Sender, object).
+using TQelObjectEvent = TEvent<TObject*, TQelObject*>;
+// (Sender, key).
+using TQelKeyNotifyEvent = TEvent<TObject*, TQelObjectKey>;
+// (Sender, keys).
+using TQelMultiKeyEvent = TEvent<TObject*, const TQelKeyList&>;
+// (Sender, keys, target&): the target may be changed, or set to 0 to cancel.
+using TQelMergingEvent = TEvent<TObject*, const TQelKeyList&, TQelObjectKey&>;
+// (Sender, file name&).
+using TQelSaveCSVEvent = TEvent<TObject*, std::string&>;
+// (Sender, template key, keys, proceed&): before objects are exported with a template.
+using TQelExportingEvent = TEvent<TObject*, TQelObjectKey, const TQelKeyList&, bool&>;
+
+// A custom menu item of the select grid: shown only for objects of its class (0: any), or of a
+// class derived from it when `Derived` is set.
+struct TQelSGCustomMenuItem : TQelCustomMenuItem {
+    TQelClassKey Class;
+    bool Derived = true;
+};
+
+class TToolBar;
 class TQelSelectGrid;
 struct TQelSGLoad;
 // ForEachSelected: (Sender, row, key, data, continue&).
@@ -170,6 +208,59 @@ public:
     void DeleteCurrentView();
     void SaveCurrentView();
     void ChangeDisplay();
+
+    // ---- object commands (QelSelectGridMenu.cpp: menu, tool bar, shortcuts)
+    // Sets visibility, enabling and captions of the command entries for the current selection;
+    // runs before every popup and before a shortcut is looked up.
+    void UpdatePopupMenu() { update_popup_menu(); }
+    void update_popup_menu();
+    // Adds the item only when `cls` is 0, derives from the grid's class or, with `derived`, the
+    // grid's class derives from it; otherwise the item is freed and none is added.
+    TQelCustomMenuItem* AddCustomMenuItem(int id, TMenuItem* item, TQelClassKey cls, bool derived = true);
+    using TQelGrid::AddCustomMenuItem;
+    // Buttons 0, 1 and 2 of the bar run create, edit and delete; each is enabled exactly when its
+    // entry is visible.
+    TToolBar* get_MenuToolBar() const { return menuToolBar_; }
+    void set_MenuToolBar(TToolBar* bar);
+    // The command entries of the current menu (null before the first build).
+    enum TCommand {
+        cmdCreate,
+        cmdEdit,
+        cmdDelete,
+        cmdMerge,
+        cmdPrint,
+        cmdCopy,
+        cmdRepair,
+        cmdUnlock,
+        cmdPrintList,
+        cmdSaveCSV,
+        cmdExport,
+        cmdPreview,
+        cmdAttributes,
+        cmdRestore,
+        cmdDump,
+        cmdCount
+    };
+    TMenuItem* CommandItem(TCommand command) const { return commandItems_[command]; }
+
+    // ---- the commands (QelSelectGridCommands.cpp, QelSelectGridExport.cpp)
+    void NewObject();
+    void EditSelected();
+    void DeleteSelected();
+    void RestoreSelected();
+    void DumpSelected();
+    void MergeSelected();
+    void PrintSelected();
+    // Copies the object of `key` (0: the selected one); only with exactly one object selected.
+    void CopyObject(TQelObjectKey key = {});
+    void RepairSelected();
+    void UnlockSelected();
+    void PrintList();
+    void SaveListAsCSV();
+    void ExportSelected(TQelObjectKey templateKey);
+    void PreviewSelected(TQelObjectKey templateKey);
+    // Toggles flag `index` on the selected objects and reloads.
+    void ToggleFlag(int index);
 
     TTabControl* get_ViewTabCtl() const { return viewTabCtl_; }
     void set_ViewTabCtl(TTabControl* tabs);
@@ -306,6 +397,23 @@ public:
     TNotifyEvent OnSelectedKeyReloaded;
     TNotifyEvent BeforeReload;
     TNotifyEvent AfterReload;
+    TQelNewClickEvent OnNewClick;
+    TQelKeyEvent OnKeyPrint;
+    TQelMultiKeyEvent OnMultiKeyPrint;
+    TNotifyEvent OnPrintList;
+    TQelAllowEvent AllowCreate;
+    TQelAllowEvent AllowDelete;
+    TQelAllowEvent AllowCopy;
+    TQelBeforeCopyEvent BeforeCopy;
+    TQelAfterCopyEvent AfterCopy;
+    TQelBeforeDeleteQueryEvent BeforeDeleteQuery;
+    TQelBeforeKeyEvent BeforeDelete;
+    TQelObjectEvent AfterDelete;
+    TQelBeforeKeyEvent BeforeDump;
+    TQelKeyNotifyEvent AfterDump;
+    TQelExportingEvent OnExporting;
+    TQelMergingEvent OnMerging;
+    TQelSaveCSVEvent OnSaveCSV;
 
 protected:
     void set_ct(TQelClassKey key, bool reload);
@@ -323,6 +431,8 @@ protected:
     void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
     void SetEditText(int col, int row, const std::string& value) override;
+    std::unique_ptr<TQelCustomMenuItem> create_cmi() override;
+    void update_menu_item(TQelCustomMenuItem& item) override;
     void SortSwapRows(int row1, int row2) override;
     void WndProc(TMessage& message) override;
 
@@ -382,6 +492,25 @@ private:
     void update_background();
     // Makes the view and instance current (steps after the same-view test).
     void apply_view(TQelAnsicht* view, TQelFieldList* params, bool reload);
+    // Shared by ViewTabSet and ViewTabCtl.
+    template <class Tabs> void attach_tabs(Tabs*& slot, Tabs* tabs);
+    TQelSGViewInstance* tab_instance(TObject* sender) const;
+    // Menu building (QelSelectGridMenu.cpp).
+    void add_command_items(TPopupMenu* menu);
+    void add_list_items(TPopupMenu* menu);
+    void add_deleted_items(TPopupMenu* menu);
+    void update_tool_bar();
+    // Visibility and captions of the command entries only (the custom items follow separately).
+    void update_command_items();
+    bool run_shortcut(WORD key, TShiftState shift);
+    // The selection as keys (top row first); shows "Kein Eintrag gewählt." titled `title` when
+    // there is none.
+    bool selection(TQelKeyList& keys, const char* title);
+    // Class and plural noun phrases of the listed class.
+    std::string class_np(const std::string& adjective, int casus, bool singular) const;
+    bool allowed(const TQelAllowEvent& event, TQelClassKey cls) const;
+    // Whether the database can be written.
+    bool writable() const;
 
     TQelSelectGridOptions options_ { soNotDeleted, soNoMetaFields, soAutoRefresh, soFilterAdmin,
         soHideEmptyCols };
@@ -417,6 +546,8 @@ private:
     // Menu items of the last build: freed at the next one, not while a click on one runs.
     std::vector<TMenuItem*> retiredItems_;
     TQelTimerScope menuTimer_ { &menuTimer_ }; // its own owner: the grid base keeps tasks of its own
+    std::array<TMenuItem*, cmdCount> commandItems_ {};
+    TToolBar* menuToolBar_ = nullptr;
 
     // Key -> row of the listed rows, rebuilt after changes that move rows.
     mutable std::unordered_map<int, int> keyRows_;

@@ -129,6 +129,8 @@ void TQelSelectGrid::popup_timer_tick(TObject*)
     TPopupMenu* menu = PopupMenu();
     if (!menu)
         return;
+    // The command entries follow the selection; then the custom items.
+    update_command_items();
     update_menu_items();
     menu->SetPopupComponent(this);
     menu->Popup(popupAt_.X, popupAt_.Y);
@@ -187,6 +189,11 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
     TQelDatabase* db = QelDatabase();
     const int row = Row();
     const bool dataRow = row >= FirstDataRow() && row < RowCount();
+    // The command shortcuts (Ctrl+N, B, L, P, C) run their menu entries when these are offered.
+    if (ctrl && run_shortcut(key, shift)) {
+        key = 0;
+        return;
+    }
     if (ctrl && isLetter(key, 'A')) {
         CompleteLoad(); // all rows, not only those read so far
         TQelGrid::KeyDown(key, shift);

@@ -193,6 +193,7 @@ void TQelSelectGrid::init_popupmenu(bool rebuild, int delay)
     for (TMenuItem* item : retiredItems_)
         delete item;
     retiredItems_.clear();
+    commandItems_.fill(nullptr);
     while (menu->Items()->Count() > 0) {
         TMenuItem* item = menu->Items()->Items(menu->Items()->Count() - 1);
         menu->Items()->Remove(item);
@@ -207,7 +208,9 @@ void TQelSelectGrid::init_popupmenu(bool rebuild, int delay)
         menu->Items()->Add(item);
         return item;
     };
+    add_command_items(menu);
     add_custom_menu_items(menu, cmiSeparator);
+    add_list_items(menu);
 
     if (options_.Contains(soFilterAdmin)) {
         const std::string np = MakeNP(kViewClass, "", 4);
@@ -223,6 +226,7 @@ void TQelSelectGrid::init_popupmenu(bool rebuild, int delay)
         })->SetEnabled(own && currentParams_);
     }
     add(kChangeDisplay, [this](TObject*) { ChangeDisplay(); })->SetEnabled(static_cast<bool>(OnViewParams));
+    add_deleted_items(menu);
     add("-", nullptr);
 
     // The radio entries (the full view, views without parameters, stored instances) become tabs.
@@ -279,49 +283,45 @@ void TQelSelectGrid::view_menu_click(TObject* sender)
 {
     auto* item = dynamic_cast<TMenuItem*>(sender);
     auto* inst = item ? reinterpret_cast<TQelSGViewInstance*>(item->Tag()) : nullptr;
-    if (!inst) {
-        SetCurrentView(nullptr, nullptr, "", true);
-        return;
-    }
     // The instance goes with the next menu build; keep what it names.
-    TQelAnsicht* const view = inst->Ansicht;
-    TQelFieldList* const params = inst->Params;
+    TQelAnsicht* const view = inst ? inst->Ansicht : nullptr;
+    TQelFieldList* const params = inst ? inst->Params : nullptr;
     SetCurrentView(view, params, "", true);
 }
 
 // ---- tabs -------------------------------------------------------------------------------------
 
-void TQelSelectGrid::set_ViewTabSet(TAdvTabSet* tabs)
+template <class Tabs> void TQelSelectGrid::attach_tabs(Tabs*& slot, Tabs* tabs)
 {
-    if (tabs == viewTabSet_)
+    if (tabs == slot)
         return;
-    if (viewTabSet_) {
-        viewTabSet_->OnChange = nullptr;
-        RemoveFreeNotification(viewTabSet_);
+    if (slot) {
+        slot->OnChange = nullptr;
+        RemoveFreeNotification(slot);
     }
-    viewTabSet_ = tabs;
+    slot = tabs;
     if (tabs) {
         FreeNotification(tabs);
         tabs->OnChange = TNotifyEvent(this, &TQelSelectGrid::tab_change);
-        init_popupmenu(true, 0);
     }
+}
+
+void TQelSelectGrid::set_ViewTabSet(TAdvTabSet* tabs)
+{
+    const bool changed = tabs != viewTabSet_;
+    attach_tabs(viewTabSet_, tabs);
+    if (changed && tabs)
+        init_popupmenu(true, 0);
 }
 
 void TQelSelectGrid::set_ViewTabCtl(TTabControl* tabs)
 {
-    if (tabs == viewTabCtl_)
-        return;
-    if (viewTabCtl_) {
-        viewTabCtl_->OnChange = nullptr;
-        RemoveFreeNotification(viewTabCtl_);
-    }
-    viewTabCtl_ = tabs;
-    tabCtlInstances_.clear();
-    if (tabs) {
-        FreeNotification(tabs);
-        tabs->OnChange = TNotifyEvent(this, &TQelSelectGrid::tab_change);
+    const bool changed = tabs != viewTabCtl_;
+    attach_tabs(viewTabCtl_, tabs);
+    if (changed)
+        tabCtlInstances_.clear();
+    if (changed && tabs)
         init_popupmenu(true, 0);
-    }
 }
 
 void TQelSelectGrid::fill_tabs(const std::vector<std::pair<std::string, TQelSGViewInstance*>>& entries)
@@ -386,24 +386,26 @@ void TQelSelectGrid::select_tabs()
             [this](int i) { return tabCtlInstances_[static_cast<std::size_t>(i)]; }));
 }
 
+TQelSGViewInstance* TQelSelectGrid::tab_instance(TObject* sender) const
+{
+    if (sender == viewTabSet_ && viewTabSet_)
+        return static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(viewTabSet_->TabIndex()));
+    if (sender == viewTabCtl_ && viewTabCtl_) {
+        const int index = viewTabCtl_->TabIndex();
+        if (index >= 0 && index < static_cast<int>(tabCtlInstances_.size()))
+            return tabCtlInstances_[static_cast<std::size_t>(index)];
+    }
+    return nullptr;
+}
+
 void TQelSelectGrid::tab_change(TObject* sender)
 {
     if (fillingTabs_)
         return;
-    TQelSGViewInstance* inst = nullptr;
-    if (sender == viewTabSet_ && viewTabSet_)
-        inst = static_cast<TQelSGViewInstance*>(viewTabSet_->TabObject(viewTabSet_->TabIndex()));
-    else if (sender == viewTabCtl_ && viewTabCtl_) {
-        const int index = viewTabCtl_->TabIndex();
-        if (index >= 0 && index < static_cast<int>(tabCtlInstances_.size()))
-            inst = tabCtlInstances_[static_cast<std::size_t>(index)];
-    }
-    if (!inst) {
-        SetCurrentView(nullptr, nullptr, "", true);
-        return;
-    }
-    TQelAnsicht* const view = inst->Ansicht;
-    TQelFieldList* const params = inst->Params;
+    TQelSGViewInstance* inst = tab_instance(sender);
+    // The instance goes with the next menu build; keep what it names.
+    TQelAnsicht* const view = inst ? inst->Ansicht : nullptr;
+    TQelFieldList* const params = inst ? inst->Params : nullptr;
     SetCurrentView(view, params, "", true);
 }
 

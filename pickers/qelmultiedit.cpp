@@ -771,7 +771,7 @@ bool TQelMultiEdit::resolve_current()
     return true;
 }
 
-void TQelMultiEdit::commit(bool backward, bool moveFocus)
+void TQelMultiEdit::commit(bool backward, bool moveFocus, bool leaving)
 {
     TQelSpecialAdvEdit* e = getCurrentEditor();
     if (!e)
@@ -808,7 +808,9 @@ void TQelMultiEdit::commit(bool backward, bool moveFocus)
             TObject* obj = nullptr;
             std::string text = e->Text();
             if (row == suchIndex_ || row == neuIndex_) {
-                if (row == suchIndex_ ? DoSearch(text, obj) : DoNew(text, obj)) {
+                // Leaving the control never searches or creates: those rows run only on Enter,
+                // Tab or a click.
+                if (!leaving && (row == suchIndex_ ? DoSearch(text, obj) : DoNew(text, obj))) {
                     e = getCurrentEditor();
                     set_editor_text(e, text);
                     e->TagObject = nullptr;
@@ -850,7 +852,7 @@ void TQelMultiEdit::DoEnter()
 void TQelMultiEdit::DoExit()
 {
     hasFocus_ = false;
-    commit(false, false);
+    commit(false, false, true);
     hide_listbox();
     TLabelled<TCustomControl>::DoExit();
 }

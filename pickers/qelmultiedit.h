@@ -162,7 +162,8 @@ private:
     void button_click(TObject*);
     void list_change(TObject*);
     // Enter (or Tab) in the current editor; `backward` with Shift.
-    void commit(bool backward, bool moveFocus);
+    // `leaving`: the focus left the control; a selected "Suchen ..." or "Neu ..." row is not run.
+    void commit(bool backward, bool moveFocus, bool leaving = false);
     bool resolve_current();
     int index_of(const TObject* editor) const;
     // Puts `text` into `editor` without running the change handling.

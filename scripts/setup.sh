@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   fonts-dejavu-core
+  poppler-utils python3
 )
 
 missing=()

@@ -157,6 +157,7 @@ private:
     friend class TQelSQLEngine;
     friend class TQelSQLQuery;
     friend class TQelQuery;
+    friend class TQelObjectCommands;
     TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);

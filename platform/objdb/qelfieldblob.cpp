@@ -4,6 +4,7 @@
 #include "objdb/qelobject.h"
 #include "objdb/qelstorage.h"
 #include "objdb/qelstrings.h"
+#include "objdb/qeltext.h"
 
 #include <cctype>
 
@@ -143,30 +144,6 @@ bool TQelBlobField::parse(const std::string& text, TQelValue& out) const
 
 namespace {
 
-std::string htmlEscape(const std::string& s)
-{
-    std::string out;
-    for (char c : s) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
-}
-
 std::string textToHtml(const std::string& text)
 {
     std::string out;
@@ -177,7 +154,7 @@ std::string textToHtml(const std::string& text)
         std::string l = line;
         if (!l.empty() && l.back() == '\r')
             l.pop_back();
-        out += "<p>" + htmlEscape(l) + "</p>\n";
+        out += "<p>" + HtmlEscape(l) + "</p>\n";
     }
     return out;
 }

@@ -51,6 +51,15 @@ public:
     bool CommitOverwriting();
     // Valid, including every element.
     bool DeepValid() const { return Valid(); }
+    // Repairs what keeps the object from being stored: unreadable input is dropped, texts are cut
+    // to their length, empty mandatory texts filled with "?", values outside their domain removed,
+    // surplus vector elements dropped. `measures` lists what was done, one line each. Returns
+    // whether the object is valid afterwards (nothing is committed).
+    bool DeepForceValid(std::string& measures);
+    // A new, uncommitted object of class `cls` (0: this object's class) with copies of this
+    // object's field values, vectors and sub-objects (long texts included). Returns "" and the copy,
+    // or the reason it could not be made.
+    std::string Clone(TQelClassKey cls, TQelObject*& copy);
     // How many of the object's interfaces (itself included) have registered targets.
     std::size_t RegisteredInterfaceCount() const { return registry_.Count(); }
 

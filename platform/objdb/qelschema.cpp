@@ -199,6 +199,13 @@ const TQelVektordefinition* TQelKlasse::FindVektordefinition(const std::string& 
     return nullptr;
 }
 
+std::vector<std::string> TQelKlasse::DefinedFlags() const
+{
+    std::vector<std::string> out = parent ? parent->DefinedFlags() : std::vector<std::string>();
+    out.insert(out.end(), ownFlags.begin(), ownFlags.end());
+    return out;
+}
+
 const TQelFelddefinition* TQelKlasse::FindReferenceDefinition(TQelClassKey target) const
 {
     const TQelKlasse* t = schema ? schema->Class(target.Id()) : nullptr;
@@ -351,6 +358,21 @@ private:
         return k;
     }
 
+    std::vector<std::string> flagList(const std::string& text)
+    {
+        std::vector<std::string> out;
+        std::size_t from = 0;
+        while (from <= text.size()) {
+            const std::size_t bar = std::min(text.find('|', from), text.size());
+            std::string name = text.substr(from, bar - from);
+            if (name.empty())
+                fail("leerer Name in flags=\"" + text + "\"");
+            out.push_back(std::move(name));
+            from = bar + 1;
+        }
+        return out;
+    }
+
     std::vector<TQelDomainEntry> domain(const std::string& text)
     {
         std::vector<TQelDomainEntry> out;
@@ -480,6 +502,8 @@ private:
                 k->nameFormat = a.value;
             else if (a.key == "description")
                 k->description = a.value;
+            else if (a.key == "flags")
+                k->ownFlags = flagList(a.value);
             else if (a.key.empty() && a.value == "meta")
                 k->meta = true;
             else if (a.key.empty() && a.value == "abstract")

@@ -110,6 +110,9 @@ public:
     // First reference field whose referenced class is `target` or a base of it.
     const TQelFelddefinition* FindReferenceDefinition(TQelClassKey target) const;
     const std::vector<const TQelKlasse*>& Subclasses() const { return children; }
+    // The object flags defined for the class: its parents' first, then its own (schema attribute
+    // flags="A|B"); a flag's index is its position in this list.
+    std::vector<std::string> DefinedFlags() const;
 
     int id = 0;
     std::string name;
@@ -121,6 +124,7 @@ public:
     bool meta = false;
     bool abstract = false;
     TQelNameInfo nameInfo; // German noun of the class; empty noun: none declared
+    std::vector<std::string> ownFlags;
     std::vector<std::unique_ptr<TQelFelddefinition>> ownFields;
     std::vector<std::unique_ptr<TQelVektordefinition>> ownVectors;
     std::vector<const TQelFelddefinition*> allFields;

@@ -1,7 +1,7 @@
 #include "objdb/qelschema.h"
 
 // The system part of every schema: the built-in field types and the classes the library itself
-// uses (object root, validity records, settings owners, stored views).
+// uses (object root, validity records, settings owners, stored views, document templates).
 const std::string& TQelSchema::BuiltinText()
 {
     static const std::string text = R"QELS(
@@ -77,6 +77,13 @@ class 1020 Ansicht : 1005 table=QEL_ANSICHT meta format="<Bezeichnung>" noun=Fil
 end
 
 class 1022 Ansichtsparameter : 1005 abstract meta
+end
+
+class 1030 Vorlage : 1005 table=QEL_VORLAGE meta format="<Bezeichnung>" noun=Vorlage gender=f plural=Vorlagen
+  field Bezeichnung Text length=200 mandatory
+  field Klasse Ganzzahl column=VORLAGE_KLASSE
+  field Art Text length=10
+  field Inhalt Langtext
 end
 )QELS";
     return text;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <unistd.h>
 
@@ -308,6 +309,8 @@ void TQelStorage::Install(const TQelSchema& schema)
             + ", VERSION " + i + " NOT NULL DEFAULT 1)");
         Exec("CREATE TABLE IF NOT EXISTS QEL_SPERRE (K " + i + " PRIMARY KEY, SITZUNG " + i
             + " NOT NULL, ZEIT " + r + ")");
+        Exec("CREATE TABLE IF NOT EXISTS QEL_MERKMAL (K " + i + " NOT NULL, NR " + i
+            + " NOT NULL, PRIMARY KEY (K, NR))");
         // One table per name: the union of the columns of the classes stored in it.
         std::map<std::string, std::pair<bool, std::vector<const TQelFelddefinition*>>> tables;
         std::map<std::string, std::string> spelled;
@@ -680,6 +683,145 @@ void TQelStorage::WriteDeleted(TQelObject* obj, bool deleted)
     announce(deleted ? ieDeleted : ieRecovered, obj->Klasse(), key);
 }
 
+namespace {
+
+// Key lists go into statements of one fixed shape, "IN (?, ..., ?)" with kKeysPerStatement
+// parameters, so that the statement cache holds one statement per table, not one per list.
+constexpr std::size_t kKeysPerStatement = 200;
+
+const std::string& keyParams()
+{
+    static const std::string text = [] {
+        std::string s = "(?";
+        for (std::size_t i = 1; i < kKeysPerStatement; ++i)
+            s += ",?";
+        return s + ")";
+    }();
+    return text;
+}
+
+// Runs `sql` (ending in "IN " + keyParams(), its own parameters first) for each chunk of keys; a
+// short last chunk repeats its last key.
+template <class Step>
+void forKeyChunks(TQelStorage& st, const std::string& sql, int firstParam,
+    const std::vector<std::int64_t>& keys, const std::function<void(TQelStmt&)>& bindOwn, Step step)
+{
+    for (std::size_t i = 0; i < keys.size(); i += kKeysPerStatement) {
+        TQelStmt stmt = st.Prepare(sql);
+        bindOwn(stmt);
+        for (std::size_t j = 0; j < kKeysPerStatement; ++j)
+            stmt.Bind(firstParam + static_cast<int>(j), keys[std::min(i + j, keys.size() - 1)]);
+        step(stmt);
+    }
+}
+
+} // namespace
+
+std::map<std::int64_t, std::pair<int, bool>> TQelStorage::ObjectRows(const std::vector<std::int64_t>& keys)
+{
+    std::map<std::int64_t, std::pair<int, bool>> out;
+    forKeyChunks(
+        *this, "SELECT K, KLASSE, GELOESCHT FROM OBJEKT WHERE K IN " + keyParams(), 1, keys, [](TQelStmt&) {},
+        [&](TQelStmt& st) {
+            while (st.Step())
+                out[st.Int(0)] = { static_cast<int>(st.Int(1)), st.Int(2) != 0 };
+        });
+    return out;
+}
+
+void TQelStorage::WriteDeletedMany(
+    const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted)
+{
+    std::map<std::string, std::vector<std::int64_t>> byTable;
+    std::vector<std::int64_t> all;
+    for (const auto& [key, cls] : rows) {
+        byTable[cls->table].push_back(key);
+        all.push_back(key);
+    }
+    const std::int64_t flag = deleted ? 1 : 0;
+    const std::string stamp = now();
+    auto run = [](TQelStmt& st) { st.Run(); };
+    forKeyChunks(
+        *this, "UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K IN " + keyParams(), 3, all,
+        [&](TQelStmt& st) { st.Bind(1, flag).Bind(2, stamp); }, run);
+    for (const auto& [table, keys] : byTable)
+        forKeyChunks(
+            *this, "UPDATE " + q(table) + " SET GELOESCHT = ? WHERE K IN " + keyParams(), 2, keys,
+            [&](TQelStmt& st) { st.Bind(1, flag); }, run);
+    for (const auto& [key, cls] : rows)
+        announce(deleted ? ieDeleted : ieRecovered, cls, key);
+}
+
+int TQelStorage::RedirectReferences(
+    std::int64_t from, std::int64_t to, const TQelKlasse* cls, std::set<std::int64_t>& owners)
+{
+    // Classes sharing a table share its columns: visit every table column once.
+    std::set<std::pair<std::string, std::string>> done;
+    int changed = 0;
+    for (const TQelKlasse* k : db_->Schema().Classes()) {
+        if (k->table.empty())
+            continue;
+        for (const auto& f : k->ownFields) {
+            if (f->type->Urtyp() != qelft::Reference)
+                continue;
+            if (f->refClass.Valid() && !cls->IsA(f->refClass.Id()))
+                continue;
+            if (!done.insert({ upper(k->table), upper(f->column) }).second)
+                continue;
+            {
+                auto st
+                    = Prepare("SELECT DISTINCT K FROM " + q(k->table) + " WHERE " + q(f->column) + " = ?");
+                st.Bind(1, from);
+                while (st.Step())
+                    owners.insert(st.Int(0));
+            }
+            Prepare("UPDATE " + q(k->table) + " SET " + q(f->column) + " = ? WHERE " + q(f->column) + " = ?")
+                .Bind(1, to)
+                .Bind(2, from)
+                .Run();
+            changed += c_->Changes();
+        }
+    }
+    return changed;
+}
+
+void TQelStorage::MarkChanged(const std::set<std::int64_t>& keys)
+{
+    const std::string stamp = now();
+    for (std::int64_t key : keys) {
+        int classId = 0;
+        bool deleted = false;
+        if (!ObjectRow(TQelObjectKey(static_cast<int>(key)), classId, deleted))
+            continue;
+        Prepare("UPDATE OBJEKT SET VERSION = VERSION + 1, GEAENDERT = ? WHERE K = ?")
+            .Bind(1, stamp)
+            .Bind(2, key)
+            .Run();
+        announce(ieStored, db_->Schema().Class(classId), key);
+    }
+}
+
+bool TQelStorage::HasFlag(std::int64_t key, int nr)
+{
+    auto st = Prepare("SELECT 1 FROM QEL_MERKMAL WHERE K = ? AND NR = ?");
+    st.Bind(1, key).Bind(2, static_cast<std::int64_t>(nr));
+    return st.Step();
+}
+
+void TQelStorage::SetFlag(std::int64_t key, int nr, bool on)
+{
+    if (on)
+        Prepare("INSERT INTO QEL_MERKMAL (K, NR) VALUES (?, ?) ON CONFLICT (K, NR) DO NOTHING")
+            .Bind(1, key)
+            .Bind(2, static_cast<std::int64_t>(nr))
+            .Run();
+    else
+        Prepare("DELETE FROM QEL_MERKMAL WHERE K = ? AND NR = ?")
+            .Bind(1, key)
+            .Bind(2, static_cast<std::int64_t>(nr))
+            .Run();
+}
+
 void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
 {
     const auto k = static_cast<std::int64_t>(key.Id());
@@ -698,5 +840,6 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
     Prepare("DELETE FROM " + q(cls->table) + " WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();
+    Prepare("DELETE FROM QEL_MERKMAL WHERE K = ?").Bind(1, k).Run();
     announce(ieGone, cls, k);
 }

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -102,12 +103,26 @@ public:
 
     // Objects.
     bool ObjectRow(TQelObjectKey key, int& classId, bool& deleted);
+    // Class and deleted mark of every stored one of `keys` (a few statements for many keys).
+    std::map<std::int64_t, std::pair<int, bool>> ObjectRows(const std::vector<std::int64_t>& keys);
     void LoadObject(TQelObject* obj);
     void LoadVector(TQelVector* v, TQelObjectKey key, std::int64_t parentRow);
     bool LoadBlob(const TQelField* f, TQelValue& out, std::string& error);
     // Writes inside the running transaction; elements that got rows are added to `newRows`.
     void WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows);
     void WriteDeleted(TQelObject* obj, bool deleted);
+    // Marks many stored objects deleted (or not) with a few statements per class table.
+    void WriteDeletedMany(const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted);
+    // Rewrites every stored reference to `from` held by a field that may refer to objects of `cls`
+    // onto `to` (object and element tables); the objects whose rows changed are added to `owners`.
+    // Returns how many references changed.
+    int RedirectReferences(
+        std::int64_t from, std::int64_t to, const TQelKlasse* cls, std::set<std::int64_t>& owners);
+    // A new version for objects whose rows were changed without their own commit.
+    void MarkChanged(const std::set<std::int64_t>& keys);
+    // Object flags (numbered from 0 as the class defines them).
+    bool HasFlag(std::int64_t key, int nr);
+    void SetFlag(std::int64_t key, int nr, bool on);
     void RemoveObject(TQelObjectKey key, const TQelKlasse* cls);
 
 private:

@@ -42,6 +42,9 @@ std::size_t Utf8CharIndex(std::string_view s, std::size_t byteOffset);
 // `count` characters from character `charPos` (clipped to the text).
 std::string Utf8Substr(std::string_view s, std::size_t charPos, std::size_t count = std::string_view::npos);
 
+// Text for HTML mark-up: & < > and " as entities.
+std::string HtmlEscape(std::string_view s);
+
 // --- Case ----------------------------------------------------------------------------------------
 
 char32_t CharUpper(char32_t c);

@@ -387,6 +387,7 @@ void TAdvStringGrid::SaveToCSV(const std::string& fileName)
         options.delimiter = delimiter_;
         options.alwaysQuote = alwaysQuotes_;
         options.includeHidden = saveHidden_;
+        options.formulaGuard = formulaGuard_;
         qel::grid::WriteCsv(store_, out, options);
         out.flush();
         if (!out) {
@@ -459,12 +460,24 @@ void TAdvStringGrid::Print()
     PaintPages(printer, printSettings_.Title);
 }
 
+bool TAdvStringGrid::HasPrinter()
+{
+    return !QPrinterInfo::defaultPrinter().isNull();
+}
+
 void TAdvStringGrid::PrintToPDF(const std::string& fileName)
 {
     TWaitCursor wait;
-    QPdfWriter writer(ToQString(fileName));
-    writer.setResolution(96);
-    writer.setPageSize(QPageSize(QPageSize::A4));
-    writer.setTitle(ToQString(printSettings_.Title));
-    PaintPages(writer, printSettings_.Title);
+    std::error_code ec;
+    std::filesystem::remove(fileName, ec);
+    {
+        QPdfWriter writer(ToQString(fileName));
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setTitle(ToQString(printSettings_.Title));
+        PaintPages(writer, printSettings_.Title);
+    }
+    // The writer reports no failure of its own: an unwritable place leaves no file.
+    if (!std::filesystem::exists(fileName, ec))
+        throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
 }

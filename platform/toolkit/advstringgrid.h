@@ -94,6 +94,9 @@ public:
     void SetDelimiter(char d) { delimiter_ = d; }
     bool AlwaysQuotes() const { return alwaysQuotes_; }
     void SetAlwaysQuotes(bool v) { alwaysQuotes_ = v; }
+    // Texts a spreadsheet would read as formulas are written as text (see gridio.h).
+    bool CsvFormulaGuard() const { return formulaGuard_; }
+    void SetCsvFormulaGuard(bool v) { formulaGuard_ = v; }
     bool SaveHiddenCells() const { return saveHidden_; }
     void SetSaveHiddenCells(bool v) { saveHidden_ = v; }
     void SaveToCSV(const std::string& fileName);
@@ -110,6 +113,8 @@ public:
     // Printing on the default printer, or into a PDF file.
     TPrintSettings& PrintSettings() { return printSettings_; }
     void Print();
+    // Whether a default printer is set up (Print throws without one).
+    static bool HasPrinter();
     void PrintToPDF(const std::string& fileName);
 
 protected:
@@ -135,4 +140,5 @@ private:
     char delimiter_ = ',';
     bool alwaysQuotes_ = false;
     bool saveHidden_ = true;
+    bool formulaGuard_ = false;
 };

@@ -40,6 +40,25 @@ std::uint32_t readU32(std::istream& in)
 
 } // namespace
 
+bool LooksLikeFormula(const std::string& text)
+{
+    if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos)
+        return false;
+    // "-12,50" and "+3" are numbers, not formulas.
+    if (text.front() == '-' || text.front() == '+') {
+        bool digit = false;
+        for (std::size_t i = 1; i < text.size(); ++i) {
+            const char c = text[i];
+            if (c >= '0' && c <= '9')
+                digit = true;
+            else if (c != ',' && c != '.')
+                return true;
+        }
+        return !digit;
+    }
+    return true;
+}
+
 void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& options)
 {
     if (options.byteOrderMark)
@@ -55,19 +74,25 @@ void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& optio
                 out << options.delimiter;
             firstCell = false;
             const auto& text = store.text(c, r);
-            if (!options.alwaysQuote && !needsQuotes(text, options.delimiter)) {
+            const bool formula = options.formulaGuard && LooksLikeFormula(text);
+            if (!options.alwaysQuote && !formula && !needsQuotes(text, options.delimiter)) {
                 out << text;
                 continue;
             }
-            out << '"';
-            for (char ch : text) {
-                if (ch == '"')
-                    out << '"';
-                out << ch;
+            out << (formula ? "\"'" : "\"");
+            // Doubled quotes; the runs between them go out whole.
+            std::size_t from = 0;
+            for (std::size_t q = text.find('"'); q != std::string::npos; q = text.find('"', from)) {
+                out.write(text.data() + from, static_cast<std::streamsize>(q + 1 - from));
+                out << '"';
+                from = q + 1;
             }
+            out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
             out << '"';
         }
         out << "\r\n";
+        if (!out)
+            return;
     }
 }
 

@@ -14,10 +14,18 @@ struct CsvOptions {
     bool alwaysQuote = false; // quote every cell, not only those that need it
     bool includeHidden = true; // hidden columns and rows are written too
     bool byteOrderMark = true; // UTF-8 BOM, so spreadsheet programs read umlauts correctly
+    // A text a spreadsheet would take for a formula (starting with = + - @, a tab or a carriage
+    // return, and not a plain number) is written quoted with an apostrophe in front, so that the
+    // spreadsheet shows it as text.
+    bool formulaGuard = false;
 };
+
+// Whether a cell text would be read as a formula by a spreadsheet program.
+bool LooksLikeFormula(const std::string& text);
 
 // Writes all rows (fixed rows included), one line per row, CRLF line ends. A cell is quoted when
 // it holds the delimiter, a quote, a line break or leading/trailing blanks; quotes are doubled.
+// The first failure of the stream ends the writing (the caller checks the stream).
 void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& options);
 
 // Reads CSV written as above (or by a spreadsheet program): quoted cells may hold delimiters,

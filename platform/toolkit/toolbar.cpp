@@ -56,6 +56,17 @@ TToolBar::TToolBar(TComponent* owner)
     SetBounds(0, 0, 150, 29);
 }
 
+TToolButton* TToolBar::AddButton(const std::string& caption, const std::string& hint)
+{
+    auto* button = new TToolButton(this);
+    button->SetParent(this);
+    button->SetCaption(caption);
+    button->SetHint(hint.empty() ? caption : hint);
+    button->SetShowHint(true);
+    Realign();
+    return button;
+}
+
 int TToolBar::ButtonCount() const
 {
     int n = 0;

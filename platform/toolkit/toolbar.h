@@ -4,6 +4,8 @@
 // caption (as text and hint) and image index, and a click runs the item.
 #include "toolkit/stdctrls.h"
 
+#include <string>
+
 class TMenuItem;
 
 class TToolButton : public TButton {
@@ -30,6 +32,8 @@ class TToolBar : public TCustomControl {
 public:
     explicit TToolBar(TComponent* owner);
 
+    // A new button at the right end, owned by the bar.
+    TToolButton* AddButton(const std::string& caption, const std::string& hint = "");
     int ButtonCount() const;
     // The index-th tool button on the bar (in the order they were put on it); nullptr outside.
     TToolButton* Buttons(int index) const;

@@ -47,9 +47,9 @@ TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
     auto first = openDemoDatabase(path, 30, 5);
     ASSERT_TRUE(first.error.empty()) << first.error;
     EXPECT_TRUE(first.created);
-    // The sample persons and firms, five stored filters and the one parameter they keep (the
-    // deleted former persons do not count).
-    EXPECT_EQ(first.objectCount, 35 + 5 + 1);
+    // The sample persons and firms, five stored filters and the one parameter they keep, two
+    // document templates (the deleted former persons do not count).
+    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2);
     first.db.reset();
     auto second = openDemoDatabase(path);
     ASSERT_TRUE(second.error.empty()) << second.error;

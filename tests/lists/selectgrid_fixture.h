@@ -40,8 +40,8 @@ end
 
 class SelectGridTest : public QelDbTest {
 protected:
-    SelectGridTest()
-        : QelDbTest(kSelectGridSchema)
+    explicit SelectGridTest(const std::string& schema = kSelectGridSchema)
+        : QelDbTest(schema)
     {
     }
     void SetUp() override

@@ -235,6 +235,30 @@ TEST_F(MultiEditTest, NeuCreatesAnObjectAndTiesTheValue)
     EXPECT_TRUE(me->getEditor(0)->Font().Style().Contains(fsUnderline));
 }
 
+TEST_F(MultiEditTest, LeavingWithTheNeuRowSelectedCreatesNothing)
+{
+    int created = 0, searched = 0;
+    me->OnNew = [&](TObject*, std::string&, TObject*&) { ++created; };
+    me->OnSearch = [&](TObject*, std::string&, TObject*&) { ++searched; };
+    focusFirst();
+    type(0, "Finnisch");
+    waitPause();
+    key(0, Qt::Key_Down);
+    key(0, Qt::Key_Down); // "Neu ..." is selected
+    QTest::mouseClick(qobject_cast<QLineEdit*>(after->Handle()), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(created, 0);
+    EXPECT_EQ(me->getValues()->Get(0), "Finnisch");
+    EXPECT_EQ(me->getValues()->Objects(0), nullptr) << "free text";
+    // The same with "Suchen ...".
+    line(0)->setFocus();
+    QApplication::processEvents();
+    key(0, Qt::Key_Down);
+    QTest::mouseClick(qobject_cast<QLineEdit*>(after->Handle()), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_EQ(searched, 0);
+}
+
 TEST_F(MultiEditTest, SuchenWithoutAnObjectLeavesFreeTextAndAutoCreateRunsOnEnter)
 {
     int searched = 0;

@@ -1,0 +1,565 @@
+// The select grid's object commands: the menu's entries and captions for the selection, the tool
+// bar, the shortcuts, and each command with its questions (scripted) and results in the database.
+#include "selectgrid_fixture.h"
+
+#include "toolkit/toolbar.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char* const kCommandsSchema = R"(
+class 33101 Adresse table=C_Adresse
+  field Ort Text length=40
+end
+class 33102 Konto table=C_Konto
+  field IBAN Text
+end
+class 33110 Person : Objekt table=C_Person format="<Name>, <Vorname>" noun="Person" gender=f plural="Personen" flags="Wichtig|Keine Werbung"
+  field Name Text length=60
+  field Vorname Text length=40
+  field Kinder Ganzzahl
+  vector Adressen Adresse
+  subobject Konto Konto
+end
+class 33111 Mitarbeiter : Person noun="Mitarbeiter" gender=m plural="Mitarbeiter"
+  field Nummer Ganzzahl
+end
+class 33120 Firma : Objekt table=C_Firma format="<Name>" noun="Firma" gender=f plural="Firmen"
+  field Name Text
+  field Chef Referenz ref=Person
+end
+)";
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Output of a shell command.
+std::string run(const std::string& command)
+{
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[4096];
+        while (std::size_t n = fread(buf, 1, sizeof buf, p))
+            out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+} // namespace
+
+class SelectGridCommandsTest : public SelectGridTest {
+protected:
+    SelectGridCommandsTest()
+        : SelectGridTest(kCommandsSchema)
+    {
+    }
+    void SetUp() override
+    {
+        SelectGridTest::SetUp();
+        grid->SetFieldSettings("");
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+        SelectGridTest::TearDown();
+    }
+    void list(std::initializer_list<TQelSelectGridOption> add = {})
+    {
+        TQelSelectGridOptions o = grid->get_SelectGridOptions();
+        for (TQelSelectGridOption x : add)
+            o << x;
+        grid->set_SelectGridOptions(o);
+        grid->set_ClassName("Person");
+        grid->Reload();
+    }
+    void select(std::initializer_list<TQelObject*> objs)
+    {
+        grid->ClearRowSelect();
+        for (TQelObject* o : objs)
+            grid->SetRowSelect(grid->get_row(o->Key()), true);
+        grid->FocusCell(1, grid->get_row((*objs.begin())->Key()));
+    }
+    // Opens the menu as a right click does and returns the shown entries ("-" for separators);
+    // the menu stays open for the test to pick an entry.
+    std::vector<std::string> openMenu()
+    {
+        const QPoint at = gridView()->viewport()->mapTo(grid->Handle(), QPoint(20, 20));
+        QContextMenuEvent ev(QContextMenuEvent::Mouse, at, grid->Handle()->mapToGlobal(at));
+        QApplication::sendEvent(grid->Handle(), &ev);
+        std::vector<std::string> captions;
+        if (QMenu* shown = grid->PopupMenu()->Handle())
+            for (QAction* a : shown->actions())
+                if (a->isVisible())
+                    captions.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        grid->PopupMenu()->CloseMenu();
+        return captions;
+    }
+    qel::grid::GridView* gridView() const { return static_cast<qel::grid::GridView*>(grid->Handle()); }
+    TMenuItem* cmd(TQelSelectGrid::TCommand c) const { return grid->CommandItem(c); }
+    bool shown(TQelSelectGrid::TCommand c) const { return cmd(c) && cmd(c)->Visible(); }
+    std::string caption(TQelSelectGrid::TCommand c) const { return cmd(c)->Caption(); }
+    TQelObject* make(const char* name, const char* vorname)
+    {
+        TQelObject* p = create("Person");
+        p->FieldByName("Name")->set_AsString(name);
+        p->FieldByName("Vorname")->set_AsString(vorname);
+        EXPECT_TRUE(p->Commit());
+        return p;
+    }
+    void key(Qt::Key k) { QTest::keyClick(gridView(), k, Qt::ControlModifier); }
+
+    std::string dir
+        = (std::filesystem::temp_directory_path() / ("qel_sgcmd_" + std::to_string(::getpid()))).string();
+};
+
+using C = TQelSelectGrid;
+
+// ---- entries and captions ---------------------------------------------------------------------
+
+TEST_F(SelectGridCommandsTest, EntriesFollowTheSelectionAndTheApplicationsEvents)
+{
+    TQelObject* a = make("Meier", "Anna");
+    make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    list({ soMultiSelect, soMergeObjects, soCopyItem, soPrintList });
+    select({ a });
+
+    // Without application events: no edit, no print; create, delete and copy come from the grid.
+    grid->update_popup_menu();
+    EXPECT_FALSE(shown(C::cmdEdit));
+    EXPECT_FALSE(shown(C::cmdPrint));
+    EXPECT_FALSE(shown(C::cmdMerge)) << "one object";
+    EXPECT_FALSE(shown(C::cmdRepair)) << "debug mode only";
+    EXPECT_FALSE(shown(C::cmdSaveCSV));
+    EXPECT_EQ(caption(C::cmdCreate), "Neue Person anlegen");
+    EXPECT_EQ(caption(C::cmdDelete), "Person 'Meier, Anna' löschen");
+    EXPECT_EQ(caption(C::cmdCopy), "Person 'Meier, Anna' kopieren");
+    EXPECT_TRUE(shown(C::cmdPrintList));
+
+    grid->OnKeyOpen = [](TObject*, TQelObjectKey, TQelObject*) {};
+    grid->OnKeyPrint = [](TObject*, TQelObjectKey, TQelObject*) {};
+    grid->OnSaveCSV = [](TObject*, std::string&) {};
+    db->set_Debug(true);
+    const std::vector<std::string> menu = openMenu();
+    const std::vector<std::string> head(menu.begin(), menu.begin() + 8);
+    EXPECT_EQ(head,
+        (std::vector<std::string> { "Neue Person anlegen\tStrg+N", "Person 'Meier, Anna' bearbeiten\tStrg+B",
+            "Person 'Meier, Anna' löschen\tStrg+L", "Person 'Meier, Anna' drucken/exportieren/mailen\tStrg+P",
+            "Person 'Meier, Anna' kopieren\tStrg+C", "Korrektheit sicherstellen", "Sperre aufheben", "-" }));
+    EXPECT_NE(std::find(menu.begin(), menu.end(), "Liste als CSV-Datei speichern..."), menu.end());
+    EXPECT_NE(std::find(menu.begin(), menu.end(), "Attribute"), menu.end());
+    EXPECT_NE(std::find(menu.begin(), menu.end(), "Anzeige ändern..."), menu.end());
+
+    // Three selected: numbers and plurals, no names; merge appears, copy goes.
+    select({ a, c });
+    grid->SetRowSelect(2, true);
+    grid->update_popup_menu();
+    EXPECT_EQ(caption(C::cmdEdit), "3 Personen bearbeiten");
+    EXPECT_EQ(caption(C::cmdDelete), "3 Personen löschen");
+    EXPECT_EQ(caption(C::cmdPrint), "3 Personen drucken/exportieren/mailen");
+    EXPECT_EQ(caption(C::cmdMerge), "3 Personen zusammenfassen");
+    EXPECT_TRUE(shown(C::cmdMerge));
+    EXPECT_FALSE(shown(C::cmdCopy));
+
+    // The application forbids deleting and creating.
+    grid->AllowDelete = [](TObject*, bool& allow, TQelClassKey) { allow = false; };
+    grid->AllowCreate = [](TObject*, bool& allow, TQelClassKey) { allow = false; };
+    grid->update_popup_menu();
+    EXPECT_FALSE(shown(C::cmdDelete));
+    EXPECT_FALSE(shown(C::cmdCreate));
+}
+
+TEST_F(SelectGridCommandsTest, AViewOfDeletedObjectsOffersOnlyRestoreAndFinalDelete)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObjectCommands(db.get()).MarkDeleted({ a->Key(), b->Key() });
+    db->User()->FieldByName("Admin")->set_AsBool(false);
+    TQelAnsicht* deleted = view("Gelöschte", "OBJEKT.GELOESCHT = 1", nullptr, "Person", {}, true);
+    list({ soMultiSelect });
+    grid->OnKeyOpen = [](TObject*, TQelObjectKey, TQelObject*) {};
+    grid->SetCurrentView(deleted, nullptr, "", true);
+    ASSERT_EQ(grid->EntryCount(), 2);
+    select({ a });
+    grid->update_popup_menu();
+    for (C::TCommand c : { C::cmdCreate, C::cmdEdit, C::cmdDelete, C::cmdCopy, C::cmdMerge, C::cmdPrintList })
+        EXPECT_FALSE(shown(c)) << c;
+    EXPECT_EQ(caption(C::cmdRestore), "Person 'Meier, Anna' wiederherstellen");
+    EXPECT_EQ(caption(C::cmdDump), "Person 'Meier, Anna' endgültig löschen");
+    EXPECT_FALSE(cmd(C::cmdDump)->Enabled()) << "administrators only";
+    select({ a, b });
+    grid->update_popup_menu();
+    EXPECT_EQ(caption(C::cmdRestore), "2 Personen wiederherstellen");
+    EXPECT_EQ(caption(C::cmdDump), "2 Personen endgültig löschen");
+
+    // Restoring two asks; both come back and leave the list of deleted ones.
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdRestore)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().text, "Sollen die 2 selektierten Personen wiederhergestellt werden?");
+    EXPECT_FALSE(a->Deleted());
+    EXPECT_FALSE(b->Deleted());
+    EXPECT_EQ(grid->EntryCount(), 0) << grid->LastStatement();
+}
+
+TEST_F(SelectGridCommandsTest, AReadOnlyDatabaseOffersNoWritingCommand)
+{
+    const std::string file = dir + "/nurlesen.qeldb";
+    {
+        TQelDatabase w;
+        TQelOpenOptions o;
+        o.schemaText = kCommandsSchema;
+        o.create = true;
+        w.Open(file, o);
+        TQelObject* p = w.CreateObject(w.FindClass("Person")->Key());
+        p->FieldByName("Name")->set_AsString("Meier");
+        ASSERT_TRUE(p->Commit());
+    }
+    form.reset();
+    SetQelDatabase(nullptr);
+    db = std::make_unique<TQelDatabase>();
+    TQelOpenOptions o;
+    o.readOnly = true;
+    db->Open(file, o);
+    SetQelDatabase(db.get());
+    form = std::make_unique<TForm>(nullptr);
+    startGrid();
+    grid->OnKeyOpen = [](TObject*, TQelObjectKey, TQelObject*) {};
+    list({ soCopyItem });
+    grid->SelectRow(1, 0);
+    grid->update_popup_menu();
+    EXPECT_TRUE(shown(C::cmdEdit));
+    EXPECT_FALSE(shown(C::cmdCreate));
+    EXPECT_FALSE(shown(C::cmdDelete));
+    EXPECT_FALSE(shown(C::cmdCopy));
+    // The shortcut finds no entry: nothing is asked, nothing deleted.
+    key(Qt::Key_L);
+    EXPECT_TRUE(dialogs->Questions().empty());
+}
+
+TEST_F(SelectGridCommandsTest, TheToolBarMirrorsCreateEditAndDelete)
+{
+    TQelObject* a = make("Meier", "Anna");
+    list();
+    auto* bar = new TToolBar(form.get());
+    bar->SetParent(form.get());
+    bar->SetBounds(0, 0, 400, 30);
+    grid->set_MenuToolBar(bar);
+    ASSERT_EQ(bar->ButtonCount(), 3);
+    int created = 0;
+    grid->OnNewClick = [&](TObject*, TQelClassKey cls) { created += cls == this->cls("Person"); };
+    grid->SelectRow(grid->get_row(a->Key()), 0);
+    EXPECT_TRUE(bar->Buttons(0)->Enabled());
+    EXPECT_FALSE(bar->Buttons(1)->Enabled()) << "no OnKeyOpen";
+    EXPECT_TRUE(bar->Buttons(2)->Enabled());
+    QTest::mouseClick(bar->Buttons(0)->Handle(), Qt::LeftButton);
+    EXPECT_EQ(created, 1);
+    dialogs->AnswerBox(IDNO);
+    QTest::mouseClick(bar->Buttons(2)->Handle(), Qt::LeftButton);
+    EXPECT_EQ(dialogs->LastQuestion().text, "Soll die Person 'Meier, Anna' wirklich gelöscht werden?");
+    EXPECT_FALSE(a->Deleted());
+}
+
+// ---- delete -----------------------------------------------------------------------------------
+
+TEST_F(SelectGridCommandsTest, DeleteAsksAndOnlyYesDeletes)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    list({ soMultiSelect });
+    select({ a });
+    dialogs->AnswerBox(IDNO);
+    key(Qt::Key_L);
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->LastQuestion().text, "Soll die Person 'Meier, Anna' wirklich gelöscht werden?");
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Person löschen");
+    EXPECT_FALSE(a->Deleted());
+
+    std::vector<TQelObjectKey> before, after;
+    grid->BeforeDelete = [&](TObject*, TQelObjectKey k, bool& allow) {
+        before.push_back(k);
+        allow = k != b->Key();
+    };
+    grid->AfterDelete = [&](TObject*, TQelObject* o) { after.push_back(o->Key()); };
+    select({ a, b, c });
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_L);
+    EXPECT_EQ(dialogs->LastQuestion().text, "Sollen die 3 selektierten Personen wirklich gelöscht werden?");
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Personen löschen");
+    EXPECT_EQ(before, (std::vector<TQelObjectKey> { a->Key(), b->Key(), c->Key() }));
+    EXPECT_EQ(after, (std::vector<TQelObjectKey> { a->Key(), c->Key() }));
+    EXPECT_TRUE(a->Deleted());
+    EXPECT_FALSE(b->Deleted());
+    EXPECT_TRUE(c->Deleted());
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Otto" }));
+}
+
+TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAskingAndAFailureChangesNothing)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    list({ soMultiSelect });
+    int calls = 0;
+    grid->BeforeDeleteQuery
+        = [&](TObject*, int n, TQelClassKey cls, TQelObjectKey key, bool&, std::string& q) {
+              ++calls;
+              EXPECT_EQ(n, 2);
+              EXPECT_EQ(key, TQelObjectKey());
+              EXPECT_EQ(cls, this->cls("Person"));
+              q.clear();
+          };
+    // The store refuses the second person: the first one stays too.
+    sqlite3_exec(db->Handle(),
+        "CREATE TRIGGER stop BEFORE UPDATE OF GELOESCHT ON C_Person WHEN NEW.Name = 'Otto' BEGIN SELECT "
+        "RAISE(ABORT, 'Datenträger voll'); END",
+        nullptr, nullptr, nullptr);
+    select({ a, b });
+    grid->DeleteSelected();
+    EXPECT_EQ(calls, 1);
+    ASSERT_EQ(dialogs->Questions().size(), 1u) << "no question, only the error";
+    EXPECT_EQ(dialogs->LastQuestion().flags & MB_ICONERROR, unsigned(MB_ICONERROR));
+    EXPECT_NE(dialogs->LastQuestion().text.find("Löschen von 2 Personen gescheitert"), std::string::npos);
+    EXPECT_NE(dialogs->LastQuestion().text.find("Datenträger voll"), std::string::npos);
+    EXPECT_FALSE(a->Deleted());
+    EXPECT_FALSE(b->Deleted());
+    EXPECT_EQ(grid->EntryCount(), 2);
+}
+
+// ---- merge and copy ---------------------------------------------------------------------------
+
+TEST_F(SelectGridCommandsTest, MergeKeepsTheTopRowAndReportsTheReferences)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    TQelObject* firm = create("Firma");
+    firm->FieldByName("Name")->set_AsString("Alpha");
+    static_cast<TQelRefField*>(firm->FieldByName("Chef"))->set_AsKey(c->Key());
+    ASSERT_TRUE(firm->Commit());
+    list({ soMultiSelect, soMergeObjects });
+    grid->SortByColumn(grid->ColumnByName("Name"), sdAscending);
+    select({ a, b, c });
+    grid->update_popup_menu();
+    dialogs->AnswerBox(IDNO);
+    cmd(C::cmdMerge)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().text,
+        "Sollen die 3 ausgewählten Personen wirklich zu einer Person (mit den Daten von 'Meier, Anna') "
+        "zusammengefasst werden?\n\n(Die Vorgang kann nicht mehr rückgängig gemacht werden.)");
+    EXPECT_EQ(dialogs->LastQuestion().caption, "3 Personen zusammenfassen");
+    EXPECT_FALSE(c->Deleted());
+
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdMerge)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().text,
+        "2 Personen gelöscht (mit 'Meier, Anna' verbunden)\n1 Referenzen geändert");
+    EXPECT_EQ(dialogs->LastQuestion().caption, "3 Personen zusammengefasst");
+    EXPECT_TRUE(b->Deleted());
+    EXPECT_TRUE(c->Deleted());
+    EXPECT_EQ(static_cast<TQelRefField*>(firm->FieldByName("Chef"))->AsKey(), a->Key());
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Meier" }));
+    EXPECT_EQ(grid->get_SelectedKey(), a->Key());
+}
+
+TEST_F(SelectGridCommandsTest, CopyCommitsAndSelectsTheCopyUnlessTheApplicationSaysOtherwise)
+{
+    TQelObject* a = make("Meier", "Anna");
+    a->FieldList()->VectorByName("Adressen")->Add()->FieldList()->FieldByName("Ort")->set_AsString("Köln");
+    ASSERT_TRUE(a->Commit());
+    list({ soCopyItem });
+    grid->SelectRow(grid->get_row(a->Key()), 0);
+    TQelObject* copy = nullptr;
+    grid->AfterCopy = [&](TObject*, TQelObject* source, int& mode, TQelObject* c) {
+        EXPECT_EQ(source, a);
+        copy = c;
+        mode = 0;
+    };
+    key(Qt::Key_C);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_TRUE(copy->IsNew()) << "mode 0 leaves it unsaved";
+    EXPECT_EQ(grid->EntryCount(), 1);
+    db->FreeObject(copy);
+
+    grid->AfterCopy = nullptr;
+    grid->BeforeCopy
+        = [&](TObject*, TQelClassKey& cls, bool&, TQelObjectKey) { cls = this->cls("Mitarbeiter"); };
+    key(Qt::Key_C);
+    EXPECT_EQ(grid->EntryCount(), 2);
+    TQelObject* copied = grid->get_SelectedObject();
+    ASSERT_NE(copied, nullptr);
+    EXPECT_NE(copied, a);
+    EXPECT_EQ(copied->ClassKey(), cls("Mitarbeiter"));
+    EXPECT_EQ(copied->FieldList()->FindField("Adressen[0].Ort")->AsString(), "Köln");
+}
+
+// ---- flags, repair, unlock --------------------------------------------------------------------
+
+TEST_F(SelectGridCommandsTest, AttributesAreMarkedAndToggled)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    list({ soMultiSelect });
+    select({ a, b });
+    grid->update_popup_menu();
+    TMenuItem* flags = cmd(C::cmdAttributes);
+    ASSERT_EQ(flags->Count(), 2);
+    EXPECT_EQ(flags->Items(1)->Caption(), "Keine Werbung");
+    EXPECT_FALSE(flags->Items(1)->Checked());
+    flags->Items(1)->Click();
+    TQelObjectCommands commands(db.get());
+    EXPECT_TRUE(commands.HasFlag(a->Key(), 1));
+    EXPECT_TRUE(commands.HasFlag(b->Key(), 1));
+    select({ a });
+    grid->update_popup_menu();
+    EXPECT_TRUE(cmd(C::cmdAttributes)->Items(1)->Checked());
+    cmd(C::cmdAttributes)->Items(1)->Click();
+    EXPECT_FALSE(commands.HasFlag(a->Key(), 1));
+    EXPECT_TRUE(commands.HasFlag(b->Key(), 1));
+}
+
+TEST_F(SelectGridCommandsTest, RepairAndUnlockReportPerObject)
+{
+    TQelObject* a = make("Meier", "Anna");
+    list();
+    db->set_Debug(true);
+    grid->SelectRow(grid->get_row(a->Key()), 0);
+    grid->update_popup_menu();
+    cmd(C::cmdRepair)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Ergebnis");
+    EXPECT_EQ(dialogs->LastQuestion().text, "Meier, Anna: OK");
+
+    ASSERT_TRUE(db->CreateSQLEngine()->Lock(a->Key()));
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdUnlock)->Click();
+    const std::string report = dialogs->LastQuestion().text;
+    EXPECT_EQ(report.rfind(a->Key().ToString() + ": Objekt gesperrt in Session ", 0), 0u) << report;
+    EXPECT_NE(report.find("\nObjekt erfolgreich entsperrt."), std::string::npos) << report;
+    int session = 0;
+    double time = 0;
+    EXPECT_FALSE(db->CreateSQLEngine()->IsLocked(a->Key(), session, time));
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdUnlock)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().text, a->Key().ToString() + ": Objekt war nicht gesperrt.\n");
+}
+
+// ---- files: CSV, PDF, templates ---------------------------------------------------------------
+
+TEST_F(SelectGridCommandsTest, CsvOfHostileTextsReadsBackLiterallyInAnIndependentParser)
+{
+    const std::vector<std::string> names = { "Müller; Söhne", "Er sagte \"Hallo\"", "Zeile1\nZeile2",
+        "=HYPERLINK(\"x\")", "+49 221", "-5", "@SUM(A1)", "Öztürk" };
+    for (const std::string& n : names) {
+        TQelObject* p = create("Person");
+        p->FieldByName("Name")->set_AsString(n);
+        p->FieldByName("Vorname")->set_AsString("ä");
+        ASSERT_TRUE(p->Commit());
+    }
+    list();
+    grid->SetDelimiter(',');
+    const std::string file = dir + "/liste.csv";
+    grid->OnSaveCSV = [&](TObject*, std::string& name) { name = file; };
+    grid->update_popup_menu();
+    cmd(C::cmdSaveCSV)->Click();
+    EXPECT_TRUE(dialogs->Questions().empty()) << dialogs->LastQuestion().text;
+    const std::string bytes = readFile(file);
+    ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF") << "a BOM for the spreadsheet";
+
+    // Python's csv module as the spreadsheet: one line per row, the name column as it reads it.
+    const int col = grid->ColumnByName("Name");
+    const std::string script
+        = "import csv,sys\n"
+          "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline=''),delimiter=';'))\n"
+          "for r in rows[1:]: sys.stdout.write(r["
+        + std::to_string(col) + "].replace('\\n','<NL>')+'\\n')\n";
+    std::ofstream(dir + "/read.py") << script;
+    const std::string out = run("python3 " + dir + "/read.py " + file);
+    std::vector<std::string> read;
+    std::stringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        read.push_back(line);
+    std::vector<std::string> expected;
+    for (int r = 1; r < grid->RowCount(); ++r) {
+        const std::string n = grid->Cells(col, r);
+        // Formulas come back as texts with an apostrophe in front; everything else as it was.
+        const bool formula = n[0] == '=' || n[0] == '@' || n == "+49 221";
+        std::string shown = (formula ? "'" : "") + n;
+        for (std::size_t at = shown.find('\n'); at != std::string::npos; at = shown.find('\n'))
+            shown.replace(at, 1, "<NL>");
+        expected.push_back(shown);
+    }
+    EXPECT_EQ(read, expected) << out;
+}
+
+TEST_F(SelectGridCommandsTest, PrintingTheListWithoutAPrinterWritesAPdfWithTheRows)
+{
+    if (TAdvStringGrid::HasPrinter())
+        GTEST_SKIP() << "a printer is set up";
+    make("Meier", "Anna");
+    make("Grünwald", "Jörg");
+    list({ soPrintList });
+    const std::string file = dir + "/liste.pdf";
+    dialogs->AnswerFiles({ file });
+    grid->update_popup_menu();
+    ASSERT_TRUE(shown(C::cmdPrintList));
+    cmd(C::cmdPrintList)->Click();
+    ASSERT_TRUE(std::filesystem::exists(file));
+    const std::string text = run("pdftotext -layout " + file + " -");
+    EXPECT_NE(text.find("Meier"), std::string::npos) << text;
+    EXPECT_NE(text.find("Grünwald"), std::string::npos) << text;
+    EXPECT_NE(text.find("Jörg"), std::string::npos) << text;
+}
+
+TEST_F(SelectGridCommandsTest, ExportWritesOneFilePerObjectIntoTheChosenFolder)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    std::string error;
+    const TQelObjectKey t = TQelRTFVorlage::Create(
+        db.get(), "Karteikarte", cls("Person"), "html", "<h1><Name></h1><Vorname>", error);
+    ASSERT_TRUE(t.Valid()) << error;
+    list({ soMultiSelect });
+    std::vector<TQelObjectKey> exported;
+    grid->OnExporting = [&](TObject*, TQelObjectKey tk, const TQelKeyList& keys, bool&) {
+        EXPECT_EQ(tk, t);
+        exported.assign(keys.begin(), keys.end());
+    };
+    select({ a, b });
+    grid->update_popup_menu();
+    ASSERT_TRUE(shown(C::cmdExport));
+    EXPECT_EQ(caption(C::cmdPrint), "2 Personen drucken") << "beside the export entry";
+    ASSERT_EQ(cmd(C::cmdExport)->Count(), 1);
+    EXPECT_EQ(cmd(C::cmdExport)->Items(0)->Caption(), "Karteikarte");
+    dialogs->CancelFolder();
+    cmd(C::cmdExport)->Items(0)->Click();
+    EXPECT_TRUE(exported.empty());
+    dialogs->AnswerFolder(dir);
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdExport)->Items(0)->Click();
+    EXPECT_EQ(dialogs->Questions()[0].caption,
+        "Wählen Sie das Verzeichnis, in dem die selektierten Personen gespeichert werden sollen.");
+    EXPECT_EQ(dialogs->LastQuestion().text, "Sollen die 2 selektierten Personen wirklich exportiert werden?");
+    EXPECT_EQ(exported.size(), 2u);
+    EXPECT_EQ(readFile(dir + "/Meier, Anna.html"), "<h1>Meier</h1>Anna");
+    EXPECT_EQ(readFile(dir + "/Otto, Olaf.html"), "<h1>Otto</h1>Olaf");
+
+    // The preview opens the filled-in file with its program.
+    select({ a });
+    grid->update_popup_menu();
+    cmd(C::cmdPreview)->Items(0)->Click();
+    ASSERT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::OpenWithProgram);
+    EXPECT_EQ(readFile(dialogs->LastQuestion().text), "<h1>Meier</h1>Anna");
+}
