@@ -108,6 +108,22 @@ bool TQelFileField::AssignContent(TQelFileField* other)
     return set_BufferAsString(data);
 }
 
+void TQelFileField::TakeContent(TQelFileField* other)
+{
+    if (!other || other == this)
+        return;
+    const std::int64_t id = other->ContentId();
+    if (id > 0 && id == other->storedId()) {
+        AssignContent(other); // a stored row stays with its owner
+        return;
+    }
+    other->SetValue(std::monostate {});
+    if (id > 0)
+        takeRow(id);
+    else
+        AssignContent(nullptr);
+}
+
 bool TQelFileField::Missing() const
 {
     return HasContent() && db_ && db_->Initialized() && TQelFileStore(db_).Size(ContentId()) < 0;

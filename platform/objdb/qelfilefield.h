@@ -24,6 +24,8 @@ public:
     bool set_BufferAsString(const std::string& data);
     // Takes over the content of another file field (a copy of its row).
     bool AssignContent(TQelFileField* other);
+    // Takes the not yet stored content of `other` without copying it; `other` is left empty.
+    void TakeContent(TQelFileField* other);
 
     // The ID of the content's row (0: none).
     std::int64_t ContentId() const;

@@ -245,7 +245,9 @@ void TCustomListView::ClearItems()
 void TCustomListView::CustomSort(const std::function<bool(const TListItem*, const TListItem*)>& less)
 {
     std::stable_sort(items_.begin(), items_.end(),
-        [&](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) { return less(a.get(), b.get()); });
+        [&](const std::unique_ptr<TListItem>& a, const std::unique_ptr<TListItem>& b) {
+            return less(a.get(), b.get());
+        });
     rebuildOrder();
 }
 
@@ -282,11 +284,14 @@ void TCustomListView::updateRow(TListItem* item)
         row->setText(c, k < item->subItems_.size() ? ToQString(item->subItems_[k]) : QString());
         if (c < ColumnCount())
             row->setTextAlignment(c,
-                columns_[static_cast<std::size_t>(c)].alignment == taRightJustify ? Qt::AlignRight | Qt::AlignVCenter
-                                                                                  : Qt::AlignLeft | Qt::AlignVCenter);
+                columns_[static_cast<std::size_t>(c)].alignment == taRightJustify
+                    ? Qt::AlignRight | Qt::AlignVCenter
+                    : Qt::AlignLeft | Qt::AlignVCenter);
     }
     const int img = item->imageIndex_;
-    row->setIcon(0, img >= 0 && img < ImageCount() ? QIcon(images_[static_cast<std::size_t>(img)]->Storage().pixmap) : QIcon());
+    row->setIcon(0,
+        img >= 0 && img < ImageCount() ? QIcon(images_[static_cast<std::size_t>(img)]->Storage().pixmap)
+                                       : QIcon());
     QFont f = row->font(0);
     f.setItalic(item->greyed_);
     row->setFont(0, f);
@@ -320,7 +325,8 @@ void TCustomListView::ClearColumns()
 
 std::string TCustomListView::ColumnCaption(int index) const
 {
-    return index >= 0 && index < ColumnCount() ? columns_[static_cast<std::size_t>(index)].caption : std::string();
+    return index >= 0 && index < ColumnCount() ? columns_[static_cast<std::size_t>(index)].caption
+                                               : std::string();
 }
 
 int TCustomListView::ColumnWidth(int index) const
@@ -408,7 +414,8 @@ void TCustomListView::SetItemIndex(int index)
     settingSelection_ = true;
     tree->clearSelection();
     if (item)
-        tree->setCurrentItem(static_cast<QTreeWidgetItem*>(item->row_), 0, QItemSelectionModel::ClearAndSelect);
+        tree->setCurrentItem(
+            static_cast<QTreeWidgetItem*>(item->row_), 0, QItemSelectionModel::ClearAndSelect);
     settingSelection_ = false;
     Change();
 }

@@ -201,8 +201,9 @@ void TTreeView::FullExpand()
 void TTreeView::AlphaSort()
 {
     std::function<void(std::vector<std::unique_ptr<TTreeNode>>&)> sortLevel = [&](auto& list) {
-        std::stable_sort(list.begin(), list.end(),
-            [](auto& a, auto& b) { return ToQString(a->text_).compare(ToQString(b->text_), Qt::CaseInsensitive) < 0; });
+        std::stable_sort(list.begin(), list.end(), [](auto& a, auto& b) {
+            return ToQString(a->text_).compare(ToQString(b->text_), Qt::CaseInsensitive) < 0;
+        });
         for (auto& n : list)
             sortLevel(n->children_);
     };
@@ -284,7 +285,8 @@ void TTreeView::updateRow(TTreeNode* node)
     const QSignalBlocker block(widget_);
     row->setText(0, ToQString(node->text_));
     const int img = node->imageIndex_;
-    row->setIcon(0, img >= 0 && img < static_cast<int>(images_.size())
+    row->setIcon(0,
+        img >= 0 && img < static_cast<int>(images_.size())
             ? QIcon(images_[static_cast<std::size_t>(img)]->Storage().pixmap)
             : QIcon());
 }
