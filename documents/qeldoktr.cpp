@@ -85,11 +85,15 @@ void TQelDokTree::set_ListView(TQelListView* lv)
 {
     if (listView_ == lv)
         return;
-    if (listView_)
+    if (listView_) {
+        listView_->OnConnectionChanged = nullptr;
         RemoveFreeNotification(listView_);
+    }
     listView_ = lv;
-    if (listView_)
+    if (listView_) {
         FreeNotification(listView_);
+        listView_->OnConnectionChanged = [this](TObject*) { Reload(true); };
+    }
     Reload(true);
 }
 

@@ -88,6 +88,7 @@ int TQelLVBase::ConnectFL(const TQelFieldList* fl, bool onlyIfNotConnected)
     SetAcceptFiles(connected_);
     if (!loading_)
         SetEnabled(connected_);
+    OnConnectionChanged(this);
     return n;
 }
 
@@ -108,6 +109,7 @@ int TQelLVBase::Disconnect()
     clear_rows();
     SetAcceptFiles(false);
     SetEnabled(false);
+    OnConnectionChanged(this);
     return 0;
 }
 

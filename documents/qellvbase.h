@@ -42,6 +42,8 @@ public:
     TEvent<TObject*, TQelDokument*> OnEditProps;
     TEvent<TObject*, TListItem*, bool&> OnCanEditItem;
     TNotifyEvent AfterLoad;
+    // The view was connected or disconnected (a folder tree follows it).
+    TNotifyEvent OnConnectionChanged;
 
     TQelListViewOptions ListViewOptions { lvoAutoConnect };
     TQelLVColumns ShowColumns { colSize, colType, colDate };
