@@ -16,6 +16,8 @@
 #include "controls/qelcheckgroup.h"
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
+#include "documents/QelListView.h"
+#include "documents/qeldoktr.h"
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
@@ -63,6 +65,8 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),
     QelComponentUnit<TQelAdvPageControl>(),
     QelDataControlUnit<TQelVectorGrid, TQelDataClass::VectorGrid>(),
+    QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
+    QelComponentUnit<TQelDokTree>(),
 };
 
 } // namespace

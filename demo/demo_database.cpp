@@ -1,9 +1,11 @@
 #include "demo_database.h"
 
+#include "objdb/qeldocuments.h"
 #include "objdb/qelerror.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsample.h"
 #include "objdb/qeltemplate.h"
+#include "objdb/qelsql.h"
 #include "objdb/qelview.h"
 
 #include <filesystem>
@@ -72,6 +74,45 @@ void seedTemplates(TQelDatabase& db)
         error);
     if (!sheet.Valid() || !label.Valid())
         throw TQelError("Vorlagen nicht gespeichert: " + error);
+
+// A few small documents for the first persons, in folders, so the page "Dokumente" has content.
+void seedDocuments(TQelDatabase& db)
+{
+    struct Sample {
+        const char* name;
+        const char* format;
+        const char* category;
+        const char* text;
+    } const samples[] = {
+        { "Arbeitsvertrag", "txt", "Verträge",
+            "Arbeitsvertrag\n\nBeginn: 01.04.2020\nProbezeit: 6 Monate\n" },
+        { "Nachtrag Gehalt", "txt", "Verträge/Nachträge",
+            "Nachtrag zum Arbeitsvertrag: neues Gehalt ab 01.01.2024.\n" },
+        { "Anschreiben", "html", "Korrespondenz/2024",
+            "<html><body><p>Sehr geehrte Damen und Herren,</p></body></html>\n" },
+        { "Adressliste", "csv", "Korrespondenz", "Name;Ort\nMeier;Köln\nSchulz;Bonn\n" },
+        { "Notiz", "txt", "", "Rückruf vereinbart.\n" },
+    };
+    auto q = db.CreateSQLEngine()->Query("SELECT K FROM Person ORDER BY Name, Vorname LIMIT 5");
+    q->Open();
+    std::vector<TQelObjectKey> persons;
+    for (; !q->Eof(); q->Next())
+        persons.emplace_back(static_cast<int>(q->AsInteger(0)));
+    db.StartTransaction();
+    for (TQelObjectKey person : persons)
+        for (const Sample& s : samples) {
+            TQelDokument* doc = QelAsDokument(db.CreateObject(TQelClassKey(qelcls::Dokument)));
+            doc->set_DocName(s.name);
+            doc->set_DataFormat(s.format);
+            doc->set_Zeitstempel(db.TimeStamp());
+            doc->set_Bemerkung("Beispieldokument");
+            doc->Blob()->set_BufferAsString(s.text);
+            TQelZuordnung z = doc->AddZuordnung(person);
+            z.set_Art("Anlage");
+            z.set_Kategorie(s.category);
+            doc->Commit();
+        }
+    db.CommitTransaction();
 }
 
 } // namespace
@@ -106,6 +147,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
             QelGenerateSampleData(*d.db, sample);
             seedViews(*d.db);
             seedTemplates(*d.db);
+            seedDocuments(*d.db);
         }
         d.objectCount = d.db->CountObjects();
     } catch (const TQelOpenError& e) {

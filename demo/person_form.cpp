@@ -107,6 +107,7 @@ void TPersonForm::build()
     buildAddresses(page("tsAdressen", "Adressen"));
     buildBank(page("tsBank", "Bank"));
     buildTexts(page("tsNotizen", "Notizen"));
+    buildDocuments(page("tsDokumente", "Dokumente"));
     pages_->SetActivePageIndex(0);
 }
 

@@ -28,7 +28,7 @@ public:
     void Discard();
     void Step(int delta);
     std::string StatusText() const;
-    // The pages "Allgemein", "Adressen", "Bank" and "Notizen".
+    // The pages "Allgemein", "Adressen", "Bank", "Notizen" and "Dokumente".
     TQelPageControl* Pages() const { return pages_; }
     // Adds an address and shows its tab; removes the shown one after asking.
     void AddAddress();
@@ -40,6 +40,7 @@ private:
     void buildChoices(TWinControl* area); // person_form_choices.cpp
     void buildGroups(TWinControl* area); // person_form_groups.cpp
     void buildTexts(TWinControl* area); // person_form_texts.cpp
+    void buildDocuments(TWinControl* page); // person_form_documents.cpp
     void buildGeneral(TWinControl* page);
     void buildAddresses(TWinControl* page); // person_form_addresses.cpp
     void buildBank(TWinControl* page); // person_form_addresses.cpp

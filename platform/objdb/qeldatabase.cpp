@@ -1,4 +1,5 @@
 #include "objdb/qeldatabase.h"
+#include "objdb/qeldocuments.h"
 
 #include "objdb/qelerror.h"
 #include "objdb/qellog.h"
@@ -288,6 +289,8 @@ TQelObject* TQelDatabase::makeObject(const TQelKlasse* cls, TQelObjectKey key, b
         obj = std::make_unique<TQelPartition>(this, cls, key, isNew);
     else if (cls->IsA(qelcls::Einstellungen))
         obj = std::make_unique<TQelSettingsObject>(this, cls, key, isNew);
+    else if (cls->IsA(qelcls::Dokument))
+        obj = std::make_unique<TQelDokument>(this, cls, key, isNew);
     else
         obj = std::make_unique<TQelObject>(this, cls, key, isNew);
     TQelObject* raw = obj.get();

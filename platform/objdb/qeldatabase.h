@@ -152,6 +152,8 @@ private:
     friend class TQelObject;
     friend class TQelVector;
     friend class TQelBlobField;
+    friend class TQelFileStore;
+    friend class TQelDokument;
     friend class TQelObjectKey;
     friend class TQelStorage;
     friend class TQelSQLEngine;

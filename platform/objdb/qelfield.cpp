@@ -1,4 +1,5 @@
 #include "objdb/qelfield.h"
+#include "objdb/qelfilefield.h"
 
 #include "objdb/qeldatabase.h"
 #include "objdb/qelfieldlist.h"
@@ -249,6 +250,7 @@ TQelValue TQelField::normalize(const TQelValue& v) const
     case qelft::Integer:
     case qelft::MultiChoice:
     case qelft::Reference:
+    case qelft::File:
     case qelft::Boolean: {
         if (auto* d = std::get_if<double>(&v))
             return static_cast<std::int64_t>(std::llround(*d));
@@ -547,6 +549,8 @@ std::unique_ptr<TQelField> QelCreateField(TQelFieldList* owner, const TQelFeldde
         return std::make_unique<TQelTextField>(owner, def);
     case qelft::ERVKey:
         return std::make_unique<TQelERVKeyField>(owner, def);
+    case qelft::File:
+        return QelCreateFileField(owner, def);
     default:
         return std::make_unique<TQelStringField>(owner, def);
     }

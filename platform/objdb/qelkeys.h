@@ -100,6 +100,7 @@ inline constexpr int LongText = 3015;
 inline constexpr int MemoText = 3016;
 inline constexpr int NoteText = 3017;
 inline constexpr int Flags = 3018;
+inline constexpr int File = 3019; // file contents kept in the store's file table
 inline constexpr int FormattedText = 13422;
 inline constexpr int ERVKey = 13423;
 inline constexpr int StringOption = 13426;
@@ -108,7 +109,8 @@ inline constexpr int StringOption = 13426;
 // Ids of built-in classes.
 namespace qelcls {
 inline constexpr int Objekt = 1005; // every object class derives from it
-inline constexpr int Dokument = 11011; // documents (reserved)
+inline constexpr int Dokument = 11011; // documents: a file with name, remark and dates
+inline constexpr int Zuordnung = 11012; // assignment of a document to an object
 inline constexpr int Gueltigkeit = 12001; // validity records: vector elements with Standard/Active
 inline constexpr int NameWert = 12010; // one name/value setting
 inline constexpr int Einstellungen = 1010; // settings owner (database, client, product, OS levels)

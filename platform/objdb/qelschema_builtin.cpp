@@ -23,6 +23,7 @@ fieldtype 3015 Langtext
 fieldtype 3016 Memotext : 3015
 fieldtype 3017 Notiztext : 3015
 fieldtype 3018 Merkmale
+fieldtype 3019 Datei
 fieldtype 13422 FormatierterText : 3015
 fieldtype 13423 ERVSchluessel
 fieldtype 13426 Zeichenkette : 3001
@@ -30,7 +31,22 @@ fieldtype 13426 Zeichenkette : 3001
 class 1005 Objekt abstract
 end
 
-class 11011 Dokument : 1005 abstract
+class 11012 Zuordnung table=QEL_ZUORDNUNG format="<Kategorie>"
+  field Objekt Referenz ref=Objekt column=OBJEKT_K
+  field Art Text length=40
+  field Kategorie Text length=250
+  field AutoDelete Boolesch
+end
+
+class 11011 Dokument : 1005 table=QEL_DOKUMENT format="<Name>" noun=Dokument gender=n plural=Dokumente
+  field Name Text length=200
+  field Zeitstempel DatumZeitSekunden
+  field Bemerkung Text length=500
+  field Dateidatum DatumZeitSekunden
+  field Format Text length=40
+  field Inhalt Datei
+  field Standardaktion Ganzzahl default=1
+  vector Zuordnungen Zuordnung
 end
 
 class 12001 Gültigkeit abstract

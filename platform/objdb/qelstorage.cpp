@@ -51,6 +51,7 @@ std::string QelColumnType(const TQelFelddefinition* def)
     case qelft::Integer:
     case qelft::MultiChoice:
     case qelft::Reference:
+    case qelft::File: // the ID of the content's row
         return "INTEGER";
     case qelft::Amount:
         return "REAL";

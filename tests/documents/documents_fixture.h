@@ -1,0 +1,139 @@
+#pragma once
+// A document list on a form over a committed file (Akte), scripted dialogs, a scratch folder
+// and real drops of files and rows.
+#include "documents/QelListView.h"
+#include "support/qel_db_fixture.h"
+#include "toolkit/dragdata.h"
+#include "toolkit/scripteddialogs.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+inline constexpr const char* kDocsSchema = R"(
+class 41010 Akte : Objekt table=Akte format="<Name>" noun=Akte gender=f plural=Akten
+  field Name Text length=40
+end
+class 41011 Vertrag : Dokument
+  field Nummer Text length=20
+end
+)";
+
+class DocsTest : public QelDbTest {
+protected:
+    DocsTest()
+        : QelDbTest(kDocsSchema)
+    {
+    }
+    void SetUp() override
+    {
+        QelDbTest::SetUp();
+        static int counter = 0;
+        dir = std::filesystem::temp_directory_path()
+            / ("qeldocs_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
+        std::filesystem::create_directories(dir / "in");
+        std::filesystem::create_directories(dir / "out");
+        akte = create("Akte");
+        akte->FieldByName("Name")->set_AsString("Meier");
+        ASSERT_TRUE(akte->Commit());
+        lv = new TQelListView(form.get());
+        lv->SetParent(form.get());
+        lv->SetBounds(10, 10, 400, 250);
+        lv->Connect(akte, false);
+        ASSERT_TRUE(lv->Connected());
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+        QelDbTest::TearDown();
+    }
+    std::string file(const std::string& name, const std::string& data)
+    {
+        const std::string p = (dir / "in" / name).string();
+        std::ofstream(p, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+        return p;
+    }
+    static std::string read(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    static std::string randomBytes(std::size_t n)
+    {
+        std::mt19937 gen(42);
+        std::string s(n, '\0');
+        for (char& c : s)
+            c = static_cast<char>(gen() & 0xFF);
+        return s;
+    }
+    // Saves the file after a change, as a form does; its documents follow (their trigger).
+    void commitOwner()
+    {
+        static int n = 0;
+        akte->FieldByName("Name")->set_AsString("Meier " + std::to_string(++n));
+        ASSERT_TRUE(akte->Commit());
+    }
+    TListItem* import(const std::string& path)
+    {
+        TListItem* item = nullptr;
+        EXPECT_TRUE(lv->import_document(path, &item)) << path;
+        return item;
+    }
+    // Messages shown (ShowMessage and information boxes), in order.
+    std::vector<std::string> messages()
+    {
+        std::vector<std::string> out;
+        for (const auto& q : dialogs->Questions())
+            if (q.kind == TScriptedDialogs::TKind::ShowMessage)
+                out.push_back(q.text);
+        return out;
+    }
+    std::vector<std::string> outFiles() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir / "out"))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    // Drops `data` on `widget`'s viewport at `pos`, as the window system delivers a drop.
+    static bool drop(QWidget* widget, QMimeData* data, QPoint pos)
+    {
+        auto* view = static_cast<QAbstractScrollArea*>(widget);
+        QDragEnterEvent enter(pos, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &enter);
+        QDragMoveEvent move(pos, Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &move);
+        if (!move.isAccepted()) {
+            delete data;
+            return false;
+        }
+        QDropEvent dropEvent(
+            QPointF(pos), Qt::MoveAction | Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &dropEvent);
+        delete data;
+        return dropEvent.isAccepted();
+    }
+    static QMimeData* fileData(const std::vector<std::string>& files)
+    {
+        auto* data = new QMimeData;
+        QList<QUrl> urls;
+        for (const auto& f : files)
+            urls << QUrl::fromLocalFile(QString::fromStdString(f));
+        data->setUrls(urls);
+        return data;
+    }
+
+    TScopedScriptedDialogs dialogs;
+    std::filesystem::path dir;
+    TQelObject* akte = nullptr;
+    TQelListView* lv = nullptr;
+};

@@ -1,0 +1,219 @@
+// Documents: contents streamed into and out of the store, assignments and their categories.
+#include "objdb/qeldocuments.h"
+#include "objdb/qeltext.h"
+#include "objdb_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <random>
+
+namespace {
+
+const char* const kDocSchema = R"(
+class 41010 Akte : Objekt table=Akte format="<Name>"
+  field Name Text length=40
+end
+class 41011 Vertrag : Dokument
+  field Nummer Text length=20
+end
+)";
+
+std::string randomBytes(std::size_t n, unsigned seed)
+{
+    std::mt19937 gen(seed);
+    std::string s(n, '\0');
+    for (char& c : s)
+        c = static_cast<char>(gen() & 0xFF);
+    return s;
+}
+
+void writeFile(const std::string& path, const std::string& data)
+{
+    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class DocumentsTest : public ::testing::Test {
+protected:
+    TempFile tmp { "docs.qeldb" };
+    TestDb t { kDocSchema, OnPostgres() ? ":memory:" : tmp.path() };
+
+    std::string file(const std::string& name, const std::string& data)
+    {
+        const std::string p = tmp.dir() + "/" + name;
+        writeFile(p, data);
+        return p;
+    }
+    TQelDokument* newDoc(const char* cls = "Dokument") { return QelAsDokument(t.create(cls)); }
+    // Rows of the content table (0 when it was never needed).
+    std::int64_t contentRows()
+    {
+        try {
+            return QueryInt(t.db.get(), "SELECT COUNT(*) FROM QEL_DATEI");
+        } catch (const std::exception&) {
+            return 0;
+        }
+    }
+};
+
+TEST_F(DocumentsTest, ContentsRoundTripByteForByteAcrossReopening)
+{
+    const std::string big = randomBytes(5 * 1024 * 1024 + 17, 7); // crosses chunk borders
+    struct Case {
+        std::string name, data;
+    } cases[] = { { "gross.bin", big }, { "leer.txt", "" }, { "nul.dat", std::string("a\0b\0", 4) } };
+    std::vector<TQelObjectKey> keys;
+    for (const Case& c : cases) {
+        TQelDokument* d = newDoc();
+        ASSERT_TRUE(d->Import(file(c.name, c.data))) << d->ErrorMessage();
+        EXPECT_EQ(d->Blob()->DataLength(), static_cast<std::int64_t>(c.data.size()));
+        ASSERT_TRUE(d->Commit()) << d->ErrorMessage();
+        keys.push_back(d->Key());
+    }
+    EXPECT_EQ(QelAsDokument(t->GetObjectA(keys[0]))->DataFormat(), "bin");
+
+    auto again = openFile(t.store);
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        TQelDokument* d = QelAsDokument(again->GetObjectA(keys[i]));
+        ASSERT_NE(d, nullptr);
+        EXPECT_EQ(d->Blob()->DataLength(), static_cast<std::int64_t>(cases[i].data.size()));
+        const std::string out = tmp.dir() + "/out_" + cases[i].name;
+        ASSERT_TRUE(d->Blob()->Export(out)) << d->Blob()->ErrorMessage();
+        EXPECT_TRUE(readFile(out) == cases[i].data) << cases[i].name;
+    }
+    EXPECT_EQ(QelAsDokument(again->GetObjectA(keys[2]))->Blob()->BufferAsString(), cases[2].data);
+}
+
+TEST_F(DocumentsTest, UnreadableFilesStoreNothingAndSayWhy)
+{
+    TQelDokument* d = newDoc();
+    EXPECT_FALSE(d->Import(tmp.dir() + "/gibtesnicht.txt"));
+    EXPECT_NE(d->ErrorMessage().find("existiert nicht"), std::string::npos);
+    EXPECT_FALSE(d->Import(tmp.dir())); // a folder
+    EXPECT_NE(d->ErrorMessage().find("keine gewöhnliche Datei"), std::string::npos);
+    if (::geteuid() != 0) { // root reads every file
+        const std::string locked = file("gesperrt.txt", "geheim");
+        std::filesystem::permissions(locked, std::filesystem::perms::none);
+        EXPECT_FALSE(d->Import(locked));
+        EXPECT_NE(d->ErrorMessage().find("kann nicht gelesen werden"), std::string::npos);
+    }
+    EXPECT_FALSE(d->Blob()->HasContent());
+    EXPECT_FALSE(d->Blob()->Touched());
+    EXPECT_EQ(contentRows(), 0);
+}
+
+TEST_F(DocumentsTest, ReplacedAndRolledBackContentsLeaveNoRowsBehind)
+{
+    TQelDokument* d = newDoc();
+    ASSERT_TRUE(d->Import(file("a.txt", "erste Fassung")));
+    ASSERT_TRUE(d->Commit());
+    EXPECT_EQ(contentRows(), 1);
+
+    ASSERT_TRUE(d->Import(file("a.txt", "zweite")));
+    ASSERT_TRUE(d->Import(file("a.txt", "dritte"))); // the second never reaches the object's row
+    EXPECT_EQ(contentRows(), 2);
+    d->Rollback();
+    EXPECT_EQ(contentRows(), 1);
+    EXPECT_EQ(d->Blob()->BufferAsString(), "erste Fassung");
+
+    ASSERT_TRUE(d->Blob()->set_BufferAsString("neu"));
+    ASSERT_TRUE(d->Commit());
+    EXPECT_EQ(contentRows(), 1);
+    EXPECT_EQ(d->Blob()->BufferAsString(), "neu");
+
+    TQelDokument* gone = newDoc();
+    ASSERT_TRUE(gone->Import(file("b.txt", "verworfen")));
+    t->FreeObject(gone);
+    EXPECT_EQ(contentRows(), 1);
+}
+
+TEST_F(DocumentsTest, MissingContentIsReportedNotExported)
+{
+    TQelDokument* d = newDoc();
+    ASSERT_TRUE(d->Import(file("x.pdf", "%PDF")));
+    ASSERT_TRUE(d->Commit());
+    ExecOutside(t, "DELETE FROM QEL_DATEI");
+    EXPECT_TRUE(d->Blob()->Missing());
+    EXPECT_EQ(d->Blob()->DataLength(), 0);
+    EXPECT_FALSE(d->Blob()->Export(tmp.dir() + "/export.pdf"));
+    EXPECT_EQ(d->Blob()->ErrorMessage(), "Der Inhalt des Dokuments fehlt in der Datenbank.");
+    EXPECT_FALSE(std::filesystem::exists(tmp.dir() + "/export.pdf"));
+}
+
+TEST_F(DocumentsTest, AssignmentsAndCategoriesRoundTrip)
+{
+    TQelObject* akte = t.create("Akte", "Meier");
+    TQelObject* other = t.create("Akte", "Schulz");
+    ASSERT_TRUE(akte->Commit() && other->Commit());
+    struct Doc {
+        const char* cls;
+        const char* category;
+        TQelObject* owner;
+    } docs[] = { { "Dokument", "Verträge/2024", akte }, { "Vertrag", "verträge/Alt", akte },
+        { "Dokument", "", akte }, { "Dokument", "Fremd", other } };
+    for (const Doc& x : docs) {
+        TQelDokument* d = newDoc(x.cls);
+        d->set_DocName(x.category);
+        TQelZuordnung z = d->AddZuordnung(x.owner->Key());
+        ASSERT_TRUE(z);
+        z.set_Kategorie(x.category);
+        z.set_Art("Anlage");
+        EXPECT_EQ(d->AddZuordnung(x.owner->Key()), z); // one assignment per object
+        ASSERT_TRUE(d->Commit()) << d->ErrorMessage();
+    }
+
+    auto again = openFile(t.store);
+    const TQelObjectKey k = akte->Key();
+    std::vector<std::string> paths = TQelDokument::AllePfade(again.get(), k);
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string> { "Verträge/2024", "verträge/Alt" }));
+    EXPECT_EQ(TQelDokument::GetZuordnungen(again.get(), k).size(), 3u);
+    EXPECT_EQ(TQelDokument::ListDocuments(again.get(), k, TQelClassKey(0), "VERTRÄGE/2024", true).size(), 1u);
+    EXPECT_EQ(TQelDokument::ListDocuments(again.get(), k, TQelClassKey(0), "", true).size(), 1u);
+    EXPECT_EQ(TQelDokument::ListDocuments(again.get(), k, again->FindClass("Vertrag")->Key()).size(), 2u);
+    for (TQelZuordnung z : TQelDokument::GetZuordnungen(again.get(), k))
+        EXPECT_EQ(z.Art(), "Anlage");
+
+    // Removing the assignment takes the document off the object's list once committed.
+    TQelDokument* first
+        = TQelDokument::ListDocuments(again.get(), k, TQelClassKey(0), "Verträge/2024", true)[0];
+    EXPECT_TRUE(first->RemoveZuordnung(k));
+    EXPECT_FALSE(first->RemoveZuordnung(k));
+    ASSERT_TRUE(first->Commit());
+    EXPECT_EQ(TQelDokument::GetZuordnungen(openFile(t.store).get(), k).size(), 2u);
+}
+
+TEST_F(DocumentsTest, CategoriesAreTrimmedToTheirLength)
+{
+    TQelDokument* d = newDoc();
+    TQelZuordnung z = d->AddZuordnung(TQelObjectKey(99));
+    std::string longPath;
+    for (int i = 0; i < 300; ++i)
+        longPath += "ä";
+    z.set_Kategorie("  " + longPath + "  ");
+    EXPECT_EQ(Utf8Length(z.Kategorie()), 250u);
+    EXPECT_TRUE(z.FieldList()->FieldByName("Kategorie")->Valid());
+}
+
+TEST_F(DocumentsTest, TriggerCommitsTheDocumentWithItsOwner)
+{
+    TQelObject* akte = t.create("Akte", "Meier");
+    ASSERT_TRUE(akte->Commit());
+    TQelDokument* d = newDoc();
+    ASSERT_TRUE(d->Blob()->set_BufferAsString("Notiz"));
+    d->AddZuordnung(akte->Key());
+    d->set_Trigger(akte);
+    EXPECT_TRUE(d->IsNew());
+    akte->FieldByName("Name")->set_AsString("Meier-Schulz");
+    ASSERT_TRUE(akte->Commit());
+    EXPECT_FALSE(d->IsNew());
+    EXPECT_FALSE(d->Touched());
+}
+
+} // namespace
