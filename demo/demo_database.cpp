@@ -74,6 +74,7 @@ void seedTemplates(TQelDatabase& db)
         error);
     if (!sheet.Valid() || !label.Valid())
         throw TQelError("Vorlagen nicht gespeichert: " + error);
+}
 
 // A few small documents for the first persons, in folders, so the page "Dokumente" has content.
 void seedDocuments(TQelDatabase& db)
