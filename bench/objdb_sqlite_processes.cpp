@@ -89,7 +89,7 @@ BENCHMARK(BM_RawDataVersion);
 void BM_CommitToNotificationSqlite(benchmark::State& state)
 {
     TPair& p = pair();
-    int round = 0;
+    static int round = 0; // the runs of a benchmark must not store the same value again
     for (auto _ : state) {
         p.obj->FieldByName("Ort")->set_AsString("Ort " + std::to_string(++round));
         if (!p.obj->Commit()) {
@@ -125,7 +125,7 @@ void BM_RawCommitSeenByDataVersion(benchmark::State& state)
         return v;
     };
     std::int64_t seen = version();
-    int round = 0;
+    static int round = 0;
     for (auto _ : state) {
         const std::string ort = "Roh " + std::to_string(++round);
         sqlite3_bind_text(up, 1, ort.c_str(), -1, SQLITE_TRANSIENT);

@@ -128,8 +128,9 @@ TEST_P(SelectGridWorkstations, ACommitOnAReloadsOneRowOfBsGrid)
     EXPECT_NE(grid->LastSingleStatement().find("OBJEKT.K = " + anna->Key().ToString()), std::string::npos)
         << grid->LastSingleStatement();
     for (int r = grid->FirstDataRow(); r < grid->FirstDataRow() + grid->EntryCount(); ++r) {
-        if (r != row)
+        if (r != row) {
             EXPECT_EQ(grid->Cells(nameCol, r), "mark") << r;
+        }
     }
 
     // A new object committed on A gets a row of its own; the rest stays as it was.
