@@ -4,8 +4,8 @@
 #include "objdb/qelerror.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsample.h"
-#include "objdb/qeltemplate.h"
 #include "objdb/qelsql.h"
+#include "objdb/qeltemplate.h"
 #include "objdb/qelview.h"
 
 #include <filesystem>

@@ -48,8 +48,9 @@ TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
     ASSERT_TRUE(first.error.empty()) << first.error;
     EXPECT_TRUE(first.created);
     // The sample persons and firms, five stored filters and the one parameter they keep, two
-    // document templates (the deleted former persons do not count).
-    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2);
+    // document templates, five sample documents for each of the first five persons (the deleted
+    // former persons do not count).
+    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2 + 25);
     first.db.reset();
     auto second = openDemoDatabase(path);
     ASSERT_TRUE(second.error.empty()) << second.error;

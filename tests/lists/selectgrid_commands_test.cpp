@@ -101,6 +101,9 @@ protected:
         const QPoint at = gridView()->viewport()->mapTo(grid->Handle(), QPoint(20, 20));
         QContextMenuEvent ev(QContextMenuEvent::Mouse, at, grid->Handle()->mapToGlobal(at));
         QApplication::sendEvent(grid->Handle(), &ev);
+        // The menu opens through the grid's popup timer.
+        for (int i = 0; i < 200 && grid->PopupPending(); ++i)
+            QTest::qWait(5);
         std::vector<std::string> captions;
         if (QMenu* shown = grid->PopupMenu()->Handle())
             for (QAction* a : shown->actions())
