@@ -20,25 +20,7 @@ std::string link(const std::string& text)
 // Text that goes into mark-up: a name holding "<B>" must not turn bold.
 std::string escaped(const std::string& text)
 {
-    if (text.find_first_of("<>&") == std::string::npos)
-        return text;
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '&':
-            out += "&amp;";
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return text.find_first_of("<>&\"") == std::string::npos ? text : HtmlEscape(text);
 }
 
 // A value shown on its own: only a value that would be read as mark-up is escaped, and then led
