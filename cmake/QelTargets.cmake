@@ -12,3 +12,18 @@ function(qel_folder_library name dir)
   target_include_directories(${name} ${scope} "${PROJECT_SOURCE_DIR}/platform")
   set(QEL_SCOPE ${scope} PARENT_SCOPE)
 endfunction()
+
+# Precompiled headers: each header of cmake/pch is parsed once per target instead of once per
+# unit. Off with -DQEL_PCH=OFF (e.g. to check that every unit includes what it uses).
+function(qel_precompile target header)
+  if(QEL_PCH)
+    target_precompile_headers(${target} PRIVATE "${PROJECT_SOURCE_DIR}/cmake/pch/${header}")
+  endif()
+endfunction()
+
+# Reuses another target's precompiled header (same compile flags and definitions).
+function(qel_precompile_from target from)
+  if(QEL_PCH)
+    target_precompile_headers(${target} REUSE_FROM ${from})
+  endif()
+endfunction()

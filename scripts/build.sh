@@ -8,6 +8,8 @@ build=${QEL_BUILD_DIR:-$root/build}
 [[ "$build" = /* ]] || build=$root/$build
 # ccache hits across checkouts in other folders (CI builds in a fresh clone elsewhere).
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+# Precompiled headers are new files on every build: let ccache trust their content, not their time.
+export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 
 if [[ ! -f "$build/CMakeCache.txt" ]]; then
   opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
