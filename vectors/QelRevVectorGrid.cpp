@@ -340,10 +340,16 @@ void TQelRevVectorGrid::remove_row(TQelObjectKey key)
     if (it == keyRow_.end())
         return;
     const int index = it->second;
-    if (plainTarget_ && plainTarget_->Object() && plainTarget_->Object()->Key() == key)
-        plainTarget_ = nullptr;
-    if (EditorMode() && Row() == index + 1)
-        HideInplaceEdit();
+    if (Row() == index + 1) {
+        // An editor control of its own was bound to the object's field: what it holds goes too.
+        if (EditorMode() && editorKind_ == edCustom)
+            plainEdited_ = true;
+        if (EditorMode())
+            HideInplaceEdit();
+        SetEditLink(nullptr);
+        editorLinks_.Clear();
+        drop_edit();
+    }
     SplitAllCells();
     RemoveRows(index + 1, 1);
     rows_.erase(rows_.begin() + index);

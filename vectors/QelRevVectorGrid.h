@@ -173,6 +173,9 @@ private:
     void field_touched(TQelObjectInterface* field);
     // The plain editor's text goes into the field it was typed for, if that field is still there.
     void write_plain_text();
+    // The typed text of a row whose object went away is dropped, and the user told so.
+    void drop_edit();
+    bool only_link(TQelFieldList* fl) const;
     void make_menu();
     void update_menu();
     std::string instance_field_name() const;

@@ -152,6 +152,34 @@ void TQelRevVectorGrid::delete_obj_event()
 
 // ---- committing and rolling back ----------------------------------------------------------------
 
+// Nothing but the reference to the current object (and defaults) is filled in.
+bool TQelRevVectorGrid::only_link(TQelFieldList* fl) const
+{
+    for (int i = 1; i <= fl->FieldCount(); ++i) {
+        TQelField* f = fl->Field(i);
+        if (auto* ref = dynamic_cast<TQelRefField*>(f); ref && current_ && ref->AsKey() == current_->Key())
+            continue;
+        if (!f->NullOrDefault())
+            return false;
+    }
+    for (int i = 1; i <= fl->VectorCount(); ++i) {
+        TQelVector* v = fl->Vector(i);
+        for (int e = 1; e <= v->Count(); ++e)
+            if (!only_link(v->FieldList(e)))
+                return false;
+    }
+    return true;
+}
+
+void TQelRevVectorGrid::drop_edit()
+{
+    plainTarget_ = nullptr;
+    if (!plainEdited_)
+        return;
+    plainEdited_ = false;
+    Dialogs().MessageBox(kEditDropped, "Hinweis", MB_OK | MB_ICONWARNING);
+}
+
 void TQelRevVectorGrid::CommitAll()
 {
     TQelDatabase* db = QelDatabase();
@@ -163,7 +191,7 @@ void TQelRevVectorGrid::CommitAll()
         TQelObject* obj = cached(row.key);
         if (!obj)
             continue; // not in memory: nothing changed
-        if (obj->IsNew() && obj->Null()) {
+        if (obj->IsNew() && only_link(obj->FieldList())) {
             db->FreeObject(obj, 0);
             continue;
         }

@@ -279,9 +279,9 @@ void TQelRevVectorGrid::fill_from_statement(const TQelKlasse* cls, const TQelRVG
 void TQelRevVectorGrid::add_nascent(const TQelKlasse* cls, const TQelRVGBase& base)
 {
     TQelDatabase* db = QelDatabase();
-    const std::vector<TQelObject*> fresh = db->NewObjects();
-    for (auto it = fresh.rbegin(); it != fresh.rend(); ++it) {
-        TQelObject* obj = *it;
+    // Oldest first: a new object stays below the ones added before it, and the one just added is
+    // the last row.
+    for (TQelObject* obj : db->NewObjects()) {
         if (obj == current_ || obj->Deleted() || !obj->Klasse()->IsA(cls->id)
             || keyRow_.count(obj->Key().Id()))
             continue;

@@ -8,6 +8,8 @@
 #include "toolkit/scripteddialogs.h"
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QTest>
 #include <gtest/gtest.h>
 
 inline constexpr const char* kRevGridSchema = R"(
@@ -48,6 +50,18 @@ protected:
         grid->set_FieldName("Arbeitgeber");
         columns({ "Name", "Arbeitgeber AS Firma" });
         form->Show();
+        QWidget* window = form->Handle()->window();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    QLineEdit* editorLine() const
+    {
+        QWidget* w = grid->InplaceEditorWidget();
+        if (!w)
+            return nullptr;
+        if (auto* line = qobject_cast<QLineEdit*>(w))
+            return line;
+        return w->findChild<QLineEdit*>();
     }
     void TearDown() override
     {
