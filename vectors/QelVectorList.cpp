@@ -66,8 +66,10 @@ void TQelVectorList::set_Panel(TQelPanel* panel)
     panel_ = panel;
     shown_ = nullptr;
     shownVix_ = 0;
-    if (panel_)
+    if (panel_) {
         panel_->FreeNotification(this);
+        panel_->set_PendingElements(true);
+    }
 }
 
 void TQelVectorList::set_VectorListOptions(TQelVectorListOptions o)
@@ -307,8 +309,11 @@ void TQelVectorList::sub_connect()
     TQelSubObject* e = v->Item(vix);
     if (e && !listed(e))
         return;
-    if (vix == shownVix_ && e == shown_ && panel_->Connected())
+    // The next entry's element, just created by the panel's first write, is what the panel shows.
+    if (vix == shownVix_ && (e == shown_ || !shown_) && panel_->Connected()) {
+        shown_ = e;
         return;
+    }
     shown_ = e;
     shownVix_ = vix;
     BeforeSubConnect(this);
