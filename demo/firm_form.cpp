@@ -110,8 +110,8 @@ void TFirmForm::build()
     employees_->set_ClassName("Person");
     employees_->set_FieldName("Arbeitgeber");
     TStringList cols;
-    for (const char* line : { "Name/OBJREF", "Vorname", "Email AS E-Mail",
-             "Geburtsdatum AS Geboren/LENGTH:90", "Telefone[0].Nummer AS Telefon/READONLY" })
+    for (const char* line : { "Name/OBJREF LENGTH:130", "Vorname/LENGTH:100", "Email AS E-Mail/LENGTH:190",
+             "Geburtsdatum AS Geboren/LENGTH:90", "Telefone[0].Nummer AS Telefon/READONLY LENGTH:110" })
         cols.Add(line);
     employees_->set_FieldNames(cols);
     employees_->OnOpenObject = [this](TObject*, TQelObject* obj, bool) {

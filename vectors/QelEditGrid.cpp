@@ -14,7 +14,7 @@ TQelEditGrid::TQelEditGrid(TComponent* owner)
     SetFixedCols(0);
     SetCells(colName, 0, "Name");
     SetCells(colValue, 0, "Wert");
-    SetColWidths(colTree, 18);
+    SetColWidths(colTree, 34);
     SetColWidths(colName, 160);
     SetColWidths(colValue, 220);
     HideColumn(colKind);
