@@ -140,8 +140,8 @@ int TQelVectorList::itex_to_vex(int item) const
 {
     if (IsNewItem(item))
         return Vector() ? Vector()->Count() + 1 : 0;
-    auto* e = item >= 0 && item < Count() ? reinterpret_cast<TQelSubObject*>(Items().Objects(item)) : nullptr;
-    return e ? e->VectorIndex() : 0;
+    return item >= 0 && item < static_cast<int>(itemVix_.size()) ? itemVix_[static_cast<std::size_t>(item)]
+                                                                 : 0;
 }
 
 int TQelVectorList::vex_to_itex(int vix) const
@@ -229,6 +229,7 @@ void TQelVectorList::refresh_items(int selectVix)
     TFlagScope guard(filling_);
     Items().BeginUpdate();
     Items().Clear();
+    itemVix_.clear();
     hasNewItem_ = false;
     if (!v) {
         Items().EndUpdate();
@@ -253,7 +254,8 @@ void TQelVectorList::refresh_items(int selectVix)
             if (options_.Contains(vloMarkInvalid) && !g->Active())
                 text = std::string(kGrey) + "<S>" + text + "</S></FONT>";
         }
-        Items().AddObject(text, reinterpret_cast<TObject*>(e));
+        Items().Add(text);
+        itemVix_.push_back(i);
     }
     Items().EndUpdate();
     refresh_new_item();
@@ -502,6 +504,7 @@ void TQelVectorList::WndProc(TMessage& m)
             shown_ = nullptr;
             shownVix_ = 0;
             hasNewItem_ = false;
+            itemVix_.clear();
             Items().Clear();
         }
         return;
@@ -514,6 +517,19 @@ void TQelVectorList::WndProc(TMessage& m)
         }
         break;
     case WM_ODB_ELEMENTREMOVED:
+        if (ours) {
+            // The selection stays on its element: the ones after the removed index move up.
+            int vix = get_VectorIndex();
+            if (vix > static_cast<int>(m.WParam))
+                --vix;
+            if (shownVix_ == static_cast<int>(m.WParam)) {
+                shown_ = nullptr;
+                shownVix_ = 0;
+            }
+            refresh_items(vix);
+            return;
+        }
+        break;
     case WM_ODB_ELEMENTSTATE:
     case WM_ODB_VECTORCHANGED:
     case WM_ODB_STANDARDCHANGED:

@@ -9,6 +9,7 @@
 #include "toolkit/htmllistbox.h"
 
 #include <string>
+#include <vector>
 
 class TQelPanel;
 
@@ -118,6 +119,9 @@ private:
     bool frozen_ = false;
     bool filling_ = false;
     bool hasNewItem_ = false;
+    // The element index of each item as listed (items' elements may be gone when a removal is
+    // reported, so they are never read back).
+    std::vector<int> itemVix_;
     // The element the panel shows (compared only), and the element index it was connected for.
     const TQelSubObject* shown_ = nullptr;
     int shownVix_ = 0;
