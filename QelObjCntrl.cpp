@@ -25,7 +25,10 @@
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
 #include "pickers/qelmultiedit.h"
+#include "vectors/QelRevVectorGrid.h"
+#include "vectors/QelVectorButton.h"
 #include "vectors/QelVectorGrid.h"
+#include "vectors/QelVectorList.h"
 
 #include <iterator>
 
@@ -65,6 +68,9 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelPageControl, TQelDataClass::PageControl>(),
     QelComponentUnit<TQelAdvPageControl>(),
     QelDataControlUnit<TQelVectorGrid, TQelDataClass::VectorGrid>(),
+    QelDataControlUnit<TQelRevVectorGrid, TQelDataClass::RevVectorGrid>(),
+    QelDataControlUnit<TQelVectorList, TQelDataClass::VectorList>(),
+    QelComponentUnit<TQelVectorButton>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
     QelComponentUnit<TQelDokTree>(),
 };

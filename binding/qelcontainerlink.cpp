@@ -95,7 +95,7 @@ TQelContainerLink::TFound TQelContainerLink::Resolve(const std::string& path, un
     if (!oi && fl->PathResolvable(full, TQelObjectInterface::oiSubObject)) {
         // A sound path: a sub-object waits for its first write; a vector element that is not
         // there shows nothing until its vector has it.
-        if (full.back() != ']') {
+        if (full.back() != ']' || pendingElements) {
             if (!(kinds & Accepts(fPending)))
                 return fNothing;
             pending_ = path;

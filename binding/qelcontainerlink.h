@@ -28,6 +28,10 @@ public:
     // The path (below the given field list) of a sub-object that does not exist yet: the children
     // bind below it and their first write creates it. Empty when none.
     const std::string& PendingPath() const { return pending_; }
+    // An element path ("Adressen[2]") whose element is not there yet binds pending like a
+    // sub-object, so the first write below it creates the element (a list's next entry);
+    // otherwise such a path shows nothing until the vector has the element.
+    bool pendingElements = false;
 
     // Holds `fl`; a different list drops the held vector.
     void Hold(const TQelFieldList* fl);

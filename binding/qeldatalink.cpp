@@ -39,6 +39,7 @@ TQelDataLink::TQelDataLink(TControl* control)
 
 TQelDataLink::~TQelDataLink()
 {
+    UnwatchAll();
     unregister();
 }
 
@@ -326,6 +327,7 @@ void TQelDataLink::forget(const TQelObjectInterface* oi)
 {
     if (!oi)
         return;
+    watched_.erase(oi);
     const bool wasConnected = Connected();
     if (oi == oi_)
         oi_ = nullptr; // goes away: no unregister
@@ -406,6 +408,40 @@ void TQelDataLink::tellForm(unsigned msg) const
         const std::string path = TQelCommonMethods::FieldPath(control_, true);
         form->Perform(msg, reinterpret_cast<WPARAM>(control_), reinterpret_cast<LPARAM>(path.c_str()));
     }
+}
+
+void TQelDataLink::Watch(TQelObjectInterface* oi)
+{
+    if (!oi || watched_.count(oi))
+        return;
+    oi->ConnectControl(this);
+    watched_.emplace(oi, oi->LifeToken());
+}
+
+void TQelDataLink::Unwatch(TQelObjectInterface* oi)
+{
+    const auto it = watched_.find(oi);
+    if (it == watched_.end())
+        return;
+    const bool alive = !it->second.expired();
+    watched_.erase(it);
+    if (alive && oi != oi_)
+        oi->DisconnectControl(this);
+}
+
+void TQelDataLink::UnwatchAll()
+{
+    auto watched = std::move(watched_);
+    watched_.clear();
+    for (auto& [oi, token] : watched)
+        if (!token.expired() && oi != oi_)
+            const_cast<TQelObjectInterface*>(oi)->DisconnectControl(this);
+}
+
+bool TQelDataLink::Watching(const TQelObjectInterface* oi) const
+{
+    const auto it = watched_.find(oi);
+    return it != watched_.end() && !it->second.expired();
 }
 
 LRESULT TQelDataLink::Perform(unsigned msg, WPARAM wParam, LPARAM lParam)

@@ -28,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 class TQelDataLink final : public TQelNotifyTarget {
 public:
@@ -164,6 +165,15 @@ public:
     void TellFormEnter() const { tellForm(WM_OC_CONTROLENTER); }
     void TellFormExit() const { tellForm(WM_OC_CONTROLEXIT); }
 
+    // Further interfaces whose notifications the control hears through the link (the objects a
+    // list shows beside the one it is bound to). Each is unregistered by UnwatchAll, by Unwatch
+    // and when the link goes; one that went away is simply forgotten.
+    void Watch(TQelObjectInterface* oi);
+    void Unwatch(TQelObjectInterface* oi);
+    void UnwatchAll();
+    bool Watching(const TQelObjectInterface* oi) const;
+    std::size_t WatchCount() const { return watched_.size(); }
+
     // TQelNotifyTarget: notifications reach the control.
     LRESULT Perform(unsigned msg, WPARAM wParam, LPARAM lParam) override;
     void Repaint() override;
@@ -200,6 +210,7 @@ private:
     bool marked_ = false;
     // The path last warned about, so a form paged through many objects warns once.
     std::string warnedPath_;
+    std::unordered_map<const TQelObjectInterface*, std::weak_ptr<bool>> watched_;
 };
 
 // While alive, controls connected with a field list resolve their paths below `prefix` in it: a

@@ -63,6 +63,9 @@ public:
     void set_VectorConstraints(const std::string& constraints);
     std::string get_CheckClassType() const { return checkClassType_; }
     void set_CheckClassType(const std::string& name) { checkClassType_ = name; }
+    // See TQelContainerLink::pendingElements (run time only).
+    bool get_PendingElements() const { return link_.pendingElements; }
+    void set_PendingElements(bool v) { link_.pendingElements = v; }
     // The panel's own read-only flag (WM_OC_SETREADONLY); the children keep theirs.
     bool get_ReadOnly() const { return readOnly_; }
 

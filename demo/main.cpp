@@ -1,7 +1,9 @@
 // qeldemo: opens (or creates) the demo object database and shows the package's forms.
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
+#include "debug_window.h"
 #include "demo_database.h"
 #include "demo_options.h"
+#include "firm_form.h"
 #include "lists/QelSelectGrid.h"
 #include "person_form.h"
 #include "person_list.h"
@@ -145,6 +147,18 @@ int main(int argc, char** argv)
             form.ShowPerson(key);
             form.Show();
         };
+        // The firm with its employees and addresses; any object of it in the debug window.
+        TFirmForm firm(nullptr, store.db.get());
+        TDebugWindow debug(nullptr);
+        firm.OnOpenPerson = [&form](TQelObject* person) {
+            form.ShowObject(person);
+            form.Show();
+        };
+        firm.OnInspect = [&debug](TQelObject* obj) {
+            debug.ShowObject(obj);
+            debug.Show();
+        };
+        firm.ShowFirm();
         if (!opt.screenshotDir.isEmpty()) {
             // The search window with a search done, as a clerk would see it.
             if (auto* name = dynamic_cast<TQelEdit*>(search.FindComponent("edName")))
@@ -160,7 +174,8 @@ int main(int argc, char** argv)
             deleted.SetCaption("Personen (gelöschte)");
             deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
             deleted.Grid()->SetTopRow(1);
-            rc = writeScreenshots({ &form, &list, &deleted, &search }, opt.screenshotDir);
+            debug.ShowObject(firm.Firm());
+            rc = writeScreenshots({ &form, &list, &deleted, &search, &firm, &debug }, opt.screenshotDir);
             if (rc == 0)
                 rc = writeMenuScreenshot(list, opt.screenshotDir);
         } else {
@@ -169,6 +184,9 @@ int main(int argc, char** argv)
             search.SetLeft(list.Left() + 80);
             search.SetTop(list.Top() + 80);
             search.Show();
+            firm.SetLeft(list.Left() + 160);
+            firm.SetTop(list.Top() + 160);
+            firm.Show();
             rc = app.exec();
         }
     }

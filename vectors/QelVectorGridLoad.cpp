@@ -3,6 +3,7 @@
 
 #include "binding/methods.h"
 #include "binding/qellogging.h"
+#include "vectors/qelcellmarkup.h"
 
 #include "toolkit/minihtml.h"
 
@@ -14,20 +15,17 @@ constexpr TColor kGrey = TColor(0x808080);
 
 std::string link(const std::string& text)
 {
-    return "<A href=\"\">" + text + "</A>";
+    return QelCellLink(text);
 }
 
-// Text that goes into mark-up: a name holding "<B>" must not turn bold.
 std::string escaped(const std::string& text)
 {
-    return text.find_first_of("<>&\"") == std::string::npos ? text : HtmlEscape(text);
+    return QelCellEscaped(text);
 }
 
-// A value shown on its own: only a value that would be read as mark-up is escaped, and then led
-// by an empty tag so that the renderer decodes the entities instead of showing them.
 std::string literal(const std::string& text)
 {
-    return qel::minihtml::IsMarkup(text) ? "<B></B>" + escaped(text) : text;
+    return QelCellLiteral(text);
 }
 
 std::string upper(const std::string& s)

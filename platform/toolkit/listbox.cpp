@@ -201,7 +201,9 @@ void TCustomListBox::SetItemHeight(int height)
         return;
     itemHeight_ = height;
     auto* list = static_cast<QListWidget*>(widget_);
-    static_cast<TItemHeightDelegate*>(list->itemDelegate())->height = height;
+    // A list drawing its items itself asks ItemHeight in its own delegate.
+    if (auto* d = dynamic_cast<TItemHeightDelegate*>(list->itemDelegate()))
+        d->height = height;
     list->doItemsLayout();
 }
 
