@@ -17,6 +17,7 @@
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
 #include "documents/QelListView.h"
+#include "documents/qeldocvecview.h"
 #include "documents/qeldoktr.h"
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
@@ -66,6 +67,7 @@ const TQelUnit kUnits[] = {
     QelComponentUnit<TQelAdvPageControl>(),
     QelDataControlUnit<TQelVectorGrid, TQelDataClass::VectorGrid>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
+    QelDataControlUnit<TQelDocVecView, TQelDataClass::DocVecView>(),
     QelComponentUnit<TQelDokTree>(),
 };
 
