@@ -31,7 +31,7 @@ void TPersonForm::buildDocuments(TWinControl* page)
     auto* list = new TQelListView(this);
     list->SetName("lvDokumente");
     list->SetParent(page);
-    list->SetBounds(236, 28, 700, 250);
+    list->SetBounds(236, 28, 700, 270);
     list->SetAnchors({ akLeft, akTop, akRight });
     // The clerk's imports are stored at once: a dropped file is kept even when the person is not saved.
     list->ListViewOptions << lvoCommitOnImport;
@@ -41,20 +41,20 @@ void TPersonForm::buildDocuments(TWinControl* page)
     auto* tree = new TQelDokTree(this);
     tree->SetName("tvOrdner");
     tree->SetParent(page);
-    tree->SetBounds(12, 28, 216, 404);
+    tree->SetBounds(12, 28, 216, 512);
     tree->SetAnchors({ akLeft, akTop, akBottom });
     tree->set_ListView(list);
 
     // The attachments are elements of the person: they are stored with "Speichern".
-    caption(this, page, "Anlagen der Person", 236, 290, 400);
+    caption(this, page, "Anlagen der Person", 236, 312, 400);
     auto* attachments = new TQelDocVecView(this);
     attachments->SetName("dvAnlagen");
     attachments->SetParent(page);
-    attachments->SetBounds(236, 310, 460, 122);
+    attachments->SetBounds(236, 332, 460, 208);
     attachments->SetAnchors({ akLeft, akTop, akRight, akBottom });
     attachments->set_FieldPath("Anlagen");
     attachments->set_DocVecViewOptions({ dvoShowIndexes });
-    attachments->ShowColumns = { colSize, colType };
+    attachments->ShowColumns = { colType };
     attachments->DefaultArt = "Anlage";
     attachments->DefaultKategorie = "Anlagen";
     attachments->OnEditProps
@@ -63,8 +63,8 @@ void TPersonForm::buildDocuments(TWinControl* page)
     auto* element = new TQelPanel(this);
     element->SetName("pnlAnlage");
     element->SetParent(page);
-    element->SetBounds(704, 310, 232, 122);
+    element->SetBounds(708, 332, 228, 208);
     element->SetAnchors({ akTop, akRight, akBottom });
-    addEdit(element, "Beschreibung", "Beschreibung der Anlage", 8, 28, 216);
+    addEdit(element, "Beschreibung", "Beschreibung der Anlage", 0, 20, 228);
     attachments->set_Panel(element);
 }
