@@ -17,6 +17,7 @@
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
 #include "documents/QelListView.h"
+#include "documents/qeldocvecview.h"
 #include "documents/qeldoktr.h"
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
@@ -72,6 +73,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelVectorList, TQelDataClass::VectorList>(),
     QelComponentUnit<TQelVectorButton>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
+    QelDataControlUnit<TQelDocVecView, TQelDataClass::DocVecView>(),
     QelComponentUnit<TQelDokTree>(),
 };
 

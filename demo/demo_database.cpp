@@ -6,6 +6,7 @@
 #include "objdb/qelsample.h"
 #include "objdb/qelsql.h"
 #include "objdb/qeltemplate.h"
+#include "objdb/qelvector.h"
 #include "objdb/qelview.h"
 
 #include <filesystem>
@@ -100,7 +101,9 @@ void seedDocuments(TQelDatabase& db)
     for (; !q->Eof(); q->Next())
         persons.emplace_back(static_cast<int>(q->AsInteger(0)));
     db.StartTransaction();
-    for (TQelObjectKey person : persons)
+    for (TQelObjectKey person : persons) {
+        TQelObject* owner = db.GetObjectA(person);
+        TQelVector* attachments = owner ? owner->FieldList()->VectorByName("Anlagen") : nullptr;
         for (const Sample& s : samples) {
             TQelDokument* doc = QelAsDokument(db.CreateObject(TQelClassKey(qelcls::Dokument)));
             doc->set_DocName(s.name);
@@ -112,7 +115,17 @@ void seedDocuments(TQelDatabase& db)
             z.set_Art("Anlage");
             z.set_Kategorie(s.category);
             doc->Commit();
+            // The contracts are the person's attachments as well (the vector "Anlagen").
+            if (TQelSubObject* e = attachments && *s.category == 'V' ? attachments->NewItem() : nullptr) {
+                dynamic_cast<TQelRefField*>(e->FieldList()->FieldByName("Dokument"))->set_AsKey(doc->Key());
+                e->FieldList()
+                    ->FieldByName("Beschreibung")
+                    ->set_AsString(std::string(s.name) + ", unterschrieben");
+            }
         }
+        if (owner)
+            owner->Commit();
+    }
     db.CommitTransaction();
 }
 

@@ -161,10 +161,11 @@ void TQelListView::delete_item(TListItem* item)
 void TQelListView::edit_props(TListItem* item)
 {
     TQelZuordnung z = get_zuordnung(item);
+    TQelDokument* doc = get_doc(item);
     TQelLVBase::edit_props(item);
-    if (z && z.Touched())
-        Reload();
-    if (TQelDokument* doc = get_doc(item))
+    if (doc)
         if (TQelObject* owner = BoundObject())
             doc->set_Trigger(owner);
+    if (z && z.Touched())
+        Reload(); // the row may have left the category (the item is gone then)
 }

@@ -681,8 +681,12 @@ void TQelLVBase::cmd_props()
     TListItem* item = ItemFocused();
     if (!OnEditProps || SelCount() != 1 || !item)
         return;
+    // The handler may reload the list: the row is found again by its document.
+    TQelDokument* doc = get_doc(item);
+    const TQelObjectKey key = doc ? doc->Key() : TQelObjectKey();
     edit_props(item);
-    refresh_item(item);
+    if (TListItem* row = find_item(doc_of_key(key)))
+        refresh_item(row);
 }
 
 // --- menu and input ----------------------------------------------------------------------------
@@ -752,6 +756,7 @@ void TQelLVBase::menu_popup()
     const char* names[] = { "Große Symbole", "Kleine Symbole", "Liste", "Details" };
     for (int i = 0; i < 4; ++i)
         items_[names[i]]->SetChecked(ViewStyle() == styles[i]);
+    update_menu_items(menu_);
     OnMenuPopup(this, menu_);
 }
 

@@ -112,6 +112,8 @@ protected:
     virtual bool custom_sort(TListItem* a, TListItem* b) const;
     // The popup menu after the base items (subclasses add theirs).
     virtual void add_menu_items(TPopupMenu*) { }
+    // The menu pops up: subclasses enable their items (before OnMenuPopup).
+    virtual void update_menu_items(TPopupMenu*) { }
     // The row belongs to document `doc` (kept as its key, so a freed document is no dangling pointer).
     void set_row_doc(TListItem* item, TQelObjectKey doc);
     TQelDokument* doc_of_key(TQelObjectKey key) const;

@@ -254,6 +254,7 @@ void TQelDatabase::freeAll()
 {
     settingsObjects_.clear();
     newObjects_.clear();
+    commitOwners_.clear();
     // Objects leave one by one so that each one's targets hear 0x8504 while the others still exist.
     while (!objects_.empty()) {
         auto it = objects_.begin();
@@ -378,6 +379,9 @@ void TQelDatabase::FreeObject(TQelObject* obj, int)
         return;
     const TQelClassKey cls = obj->ClassKey();
     const TQelObjectKey key = obj->Key();
+    commitOwners_.erase(key.Id());
+    for (auto f = commitOwners_.begin(); f != commitOwners_.end();)
+        f = f->second == key.Id() ? commitOwners_.erase(f) : std::next(f);
     newObjects_.erase(std::remove(newObjects_.begin(), newObjects_.end(), obj), newObjects_.end());
     for (auto s = settingsObjects_.begin(); s != settingsObjects_.end();)
         s = s->second == obj ? settingsObjects_.erase(s) : std::next(s);
@@ -503,7 +507,69 @@ std::string firstInvalid(TQelFieldList* fl)
 
 } // namespace
 
+void TQelDatabase::SetCommitOwner(TQelObjectKey follower, TQelObjectKey owner)
+{
+    if (!owner.Valid() || owner == follower)
+        commitOwners_.erase(follower.Id());
+    else
+        commitOwners_[follower.Id()] = owner.Id();
+}
+
+TQelObjectKey TQelDatabase::CommitOwner(TQelObjectKey follower) const
+{
+    auto it = commitOwners_.find(follower.Id());
+    return it == commitOwners_.end() ? TQelObjectKey() : TQelObjectKey(it->second);
+}
+
 bool TQelDatabase::CommitObject(TQelObject* obj)
+{
+    std::vector<TQelObject*> followers;
+    for (const auto& [follower, owner] : commitOwners_) {
+        if (owner != obj->Key().Id())
+            continue;
+        TQelObject* f = CachedObject(TQelObjectKey(follower));
+        if (f && f != obj && !f->Deleted() && (f->IsNew() || f->Touched()))
+            followers.push_back(f);
+    }
+    if (followers.empty())
+        return commitSingle(obj);
+    // Stored in key order, so that the outcome does not depend on the map's order.
+    std::sort(followers.begin(), followers.end(),
+        [](const TQelObject* a, const TQelObject* b) { return a->Key().Id() < b->Key().Id(); });
+    const bool own = !InTransaction();
+    if (own) {
+        try {
+            StartTransaction();
+        } catch (const std::exception& e) {
+            obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden: " + e.what());
+            return false;
+        }
+    }
+    bool ok = commitSingle(obj);
+    for (TQelObject* f : followers) {
+        if (!ok)
+            break;
+        if (!commitSingle(f)) {
+            obj->SetErrorMessage(f->ErrorMessage());
+            ok = false;
+        }
+    }
+    if (!own)
+        return ok;
+    if (!ok) {
+        const std::string why = obj->ErrorMessage();
+        RollbackTransaction();
+        obj->SetErrorMessage(why);
+        return false;
+    }
+    if (!CommitTransaction()) {
+        obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden.");
+        return false;
+    }
+    return true;
+}
+
+bool TQelDatabase::commitSingle(TQelObject* obj)
 {
     obj->SetErrorMessage("");
     if (!Initialized()) {

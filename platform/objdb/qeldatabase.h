@@ -95,6 +95,13 @@ public:
     void RollbackTransaction();
     bool InTransaction() const { return transactionDepth_ > 0; }
 
+    // Followers: objects stored together with an owner (a new document with the object it was
+    // added to). A commit of the owner, even one with nothing of its own to write, also writes
+    // each follower that is new or touched, in the same transaction; it fails (and writes none of
+    // them) when a follower cannot be stored. A follower has one owner; freeing either ends it.
+    void SetCommitOwner(TQelObjectKey follower, TQelObjectKey owner);
+    TQelObjectKey CommitOwner(TQelObjectKey follower) const;
+
     // Moves with every commit that wrote data (and is stored in the file).
     int ChangeStamp() const { return changeStamp_; }
     // Now, as days since 1899-12-30 (local time).
@@ -163,6 +170,7 @@ private:
     TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);
+    bool commitSingle(TQelObject* obj);
     // Re-reads the change stamp after a write and tells the database handlers.
     void StampMoved();
 
@@ -179,6 +187,7 @@ private:
     std::unique_ptr<TQelLogManager> log_;
     std::unique_ptr<TQelTimerTasks> timers_;
     std::map<int, std::unique_ptr<TQelObject>> objects_;
+    std::unordered_map<int, int> commitOwners_; // follower key -> owner key
     std::vector<TQelObject*> newObjects_;
     std::int64_t nextKey_ = 1;
     std::int64_t keyBlockEnd_ = 0; // last key of the block reserved in a shared store

@@ -129,12 +129,6 @@ bool TQelZuordnung::Touched() const
 
 // --- documents ---------------------------------------------------------------------------------
 
-TQelDokument::~TQelDokument()
-{
-    if (triggerSub_ && Database())
-        Database()->CancelSubscription(triggerSub_);
-}
-
 TQelFileField* TQelDokument::Blob() const
 {
     return dynamic_cast<TQelFileField*>(FieldByName("Inhalt"));
@@ -298,26 +292,14 @@ bool TQelDokument::RemoveZuordnung(TQelObjectKey obj)
 
 void TQelDokument::set_Trigger(TQelObject* obj)
 {
+    if (TQelDatabase* db = Database())
+        db->SetCommitOwner(Key(), obj ? obj->Key() : TQelObjectKey());
+}
+
+TQelObjectKey TQelDokument::Trigger() const
+{
     TQelDatabase* db = Database();
-    if (!db)
-        return;
-    if (triggerSub_)
-        db->CancelSubscription(triggerSub_);
-    triggerSub_ = 0;
-    triggerKey_ = obj ? obj->Key() : TQelObjectKey();
-    if (!obj)
-        return;
-    const TQelObjectKey self = Key();
-    triggerSub_ = db->SubscribeInstanceNotification(
-        obj->ClassKey(),
-        [db, self, target = triggerKey_](int, TQelClassKey, TQelObjectKey key, TQelObject*) {
-            if (key != target)
-                return;
-            TQelObject* doc = db->CachedObject(self);
-            if (doc && (doc->IsNew() || doc->Touched()))
-                doc->Commit();
-        },
-        ieCreated | ieStored);
+    return db ? db->CommitOwner(Key()) : TQelObjectKey();
 }
 
 bool TQelDokument::SameCategory(const std::string& a, const std::string& b)

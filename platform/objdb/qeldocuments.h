@@ -47,7 +47,6 @@ private:
 class TQelDokument : public TQelObject {
 public:
     using TQelObject::TQelObject;
-    ~TQelDokument() override;
 
     TQelFileField* Blob() const;
     std::string DocName() const;
@@ -83,9 +82,10 @@ public:
     // Removes every assignment to `obj`; whether one was removed.
     bool RemoveZuordnung(TQelObjectKey obj);
 
-    // The document is committed whenever `obj` is (a new document with its first owner).
+    // The document is committed whenever `obj` is, in the same transaction, even when `obj` has
+    // no change of its own (TQelDatabase::SetCommitOwner). Null ends it.
     void set_Trigger(TQelObject* obj);
-    TQelObjectKey Trigger() const { return triggerKey_; }
+    TQelObjectKey Trigger() const;
 
     // Documents assigned to `obj`: stored ones found by a statement (optionally without class
     // `exclude` and those derived from it; with a category only those that have an assignment with
@@ -101,8 +101,6 @@ public:
 
 private:
     TQelVector* zuordnungen() const;
-    int triggerSub_ = 0;
-    TQelObjectKey triggerKey_;
 };
 
 // The document of an object when it is one.

@@ -111,6 +111,7 @@ namespace qelcls {
 inline constexpr int Objekt = 1005; // every object class derives from it
 inline constexpr int Dokument = 11011; // documents: a file with name, remark and dates
 inline constexpr int Zuordnung = 11012; // assignment of a document to an object
+inline constexpr int Dokumentverweis = 11013; // vector element that refers to a document
 inline constexpr int Gueltigkeit = 12001; // validity records: vector elements with Standard/Active
 inline constexpr int NameWert = 12010; // one name/value setting
 inline constexpr int Einstellungen = 1010; // settings owner (database, client, product, OS levels)

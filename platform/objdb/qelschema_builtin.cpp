@@ -49,6 +49,12 @@ class 11011 Dokument : 1005 table=QEL_DOKUMENT format="<Name>" noun=Dokument gen
   vector Zuordnungen Zuordnung
 end
 
+# Elements of a vector that lists documents (a document view over a vector field).
+class 11013 Dokumentverweis table=QEL_DOKVERWEIS format="<Beschreibung>" noun=Anlage gender=f plural=Anlagen
+  field Dokument Referenz ref=Dokument
+  field Beschreibung Text length=200
+end
+
 class 12001 Gültigkeit abstract
   field Standard Boolesch
   field GueltigAb Datum description="Gültig ab"

@@ -159,7 +159,7 @@ TCustomListView::TCustomListView(TComponent* owner)
     tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
     tree->setDragDropMode(QAbstractItemView::DragOnly);
     tree->header()->setSectionsClickable(true);
-    tree->header()->setStretchLastSection(false);
+    tree->header()->setStretchLastSection(true); // the last column takes the rest of the width
     QObject::connect(tree, &QTreeWidget::itemSelectionChanged, tree, [this] {
         if (!settingSelection_)
             Change();

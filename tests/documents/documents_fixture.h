@@ -2,6 +2,7 @@
 // A document list on a form over a committed file (Akte), scripted dialogs, a scratch folder
 // and real drops of files and rows.
 #include "documents/QelListView.h"
+#include "support/documents_data.h"
 #include "support/qel_db_fixture.h"
 #include "toolkit/dragdata.h"
 #include "toolkit/scripteddialogs.h"
@@ -13,18 +14,7 @@
 #include <QUrl>
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <unistd.h>
-
-inline constexpr const char* kDocsSchema = R"(
-class 41010 Akte : Objekt table=Akte format="<Name>" noun=Akte gender=f plural=Akten
-  field Name Text length=40
-end
-class 41011 Vertrag : Dokument
-  field Nummer Text length=20
-end
-)";
 
 class DocsTest : public QelDbTest {
 protected:
@@ -58,28 +48,16 @@ protected:
     std::string file(const std::string& name, const std::string& data)
     {
         const std::string p = (dir / "in" / name).string();
-        std::ofstream(p, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
+        QelWriteFile(p, data);
         return p;
     }
-    static std::string read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    static std::string randomBytes(std::size_t n)
-    {
-        std::mt19937 gen(42);
-        std::string s(n, '\0');
-        for (char& c : s)
-            c = static_cast<char>(gen() & 0xFF);
-        return s;
-    }
-    // Saves the file after a change, as a form does; its documents follow (their trigger).
+    static std::string read(const std::string& path) { return QelReadFile(path); }
+    static std::string randomBytes(std::size_t n) { return QelRandomBytes(n); }
+    // Saves the file, as a form does, with nothing of its own changed: its documents follow.
     void commitOwner()
     {
-        static int n = 0;
-        akte->FieldByName("Name")->set_AsString("Meier " + std::to_string(++n));
-        ASSERT_TRUE(akte->Commit());
+        ASSERT_FALSE(akte->Touched());
+        ASSERT_TRUE(akte->Commit()) << akte->ErrorMessage();
     }
     TListItem* import(const std::string& path)
     {

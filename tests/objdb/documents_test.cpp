@@ -2,52 +2,21 @@
 #include "objdb/qeldocuments.h"
 #include "objdb/qeltext.h"
 #include "objdb_test_support.h"
+#include "support/documents_data.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <random>
-
 namespace {
-
-const char* const kDocSchema = R"(
-class 41010 Akte : Objekt table=Akte format="<Name>"
-  field Name Text length=40
-end
-class 41011 Vertrag : Dokument
-  field Nummer Text length=20
-end
-)";
-
-std::string randomBytes(std::size_t n, unsigned seed)
-{
-    std::mt19937 gen(seed);
-    std::string s(n, '\0');
-    for (char& c : s)
-        c = static_cast<char>(gen() & 0xFF);
-    return s;
-}
-
-void writeFile(const std::string& path, const std::string& data)
-{
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class DocumentsTest : public ::testing::Test {
 protected:
     TempFile tmp { "docs.qeldb" };
-    TestDb t { kDocSchema, OnPostgres() ? ":memory:" : tmp.path() };
+    TestDb t { kDocsSchema, OnPostgres() ? ":memory:" : tmp.path() };
 
     std::string file(const std::string& name, const std::string& data)
     {
         const std::string p = tmp.dir() + "/" + name;
-        writeFile(p, data);
+        QelWriteFile(p, data);
         return p;
     }
     TQelDokument* newDoc(const char* cls = "Dokument") { return QelAsDokument(t.create(cls)); }
@@ -64,7 +33,7 @@ protected:
 
 TEST_F(DocumentsTest, ContentsRoundTripByteForByteAcrossReopening)
 {
-    const std::string big = randomBytes(5 * 1024 * 1024 + 17, 7); // crosses chunk borders
+    const std::string big = QelRandomBytes(5 * 1024 * 1024 + 17, 7); // crosses chunk borders
     struct Case {
         std::string name, data;
     } cases[] = { { "gross.bin", big }, { "leer.txt", "" }, { "nul.dat", std::string("a\0b\0", 4) } };
@@ -85,7 +54,7 @@ TEST_F(DocumentsTest, ContentsRoundTripByteForByteAcrossReopening)
         EXPECT_EQ(d->Blob()->DataLength(), static_cast<std::int64_t>(cases[i].data.size()));
         const std::string out = tmp.dir() + "/out_" + cases[i].name;
         ASSERT_TRUE(d->Blob()->Export(out)) << d->Blob()->ErrorMessage();
-        EXPECT_TRUE(readFile(out) == cases[i].data) << cases[i].name;
+        EXPECT_TRUE(QelReadFile(out) == cases[i].data) << cases[i].name;
     }
     EXPECT_EQ(QelAsDokument(again->GetObjectA(keys[2]))->Blob()->BufferAsString(), cases[2].data);
 }
@@ -201,19 +170,62 @@ TEST_F(DocumentsTest, CategoriesAreTrimmedToTheirLength)
     EXPECT_TRUE(z.FieldList()->FieldByName("Kategorie")->Valid());
 }
 
-TEST_F(DocumentsTest, TriggerCommitsTheDocumentWithItsOwner)
+TEST_F(DocumentsTest, OwnerCommitStoresItsDocumentsEvenWithoutChangesOfItsOwn)
 {
     TQelObject* akte = t.create("Akte", "Meier");
     ASSERT_TRUE(akte->Commit());
-    TQelDokument* d = newDoc();
-    ASSERT_TRUE(d->Blob()->set_BufferAsString("Notiz"));
-    d->AddZuordnung(akte->Key());
-    d->set_Trigger(akte);
-    EXPECT_TRUE(d->IsNew());
-    akte->FieldByName("Name")->set_AsString("Meier-Schulz");
-    ASSERT_TRUE(akte->Commit());
-    EXPECT_FALSE(d->IsNew());
-    EXPECT_FALSE(d->Touched());
+    TQelDokument* added = newDoc();
+    ASSERT_TRUE(added->Blob()->set_BufferAsString("Notiz"));
+    added->AddZuordnung(akte->Key());
+    added->set_Trigger(akte);
+    TQelDokument* kept = newDoc();
+    kept->AddZuordnung(akte->Key());
+    ASSERT_TRUE(kept->Commit());
+    ASSERT_TRUE(kept->RemoveZuordnung(akte->Key()));
+    kept->set_Trigger(akte);
+    EXPECT_EQ(kept->Trigger(), akte->Key());
+
+    ASSERT_FALSE(akte->Touched());
+    ASSERT_TRUE(akte->Commit()) << akte->ErrorMessage();
+    EXPECT_FALSE(added->IsNew());
+    EXPECT_FALSE(kept->Touched());
+    auto again = openFile(t.store);
+    const auto listed = TQelDokument::ListDocuments(again.get(), akte->Key());
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0]->Key(), added->Key());
+    EXPECT_EQ(listed[0]->Blob()->BufferAsString(), "Notiz");
+
+    // Freed documents are no followers any more.
+    TQelDokument* dropped = newDoc();
+    dropped->set_Trigger(akte);
+    const TQelObjectKey droppedKey = dropped->Key();
+    t->FreeObject(dropped);
+    EXPECT_FALSE(t->CommitOwner(droppedKey).Valid());
+    EXPECT_TRUE(akte->Commit());
+}
+
+TEST_F(DocumentsTest, OwnerCommitFailsWholeWhenADocumentCannotBeStored)
+{
+    TQelObject* akte = t.create("Akte", "Meier");
+    TQelDokument* good = newDoc();
+    good->set_DocName("gut");
+    good->set_Trigger(akte);
+    TQelDokument* bad = newDoc("Vertrag");
+    bad->FieldByName("Nummer")->set_AsString(std::string(30, '9')); // longer than its field
+    ASSERT_FALSE(bad->Valid());
+    bad->set_Trigger(akte);
+
+    EXPECT_FALSE(akte->Commit());
+    EXPECT_NE(akte->ErrorMessage().find("kann nicht gespeichert werden"), std::string::npos)
+        << akte->ErrorMessage();
+    EXPECT_TRUE(akte->IsNew());
+    EXPECT_TRUE(good->IsNew());
+    EXPECT_EQ(QueryInt(t.db.get(), "SELECT COUNT(*) FROM OBJEKT"), 0);
+
+    bad->FieldByName("Nummer")->set_AsString("V-1");
+    ASSERT_TRUE(akte->Commit()) << akte->ErrorMessage();
+    EXPECT_FALSE(akte->IsNew() || good->IsNew() || bad->IsNew());
+    EXPECT_EQ(QueryInt(t.db.get(), "SELECT COUNT(*) FROM OBJEKT"), 3);
 }
 
 } // namespace

@@ -171,11 +171,12 @@ TEST_F(ObjCommandsTest, AFullDiskLeavesEveryObjectAsItWas)
     std::vector<TQelObjectKey> keys;
     for (int i = 0; i < 50; ++i)
         keys.push_back(person(("P" + std::to_string(i)).c_str())->Key());
-    // Every deleted row writes a page of log: after a few of them the store may grow no further.
+    // Every deleted row writes two pages of log: after a few of them the store may grow no further.
     ExecOutside(db, "CREATE TABLE grow_log (x BLOB)");
     ExecOutside(db,
-        "CREATE TRIGGER grow AFTER UPDATE OF GELOESCHT ON M_Person BEGIN "
-        "INSERT INTO grow_log VALUES (zeroblob(8000)); END");
+        "CREATE TRIGGER grow AFTER UPDATE OF GELOESCHT ON M_Person BEGIN INSERT INTO grow_log VALUES "
+        "(zeroblob("
+            + std::to_string(2 * count("PRAGMA page_size")) + ")); END");
     ExecOutside(db, "PRAGMA max_page_count = " + std::to_string(count("PRAGMA page_count") + 10));
     TQelObjectCommands commands(db.db.get());
     EXPECT_FALSE(commands.MarkDeleted(keys));
