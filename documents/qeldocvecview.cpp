@@ -7,6 +7,14 @@
 namespace {
 
 const char* const kAddDoc = "Fehler in TQelDocVecView::add_doc()";
+
+// The error text of a failed add_doc: its name, then what went wrong.
+std::string addDocError(const std::string& what)
+{
+    std::string text = kAddDoc;
+    text += what;
+    return text;
+}
 const char* const kUp = "nach oben";
 const char* const kDown = "nach unten";
 
@@ -253,15 +261,15 @@ TListItem* TQelDocVecView::add_doc(TQelDokument* doc, std::string& error)
 {
     TQelVector* v = Vector();
     if (!v) {
-        error = std::string(kAddDoc) + ": Liste nicht mit Feld verbunden.";
+        error = addDocError(": Liste nicht mit Feld verbunden.");
         return nullptr;
     }
     if (!doc) {
-        error = std::string(kAddDoc) + ": Kein Dokument angegeben.";
+        error = addDocError(": Kein Dokument angegeben.");
         return nullptr;
     }
     if (!refDef_) {
-        error = std::string(kAddDoc) + ": Kein Referenzfeld ermittelbar.";
+        error = addDocError(": Kein Referenzfeld ermittelbar.");
         return nullptr;
     }
     TFlagScope scope(changing_);
@@ -270,12 +278,12 @@ TListItem* TQelDocVecView::add_doc(TQelDokument* doc, std::string& error)
     if (!e || !ref) {
         if (e)
             v->Remove(e);
-        error = std::string(kAddDoc) + ": Vektor-Element konnte nicht erstellt werden.";
+        error = addDocError(": Vektor-Element konnte nicht erstellt werden.");
         return nullptr;
     }
     ref->set_AsKey(doc->Key());
     if (!e->Valid()) {
-        error = std::string(kAddDoc) + ":\n\n" + elementError(e);
+        error = addDocError(":\n\n" + elementError(e));
         v->Remove(e);
         return nullptr;
     }

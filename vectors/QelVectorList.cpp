@@ -252,7 +252,7 @@ void TQelVectorList::refresh_items(int selectVix)
             if (options_.Contains(vloMarkStandard) && g->Standard())
                 text = "<B>" + text + "</B>";
             if (options_.Contains(vloMarkInvalid) && !g->Active())
-                text = std::string(kGrey) + "<S>" + text + "</S></FONT>";
+                text = kGrey + ("<S>" + text + "</S></FONT>");
         }
         Items().Add(text);
         itemVix_.push_back(i);
