@@ -17,14 +17,18 @@
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
 #include "documents/QelListView.h"
+#include "documents/QelObjectTreeView.h"
 #include "documents/qeldoktr.h"
+#include "documents/qelfltreeview.h"
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
 #include "lists/chobjbtn.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
+#include "pickers/QelDataMultiEdit.h"
 #include "pickers/qelmultiedit.h"
+#include "pickers/qeltreecombo.h"
 #include "vectors/QelVectorGrid.h"
 
 #include <iterator>
@@ -67,6 +71,9 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelVectorGrid, TQelDataClass::VectorGrid>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
     QelComponentUnit<TQelDokTree>(),
+    QelDataControlUnit<TQelDataMultiEdit, TQelDataClass::DataMultiEdit>(),
+    QelDataControlUnit<TQelTreeCombo, TQelDataClass::TreeCombo>(),
+    QelComponentUnit<TQelObjectTreeView, TQelFLTreeview>(),
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
 #include "demo_database.h"
 #include "demo_options.h"
+#include "navigation_window.h"
 #include "lists/QelSelectGrid.h"
 #include "person_form.h"
 #include "person_list.h"
@@ -101,6 +102,15 @@ int writeMenuScreenshot(TPersonListForm& list, const QString& dir)
     return 0;
 }
 
+// The person form's page "Beziehungen" with the employer's tree dropped down.
+int writeTreeComboScreenshot(TPersonForm& form, const QString& dir)
+{
+    form.Show();
+    form.ShowEmployerTree();
+    QApplication::processEvents();
+    return savePng(form.Handle(), dir, "PersonForm-Baumauswahl") ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -141,6 +151,7 @@ int main(int argc, char** argv)
         form.ShowPerson();
         TPersonListForm list(nullptr, store.db.get());
         TPersonSearchForm search(nullptr, store.db.get());
+        TNavigationWindow navigation(nullptr, store.db.get());
         search.OnOpenPerson = [&form](TQelObjectKey key) {
             form.ShowPerson(key);
             form.Show();
@@ -160,15 +171,21 @@ int main(int argc, char** argv)
             deleted.SetCaption("Personen (gelöschte)");
             deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
             deleted.Grid()->SetTopRow(1);
-            rc = writeScreenshots({ &form, &list, &deleted, &search }, opt.screenshotDir);
+            TNavigationWindow navigation(nullptr, store.db.get());
+            rc = writeScreenshots({ &form, &list, &deleted, &search, &navigation }, opt.screenshotDir);
             if (rc == 0)
                 rc = writeMenuScreenshot(list, opt.screenshotDir);
+            if (rc == 0)
+                rc = writeTreeComboScreenshot(form, opt.screenshotDir);
         } else {
             // The list is the main window; Enter or a double click opens a person in its form.
             list.Show();
             search.SetLeft(list.Left() + 80);
             search.SetTop(list.Top() + 80);
             search.Show();
+            navigation.SetLeft(list.Left() + 160);
+            navigation.SetTop(list.Top() + 160);
+            navigation.Show();
             rc = app.exec();
         }
     }

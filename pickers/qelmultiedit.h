@@ -145,6 +145,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     virtual void Change();
+    TBitBtn* DropButton() const { return button_; }
 
 private:
     void layout();
