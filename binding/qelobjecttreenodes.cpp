@@ -13,10 +13,9 @@ TQelObjectTreeNodes::TQelObjectTreeNodes(TTreeView& view)
     };
 }
 
-TQelObjectTreeNodes::~TQelObjectTreeNodes()
-{
-    view_.OnExpanding = nullptr;
-}
+// The view is not touched: it may be gone already (a form destroys its children first), and it
+// opens no node while it is destroyed.
+TQelObjectTreeNodes::~TQelObjectTreeNodes() = default;
 
 TQelObjectKey TQelObjectTreeNodes::KeyOfNode(const TTreeNode* node)
 {

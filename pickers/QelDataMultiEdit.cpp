@@ -154,8 +154,10 @@ std::string TQelDataMultiEdit::obj_name(TQelObject* obj)
 
 void TQelDataMultiEdit::Reload()
 {
-    if (reloading_)
-        return; // showing the values repaints, which would read them again
+    // Showing the values repaints, which would read them again; and while the control writes,
+    // the elements it touches tell it so, but the values are its own.
+    if (reloading_ || link_.Writing())
+        return;
     TFlagScope guard(reloading_);
     TStringList list;
     const int n = vector() ? vector()->Count() : (refField() ? 1 : 0);
@@ -170,8 +172,25 @@ void TQelDataMultiEdit::Reload()
 
 void TQelDataMultiEdit::Repaint()
 {
-    if (!reloading_)
+    // Not while the control writes: the values are its own then.
+    if (!reloading_ && !link_.Writing())
         TQelDataControl::Repaint();
+}
+
+void TQelDataMultiEdit::WndProc(TMessage& m)
+{
+    switch (m.Msg) {
+    case WM_ODB_VECTORCHANGED:
+    case WM_ODB_ELEMENTADDED:
+    case WM_ODB_ELEMENTREMOVED:
+        // Elements added or removed elsewhere; the control's own writes keep their values.
+        if (vector() && !link_.Writing())
+            Reload();
+        m.Result = 0;
+        return;
+    default:
+        TQelDataControl::WndProc(m);
+    }
 }
 
 void TQelDataMultiEdit::AddKey(TQelObjectKey key)

@@ -67,6 +67,7 @@ protected:
     bool ignore_lookup_minlength() override;
     void Change() override;
     void DoExit() override;
+    void WndProc(TMessage& m) override;
 
 private:
     TQelVector* vector() const { return link_.Vector(); }

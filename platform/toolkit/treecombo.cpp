@@ -59,15 +59,24 @@ TAdvTreeComboBox::~TAdvTreeComboBox()
         tree_->SetParent(nullptr);
 }
 
+void TAdvTreeComboBox::Notification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove && component == tree_)
+        tree_ = nullptr;
+    TAdvEdit::Notification(component, operation);
+}
+
 void TAdvTreeComboBox::SetParent(TWinControl* parent)
 {
     TAdvEdit::SetParent(parent);
-    tree_->SetParent(parent ? GetParentForm(this) : nullptr);
+    if (tree_)
+        tree_->SetParent(parent ? GetParentForm(this) : nullptr);
 }
 
 void TAdvTreeComboBox::SetSelection(TTreeNode* node)
 {
-    tree_->SetSelected(node);
+    if (tree_)
+        tree_->SetSelected(node);
     SetTextQuietly(node ? node->Text() : std::string());
 }
 
@@ -80,12 +89,12 @@ void TAdvTreeComboBox::SetTextQuietly(const std::string& text)
 
 bool TAdvTreeComboBox::DroppedDown() const
 {
-    return tree_->Visible();
+    return tree_ && tree_->Visible();
 }
 
 void TAdvTreeComboBox::SetDroppedDown(bool v)
 {
-    if (v == DroppedDown())
+    if (!tree_ || v == DroppedDown())
         return;
     if (!v) {
         tree_->SetVisible(false);
@@ -135,6 +144,8 @@ void TAdvTreeComboBox::pick(TTreeNode* node)
 
 void TAdvTreeComboBox::moveSelection(bool down)
 {
+    if (!tree_)
+        return;
     auto* tree = static_cast<QTreeWidget*>(tree_->Handle());
     TTreeNode* sel = tree_->Selected();
     auto* current = sel ? static_cast<QTreeWidgetItem*>(sel->row_) : nullptr;
@@ -168,7 +179,7 @@ void TAdvTreeComboBox::KeyDown(WORD& key, TShiftState shift)
     case VK_RIGHT:
     case VK_LEFT:
         // In the open tree: open or close the selected node (as in a tree of its own).
-        if (DroppedDown() && tree_->Selected()) {
+        if (DroppedDown() && tree_->Selected()) { // dropped: the tree exists
             TTreeNode* node = tree_->Selected();
             if (key == VK_RIGHT && !node->Expanded())
                 node->Expand(false);
@@ -195,7 +206,7 @@ void TAdvTreeComboBox::KeyDown(WORD& key, TShiftState shift)
         return;
     case VK_BACK:
     case VK_DELETE:
-        if (editorEnabled_ && !ReadOnly())
+        if (tree_ && editorEnabled_ && !ReadOnly())
             tree_->SetSelected(nullptr); // the text is the user's now
         return;
     default:
@@ -206,7 +217,7 @@ void TAdvTreeComboBox::KeyDown(WORD& key, TShiftState shift)
 void TAdvTreeComboBox::KeyPress(char32_t& key)
 {
     TAdvEdit::KeyPress(key);
-    if (key >= U' ' && editorEnabled_ && !ReadOnly())
+    if (tree_ && key >= U' ' && editorEnabled_ && !ReadOnly())
         tree_->SetSelected(nullptr);
 }
 

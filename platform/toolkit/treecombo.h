@@ -16,7 +16,7 @@ public:
     ~TAdvTreeComboBox() override;
 
     TTreeView& Tree() const { return *tree_; }
-    TTreeNode* Selection() const { return tree_->Selected(); }
+    TTreeNode* Selection() const { return tree_ ? tree_->Selected() : nullptr; }
     // Selects `node` (none for nullptr) and shows its text, without Change.
     void SetSelection(TTreeNode* node);
     // Shows `text` without Change (the selection stays).
@@ -56,6 +56,8 @@ protected:
     bool WantsKey(WORD key) const override;
     void DoExit() override;
     void ApplyReadOnly() override;
+    // The tree lives on the form: the form may destroy it before the control.
+    void Notification(TComponent* component, TOperation operation) override;
 
 private:
     void pick(TTreeNode* node);
