@@ -49,7 +49,8 @@ TQelDatabase& database()
             d->FreeObject(top);
             for (int b = 0; b < kBelow; ++b) {
                 TQelObject* f = d->CreateObject(cls);
-                f->FieldByName("Name")->set_AsString("Tochter " + std::to_string(t) + "." + std::to_string(b));
+                f->FieldByName("Name")->set_AsString(
+                    "Tochter " + std::to_string(t) + "." + std::to_string(b));
                 static_cast<TQelRefField*>(f->FieldByName("Mutter"))->set_AsKey(topKey);
                 if (!f->Commit())
                     std::fprintf(stderr, "%s\n", f->ErrorMessage().c_str());
@@ -101,7 +102,8 @@ void BM_QTreeViewStandardModel(benchmark::State& state)
             "WHERE OBJEKT.GELOESCHT = 0 ORDER BY Firma.Name",
             -1, &stmt, nullptr);
         while (sqlite3_step(stmt) == SQLITE_ROW) {
-            auto* item = new QStandardItem(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))));
+            auto* item = new QStandardItem(
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2))));
             items[sqlite3_column_int(stmt, 0)] = item;
             parents.emplace_back(item, sqlite3_column_int(stmt, 1));
         }

@@ -19,7 +19,8 @@ TQelObjectTreeNodes::~TQelObjectTreeNodes() = default;
 
 TQelObjectKey TQelObjectTreeNodes::KeyOfNode(const TTreeNode* node)
 {
-    return node ? TQelObjectKey(static_cast<int>(reinterpret_cast<std::intptr_t>(node->Data()))) : TQelObjectKey();
+    return node ? TQelObjectKey(static_cast<int>(reinterpret_cast<std::intptr_t>(node->Data())))
+                : TQelObjectKey();
 }
 
 void* TQelObjectTreeNodes::KeyData(TQelObjectKey key)

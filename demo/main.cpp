@@ -2,8 +2,8 @@
 // Without a display, or with --screenshot, every window is rendered to PNG and the program ends.
 #include "demo_database.h"
 #include "demo_options.h"
-#include "navigation_window.h"
 #include "lists/QelSelectGrid.h"
+#include "navigation_window.h"
 #include "person_form.h"
 #include "person_list.h"
 #include "person_search.h"

@@ -28,7 +28,7 @@ public:
     void Discard();
     void Step(int delta);
     std::string StatusText() const;
-    // The pages "Allgemein", "Adressen", "Bank", "Notizen" and "Dokumente".
+    // The pages "Allgemein", "Adressen", "Bank", "Notizen", "Dokumente" and "Beziehungen".
     TQelPageControl* Pages() const { return pages_; }
     // Drops the employer's tree on the page "Beziehungen" (for the screenshots).
     void ShowEmployerTree();

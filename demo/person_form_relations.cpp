@@ -2,9 +2,11 @@
 // person speaks entered one by one.
 #include "person_form.h"
 
+#include "controls/QelPageControl.h"
 #include "pickers/QelDataMultiEdit.h"
 #include "pickers/qeltreecombo.h"
 
+#include "toolkit/comctrls.h"
 #include "toolkit/stdctrls.h"
 
 void TPersonForm::buildRelations(TWinControl* page)

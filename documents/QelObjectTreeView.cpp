@@ -10,8 +10,8 @@ TQelObjectTreeView::TQelObjectTreeView(TComponent* owner)
     : TTreeView(owner)
 {
     menu_ = new TPopupMenu(this);
-    menu_->Items()->Add(
-        TQelCommonMethods::MakeMenuItem(menu_, NeuText, "Ctrl+N", TNotifyEvent(this, &TQelObjectTreeView::cmd_new)));
+    menu_->Items()->Add(TQelCommonMethods::MakeMenuItem(
+        menu_, NeuText, "Ctrl+N", TNotifyEvent(this, &TQelObjectTreeView::cmd_new)));
     SetPopupMenu(menu_);
 }
 

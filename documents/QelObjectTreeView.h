@@ -50,8 +50,8 @@ public:
 
     // A node for `cls` under `parent` with `view` as its filter (caption: the class's name when
     // empty); a non-negative image index sets the node's images. Class 0 is added unchecked.
-    TTreeNode* AddManually(TTreeNode* parent, TQelClassKey cls, TQelAnsichtKey view, const std::string& caption,
-        int imageIndex = -1);
+    TTreeNode* AddManually(TTreeNode* parent, TQelClassKey cls, TQelAnsichtKey view,
+        const std::string& caption, int imageIndex = -1);
     // The key a node stands for (a class, a field type or an object), and its stored view.
     static TQelObjectKey KeyOfNode(const TTreeNode* node) { return TQelObjectTreeNodes::KeyOfNode(node); }
     TQelAnsichtKey ViewOfNode(const TTreeNode* node) const;

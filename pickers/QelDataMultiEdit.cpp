@@ -62,10 +62,12 @@ TQelDataMultiEdit::TQelDataMultiEdit(TComponent* owner)
                 return false;
             const std::string path = get_FieldPath();
             const std::size_t slash = path.find('/');
-            const std::string name = slash == std::string::npos ? std::string() : Trim(path.substr(slash + 1));
+            const std::string name
+                = slash == std::string::npos ? std::string() : Trim(path.substr(slash + 1));
             refDef_ = nullptr;
             for (const TQelFelddefinition* def : cls->Fields()) {
-                const bool fits = name.empty() ? def->type->IsA(qelft::Reference) : AnsiSameText(def->Name(), name);
+                const bool fits
+                    = name.empty() ? def->type->IsA(qelft::Reference) : AnsiSameText(def->Name(), name);
                 if (fits && def->type->IsA(qelft::Reference)) {
                     refDef_ = def;
                     break;
@@ -93,13 +95,15 @@ TQelDataMultiEdit::TQelDataMultiEdit(TComponent* owner)
     savedBorder_ = get_BorderStyle();
     savedButton_ = DropButton() && DropButton()->Visible();
     PublishBinding(qelPublishAll);
-    Publish<&TQelDataMultiEdit::get_NullRefsAllowed, &TQelDataMultiEdit::set_NullRefsAllowed>("NullRefsAllowed");
+    Publish<&TQelDataMultiEdit::get_NullRefsAllowed, &TQelDataMultiEdit::set_NullRefsAllowed>(
+        "NullRefsAllowed");
     Publish<&TQelDataMultiEdit::get_SQLSelect, &TQelDataMultiEdit::set_SQLSelect>("SQLSelect");
     Publish<&TQelDataMultiEdit::get_SQLRestriction, &TQelDataMultiEdit::set_SQLRestriction>("SQLRestriction");
     Publish<&TQelDataMultiEdit::get_SQLOrder, &TQelDataMultiEdit::set_SQLOrder>("SQLOrder");
     Publish<&TQelDataMultiEdit::get_RestrictedClassType, &TQelDataMultiEdit::set_RestrictedClassType>(
         "RestrictedClassType");
-    Publish<&TQelDataMultiEdit::get_DefaultViewName, &TQelDataMultiEdit::set_DefaultViewName>("DefaultViewName");
+    Publish<&TQelDataMultiEdit::get_DefaultViewName, &TQelDataMultiEdit::set_DefaultViewName>(
+        "DefaultViewName");
 }
 
 TQelDataMultiEdit::~TQelDataMultiEdit() = default;
@@ -235,8 +239,7 @@ void TQelDataMultiEdit::write()
         if (!key.Valid() && (!nullRefsAllowed_ || Trim(v->Get(i)).empty()))
             continue; // free text, and the empty editor that waits for typing
         if (vec) {
-            while (vec->Count() < counter && vec->Add()) {
-            }
+            while (vec->Count() < counter && vec->Add()) { }
             if (vec->Count() < counter)
                 break; // the vector is full
         }
@@ -292,7 +295,8 @@ std::unique_ptr<TQelSQLQuery> TQelDataMultiEdit::lookup_query(
     }
     std::string statement = sqlSelect_;
     if (!condition.empty())
-        statement = TQelCombo::sql_add_condition(statement, replaceAll(condition, "@HEAD@", headColumn(statement)));
+        statement
+            = TQelCombo::sql_add_condition(statement, replaceAll(condition, "@HEAD@", headColumn(statement)));
     if (!sqlOrder_.empty())
         statement += " ORDER BY " + sqlOrder_;
     return engine->SetExtended(statement, cls);
@@ -305,8 +309,9 @@ bool TQelDataMultiEdit::DoLookup(const std::string& text, TStrings* results, int
     const TQelClassKey cls = get_RefClassType();
     if (!get_Connected() || !db || !db->Klasse(cls))
         return false;
-    const std::string restriction
-        = sqlRestriction_.empty() ? std::string() : TQelCommonMethods::ExpandRestriction(cls, sqlRestriction_, text);
+    const std::string restriction = sqlRestriction_.empty()
+        ? std::string()
+        : TQelCommonMethods::ExpandRestriction(cls, sqlRestriction_, text);
     std::string condition;
     const std::string typed = Trim(text);
     if (!typed.empty())
@@ -337,8 +342,8 @@ bool TQelDataMultiEdit::DoLookup(const std::string& text, TStrings* results, int
         }
         const TQelObjectKey key(static_cast<int>(q->AsInteger(0)));
         const std::string name = sqlSelect_.empty() ? names.NameOf(*q, 1, key)
-            : q->FieldCount() > 1                    ? q->AsString(1)
-                                                     : key.ToString();
+            : q->FieldCount() > 1                   ? q->AsString(1)
+                                                    : key.ToString();
         results->AddObject(name, KeyItem(key));
     }
     q->Close();

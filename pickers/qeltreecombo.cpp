@@ -4,7 +4,6 @@
 
 #include "toolkit/dialogs.h"
 
-
 namespace {
 
 const char* const kCreate = "%s definieren...";
@@ -146,7 +145,8 @@ void TQelTreeCombo::Change()
         return;
     // Typed text that names no node leaves the stored reference alone; an empty text or the
     // null entry clears it.
-    const bool chosen = get_SelectedKey().Valid() || (Selection() && Selection() == nullNode_) || GetText().empty();
+    const bool chosen
+        = get_SelectedKey().Valid() || (Selection() && Selection() == nullNode_) || GetText().empty();
     if (get_Connected() && !link_.Showing() && chosen) {
         link_.Write();
         link_.Edited();
@@ -182,7 +182,8 @@ void TQelTreeCombo::init_popupmenu()
 {
     TQelRefField* ref = get_RefField();
     const bool wanted = ref && !link_.ReadOnly()
-        && (options_.Contains(tcoObjCreate) || options_.Contains(tcoObjEdit) || options_.Contains(tcoObjDrop));
+        && (options_.Contains(tcoObjCreate) || options_.Contains(tcoObjEdit)
+            || options_.Contains(tcoObjDrop));
     TPopupMenu* menu = PopupMenu();
     if (!wanted) {
         if (menu && menu->Owner() == this) {
@@ -201,14 +202,15 @@ void TQelTreeCombo::init_popupmenu()
     TQelObject* obj = ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
     const std::string np = MakeNP(cls, "", 4, true, 'm');
     if (OnEditObj && options_.Contains(tcoObjCreate))
-        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kCreate, MakeNP(cls, "Neu", 4, true, 'm')),
-            "Ctrl+N", TNotifyEvent(this, &TQelTreeCombo::create_obj_event)));
+        menu->Items()->Add(
+            TQelCommonMethods::MakeMenuItem(menu, FormatStr(kCreate, MakeNP(cls, "Neu", 4, true, 'm')),
+                "Ctrl+N", TNotifyEvent(this, &TQelTreeCombo::create_obj_event)));
     if (obj && OnEditObj && options_.Contains(tcoObjEdit))
         menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kEdit, np, obj->Name()), "Ctrl+B",
             TNotifyEvent(this, &TQelTreeCombo::edit_obj_event)));
     if (obj && options_.Contains(tcoObjDrop))
-        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kDelete, np, obj->Name()), "Ctrl+L",
-            TNotifyEvent(this, &TQelTreeCombo::drop_obj_event)));
+        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kDelete, np, obj->Name()),
+            "Ctrl+L", TNotifyEvent(this, &TQelTreeCombo::drop_obj_event)));
 }
 
 void TQelTreeCombo::create_obj_event(TObject*)
@@ -263,8 +265,8 @@ void TQelTreeCombo::drop_obj_event(TObject*)
         return;
     const TQelClassKey cls = obj->ClassKey();
     const std::string title = FormatStr(kDeleteTitle, MakeNP(cls, "", 4, true, 'm'));
-    if (Application()->MessageBox(FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), obj->Name()), title,
-            MB_YESNO | MB_ICONQUESTION)
+    if (Application()->MessageBox(FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), obj->Name()),
+            title, MB_YESNO | MB_ICONQUESTION)
         != IDYES)
         return;
     ref->set_AsObject(nullptr);

@@ -39,8 +39,8 @@ TQelNameColumns::TQelNameColumns(const TQelKlasse* cls, const std::string& forma
             break;
         }
         const std::string name = fmt.substr(open + 1, close - open - 1);
-        const auto it = std::find_if(
-            fields_.begin(), fields_.end(), [&](const TQelFelddefinition* d) { return AnsiSameText(d->Name(), name); });
+        const auto it = std::find_if(fields_.begin(), fields_.end(),
+            [&](const TQelFelddefinition* d) { return AnsiSameText(d->Name(), name); });
         if (it == fields_.end())
             parts_.push_back({ fmt.substr(pos, close + 1 - pos), -1 });
         else

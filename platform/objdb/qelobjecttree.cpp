@@ -73,9 +73,10 @@ bool TQelObjectTree::Load()
     if (!cut_.empty())
         if (TQelLogManager* log = db_->LogManager())
             for (TQelObjectKey key : cut_)
-                log->WriteFmt(QEL_LOG_ERROR, "TQelObjectTree: %s #%d ist sein eigener Vorfahre (%s); "
-                    "die Kette wurde dort abgeschnitten", k->Name(), key.Id(),
-                    parentField_ ? parentField_->Name() : std::string());
+                log->WriteFmt(QEL_LOG_ERROR,
+                    "TQelObjectTree: %s #%d ist sein eigener Vorfahre (%s); "
+                    "die Kette wurde dort abgeschnitten",
+                    k->Name(), key.Id(), parentField_ ? parentField_->Name() : std::string());
     loaded_ = true;
     return true;
 }

@@ -14,7 +14,8 @@ class TQelKlasse;
 class TQelSchema;
 
 // The categories of classes, lowest first: navigation shows the classes from a category on.
-inline constexpr const char* QelClassCategories[] = { "System", "Intern", "Stammdaten", "Vorgänge", "Auswertungen" };
+inline constexpr const char* QelClassCategories[]
+    = { "System", "Intern", "Stammdaten", "Vorgänge", "Auswertungen" };
 
 // SQL-safe identifier from a display name (umlauts transcribed, other signs become "_").
 std::string QelSqlName(const std::string& name);

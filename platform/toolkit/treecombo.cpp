@@ -149,8 +149,8 @@ void TAdvTreeComboBox::moveSelection(bool down)
     auto* tree = static_cast<QTreeWidget*>(tree_->Handle());
     TTreeNode* sel = tree_->Selected();
     auto* current = sel ? static_cast<QTreeWidgetItem*>(sel->row_) : nullptr;
-    QTreeWidgetItem* next = current ? (down ? tree->itemBelow(current) : tree->itemAbove(current))
-                                    : tree->topLevelItem(0);
+    QTreeWidgetItem* next
+        = current ? (down ? tree->itemBelow(current) : tree->itemAbove(current)) : tree->topLevelItem(0);
     if (next) {
         tree->setCurrentItem(next);
         tree->scrollToItem(next);

@@ -2,9 +2,9 @@
 // TAdvTreeComboBox: an edit with a drop-down button whose list is a tree (Tree()). The tree
 // floats over the form below the control while it is dropped; it never takes the focus, so the
 // keys stay in the edit: Alt+Down or F4 drop it, Up and Down move through the open nodes,
-// Right and Left open and close the selected node, Return picks, Escape closes. Picking a node (a click, or a double click with smDblClick) makes
-// it the selection, puts its text into the edit, closes the tree and runs Change once.
-// Typing clears the selection first. Setting the selection or the text from code runs no Change.
+// Right and Left open and close the selected node, Return picks, Escape closes. Picking a node (a click, or a
+// double click with smDblClick) makes it the selection, puts its text into the edit, closes the tree and runs
+// Change once. Typing clears the selection first. Setting the selection or the text from code runs no Change.
 #include "toolkit/advctrls.h"
 #include "toolkit/treeview.h"
 

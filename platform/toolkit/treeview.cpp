@@ -183,7 +183,8 @@ std::vector<TTreeNode*> TTreeView::AddChildren(TTreeNode* parent, const std::vec
     nodes.reserve(texts.size());
     QList<QTreeWidgetItem*> rows;
     rows.reserve(static_cast<qsizetype>(texts.size()));
-    (parent ? parent->children_ : roots_).reserve((parent ? parent->children_ : roots_).size() + texts.size());
+    (parent ? parent->children_ : roots_)
+        .reserve((parent ? parent->children_ : roots_).size() + texts.size());
     for (const std::string& text : texts) {
         nodes.push_back(newNode(parent, text));
         rows.push_back(static_cast<QTreeWidgetItem*>(nodes.back()->row_));

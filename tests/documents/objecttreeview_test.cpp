@@ -127,8 +127,8 @@ TEST_F(ObjectTreeViewTest, ClickingAClassPointsTheGridAtItAndItsView)
     tree->set_Mode(otmDataClasses);
     tree->Reload();
     std::string error;
-    TQelAnsicht* v = QelAnsichten()->CreateView(
-        db->FindClass("Person")->Key(), "Nur Muster", "Person.Name = 'Muster'", TQelAnsichtKey(), {}, false, &error);
+    TQelAnsicht* v = QelAnsichten()->CreateView(db->FindClass("Person")->Key(), "Nur Muster",
+        "Person.Name = 'Muster'", TQelAnsichtKey(), {}, false, &error);
     ASSERT_NE(v, nullptr) << error;
     TTreeNode* manual = tree->AddManually(nullptr, db->FindClass("Person")->Key(), v->Key(), "Muster-Filter");
     ASSERT_TRUE(ShowActive(*form));

@@ -47,7 +47,9 @@ protected:
     // Points `child` at `parent` behind the library's back, as stored data may do.
     void setParentOutside(TQelObject* child, TQelObject* parent)
     {
-        ExecOutside(db, "UPDATE Firma SET Mutter = " + parent->Key().ToString() + " WHERE K = " + child->Key().ToString());
+        ExecOutside(db,
+            "UPDATE Firma SET Mutter = " + parent->Key().ToString()
+                + " WHERE K = " + child->Key().ToString());
     }
     TestDb db;
 };
@@ -67,7 +69,8 @@ TEST_F(ObjectTree, LevelsAreSortedByNameAndDerivedClassesJoin)
     ASSERT_TRUE(t.Load());
     EXPECT_EQ(t.Count(), 6);
     EXPECT_EQ(names(t, t.Roots()), (std::vector<std::string> { "Andere", "Holding" }));
-    EXPECT_EQ(names(t, t.Children(holding->Key())), (std::vector<std::string> { "Alpha AG", "Ärzte eG", "zeta GmbH" }));
+    EXPECT_EQ(names(t, t.Children(holding->Key())),
+        (std::vector<std::string> { "Alpha AG", "Ärzte eG", "zeta GmbH" }));
     EXPECT_TRUE(t.HasChildren(zeta->Key()));
     EXPECT_FALSE(t.HasChildren(t.Children(zeta->Key()).front()));
     const TQelObjectKey beta = t.Children(zeta->Key()).front();
@@ -81,7 +84,8 @@ TEST_F(ObjectTree, MissingOrDeletedParentsPutObjectsAtTheTop)
     TQelObject* orphan = firm("Waise", gone);
     TQelObject* person = db.create("Person", "Muster");
     ASSERT_TRUE(person->Commit());
-    ExecOutside(db, "UPDATE Firma SET Mutter = " + person->Key().ToString() + " WHERE K = " + gone->Key().ToString());
+    ExecOutside(
+        db, "UPDATE Firma SET Mutter = " + person->Key().ToString() + " WHERE K = " + gone->Key().ToString());
     ASSERT_TRUE(gone->Delete());
 
     TQelObjectTree t(db.db.get(), db.cls("Firma"));
@@ -110,13 +114,14 @@ TEST_F(ObjectTree, CirclesOfParentsAreCutOnceAndLogged)
     ASSERT_EQ(t.CutKeys().size(), 2u);
     // Every object shows exactly once: walking the levels from the top reaches all of them.
     std::vector<TQelObjectKey> seen;
-    std::function<void(const std::vector<TQelObjectKey>&)> walk = [&](const std::vector<TQelObjectKey>& level) {
-        for (TQelObjectKey k : level) {
-            ASSERT_LT(seen.size(), 10u) << "a circle was not cut";
-            seen.push_back(k);
-            walk(t.Children(k));
-        }
-    };
+    std::function<void(const std::vector<TQelObjectKey>&)> walk
+        = [&](const std::vector<TQelObjectKey>& level) {
+              for (TQelObjectKey k : level) {
+                  ASSERT_LT(seen.size(), 10u) << "a circle was not cut";
+                  seen.push_back(k);
+                  walk(t.Children(k));
+              }
+          };
     walk(t.Roots());
     std::sort(seen.begin(), seen.end());
     std::vector<TQelObjectKey> all { top->Key(), a->Key(), b->Key(), c->Key(), self->Key(), below->Key() };

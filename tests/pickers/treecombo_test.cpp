@@ -57,7 +57,10 @@ protected:
         EXPECT_TRUE(f->Commit());
         return f;
     }
-    TQelRefField* arbeitgeber() const { return static_cast<TQelRefField*>(person->FieldByName("Arbeitgeber")); }
+    TQelRefField* arbeitgeber() const
+    {
+        return static_cast<TQelRefField*>(person->FieldByName("Arbeitgeber"));
+    }
     QLineEdit* edit() const { return static_cast<QLineEdit*>(tc->Handle()); }
     QTreeWidget* treeWidget() const { return static_cast<QTreeWidget*>(tc->Tree().Handle()); }
     void focus()
@@ -158,7 +161,8 @@ TEST_F(TreeComboTest, CircleOfParentsIsShownOnceAndLogged)
 {
     // Konzern's parent becomes Team: a circle without a top, as stored data may hold it.
     ASSERT_EQ(sqlite3_exec(db->Handle(),
-                  ("UPDATE Firma SET Mutter = " + team->Key().ToString() + " WHERE K = " + konzern->Key().ToString())
+                  ("UPDATE Firma SET Mutter = " + team->Key().ToString()
+                      + " WHERE K = " + konzern->Key().ToString())
                       .c_str(),
                   nullptr, nullptr, nullptr),
         SQLITE_OK);
