@@ -17,15 +17,19 @@
 #include "controls/qelchecklist.h"
 #include "controls/qelradiogroup.h"
 #include "documents/QelListView.h"
+#include "documents/QelObjectTreeView.h"
 #include "documents/qeldocvecview.h"
 #include "documents/qeldoktr.h"
+#include "documents/qelfltreeview.h"
 #include "lists/Listcache.h"
 #include "lists/QelGrid.h"
 #include "lists/QelSelectGrid.h"
 #include "lists/chobjbtn.h"
 #include "lists/qelosgrid.h"
 #include "pickers/QelCombo.h"
+#include "pickers/QelDataMultiEdit.h"
 #include "pickers/qelmultiedit.h"
+#include "pickers/qeltreecombo.h"
 #include "vectors/QelRevVectorGrid.h"
 #include "vectors/QelVectorButton.h"
 #include "vectors/QelVectorGrid.h"
@@ -75,6 +79,9 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
     QelDataControlUnit<TQelDocVecView, TQelDataClass::DocVecView>(),
     QelComponentUnit<TQelDokTree>(),
+    QelDataControlUnit<TQelDataMultiEdit, TQelDataClass::DataMultiEdit>(),
+    QelDataControlUnit<TQelTreeCombo, TQelDataClass::TreeCombo>(),
+    QelComponentUnit<TQelObjectTreeView, TQelFLTreeview>(),
 };
 
 } // namespace

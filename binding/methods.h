@@ -49,6 +49,12 @@ public:
     // pattern for text fields, else equality with the literal (a number for integer fields).
     static std::string FieldSearchCond(
         const TQelFelddefinition* def, const std::string& column, const std::string& text);
+    // An application's restriction of a list of class `cls`, bracketed: each "#[view]" (a name
+    // without ":" is prefixed with the class's name) becomes the stored view's search condition,
+    // stopping at the first that is unclosed or yields none; "_TEXT_" (any case) becomes
+    // `typedText` as a quoted literal, so that no typed text can change the statement.
+    static std::string ExpandRestriction(
+        TQelClassKey cls, const std::string& restriction, const std::string& typedText);
     // Sends a message to `c` (unless skipSelf) and every descendant; the number of controls visited.
     static int PerformRecursively(TControl* c, unsigned msg, WPARAM wParam, LPARAM lParam, bool skipSelf);
     static TWinControl* FindFocusedControl(TWinControl* parent);

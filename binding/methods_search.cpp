@@ -3,6 +3,42 @@
 
 #include <charconv>
 
+namespace {
+
+// The restriction's "_TEXT_" replaced by the typed text: inside a quoted literal with its quotes
+// doubled, elsewhere as a literal of its own, so that no typed text can change the statement.
+std::string replaceText(
+    const std::string& restriction, const std::string& text, const TQelSQLDialect& dialect)
+{
+    std::string out;
+    bool inQuote = false;
+    for (std::size_t i = 0; i < restriction.size();) {
+        if (restriction[i] == '\'') {
+            inQuote = !inQuote;
+            out += restriction[i++];
+            continue;
+        }
+        if (restriction.size() - i >= 6 && AnsiSameText(restriction.substr(i, 6), "_TEXT_")) {
+            if (inQuote) {
+                const std::string quoted = dialect.ValueString(text);
+                // ValueString gives 'x' or an expression for NUL bytes; inside quotes only the plain form
+                // fits.
+                out += quoted.size() >= 2 && quoted.front() == '\'' && quoted.back() == '\''
+                    ? quoted.substr(1, quoted.size() - 2)
+                    : std::string();
+            } else {
+                out += dialect.ValueString(text);
+            }
+            i += 6;
+            continue;
+        }
+        out += restriction[i++];
+    }
+    return out;
+}
+
+} // namespace
+
 std::string TQelCommonMethods::SqlColumnName(TQelObjectInterface* oi)
 {
     if (!oi)
@@ -127,4 +163,29 @@ std::string TQelCommonMethods::FieldSearchCond(
             return column + " = " + dialect->ValueString(n);
     }
     return column + " = " + dialect->ValueString(t);
+}
+
+std::string TQelCommonMethods::ExpandRestriction(
+    TQelClassKey cls, const std::string& restriction, const std::string& typedText)
+{
+    TQelDatabase* db = QelDatabase();
+    const TQelKlasse* k = db ? db->Klasse(cls) : nullptr;
+    std::string r = restriction;
+    for (std::size_t pos = r.find("#["); pos != std::string::npos; pos = r.find("#[", pos)) {
+        const std::size_t end = r.find(']', pos + 2);
+        if (end == std::string::npos)
+            break;
+        std::string name = r.substr(pos + 2, end - pos - 2);
+        if (name.find(':') == std::string::npos && k)
+            name = k->Name() + ":" + name;
+        TQelAnsichtLib* views = QelAnsichten(db);
+        const std::string condition = views ? views->SearchConditionByRepr(name) : std::string();
+        if (condition.empty())
+            break;
+        r.replace(pos, end - pos + 1, condition);
+        pos += condition.size();
+    }
+    const std::unique_ptr<TQelSQLDialect> dialect
+        = db ? db->CreateSQLDialect() : std::make_unique<TQelSQLDialect>();
+    return "(" + replaceText(r, typedText, *dialect) + ")";
 }

@@ -140,6 +140,11 @@ std::string TQelDataLink::EffectivePath() const
     return prefix_ + "." + fieldPath_;
 }
 
+std::string TQelDataLink::lookupPath() const
+{
+    return hooks.resolvedPath ? hooks.resolvedPath(EffectivePath()) : EffectivePath();
+}
+
 void TQelDataLink::warnUnbound()
 {
     const std::string path = EffectivePath();
@@ -157,7 +162,7 @@ void TQelDataLink::resolve()
         return;
     }
     if (!fieldPath_.empty()) {
-        const std::string path = EffectivePath();
+        const std::string path = lookupPath();
         const int m = mask();
         const bool mayCreate = edits && allowCreate_ && !readOnly_;
         // A control that writes creates missing sub-objects at its first write, not by showing;
@@ -271,7 +276,7 @@ TQelObjectInterface* TQelDataLink::Materialize()
     TQelFieldList* fl = FieldList();
     if (!fl)
         return nullptr;
-    TQelObjectInterface* found = fl->FindOI(EffectivePath(), mask(), true);
+    TQelObjectInterface* found = fl->FindOI(lookupPath(), mask(), true);
     if (!found || (hooks.accepts && !hooks.accepts(found)))
         return nullptr; // stays pending: nothing was created that it could use
     pending_ = false;

@@ -35,6 +35,9 @@ public:
     struct Hooks {
         // Kind mask for FindOI, when it depends on the control's state. Unset: `kinds`.
         std::function<int()> kindMask;
+        // The part of FieldPath the link resolves, for a control whose path carries more after a
+        // separator of its own (a vector and the field of its elements). Unset: the whole path.
+        std::function<std::string(const std::string& path)> resolvedPath;
         // Vetoes what the path found (a check box takes only a boolean field). Unset: accept all.
         std::function<bool(TQelObjectInterface*)> accepts;
         // The path was resolved to a new interface, before its value is shown: the control
@@ -189,6 +192,8 @@ private:
     void forget(const TQelObjectInterface* oi);
     void tellForm(unsigned msg) const;
     void warnUnbound();
+    // EffectivePath as the resolvedPath hook cuts it.
+    std::string lookupPath() const;
     void enterSearchMode(TMessage& m);
 
     TControl* control_;

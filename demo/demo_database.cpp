@@ -1,4 +1,5 @@
 #include "demo_database.h"
+#include "demo_languages.h"
 
 #include "objdb/qeldocuments.h"
 #include "objdb/qelerror.h"
@@ -162,6 +163,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
             seedViews(*d.db);
             seedTemplates(*d.db);
             seedDocuments(*d.db);
+            seedLanguages(*d.db);
         }
         d.objectCount = d.db->CountObjects();
     } catch (const TQelOpenError& e) {

@@ -5,6 +5,7 @@
 #include "demo_options.h"
 #include "firm_form.h"
 #include "lists/QelSelectGrid.h"
+#include "navigation_window.h"
 #include "person_form.h"
 #include "person_list.h"
 #include "person_search.h"
@@ -103,6 +104,15 @@ int writeMenuScreenshot(TPersonListForm& list, const QString& dir)
     return 0;
 }
 
+// The person form's page "Beziehungen" with the employer's tree dropped down.
+int writeTreeComboScreenshot(TPersonForm& form, const QString& dir)
+{
+    form.Show();
+    form.ShowEmployerTree();
+    QApplication::processEvents();
+    return savePng(form.Handle(), dir, "PersonForm-Baumauswahl") ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -143,6 +153,7 @@ int main(int argc, char** argv)
         form.ShowPerson();
         TPersonListForm list(nullptr, store.db.get());
         TPersonSearchForm search(nullptr, store.db.get());
+        TNavigationWindow navigation(nullptr, store.db.get());
         search.OnOpenPerson = [&form](TQelObjectKey key) {
             form.ShowPerson(key);
             form.Show();
@@ -175,9 +186,11 @@ int main(int argc, char** argv)
             deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
             deleted.Grid()->SetTopRow(1);
             debug.ShowObject(firm.Firm());
-            rc = writeScreenshots({ &form, &list, &deleted, &search, &firm, &debug }, opt.screenshotDir);
+            rc = writeScreenshots({ &form, &list, &deleted, &search, &firm, &debug, &navigation }, opt.screenshotDir);
             if (rc == 0)
                 rc = writeMenuScreenshot(list, opt.screenshotDir);
+            if (rc == 0)
+                rc = writeTreeComboScreenshot(form, opt.screenshotDir);
         } else {
             // The list is the main window; Enter or a double click opens a person in its form.
             list.Show();
@@ -187,6 +200,9 @@ int main(int argc, char** argv)
             firm.SetLeft(list.Left() + 160);
             firm.SetTop(list.Top() + 160);
             firm.Show();
+            navigation.SetLeft(list.Left() + 240);
+            navigation.SetTop(list.Top() + 240);
+            navigation.Show();
             rc = app.exec();
         }
     }

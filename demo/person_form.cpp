@@ -108,6 +108,7 @@ void TPersonForm::build()
     buildBank(page("tsBank", "Bank"));
     buildTexts(page("tsNotizen", "Notizen"));
     buildDocuments(page("tsDokumente", "Dokumente"));
+    buildRelations(page("tsBeziehungen", "Beziehungen"));
     pages_->SetActivePageIndex(0);
 }
 

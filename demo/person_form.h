@@ -28,8 +28,10 @@ public:
     void Discard();
     void Step(int delta);
     std::string StatusText() const;
-    // The pages "Allgemein", "Adressen", "Bank", "Notizen" and "Dokumente".
+    // The pages "Allgemein", "Adressen", "Bank", "Notizen", "Dokumente" and "Beziehungen".
     TQelPageControl* Pages() const { return pages_; }
+    // Drops the employer's tree on the page "Beziehungen" (for the screenshots).
+    void ShowEmployerTree();
     // Adds an address and shows its tab; removes the shown one after asking.
     void AddAddress();
     void RemoveAddress();
@@ -41,6 +43,7 @@ private:
     void buildGroups(TWinControl* area); // person_form_groups.cpp
     void buildTexts(TWinControl* area); // person_form_texts.cpp
     void buildDocuments(TWinControl* page); // person_form_documents.cpp
+    void buildRelations(TWinControl* page); // person_form_relations.cpp
     void buildGeneral(TWinControl* page);
     void buildAddresses(TWinControl* page); // person_form_addresses.cpp
     void buildBank(TWinControl* page); // person_form_addresses.cpp

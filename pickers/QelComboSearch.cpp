@@ -21,106 +21,6 @@ const char* const kExtendCaption = "Wertebereich erweitern?";
 // Flags of the list query: objects not deleted, no meta fields.
 constexpr int kListFlags = lfNotDeleted | lfNoMetaFields;
 
-// The restriction's "_TEXT_" replaced by the typed text: inside a quoted literal with its quotes
-// doubled, elsewhere as a literal of its own, so that no typed text can change the statement.
-std::string replaceText(
-    const std::string& restriction, const std::string& text, const TQelSQLDialect& dialect)
-{
-    std::string out;
-    bool inQuote = false;
-    for (std::size_t i = 0; i < restriction.size();) {
-        if (restriction[i] == '\'') {
-            inQuote = !inQuote;
-            out += restriction[i++];
-            continue;
-        }
-        if (restriction.size() - i >= 6 && AnsiSameText(restriction.substr(i, 6), "_TEXT_")) {
-            if (inQuote) {
-                const std::string quoted = dialect.ValueString(text);
-                // ValueString gives 'x' or an expression for NUL bytes; inside quotes only the plain form
-                // fits.
-                out += quoted.size() >= 2 && quoted.front() == '\'' && quoted.back() == '\''
-                    ? quoted.substr(1, quoted.size() - 2)
-                    : std::string();
-            } else {
-                out += dialect.ValueString(text);
-            }
-            i += 6;
-            continue;
-        }
-        out += restriction[i++];
-    }
-    return out;
-}
-
-// The fields that a name template's placeholders name, in order, and the template.
-std::vector<const TQelFelddefinition*> templateFields(const TQelKlasse* cls, const std::string& format)
-{
-    std::vector<const TQelFelddefinition*> fields;
-    for (std::size_t pos = format.find('<'); pos != std::string::npos; pos = format.find('<', pos + 1)) {
-        const std::size_t end = format.find('>', pos);
-        if (end == std::string::npos)
-            break;
-        if (const TQelFelddefinition* def = cls->FindFelddefinition(format.substr(pos + 1, end - pos - 1)))
-            if (std::find(fields.begin(), fields.end(), def) == fields.end())
-                fields.push_back(def);
-    }
-    return fields;
-}
-
-// A name template split once into literal text and the columns that fill its placeholders
-// (column i + 1 of the row holds fields[i]), filled per row as the object's MakeName fills it.
-class TRowTemplate {
-public:
-    TRowTemplate(const std::string& format, const std::vector<const TQelFelddefinition*>& fields)
-        : format_(format)
-    {
-        std::size_t pos = 0;
-        while (pos < format.size()) {
-            const std::size_t open = format.find('<', pos);
-            const std::size_t close = open == std::string::npos ? open : format.find('>', open);
-            if (close == std::string::npos) {
-                parts_.push_back({ format.substr(pos), -1 });
-                break;
-            }
-            const std::string name = format.substr(open + 1, close - open - 1);
-            const auto it = std::find_if(
-                fields.begin(), fields.end(), [&](const TQelFelddefinition* d) { return d->Name() == name; });
-            if (it == fields.end()) {
-                parts_.push_back({ format.substr(pos, close + 1 - pos), -1 });
-            } else {
-                parts_.push_back(
-                    { format.substr(pos, open - pos), static_cast<int>(it - fields.begin()) + 1 });
-                filled_ = true;
-            }
-            pos = close + 1;
-        }
-    }
-    std::string Fill(const TQelSQLQuery& q) const
-    {
-        if (!filled_)
-            return format_;
-        if (parts_.size() == 1 && parts_[0].text.empty())
-            return q.AsString(parts_[0].column);
-        std::string out;
-        for (const Part& p : parts_) {
-            out += p.text;
-            if (p.column > 0)
-                out += q.AsStringView(p.column);
-        }
-        return out;
-    }
-
-private:
-    struct Part {
-        std::string text; // literal text before the column
-        int column; // -1: literal only
-    };
-    std::string format_;
-    std::vector<Part> parts_;
-    bool filled_ = false;
-};
-
 } // namespace
 
 TQelClassKey TQelCombo::ref_ct() const
@@ -157,7 +57,7 @@ std::string TQelCombo::list_column() const
         column = column.substr(1, column.size() - 2);
     const TQelFelddefinition* def = column.empty() ? nullptr : cls->FindFelddefinition(column);
     if (!def) {
-        const auto fields = templateFields(cls, column.empty() ? cls->NameFormat() : showColumn_);
+        const auto fields = QelTemplateFields(cls, column.empty() ? cls->NameFormat() : showColumn_);
         def = fields.empty() ? nullptr : fields.front();
     }
     return def ? cls->TableName() + "." + def->ColumnName() : std::string();
@@ -234,26 +134,7 @@ std::string TQelCombo::search_condition(const std::string& text, bool byKeys, co
 
 std::string TQelCombo::expand_restriction(TQelClassKey cls) const
 {
-    TQelDatabase* db = QelDatabase();
-    const TQelKlasse* k = db ? db->Klasse(cls) : nullptr;
-    std::string r = sqlRestriction_;
-    for (std::size_t pos = r.find("#["); pos != std::string::npos; pos = r.find("#[", pos)) {
-        const std::size_t end = r.find(']', pos + 2);
-        if (end == std::string::npos)
-            break;
-        std::string name = r.substr(pos + 2, end - pos - 2);
-        if (name.find(':') == std::string::npos && k)
-            name = k->Name() + ":" + name;
-        TQelAnsichtLib* views = QelAnsichten(db);
-        const std::string condition = views ? views->SearchConditionByRepr(name) : std::string();
-        if (condition.empty())
-            break;
-        r.replace(pos, end - pos + 1, condition);
-        pos += condition.size();
-    }
-    const std::unique_ptr<TQelSQLDialect> dialect
-        = db ? db->CreateSQLDialect() : std::make_unique<TQelSQLDialect>();
-    return "(" + replaceText(r, GetText(), *dialect) + ")";
+    return TQelCommonMethods::ExpandRestriction(cls, sqlRestriction_, GetText());
 }
 
 void TQelCombo::load_list(bool notify, const std::string& condition, bool)
@@ -294,6 +175,7 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         column = column.substr(1, column.size() - 2);
     std::vector<const TQelFelddefinition*> nameFields;
     std::string format;
+    std::unique_ptr<TQelNameColumns> rowTemplate;
     std::unique_ptr<TQelSQLQuery> q;
     try {
         std::unique_ptr<TQelSQLEngine> engine = db->CreateSQLEngine();
@@ -306,9 +188,9 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
             } else if (column.empty()) {
                 // The object's name from the columns its template names, without loading objects.
                 format = k->NameFormat();
-                nameFields = templateFields(k, format);
-                for (const TQelFelddefinition* def : nameFields)
-                    fields += (fields.empty() ? "" : ",") + def->Name();
+                rowTemplate = std::make_unique<TQelNameColumns>(k, format);
+                nameFields = rowTemplate->Fields();
+                fields = rowTemplate->FieldNames();
             }
             q = engine->ListEx(cls, kListFlags, cond, fields, "", 0);
         } else {
@@ -323,7 +205,6 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         return;
     }
     const int textColumn = column.empty() ? -1 : q->FindField(column);
-    const TRowTemplate rowTemplate(format, nameFields);
     BeforeReload(this, cond);
     int widest = 0;
     std::size_t longest = 0;
@@ -341,7 +222,7 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
         if (textColumn >= 0) {
             text = q->AsString(textColumn);
         } else if (!format.empty() || (column.empty() && sqlSelect_.empty())) {
-            text = nameFields.empty() ? k->Name() + " " + key.ToString() : rowTemplate.Fill(*q);
+            text = nameFields.empty() ? k->Name() + " " + key.ToString() : rowTemplate->Fill(*q, 1);
         } else if (!sqlSelect_.empty() || column.empty()) {
             for (int c = 1; c < q->FieldCount(); ++c)
                 text += (c > 1 ? ";" : "") + q->AsString(c);

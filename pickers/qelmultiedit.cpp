@@ -105,6 +105,13 @@ TQelMultiEdit::~TQelMultiEdit()
         list_->SetParent(nullptr);
 }
 
+void TQelMultiEdit::Notification(TComponent* component, TOperation operation)
+{
+    if (operation == opRemove && component == list_)
+        list_ = nullptr;
+    TLabelled<TCustomControl>::Notification(component, operation);
+}
+
 // --- values ------------------------------------------------------------------------------------
 
 void TQelMultiEdit::setValues(const TStrings* values)

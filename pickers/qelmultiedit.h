@@ -124,6 +124,8 @@ public:
     void SetEnabled(bool enabled) override;
 
 protected:
+    // The drop-down lives on the form: the form may destroy it before the control.
+    void Notification(TComponent* component, TOperation operation) override;
     virtual void UpdateEditors();
     virtual void UpdateListbox();
     virtual void ShowListbox();
@@ -145,6 +147,7 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     virtual void Change();
+    TBitBtn* DropButton() const { return button_; }
 
 private:
     void layout();

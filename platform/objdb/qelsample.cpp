@@ -126,6 +126,10 @@ TQelSampleResult QelGenerateSampleData(TQelDatabase& db, const TQelSampleOptions
             set(fl, "Umsatz", std::to_string(10000 + r.below(5000000)) + ",00");
             addresses(r, fl->VectorByName("Adressen"), 1 + r.below(2));
             phones(r, fl->VectorByName("Telefone"), 1 + r.below(2));
+            // A hierarchy of groups: three daughters below each mother, every sixth firm on its own.
+            if (auto* mother = dynamic_cast<TQelRefField*>(fl->FieldByName("Mutter"));
+                mother && i > 0 && i % 6 != 0)
+                mother->set_AsKey(res.firms[static_cast<std::size_t>((i - 1) / 3)]);
             commitOrThrow(f);
             res.firms.push_back(f->Key());
             db.FreeObject(f);

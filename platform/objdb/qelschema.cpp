@@ -1,12 +1,14 @@
 #include "objdb/qelschema.h"
 
 #include "objdb/qelerror.h"
+#include "objdb/qeltext.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 
@@ -204,6 +206,19 @@ std::vector<std::string> TQelKlasse::DefinedFlags() const
     std::vector<std::string> out = parent ? parent->DefinedFlags() : std::vector<std::string>();
     out.insert(out.end(), ownFlags.begin(), ownFlags.end());
     return out;
+}
+
+int TQelKlasse::CategoryIndex() const
+{
+    for (const TQelKlasse* k = this; k; k = k->parent) {
+        if (k->category.empty())
+            continue;
+        for (int i = 0; i < static_cast<int>(std::size(QelClassCategories)); ++i)
+            if (AnsiSameText(k->category, QelClassCategories[i]))
+                return i;
+        return 2;
+    }
+    return 0;
 }
 
 const TQelFelddefinition* TQelKlasse::FindReferenceDefinition(TQelClassKey target) const

@@ -13,6 +13,10 @@
 class TQelKlasse;
 class TQelSchema;
 
+// The categories of classes, lowest first: navigation shows the classes from a category on.
+inline constexpr const char* QelClassCategories[]
+    = { "System", "Intern", "Stammdaten", "Vorgänge", "Auswertungen" };
+
 // SQL-safe identifier from a display name (umlauts transcribed, other signs become "_").
 std::string QelSqlName(const std::string& name);
 // An identifier in double quotes (embedded quotes doubled), as the store writes table and column
@@ -101,6 +105,9 @@ public:
     bool Meta() const { return meta; }
     const std::string& TableName() const { return table; }
     const std::string& Category() const { return category; }
+    // The position of the (own or inherited) category in QelClassCategories; a category of the
+    // application's own counts as "Stammdaten", none at all as "System".
+    int CategoryIndex() const;
     const std::string& NameFormat() const; // own or inherited name template
     // Field and vector definitions of the class, inherited ones first, in definition order.
     const std::vector<const TQelFelddefinition*>& Fields() const { return allFields; }
@@ -109,6 +116,8 @@ public:
     const TQelVektordefinition* FindVektordefinition(const std::string& name) const;
     // First reference field whose referenced class is `target` or a base of it.
     const TQelFelddefinition* FindReferenceDefinition(TQelClassKey target) const;
+    // The field that makes the class a hierarchy: its first reference to itself or a base of it.
+    const TQelFelddefinition* GuessParentField() const { return FindReferenceDefinition(Key()); }
     const std::vector<const TQelKlasse*>& Subclasses() const { return children; }
     // The object flags defined for the class: its parents' first, then its own (schema attribute
     // flags="A|B"); a flag's index is its position in this list.

@@ -85,10 +85,24 @@ bool TTreeNode::Selected() const
 
 void TTreeNode::Expand(bool recurse)
 {
+    if (!HasChildren())
+        return;
     static_cast<QTreeWidgetItem*>(row_)->setExpanded(true);
     if (recurse)
-        for (auto& c : children_)
-            c->Expand(true);
+        for (std::size_t i = 0; i < children_.size(); ++i) // Expanding may add children
+            children_[i]->Expand(true);
+}
+
+void TTreeNode::Collapse()
+{
+    static_cast<QTreeWidgetItem*>(row_)->setExpanded(false);
+}
+
+void TTreeNode::SetHasChildren(bool v)
+{
+    hasChildren_ = v;
+    static_cast<QTreeWidgetItem*>(row_)->setChildIndicatorPolicy(
+        v ? QTreeWidgetItem::ShowIndicator : QTreeWidgetItem::DontShowIndicatorWhenChildless);
 }
 
 bool TTreeNode::Expanded() const
@@ -110,6 +124,14 @@ TTreeView::TTreeView(TComponent* owner)
         if (!settingSelection_)
             Change(nodeOf(current));
     });
+    QObject::connect(tree, &QTreeWidget::itemExpanded, tree, [this](QTreeWidgetItem* row) {
+        if (TTreeNode* node = nodeOf(row))
+            expanded(node);
+    });
+    QObject::connect(tree, &QTreeWidget::itemClicked, tree, [this](QTreeWidgetItem* row) {
+        if (TTreeNode* node = nodeOf(row))
+            NodeClicked(node);
+    });
     SetTabStop(true);
     SetParentColor(false);
     SetColor(clWindow);
@@ -129,7 +151,7 @@ TTreeNode* TTreeView::Root(int index) const
     return index >= 0 && index < RootCount() ? roots_[static_cast<std::size_t>(index)].get() : nullptr;
 }
 
-TTreeNode* TTreeView::AddChild(TTreeNode* parent, const std::string& text)
+TTreeNode* TTreeView::newNode(TTreeNode* parent, const std::string& text)
 {
     auto& list = parent ? parent->children_ : roots_;
     list.push_back(std::unique_ptr<TTreeNode>(new TTreeNode(this, parent)));
@@ -138,14 +160,51 @@ TTreeNode* TTreeView::AddChild(TTreeNode* parent, const std::string& text)
     auto* row = new QTreeWidgetItem();
     row->setData(0, Qt::UserRole + 1, QVariant::fromValue(static_cast<void*>(node)));
     row->setFlags(row->flags() | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled);
+    row->setText(0, ToQString(text));
     node->row_ = row;
+    return node;
+}
+
+TTreeNode* TTreeView::AddChild(TTreeNode* parent, const std::string& text)
+{
+    TTreeNode* node = newNode(parent, text);
+    auto* row = static_cast<QTreeWidgetItem*>(node->row_);
     const QSignalBlocker block(widget_);
     if (parent)
         static_cast<QTreeWidgetItem*>(parent->row_)->addChild(row);
     else
         static_cast<QTreeWidget*>(widget_)->addTopLevelItem(row);
-    updateRow(node);
     return node;
+}
+
+std::vector<TTreeNode*> TTreeView::AddChildren(TTreeNode* parent, const std::vector<std::string>& texts)
+{
+    std::vector<TTreeNode*> nodes;
+    nodes.reserve(texts.size());
+    QList<QTreeWidgetItem*> rows;
+    rows.reserve(static_cast<qsizetype>(texts.size()));
+    (parent ? parent->children_ : roots_)
+        .reserve((parent ? parent->children_ : roots_).size() + texts.size());
+    for (const std::string& text : texts) {
+        nodes.push_back(newNode(parent, text));
+        rows.push_back(static_cast<QTreeWidgetItem*>(nodes.back()->row_));
+    }
+    const QSignalBlocker block(widget_);
+    if (parent)
+        static_cast<QTreeWidgetItem*>(parent->row_)->addChildren(rows);
+    else
+        static_cast<QTreeWidget*>(widget_)->addTopLevelItems(rows);
+    return nodes;
+}
+
+void TTreeView::DeleteChildren(TTreeNode* node)
+{
+    if (!node)
+        return;
+    const QSignalBlocker block(widget_);
+    const QList<QTreeWidgetItem*> rows = static_cast<QTreeWidgetItem*>(node->row_)->takeChildren();
+    qDeleteAll(rows);
+    node->children_.clear();
 }
 
 void TTreeView::DeleteNode(TTreeNode* node)
@@ -195,7 +254,50 @@ void TTreeView::SetSelected(TTreeNode* node)
 
 void TTreeView::FullExpand()
 {
-    static_cast<QTreeWidget*>(widget_)->expandAll();
+    // Node by node, so that nodes loaded on opening get their children on the way.
+    for (std::size_t i = 0; i < roots_.size(); ++i)
+        roots_[i]->Expand(true);
+}
+
+void TTreeView::MakeVisible(TTreeNode* node)
+{
+    if (!node)
+        return;
+    std::vector<TTreeNode*> up;
+    for (TTreeNode* p = node->parent_; p; p = p->parent_)
+        up.push_back(p);
+    for (auto it = up.rbegin(); it != up.rend(); ++it)
+        if (!(*it)->Expanded())
+            (*it)->Expand(false);
+    static_cast<QTreeWidget*>(widget_)->scrollToItem(static_cast<QTreeWidgetItem*>(node->row_));
+}
+
+bool TTreeView::IsVisible(const TTreeNode* node) const
+{
+    for (const TTreeNode* p = node ? node->parent_ : nullptr; p; p = p->parent_)
+        if (!p->Expanded())
+            return false;
+    return node != nullptr;
+}
+
+void TTreeView::expanded(TTreeNode* node)
+{
+    if (!Expanding(node) || node->children_.empty()) {
+        const QSignalBlocker block(widget_);
+        static_cast<QTreeWidgetItem*>(node->row_)->setExpanded(false);
+    }
+}
+
+bool TTreeView::Expanding(TTreeNode* node)
+{
+    bool allow = true;
+    OnExpanding(this, node, allow);
+    return allow;
+}
+
+void TTreeView::NodeClicked(TTreeNode* node)
+{
+    OnNodeClick(this, node);
 }
 
 void TTreeView::AlphaSort()

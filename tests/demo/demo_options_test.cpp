@@ -49,8 +49,8 @@ TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
     EXPECT_TRUE(first.created);
     // The sample persons and firms, five stored filters and the one parameter they keep, two
     // document templates, five sample documents for each of the first five persons (the deleted
-    // former persons do not count).
-    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2 + 25);
+    // former persons do not count), six languages.
+    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2 + 25 + 6);
     first.db.reset();
     auto second = openDemoDatabase(path);
     ASSERT_TRUE(second.error.empty()) << second.error;

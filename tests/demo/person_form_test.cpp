@@ -65,8 +65,9 @@ TEST(PersonForm, PagesAddressTabsAndTheBankPanel)
         std::vector<std::string> pages;
         for (int i = 0; i < form.Pages()->PageCount(); ++i)
             pages.push_back(form.Pages()->Pages(i)->Caption());
-        EXPECT_EQ(
-            pages, (std::vector<std::string> { "Allgemein", "Adressen", "Bank", "Notizen", "Dokumente" }));
+        EXPECT_EQ(pages,
+            (std::vector<std::string> {
+                "Allgemein", "Adressen", "Bank", "Notizen", "Dokumente", "Beziehungen" }));
 
         // Page through to a person without a bank account: the bank panel's edits wait for the
         // first entry, which creates it.

@@ -1,0 +1,7 @@
+#include "documents/qelfltreeview.h"
+
+TQelFLTreeview::TQelFLTreeview(TComponent* owner)
+    : THTMLTreeview(owner)
+{
+    Publish<&TQelFLTreeview::get_FieldPath, &TQelFLTreeview::set_FieldPath>("FieldPath");
+}
