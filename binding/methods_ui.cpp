@@ -1,6 +1,7 @@
 // Small UI utilities: popup-menu items, the cursor stack, opening files, list-box selection,
 // panels around HTML labels. The password box lives with its dialog (controls/).
 #include "binding/methods.h"
+#include "binding/qelownmenu.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -151,4 +152,23 @@ void TQelCommonMethods::AdaptPanelSize(TCustomPanel* panel, THTMLabel* label)
 {
     AdaptPanelWidth(panel, label);
     AdaptPanelHeight(panel, label);
+}
+
+TPopupMenu* QelOwnPopupMenu(TControl* control, bool wanted)
+{
+    TPopupMenu* menu = control->PopupMenu();
+    if (!wanted) {
+        if (menu && menu->Owner() == control) {
+            control->SetPopupMenu(nullptr);
+            delete menu;
+        }
+        return nullptr;
+    }
+    if (!menu) {
+        menu = new TPopupMenu(control);
+        control->SetPopupMenu(menu);
+    }
+    menu->SetAutoPopup(true);
+    menu->Items()->Clear();
+    return menu;
 }

@@ -1,6 +1,7 @@
 // The database side of the combo: the listed class, search conditions, the query that fills the
 // list of a reference field, the popup commands on the referenced object and extending a choice
 // field's value domain.
+#include "binding/qelownmenu.h"
 #include "pickers/QelCombo.h"
 
 #include "binding/methods.h"
@@ -277,20 +278,9 @@ void TQelCombo::init_popupmenu()
     const bool wanted = !link_.ReadOnly() && get_Connected()
         && ((options_.Contains(coChoiceAdmin) && get_ChoiceField())
             || (options_.Contains(coRefObjAdmin) && ref));
-    TPopupMenu* menu = PopupMenu();
-    if (!wanted) {
-        if (menu && menu->Owner() == this) {
-            SetPopupMenu(nullptr);
-            delete menu;
-        }
+    TPopupMenu* menu = QelOwnPopupMenu(this, wanted);
+    if (!menu)
         return;
-    }
-    if (!menu) {
-        menu = new TPopupMenu(this);
-        SetPopupMenu(menu);
-    }
-    menu->SetAutoPopup(true);
-    menu->Items()->Clear();
     if (!ref)
         return;
     const TQelClassKey cls = ref_ct();

@@ -1,4 +1,5 @@
 #include "pickers/qeltreecombo.h"
+#include "binding/qelownmenu.h"
 
 #include "binding/methods.h"
 
@@ -184,20 +185,9 @@ void TQelTreeCombo::init_popupmenu()
     const bool wanted = ref && !link_.ReadOnly()
         && (options_.Contains(tcoObjCreate) || options_.Contains(tcoObjEdit)
             || options_.Contains(tcoObjDrop));
-    TPopupMenu* menu = PopupMenu();
-    if (!wanted) {
-        if (menu && menu->Owner() == this) {
-            SetPopupMenu(nullptr);
-            delete menu;
-        }
+    TPopupMenu* menu = QelOwnPopupMenu(this, wanted);
+    if (!menu)
         return;
-    }
-    if (!menu) {
-        menu = new TPopupMenu(this);
-        SetPopupMenu(menu);
-    }
-    menu->SetAutoPopup(true);
-    menu->Items()->Clear();
     const TQelClassKey cls = ref->ClassType();
     TQelObject* obj = ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
     const std::string np = MakeNP(cls, "", 4, true, 'm');
