@@ -6,6 +6,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +66,58 @@ private:
     bool done_ = false;
 };
 
+const char* const kMissing = "Der Inhalt des Dokuments fehlt in der Datenbank.";
+const char* const kIncomplete = "Der Inhalt des Dokuments ist in der Datenbank unvollständig.";
+
+// Appends the pieces of one content. On SQLite the piece is bound where it lies (no copy).
+class TPieceWriter {
+public:
+    TPieceWriter(TQelConnection& c, std::int64_t id)
+        : c_(c)
+        , id_(id)
+    {
+        static const char* const kInsert = "INSERT INTO QEL_DATEI_TEIL (DATEI, NR, DATEN) VALUES (?, ?, ?)";
+        if (sqlite3* h = c.SqliteHandle()) {
+            if (sqlite3_prepare_v2(h, kInsert, -1, &raw_, nullptr) != SQLITE_OK)
+                throw TQelError(
+                    std::string("Der Inhalt kann nicht gespeichert werden: ") + sqlite3_errmsg(h));
+        } else {
+            cursor_ = c.Prepare(kInsert);
+        }
+    }
+    ~TPieceWriter() { sqlite3_finalize(raw_); }
+    TPieceWriter(const TPieceWriter&) = delete;
+    TPieceWriter& operator=(const TPieceWriter&) = delete;
+
+    void Put(const char* data, std::size_t n)
+    {
+        if (raw_) {
+            sqlite3_bind_int64(raw_, 1, id_);
+            sqlite3_bind_int64(raw_, 2, nr_);
+            sqlite3_bind_blob64(raw_, 3, data, n, SQLITE_STATIC);
+            const int rc = sqlite3_step(raw_);
+            sqlite3_reset(raw_);
+            if (rc != SQLITE_DONE)
+                throw TQelError(std::string("Der Inhalt kann nicht gespeichert werden: ")
+                    + sqlite3_errmsg(c_.SqliteHandle()));
+        } else {
+            cursor_->Reset();
+            cursor_->Bind(1, TQelValue { id_ });
+            cursor_->Bind(2, TQelValue { nr_ });
+            cursor_->Bind(3, TQelValue { std::string(data, n) });
+            cursor_->Step();
+        }
+        ++nr_;
+    }
+
+private:
+    TQelConnection& c_;
+    std::int64_t id_;
+    std::int64_t nr_ = 0;
+    sqlite3_stmt* raw_ = nullptr;
+    std::unique_ptr<TQelCursor> cursor_;
+};
+
 } // namespace
 
 TQelFileStore::TQelFileStore(TQelDatabase* db)
@@ -84,6 +137,9 @@ void TQelFileStore::ensureTable()
     TQelConnection& c = conn();
     c.Exec("CREATE TABLE IF NOT EXISTS QEL_DATEI (ID " + c.AutoKey() + ", GROESSE "
         + c.TypeName("INTEGER", false) + " NOT NULL, DATEN " + c.TypeName("CLOB", true) + ")");
+    const std::string integer = c.TypeName("INTEGER", false);
+    c.Exec("CREATE TABLE IF NOT EXISTS QEL_DATEI_TEIL (DATEI " + integer + " NOT NULL, NR " + integer
+        + " NOT NULL, DATEN " + c.TypeName("CLOB", true) + ", PRIMARY KEY (DATEI, NR))");
 }
 
 std::int64_t TQelFileStore::ImportFile(const std::string& path, std::string& error)
@@ -122,53 +178,24 @@ std::int64_t TQelFileStore::streamIn(const std::string& path, std::int64_t size,
     TQelConnection& c = conn();
     TFileTx tx(c);
     const std::string unreadable = "Die Datei " + path + " konnte nicht vollständig gelesen werden";
-    std::int64_t id = 0;
-    if (sqlite3* h = c.SqliteHandle()) {
-        {
-            auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN) VALUES (?, zeroblob(?))");
-            st->Bind(1, TQelValue { size });
-            st->Bind(2, TQelValue { size });
-            st->Step();
-        }
-        id = c.LastInsertId();
-        if (size > 0) {
-            sqlite3_blob* raw = nullptr;
-            if (sqlite3_blob_open(h, "main", "QEL_DATEI", "DATEN", id, 1, &raw) != SQLITE_OK) {
-                sqlite3_blob_close(raw);
-                error = std::string("Der Inhalt kann nicht gespeichert werden: ") + sqlite3_errmsg(h);
-                return 0;
-            }
-            TBlob blob(raw);
-            std::vector<char> buf(kChunk);
-            std::int64_t done = 0;
-            while (done < size) {
-                const auto want = static_cast<std::size_t>(std::min<std::int64_t>(kChunk, size - done));
-                const std::size_t got = std::fread(buf.data(), 1, want, in.get());
-                if (got == 0) {
-                    error
-                        = unreadable + (std::ferror(in.get()) ? ": " + sysError() : " (sie wurde gekürzt).");
-                    return 0;
-                }
-                if (sqlite3_blob_write(blob.get(), buf.data(), static_cast<int>(got), static_cast<int>(done))
-                    != SQLITE_OK) {
-                    error = std::string("Der Inhalt kann nicht gespeichert werden: ") + sqlite3_errmsg(h);
-                    return 0;
-                }
-                done += static_cast<std::int64_t>(got);
-            }
-        }
-    } else {
-        std::string data;
-        data.resize(static_cast<std::size_t>(size));
-        if (size > 0 && std::fread(data.data(), 1, data.size(), in.get()) != data.size()) {
+    {
+        auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN) VALUES (?, NULL)");
+        st->Bind(1, TQelValue { size });
+        st->Step();
+    }
+    const std::int64_t id = c.LastInsertId();
+    TPieceWriter pieces(c, id);
+    std::vector<char> buf(
+        static_cast<std::size_t>(std::min<std::int64_t>(kChunk, std::max<std::int64_t>(size, 1))));
+    for (std::int64_t done = 0; done < size;) {
+        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(buf.size(), size - done));
+        const std::size_t got = std::fread(buf.data(), 1, want, in.get());
+        if (got == 0) {
             error = unreadable + (std::ferror(in.get()) ? ": " + sysError() : " (sie wurde gekürzt).");
             return 0;
         }
-        auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN) VALUES (?, ?)");
-        st->Bind(1, TQelValue { size });
-        st->Bind(2, TQelValue { std::move(data) });
-        st->Step();
-        id = c.LastInsertId();
+        pieces.Put(buf.data(), got);
+        done += static_cast<std::int64_t>(got);
     }
     // A file that grew while it was read is not what was measured: refuse it as well.
     char extra;
@@ -204,12 +231,120 @@ std::int64_t TQelFileStore::StoreBytes(const std::string& data, std::string& err
     }
 }
 
+std::int64_t TQelFileStore::Copy(std::int64_t id, std::string& error)
+{
+    try {
+        if (Size(id) < 0) {
+            error = kMissing;
+            return 0;
+        }
+        TQelConnection& c = conn();
+        TFileTx tx(c);
+        {
+            auto st = c.Prepare(
+                "INSERT INTO QEL_DATEI (GROESSE, DATEN) SELECT GROESSE, DATEN FROM QEL_DATEI WHERE ID = ?");
+            st->Bind(1, TQelValue { id });
+            st->Step();
+        }
+        const std::int64_t copy = c.LastInsertId();
+        auto st = c.Prepare("INSERT INTO QEL_DATEI_TEIL (DATEI, NR, DATEN) SELECT ?, NR, DATEN FROM "
+                            "QEL_DATEI_TEIL WHERE DATEI = ?");
+        st->Bind(1, TQelValue { copy });
+        st->Bind(2, TQelValue { id });
+        st->Step();
+        st.reset();
+        tx.Commit();
+        return copy;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return 0;
+    }
+}
+
+bool TQelFileStore::readPieces(
+    std::int64_t id, const std::function<bool(std::string_view)>& sink, std::string& error)
+{
+    ensureTable();
+    TQelConnection& c = conn();
+    std::int64_t size = 0;
+    bool whole = false;
+    {
+        auto st = c.Prepare(
+            "SELECT GROESSE, CASE WHEN DATEN IS NULL THEN 1 ELSE 0 END FROM QEL_DATEI WHERE ID = ?");
+        st->Bind(1, TQelValue { id });
+        if (id <= 0 || !st->Step()) {
+            error = kMissing;
+            return false;
+        }
+        size = st->Int(0);
+        whole = st->Int(1) == 0;
+    }
+    if (size <= 0)
+        return true;
+    sqlite3* h = c.SqliteHandle();
+    if (whole && h) {
+        // One piece, as earlier versions stored large files: read it in chunks.
+        sqlite3_blob* raw = nullptr;
+        if (sqlite3_blob_open(h, "main", "QEL_DATEI", "DATEN", id, 0, &raw) != SQLITE_OK) {
+            sqlite3_blob_close(raw);
+            error = std::string("Der Inhalt kann nicht gelesen werden: ") + sqlite3_errmsg(h);
+            return false;
+        }
+        TBlob blob(raw);
+        const std::int64_t n = sqlite3_blob_bytes(blob.get());
+        if (n != size) {
+            error = kIncomplete;
+            return false;
+        }
+        std::vector<char> buf(static_cast<std::size_t>(std::min<std::int64_t>(kChunk, n)));
+        for (std::int64_t done = 0; done < n;) {
+            const int want = static_cast<int>(std::min<std::int64_t>(buf.size(), n - done));
+            if (sqlite3_blob_read(blob.get(), buf.data(), want, static_cast<int>(done)) != SQLITE_OK) {
+                error = std::string("Der Inhalt kann nicht gelesen werden: ") + sqlite3_errmsg(h);
+                return false;
+            }
+            if (!sink(std::string_view(buf.data(), static_cast<std::size_t>(want))))
+                return false;
+            done += want;
+        }
+        return true;
+    }
+    if (whole) {
+        auto st = c.Prepare("SELECT DATEN FROM QEL_DATEI WHERE ID = ?");
+        st->Bind(1, TQelValue { id });
+        if (!st->Step() || static_cast<std::int64_t>(st->Text(0).size()) != size) {
+            error = kIncomplete;
+            return false;
+        }
+        return sink(st->Text(0));
+    }
+    auto st = c.Prepare("SELECT NR, DATEN FROM QEL_DATEI_TEIL WHERE DATEI = ? ORDER BY NR");
+    st->Bind(1, TQelValue { id });
+    std::int64_t expected = 0;
+    std::int64_t done = 0;
+    while (st->Step()) {
+        const std::string_view piece = st->Text(1);
+        // A gap in the numbering or more bytes than the size: the pieces are not this content.
+        if (st->Int(0) != expected++ || done + static_cast<std::int64_t>(piece.size()) > size) {
+            error = kIncomplete;
+            return false;
+        }
+        if (!sink(piece))
+            return false;
+        done += static_cast<std::int64_t>(piece.size());
+    }
+    if (done != size) {
+        error = kIncomplete;
+        return false;
+    }
+    return true;
+}
+
 bool TQelFileStore::ExportFile(std::int64_t id, const std::string& path, std::string& error)
 {
     try {
-        const std::int64_t size = Size(id);
-        if (size < 0) {
-            error = "Der Inhalt des Dokuments fehlt in der Datenbank.";
+        if (Size(id) < 0) {
+            error = kMissing;
             return false;
         }
         TFile out(std::fopen(path.c_str(), "wb"));
@@ -217,42 +352,23 @@ bool TQelFileStore::ExportFile(std::int64_t id, const std::string& path, std::st
             error = "Die Datei " + path + " kann nicht geschrieben werden: " + sysError();
             return false;
         }
-        bool ok = true;
-        TQelConnection& c = conn();
-        if (sqlite3* h = c.SqliteHandle(); h && size > 0) {
-            sqlite3_blob* raw = nullptr;
-            if (sqlite3_blob_open(h, "main", "QEL_DATEI", "DATEN", id, 0, &raw) != SQLITE_OK) {
-                sqlite3_blob_close(raw);
-                error = std::string("Der Inhalt kann nicht gelesen werden: ") + sqlite3_errmsg(h);
-                ok = false;
-            } else {
-                TBlob blob(raw);
-                const std::int64_t n = sqlite3_blob_bytes(blob.get());
-                std::vector<char> buf(kChunk);
-                for (std::int64_t done = 0; ok && done < n;) {
-                    const int want = static_cast<int>(std::min<std::int64_t>(kChunk, n - done));
-                    if (sqlite3_blob_read(blob.get(), buf.data(), want, static_cast<int>(done))
-                        != SQLITE_OK) {
-                        error = std::string("Der Inhalt kann nicht gelesen werden: ") + sqlite3_errmsg(h);
-                        ok = false;
-                    } else if (std::fwrite(buf.data(), 1, static_cast<std::size_t>(want), out.get())
-                        != static_cast<std::size_t>(want)) {
-                        error = "Die Datei " + path + " kann nicht geschrieben werden: " + sysError();
-                        ok = false;
-                    }
-                    done += want;
-                }
-            }
-        } else if (size > 0) {
-            std::string data;
-            ok = ReadAll(id, data, error);
-            if (ok && std::fwrite(data.data(), 1, data.size(), out.get()) != data.size()) {
-                error = "Die Datei " + path + " kann nicht geschrieben werden: " + sysError();
-                ok = false;
-            }
+        const std::string unwritable = "Die Datei " + path + " kann nicht geschrieben werden: ";
+        bool ok = false;
+        try {
+            ok = readPieces(
+                id,
+                [&](std::string_view piece) {
+                    if (std::fwrite(piece.data(), 1, piece.size(), out.get()) == piece.size())
+                        return true;
+                    error = unwritable + sysError();
+                    return false;
+                },
+                error);
+        } catch (const std::exception& e) {
+            error = e.what();
         }
         if (std::fclose(out.release()) != 0 && ok) {
-            error = "Die Datei " + path + " kann nicht geschrieben werden: " + sysError();
+            error = unwritable + sysError();
             ok = false;
         }
         if (!ok)
@@ -267,14 +383,16 @@ bool TQelFileStore::ExportFile(std::int64_t id, const std::string& path, std::st
 bool TQelFileStore::ReadAll(std::int64_t id, std::string& out, std::string& error)
 {
     try {
-        ensureTable();
-        auto st = conn().Prepare("SELECT DATEN FROM QEL_DATEI WHERE ID = ?");
-        st->Bind(1, TQelValue { id });
-        if (!st->Step()) {
-            error = "Der Inhalt des Dokuments fehlt in der Datenbank.";
+        std::string data;
+        if (!readPieces(
+                id,
+                [&](std::string_view piece) {
+                    data.append(piece);
+                    return true;
+                },
+                error))
             return false;
-        }
-        out = st->IsNull(0) ? std::string() : std::string(st->Text(0));
+        out = std::move(data);
         return true;
     } catch (const std::exception& e) {
         error = e.what();
@@ -298,7 +416,12 @@ void TQelFileStore::Remove(std::int64_t id)
         return;
     ensureTable();
     TQelConnection& c = conn();
-    auto st = c.Prepare("DELETE FROM QEL_DATEI WHERE ID = ?");
-    st->Bind(1, TQelValue { id });
-    st->Step();
+    TFileTx tx(c);
+    for (const char* sql :
+        { "DELETE FROM QEL_DATEI_TEIL WHERE DATEI = ?", "DELETE FROM QEL_DATEI WHERE ID = ?" }) {
+        auto st = c.Prepare(sql);
+        st->Bind(1, TQelValue { id });
+        st->Step();
+    }
+    tx.Commit();
 }

@@ -100,12 +100,14 @@ bool TQelFileField::AssignContent(TQelFileField* other)
         SetValue(std::monostate {});
         return true;
     }
-    std::string data, error;
-    if (!TQelFileStore(db_).ReadAll(other->ContentId(), data, error)) {
+    std::string error;
+    const std::int64_t id = TQelFileStore(db_).Copy(other->ContentId(), error);
+    if (!id) {
         errorMessage_ = error;
         return false;
     }
-    return set_BufferAsString(data);
+    takeRow(id);
+    return true;
 }
 
 void TQelFileField::TakeContent(TQelFileField* other)

@@ -4,6 +4,7 @@
 #include "objdb/qelerror.h"
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelsqlitejournal.h"
+#include "objdb/qelsqlitevfs.h"
 
 #include <sqlite3.h>
 
@@ -211,13 +212,15 @@ std::unique_ptr<TQelConnection> QelOpenSqlite(const std::string& path, bool read
     const int flags
         = readOnly ? SQLITE_OPEN_READONLY : (SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0));
     sqlite3* h = nullptr;
-    if (sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &h, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(memory ? ":memory:" : path.c_str(), &h, flags, memory ? nullptr : QelGatherVfsName())
+        != SQLITE_OK) {
         std::string msg = h ? sqlite3_errmsg(h) : "unbekannter Fehler";
         sqlite3_close(h);
         throw TQelSQLError(msg, "");
     }
     // The default 4 KB pages stay: 64 KB pages stream document blobs faster but make every
-    // object commit write sixteen times the journal and take 2.5 times as long.
+    // object commit write sixteen times the journal and take 2.5 times as long. The gathering
+    // file layer gives large contents the few large writes instead.
     sqlite3_busy_timeout(h, std::max(0, busyMs));
     sqlite3_extended_result_codes(h, 0);
     QelRegisterSqlFunctions(h);
