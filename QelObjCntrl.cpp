@@ -34,6 +34,7 @@
 #include "vectors/QelVectorButton.h"
 #include "vectors/QelVectorGrid.h"
 #include "vectors/QelVectorList.h"
+#include "vectors/qeldetailgrid.h"
 
 #include <iterator>
 
@@ -76,6 +77,7 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelRevVectorGrid, TQelDataClass::RevVectorGrid>(),
     QelDataControlUnit<TQelVectorList, TQelDataClass::VectorList>(),
     QelComponentUnit<TQelVectorButton>(),
+    QelDataControlUnit<TQelDetailGrid, TQelDataClass::DetailGrid>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
     QelDataControlUnit<TQelDocVecView, TQelDataClass::DocVecView>(),
     QelComponentUnit<TQelDokTree>(),

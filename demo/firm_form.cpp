@@ -5,6 +5,7 @@
 #include "controls/QelPanel.h"
 #include "vectors/QelRevVectorGrid.h"
 #include "vectors/QelVectorList.h"
+#include "vectors/qeldetailgrid.h"
 
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
@@ -98,6 +99,39 @@ void TFirmForm::build()
     edit(address_, "Land", "Land", 0, 120, 200);
     addresses_->set_Panel(address_);
 
+    // Master data: sections of field rows, the standard address's place, and rows the form fills.
+    details_ = new TQelDetailGrid(this);
+    details_->SetName("dgFirma");
+    details_->SetParent(this);
+    details_->SetAlign(alBottom);
+    details_->SetHeight(232);
+    details_->SetColWidths(TQelDetailGrid::colCaption, 200);
+    details_->SetColWidths(TQelDetailGrid::colValue, 380);
+    auto* detailLabel = new TLabel(this);
+    detailLabel->SetParent(this);
+    detailLabel->SetCaption("Stammdaten");
+    detailLabel->SetAlign(alBottom);
+    TStringList rows;
+    for (const char* line : { "* Allgemein AS 'Allgemeine Angaben'", "Name AS Firma", "Branche",
+             "Gruendung AS Gegründet", "Umsatz AS Jahresumsatz", "* Kontakt", "FIELDPATH Adressen[0]",
+             "Ort AS 'Ort (erste Adresse)' READONLY", "FIELDPATH Telefone[0]", "Nummer AS Telefon",
+             "FIELDPATH", "* Auswertung", "Mitarbeiter AS 'Anzahl Mitarbeiter' READONLY",
+             "Bewertung/COMBOLIST(A,B,C) AS Bewertung" })
+        rows.Add(line);
+    details_->set_FieldNames(rows);
+    details_->OnGetValue = TQelDGGetValueEvent([this](TObject*, std::string name, std::string& value) {
+        if (name == "MITARBEITER")
+            value = std::to_string(employees_->ObjectCount());
+        else if (name == "BEWERTUNG")
+            value = rating_;
+    });
+    details_->OnValueChanged = TQelDGValueChangedEvent([this](TObject*, std::string name, std::string value) {
+        if (name == "BEWERTUNG") {
+            rating_ = value;
+            setStatus("Bewertung: " + value);
+        }
+    });
+
     // Employees: the persons whose Arbeitgeber is this firm.
     auto* label = new TLabel(this);
     label->SetParent(this);
@@ -138,6 +172,7 @@ bool TFirmForm::ShowFirm(TQelObjectKey key)
         return false;
     firm_ = obj;
     TQelCommonMethods::ConnectSubControls(this, obj->FieldList(), false);
+    details_->ReconnectFields(); // the employee count is known now
     SetCaption("Firma: " + obj->Name());
     setStatus(std::to_string(employees_->ObjectCount()) + " Mitarbeiter");
     return true;
