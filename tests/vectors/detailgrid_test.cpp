@@ -1,11 +1,13 @@
 // The detail grid: its row specification (headers, field rows, application rows, field-list
 // switches), what it binds to, in-place editing into the object with real input, rows that name
 // no field, the row functions and the binding walk.
+#include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "support/qel_db_fixture.h"
 #include "vectors/qeldetailgrid.h"
 
 #include "toolkit/gridview.h"
+#include "toolkit/registry.h"
 #include "toolkit/scripteddialogs.h"
 
 #include <QApplication>
@@ -396,4 +398,6 @@ TEST_F(DetailGridTest, TheBindingWalkConnectsIt)
     EXPECT_EQ(cell(1, 0), "Acme");
     EXPECT_EQ(TQelCommonMethods::DisconnectSubControls(form.get(), false), 0);
     EXPECT_FALSE(grid->Connected());
+    QelObjCntrl::Register();
+    EXPECT_EQ(PageOfClass("TQelDetailGrid"), "TelvoODB");
 }

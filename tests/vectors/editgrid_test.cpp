@@ -1,6 +1,7 @@
 // The edit grid's tree after collapsing and expanding, the state colours its cells get after a
 // touch (through display rows that no longer match real rows), Escape rolling a field back, and
 // elements added while a level is expanded.
+#include "binding/methods.h"
 #include "support/qel_db_fixture.h"
 #include "vectors/QelEditGrid.h"
 
@@ -160,4 +161,13 @@ TEST_F(EditGridTest, EscapeRollsTheRowsFieldBack)
     EXPECT_EQ(name->AsString(), "Meier");
     EXPECT_EQ(grid->GetCellsEx(TQelEditGrid::colValue, grid->FindRow(name)), "Meier");
     EXPECT_EQ(grid->captionColor(display(name)), TColor(0x000000));
+}
+
+TEST_F(EditGridTest, TheBindingWalkConnectsIt)
+{
+    grid->Disconnect();
+    EXPECT_FALSE(grid->Connected());
+    EXPECT_EQ(TQelCommonMethods::ConnectSubControls(form.get(), fl(), false), 1);
+    EXPECT_TRUE(grid->Connected());
+    EXPECT_EQ(grid->GetCellsEx(TQelEditGrid::colValue, grid->FindRow(fl()->FieldByName("Name"))), "Meier");
 }

@@ -234,3 +234,17 @@ TEST_F(VectorDragTest, TheVectorButtonHandsOverItsParentsElement)
     EXPECT_EQ(loose->ParentVector(), nullptr);
     EXPECT_EQ(loose->ParentIndex(), 0);
 }
+
+TEST_F(VectorDragTest, AMarkColoursTheListUntilAnotherItemIsChosen)
+{
+    TQelVectorList* list = makeList();
+    show();
+    EXPECT_EQ(list->Perform(WM_OC_SETMARK, 1 | OC_MARK_UNMARK_ON_EDIT, 0x0000FF), 1);
+    EXPECT_NE(list->Color(), clWindow);
+    EXPECT_TRUE(list->Marked());
+    QTest::mouseClick(viewport(list), Qt::LeftButton, {}, itemPoint(list, 1));
+    settle();
+    EXPECT_EQ(list->get_VectorIndex(), 2);
+    EXPECT_EQ(list->Color(), clWindow);
+    EXPECT_FALSE(list->Marked());
+}
