@@ -187,14 +187,16 @@ TEST_F(DetailGridTest, HeadersFieldRowsApplicationRowsAndSwitches)
 TEST_F(DetailGridTest, ALineNamingNoFieldIsLoggedOnceAndShownEmpty)
 {
     db->LogManager()->set_Active(true);
-    lines({ "Name", "Nmae AS Tippfehler", "FIELDPATH Kontoo", "IBAN" });
+    lines({ "Name", "Nmae AS Tippfehler", "FIELDPATH Kontoo", "Name AS Kontoname" });
     grid->ConnectFL(firm->FieldList(), false);
     EXPECT_EQ(cell(0, 1), "Tippfehler");
     EXPECT_EQ(cell(1, 1), "");
     EXPECT_EQ(grid->RowInfo(1)->Field(), nullptr);
     // A row below a switch that names nothing shows no field of the base list.
     EXPECT_TRUE(grid->RowInfo(2)->ListMissing);
+    EXPECT_EQ(cell(1, 0), "Acme");
     EXPECT_EQ(cell(1, 2), "");
+    EXPECT_EQ(grid->RowInfo(2)->Field(), nullptr);
     grid->Reconnect();
     grid->ConnectFL(firm->FieldList(), false);
     const std::string text = log();
