@@ -30,10 +30,12 @@
 #include "pickers/QelDataMultiEdit.h"
 #include "pickers/qelmultiedit.h"
 #include "pickers/qeltreecombo.h"
+#include "vectors/QelEditGrid.h"
 #include "vectors/QelRevVectorGrid.h"
 #include "vectors/QelVectorButton.h"
 #include "vectors/QelVectorGrid.h"
 #include "vectors/QelVectorList.h"
+#include "vectors/qeldetailgrid.h"
 
 #include <iterator>
 
@@ -76,6 +78,8 @@ const TQelUnit kUnits[] = {
     QelDataControlUnit<TQelRevVectorGrid, TQelDataClass::RevVectorGrid>(),
     QelDataControlUnit<TQelVectorList, TQelDataClass::VectorList>(),
     QelComponentUnit<TQelVectorButton>(),
+    QelDataControlUnit<TQelEditGrid, TQelDataClass::EditGrid>(),
+    QelDataControlUnit<TQelDetailGrid, TQelDataClass::DetailGrid>(),
     QelDataControlUnit<TQelListView, TQelDataClass::ListView>(),
     QelDataControlUnit<TQelDocVecView, TQelDataClass::DocVecView>(),
     QelComponentUnit<TQelDokTree>(),

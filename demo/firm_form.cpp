@@ -5,6 +5,7 @@
 #include "controls/QelPanel.h"
 #include "vectors/QelRevVectorGrid.h"
 #include "vectors/QelVectorList.h"
+#include "vectors/qeldetailgrid.h"
 
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
@@ -16,7 +17,7 @@ TFirmForm::TFirmForm(TComponent* owner, TQelDatabase* db)
     SetName("FirmForm");
     SetCaption("Firma");
     SetClientWidth(960);
-    SetClientHeight(640);
+    SetClientHeight(720);
     build();
 }
 
@@ -98,14 +99,60 @@ void TFirmForm::build()
     edit(address_, "Land", "Land", 0, 120, 200);
     addresses_->set_Panel(address_);
 
+    // The middle: employees above, the firm's master data below.
+    auto* middle = new TPanel(this);
+    middle->SetName("pnMitte");
+    middle->SetParent(this);
+    middle->SetAlign(alClient);
+    middle->SetBevelOuter(bvNone);
+    auto* detailBox = new TPanel(this);
+    detailBox->SetName("pnStammdaten");
+    detailBox->SetParent(middle);
+    detailBox->SetAlign(alBottom);
+    detailBox->SetHeight(262);
+    detailBox->SetBevelOuter(bvNone);
+
+    // Master data: sections of field rows, the first address's place, and rows the form fills.
+    auto* detailLabel = new TLabel(this);
+    detailLabel->SetParent(detailBox);
+    detailLabel->SetCaption("Stammdaten");
+    detailLabel->SetAlign(alTop);
+    details_ = new TQelDetailGrid(this);
+    details_->SetName("dgFirma");
+    details_->SetParent(detailBox);
+    details_->SetAlign(alClient);
+    details_->SetColWidths(TQelDetailGrid::colCaption, 190);
+    details_->SetColWidths(TQelDetailGrid::colValue, 400);
+    TStringList rows;
+    for (const char* line : { "* Allgemein AS 'Allgemeine Angaben'", "Name AS Firma", "Branche",
+             "Gruendung AS Gegründet", "Umsatz AS Jahresumsatz", "* Kontakt", "FIELDPATH Adressen[0]",
+             "Ort AS 'Ort (erste Adresse)' READONLY", "FIELDPATH Telefone[0]", "Nummer AS Telefon",
+             "FIELDPATH", "* Auswertung", "Mitarbeiter AS 'Anzahl Mitarbeiter' READONLY",
+             "Bewertung/COMBOLIST(A,B,C) AS Bewertung" })
+        rows.Add(line);
+    details_->set_FieldNames(rows);
+    details_->OnGetValue = TQelDGGetValueEvent([this](TObject*, const std::string& name, std::string& value) {
+        if (name == "MITARBEITER")
+            value = std::to_string(employees_->ObjectCount());
+        else if (name == "BEWERTUNG")
+            value = rating_;
+    });
+    details_->OnValueChanged
+        = TQelDGValueChangedEvent([this](TObject*, const std::string& name, const std::string& value) {
+              if (name == "BEWERTUNG") {
+                  rating_ = value;
+                  setStatus("Bewertung: " + value);
+              }
+          });
+
     // Employees: the persons whose Arbeitgeber is this firm.
     auto* label = new TLabel(this);
-    label->SetParent(this);
+    label->SetParent(middle);
     label->SetCaption("Mitarbeiter");
     label->SetAlign(alTop);
     employees_ = new TQelRevVectorGrid(this);
     employees_->SetName("rvgMitarbeiter");
-    employees_->SetParent(this);
+    employees_->SetParent(middle);
     employees_->SetAlign(alClient);
     employees_->set_ClassName("Person");
     employees_->set_FieldName("Arbeitgeber");
@@ -138,6 +185,7 @@ bool TFirmForm::ShowFirm(TQelObjectKey key)
         return false;
     firm_ = obj;
     TQelCommonMethods::ConnectSubControls(this, obj->FieldList(), false);
+    details_->ReconnectFields(); // the employee count is known now
     SetCaption("Firma: " + obj->Name());
     setStatus(std::to_string(employees_->ObjectCount()) + " Mitarbeiter");
     return true;

@@ -1,13 +1,16 @@
 #pragma once
 // The demo's firm form: one firm with its employees (the persons whose Arbeitgeber is the firm)
-// in a reverse vector grid, and its addresses as a list that drives a panel of address fields.
-// "Speichern" commits the firm, and with it the employees edited in the grid.
+// in a reverse vector grid, its master data in a detail grid with sections, and its addresses as
+// a list that drives a panel of address fields. "Speichern" commits the firm, and with it the
+// employees edited in the grid.
 #include "binding/objdb.h"
 #include "binding/toolkit.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
+class TQelDetailGrid;
 class TQelRevVectorGrid;
 class TQelVectorList;
 class TQelPanel;
@@ -22,6 +25,7 @@ public:
     TQelObject* Firm() const { return firm_; }
     TQelRevVectorGrid* Employees() const { return employees_; }
     TQelVectorList* Addresses() const { return addresses_; }
+    TQelDetailGrid* Details() const { return details_; }
     void Save();
     void Discard();
 
@@ -38,6 +42,9 @@ private:
     TQelObject* firm_ = nullptr;
     TQelRevVectorGrid* employees_ = nullptr;
     TQelVectorList* addresses_ = nullptr;
+    TQelDetailGrid* details_ = nullptr;
+    // The firm's rating: an application row of the detail grid, kept by the form.
+    std::string rating_ = "B";
     TQelPanel* address_ = nullptr;
     TPanel* status_ = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "binding/qelmessages.h"
 #include "controls/QelPanel.h"
+#include "controls/QelTabControl.h"
 
 TQelVectorButton::TQelVectorButton(TComponent* owner)
     : TCustomPanel(owner)
@@ -22,14 +23,33 @@ TQelVectorButton::TQelVectorButton(TComponent* owner)
 
 TQelVector* TQelVectorButton::ParentVector() const
 {
-    auto* panel = dynamic_cast<TQelPanel*>(Parent());
-    return panel ? panel->Vector() : nullptr;
+    if (auto* panel = dynamic_cast<TQelPanel*>(Parent()))
+        return panel->Vector();
+    if (auto* tabs = dynamic_cast<TQelTabControl*>(Parent()))
+        return tabs->Vector();
+    return nullptr;
 }
 
 int TQelVectorButton::ParentIndex() const
 {
-    auto* panel = dynamic_cast<TQelPanel*>(Parent());
-    return panel && panel->Vector() ? panel->get_VectorIndex() : 0;
+    if (!ParentVector())
+        return 0;
+    if (auto* panel = dynamic_cast<TQelPanel*>(Parent()))
+        return panel->get_VectorIndex();
+    if (auto* tabs = dynamic_cast<TQelTabControl*>(Parent()))
+        return tabs->get_VectorIndex();
+    return 0;
+}
+
+void TQelVectorButton::reconnect_parent()
+{
+    if (auto* panel = dynamic_cast<TQelPanel*>(Parent())) {
+        panel->Reconnect(0);
+    } else if (auto* tabs = dynamic_cast<TQelTabControl*>(Parent()); tabs && tabs->Vector()) {
+        // The tabs take the element's new name; the controls on them show it again.
+        tabs->refresh_tabs(0);
+        tabs->set_TabIndex(tabs->get_TabIndex());
+    }
 }
 
 void TQelVectorButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
@@ -39,8 +59,7 @@ void TQelVectorButton::MouseDown(TMouseButton button, TShiftState shift, int x, 
         return;
     OnDoIt(this, ParentVector(), ParentIndex());
     if (reconnect_)
-        if (auto* panel = dynamic_cast<TQelPanel*>(Parent()))
-            panel->Reconnect(0);
+        reconnect_parent();
 }
 
 void TQelVectorButton::WndProc(TMessage& m)

@@ -1,7 +1,8 @@
 #pragma once
-// TQelVectorButton: a small link-styled "..." button on a field panel bound to a vector element;
-// a left click hands the panel's vector and element index to the application (OnDoIt), and the
-// panel reconnects afterwards (ReconnectAfterEdit). Read-only hides it; it never shows disabled.
+// TQelVectorButton: a small link-styled "..." button on a field panel or a tab control bound to a
+// vector element; a left click hands the parent's vector and element index to the application
+// (OnDoIt), and the parent reconnects afterwards (ReconnectAfterEdit). Read-only hides it; it
+// never shows disabled.
 #include "binding/objdb.h"
 #include "binding/toolkit.h"
 
@@ -15,7 +16,7 @@ public:
 
     bool get_ReconnectAfterEdit() const { return reconnect_; }
     void set_ReconnectAfterEdit(bool v) { reconnect_ = v; }
-    // The vector and element index of the parent panel (none, 0 outside one).
+    // The vector and element index of the parent panel or tab control (none, 0 outside one).
     TQelVector* ParentVector() const;
     int ParentIndex() const;
 
@@ -29,5 +30,6 @@ protected:
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
+    void reconnect_parent();
     bool reconnect_ = true;
 };

@@ -7,6 +7,7 @@
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
+#include "toolkit/screen.h"
 
 namespace {
 
@@ -44,6 +45,8 @@ TQelVectorList::TQelVectorList(TComponent* owner)
             RefreshItems(WatchDelayMs);
     };
     link_.hooks.bound = [this] { make_menu(); };
+    // A mark colours the list until the user chooses another item.
+    link_.hooks.paintMark = [this](TColor c) { SetColor(c); };
     PublishBinding(qelPublishFieldPath);
 }
 
@@ -105,6 +108,13 @@ void TQelVectorList::set_MemberConstraint(const std::string& c)
 {
     memberConstraint_ = c;
     RefreshItems();
+}
+
+void TQelVectorList::set_DragItem(bool v)
+{
+    dragItem_ = v;
+    if (!v)
+        dragFrom_ = -1;
 }
 
 void TQelVectorList::set_Frozen(bool v)
@@ -374,13 +384,27 @@ void TQelVectorList::copy_event()
     TQelSubObject* src = get_CurrentSubObject();
     if (!editable() || !options_.Contains(vloCopyAllowed) || !src)
         return;
-    const int at = src->VectorIndex() + 1;
+    TWaitCursor wait;
+    const int from = src->VectorIndex();
+    const int at = from + 1;
     TQelSubObject* copy = v->Insert(at);
     if (!copy)
         return;
-    src = v->Item(at - 1);
-    for (int i = 1; i <= src->FieldList()->FieldCount(); ++i)
-        copy->FieldList()->Field(i)->set_AsString(src->FieldList()->Field(i)->AsString());
+    src = v->Item(from);
+    bool ok = true;
+    if (OnCopy) {
+        OnCopy(this, src, copy, ok);
+    } else {
+        for (int i = 1; i <= src->FieldList()->FieldCount(); ++i)
+            copy->FieldList()->Field(i)->set_AsString(src->FieldList()->Field(i)->AsString());
+    }
+    if (!ok) {
+        // The failed copy goes again; the source stays selected.
+        if (at <= v->Count())
+            v->Delete(at);
+        refresh_items(from);
+        return;
+    }
     refresh_items(at);
 }
 
@@ -391,6 +415,18 @@ bool TQelVectorList::exchange_items(int a, int b)
         return false;
     AfterExchangeItems(this, a, b);
     refresh_items(b);
+    return true;
+}
+
+bool TQelVectorList::move_item(int from, int to)
+{
+    TQelVector* v = Vector();
+    if (!editable() || !v || from == to || from < 1 || to < 1 || from > v->Count() || to > v->Count())
+        return false;
+    const int step = to < from ? -1 : 1;
+    for (int at = from; at != to; at += step)
+        if (!exchange_items(at, at + step))
+            return at != from;
     return true;
 }
 
@@ -465,6 +501,43 @@ void TQelVectorList::KeyDown(WORD& key, TShiftState shift)
         key = 0;
     }
     THTMListBox::KeyDown(key, shift);
+}
+
+// ---- dragging ----------------------------------------------------------------------------------
+
+void TQelVectorList::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
+{
+    dragFrom_ = -1;
+    if (button == mbLeft && dragItem_ && editable()) {
+        const int item = ItemAtPos(x, y);
+        if (item >= 0 && !IsNewItem(item))
+            dragFrom_ = itex_to_vex(item);
+    }
+    THTMListBox::MouseDown(button, shift, x, y);
+}
+
+void TQelVectorList::MouseMove(TShiftState shift, int x, int y)
+{
+    // Leaving the control ends the drag.
+    if (Dragging() && (x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()))
+        dragFrom_ = -1;
+    THTMListBox::MouseMove(shift, x, y);
+}
+
+void TQelVectorList::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    const int from = dragFrom_;
+    dragFrom_ = -1;
+    THTMListBox::MouseUp(button, shift, x, y);
+    if (button != mbLeft || from < 1 || !editable())
+        return;
+    const int item = ItemAtPos(x, y);
+    const int to = item >= 0 && !IsNewItem(item) ? itex_to_vex(item) : 0;
+    if (to < 1 || to == from)
+        return;
+    const std::string q = FormatStr("Soll das %d.Element an die %d.Position verschoben werden?", from, to);
+    if (Dialogs().MessageBox(q, "Element verschieben", MB_YESNO | MB_ICONQUESTION) == IDYES)
+        move_item(from, to);
 }
 
 // ---- messages -----------------------------------------------------------------------------------

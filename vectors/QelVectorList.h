@@ -30,6 +30,8 @@ using TQelVLSubObjectEvent = TEvent<TObject*, TQelSubObject*>;
 using TQelVLItemNameEvent = TEvent<TObject*, TQelSubObject*, std::string&>;
 using TQelVLBeforeRemoveEvent = TEvent<TObject*, TQelSubObject*, bool&>;
 using TQelVLExchangeEvent = TEvent<TObject*, int, int>;
+// OnCopy(sender, source element, its new copy, copy_succeeded preset true).
+using TQelVLCopyEvent = TEvent<TObject*, TQelSubObject*, TQelSubObject*, bool&>;
 
 class TQelVectorList : public TQelDataControl<THTMListBox> {
 public:
@@ -54,6 +56,13 @@ public:
     const std::string& get_MemberConstraint() const { return memberConstraint_; }
     void set_MemberConstraint(const std::string& c);
     TStringList& WatchFields() { return watchFields_; }
+    // Items can be moved by dragging them with the left button onto another item.
+    bool get_DragItem() const { return dragItem_; }
+    void set_DragItem(bool v);
+    // Whether a drag is under way (pressed on an item, not yet released or left).
+    bool Dragging() const { return dragFrom_ >= 0; }
+    // Moves element `from` to position `to` by exchanges with its neighbours; false when nothing moved.
+    bool move_item(int from, int to);
     bool get_Frozen() const { return frozen_; }
     void set_Frozen(bool v);
 
@@ -90,12 +99,16 @@ public:
     TQelVLBeforeRemoveEvent BeforeRemoveItem;
     TQelVLExchangeEvent AfterExchangeItems;
     TQelVLSubObjectEvent OnOutOfList;
+    TQelVLCopyEvent OnCopy;
 
 protected:
     void WndProc(TMessage& m) override;
     void Change() override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void Notification(TComponent* component, TOperation operation) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
 private:
     bool has_guelt() const;
@@ -117,6 +130,9 @@ private:
     std::string memberConstraint_;
     TStringList watchFields_;
     bool frozen_ = false;
+    bool dragItem_ = false;
+    // The element index where a drag started; -1 while none runs.
+    int dragFrom_ = -1;
     bool filling_ = false;
     bool hasNewItem_ = false;
     // The element index of each item as listed (items' elements may be gone when a removal is
