@@ -28,7 +28,8 @@ struct TBenchPerson {
         if (!store.error.empty())
             throw std::runtime_error(store.error);
         SetQelDatabase(store.db.get());
-        auto q = store.db->CreateSQLEngine()->ListEx(store.db->FindClass("Person")->Key(), lfNotDeleted, "", "", "");
+        auto q = store.db->CreateSQLEngine()->ListEx(
+            store.db->FindClass("Person")->Key(), lfNotDeleted, "", "", "");
         q->Open();
         person = store.db->GetObjectA(TQelObjectKey(static_cast<int>(q->AsInteger(0))));
     }
@@ -92,12 +93,12 @@ void buildInCode(TForm& form)
     employer->set_FieldPath("Arbeitgeber");
     employer->SetColor(TColor(0xFAF0E6));
     employer->SetColorTo(clWhite);
-    TQelEdit* path = edit(form, general, "", "Objektpfad (Eigenschaft der Feldliste)", col1, 196, col3 + w - col1,
-        { eoLabelLook });
+    TQelEdit* path = edit(form, general, "", "Objektpfad (Eigenschaft der Feldliste)", col1, 196,
+        col3 + w - col1, { eoLabelLook });
     path->SetName("edObjektpfad");
     path->set_FieldProp("Path");
-    for (auto [name, x, y, aw, ah] : { std::tuple { "pnlChoices", 640, 0, 312, 344 },
-             std::tuple { "pnlGroups", 8, 236, 368, 200 } }) {
+    for (auto [name, x, y, aw, ah] :
+        { std::tuple { "pnlChoices", 640, 0, 312, 344 }, std::tuple { "pnlGroups", 8, 236, 368, 200 } }) {
         auto* p = new TPanel(&form);
         p->SetName(name);
         p->SetParent(general);
@@ -129,7 +130,8 @@ void BM_LoadAndConnectFromUi(benchmark::State& state)
         const TFormLoadResult r = QelObjCntrl::LoadFormText(&form, kPersonFormUi, &form);
         if (!r.ok || !r.warnings.empty())
             state.SkipWithError("person_form.ui did not load cleanly");
-        benchmark::DoNotOptimize(TQelCommonMethods::ConnectSubControls(&form, data.person->FieldList(), false));
+        benchmark::DoNotOptimize(
+            TQelCommonMethods::ConnectSubControls(&form, data.person->FieldList(), false));
     }
 }
 BENCHMARK(BM_LoadAndConnectFromUi)->Unit(benchmark::kMillisecond);
@@ -141,7 +143,8 @@ void BM_BuildAndConnectInCode(benchmark::State& state)
         TForm form(nullptr);
         form.SetBounds(0, 0, 960, 720);
         buildInCode(form);
-        benchmark::DoNotOptimize(TQelCommonMethods::ConnectSubControls(&form, data.person->FieldList(), false));
+        benchmark::DoNotOptimize(
+            TQelCommonMethods::ConnectSubControls(&form, data.person->FieldList(), false));
     }
 }
 BENCHMARK(BM_BuildAndConnectInCode)->Unit(benchmark::kMillisecond);

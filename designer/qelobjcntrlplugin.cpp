@@ -125,3 +125,10 @@ TQelDesignerCollection::TQelDesignerCollection(QObject* parent)
     add(QelObjCntrl::PalettePage, QelObjCntrl::PalettePage);
     add(kStandardPalettePage, kStandardGroup);
 }
+
+TQelDesignerCollection::~TQelDesignerCollection()
+{
+    qDeleteAll(widgets_);
+    widgets_.clear();
+    QelObjCntrl::Finalize();
+}

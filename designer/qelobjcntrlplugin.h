@@ -41,6 +41,7 @@ class TQelDesignerCollection : public QObject, public QDesignerCustomWidgetColle
 
 public:
     explicit TQelDesignerCollection(QObject* parent = nullptr);
+    ~TQelDesignerCollection() override;
     QList<QDesignerCustomWidgetInterface*> customWidgets() const override { return widgets_; }
 
 private:

@@ -1,7 +1,7 @@
 #include "toolkit/formloader.h"
 
-#include "toolkit/designhost.h"
 #include "toolkit/comctrls.h"
+#include "toolkit/designhost.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/qtbridge.h"
 #include "toolkit/registry.h"
@@ -13,6 +13,7 @@
 #include <QPointer>
 #include <QUiLoader>
 #include <memory>
+#include <optional>
 #include <set>
 
 namespace {
@@ -35,9 +36,8 @@ public:
             return root_;
         }
         const std::string cls = FromQString(className);
-        TWinControl* parentControl = parent == root_
-            ? target_
-            : dynamic_cast<TWinControl*>(TControl::FromWidget(parent));
+        TWinControl* parentControl
+            = parent == root_ ? target_ : dynamic_cast<TWinControl*>(TControl::FromWidget(parent));
         if (!GetClass(cls) && availableWidgets().contains(className))
             return QUiLoader::createWidget(
                 className, parentControl ? parentControl->ClientWidget() : parent, name);
@@ -68,22 +68,24 @@ public:
         // move its children's widgets.
         struct Designed {
             QRect geometry;
-            bool font = false;
+            std::optional<QFont> font;
         };
         std::vector<Designed> designed;
         for (std::size_t i = 0; i < result_.controls.size(); ++i) {
             QWidget* w = result_.controls[i]->Handle();
-            designed.push_back({ w->geometry(), w->font() != fontsBefore_[i] });
+            Designed d { w->geometry(), std::nullopt };
+            if (w->font() != fontsBefore_[i])
+                d.font = w->font();
+            designed.push_back(d);
         }
         for (std::size_t i = 0; i < result_.controls.size(); ++i) {
             TControl* c = result_.controls[i];
             QWidget* w = c->Handle();
             const QRect g = designed[i].geometry;
-            const QFont designedFont = w->font();
             c->SetBounds(g.x(), g.y(), g.width(), g.height());
             if (designed[i].font) {
                 TFont font;
-                AssignQFont(font, designedFont);
+                AssignQFont(font, *designed[i].font);
                 c->SetFont(font);
             }
             for (const QByteArray& name : w->dynamicPropertyNames()) {

@@ -33,7 +33,8 @@ std::string UiForm(const std::string& body)
  <class>PersonForm</class>
  <widget class="QWidget" name="PersonForm">
   <property name="geometry"><rect><x>0</x><y>0</y><width>500</width><height>300</height></rect></property>
-)" + body + R"(
+)" + body
+        + R"(
  </widget>
 </ui>
 )";
@@ -42,10 +43,12 @@ std::string UiForm(const std::string& body)
 std::string Edit(const std::string& name, const std::string& path, int y, const std::string& extra = "")
 {
     return R"(<widget class="TQelEdit" name=")" + name + R"(">
-     <property name="geometry"><rect><x>8</x><y>)" + std::to_string(y)
-        + R"(</y><width>200</width><height>24</height></rect></property>
-     <property name="FieldPath"><string>)" + path + R"(</string></property>
-     )" + extra + R"(
+     <property name="geometry"><rect><x>8</x><y>)"
+        + std::to_string(y) + R"(</y><width>200</width><height>24</height></rect></property>
+     <property name="FieldPath"><string>)"
+        + path + R"(</string></property>
+     )" + extra
+        + R"(
     </widget>)";
 }
 
@@ -129,8 +132,9 @@ TEST_F(FormLoader, UnknownClassesAndPropertiesAreReportedOnceAndTheRestLoads)
     // The same warnings in the database's log.
     const auto log = logged("Warning");
     for (const std::string& w : r.warnings)
-        EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](auto& t) { return t.find(w) != std::string::npos; }))
-            << w;
+        EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](auto& t) {
+            return t.find(w) != std::string::npos;
+        })) << w;
 
     // The unknown control's children load in its stand-in and bind.
     auto* name = find<TQelEdit>("edName");
@@ -165,19 +169,34 @@ TEST_F(FormLoader, UnreadableInputFailsWithoutControls)
     EXPECT_EQ(form->GetControlCount(), 0);
 }
 
-// Damaged files (bytes flipped, cut short, duplicated) never bring the loader down, and what it
-// creates belongs to the form.
+// Damaged files never bring the loader down, and what it creates belongs to the form: half the
+// rounds swap names and values for others (the file stays well-formed), half damage the bytes.
 TEST_F(FormLoader, FuzzedFilesLoadOrFailCleanly)
 {
-    const std::string good = UiForm(Edit("edName", "Name", 8, R"(<property name="EditOptions"><string>[eoHideTime]</string></property>)")
+    const std::string good = UiForm(
+        Edit("edName", "Name", 8, R"(<property name="EditOptions"><string>[eoHideTime]</string></property>)")
         + R"(<widget class="TQelPanel" name="pnlBank"><property name="FieldPath"><string>Bank</string></property>)"
-        + Edit("edIBAN", "IBAN", 40) + "</widget>");
+        + Edit("edIBAN", "IBAN", 40) + "</widget>"
+        + R"(<widget class="TQelCheckBox" name="cbX"><property name="Caption"><string>x</string></property></widget>)");
+    const std::vector<std::string> tokens = { "TQelEdit", "TQelPanel", "TQelCheckBox", "FieldPath", "EditOptions",
+        "[eoHideTime]", "Name", "Bank", "IBAN", "Caption", "edName" };
+    const std::vector<std::string> swaps = { "TQelEdit", "TQelPanel", "TQelPageControl", "TTabSheet", "TLabel",
+        "QLabel", "QWidget", "TQelSelectGrid", "TQelVectorGrid", "TQelAction", "TForm", "TQelNix", "FieldPath",
+        "ReadOnly", "EditOptions", "Align", "[eoHideTime,", "[]", "5", "-1", "Bank.IBAN", "Adressen[9].Ort", "",
+        "edName", "pnlBank", "Color", "SelectDelay" };
     std::mt19937 rng(20261208);
     const char alphabet[] = "<>/=\"[],x T\n";
-    for (int round = 0; round < 150; ++round) {
+    for (int round = 0; round < 200; ++round) {
         std::string text = good;
         const int edits = 1 + static_cast<int>(rng() % 6);
         for (int e = 0; e < edits; ++e) {
+            if (round % 2 == 0) {
+                const std::string& from = tokens[rng() % tokens.size()];
+                const std::size_t at = text.find(from, rng() % text.size());
+                if (at != std::string::npos)
+                    text.replace(at, from.size(), swaps[rng() % swaps.size()]);
+                continue;
+            }
             const std::size_t at = rng() % text.size();
             switch (rng() % 3) {
             case 0:

@@ -38,9 +38,10 @@ TEST(OptionSets, ReadAndWrittenAsTextInEnumerationOrder)
         const char* text;
         TToyOptions expected;
     };
-    for (const Case& c : { Case { "[toSecond]", { toSecond } }, Case { " [ TOTHIRD ,tofirst ] ", { toFirst, toThird } },
-             Case { "toSecond,toThird", { toSecond, toThird } }, Case { "[]", {} }, Case { "", {} },
-             Case { "[toFirst,toFirst]", { toFirst } } }) {
+    for (const Case& c :
+        { Case { "[toSecond]", { toSecond } }, Case { " [ TOTHIRD ,tofirst ] ", { toFirst, toThird } },
+            Case { "toSecond,toThird", { toSecond, toThird } }, Case { "[]", {} }, Case { "", {} },
+            Case { "[toFirst,toFirst]", { toFirst } } }) {
         toy.options = { toSecond };
         EXPECT_TRUE(toy.SetPropValue("Options", c.text)) << c.text;
         EXPECT_EQ(toy.options, c.expected) << c.text;
@@ -54,8 +55,8 @@ TEST(OptionSets, RefusedTextsLeaveTheSetAlone)
 {
     TToy toy(nullptr);
     toy.options = { toSecond };
-    for (const char* bad : { "[toFourth]", "[toFirst", "toFirst]", "[toFirst,]", "[,toFirst]", "[toFirst;toSecond]",
-             "[to First]", "[[toFirst]]", "]", "[" }) {
+    for (const char* bad : { "[toFourth]", "[toFirst", "toFirst]", "[toFirst,]", "[,toFirst]",
+             "[toFirst;toSecond]", "[to First]", "[[toFirst]]", "]", "[" }) {
         const int writes = toy.writes;
         EXPECT_FALSE(toy.SetPropValue("Options", bad)) << bad;
         EXPECT_EQ(toy.options, TToyOptions { toSecond }) << bad;
