@@ -126,9 +126,6 @@ TQelDesignerCollection::TQelDesignerCollection(QObject* parent)
     add(kStandardPalettePage, kStandardGroup);
 }
 
-TQelDesignerCollection::~TQelDesignerCollection()
-{
-    qDeleteAll(widgets_);
-    widgets_.clear();
-    QelObjCntrl::Finalize();
-}
+// The package stays initialised: Qt destroys a plugin's instance only at the very end, after the
+// package's own globals may be gone.
+TQelDesignerCollection::~TQelDesignerCollection() = default;

@@ -9,6 +9,7 @@
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QDesignerFormWindowInterface>
 #include <QtDesigner/QDesignerFormWindowManagerInterface>
+#include <QtDesigner/QDesignerIntegration>
 #include <QtDesigner/QDesignerPropertySheetExtension>
 #include <QtDesigner/QDesignerWidgetDataBaseInterface>
 #include <QtDesigner/QDesignerWidgetFactoryInterface>
@@ -26,6 +27,8 @@ TEST(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
 
     QDesignerFormEditorInterface* core = QDesignerComponents::createFormEditor(nullptr);
     ASSERT_NE(core, nullptr);
+    // Form windows ask the integration (the host application's side) what they may do.
+    new QDesignerIntegration(core, core);
     QDesignerComponents::initializePlugins(core);
     QDesignerWidgetDataBaseInterface* db = core->widgetDataBase();
     const int editIndex = db->indexOfClassName(QStringLiteral("TQelEdit"));
@@ -63,7 +66,7 @@ TEST(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
     EXPECT_TRUE(sheet->isChanged(path));
 
     delete fw;
-    delete main;
+    // The form window owns its main container.
     delete core;
 }
 
