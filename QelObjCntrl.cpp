@@ -122,4 +122,18 @@ void Register()
             u.registerComponents();
 }
 
+TFormLoadResult LoadForm(TWinControl* target, const std::string& uiFile, TComponent* owner)
+{
+    Register();
+    RegisterStandardComponents();
+    return QelLoadFormFile(target, uiFile, owner);
+}
+
+TFormLoadResult LoadFormText(TWinControl* target, const std::string& uiText, TComponent* owner)
+{
+    Register();
+    RegisterStandardComponents();
+    return QelLoadFormText(target, uiText, owner);
+}
+
 } // namespace QelObjCntrl

@@ -9,7 +9,8 @@ function(qel_folder_library name dir)
     add_library(${name} INTERFACE)
     set(scope INTERFACE)
   endif()
-  target_include_directories(${name} ${scope} "${PROJECT_SOURCE_DIR}/platform")
+  target_include_directories(${name} ${scope}
+    "$<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}/platform>" "$<INSTALL_INTERFACE:include/QelObjCntrl/platform>")
   set(QEL_SCOPE ${scope} PARENT_SCOPE)
 endfunction()
 

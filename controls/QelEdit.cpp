@@ -168,6 +168,7 @@ TQelEdit::TQelEdit(TComponent* owner)
 
     PublishBinding(qelPublishAll);
     Publish<&TQelEdit::get_Text, &TQelEdit::set_Text>("Text");
+    PublishSet<&TQelEdit::get_EditOptions, &TQelEdit::set_EditOptions, kQelEditOptionNames>("EditOptions");
 }
 
 void TQelEdit::readOnlyLook(bool v)

@@ -13,6 +13,8 @@
 
 enum TQelEditOption { eoHideTime, eoAcceptWithoutDelimiters, eoLabelLook, eoEscapeUnicode };
 using TQelEditOptions = TSet<TQelEditOption>;
+inline constexpr const char* kQelEditOptionNames[]
+    = { "eoHideTime", "eoAcceptWithoutDelimiters", "eoLabelLook", "eoEscapeUnicode" };
 // OnEditEvent(sender, event, object interface): event 1 on F4 and on a left double-click.
 using TQelEditEvent = TEvent<TObject*, int, TQelObjectInterface*>;
 

@@ -1,14 +1,17 @@
 #include "person_form.h"
 
+#include "QelObjCntrl.h"
+
 #include "binding/methods.h"
 #include "controls/QelEdit.h"
-#include "controls/QelGradientLabel.h"
 #include "controls/QelHTMLStaticText.h"
 #include "controls/QelPageControl.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
+
+#include <stdexcept>
 
 namespace {
 
@@ -91,71 +94,35 @@ void TPersonForm::build()
     button("btnSave", "Speichern", 848, 96, [this] { Save(); })->SetDefault(true);
 
     // The person on pages, as a clerk works through it; the page control passes the person's
-    // field list to the controls of every page.
-    pages_ = new TQelPageControl(this);
-    pages_->SetName("pcPerson");
-    pages_->SetParent(this);
-    pages_->SetAlign(alClient);
-    auto page = [&](const char* name, const char* caption) {
-        auto* sheet = new TTabSheet(this);
-        sheet->SetName(name);
-        sheet->SetCaption(caption);
-        sheet->SetPageControl(pages_);
-        return sheet;
-    };
-    buildGeneral(page("tsAllgemein", "Allgemein"));
-    buildAddresses(page("tsAdressen", "Adressen"));
-    buildBank(page("tsBank", "Bank"));
-    buildTexts(page("tsNotizen", "Notizen"));
-    buildDocuments(page("tsDokumente", "Dokumente"));
-    buildRelations(page("tsBeziehungen", "Beziehungen"));
+    // field list to the controls of every page. Pages and the controls that need no code come
+    // from the designed form.
+    const TFormLoadResult designedForm = QelObjCntrl::LoadFormText(this, kPersonFormUi, this);
+    if (!designedForm.ok)
+        throw std::runtime_error("person_form.ui: " + designedForm.error);
+    pages_ = designed<TQelPageControl>("pcPerson");
+    buildGeneral(designed<TTabSheet>("tsAllgemein"));
+    buildAddresses(designed<TTabSheet>("tsAdressen"));
+    buildBank(designed<TTabSheet>("tsBank"));
+    buildTexts(designed<TTabSheet>("tsNotizen"));
+    buildDocuments(designed<TTabSheet>("tsDokumente"));
+    buildRelations(designed<TTabSheet>("tsBeziehungen"));
     pages_->SetActivePageIndex(0);
 }
 
-void TPersonForm::buildGeneral(TWinControl* page)
+template <class T> T* TPersonForm::designed(const char* name)
 {
-    const int col1 = 16, col2 = 224, col3 = 432, w = 192;
-    addEdit(page, "Anrede", "Anrede", col1, 28, 100);
-    addEdit(page, "Titel", "Titel", col1 + 116, 28, w - 116);
-    addEdit(page, "Vorname", "Vorname", col2, 28, w);
-    addEdit(page, "Name", "Name", col3, 28, w)->SetTabOrder(0);
-    addEdit(page, "Geburtsdatum", "Geburtsdatum", col1, 84, w)
-        ->set_EditOptions({ eoAcceptWithoutDelimiters });
-    addEdit(page, "Gehalt", "Gehalt (€)", col2, 84, w);
-    addEdit(page, "Email", "E-Mail", col3, 84, w);
-    addEdit(page, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w)->set_EditOptions({ eoHideTime });
-    addEdit(page, "Kinder", "Kinder", col2, 140, 80);
-    auto* employerCaption = new TLabel(this);
-    employerCaption->SetParent(page);
-    employerCaption->SetBounds(col3, 122, w, 16);
-    employerCaption->SetCaption("Arbeitgeber");
-    auto* employer = new TQelGradientLabel(this);
-    employer->SetName("lblArbeitgeber");
-    employer->SetParent(page);
-    employer->SetBounds(col3, 140, w, 24);
-    employer->set_FieldPath("Arbeitgeber");
-    employer->SetColor(TColor(0xFAF0E6));
-    employer->SetColorTo(clWhite);
-    employer->Font().SetStyle({ fsBold });
-    auto* path = new TQelEdit(this);
-    path->SetName("edObjektpfad");
-    path->SetParent(page);
-    path->SetBounds(col1, 196, col3 + w - col1, 24);
-    path->set_FieldProp("Path");
-    path->SetLabelCaption("Objektpfad (Eigenschaft der Feldliste)");
-    path->set_EditOptions({ eoLabelLook });
+    auto* c = dynamic_cast<T*>(FindComponent(name));
+    if (!c)
+        throw std::runtime_error(std::string("person_form.ui: ") + name + " fehlt");
+    return c;
+}
 
+void TPersonForm::buildGeneral(TWinControl*)
+{
+    designed<TQelEdit>("edName")->SetTabOrder(0);
     // The choices beside the edits, the groups below them.
-    auto area = [&](const char* name, int x, int y, int aw, int ah) {
-        auto* a = new TPanel(this);
-        a->SetName(name);
-        a->SetParent(page);
-        a->SetBounds(x, y, aw, ah);
-        a->SetBevelOuter(bvNone);
-        return a;
-    };
-    buildChoices(area("pnlChoices", 640, 0, 312, 344));
-    buildGroups(area("pnlGroups", 8, 236, 368, 200));
+    buildChoices(designed<TPanel>("pnlChoices"));
+    buildGroups(designed<TPanel>("pnlGroups"));
 }
 
 bool TPersonForm::ShowPerson(TQelObjectKey key)

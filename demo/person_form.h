@@ -8,6 +8,10 @@
 #include <string>
 #include <vector>
 
+// The form's pages as designed in Qt Designer (person_form.ui, compiled in): the page control,
+// its sheets, the general page and the bank page. The other pages are filled in code.
+extern const char* const kPersonFormUi;
+
 class TQelEdit;
 class TQelPageControl;
 class TQelTabControl;
@@ -45,6 +49,8 @@ private:
     void buildDocuments(TWinControl* page); // person_form_documents.cpp
     void buildRelations(TWinControl* page); // person_form_relations.cpp
     void buildGeneral(TWinControl* page);
+    // A control the .ui file must have made.
+    template <class T> T* designed(const char* name);
     void buildAddresses(TWinControl* page); // person_form_addresses.cpp
     void buildBank(TWinControl* page); // person_form_addresses.cpp
     TQelEdit* addEdit(

@@ -106,15 +106,7 @@ void TPersonForm::buildAddresses(TWinControl* page)
 
 void TPersonForm::buildBank(TWinControl* page)
 {
-    auto* bank = new TQelPanel(this);
-    bank->SetName("pnlBank");
-    bank->SetParent(page);
-    bank->SetBounds(8, 8, 640, 200);
-    bank->set_FieldPath("Bank");
-    addLabel(this, bank, "Bankverbindung", 8, 4, 300)->Font().SetStyle({ fsBold });
-    addEdit(bank, "Bank", "Bank", 8, 48, 304);
-    addEdit(bank, "IBAN", "IBAN", 8, 104, 304);
-    addEdit(bank, "BIC", "BIC", 328, 104, 144);
+    // The bank panel and its edits are designed (person_form.ui); the hint needs its colour.
     auto* hint = addLabel(this, page, "", 16, 216, 640);
     hint->Font().SetColor(clGray);
     hint->SetCaption("Hat die Person noch keine Bankverbindung, wird sie beim ersten Eintrag angelegt.");

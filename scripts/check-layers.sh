@@ -34,7 +34,7 @@ check "$controls" "the binding framework includes a control unit or the entry un
 pkg=(binding QelObjCntrl.h QelObjCntrl.cpp)
 for d in controls lists vectors pickers documents; do [[ -d $d ]] && pkg+=("$d"); done
 check "$qt" "package code includes Qt (go through the toolkit)" "${pkg[@]}"
-check '"toolkit/(qtbridge|gridview|gridwidget|gridmodel|stdwidgets|minihtmlrender|mirroredstrings|richtext)\.h"' \
+check '"toolkit/(qtbridge|designhost|gridview|gridwidget|gridmodel|stdwidgets|minihtmlrender|mirroredstrings|richtext)\.h"' \
   "package code includes a toolkit header that exposes Qt" "${pkg[@]}"
 
 if [[ $failed -eq 0 ]]; then

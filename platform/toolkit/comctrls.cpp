@@ -10,6 +10,7 @@
 TTabSheet::TTabSheet(TComponent* owner)
     : TCustomControl(owner)
 {
+    Publish<&TControl::Caption, &TControl::SetCaption>("Caption");
 }
 
 TTabSheet::~TTabSheet()

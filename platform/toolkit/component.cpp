@@ -192,8 +192,7 @@ bool TComponent::SetPropValue(std::string_view name, const TPropValue& value)
     const PropInfo* p = FindProp(name);
     if (!p || !p->set)
         return false;
-    p->set(this, value);
-    return true;
+    return p->set(this, value);
 }
 
 std::vector<std::string> TComponent::PublishedPropNames() const
@@ -248,4 +247,54 @@ bool SetPropValue(TObject* instance, std::string_view name, const TPropValue& va
 {
     auto* c = dynamic_cast<TComponent*>(instance);
     return c && c->SetPropValue(name, value);
+}
+
+std::string SetToText(std::uint64_t bits, const char* const* names, std::size_t count)
+{
+    std::string text = "[";
+    for (std::size_t i = 0; i < count && i < 64; ++i)
+        if (bits & (std::uint64_t(1) << i)) {
+            if (text.size() > 1)
+                text += ',';
+            text += names[i];
+        }
+    text += ']';
+    return text;
+}
+
+bool TextToSet(std::string_view text, const char* const* names, std::size_t count, std::uint64_t& bits)
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    auto trim = [&](std::string_view s) {
+        while (!s.empty() && blank(s.front()))
+            s.remove_prefix(1);
+        while (!s.empty() && blank(s.back()))
+            s.remove_suffix(1);
+        return s;
+    };
+    text = trim(text);
+    const bool open = !text.empty() && text.front() == '[';
+    const bool close = !text.empty() && text.back() == ']';
+    if (open != close || (open && text.size() < 2))
+        return false;
+    if (open)
+        text = trim(text.substr(1, text.size() - 2));
+    std::uint64_t result = 0;
+    while (!text.empty()) {
+        const std::size_t comma = text.find(',');
+        const std::string_view item = trim(text.substr(0, comma));
+        std::size_t i = 0;
+        while (i < count && i < 64 && !SameText(item, names[i]))
+            ++i;
+        if (i == count || i == 64)
+            return false;
+        result |= std::uint64_t(1) << i;
+        if (comma == std::string_view::npos)
+            break;
+        text = text.substr(comma + 1);
+        if (trim(text).empty())
+            return false; // a trailing comma
+    }
+    bits = result;
+    return true;
 }

@@ -4,7 +4,9 @@
 #include "toolkit/propvalue.h"
 #include "toolkit/tkdefs.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -83,6 +85,11 @@ protected:
     //   Publish<&TQelEdit::get_FieldPath, &TQelEdit::set_FieldPath>("FieldPath");
     // A later Publish of the same name replaces the earlier one. `name` must be a literal.
     template <auto Getter, auto Setter = nullptr> void Publish(const char* name);
+    // Publishes an option set as the text "[eoHideTime,eoLabelLook]"; `Names` names the elements
+    // in the order of their enumeration, e.g.
+    //   PublishSet<&TQelEdit::get_EditOptions, &TQelEdit::set_EditOptions, kQelEditOptionNames>(...)
+    // Writing a text that names an unknown element changes nothing and fails.
+    template <auto Getter, auto Setter, const auto& Names> void PublishSet(const char* name);
     // Publishes a method `void M(TObject* sender)`. `name` must be a literal.
     template <auto Method> void PublishMethod(const char* name)
     {
@@ -100,7 +107,7 @@ private:
     struct PropInfo {
         std::string_view name;
         TPropValue (*get)(const TComponent*);
-        void (*set)(TComponent*, const TPropValue&);
+        bool (*set)(TComponent*, const TPropValue&);
     };
     const PropInfo* FindProp(std::string_view name) const;
     void AddProp(PropInfo info);
@@ -136,8 +143,42 @@ template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
         using S = MemberClass<decltype(Setter)>;
         info.set = [](TComponent* c, const TPropValue& v) {
             (static_cast<typename S::Class*>(c)->*Setter)(v.template To<typename S::Arg>());
+            return true;
         };
     }
+    AddProp(info);
+}
+
+// An option set as text: the names of its elements in brackets, "[a,b]" ("[]" when empty).
+std::string SetToText(std::uint64_t bits, const char* const* names, std::size_t count);
+// Reads "[a, b]" or "a,b" (names ignore case, blanks around them are skipped); false, leaving
+// `bits` alone, when an element is unknown or the brackets do not match.
+bool TextToSet(std::string_view text, const char* const* names, std::size_t count, std::uint64_t& bits);
+
+template <auto Getter, auto Setter, const auto& Names> void TComponent::PublishSet(const char* name)
+{
+    using G = MemberClass<decltype(Getter)>;
+    using S = MemberClass<decltype(Setter)>;
+    PropInfo info { name, nullptr, nullptr };
+    info.get = [](const TComponent* c) {
+        return TPropValue(SetToText(
+            (static_cast<const typename G::Class*>(c)->*Getter)().ToInt(), Names, std::size(Names)));
+    };
+    info.set = [](TComponent* c, const TPropValue& v) {
+        std::uint64_t bits = 0;
+        if (!v.IsString()) {
+            const auto n = static_cast<std::uint64_t>(v.AsInteger());
+            const std::uint64_t all
+                = std::size(Names) >= 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << std::size(Names)) - 1;
+            if ((n & ~all) != 0)
+                return false;
+            bits = n;
+        } else if (!TextToSet(v.AsString(), Names, std::size(Names), bits)) {
+            return false;
+        }
+        (static_cast<typename S::Class*>(c)->*Setter)(S::Arg::FromInt(bits));
+        return true;
+    };
     AddProp(info);
 }
 

@@ -1,0 +1,59 @@
+#pragma once
+// Controls in Qt Designer and in forms loaded from .ui files. Inside the toolkit and its Qt-side
+// users (the designer plugin, the form loader) only: it exposes Qt.
+//
+// A control's published properties appear as Qt properties of its widget, each under its own
+// name with the value type Qt Designer edits: texts (multi-line where the property holds lines),
+// booleans, integers, floating numbers, colours for TColor properties, option sets as their
+// text "[a,b]". Position and size are the widget's geometry, the name its objectName.
+#include "toolkit/control.h"
+
+#include <QSize>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+#include <vector>
+
+struct TDesignProperty {
+    QString name;
+    QVariant value;
+};
+
+// The published properties a form designer edits, with the component's current values (its
+// defaults when it is new), in publishing order.
+std::vector<TDesignProperty> DesignProperties(const TComponent* component);
+// Writes a Qt value into the published property; false when there is no such property, it is
+// read-only or refuses the value.
+bool SetDesignProperty(TComponent* component, const QString& name, const QVariant& value);
+// Whether a property holds a colour (TColor), shown as a QColor.
+bool IsColorProperty(const QString& name);
+// Whether the designer lets children be dropped on controls of this kind (panels, page and tab
+// controls, tab sheets).
+bool IsContainerControl(const TControl* control);
+// The size a new control of this kind gets on a form.
+QSize DefaultDesignSize(const TControl* control);
+
+// The widget Qt Designer places for a control: it creates the control of the class by name,
+// owns it, shows the control's widget over its whole area, and keeps the control's published
+// properties as its own dynamic properties in step with the control.
+class TDesignHost : public QWidget {
+public:
+    // Control() is nullptr when no class of that name is registered.
+    TDesignHost(const QString& className, QWidget* parent);
+    ~TDesignHost() override;
+    TControl* Control() const { return control_; }
+    QSize sizeHint() const override;
+    // The widget reports the control's class name as its own (Qt Designer writes that name into
+    // the .ui file and checks it against the name it asked for).
+    const QMetaObject* metaObject() const override;
+    void* qt_metacast(const char* name) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    TControl* control_ = nullptr;
+    const QMetaObject* meta_ = nullptr;
+    bool syncing_ = false;
+};
