@@ -178,12 +178,12 @@ TEST_F(FormLoader, FuzzedFilesLoadOrFailCleanly)
         + R"(<widget class="TQelPanel" name="pnlBank"><property name="FieldPath"><string>Bank</string></property>)"
         + Edit("edIBAN", "IBAN", 40) + "</widget>"
         + R"(<widget class="TQelCheckBox" name="cbX"><property name="Caption"><string>x</string></property></widget>)");
-    const std::vector<std::string> tokens = { "TQelEdit", "TQelPanel", "TQelCheckBox", "FieldPath", "EditOptions",
-        "[eoHideTime]", "Name", "Bank", "IBAN", "Caption", "edName" };
-    const std::vector<std::string> swaps = { "TQelEdit", "TQelPanel", "TQelPageControl", "TTabSheet", "TLabel",
-        "QLabel", "QWidget", "TQelSelectGrid", "TQelVectorGrid", "TQelAction", "TForm", "TQelNix", "FieldPath",
-        "ReadOnly", "EditOptions", "Align", "[eoHideTime,", "[]", "5", "-1", "Bank.IBAN", "Adressen[9].Ort", "",
-        "edName", "pnlBank", "Color", "SelectDelay" };
+    const std::vector<std::string> tokens = { "TQelEdit", "TQelPanel", "TQelCheckBox", "FieldPath",
+        "EditOptions", "[eoHideTime]", "Name", "Bank", "IBAN", "Caption", "edName" };
+    const std::vector<std::string> swaps = { "TQelEdit", "TQelPanel", "TQelPageControl", "TTabSheet",
+        "TLabel", "QLabel", "QWidget", "TQelSelectGrid", "TQelVectorGrid", "TQelAction", "TForm", "TQelNix",
+        "FieldPath", "ReadOnly", "EditOptions", "Align", "[eoHideTime,", "[]", "5", "-1", "Bank.IBAN",
+        "Adressen[9].Ort", "", "edName", "pnlBank", "Color", "SelectDelay" };
     std::mt19937 rng(20261208);
     const char alphabet[] = "<>/=\"[],x T\n";
     for (int round = 0; round < 200; ++round) {
