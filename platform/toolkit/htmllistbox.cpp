@@ -73,6 +73,6 @@ TRect THTMListBox::ItemRect(int index) const
     if (!item)
         return {};
     const QRect r = list->visualItemRect(item);
-    const QPoint tl = list->mapFrom(list->viewport(), r.topLeft());
+    const QPoint tl = list->viewport()->mapTo(list, r.topLeft());
     return TRect { tl.x(), tl.y(), tl.x() + r.width(), tl.y() + r.height() };
 }
