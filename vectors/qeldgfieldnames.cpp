@@ -1,4 +1,4 @@
-// Parsing the row specification of a detail grid.
+// Parsing the row lines of a detail grid (FieldNames).
 #include "vectors/qeldgfieldnames.h"
 
 #include "binding/objdb.h"

@@ -1,5 +1,5 @@
 #pragma once
-// The row specification of a detail grid (FieldNames), one line each:
+// The rows of a detail grid as its FieldNames write them, one line each:
 //   * <name>[ AS <caption>]                         a section header
 //   FIELDPATH [<path>][ CUSTOM]                      following rows read from that field list
 //                                                    (none: the base list; CUSTOM: the application's)

@@ -1,4 +1,4 @@
-// The detail grid: its row specification (headers, field rows, application rows, field-list
+// The detail grid: its row lines (headers, field rows, application rows, field-list
 // switches), what it binds to, in-place editing into the object with real input, rows that name
 // no field, the row functions and the binding walk.
 #include "QelObjCntrl.h"
