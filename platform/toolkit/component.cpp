@@ -203,6 +203,12 @@ std::vector<std::string> TComponent::PublishedPropNames() const
     return names;
 }
 
+TPropType TComponent::PublishedPropType(std::string_view name) const
+{
+    const PropInfo* p = FindProp(name);
+    return p ? p->type : TPropType {};
+}
+
 void TComponent::AddMethod(MethodInfo info)
 {
     for (auto& m : methods_)
@@ -260,6 +266,20 @@ std::string SetToText(std::uint64_t bits, const char* const* names, std::size_t 
         }
     text += ']';
     return text;
+}
+
+int TextToEnum(std::string_view text, const char* const* names, std::size_t count)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (const auto scope = text.rfind("::"); scope != std::string_view::npos)
+        text.remove_prefix(scope + 2);
+    for (std::size_t i = 0; i < count; ++i)
+        if (SameText(names[i], text))
+            return static_cast<int>(i);
+    return -1;
 }
 
 bool TextToSet(std::string_view text, const char* const* names, std::size_t count, std::uint64_t& bits)

@@ -33,6 +33,17 @@ enum TComponentStateValue { csLoading, csReading, csWriting, csDestroying, csDes
 using TComponentState = TSet<TComponentStateValue>;
 enum TOperation { opInsert, opRemove };
 
+// What a published property holds beyond its value, for form designers: a plain value, an option
+// set (value "[a,b]", element i is bit 1 << i), an enumeration (an integer, element i is value
+// i) or lines (one text, the lines ended by line breaks). `names` names the elements of a set
+// or an enumeration in the order of its C++ enumeration.
+enum class TPropKind { Value, Set, Enum, Lines };
+struct TPropType {
+    TPropKind kind = TPropKind::Value;
+    const char* const* names = nullptr;
+    std::size_t count = 0;
+};
+
 class TComponent : public TObject {
 public:
     explicit TComponent(TComponent* owner);
@@ -72,6 +83,8 @@ public:
     // False when there is no such property or it is read-only.
     bool SetPropValue(std::string_view name, const TPropValue& value);
     std::vector<std::string> PublishedPropNames() const;
+    // What the property holds; a plain value for unknown names.
+    TPropType PublishedPropType(std::string_view name) const;
     // Published methods by name (names ignore case), each taking the sender, as run-time type
     // information offers them to code that knows a class only by name. False when there is none.
     bool HasPublishedMethod(std::string_view name) const;
@@ -90,6 +103,13 @@ protected:
     //   PublishSet<&TQelEdit::get_EditOptions, &TQelEdit::set_EditOptions, kQelEditOptionNames>(...)
     // Writing a text that names an unknown element changes nothing and fails.
     template <auto Getter, auto Setter, const auto& Names> void PublishSet(const char* name);
+    // Publishes an enumeration: read as its integer, written as the integer or as the element's
+    // name (ignoring case, with or without a "Class::" scope); `Names` as for PublishSet. A value
+    // outside the enumeration changes nothing and fails.
+    template <auto Getter, auto Setter, const auto& Names> void PublishEnum(const char* name);
+    // Publishes a list of lines (a TStrings property) as one text with a line break after each
+    // line; written, the text's lines replace the list.
+    template <auto Getter, auto Setter> void PublishLines(const char* name);
     // Publishes a method `void M(TObject* sender)`. `name` must be a literal.
     template <auto Method> void PublishMethod(const char* name)
     {
@@ -108,6 +128,7 @@ private:
         std::string_view name;
         TPropValue (*get)(const TComponent*);
         bool (*set)(TComponent*, const TPropValue&);
+        TPropType type {};
     };
     const PropInfo* FindProp(std::string_view name) const;
     void AddProp(PropInfo info);
@@ -135,7 +156,7 @@ private:
 template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
 {
     using G = MemberClass<decltype(Getter)>;
-    PropInfo info { name, nullptr, nullptr };
+    PropInfo info { name, nullptr, nullptr, {} };
     info.get = [](const TComponent* c) {
         return TPropValue::From((static_cast<const typename G::Class*>(c)->*Getter)());
     };
@@ -159,7 +180,7 @@ template <auto Getter, auto Setter, const auto& Names> void TComponent::PublishS
 {
     using G = MemberClass<decltype(Getter)>;
     using S = MemberClass<decltype(Setter)>;
-    PropInfo info { name, nullptr, nullptr };
+    PropInfo info { name, nullptr, nullptr, { TPropKind::Set, Names, std::size(Names) } };
     info.get = [](const TComponent* c) {
         return TPropValue(SetToText(
             (static_cast<const typename G::Class*>(c)->*Getter)().ToInt(), Names, std::size(Names)));
@@ -177,6 +198,45 @@ template <auto Getter, auto Setter, const auto& Names> void TComponent::PublishS
             return false;
         }
         (static_cast<typename S::Class*>(c)->*Setter)(S::Arg::FromInt(bits));
+        return true;
+    };
+    AddProp(info);
+}
+
+// The index of the element named `text` (ignoring case, after an optional "Scope::"), or -1.
+int TextToEnum(std::string_view text, const char* const* names, std::size_t count);
+
+template <auto Getter, auto Setter, const auto& Names> void TComponent::PublishEnum(const char* name)
+{
+    using G = MemberClass<decltype(Getter)>;
+    using S = MemberClass<decltype(Setter)>;
+    PropInfo info { name, nullptr, nullptr, { TPropKind::Enum, Names, std::size(Names) } };
+    info.get = [](const TComponent* c) {
+        return TPropValue(static_cast<long long>((static_cast<const typename G::Class*>(c)->*Getter)()));
+    };
+    info.set = [](TComponent* c, const TPropValue& v) {
+        const long long n = v.IsString() ? TextToEnum(v.AsString(), Names, std::size(Names)) : v.AsInteger();
+        if (n < 0 || n >= static_cast<long long>(std::size(Names)))
+            return false;
+        (static_cast<typename S::Class*>(c)->*Setter)(static_cast<typename S::Arg>(n));
+        return true;
+    };
+    AddProp(info);
+}
+
+template <auto Getter, auto Setter> void TComponent::PublishLines(const char* name)
+{
+    using G = MemberClass<decltype(Getter)>;
+    using S = MemberClass<decltype(Setter)>;
+    using List = std::remove_cvref_t<typename G::Result>;
+    PropInfo info { name, nullptr, nullptr, { TPropKind::Lines, nullptr, 0 } };
+    info.get = [](const TComponent* c) {
+        return TPropValue((static_cast<const typename G::Class*>(c)->*Getter)().Text());
+    };
+    info.set = [](TComponent* c, const TPropValue& v) {
+        List lines;
+        lines.SetText(v.AsString());
+        (static_cast<typename S::Class*>(c)->*Setter)(lines);
         return true;
     };
     AddProp(info);
