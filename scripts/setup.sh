@@ -7,7 +7,7 @@ PACKAGES=(
   g++ make cmake pkgconf ccache
   libsqlite3-dev sqlite3
   postgresql libpq-dev
-  qt6-base-dev libqt6sql6-sqlite qt6-qpa-plugins
+  qt6-base-dev qt6-base-private-dev libqt6sql6-sqlite qt6-qpa-plugins
   qt6-tools-dev qt6-tools-dev-tools libqt6designer6 libqt6uitools6 libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev

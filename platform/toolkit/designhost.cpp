@@ -2,14 +2,15 @@
 
 #include "toolkit/comctrls.h"
 #include "toolkit/extctrls.h"
-#include "toolkit/flagscope.h"
 #include "toolkit/qtbridge.h"
 #include "toolkit/registry.h"
 #include "toolkit/tabctrl.h"
 
 #include <QColor>
-#include <QDynamicPropertyChangeEvent>
 #include <QResizeEvent>
+#include <QtCore/private/qmetaobject_p.h>
+#include <QtCore/private/qmetaobjectbuilder_p.h>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -25,19 +26,56 @@ bool IsWidgetOwnProperty(const std::string& name)
     return false;
 }
 
-QVariant ToDesignValue(const QString& name, const TPropValue& v)
+TDesignType DesignTypeOf(const TComponent* component, const std::string& name)
 {
-    if (IsColorProperty(name))
+    const TPropType type = component->PublishedPropType(name);
+    switch (type.kind) {
+    case TPropKind::Set:
+        // Qt's flags hold 31 bits; a larger set stays a text.
+        return type.count <= 31 ? TDesignType::Set : TDesignType::String;
+    case TPropKind::Enum:
+        return TDesignType::Enum;
+    case TPropKind::Value:
+        break;
+    default:
+        return TDesignType::String; // lines, references
+    }
+    if (IsColorProperty(ToQString(name)))
+        return TDesignType::Color;
+    const TPropValue v = component->GetPropValue(name);
+    if (v == TPropValue(v.AsBoolean()))
+        return TDesignType::Bool;
+    if (v.IsString() || v.IsEmpty())
+        return TDesignType::String;
+    if (v == TPropValue(v.AsInteger()))
+        return TDesignType::Int;
+    return TDesignType::Double;
+}
+
+QVariant ToDesignValue(TDesignType type, const TPropType& prop, const TPropValue& v)
+{
+    switch (type) {
+    case TDesignType::Color:
         return ToQColor(TColor(static_cast<std::int32_t>(v.AsInteger())));
-    const TPropValue asBool(v.AsBoolean());
-    if (v == asBool)
+    case TDesignType::Bool:
         return v.AsBoolean();
-    if (v.IsString())
-        return ToQString(v.AsString());
-    const TPropValue asInt(v.AsInteger());
-    if (v == asInt)
+    case TDesignType::Int:
+    case TDesignType::Enum:
         return static_cast<int>(v.AsInteger());
-    return v.AsFloat();
+    case TDesignType::Double:
+        return v.AsFloat();
+    case TDesignType::Set: {
+        std::uint64_t bits = 0;
+        if (v.IsString())
+            TextToSet(v.AsString(), prop.names, prop.count, bits);
+        else
+            bits = static_cast<std::uint64_t>(v.AsInteger());
+        return static_cast<int>(bits);
+    }
+    case TDesignType::String:
+        break;
+    }
+    return ToQString(v.AsString());
 }
 
 TPropValue FromDesignValue(const QString& name, const QVariant& value)
@@ -66,37 +104,78 @@ TPropValue FromDesignValue(const QString& name, const QVariant& value)
     return FromQString(value.toString());
 }
 
-// A meta object per control class: the class name and nothing else, derived from QWidget's, laid
-// out as moc lays out that of a class without methods or properties.
-const uint kEmptyClassData[] = { 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0 };
-const QtPrivate::QMetaTypeInterface* const kNoMetaTypes[] = { nullptr };
-
-struct TClassMeta {
-    std::vector<uint> strings;
-    QMetaObject meta;
-};
-
-const QMetaObject* ClassMetaObject(const std::string& className)
+QMetaType MetaTypeOf(TDesignType type)
 {
-    static std::map<std::string, std::unique_ptr<TClassMeta>> metas;
-    auto& slot = metas[className];
-    if (!slot) {
-        auto m = std::make_unique<TClassMeta>();
-        const uint offset = 2 * sizeof(uint);
-        m->strings.assign(2 + (className.size() + sizeof(uint)) / sizeof(uint), 0);
-        m->strings[0] = offset;
-        m->strings[1] = static_cast<uint>(className.size());
-        std::memcpy(reinterpret_cast<char*>(m->strings.data()) + offset, className.data(), className.size());
-        m->meta = QMetaObject { { QMetaObject::SuperData(&QWidget::staticMetaObject), m->strings.data(),
-            kEmptyClassData, nullptr, nullptr, kNoMetaTypes, nullptr } };
-        if (std::strcmp(m->meta.className(), className.c_str()) != 0)
-            return nullptr; // a layout this Qt does not read: the widget keeps QWidget's
-        slot = std::move(m);
+    switch (type) {
+    case TDesignType::String:
+        return QMetaType::fromType<QString>();
+    case TDesignType::Bool:
+        return QMetaType::fromType<bool>();
+    case TDesignType::Double:
+        return QMetaType::fromType<double>();
+    case TDesignType::Color:
+        return QMetaType::fromType<QColor>();
+    default:
+        return QMetaType::fromType<int>();
     }
-    return &slot->meta;
 }
 
 } // namespace
+
+TDesignClass::~TDesignClass()
+{
+    std::free(meta);
+}
+
+const TDesignClass* DesignClassOf(const std::string& className, const TComponent* sample)
+{
+    static std::map<std::string, std::unique_ptr<TDesignClass>> classes;
+    auto& slot = classes[className];
+    if (slot)
+        return slot.get();
+    auto c = std::make_unique<TDesignClass>();
+    QMetaObjectBuilder b;
+    std::vector<std::pair<int, int>> enumerated; // property index, enumerator index
+    b.setClassName(QByteArray::fromStdString(className));
+    b.setSuperClass(&QWidget::staticMetaObject);
+    for (const std::string& name : sample->PublishedPropNames()) {
+        if (IsWidgetOwnProperty(name))
+            continue;
+        const TDesignType type = DesignTypeOf(sample, name);
+        const TPropType prop = sample->PublishedPropType(name);
+        const QByteArray qname = QByteArray::fromStdString(name);
+        const bool isEnum = type == TDesignType::Set || type == TDesignType::Enum;
+        // A set or an enumeration is held as int; the property's type names its enumerator.
+        const QByteArray typeName = isEnum ? "T" + qname : QByteArray(MetaTypeOf(type).name());
+        QMetaPropertyBuilder p = b.addProperty(qname, typeName, MetaTypeOf(type));
+        p.setReadable(true);
+        p.setWritable(true);
+        p.setDesignable(true);
+        p.setScriptable(true);
+        p.setStored(true);
+        if (isEnum) {
+            p.setEnumOrFlag(true);
+            QMetaEnumBuilder e = b.addEnumerator(typeName);
+            enumerated.emplace_back(p.index(), e.index());
+            e.setIsFlag(type == TDesignType::Set);
+            for (std::size_t i = 0; i < prop.count; ++i)
+                e.addKey(prop.names[i], type == TDesignType::Set ? 1 << i : static_cast<int>(i));
+        }
+        c->props.push_back({ name, type, prop });
+    }
+    c->meta = b.toMetaObject();
+    // The builder records an int property under the type "int", where Qt looks up the
+    // property's enumerator by its type name: point the type at the enumerator's name.
+    auto* data = const_cast<uint*>(c->meta->d.data);
+    const auto* header = reinterpret_cast<const QMetaObjectPrivate*>(data);
+    for (const auto& [property, enumerator] : enumerated) {
+        uint* prop = data + header->propertyData + property * QMetaObjectPrivate::IntsPerProperty;
+        const uint* en = data + header->enumeratorData + enumerator * QMetaObjectPrivate::IntsPerEnum;
+        prop[1] = IsUnresolvedType | en[0];
+    }
+    slot = std::move(c);
+    return slot.get();
+}
 
 bool IsColorProperty(const QString& name)
 {
@@ -109,8 +188,9 @@ std::vector<TDesignProperty> DesignProperties(const TComponent* component)
     for (const std::string& name : component->PublishedPropNames()) {
         if (IsWidgetOwnProperty(name))
             continue;
-        const QString qname = ToQString(name);
-        props.push_back({ qname, ToDesignValue(qname, component->GetPropValue(name)) });
+        const TDesignType type = DesignTypeOf(component, name);
+        props.push_back({ ToQString(name),
+            ToDesignValue(type, component->PublishedPropType(name), component->GetPropValue(name)) });
     }
     return props;
 }
@@ -157,13 +237,10 @@ TDesignHost::TDesignHost(const QString& className, QWidget* parent)
         delete c;
         return;
     }
-    meta_ = ClassMetaObject(FromQString(className));
+    class_ = DesignClassOf(FromQString(className), control_);
     QWidget* w = control_->Handle();
     w->setParent(this);
     w->show();
-    TFlagScope syncing(syncing_);
-    for (const TDesignProperty& p : DesignProperties(control_))
-        setProperty(p.name.toUtf8().constData(), p.value);
 }
 
 TDesignHost::~TDesignHost()
@@ -176,35 +253,93 @@ TDesignHost::~TDesignHost()
 
 const QMetaObject* TDesignHost::metaObject() const
 {
-    return meta_ ? meta_ : QWidget::metaObject();
+    return class_ ? class_->meta : QWidget::metaObject();
 }
 
 void* TDesignHost::qt_metacast(const char* name)
 {
-    if (meta_ && name && std::strcmp(name, meta_->className()) == 0)
+    if (class_ && name && std::strcmp(name, class_->meta->className()) == 0)
         return this;
     return QWidget::qt_metacast(name);
+}
+
+int TDesignHost::qt_metacall(QMetaObject::Call call, int id, void** argv)
+{
+    id = QWidget::qt_metacall(call, id, argv);
+    if (id < 0 || !class_)
+        return id;
+    const int count = static_cast<int>(class_->props.size());
+    switch (call) {
+    case QMetaObject::ReadProperty:
+        if (id < count)
+            readProperty(class_->props[static_cast<std::size_t>(id)], argv[0]);
+        break;
+    case QMetaObject::WriteProperty:
+        if (id < count)
+            writeProperty(class_->props[static_cast<std::size_t>(id)], argv[0]);
+        break;
+    case QMetaObject::RegisterPropertyMetaType:
+        if (id < count)
+            *static_cast<int*>(argv[0]) = -1;
+        break;
+    case QMetaObject::ResetProperty:
+    case QMetaObject::BindableProperty:
+        break;
+    default:
+        return id;
+    }
+    return id - count;
+}
+
+void TDesignHost::readProperty(const TDesignClass::Property& p, void* value) const
+{
+    const QVariant v = ToDesignValue(p.type, p.prop, control_->GetPropValue(p.name));
+    switch (p.type) {
+    case TDesignType::String:
+        *static_cast<QString*>(value) = v.toString();
+        break;
+    case TDesignType::Bool:
+        *static_cast<bool*>(value) = v.toBool();
+        break;
+    case TDesignType::Double:
+        *static_cast<double*>(value) = v.toDouble();
+        break;
+    case TDesignType::Color:
+        *static_cast<QColor*>(value) = v.value<QColor>();
+        break;
+    default:
+        *static_cast<int*>(value) = v.toInt();
+        break;
+    }
+}
+
+void TDesignHost::writeProperty(const TDesignClass::Property& p, const void* value)
+{
+    TPropValue v;
+    switch (p.type) {
+    case TDesignType::String:
+        v = FromQString(*static_cast<const QString*>(value));
+        break;
+    case TDesignType::Bool:
+        v = *static_cast<const bool*>(value);
+        break;
+    case TDesignType::Double:
+        v = *static_cast<const double*>(value);
+        break;
+    case TDesignType::Color:
+        v = static_cast<long long>(FromQColor(*static_cast<const QColor*>(value)));
+        break;
+    default:
+        v = static_cast<long long>(*static_cast<const int*>(value));
+        break;
+    }
+    // A refused value leaves the control as it was; the designer reads back what it holds.
+    control_->SetPropValue(p.name, v);
 }
 
 QSize TDesignHost::sizeHint() const
 {
     return control_ ? DefaultDesignSize(control_) : QSize(160, 24);
-}
-
-bool TDesignHost::event(QEvent* event)
-{
-    if (event->type() == QEvent::DynamicPropertyChange && control_ && !syncing_) {
-        const QByteArray name = static_cast<QDynamicPropertyChangeEvent*>(event)->propertyName();
-        const QVariant value = property(name.constData());
-        if (value.isValid()) {
-            SetDesignProperty(control_, QString::fromUtf8(name), value);
-            // Shows what the control made of it (a refused value goes back to the old one).
-            TFlagScope syncing(syncing_);
-            const std::string n = name.toStdString();
-            setProperty(name.constData(), ToDesignValue(QString::fromUtf8(name), control_->GetPropValue(n)));
-        }
-    }
-    return QWidget::event(event);
 }
 
 void TDesignHost::resizeEvent(QResizeEvent* event)

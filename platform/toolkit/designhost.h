@@ -3,9 +3,10 @@
 // users (the designer plugin, the form loader) only: it exposes Qt.
 //
 // A control's published properties appear as Qt properties of its widget, each under its own
-// name with the value type Qt Designer edits: texts (multi-line where the property holds lines),
-// booleans, integers, floating numbers, colours for TColor properties, option sets as their
-// text "[a,b]". Position and size are the widget's geometry, the name its objectName.
+// name with the value type Qt Designer edits: texts (lines and references included), booleans,
+// integers, floating numbers, colours for TColor properties, option sets as flags and
+// enumerations as enums of the class. Position and size are the widget's geometry, the name its
+// objectName.
 #include "toolkit/control.h"
 
 #include <QSize>
@@ -18,6 +19,26 @@ struct TDesignProperty {
     QString name;
     QVariant value;
 };
+
+// The Qt type under which the designer edits a published property.
+enum class TDesignType { String, Bool, Int, Double, Color, Set, Enum };
+
+// A control class as Qt sees it: a QWidget of the control's class name whose properties are the
+// control's published ones (built once per class from a sample).
+struct TDesignClass {
+    struct Property {
+        std::string name;
+        TDesignType type;
+        TPropType prop;
+    };
+    std::vector<Property> props;
+    QMetaObject* meta = nullptr;
+    TDesignClass() = default;
+    TDesignClass(const TDesignClass&) = delete;
+    TDesignClass& operator=(const TDesignClass&) = delete;
+    ~TDesignClass();
+};
+const TDesignClass* DesignClassOf(const std::string& className, const TComponent* sample);
 
 // The published properties a form designer edits, with the component's current values (its
 // defaults when it is new), in publishing order.
@@ -34,8 +55,8 @@ bool IsContainerControl(const TControl* control);
 QSize DefaultDesignSize(const TControl* control);
 
 // The widget Qt Designer places for a control: it creates the control of the class by name,
-// owns it, shows the control's widget over its whole area, and keeps the control's published
-// properties as its own dynamic properties in step with the control.
+// owns it, shows the control's widget over its whole area, and reads and writes the control's
+// published properties as its own Qt properties.
 class TDesignHost : public QWidget {
 public:
     // Control() is nullptr when no class of that name is registered.
@@ -47,13 +68,15 @@ public:
     // the .ui file and checks it against the name it asked for).
     const QMetaObject* metaObject() const override;
     void* qt_metacast(const char* name) override;
+    int qt_metacall(QMetaObject::Call call, int id, void** argv) override;
 
 protected:
-    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void readProperty(const TDesignClass::Property& p, void* value) const;
+    void writeProperty(const TDesignClass::Property& p, const void* value);
+
     TControl* control_ = nullptr;
-    const QMetaObject* meta_ = nullptr;
-    bool syncing_ = false;
+    const TDesignClass* class_ = nullptr;
 };

@@ -12,6 +12,8 @@
 #include <QFont>
 #include <QPointer>
 #include <QUiLoader>
+#include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 #include <memory>
 #include <optional>
 #include <set>
@@ -124,8 +126,71 @@ private:
     std::vector<QFont> fontsBefore_;
 };
 
-TFormLoadResult loadFrom(TWinControl* target, QIODevice& device, TComponent* owner)
+// "Scope::name" without its scope.
+QStringView Unscoped(QStringView name)
 {
+    const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
+    return (scope < 0 ? name : name.mid(scope + 2)).trimmed();
+}
+
+// Qt Designer writes a control's option sets as <set>Class::a|Class::b</set> and its enumerations
+// as <enum>Class::x</enum>. Qt's loader reads those only for properties of a widget's own Qt
+// class; for a control they become the texts its published setters read, "[a,b]" and "x".
+// A file that does not parse is passed on unchanged for the loader to report.
+QByteArray ControlEnumsAsTexts(const QByteArray& ui)
+{
+    QXmlStreamReader in(ui);
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    std::vector<QString> open; // names of the open elements
+    std::vector<bool> controlWidgets; // per open <widget>: whether a control stands for it
+    while (!in.atEnd()) {
+        const QXmlStreamReader::TokenType token = in.readNext();
+        if (in.hasError())
+            return ui;
+        if (token == QXmlStreamReader::StartElement) {
+            const QStringView name = in.name();
+            const bool ofControl = open.size() >= 2 && open.back() == QLatin1String("property")
+                && open[open.size() - 2] == QLatin1String("widget") && !controlWidgets.empty()
+                && controlWidgets.back();
+            const bool isSet = name == QLatin1String("set");
+            if (ofControl && (isSet || name == QLatin1String("enum"))) {
+                const QString text = in.readElementText();
+                if (in.hasError())
+                    return ui;
+                QString value;
+                if (isSet) {
+                    QStringList names;
+                    for (QStringView part : QStringView(text).split(QLatin1Char('|'), Qt::SkipEmptyParts))
+                        if (!part.trimmed().isEmpty())
+                            names.append(Unscoped(part).toString());
+                    value = QLatin1Char('[') + names.join(QLatin1Char(',')) + QLatin1Char(']');
+                } else {
+                    value = Unscoped(text).toString();
+                }
+                w.writeTextElement(QStringLiteral("string"), value);
+                continue;
+            }
+            if (name == QLatin1String("widget"))
+                controlWidgets.push_back(
+                    GetClass(FromQString(in.attributes().value(QLatin1String("class")).toString()))
+                    != nullptr);
+            open.push_back(name.toString());
+        } else if (token == QXmlStreamReader::EndElement && !open.empty()) {
+            if (open.back() == QLatin1String("widget") && !controlWidgets.empty())
+                controlWidgets.pop_back();
+            open.pop_back();
+        }
+        w.writeCurrentToken(in);
+    }
+    return out;
+}
+
+TFormLoadResult loadFrom(TWinControl* target, const QByteArray& ui, TComponent* owner)
+{
+    QByteArray bytes = ControlEnumsAsTexts(ui);
+    QBuffer device(&bytes);
+    device.open(QIODevice::ReadOnly);
     TFormLoadResult result;
     TControlUiLoader loader(target, owner, result);
     QWidget* top = loader.load(&device, nullptr);
@@ -158,13 +223,10 @@ TFormLoadResult LoadFormFromUiFile(TWinControl* target, const std::string& fileN
         result.error = "Die Datei \"" + fileName + "\" lässt sich nicht öffnen.";
         return result;
     }
-    return loadFrom(target, file, owner);
+    return loadFrom(target, file.readAll(), owner);
 }
 
 TFormLoadResult LoadFormFromUiText(TWinControl* target, const std::string& uiText, TComponent* owner)
 {
-    QByteArray bytes(uiText.data(), static_cast<qsizetype>(uiText.size()));
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return loadFrom(target, buffer, owner);
+    return loadFrom(target, QByteArray(uiText.data(), static_cast<qsizetype>(uiText.size())), owner);
 }

@@ -93,7 +93,9 @@ TEST_F(DesignerPlugin, CreatesEveryControlUnderItsOwnClassName)
         EXPECT_TRUE(created->inherits(name.c_str())) << name;
         EXPECT_TRUE(created->inherits("QWidget")) << name;
         EXPECT_FALSE(created->sizeHint().isEmpty()) << name;
-        EXPECT_FALSE(created->dynamicPropertyNames().isEmpty()) << name;
+        // The control's published properties are the class's own Qt properties.
+        EXPECT_GT(created->metaObject()->propertyCount(), QWidget::staticMetaObject.propertyCount()) << name;
+        EXPECT_TRUE(created->dynamicPropertyNames().isEmpty()) << name;
     }
 }
 
@@ -110,11 +112,20 @@ TEST_F(DesignerPlugin, PublishedPropertiesWithTheirDefaults)
     EXPECT_EQ(edit->property("FieldPath"), QVariant(QString()));
     EXPECT_EQ(edit->property("FieldProp"), QVariant(QString()));
     EXPECT_EQ(edit->property("ReadOnly"), QVariant(false));
-    EXPECT_EQ(edit->property("EditOptions"), QVariant(QStringLiteral("[]")));
+    EXPECT_EQ(edit->property("EditOptions"), QVariant(0));
     EXPECT_EQ(edit->property("LabelCaption").metaType().id(), QMetaType::QString);
     // Geometry and name stay the widget's own.
     EXPECT_FALSE(edit->property("Left").isValid());
     EXPECT_FALSE(edit->property("Name").isValid());
+
+    // Option sets are flags of the class, with the elements' names as keys.
+    const QMetaObject* meta = edit->metaObject();
+    const QMetaProperty options = meta->property(meta->indexOfProperty("EditOptions"));
+    ASSERT_TRUE(options.isValid());
+    ASSERT_TRUE(options.isFlagType());
+    EXPECT_EQ(options.enumerator().keyCount(), 4);
+    EXPECT_EQ(options.enumerator().keysToValue("eoHideTime|eoLabelLook"), 1 | 4);
+    EXPECT_EQ(options.enumerator().valueToKeys(8), QByteArray("eoEscapeUnicode"));
 
     auto grid = make("TQelSelectGrid");
     ASSERT_NE(grid, nullptr);
@@ -138,11 +149,12 @@ TEST_F(DesignerPlugin, PropertyEditsReachTheControlAndRefusedValuesGoBack)
     std::unique_ptr<QWidget> edit(widget("TQelEdit")->createWidget(&form));
     edit->setProperty("FieldPath", QStringLiteral("Adressen[0].Ort"));
     EXPECT_EQ(edit->property("FieldPath").toString(), QStringLiteral("Adressen[0].Ort"));
-    edit->setProperty("EditOptions", QStringLiteral(" [ eoLabelLook , eoHideTime ] "));
-    // The control's own reading of the set, in its order.
-    EXPECT_EQ(edit->property("EditOptions").toString(), QStringLiteral("[eoHideTime,eoLabelLook]"));
-    edit->setProperty("EditOptions", QStringLiteral("[eoHideTime,eoNoSuchOption]"));
-    EXPECT_EQ(edit->property("EditOptions").toString(), QStringLiteral("[eoHideTime,eoLabelLook]"));
+    // A flag value reaches the control (it is read back from it); bits no element stands for are
+    // refused.
+    edit->setProperty("EditOptions", 1 | 4);
+    EXPECT_EQ(edit->property("EditOptions"), QVariant(1 | 4));
+    edit->setProperty("EditOptions", 1 | 64);
+    EXPECT_EQ(edit->property("EditOptions"), QVariant(1 | 4));
     edit->setProperty("ReadOnly", true);
     EXPECT_EQ(edit->property("ReadOnly"), QVariant(true));
 

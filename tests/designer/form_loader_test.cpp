@@ -8,6 +8,7 @@
 #include "toolkit/extctrls.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QTest>
 #include <algorithm>
 #include <random>
@@ -114,6 +115,37 @@ TEST_F(FormLoader, BuildsTheControlTreeThatConnectSubControlsBinds)
     QTest::keyClicks(iban->Handle()->focusWidget() ? iban->Handle()->focusWidget() : iban->Handle(), "DE12");
     ASSERT_NE(person->FieldList()->FindField("Bank.IBAN"), nullptr);
     EXPECT_EQ(person->FieldList()->FindField("Bank.IBAN")->AsString(), "DE12");
+}
+
+TEST_F(FormLoader, ReadsOptionSetsAndEnumerationsAsQtDesignerWritesThem)
+{
+    const TFormLoadResult r = load(
+        Edit("edName", "Name", 8,
+            R"(<property name="EditOptions"><set>TQelEdit::eoLabelLook|TQelEdit::eoHideTime</set></property>)")
+        + Edit("edVorname", "Vorname", 40,
+            R"(<property name="EditOptions"><set>eoNoSuchOption</set></property>)")
+        + R"(<widget class="TPanel" name="pnlBank">
+      <property name="geometry"><rect><x>8</x><y>80</y><width>300</width><height>120</height></rect></property>
+      <property name="BevelOuter"><enum>TPanel::bvLowered</enum></property>
+      <property name="Align"><enum>alBottom</enum></property>
+     </widget>
+     <widget class="QLabel" name="qtLabel">
+      <property name="alignment"><set>Qt::AlignRight|Qt::AlignVCenter</set></property>
+     </widget>)");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(find<TQelEdit>("edName")->get_EditOptions(), (TQelEditOptions { eoHideTime, eoLabelLook }));
+    auto* panel = find<TPanel>("pnlBank");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->BevelOuter(), bvLowered);
+    EXPECT_EQ(panel->Align(), alBottom);
+    // An element the set does not have leaves the control's options alone and is reported.
+    EXPECT_TRUE(find<TQelEdit>("edVorname")->get_EditOptions().Empty());
+    ASSERT_EQ(r.warnings.size(), 1u);
+    EXPECT_NE(r.warnings[0].find("EditOptions"), std::string::npos) << r.warnings[0];
+    // Qt's own widgets keep Qt's reading.
+    auto* label = form->Handle()->findChild<QLabel*>(QStringLiteral("qtLabel"));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->alignment(), Qt::AlignRight | Qt::AlignVCenter);
 }
 
 TEST_F(FormLoader, UnknownClassesAndPropertiesAreReportedOnceAndTheRestLoads)
