@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  g++ make cmake pkgconf ccache
+  g++ make cmake pkgconf ccache mold
   libsqlite3-dev sqlite3
   postgresql libpq-dev
   qt6-base-dev qt6-base-private-dev libqt6sql6-sqlite qt6-qpa-plugins
