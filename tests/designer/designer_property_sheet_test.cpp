@@ -1,6 +1,7 @@
 // Qt Designer's own form editor with the plugin: the widget box lists the controls, and its
 // property sheet (what the property editor shows) holds every published property with its
-// default; a value set there reaches the control.
+// default; a value set there reaches the control, is saved, and the package's loader reads it
+// back. The demo's designed form opens in it with every value the file holds.
 #include "QelObjCntrl.h"
 #include "controls/QelEdit.h"
 #include "toolkit/extctrls.h"
@@ -8,8 +9,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QMetaProperty>
 #include <QWidget>
+#include <QXmlStreamReader>
 #include <QtDesigner/QDesignerComponents>
 #include <QtDesigner/QDesignerFormEditorInterface>
 #include <QtDesigner/QDesignerFormWindowInterface>
@@ -23,18 +27,30 @@
 
 namespace {
 
-TEST(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
-{
-    // Qt Designer looks for plugins in "designer" below the library paths.
-    QDir pluginDir = QFileInfo(QStringLiteral(QEL_DESIGNER_PLUGIN)).absoluteDir();
-    pluginDir.cdUp();
-    QCoreApplication::addLibraryPath(pluginDir.absolutePath());
+class DesignerFormEditor : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // Qt Designer looks for plugins in "designer" below the library paths.
+        QDir pluginDir = QFileInfo(QStringLiteral(QEL_DESIGNER_PLUGIN)).absoluteDir();
+        pluginDir.cdUp();
+        QCoreApplication::addLibraryPath(pluginDir.absolutePath());
+        core = QDesignerComponents::createFormEditor(nullptr);
+        // Form windows ask the integration (the host application's side) what they may do.
+        new QDesignerIntegration(core, core);
+        QDesignerComponents::initializePlugins(core);
+    }
+    static void TearDownTestSuite()
+    {
+        delete core;
+        core = nullptr;
+    }
+    static inline QDesignerFormEditorInterface* core = nullptr;
+};
 
-    QDesignerFormEditorInterface* core = QDesignerComponents::createFormEditor(nullptr);
+TEST_F(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
+{
     ASSERT_NE(core, nullptr);
-    // Form windows ask the integration (the host application's side) what they may do.
-    new QDesignerIntegration(core, core);
-    QDesignerComponents::initializePlugins(core);
     QDesignerWidgetDataBaseInterface* db = core->widgetDataBase();
     const int editIndex = db->indexOfClassName(QStringLiteral("TQelEdit"));
     ASSERT_NE(editIndex, -1);
@@ -96,9 +112,93 @@ TEST(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
     EXPECT_EQ(loadedEdit->get_FieldPath(), "Name");
     EXPECT_EQ(loadedEdit->get_EditOptions(), (TQelEditOptions { eoHideTime, eoLabelLook }));
 
-    delete fw;
     // The form window owns its main container.
-    delete core;
+    delete fw;
+}
+
+// What a .ui file sets on the package's controls: widget name, property, value element and text.
+struct TDesignedValue {
+    QString widget, property, kind, text;
+};
+
+std::vector<TDesignedValue> DesignedValues(const QString& fileName)
+{
+    QFile file(fileName);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << fileName.toStdString();
+    QXmlStreamReader xml(&file);
+    std::vector<QString> widgets; // names of the open <widget>s, empty for Qt's own classes
+    std::vector<QString> open;
+    QString property;
+    std::vector<TDesignedValue> values;
+    while (!xml.atEnd()) {
+        const auto token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            const QString name = xml.name().toString();
+            if (name == QLatin1String("widget")) {
+                const QString cls = xml.attributes().value(QLatin1String("class")).toString();
+                widgets.push_back(cls.startsWith(QLatin1Char('T'))
+                        ? xml.attributes().value(QLatin1String("name")).toString()
+                        : QString());
+            } else if (name == QLatin1String("property") && !open.empty()
+                && open.back() == QLatin1String("widget")) {
+                property = xml.attributes().value(QLatin1String("name")).toString();
+            } else if (!open.empty() && open.back() == QLatin1String("property") && !property.isEmpty()
+                && !widgets.empty() && !widgets.back().isEmpty() && property != QLatin1String("geometry")
+                && property != QLatin1String("font")) {
+                values.push_back({ widgets.back(), property, name,
+                    xml.readElementText(QXmlStreamReader::SkipChildElements) });
+                continue;
+            }
+            open.push_back(name);
+        } else if (token == QXmlStreamReader::EndElement) {
+            if (open.back() == QLatin1String("widget"))
+                widgets.pop_back();
+            if (open.back() == QLatin1String("property"))
+                property.clear();
+            open.pop_back();
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return values;
+}
+
+TEST_F(DesignerFormEditor, OpensTheDemoFormWithEveryValueItHolds)
+{
+    ASSERT_NE(core, nullptr);
+    const QString fileName = QStringLiteral(QEL_SOURCE_DIR "/demo/person_form.ui");
+    QDesignerFormWindowInterface* fw = core->formWindowManager()->createFormWindow(nullptr);
+    QFile file(fileName);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QString error;
+    ASSERT_TRUE(fw->setContents(&file, &error)) << error.toStdString();
+    const std::vector<TDesignedValue> values = DesignedValues(fileName);
+    ASSERT_GT(values.size(), 20u);
+    for (const TDesignedValue& v : values) {
+        const std::string where = (v.widget + QLatin1Char('.') + v.property).toStdString();
+        QWidget* w = fw->mainContainer()->findChild<QWidget*>(v.widget);
+        ASSERT_NE(w, nullptr) << where;
+        const QMetaObject* meta = w->metaObject();
+        const int index = meta->indexOfProperty(v.property.toUtf8().constData());
+        // A property the control does not publish would be lost when Designer saves the form.
+        ASSERT_NE(index, -1) << where << " of " << meta->className();
+        const QMetaProperty p = meta->property(index);
+        const QVariant value = w->property(v.property.toUtf8().constData());
+        if (v.kind == QLatin1String("set")) {
+            EXPECT_EQ(value.toInt(), p.enumerator().keysToValue(v.text.toUtf8().constData())) << where;
+        } else if (v.kind == QLatin1String("enum")) {
+            EXPECT_EQ(value.toInt(), p.enumerator().keyToValue(v.text.toUtf8().constData())) << where;
+        } else if (v.kind == QLatin1String("number")) {
+            EXPECT_EQ(value.toInt(), v.text.toInt()) << where;
+        } else if (v.kind == QLatin1String("bool")) {
+            EXPECT_EQ(value.toBool(), v.text == QLatin1String("true")) << where;
+        } else if (v.kind == QLatin1String("string")) {
+            EXPECT_EQ(value.toString(), v.text) << where;
+        }
+        // Sets and enumerations are written as Designer writes them, not as texts.
+        if (p.isEnumType())
+            EXPECT_TRUE(v.kind == QLatin1String("set") || v.kind == QLatin1String("enum")) << where;
+    }
+    delete fw;
 }
 
 } // namespace
