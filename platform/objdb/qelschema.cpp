@@ -1,6 +1,7 @@
 #include "objdb/qelschema.h"
 
 #include "objdb/qelerror.h"
+#include "objdb/qelstrings.h"
 #include "objdb/qeltext.h"
 
 #include <sqlite3.h>
@@ -19,13 +20,6 @@ struct Token {
     std::string value; // the word, or the value of key=value
 };
 
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool isIdentifier(const std::string& s)
 {
     if (s.empty() || !(std::isalpha(static_cast<unsigned char>(s[0])) || s[0] == '_'))
@@ -39,7 +33,7 @@ bool reservedName(const std::string& s)
 {
     static const std::set<std::string> words = { "K", "EK", "V", "P", "NR", "KLASSE", "GELOESCHT", "ERSTELLT",
         "GEAENDERT", "OBJEKT", "O_EXT", "QEL_K", "QEL_P" };
-    return words.count(upper(s)) > 0;
+    return words.count(AsciiUpper(s)) > 0;
 }
 
 // A word of SQLite's SQL (any case): as a bare name it would change or break statements that
@@ -52,7 +46,7 @@ bool sqlKeyword(const std::string& s)
 // Table names of the store's own tables.
 bool reservedTable(const std::string& s)
 {
-    const std::string u = upper(s);
+    const std::string u = AsciiUpper(s);
     return u == "OBJEKT" || u == "O_EXT"
         || (u.rfind("QEL_", 0) == 0 && u != "QEL_NAMEWERT" && u != "QEL_EINSTELLUNGEN")
         || u.rfind("SQLITE_", 0) == 0;
@@ -185,7 +179,7 @@ const TQelFelddefinition* TQelKlasse::FindFelddefinition(const std::string& n) c
         if (f->name == n)
             return f;
     for (const auto* f : allFields)
-        if (upper(f->name) == upper(n))
+        if (AsciiUpper(f->name) == AsciiUpper(n))
             return f;
     return nullptr;
 }
@@ -196,7 +190,7 @@ const TQelVektordefinition* TQelKlasse::FindVektordefinition(const std::string& 
         if (v->name == n)
             return v;
     for (const auto* v : allVectors)
-        if (upper(v->name) == upper(n))
+        if (AsciiUpper(v->name) == AsciiUpper(n))
             return v;
     return nullptr;
 }
@@ -537,12 +531,12 @@ private:
                 fail("Tabellenname '" + table + "' ist ein SQL-Schlüsselwort");
             if (builtinDone_ && reservedTable(table))
                 fail("Tabellenname '" + table + "' ist der Datenbank vorbehalten");
-            if (!inherited.empty() && upper(inherited) != upper(table))
+            if (!inherited.empty() && AsciiUpper(inherited) != AsciiUpper(table))
                 fail("abgeleitete Klasse '" + k->name + "' speichert in der Tabelle ihrer Basisklasse '"
                     + inherited + "', nicht in '" + table + "'");
             if (inherited.empty())
                 for (const auto& [id, other] : s_.classes_)
-                    if (upper(other->table) == upper(table))
+                    if (AsciiUpper(other->table) == AsciiUpper(table))
                         fail("Tabelle '" + table + "' gehört schon der Klasse '" + other->name + "'");
             k->table = table;
         } else {
@@ -567,10 +561,10 @@ private:
         if (name.empty() || name.find_first_of(".[]<>,") != std::string::npos)
             fail("Name '" + name + "' enthält unzulässige Zeichen (. [ ] < > ,)");
         for (const auto* f : open_->allFields)
-            if (upper(f->name) == upper(name))
+            if (AsciiUpper(f->name) == AsciiUpper(name))
                 fail("Feld '" + name + "' gibt es in der Klasse '" + open_->name + "' schon");
         for (const auto* v : open_->allVectors)
-            if (upper(v->name) == upper(name))
+            if (AsciiUpper(v->name) == AsciiUpper(name))
                 fail("Vektor '" + name + "' gibt es in der Klasse '" + open_->name + "' schon");
     }
 
@@ -623,7 +617,7 @@ private:
         if (reservedName(column))
             fail("Spaltenname '" + column + "' ist reserviert");
         for (const auto* o : open_->allFields)
-            if (upper(o->column) == upper(column))
+            if (AsciiUpper(o->column) == AsciiUpper(column))
                 fail("Spalte '" + column + "' wird schon vom Feld '" + o->name + "' benutzt");
         const int ur = f->type->Urtyp();
         if (f->refClass.Valid() && ur != 3010)
@@ -744,7 +738,7 @@ const TQelKlasse* TQelSchema::ClassByName(const std::string& name) const
         if (k->name == name)
             return k.get();
     for (const auto& [id, k] : classes_)
-        if (upper(k->name) == upper(name))
+        if (AsciiUpper(k->name) == AsciiUpper(name))
             return k.get();
     return nullptr;
 }
@@ -781,7 +775,7 @@ std::vector<const TQelKlasse*> TQelSchema::ClassesOfTable(const std::string& tab
 {
     std::vector<const TQelKlasse*> out;
     for (const auto& [id, k] : classes_)
-        if (!k->table.empty() && upper(k->table) == upper(table))
+        if (!k->table.empty() && AsciiUpper(k->table) == AsciiUpper(table))
             out.push_back(k.get());
     return out;
 }

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 bool identStart(char c)
 {
     return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
@@ -54,7 +47,7 @@ std::vector<std::string> qualifiers(const std::string& text)
             while (j < text.size() && identChar(text[j]))
                 ++j;
             if (j < text.size() && text[j] == '.')
-                out.push_back(upper(text.substr(i, j - i)));
+                out.push_back(AsciiUpper(text.substr(i, j - i)));
             i = j;
         } else {
             ++i;
@@ -72,7 +65,7 @@ struct AliasStep {
 bool parseAlias(const TQelKlasse* cls, const std::string& rest, std::vector<AliasStep>& steps)
 {
     for (const auto* vd : cls->Vectors()) {
-        const std::string name = upper(QelSqlName(vd->name));
+        const std::string name = AsciiUpper(QelSqlName(vd->name));
         if (rest.compare(0, name.size(), name) != 0)
             continue;
         std::size_t j = name.size();
@@ -129,11 +122,11 @@ std::string QelAddCondition(const std::string& statement, const std::string& con
 {
     if (Trim(condition).empty())
         return statement;
-    const std::string u = upper(statement);
+    const std::string u = AsciiUpper(statement);
     std::size_t orderAt = findWord(u, " ORDER BY ");
     std::string head = orderAt == std::string::npos ? statement : statement.substr(0, orderAt);
     std::string tail = orderAt == std::string::npos ? "" : statement.substr(orderAt);
-    if (upper(head).find(" WHERE ") != std::string::npos)
+    if (AsciiUpper(head).find(" WHERE ") != std::string::npos)
         head += " AND (" + condition + ")";
     else
         head += " WHERE (" + condition + ")";
@@ -399,7 +392,7 @@ std::string TQelSQLEngine::joinAliases(
     const TQelKlasse* cls, const std::string& text, bool& needObjekt, bool& needExt) const
 {
     const TQelSQLDialect d = Dialect();
-    const std::string table = upper(cls->table);
+    const std::string table = AsciiUpper(cls->table);
     std::set<std::string> done;
     std::string joins;
     for (const std::string& q : qualifiers(text)) {
@@ -422,7 +415,7 @@ std::string TQelSQLEngine::joinAliases(
         for (const AliasStep& s : steps) {
             alias += "_" + QelSqlName(s.vd->name) + std::to_string(s.index);
             path += (path.empty() ? "" : ".") + s.vd->name;
-            const std::string key = upper(alias);
+            const std::string key = AsciiUpper(alias);
             const std::string quoted = QelQuoteName(alias);
             if (!done.count(key)) {
                 done.insert(key);

@@ -5,6 +5,7 @@
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelsqlitejournal.h"
 #include "objdb/qelsqlitevfs.h"
+#include "objdb/qelstrings.h"
 
 #include <sqlite3.h>
 
@@ -15,13 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string upper(std::string s)
-{
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
 
 class TSqliteCursor final : public TQelCursor {
 public:
@@ -71,7 +65,7 @@ public:
     std::string ColumnType(int col) const override
     {
         const char* d = sqlite3_column_decltype(s_, col);
-        return d ? upper(d) : std::string();
+        return d ? AsciiUpper(d) : std::string();
     }
     bool IsNull(int col) const override { return sqlite3_column_type(s_, col) == SQLITE_NULL; }
     TQelValue Column(int col) const override
@@ -153,7 +147,7 @@ public:
             = sqlite3_prepare_v2(h_, "SELECT name FROM sqlite_master WHERE type='table'", -1, &st, nullptr);
         if (rc == SQLITE_OK) {
             while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-                out.insert(upper(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
+                out.insert(AsciiUpper(reinterpret_cast<const char*>(sqlite3_column_text(st, 0))));
             if (rc == SQLITE_DONE)
                 rc = SQLITE_OK;
         }
@@ -173,7 +167,7 @@ public:
         auto c = Prepare("SELECT name FROM pragma_table_info(?)");
         c->Bind(1, table);
         while (c->Step())
-            out.insert(upper(std::string(c->Text(0))));
+            out.insert(AsciiUpper(std::string(c->Text(0))));
         return out;
     }
     std::int64_t LastInsertId() override { return sqlite3_last_insert_rowid(h_); }

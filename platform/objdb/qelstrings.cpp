@@ -430,3 +430,10 @@ std::string qel_format_detail::format_raw(const char* format, ...)
     va_end(args);
     return s;
 }
+
+std::string AsciiUpper(std::string s)
+{
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}

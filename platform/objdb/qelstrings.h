@@ -22,6 +22,9 @@ std::string_view TrimView(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
 
+// ASCII letters in upper case, other bytes as they are (SQL keywords, identifiers).
+std::string AsciiUpper(std::string s);
+
 // --- Splitting -----------------------------------------------------------------------------------
 
 // Splits at every occurrence of any character of `delimiters`; empty parts are kept ("a//b" gives
