@@ -31,8 +31,6 @@ TEST(PublishedDocuments, Defaults)
     EXPECT_EQ(list.GetPropValue("ListViewOptions").AsString(), "[lvoAutoConnect]");
     EXPECT_TRUE(list.GetPropValue("AutoRefresh").AsBoolean());
     EXPECT_EQ(list.GetPropValue("ImportTypes").AsString().rfind("Alle Dateien (*.*)|*.*|", 0), 0u);
-    EXPECT_TRUE(list.SetPropValue("DefaultArt", "Anlage"));
-    EXPECT_EQ(list.DefaultArt, "Anlage");
     TQelObjectTreeView tree(&form);
     EXPECT_EQ(tree.GetPropValue("Kategorie").AsInteger(), 2);
     EXPECT_EQ(tree.GetPropValue("ObjectTreeViewOptions").AsString(), "[]");

@@ -27,11 +27,8 @@ TEST(PublishedLists, SelectGridDefaults)
     EXPECT_EQ(grid.GetPropValue("FontColorTouched").AsInteger(), 0x008000);
     EXPECT_EQ(grid.GetPropValue("FilterDelay").AsInteger(), 500);
     EXPECT_EQ(grid.GetPropValue("SelectDelay").AsInteger(), 350);
-    EXPECT_EQ(grid.GetPropValue("AutoSortUpTo").AsInteger(), 10000);
-    EXPECT_TRUE(grid.GetPropValue("AnsiSortByIndex").AsBoolean());
     EXPECT_EQ(grid.GetPropValue("SelectGridOptions").AsString(),
         "[soNotDeleted,soNoMetaFields,soAutoRefresh,soFilterAdmin,soHideEmptyCols]");
-    EXPECT_EQ(grid.PublishedPropType("SelectGridOptions").count, std::size(kQelSelectGridOptionNames));
     EXPECT_TRUE(grid.SetPropValue("BrushColorFilter", 0x112233));
     EXPECT_EQ(grid.BrushColorFilter, TColor(0x112233));
     EXPECT_FALSE(grid.SetPropValue("SelectGridOptions", "[soMultiSelect,soGibtsNicht]"));

@@ -30,15 +30,10 @@ TEST(PublishedPickers, DefaultsAndEnumerations)
     EXPECT_EQ(combo.get_FavoriteLevel(), slUser);
     EXPECT_FALSE(combo.SetPropValue("FavoriteLevel", 7));
     EXPECT_EQ(combo.get_FavoriteLevel(), slUser);
-    EXPECT_TRUE(combo.SetPropValue("ComboOptions", "[coRefObjAdmin]"));
-    EXPECT_EQ(combo.get_ComboOptions(), TQelComboOptions { coRefObjAdmin });
 
     TQelMultiEdit multi(&form);
     EXPECT_EQ(multi.GetPropValue("AssignedColor").AsInteger(), 16711680);
     EXPECT_EQ(multi.GetPropValue("BorderStyle").AsInteger(), mbsSingle);
-    EXPECT_EQ(multi.GetPropValue("DropDownCount").AsInteger(), 8);
-    EXPECT_TRUE(multi.SetPropValue("BorderStyle", "mbsNone"));
-    EXPECT_EQ(multi.get_BorderStyle(), mbsNone);
 
     TQelTreeCombo tree(&form);
     EXPECT_EQ(tree.GetPropValue("TreeComboOptions").AsString(), "[tcoObjCreate,tcoObjEdit,tcoObjDrop]");

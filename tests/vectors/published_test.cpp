@@ -40,8 +40,6 @@ TEST(PublishedVectors, OptionDefaultsAndColumnLines)
     EXPECT_EQ(rev.GetPropValue("RevVectorGridOptions").AsString(),
         "[rvoAutoConnect,rvoFieldEdit,rvoDeleteAllowed,rvoDeleteQuery]");
     EXPECT_TRUE(rev.GetPropValue("AddLink").AsBoolean());
-    EXPECT_TRUE(rev.SetPropValue("FieldNames", "Name\n"));
-    EXPECT_EQ(rev.get_FieldNames().Count(), 1);
 
     TQelDetailGrid detail(&form);
     EXPECT_TRUE(detail.SetPropValue("FieldNames", "* Kopf\nName\n"));
