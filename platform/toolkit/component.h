@@ -17,6 +17,7 @@
 std::string DemangledClassName(const std::type_info& type);
 
 class TStringList;
+enum TColor : std::int32_t;
 
 class TObject {
 public:
@@ -37,10 +38,11 @@ enum TOperation { opInsert, opRemove };
 
 // What a published property holds beyond its value, for form designers: a plain value, an option
 // set (value "[a,b]", element i is bit 1 << i), an enumeration (an integer, element i is value
-// i), lines (one text, the lines ended by line breaks) or a reference to another component of
-// the same owner (its Name, empty for none). `names` names the elements of a set or an
-// enumeration in the order of its C++ enumeration.
-enum class TPropKind { Value, Set, Enum, Lines, Component };
+// i), lines (one text, the lines ended by line breaks), a reference to another component of
+// the same owner (its Name, empty for none) or a colour (a TColor as integer, whatever the
+// property's name). `names` names the elements of a set or an enumeration in the order of its
+// C++ enumeration.
+enum class TPropKind { Value, Set, Enum, Lines, Component, Color };
 struct TPropType {
     TPropKind kind = TPropKind::Value;
     const char* const* names = nullptr;
@@ -196,6 +198,8 @@ template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
 {
     using G = MemberClass<decltype(Getter)>;
     PropInfo info { name, nullptr, nullptr, {} };
+    if constexpr (std::is_same_v<std::remove_cvref_t<typename G::Result>, TColor>)
+        info.type.kind = TPropKind::Color;
     info.get = [](const TComponent* c) {
         return TPropValue::From((static_cast<const typename G::Class*>(c)->*Getter)());
     };

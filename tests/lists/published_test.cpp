@@ -24,6 +24,9 @@ TEST(PublishedLists, SelectGridDefaults)
     TForm form(nullptr);
     TQelSelectGrid grid(&form);
     EXPECT_EQ(grid.GetPropValue("BrushColorFilter").AsInteger(), 0xC0C0C0);
+    // Colours whose names do not end in "Color" are known as colours by their kind.
+    EXPECT_EQ(grid.PublishedPropType("BrushColorFilter").kind, TPropKind::Color);
+    EXPECT_EQ(grid.PublishedPropType("FilterDelay").kind, TPropKind::Value);
     EXPECT_EQ(grid.GetPropValue("FontColorTouched").AsInteger(), 0x008000);
     EXPECT_EQ(grid.GetPropValue("FilterDelay").AsInteger(), 500);
     EXPECT_EQ(grid.GetPropValue("SelectDelay").AsInteger(), 350);
