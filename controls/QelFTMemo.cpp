@@ -78,6 +78,7 @@ TQelFTMemo::TQelFTMemo(TComponent* owner)
     }
     PublishBinding(qelPublishFieldPath | qelPublishReadOnly);
     Publish<&TQelFTMemo::get_SpecialChars, &TQelFTMemo::set_SpecialChars>("SpecialChars");
+    PublishComponent<&TQelFTMemo::get_Toolbar, &TQelFTMemo::set_Toolbar>("Toolbar");
 }
 
 TQelFTMemo::~TQelFTMemo()

@@ -41,6 +41,8 @@ TQelHTMLStaticText::TQelHTMLStaticText(TComponent* owner)
             scheduleRepaint(oi->Database());
     };
     PublishBinding(qelPublishFieldPath);
+    PublishLines<&TQelHTMLStaticText::HTMLText, &TQelHTMLStaticText::SetHTMLText>("HTMLText");
+    PublishLines<&TQelHTMLStaticText::get_WatchFields, &TQelHTMLStaticText::set_WatchFields>("WatchFields");
 }
 
 TQelHTMLStaticText::~TQelHTMLStaticText()

@@ -70,6 +70,8 @@ TQelMemo::TQelMemo(TComponent* owner)
     Publish<&TQelMemo::get_InstantLoad, &TQelMemo::set_InstantLoad>("InstantLoad");
     Publish<&TQelMemo::get_AllowImport, &TQelMemo::set_AllowImport>("AllowImport");
     Publish<&TQelMemo::get_SpecialMaxLength, &TQelMemo::set_SpecialMaxLength>("SpecialMaxLength");
+    PublishComponent<&TQelMemo::get_CountLabel, &TQelMemo::set_CountLabel>("CountLabel");
+    PublishSet<&TQelMemo::get_MemoOptions, &TQelMemo::set_MemoOptions, kQelMemoOptionNames>("MemoOptions");
 }
 
 TQelMemo::~TQelMemo()

@@ -12,6 +12,8 @@
 
 enum TQelMemoOption { moEscapeUnicode };
 using TQelMemoOptions = TSet<TQelMemoOption>;
+inline constexpr const char* kQelMemoOptionNames[] = { "moEscapeUnicode" };
+static_assert(std::size(kQelMemoOptionNames) == moEscapeUnicode + 1);
 
 class TQelMemo : public TQelDataControl<TCustomMemo> {
 public:

@@ -33,6 +33,8 @@ TQelPanel::TQelPanel(TComponent* owner)
     SetShowCaption(false);
     SetBevelOuter(bvNone);
     Publish<&TQelPanel::get_FieldPath, &TQelPanel::set_FieldPath>("FieldPath");
+    PublishSet<&TQelPanel::get_PanelOptions, &TQelPanel::set_PanelOptions, kQelPanelOptionNames>(
+        "PanelOptions");
     Publish<&TQelPanel::get_VectorIndex, &TQelPanel::set_VectorIndex>("VectorIndex");
     Publish<&TQelPanel::get_VectorConstraints, &TQelPanel::set_VectorConstraints>("VectorConstraints");
     Publish<&TQelPanel::get_CheckClassType, &TQelPanel::set_CheckClassType>("CheckClassType");

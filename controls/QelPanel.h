@@ -23,6 +23,9 @@ enum TQelPanelOption {
     poAllowCreateObject
 };
 using TQelPanelOptions = TSet<TQelPanelOption>;
+inline constexpr const char* kQelPanelOptionNames[] = { "poActiveOnly", "poAllocateIfVector",
+    "poAutoVisibility", "poStandardOnly", "poSearchObject", "poAllowCreateObject" };
+static_assert(std::size(kQelPanelOptionNames) == poAllowCreateObject + 1);
 
 class TQelCombo;
 

@@ -10,6 +10,8 @@ TQelTabControl::TQelTabControl(TComponent* owner)
     : TCustomTabControl(owner)
 {
     Publish<&TQelTabControl::get_FieldPath, &TQelTabControl::set_FieldPath>("FieldPath");
+    PublishSet<&TQelTabControl::get_TabControlOptions, &TQelTabControl::set_TabControlOptions,
+        kQelTabControlOptionNames>("TabControlOptions");
     Publish<&TQelTabControl::get_TabIndex, &TQelTabControl::set_TabIndex>("TabIndex");
     Publish<&TQelTabControl::get_VectorIndex, &TQelTabControl::set_VectorIndex>("VectorIndex");
 }

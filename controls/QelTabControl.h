@@ -10,6 +10,8 @@
 
 enum TQelTabControlOption { toAutoVisibility };
 using TQelTabControlOptions = TSet<TQelTabControlOption>;
+inline constexpr const char* kQelTabControlOptionNames[] = { "toAutoVisibility" };
+static_assert(std::size(kQelTabControlOptionNames) == toAutoVisibility + 1);
 
 // OnGetCaption(sender, element number from 1, element, caption to change).
 using TQelGetCaptionEvent = TEvent<TObject*, int, TQelSubObject*, std::string&>;

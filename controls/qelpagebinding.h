@@ -21,6 +21,8 @@ public:
         using Self = TQelPageBinding;
         this->template Publish<&Self::get_FieldPath, &Self::set_FieldPath>("FieldPath");
         this->template Publish<&Self::get_VectorIndex, &Self::set_VectorIndex>("VectorIndex");
+        this->template PublishSet<&Self::get_PanelOptions, &Self::set_PanelOptions, kQelPanelOptionNames>(
+            "PanelOptions");
     }
     ~TQelPageBinding() override { this->Destroying(); }
 

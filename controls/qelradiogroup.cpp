@@ -23,6 +23,7 @@ TQelRadioGroup::TQelRadioGroup(TComponent* owner)
     SetEnabled(false);
     PublishBinding(qelPublishFieldPath | qelPublishReadOnly);
     Publish<&TQelRadioGroup::get_ExcludeNullValue, &TQelRadioGroup::set_ExcludeNullValue>("ExcludeNullValue");
+    PublishLines<&TQelRadioGroup::get_ItemMapping, &TQelRadioGroup::set_ItemMapping>("ItemMapping");
 }
 
 bool TQelRadioGroup::isBoolean() const

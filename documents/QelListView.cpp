@@ -6,6 +6,10 @@ TQelListView::TQelListView(TComponent* owner)
     link_.bindsFieldList = true;
     link_.kinds = 0;
     PublishBinding(qelPublishFieldPath | qelPublishReadOnly);
+    Publish<&TQelListView::get_AutoRefresh, &TQelListView::set_AutoRefresh>("AutoRefresh");
+    Publish<&TQelListView::get_Category, &TQelListView::set_Category>("Category");
+    Publish<&TQelListView::get_MaxCount, &TQelListView::set_MaxCount>("MaxCount");
+    Publish<&TQelListView::get_ExcludeType, &TQelListView::set_ExcludeType>("ExcludeType");
 }
 
 TQelListView::~TQelListView()

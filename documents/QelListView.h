@@ -15,6 +15,10 @@ public:
     void set_Category(const std::string& v);
     int MaxCount = 0;
     std::string ExcludeType;
+    int get_MaxCount() const { return MaxCount; }
+    void set_MaxCount(int n) { MaxCount = n; }
+    std::string get_ExcludeType() const { return ExcludeType; }
+    void set_ExcludeType(const std::string& s) { ExcludeType = s; }
     TEvent<TObject*, int, bool&> OnTooMany;
 
     // The bound object (none while unconnected).

@@ -13,6 +13,9 @@ TQelObjectTreeView::TQelObjectTreeView(TComponent* owner)
     menu_->Items()->Add(TQelCommonMethods::MakeMenuItem(
         menu_, NeuText, "Ctrl+N", TNotifyEvent(this, &TQelObjectTreeView::cmd_new)));
     SetPopupMenu(menu_);
+    Publish<&TQelObjectTreeView::get_Kategorie, &TQelObjectTreeView::set_Kategorie>("Kategorie");
+    PublishSet<&TQelObjectTreeView::get_ObjectTreeViewOptions, &TQelObjectTreeView::set_ObjectTreeViewOptions,
+        kQelObjectTreeViewOptionNames>("ObjectTreeViewOptions");
 }
 
 TQelObjectTreeView::~TQelObjectTreeView()

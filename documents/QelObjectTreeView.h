@@ -17,6 +17,8 @@ class TQelPanel;
 
 enum TQelObjectTreeViewOption { otoShowRoot };
 using TQelObjectTreeViewOptions = TSet<TQelObjectTreeViewOption>;
+inline constexpr const char* kQelObjectTreeViewOptionNames[] = { "otoShowRoot" };
+static_assert(std::size(kQelObjectTreeViewOptionNames) == otoShowRoot + 1);
 
 enum TQelObjectTreeMode { otmAllClasses, otmMetaClasses, otmDataClasses, otmFieldTypes, otmObjects };
 

@@ -41,6 +41,10 @@ TQelDocVecView::TQelDocVecView(TComponent* owner)
             Reload();
     };
     PublishBinding(qelPublishFieldPath | qelPublishReadOnly);
+    Publish<&TQelDocVecView::get_FieldName, &TQelDocVecView::set_FieldName>("FieldName");
+    PublishComponent<&TQelDocVecView::get_Panel, &TQelDocVecView::set_Panel>("Panel");
+    PublishSet<&TQelDocVecView::get_DocVecViewOptions, &TQelDocVecView::set_DocVecViewOptions,
+        kQelDocVecViewOptionNames>("DocVecViewOptions");
 }
 
 TQelDocVecView::~TQelDocVecView()

@@ -11,6 +11,8 @@ class TQelPanel;
 
 enum TQelDocVecViewOption { dvoShowIndexes, dvoDummy };
 using TQelDocVecViewOptions = TSet<TQelDocVecViewOption>;
+inline constexpr const char* kQelDocVecViewOptionNames[] = { "dvoShowIndexes", "dvoDummy" };
+static_assert(std::size(kQelDocVecViewOptionNames) == dvoDummy + 1);
 
 class TQelDocVecView : public TQelLVBase {
 public:

@@ -74,6 +74,7 @@ TQelDokTree::TQelDokTree(TComponent* owner)
     add(kRename, &TQelDokTree::cmd_rename_folder);
     SetPopupMenu(menu_);
     SetDragEnabled(true);
+    PublishComponent<&TQelDokTree::get_ListView, &TQelDokTree::set_ListView>("ListView");
 }
 
 TQelDokTree::~TQelDokTree()

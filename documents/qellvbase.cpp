@@ -71,6 +71,16 @@ TQelLVBase::TQelLVBase(TComponent* owner)
     SetMultiSelect(true);
     SetDragEnabled(true);
     SetEnabled(false);
+    PublishSet<&TQelLVBase::get_ListViewOptions, &TQelLVBase::set_ListViewOptions, kQelListViewOptionNames>(
+        "ListViewOptions");
+    PublishSet<&TQelLVBase::get_ShowColumns, &TQelLVBase::set_ShowColumns, kQelLVColumnNames>("ShowColumns");
+    Publish<&TQelLVBase::get_DocumentType, &TQelLVBase::set_DocumentType>("DocumentType");
+    Publish<&TQelLVBase::get_AdditionalColumns, &TQelLVBase::set_AdditionalColumns>("AdditionalColumns");
+    Publish<&TQelLVBase::get_ImportTypes, &TQelLVBase::set_ImportTypes>("ImportTypes");
+    Publish<&TQelLVBase::get_DefaultArt, &TQelLVBase::set_DefaultArt>("DefaultArt");
+    Publish<&TQelLVBase::get_DefaultKategorie, &TQelLVBase::set_DefaultKategorie>("DefaultKategorie");
+    PublishSet<&TQelLVBase::get_ExecuteOptions, &TQelLVBase::set_ExecuteOptions, kQelBlobExecuteOptionNames>(
+        "ExecuteOptions");
 }
 
 TQelLVBase::~TQelLVBase() = default;

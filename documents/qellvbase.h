@@ -15,10 +15,17 @@
 
 enum TQelListViewOption { lvoAutoConnect, lvoCommitOnImport, lvoDummy };
 using TQelListViewOptions = TSet<TQelListViewOption>;
+inline constexpr const char* kQelListViewOptionNames[]
+    = { "lvoAutoConnect", "lvoCommitOnImport", "lvoDummy" };
+static_assert(std::size(kQelListViewOptionNames) == lvoDummy + 1);
 enum TQelLVColumn { colSize, colType, colDate };
 using TQelLVColumns = TSet<TQelLVColumn>;
+inline constexpr const char* kQelLVColumnNames[] = { "colSize", "colType", "colDate" };
+static_assert(std::size(kQelLVColumnNames) == colDate + 1);
 enum TQelBlobExecuteOption { beoIgnoreChanges, beoInstantCommit };
 using TQelBlobExecuteOptions = TSet<TQelBlobExecuteOption>;
+inline constexpr const char* kQelBlobExecuteOptionNames[] = { "beoIgnoreChanges", "beoInstantCommit" };
+static_assert(std::size(kQelBlobExecuteOptionNames) == beoInstantCommit + 1);
 
 class TQelLVBase : public TQelDataControl<TCustomListView> {
 public:
@@ -54,6 +61,22 @@ public:
     std::string DefaultArt;
     std::string DefaultKategorie;
     TQelBlobExecuteOptions ExecuteOptions;
+    TQelListViewOptions get_ListViewOptions() const { return ListViewOptions; }
+    void set_ListViewOptions(TQelListViewOptions o) { ListViewOptions = o; }
+    TQelLVColumns get_ShowColumns() const { return ShowColumns; }
+    void set_ShowColumns(TQelLVColumns c) { ShowColumns = c; }
+    std::string get_DocumentType() const { return DocumentType; }
+    void set_DocumentType(const std::string& s) { DocumentType = s; }
+    std::string get_AdditionalColumns() const { return AdditionalColumns; }
+    void set_AdditionalColumns(const std::string& s) { AdditionalColumns = s; }
+    std::string get_ImportTypes() const { return ImportTypes; }
+    void set_ImportTypes(const std::string& s) { ImportTypes = s; }
+    std::string get_DefaultArt() const { return DefaultArt; }
+    void set_DefaultArt(const std::string& s) { DefaultArt = s; }
+    std::string get_DefaultKategorie() const { return DefaultKategorie; }
+    void set_DefaultKategorie(const std::string& s) { DefaultKategorie = s; }
+    TQelBlobExecuteOptions get_ExecuteOptions() const { return ExecuteOptions; }
+    void set_ExecuteOptions(TQelBlobExecuteOptions o) { ExecuteOptions = o; }
 
     // Binding.
     int ConnectFL(const TQelFieldList* fl, bool onlyIfNotConnected);

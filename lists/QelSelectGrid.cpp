@@ -6,6 +6,7 @@
 #include "binding/qeltimerglue.h"
 #include "lists/Listcache.h"
 #include "lists/QelSelectGridFill.h"
+#include "toolkit/toolbar.h"
 
 #include <cstdlib>
 
@@ -37,6 +38,23 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
         "AutoInitialization");
     Publish<&TQelSelectGrid::get_CurrentViewName, &TQelSelectGrid::set_CurrentViewName>("CurrentViewName");
     Publish<&TQelSelectGrid::get_Fields, &TQelSelectGrid::set_Fields>("Fields");
+    PublishSet<&TQelSelectGrid::get_SelectGridOptions, &TQelSelectGrid::set_SelectGridOptions,
+        kQelSelectGridOptionNames>("SelectGridOptions");
+    Publish<&TQelSelectGrid::get_FontColorCached, &TQelSelectGrid::set_FontColorCached>("FontColorCached");
+    Publish<&TQelSelectGrid::get_FontColorTouched, &TQelSelectGrid::set_FontColorTouched>("FontColorTouched");
+    Publish<&TQelSelectGrid::get_FontColorNascent, &TQelSelectGrid::set_FontColorNascent>("FontColorNascent");
+    Publish<&TQelSelectGrid::get_FontColorFilter, &TQelSelectGrid::set_FontColorFilter>("FontColorFilter");
+    Publish<&TQelSelectGrid::get_BrushColorFilter, &TQelSelectGrid::set_BrushColorFilter>("BrushColorFilter");
+    Publish<&TQelSelectGrid::get_SelectionColorActive, &TQelSelectGrid::set_SelectionColorActive>(
+        "SelectionColorActive");
+    Publish<&TQelSelectGrid::get_SelectionColorInactive, &TQelSelectGrid::set_SelectionColorInactive>(
+        "SelectionColorInactive");
+    PublishComponent<&TQelSelectGrid::get_ViewTabCtl, &TQelSelectGrid::set_ViewTabCtl>("ViewTabCtl");
+    PublishComponent<&TQelSelectGrid::get_ViewTabSet, &TQelSelectGrid::set_ViewTabSet>("ViewTabSet");
+    PublishComponent<&TQelSelectGrid::get_MenuToolBar, &TQelSelectGrid::set_MenuToolBar>("MenuToolBar");
+    PublishComponent<&TQelSelectGrid::get_SearchEdit, &TQelSelectGrid::set_SearchEdit>("SearchEdit");
+    PublishComponent<&TQelSelectGrid::get_SearchPrev, &TQelSelectGrid::set_SearchPrev>("SearchPrev");
+    PublishComponent<&TQelSelectGrid::get_SearchNext, &TQelSelectGrid::set_SearchNext>("SearchNext");
 
     if (autoInitialization_)
         Init();

@@ -50,6 +50,11 @@ enum TQelSelectGridOption {
     soMergeObjects, // merging objects is offered
 };
 using TQelSelectGridOptions = TSet<TQelSelectGridOption>;
+inline constexpr const char* kQelSelectGridOptionNames[]
+    = { "soDeleted", "soNotDeleted", "soNoDerived", "soKeyOnly", "soKeyVisible", "soNoMetaFields",
+          "soAutoRefresh", "soFilter", "soUncommitted", "soFilterAdmin", "soUseCache", "soHideEmptyCols",
+          "soMultiSelect", "soPrintList", "soCopyItem", "soReloadObject", "soMergeObjects" };
+static_assert(std::size(kQelSelectGridOptionNames) == soMergeObjects + 1);
 
 // One result column.
 struct TQelSGColInfo {
@@ -169,6 +174,20 @@ public:
     TColor BrushColorFilter = clSilver;
     TColor SelectionColorActive = clGradientActiveCaption;
     TColor SelectionColorInactive = clGradientInactiveCaption;
+    TColor get_FontColorCached() const { return FontColorCached; }
+    void set_FontColorCached(TColor c) { FontColorCached = c; }
+    TColor get_FontColorTouched() const { return FontColorTouched; }
+    void set_FontColorTouched(TColor c) { FontColorTouched = c; }
+    TColor get_FontColorNascent() const { return FontColorNascent; }
+    void set_FontColorNascent(TColor c) { FontColorNascent = c; }
+    TColor get_FontColorFilter() const { return FontColorFilter; }
+    void set_FontColorFilter(TColor c) { FontColorFilter = c; }
+    TColor get_BrushColorFilter() const { return BrushColorFilter; }
+    void set_BrushColorFilter(TColor c) { BrushColorFilter = c; }
+    TColor get_SelectionColorActive() const { return SelectionColorActive; }
+    void set_SelectionColorActive(TColor c) { SelectionColorActive = c; }
+    TColor get_SelectionColorInactive() const { return SelectionColorInactive; }
+    void set_SelectionColorInactive(TColor c) { SelectionColorInactive = c; }
 
     // ---- views (QelSelectGridViews.cpp)
     std::string get_SearchCondition() const { return searchCondition_; }

@@ -111,6 +111,8 @@ TQelCombo::TQelCombo(TComponent* owner)
     SetShowHint(true);
 
     PublishBinding(qelPublishFieldPath | qelPublishReadOnly | qelPublishAllowCreate);
+    PublishSet<&TQelCombo::get_ComboOptions, &TQelCombo::set_ComboOptions, kQelComboOptionNames>(
+        "ComboOptions");
     Publish<&TQelCombo::get_NullString, &TQelCombo::set_NullString>("NullString");
     Publish<&TQelCombo::get_MinSelTextLength, &TQelCombo::set_MinSelTextLength>("MinSelTextLength");
     Publish<&TQelCombo::get_KeyStrokeTimeout, &TQelCombo::set_KeyStrokeTimeout>("KeyStrokeTimeout");
@@ -121,6 +123,8 @@ TQelCombo::TQelCombo(TComponent* owner)
     Publish<&TQelCombo::get_RestrictedClassType, &TQelCombo::set_RestrictedClassType>("RestrictedClassType");
     Publish<&TQelCombo::get_FavoriteCount, &TQelCombo::set_FavoriteCount>("FavoriteCount");
     Publish<&TQelCombo::get_FavoriteName, &TQelCombo::set_FavoriteName>("FavoriteName");
+    PublishEnum<&TQelCombo::get_FavoriteLevel, &TQelCombo::set_FavoriteLevel, kQelSettingsLevelNames>(
+        "FavoriteLevel");
     Publish<&TQelCombo::get_Sorted, &TQelCombo::set_Sorted>("Sorted");
     Publish<&TQelCombo::get_PriorityLevel, &TQelCombo::set_PriorityLevel>("PriorityLevel");
 }

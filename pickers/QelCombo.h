@@ -21,6 +21,11 @@
 
 enum TQelComboOption { coChoiceAdmin, coRefObjAdmin };
 using TQelComboOptions = TSet<TQelComboOption>;
+inline constexpr const char* kQelSettingsLevelNames[]
+    = { "slDatabase", "slPartition", "slUser", "slClient", "slProduct", "slOS", "slComputer" };
+static_assert(std::size(kQelSettingsLevelNames) == slComputer + 1);
+inline constexpr const char* kQelComboOptionNames[] = { "coChoiceAdmin", "coRefObjAdmin" };
+static_assert(std::size(kQelComboOptionNames) == coRefObjAdmin + 1);
 
 // What an item of the combo's list stands for: an object key (reference field) or a sub-object
 // (ERV key field). Kept by the combo until its list is loaded anew.

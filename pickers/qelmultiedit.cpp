@@ -93,6 +93,15 @@ TQelMultiEdit::TQelMultiEdit(TComponent* owner)
     Publish<&TQelMultiEdit::get_NeuEintrag, &TQelMultiEdit::set_NeuEintrag>("NeuEintrag");
     Publish<&TQelMultiEdit::get_LabelCaption, &TQelMultiEdit::set_LabelCaption>("LabelCaption");
     Publish<&TQelMultiEdit::getCustomEnabled, &TQelMultiEdit::setCustomEnabled>("Enabled");
+    PublishEnum<&TQelMultiEdit::LabelPosition, &TQelMultiEdit::SetLabelPosition, kLabelPositionNames>(
+        "LabelPosition");
+    Publish<&TQelMultiEdit::LabelMargin, &TQelMultiEdit::SetLabelMargin>("LabelMargin");
+    Publish<&TQelMultiEdit::LabelAlwaysEnabled, &TQelMultiEdit::SetLabelAlwaysEnabled>("LabelAlwaysEnabled");
+    Publish<&TQelMultiEdit::get_AssignedColor, &TQelMultiEdit::set_AssignedColor>("AssignedColor");
+    PublishEnum<&TQelMultiEdit::get_BorderStyle, &TQelMultiEdit::set_BorderStyle, kQelBorderStyleNames>(
+        "BorderStyle");
+    PublishSet<&TQelMultiEdit::get_MultiEditOptions, &TQelMultiEdit::set_MultiEditOptions,
+        kQelMultiEditOptionNames>("MultiEditOptions");
 }
 
 TQelMultiEdit::~TQelMultiEdit()

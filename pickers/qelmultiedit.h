@@ -40,8 +40,12 @@ protected:
 };
 
 enum TQelBorderStyle { mbsNone, mbsSingle, mbsStatic };
+inline constexpr const char* kQelBorderStyleNames[] = { "mbsNone", "mbsSingle", "mbsStatic" };
+static_assert(std::size(kQelBorderStyleNames) == mbsStatic + 1);
 enum TQelMultiEditOption { meoAutoCreate, meoDummy };
 using TQelMultiEditOptions = TSet<TQelMultiEditOption>;
+inline constexpr const char* kQelMultiEditOptionNames[] = { "meoAutoCreate", "meoDummy" };
+static_assert(std::size(kQelMultiEditOptionNames) == meoDummy + 1);
 
 using TQelLookupEvent = TEvent<TObject*, const std::string&, TStrings*, int&>;
 using TQelObjectQueryEvent = TEvent<TObject*, std::string&, TObject*&>;

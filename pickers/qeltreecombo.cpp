@@ -32,6 +32,8 @@ TQelTreeCombo::TQelTreeCombo(TComponent* owner)
     nodes_.accepts = [this](TQelObjectKey key) { return accepted(key); };
     PublishBinding(qelPublishAll);
     Publish<&TQelTreeCombo::get_NullEntry, &TQelTreeCombo::set_NullEntry>("NullEntry");
+    PublishSet<&TQelTreeCombo::get_TreeComboOptions, &TQelTreeCombo::set_TreeComboOptions,
+        kQelTreeComboOptionNames>("TreeComboOptions");
 }
 
 TQelTreeCombo::~TQelTreeCombo() = default;

@@ -15,6 +15,8 @@
 
 enum TQelTreeComboOption { tcoObjCreate, tcoObjEdit, tcoObjDrop };
 using TQelTreeComboOptions = TSet<TQelTreeComboOption>;
+inline constexpr const char* kQelTreeComboOptionNames[] = { "tcoObjCreate", "tcoObjEdit", "tcoObjDrop" };
+static_assert(std::size(kQelTreeComboOptionNames) == tcoObjDrop + 1);
 using TQelBeforeAddEvent = TEvent<TObject*, TQelObjectKey, TQelObject*, bool&>;
 using TQelEditObjEvent = TEvent<TObject*, TQelObject*>;
 

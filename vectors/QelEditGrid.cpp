@@ -22,6 +22,11 @@ TQelEditGrid::TQelEditGrid(TComponent* owner)
     o << goEditing << goFixedHorzLine << goColSizing;
     SetOptions(o);
     PublishBinding(qelPublishFieldPath);
+    Publish<&TQelEditGrid::get_VectorIndex, &TQelEditGrid::set_VectorIndex>("VectorIndex");
+    PublishSet<&TQelEditGrid::get_EditGridOptions, &TQelEditGrid::set_EditGridOptions,
+        kQelEditGridOptionNames>("EditGridOptions");
+    Publish<&TQelEditGrid::get_ReadOnly, &TQelEditGrid::set_ReadOnly>("ReadOnly");
+    Publish<&TQelEditGrid::get_ExpandLevel, &TQelEditGrid::set_ExpandLevel>("ExpandLevel");
 }
 
 TQelEditGrid::~TQelEditGrid()

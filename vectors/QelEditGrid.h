@@ -13,6 +13,8 @@
 
 enum TQelEditGridOption { eoShowMetaFields };
 using TQelEditGridOptions = TSet<TQelEditGridOption>;
+inline constexpr const char* kQelEditGridOptionNames[] = { "eoShowMetaFields" };
+static_assert(std::size(kQelEditGridOptionNames) == eoShowMetaFields + 1);
 
 class TQelEditGrid : public TQelDataControl<TAdvStringGrid> {
 public:

@@ -42,6 +42,15 @@ TQelRevVectorGrid::TQelRevVectorGrid(TComponent* owner)
     SetHintShowCells(true);
     apply_edit_options();
     SetEnabled(false);
+    PublishSet<&TQelRevVectorGrid::get_RevVectorGridOptions, &TQelRevVectorGrid::set_RevVectorGridOptions,
+        kQelRevVectorGridOptionNames>("RevVectorGridOptions");
+    Publish<&TQelRevVectorGrid::get_ClassName, &TQelRevVectorGrid::set_ClassName>("ClassName");
+    Publish<&TQelRevVectorGrid::get_FieldName, &TQelRevVectorGrid::set_FieldName>("FieldName");
+    Publish<&TQelRevVectorGrid::get_ReadOnly, &TQelRevVectorGrid::set_ReadOnly>("ReadOnly");
+    Publish<&TQelRevVectorGrid::get_AddLink, &TQelRevVectorGrid::set_AddLink>("AddLink");
+    PublishLines<&TQelRevVectorGrid::get_FieldNames, &TQelRevVectorGrid::set_FieldNames>("FieldNames");
+    Publish<&TQelRevVectorGrid::get_ShowDownTo, &TQelRevVectorGrid::set_ShowDownTo>("ShowDownTo");
+    PublishComponent<&TQelRevVectorGrid::get_ToolBar, &TQelRevVectorGrid::set_ToolBar>("ToolBar");
 }
 
 TQelRevVectorGrid::~TQelRevVectorGrid()

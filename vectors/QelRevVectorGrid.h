@@ -35,6 +35,9 @@ enum TQelRevVectorGridOption {
     rvoMRD
 };
 using TQelRevVectorGridOptions = TSet<TQelRevVectorGridOption>;
+inline constexpr const char* kQelRevVectorGridOptionNames[] = { "rvoAutoConnect", "rvoAutoOpenObject",
+    "rvoFieldEdit", "rvoDeleteAllowed", "rvoDeleteQuery", "rvoMRD" };
+static_assert(std::size(kQelRevVectorGridOptionNames) == rvoMRD + 1);
 
 using TQelRVGChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;
 using TQelRVGOpenObjectEvent = TEvent<TObject*, TQelObject*, bool>;

@@ -19,6 +19,8 @@ TQelVectorButton::TQelVectorButton(TComponent* owner)
     st << fsUnderline;
     Font().SetStyle(st);
     SetCursor(crHandPoint);
+    Publish<&TQelVectorButton::get_ReconnectAfterEdit, &TQelVectorButton::set_ReconnectAfterEdit>(
+        "ReconnectAfterEdit");
 }
 
 TQelVector* TQelVectorButton::ParentVector() const

@@ -41,6 +41,15 @@ TQelVectorGrid::TQelVectorGrid(TComponent* owner)
     SetShowHint(true);
     SetHintShowCells(true);
     PublishBinding(qelPublishFieldPath);
+    PublishSet<&TQelVectorGrid::get_VectorGridOptions, &TQelVectorGrid::set_VectorGridOptions,
+        kQelVectorGridOptionNames>("VectorGridOptions");
+    Publish<&TQelVectorGrid::get_ReadOnly, &TQelVectorGrid::set_ReadOnly>("ReadOnly");
+    Publish<&TQelVectorGrid::get_ShowDownTo, &TQelVectorGrid::set_ShowDownTo>("ShowDownTo");
+    PublishLines<&TQelVectorGrid::get_FieldNames, &TQelVectorGrid::set_FieldNames>("FieldNames");
+    Publish<&TQelVectorGrid::get_Order, &TQelVectorGrid::set_Order>("Order");
+    PublishComponent<&TQelVectorGrid::get_Panel, &TQelVectorGrid::set_Panel>("Panel");
+    PublishComponent<&TQelVectorGrid::get_ToolBar, &TQelVectorGrid::set_ToolBar>("ToolBar");
+    Publish<&TQelVectorGrid::get_NameInfo, &TQelVectorGrid::set_NameInfo>("NameInfo");
 }
 
 TQelVectorGrid::~TQelVectorGrid()

@@ -40,6 +40,10 @@ enum TQelVectorGridOption {
     voDummy
 };
 using TQelVectorGridOptions = TSet<TQelVectorGridOption>;
+inline constexpr const char* kQelVectorGridOptionNames[] = { "voAutoChooseObject", "voDeactivate",
+    "voDeleteAllowed", "voDeleteQuery", "voDetails", "voInsertAllowed", "voLineNumbers", "voMarkInvalid",
+    "voMarkStandard", "voSetStandard", "voImportAllowed", "voExportAllowed", "voCopyAllowed", "voDummy" };
+static_assert(std::size(kQelVectorGridOptionNames) == voDummy + 1);
 
 using TQelShowDetailsEvent = TEvent<TObject*, TQelVector*, int>;
 using TQelVGChooseObjectEvent = TEvent<TObject*, TQelClassKey, TQelObjectKey&>;

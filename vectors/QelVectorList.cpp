@@ -48,6 +48,16 @@ TQelVectorList::TQelVectorList(TComponent* owner)
     // A mark colours the list until the user chooses another item.
     link_.hooks.paintMark = [this](TColor c) { SetColor(c); };
     PublishBinding(qelPublishFieldPath);
+    PublishSet<&TQelVectorList::get_VectorListOptions, &TQelVectorList::set_VectorListOptions,
+        kQelVectorListOptionNames>("VectorListOptions");
+    PublishComponent<&TQelVectorList::get_Panel, &TQelVectorList::set_Panel>("Panel");
+    Publish<&TQelVectorList::get_ReadOnly, &TQelVectorList::set_ReadOnly>("ReadOnly");
+    Publish<&TQelVectorList::get_DragItem, &TQelVectorList::set_DragItem>("DragItem");
+    Publish<&TQelVectorList::get_NameFormat, &TQelVectorList::set_NameFormat>("NameFormat");
+    Publish<&TQelVectorList::get_ClassNameInfo, &TQelVectorList::set_ClassNameInfo>("ClassNameInfo");
+    Publish<&TQelVectorList::get_MaxEntries, &TQelVectorList::set_MaxEntries>("MaxEntries");
+    Publish<&TQelVectorList::get_MemberConstraint, &TQelVectorList::set_MemberConstraint>("MemberConstraint");
+    PublishLines<&TQelVectorList::get_WatchFields, &TQelVectorList::set_WatchFields>("WatchFields");
 }
 
 TQelVectorList::~TQelVectorList()

@@ -25,6 +25,10 @@ enum TQelVectorListOption {
     vloDummy
 };
 using TQelVectorListOptions = TSet<TQelVectorListOption>;
+inline constexpr const char* kQelVectorListOptionNames[]
+    = { "vloDeactivate", "vloDeleteAllowed", "vloDeleteQuery", "vloInsertAllowed", "vloMarkInvalid",
+          "vloMarkStandard", "vloSetStandard", "vloCopyAllowed", "vloDummy" };
+static_assert(std::size(kQelVectorListOptionNames) == vloDummy + 1);
 
 using TQelVLSubObjectEvent = TEvent<TObject*, TQelSubObject*>;
 using TQelVLItemNameEvent = TEvent<TObject*, TQelSubObject*, std::string&>;
@@ -56,6 +60,8 @@ public:
     const std::string& get_MemberConstraint() const { return memberConstraint_; }
     void set_MemberConstraint(const std::string& c);
     TStringList& WatchFields() { return watchFields_; }
+    const TStringList& get_WatchFields() const { return watchFields_; }
+    void set_WatchFields(const TStrings& names) { watchFields_.Assign(names); }
     // Items can be moved by dragging them with the left button onto another item.
     bool get_DragItem() const { return dragItem_; }
     void set_DragItem(bool v);

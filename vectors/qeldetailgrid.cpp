@@ -26,6 +26,7 @@ TQelDetailGrid::TQelDetailGrid(TComponent* owner)
     bold << fsBold;
     headFont_.SetStyle(bold);
     Publish<&TQelDetailGrid::get_FieldPath, &TQelDetailGrid::set_FieldPath>("FieldPath");
+    PublishLines<&TQelDetailGrid::get_FieldNames, &TQelDetailGrid::set_FieldNames>("FieldNames");
     Publish<&TQelDetailGrid::get_VectorIndex, &TQelDetailGrid::set_VectorIndex>("VectorIndex");
     Publish<&TQelDetailGrid::get_VectorConstraints, &TQelDetailGrid::set_VectorConstraints>(
         "VectorConstraints");
@@ -33,6 +34,7 @@ TQelDetailGrid::TQelDetailGrid(TComponent* owner)
     Publish<&TQelDetailGrid::get_GenerateFieldNames, &TQelDetailGrid::set_GenerateFieldNames>(
         "GenerateFieldNames");
     Publish<&TQelDetailGrid::get_DescAsFieldName, &TQelDetailGrid::set_DescAsFieldName>("DescAsFieldName");
+    Publish<&TQelDetailGrid::get_HeadColor, &TQelDetailGrid::set_HeadColor>("HeadColor");
 }
 
 TQelDetailGrid::~TQelDetailGrid()

@@ -37,10 +37,12 @@ TAdvEdit::TAdvEdit(TComponent* owner)
     : TLabelled<TCustomEdit>(owner)
 {
     Publish<&TAdvEdit::LabelCaption, &TAdvEdit::SetLabelCaption>("LabelCaption");
-    Publish<&TAdvEdit::LabelPosition, &TAdvEdit::SetLabelPosition>("LabelPosition");
+    PublishEnum<&TAdvEdit::LabelPosition, &TAdvEdit::SetLabelPosition, kLabelPositionNames>("LabelPosition");
     Publish<&TAdvEdit::DisabledColor, &TAdvEdit::SetDisabledColor>("DisabledColor");
     Publish<&TAdvEdit::FocusBorder, &TAdvEdit::SetFocusBorder>("FocusBorder");
     Publish<&TAdvEdit::Flat, &TAdvEdit::SetFlat>("Flat");
+    Publish<&TAdvEdit::LabelMargin, &TAdvEdit::SetLabelMargin>("LabelMargin");
+    Publish<&TAdvEdit::LabelAlwaysEnabled, &TAdvEdit::SetLabelAlwaysEnabled>("LabelAlwaysEnabled");
 }
 
 void TAdvEdit::SetDisabledColor(TColor c)
@@ -126,9 +128,13 @@ TAdvCustomCombo::TAdvCustomCombo(TComponent* owner)
     : TLabelled<TCustomCombo>(owner, new TComboWidget())
 {
     Publish<&TAdvCustomCombo::LabelCaption, &TAdvCustomCombo::SetLabelCaption>("LabelCaption");
-    Publish<&TAdvCustomCombo::LabelPosition, &TAdvCustomCombo::SetLabelPosition>("LabelPosition");
+    PublishEnum<&TAdvCustomCombo::LabelPosition, &TAdvCustomCombo::SetLabelPosition, kLabelPositionNames>(
+        "LabelPosition");
     Publish<&TAdvCustomCombo::DropWidth, &TAdvCustomCombo::SetDropWidth>("DropWidth");
     Publish<&TAdvCustomCombo::Flat, &TAdvCustomCombo::SetFlat>("Flat");
+    Publish<&TAdvCustomCombo::LabelMargin, &TAdvCustomCombo::SetLabelMargin>("LabelMargin");
+    Publish<&TAdvCustomCombo::LabelAlwaysEnabled, &TAdvCustomCombo::SetLabelAlwaysEnabled>(
+        "LabelAlwaysEnabled");
 }
 
 void TAdvCustomCombo::SetDisabledColor(TColor c)

@@ -26,6 +26,10 @@ enum TLabelPosition {
     lpTopRight,
     lpBottomRight,
 };
+inline constexpr const char* kLabelPositionNames[] = { "lpLeftTop", "lpLeftCenter", "lpLeftBottom",
+    "lpTopLeft", "lpBottomLeft", "lpLeftTopLeft", "lpLeftCenterLeft", "lpLeftBottomLeft", "lpTopCenter",
+    "lpBottomCenter", "lpRightTop", "lpRightCenter", "lpRightBottom", "lpTopRight", "lpBottomRight" };
+static_assert(std::size(kLabelPositionNames) == lpBottomRight + 1);
 
 class TBoundLabel {
 public:

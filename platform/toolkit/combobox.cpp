@@ -152,7 +152,7 @@ void TCustomCombo::Init()
     SetBounds(0, 0, 145, std::max(21, box->sizeHint().height()));
     Publish<&TCustomCombo::Text, &TCustomCombo::SetText>("Text");
     Publish<&TCustomCombo::ItemIndex, &TCustomCombo::SetItemIndex>("ItemIndex");
-    Publish<&TCustomCombo::Style, &TCustomCombo::SetStyle>("Style");
+    PublishEnum<&TCustomCombo::Style, &TCustomCombo::SetStyle, kComboBoxStyleNames>("Style");
     Publish<&TCustomCombo::DropDownCount, &TCustomCombo::SetDropDownCount>("DropDownCount");
 }
 

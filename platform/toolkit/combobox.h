@@ -13,6 +13,9 @@
 #include <string>
 
 enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+inline constexpr const char* kComboBoxStyleNames[]
+    = { "csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed", "csOwnerDrawVariable" };
+static_assert(std::size(kComboBoxStyleNames) == csOwnerDrawVariable + 1);
 
 class TCustomCombo : public TWinControl {
 public:

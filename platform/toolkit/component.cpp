@@ -1,5 +1,6 @@
 #include "toolkit/component.h"
 
+#include <QtGlobal>
 #include <algorithm>
 #include <cxxabi.h>
 #include <memory>
@@ -122,6 +123,8 @@ void TComponent::EndLoading()
 {
     if (!state_.Contains(csLoading))
         return;
+    // Every component of the form exists now: references named while loading can be found.
+    ResolveReferences();
     Loaded();
     for (TComponent* c : std::vector<TComponent*>(components_))
         c->EndLoading();
@@ -184,15 +187,63 @@ bool TComponent::IsPublishedProp(std::string_view name) const
 TPropValue TComponent::GetPropValue(std::string_view name) const
 {
     const PropInfo* p = FindProp(name);
-    return p ? p->get(this) : TPropValue();
+    if (!p)
+        return TPropValue();
+    if (p->assign)
+        for (const PendingReference& r : pendingRefs_)
+            if (r.prop == p->name)
+                return TPropValue(r.name);
+    return p->get(this);
 }
 
 bool TComponent::SetPropValue(std::string_view name, const TPropValue& value)
 {
     const PropInfo* p = FindProp(name);
+    if (p && p->assign)
+        return SetReference(*p, value.AsString());
     if (!p || !p->set)
         return false;
     return p->set(this, value);
+}
+
+bool TComponent::IsReadOnlyProp(std::string_view name) const
+{
+    const PropInfo* p = FindProp(name);
+    return p && !p->set && !p->assign;
+}
+
+bool TComponent::SetReference(const PropInfo& prop, const std::string& name)
+{
+    std::erase_if(pendingRefs_, [&](const PendingReference& r) { return r.prop == prop.name; });
+    if (name.empty())
+        return prop.assign(this, nullptr);
+    if (state_.Contains(csLoading)) {
+        pendingRefs_.push_back({ prop.name, name });
+        return true;
+    }
+    TComponent* target = owner_ ? owner_->FindComponent(name) : nullptr;
+    if (target && prop.assign(this, target))
+        return true;
+    prop.assign(this, nullptr);
+    return false;
+}
+
+void TComponent::ResolveReferences()
+{
+    const std::vector<PendingReference> pending = std::move(pendingRefs_);
+    pendingRefs_.clear();
+    for (const PendingReference& r : pending) {
+        const PropInfo* p = FindProp(r.prop);
+        if (!p || !p->assign)
+            continue;
+        TComponent* target = owner_ ? owner_->FindComponent(r.name) : nullptr;
+        if (target && p->assign(this, target))
+            continue;
+        p->assign(this, nullptr);
+        const std::string prop(r.prop);
+        qWarning("Komponente \"%s\" für %s.%s nicht gefunden", r.name.c_str(),
+            (name_.empty() ? ClassName() : name_).c_str(), prop.c_str());
+    }
 }
 
 std::vector<std::string> TComponent::PublishedPropNames() const

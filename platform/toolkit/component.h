@@ -16,6 +16,8 @@
 // The plain name of a class ("TAdvEdit"), without namespaces.
 std::string DemangledClassName(const std::type_info& type);
 
+class TStringList;
+
 class TObject {
 public:
     TObject() = default;
@@ -35,9 +37,10 @@ enum TOperation { opInsert, opRemove };
 
 // What a published property holds beyond its value, for form designers: a plain value, an option
 // set (value "[a,b]", element i is bit 1 << i), an enumeration (an integer, element i is value
-// i) or lines (one text, the lines ended by line breaks). `names` names the elements of a set
-// or an enumeration in the order of its C++ enumeration.
-enum class TPropKind { Value, Set, Enum, Lines };
+// i), lines (one text, the lines ended by line breaks) or a reference to another component of
+// the same owner (its Name, empty for none). `names` names the elements of a set or an
+// enumeration in the order of its C++ enumeration.
+enum class TPropKind { Value, Set, Enum, Lines, Component };
 struct TPropType {
     TPropKind kind = TPropKind::Value;
     const char* const* names = nullptr;
@@ -82,6 +85,7 @@ public:
     TPropValue GetPropValue(std::string_view name) const;
     // False when there is no such property or it is read-only.
     bool SetPropValue(std::string_view name, const TPropValue& value);
+    bool IsReadOnlyProp(std::string_view name) const;
     std::vector<std::string> PublishedPropNames() const;
     // What the property holds; a plain value for unknown names.
     TPropType PublishedPropType(std::string_view name) const;
@@ -108,8 +112,16 @@ protected:
     // outside the enumeration changes nothing and fails.
     template <auto Getter, auto Setter, const auto& Names> void PublishEnum(const char* name);
     // Publishes a list of lines (a TStrings property) as one text with a line break after each
-    // line; written, the text's lines replace the list.
+    // line; written, the text's lines replace the list (the setter takes the list by reference,
+    // or by pointer and copies it).
     template <auto Getter, auto Setter> void PublishLines(const char* name);
+    // Publishes a reference to another component, read and written as that component's Name
+    // (empty: none). Outside loading a written name is looked up at once among the components of
+    // the same owner; an unknown name, or one of a component of another class, clears the
+    // reference and fails. While loading the name is kept and looked up when loading ends (an
+    // unknown one is reported as a warning and leaves the reference empty), so that a form may
+    // name a component it creates later.
+    template <auto Getter, auto Setter> void PublishComponent(const char* name);
     // Publishes a method `void M(TObject* sender)`. `name` must be a literal.
     template <auto Method> void PublishMethod(const char* name)
     {
@@ -129,18 +141,44 @@ private:
         TPropValue (*get)(const TComponent*);
         bool (*set)(TComponent*, const TPropValue&);
         TPropType type {};
+        // References only: sets the referenced component (nullptr for none); false, changing
+        // nothing, when `target` is of a class the property cannot hold.
+        bool (*assign)(TComponent*, TComponent*) = nullptr;
     };
     const PropInfo* FindProp(std::string_view name) const;
     void AddProp(PropInfo info);
+    bool SetReference(const PropInfo& prop, const std::string& name);
+    void ResolveReferences();
+
+    // Reference names written while loading, looked up when loading ends.
+    struct PendingReference {
+        std::string_view prop;
+        std::string name;
+    };
 
     template <class M> struct MemberClass;
     template <class C, class R> struct MemberClass<R (C::*)() const> {
         using Class = C;
         using Result = R;
     };
+    template <class C, class R> struct MemberClass<R (C::*)()> {
+        using Class = C;
+        using Result = R;
+    };
     template <class C, class A> struct MemberClass<void (C::*)(A)> {
         using Class = C;
         using Arg = std::remove_cvref_t<A>;
+    };
+    // Calls a getter on a const component; a non-const getter (a list handed out by reference)
+    // is only read here.
+    template <auto Getter> static decltype(auto) Read(const TComponent* c)
+    {
+        using C = typename MemberClass<decltype(Getter)>::Class;
+        return (const_cast<C*>(static_cast<const C*>(c))->*Getter)();
+    }
+    // T, named only once the template using it is instantiated (TStringList is incomplete here).
+    template <class, class T> struct Deferred {
+        using Type = T;
     };
 
     TComponent* owner_ = nullptr;
@@ -151,6 +189,7 @@ private:
     std::vector<TComponent*> freeNotifies_;
     std::vector<PropInfo> props_;
     std::vector<MethodInfo> methods_;
+    std::vector<PendingReference> pendingRefs_;
 };
 
 template <auto Getter, auto Setter> void TComponent::Publish(const char* name)
@@ -226,17 +265,36 @@ template <auto Getter, auto Setter, const auto& Names> void TComponent::PublishE
 
 template <auto Getter, auto Setter> void TComponent::PublishLines(const char* name)
 {
-    using G = MemberClass<decltype(Getter)>;
     using S = MemberClass<decltype(Setter)>;
-    using List = std::remove_cvref_t<typename G::Result>;
     PropInfo info { name, nullptr, nullptr, { TPropKind::Lines, nullptr, 0 } };
-    info.get = [](const TComponent* c) {
-        return TPropValue((static_cast<const typename G::Class*>(c)->*Getter)().Text());
-    };
+    info.get = [](const TComponent* c) { return TPropValue(Read<Getter>(c).Text()); };
     info.set = [](TComponent* c, const TPropValue& v) {
-        List lines;
+        typename Deferred<decltype(Setter), TStringList>::Type lines;
         lines.SetText(v.AsString());
-        (static_cast<typename S::Class*>(c)->*Setter)(lines);
+        if constexpr (std::is_pointer_v<typename S::Arg>)
+            (static_cast<typename S::Class*>(c)->*Setter)(&lines); // the setter copies the list
+        else
+            (static_cast<typename S::Class*>(c)->*Setter)(lines);
+        return true;
+    };
+    AddProp(info);
+}
+
+template <auto Getter, auto Setter> void TComponent::PublishComponent(const char* name)
+{
+    using S = MemberClass<decltype(Setter)>;
+    using Target = std::remove_pointer_t<typename S::Arg>;
+    static_assert(std::is_pointer_v<typename S::Arg>, "a reference is set through a pointer");
+    PropInfo info { name, nullptr, nullptr, { TPropKind::Component, nullptr, 0 } };
+    info.get = [](const TComponent* c) {
+        const TComponent* target = Read<Getter>(c);
+        return TPropValue(target ? target->Name() : std::string());
+    };
+    info.assign = [](TComponent* c, TComponent* target) {
+        auto* typed = dynamic_cast<Target*>(target);
+        if (target && !typed)
+            return false;
+        (static_cast<typename S::Class*>(c)->*Setter)(typed);
         return true;
     };
     AddProp(info);

@@ -92,7 +92,8 @@ TControl::TControl(TComponent* owner, QWidget* widget)
     Publish<&TControl::Color, &TControl::SetColor>("Color");
     Publish<&TControl::ParentColor, &TControl::SetParentColor>("ParentColor");
     Publish<&TControl::ParentFont, &TControl::SetParentFont>("ParentFont");
-    Publish<&TControl::Align, &TControl::SetAlign>("Align");
+    PublishEnum<&TControl::Align, &TControl::SetAlign, kAlignNames>("Align");
+    PublishSet<&TControl::Anchors, &TControl::SetAnchors, kAnchorKindNames>("Anchors");
     Publish<&TControl::Cursor, &TControl::SetCursor>("Cursor");
 }
 

@@ -80,8 +80,15 @@ void TCustomPanel::Init()
 {
     SetBounds(0, 0, 185, 41);
     Publish<&TCustomPanel::Caption, &TCustomPanel::SetCaption>("Caption");
-    Publish<&TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter>("BevelOuter");
-    Publish<&TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner>("BevelInner");
+    PublishEnum<&TCustomPanel::BevelOuter, &TCustomPanel::SetBevelOuter, kBevelCutNames>("BevelOuter");
+    PublishEnum<&TCustomPanel::BevelInner, &TCustomPanel::SetBevelInner, kBevelCutNames>("BevelInner");
+    Publish<&TCustomPanel::BevelWidth, &TCustomPanel::SetBevelWidth>("BevelWidth");
+    Publish<&TCustomPanel::BorderWidth, &TCustomPanel::SetBorderWidth>("BorderWidth");
+    PublishEnum<&TCustomPanel::BorderStyle, &TCustomPanel::SetBorderStyle, kBorderStyleNames>("BorderStyle");
+    PublishEnum<&TCustomPanel::Alignment, &TCustomPanel::SetAlignment, kAlignmentNames>("Alignment");
+    PublishEnum<&TCustomPanel::VerticalAlignment, &TCustomPanel::SetVerticalAlignment,
+        kVerticalAlignmentNames>("VerticalAlignment");
+    Publish<&TCustomPanel::ShowCaption, &TCustomPanel::SetShowCaption>("ShowCaption");
     Changed();
 }
 

@@ -100,13 +100,15 @@ TGradientLabel::TGradientLabel(TComponent* owner)
     SetBounds(0, 0, 150, 20);
     SetLayout(tlCenter);
     Publish<&TGradientLabel::ColorTo, &TGradientLabel::SetColorTo>("ColorTo");
-    Publish<&TGradientLabel::GradientType, &TGradientLabel::SetGradientType>("GradientType");
-    Publish<&TGradientLabel::GradientDirection, &TGradientLabel::SetGradientDirection>("GradientDirection");
-    Publish<&TGradientLabel::EllipsType, &TGradientLabel::SetEllipsType>("EllipsType");
+    PublishEnum<&TGradientLabel::GradientType, &TGradientLabel::SetGradientType, kGradientTypeNames>(
+        "GradientType");
+    PublishEnum<&TGradientLabel::GradientDirection, &TGradientLabel::SetGradientDirection,
+        kGradientDirectionNames>("GradientDirection");
+    PublishEnum<&TGradientLabel::EllipsType, &TGradientLabel::SetEllipsType, kEllipsTypeNames>("EllipsType");
     Publish<&TGradientLabel::LineWidth, &TGradientLabel::SetLineWidth>("LineWidth");
     Publish<&TGradientLabel::Indent, &TGradientLabel::SetIndent>("Indent");
     Publish<&TGradientLabel::ShowAccelChar, &TGradientLabel::SetShowAccelChar>("ShowAccelChar");
-    Publish<&TGradientLabel::Alignment, &TGradientLabel::SetAlignment>("Alignment");
+    PublishEnum<&TGradientLabel::Alignment, &TGradientLabel::SetAlignment, kAlignmentNames>("Alignment");
 }
 
 void TGradientLabel::SetColorTo(TColor c)

@@ -16,6 +16,13 @@ enum TGradientType {
 // gdRightToLeft swaps the two colours (for vertical gradients: ColorTo at the top).
 enum TGradientDirection { gdLeftToRight, gdRightToLeft };
 enum TEllipsType { etNone, etEndEllips, etPathEllips };
+inline constexpr const char* kGradientTypeNames[]
+    = { "gtFullHorizontal", "gtFullVertical", "gtBottomLine", "gtCenterLine", "gtTopLine" };
+static_assert(std::size(kGradientTypeNames) == gtTopLine + 1);
+inline constexpr const char* kGradientDirectionNames[] = { "gdLeftToRight", "gdRightToLeft" };
+static_assert(std::size(kGradientDirectionNames) == gdRightToLeft + 1);
+inline constexpr const char* kEllipsTypeNames[] = { "etNone", "etEndEllips", "etPathEllips" };
+static_assert(std::size(kEllipsTypeNames) == etPathEllips + 1);
 
 class TGradientLabel : public TCustomLabel {
 public:

@@ -80,6 +80,10 @@ TCustomHTMLGroup::TCustomHTMLGroup(TComponent* owner)
     items_->OnChange = TNotifyEvent([this](TObject*) { Rebuild(); });
     SetTabStop(true);
     SetBounds(0, 0, 185, 105);
+    Publish<&TCustomHTMLGroup::Caption, &TCustomHTMLGroup::SetCaption>("Caption");
+    PublishLines<static_cast<const TStrings& (TCustomHTMLGroup::*)() const>(&TCustomHTMLGroup::Items),
+        &TCustomHTMLGroup::SetItems>("Items");
+    Publish<&TCustomHTMLGroup::Columns, &TCustomHTMLGroup::SetColumns>("Columns");
 }
 
 TCustomHTMLGroup::~TCustomHTMLGroup()

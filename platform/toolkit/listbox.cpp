@@ -95,6 +95,8 @@ void TCustomListBox::Init()
     SetParentColor(false);
     SetColor(clWindow);
     SetBounds(0, 0, 121, 97);
+    PublishLines<static_cast<const TStrings& (TCustomListBox::*)() const>(&TCustomListBox::Items),
+        &TCustomListBox::SetItems>("Items");
     Publish<&TCustomListBox::ItemIndex, &TCustomListBox::SetItemIndex>("ItemIndex");
     Publish<&TCustomListBox::MultiSelect, &TCustomListBox::SetMultiSelect>("MultiSelect");
     Publish<&TCustomListBox::ItemHeight, &TCustomListBox::SetItemHeight>("ItemHeight");

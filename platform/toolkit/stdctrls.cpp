@@ -42,7 +42,9 @@ TCustomEdit::TCustomEdit(TComponent* owner, QWidget* widget)
     Publish<&TCustomEdit::Text, &TCustomEdit::SetText>("Text");
     Publish<&TCustomEdit::ReadOnly, &TCustomEdit::SetReadOnly>("ReadOnly");
     Publish<&TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength>("MaxLength");
-    Publish<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle>("BorderStyle");
+    PublishEnum<&TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle, kBorderStyleNames>("BorderStyle");
+    PublishEnum<&TCustomEdit::CharCase, &TCustomEdit::SetCharCase, kEditCharCaseNames>("CharCase");
+    Publish<&TCustomEdit::AutoSelect, &TCustomEdit::SetAutoSelect>("AutoSelect");
 }
 
 void TCustomEdit::Change()
@@ -377,6 +379,12 @@ void TCustomMemo::Init()
     QObject::connect(e, &QPlainTextEdit::cursorPositionChanged, e, [this] { CaretMoved(); });
     SetBounds(0, 0, 185, 89);
     SetWordWrap(true);
+    PublishLines<static_cast<const TStrings& (TCustomMemo::*)() const>(&TCustomMemo::Lines),
+        &TCustomMemo::SetLines>("Lines");
+    Publish<&TCustomMemo::WantReturns, &TCustomMemo::SetWantReturns>("WantReturns");
+    Publish<&TCustomMemo::WantTabs, &TCustomMemo::SetWantTabs>("WantTabs");
+    Publish<&TCustomMemo::WordWrap, &TCustomMemo::SetWordWrap>("WordWrap");
+    PublishEnum<&TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars, kScrollStyleNames>("ScrollBars");
 }
 
 void TCustomMemo::CaretMoved()
@@ -497,6 +505,9 @@ TCustomLabel::TCustomLabel(TComponent* owner, QWidget* widget)
     Publish<&TCustomLabel::Caption, &TCustomLabel::SetCaption>("Caption");
     Publish<&TCustomLabel::AutoSize, &TCustomLabel::SetAutoSize>("AutoSize");
     Publish<&TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap>("WordWrap");
+    PublishEnum<&TCustomLabel::Alignment, &TCustomLabel::SetAlignment, kAlignmentNames>("Alignment");
+    PublishEnum<&TCustomLabel::Layout, &TCustomLabel::SetLayout, kTextLayoutNames>("Layout");
+    Publish<&TCustomLabel::Transparent, &TCustomLabel::SetTransparent>("Transparent");
 }
 
 std::string TCustomLabel::GetText() const
@@ -666,7 +677,9 @@ void TCustomCheckBox::Init()
     box->onToggle = [this] { Toggle(); };
     SetBounds(0, 0, 97, std::max(17, box->sizeHint().height()));
     Publish<&TCustomCheckBox::Checked, &TCustomCheckBox::SetChecked>("Checked");
-    Publish<&TCustomCheckBox::State, &TCustomCheckBox::SetState>("State");
+    PublishEnum<&TCustomCheckBox::State, &TCustomCheckBox::SetState, kCheckBoxStateNames>("State");
+    Publish<&TCustomCheckBox::AllowGrayed, &TCustomCheckBox::SetAllowGrayed>("AllowGrayed");
+    PublishEnum<&TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment, kAlignmentNames>("Alignment");
     Publish<&TCustomCheckBox::ReadOnly, &TCustomCheckBox::SetReadOnly>("ReadOnly");
 }
 

@@ -17,6 +17,14 @@ enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
+inline constexpr const char* kEditCharCaseNames[] = { "ecNormal", "ecUpperCase", "ecLowerCase" };
+static_assert(std::size(kEditCharCaseNames) == ecLowerCase + 1);
+inline constexpr const char* kScrollStyleNames[] = { "ssNone", "ssHorizontal", "ssVertical", "ssBoth" };
+static_assert(std::size(kScrollStyleNames) == ssBoth + 1);
+inline constexpr const char* kCheckBoxStateNames[] = { "cbUnchecked", "cbChecked", "cbGrayed" };
+static_assert(std::size(kCheckBoxStateNames) == cbGrayed + 1);
+inline constexpr const char* kTextLayoutNames[] = { "tlTop", "tlCenter", "tlBottom" };
+static_assert(std::size(kTextLayoutNames) == tlBottom + 1);
 
 class TCustomEdit : public TWinControl {
 public:

@@ -3,6 +3,7 @@
 // codes, message numbers, alignment and cursor values. No Qt here: the package includes this.
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <string>
 
 using WPARAM = std::uintptr_t;
@@ -220,6 +221,22 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TVerticalAlignment { taAlignTop, taAlignBottom, taVerticalCenter };
 enum TBorderStyle { bsNone, bsSingle };
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+
+// The element names of the enumerations above, in their order, as published properties show them.
+inline constexpr const char* kAlignNames[]
+    = { "alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom" };
+static_assert(std::size(kAlignNames) == alCustom + 1);
+inline constexpr const char* kAnchorKindNames[] = { "akLeft", "akTop", "akRight", "akBottom" };
+static_assert(std::size(kAnchorKindNames) == akBottom + 1);
+inline constexpr const char* kAlignmentNames[] = { "taLeftJustify", "taRightJustify", "taCenter" };
+static_assert(std::size(kAlignmentNames) == taCenter + 1);
+inline constexpr const char* kVerticalAlignmentNames[]
+    = { "taAlignTop", "taAlignBottom", "taVerticalCenter" };
+static_assert(std::size(kVerticalAlignmentNames) == taVerticalCenter + 1);
+inline constexpr const char* kBorderStyleNames[] = { "bsNone", "bsSingle" };
+static_assert(std::size(kBorderStyleNames) == bsSingle + 1);
+inline constexpr const char* kBevelCutNames[] = { "bvNone", "bvLowered", "bvRaised", "bvSpace" };
+static_assert(std::size(kBevelCutNames) == bvSpace + 1);
 enum TModalResult : int {
     mrNone = 0,
     mrOk = 1,

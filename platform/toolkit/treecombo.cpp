@@ -50,6 +50,12 @@ TAdvTreeComboBox::TAdvTreeComboBox(TComponent* owner)
         SetDroppedDown(!DroppedDown());
     });
     button_ = action;
+    Publish<&TAdvTreeComboBox::DropWidth, &TAdvTreeComboBox::SetDropWidth>("DropWidth");
+    Publish<&TAdvTreeComboBox::DropHeight, &TAdvTreeComboBox::SetDropHeight>("DropHeight");
+    Publish<&TAdvTreeComboBox::ExpandOnDrop, &TAdvTreeComboBox::SetExpandOnDrop>("ExpandOnDrop");
+    Publish<&TAdvTreeComboBox::EditorEnabled, &TAdvTreeComboBox::SetEditorEnabled>("EditorEnabled");
+    PublishEnum<&TAdvTreeComboBox::SelectMode, &TAdvTreeComboBox::SetSelectMode, kTreeComboSelectModeNames>(
+        "SelectMode");
 }
 
 TAdvTreeComboBox::~TAdvTreeComboBox()

@@ -9,6 +9,8 @@
 #include "toolkit/treeview.h"
 
 enum TTreeComboSelectMode { smSingleClick, smDblClick };
+inline constexpr const char* kTreeComboSelectModeNames[] = { "smSingleClick", "smDblClick" };
+static_assert(std::size(kTreeComboSelectModeNames) == smDblClick + 1);
 
 class TAdvTreeComboBox : public TAdvEdit {
 public:
