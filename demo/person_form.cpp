@@ -3,7 +3,6 @@
 #include "QelObjCntrl.h"
 
 #include "binding/methods.h"
-#include "controls/QelHTMLStaticText.h"
 #include "controls/QelPageControl.h"
 
 #include "toolkit/dialogs.h"
@@ -47,14 +46,6 @@ void TPersonForm::build()
     pages_ = designed<TQelPageControl>("pcPerson");
     status_ = designed<TPanel>("pnlStatus");
 
-    // Not published yet: the summary's text and watched fields, the status text's alignment,
-    // the default button.
-    auto* summary = designed<TQelHTMLStaticText>("htmlSummary");
-    summary->ChangeHTMLText("<FONT size=\"4\"><B><Anrede> <Titel> <Vorname> <Name></B></FONT><BR>"
-                            "geboren am <Geburtsdatum> · <Email>");
-    summary->get_WatchFields().SetCommaText("Anrede,Titel,Vorname,Name,Geburtsdatum,Email");
-    status_->SetAlignment(taLeftJustify);
-
     const auto onClick = [this](const char* name, auto fn) {
         auto* b = designed<TButton>(name);
         b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
@@ -63,16 +54,15 @@ void TPersonForm::build()
     onClick("btnPrev", [this] { Step(-1); });
     onClick("btnNext", [this] { Step(1); });
     onClick("btnDiscard", [this] { Discard(); });
+    // A button's Default is not published: set here.
     onClick("btnSave", [this] { Save(); })->SetDefault(true);
 
     // The person on pages, as a clerk works through it; the page control passes the person's
     // field list to the controls of every page.
     buildChoices(designed<TPanel>("pnlAuswahl"));
-    buildGroups();
     buildAddresses();
     buildTexts();
     buildDocuments();
-    buildRelations();
     pages_->SetActivePageIndex(0);
 }
 

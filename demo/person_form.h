@@ -44,11 +44,9 @@ private:
     void build();
     // What the code adds to the designed sections, each in its own file.
     void buildChoices(TPanel* gridArea); // person_form_choices.cpp
-    void buildGroups(); // person_form_groups.cpp
     void buildAddresses(); // person_form_addresses.cpp
     void buildTexts(); // person_form_texts.cpp
     void buildDocuments(); // person_form_documents.cpp
-    void buildRelations(); // person_form_relations.cpp
     // A control the .ui file must have made.
     template <class T> T* designed(const char* name);
     void setStatus(const std::string& text);

@@ -5,7 +5,6 @@
 
 #include "binding/methods.h"
 #include "controls/QelTabControl.h"
-#include "vectors/QelVectorGrid.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
@@ -31,20 +30,6 @@ void TPersonForm::buildAddresses()
     // A .ui font has no colour: the hints are grey from here.
     designed<TLabel>("lblAdressenHinweis")->Font().SetColor(clGray);
     designed<TLabel>("lblBankHinweis")->Font().SetColor(clGray);
-
-    // Not published yet: the vector grids' columns. All addresses and phone numbers at a glance,
-    // edited in place (right click: more commands).
-    const auto columns = [this](const char* name, std::initializer_list<const char*> cols) {
-        TStringList lines;
-        for (const char* c : cols)
-            lines.Add(c);
-        designed<TQelVectorGrid>(name)->set_FieldNames(lines);
-    };
-    columns("vgAdressen",
-        { "Strasse AS Straße/LENGTH:24c/0", "PLZ/LENGTH:7c/0", "Ort/LENGTH:16c/0",
-            "GueltigAb AS \"gültig ab\"/HIDETIME LENGTH:10c/0",
-            "GueltigBis AS \"gültig bis\"/HIDETIME LENGTH:10c" });
-    columns("vgTelefone", { "Art/LENGTH:12c/0", "Nummer/LENGTH:20c" });
 }
 
 void TPersonForm::AddAddress()

@@ -7,12 +7,6 @@
 
 #include "toolkit/comctrls.h"
 
-void TPersonForm::buildRelations()
-{
-    // Not published yet: the drop-down's height.
-    designed<TQelTreeCombo>("tcArbeitgeber")->SetDropHeight(260);
-}
-
 void TPersonForm::ShowEmployerTree()
 {
     auto* page = dynamic_cast<TTabSheet*>(FindComponent("tsBeziehungen"));

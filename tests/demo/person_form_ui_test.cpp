@@ -119,6 +119,12 @@ TEST(PersonFormUi, EveryPageHoldsItsControlsByName)
     ASSERT_NE(sprachen, nullptr);
     EXPECT_EQ(sprachen->get_FieldPath(), "Sprachkenntnisse/Sprache");
     EXPECT_FALSE(sprachen->get_NeuEintrag());
+    // References between the designed controls, resolved by name when loading ends.
+    EXPECT_EQ(form.FindComponent("mmBemerkung")->GetPropValue("CountLabel").AsString(), "lblBemerkungFrei");
+    EXPECT_EQ(form.FindComponent("dvAnlagen")->GetPropValue("Panel").AsString(), "pnlAnlage");
+    EXPECT_EQ(form.FindComponent("tvOrdner")->GetPropValue("ListView").AsString(), "lvDokumente");
+    EXPECT_EQ(form.FindComponent("vgTelefone")->GetPropValue("FieldNames").AsString(),
+        "Art/LENGTH:12c/0\nNummer/LENGTH:20c\n");
     EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlAdresse"))->Align(), alClient);
     EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlKopf"))->Align(), alTop);
 }
