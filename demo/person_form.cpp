@@ -3,8 +3,6 @@
 #include "QelObjCntrl.h"
 
 #include "binding/methods.h"
-#include "controls/QelEdit.h"
-#include "controls/QelHTMLStaticText.h"
 #include "controls/QelPageControl.h"
 
 #include "toolkit/dialogs.h"
@@ -38,91 +36,34 @@ TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
     }
 }
 
-TQelEdit* TPersonForm::addEdit(
-    TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w)
-{
-    auto* e = new TQelEdit(this);
-    e->SetName("ed" + path);
-    e->SetParent(parent);
-    e->SetBounds(x, y, w, 24);
-    e->set_FieldPath(path);
-    e->SetLabelCaption(caption);
-    return e;
-}
-
 void TPersonForm::build()
 {
-    auto* header = new TPanel(this);
-    header->SetParent(this);
-    header->SetAlign(alTop);
-    header->SetHeight(56);
-    header->SetBevelOuter(bvNone);
-    header->SetColor(TColor(0xF3E9DC));
-    // A summary of the person, filled from its fields and refreshed when one of them changes.
-    auto* summary = new TQelHTMLStaticText(this);
-    summary->SetName("htmlSummary");
-    summary->SetParent(header);
-    summary->SetBounds(16, 8, 928, 44);
-    summary->HTMLText().SetText("<FONT size=\"4\"><B><Anrede> <Titel> <Vorname> <Name></B></FONT><BR>"
-                                "geboren am <Geburtsdatum> · <Email>");
-    summary->get_WatchFields().SetCommaText("Anrede,Titel,Vorname,Name,Geburtsdatum,Email");
-
-    status_ = new TPanel(this);
-    status_->SetParent(this);
-    status_->SetAlign(alBottom);
-    status_->SetHeight(26);
-    status_->SetBevelOuter(bvLowered);
-    status_->SetAlignment(taLeftJustify);
-
-    auto* buttons = new TPanel(this);
-    buttons->SetParent(this);
-    buttons->SetAlign(alBottom);
-    buttons->SetHeight(48);
-    buttons->SetBevelOuter(bvNone);
-    auto button = [&](const char* name, const char* caption, int x, int w, auto fn) {
-        auto* b = new TButton(this);
-        b->SetName(name);
-        b->SetParent(buttons);
-        b->SetCaption(caption);
-        b->SetBounds(x, 10, w, 28);
-        b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
-        return b;
-    };
-    button("btnPrev", "◀ Vorige", 16, 90, [this] { Step(-1); });
-    button("btnNext", "Nächste ▶", 112, 90, [this] { Step(1); });
-    button("btnDiscard", "Verwerfen", 744, 96, [this] { Discard(); });
-    button("btnSave", "Speichern", 848, 96, [this] { Save(); })->SetDefault(true);
-
-    // The person on pages, as a clerk works through it; the page control passes the person's
-    // field list to the controls of every page. Pages and the controls that need no code come
-    // from the designed form.
+    // The form as designed (person_form.ui); the code adds what a designer cannot: the buttons'
+    // actions, the choice grid, the links between the controls and what still lacks a property.
     const TFormLoadResult designedForm = QelObjCntrl::LoadFormText(this, kPersonFormUi, this);
     if (!designedForm.ok)
         throw std::runtime_error("person_form.ui: " + designedForm.error);
     pages_ = designed<TQelPageControl>("pcPerson");
-    buildGeneral(designed<TTabSheet>("tsAllgemein"));
-    buildAddresses(designed<TTabSheet>("tsAdressen"));
-    buildBank(designed<TTabSheet>("tsBank"));
-    buildTexts(designed<TTabSheet>("tsNotizen"));
-    buildDocuments(designed<TTabSheet>("tsDokumente"));
-    buildRelations(designed<TTabSheet>("tsBeziehungen"));
+    status_ = designed<TPanel>("pnlStatus");
+
+    const auto onClick = [this](const char* name, auto fn) {
+        auto* b = designed<TButton>(name);
+        b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
+        return b;
+    };
+    onClick("btnPrev", [this] { Step(-1); });
+    onClick("btnNext", [this] { Step(1); });
+    onClick("btnDiscard", [this] { Discard(); });
+    // A button's Default is not published: set here.
+    onClick("btnSave", [this] { Save(); })->SetDefault(true);
+
+    // The person on pages, as a clerk works through it; the page control passes the person's
+    // field list to the controls of every page.
+    buildChoices(designed<TPanel>("pnlAuswahl"));
+    buildAddresses();
+    buildTexts();
+    buildDocuments();
     pages_->SetActivePageIndex(0);
-}
-
-template <class T> T* TPersonForm::designed(const char* name)
-{
-    auto* c = dynamic_cast<T*>(FindComponent(name));
-    if (!c)
-        throw std::runtime_error(std::string("person_form.ui: ") + name + " fehlt");
-    return c;
-}
-
-void TPersonForm::buildGeneral(TWinControl*)
-{
-    designed<TQelEdit>("edName")->SetTabOrder(0);
-    // The choices beside the edits, the groups below them.
-    buildChoices(designed<TPanel>("pnlChoices"));
-    buildGroups(designed<TPanel>("pnlGroups"));
 }
 
 bool TPersonForm::ShowPerson(TQelObjectKey key)

@@ -5,14 +5,14 @@
 #include "binding/objdb.h"
 #include "binding/toolkit.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-// The form's pages as designed in Qt Designer (person_form.ui, compiled in): the page control,
-// its sheets, the general page and the bank page. The other pages are filled in code.
+// The form as designed in Qt Designer (person_form.ui, compiled in): every control, its place,
+// properties and tab order. The code connects them and handles their events.
 extern const char* const kPersonFormUi;
 
-class TQelEdit;
 class TQelPageControl;
 class TQelTabControl;
 class TLabel;
@@ -42,19 +42,13 @@ public:
 
 private:
     void build();
-    // The sections of the form, each in its own file.
-    void buildChoices(TWinControl* area); // person_form_choices.cpp
-    void buildGroups(TWinControl* area); // person_form_groups.cpp
-    void buildTexts(TWinControl* area); // person_form_texts.cpp
-    void buildDocuments(TWinControl* page); // person_form_documents.cpp
-    void buildRelations(TWinControl* page); // person_form_relations.cpp
-    void buildGeneral(TWinControl* page);
+    // What the code adds to the designed sections, each in its own file.
+    void buildChoices(TPanel* gridArea); // person_form_choices.cpp
+    void buildAddresses(); // person_form_addresses.cpp
+    void buildTexts(); // person_form_texts.cpp
+    void buildDocuments(); // person_form_documents.cpp
     // A control the .ui file must have made.
     template <class T> T* designed(const char* name);
-    void buildAddresses(TWinControl* page); // person_form_addresses.cpp
-    void buildBank(TWinControl* page); // person_form_addresses.cpp
-    TQelEdit* addEdit(
-        TWinControl* parent, const std::string& path, const std::string& caption, int x, int y, int w);
     void setStatus(const std::string& text);
     void updateTitle();
 
@@ -65,3 +59,11 @@ private:
     TQelTabControl* addresses_ = nullptr;
     TPanel* status_ = nullptr;
 };
+
+template <class T> T* TPersonForm::designed(const char* name)
+{
+    auto* c = dynamic_cast<T*>(FindComponent(name));
+    if (!c)
+        throw std::runtime_error(std::string("person_form.ui: ") + name + " fehlt");
+    return c;
+}

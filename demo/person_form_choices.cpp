@@ -1,5 +1,5 @@
-// The combos: salutation, active flag and employer, and a small grid whose cells edit a choice
-// and a reference with the combo as in-place editor.
+// The combos (salutation, active flag, employer, the employer searched while typing) and a
+// small grid whose cells edit a choice and a reference with the combo as in-place editor.
 #include "person_form.h"
 
 #include "binding/methods.h"
@@ -7,7 +7,7 @@
 
 #include "toolkit/advstringgrid.h"
 #include "toolkit/dialogs.h"
-#include "toolkit/stdctrls.h"
+#include "toolkit/extctrls.h"
 
 namespace {
 
@@ -102,18 +102,6 @@ protected:
     }
 };
 
-TQelCombo* addCombo(TComponent* owner, TWinControl* parent, const std::string& path,
-    const std::string& caption, int x, int y, int w)
-{
-    auto* c = new TQelCombo(owner);
-    c->SetName("cb" + path);
-    c->SetParent(parent);
-    c->SetBounds(x, y, w, 24);
-    c->set_FieldPath(path);
-    c->SetLabelCaption(caption);
-    return c;
-}
-
 // Creating and renaming a firm from the employer combo's menu: the name is asked for, the firm
 // stored when one is given.
 void editFirm(TObject*, TQelObject* firm)
@@ -129,29 +117,17 @@ void editFirm(TObject*, TQelObject* firm)
 
 } // namespace
 
-void TPersonForm::buildChoices(TWinControl* area)
+void TPersonForm::buildChoices(TPanel* gridArea)
 {
-    addCombo(this, area, "Anrede", "Anrede", 8, 28, 144);
-    addCombo(this, area, "Aktiv", "Aktiv", 168, 28, 136);
-    TQelCombo* employer = addCombo(this, area, "Arbeitgeber", "Arbeitgeber", 8, 84, 296);
-    employer->set_FavoriteCount(1); // the firms chosen last come first
+    auto* employer = designed<TQelCombo>("cbArbeitgeber");
     employer->OnEditRefObj = TQelEditRefObjEvent(&editFirm);
 
-    auto* caption = new TLabel(this);
-    caption->SetParent(area);
-    caption->SetBounds(8, 124, 296, 16);
-    caption->SetCaption("Dieselben Felder als Tabelle");
+    // The grid is this form's own class: it fills the place the .ui keeps for it.
     auto* grid = new TChoiceGridForm(this);
     grid->SetName("frmAuswahl");
-    static_cast<TControl*>(grid)->SetParent(area);
-    grid->SetBounds(8, 142, 296, 92);
+    static_cast<TControl*>(grid)->SetParent(gridArea);
+    grid->SetAlign(alClient);
     grid->grid->SetColWidths(0, 96);
     grid->grid->SetColWidths(1, 192);
     grid->Show();
-
-    // The same reference searched while typing: the list holds what the typed start finds.
-    TQelCombo* search = addCombo(this, area, "Arbeitgeber", "Arbeitgeber suchen (ab 2 Zeichen)", 8, 272, 296);
-    search->SetName("cbArbeitgeberSuche");
-    search->set_ShowCompleteList(false);
-    search->set_MinSelTextLength(2);
 }

@@ -11,9 +11,11 @@
 #include <QFile>
 #include <QFont>
 #include <QPointer>
+#include <QStringDecoder>
 #include <QUiLoader>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -126,6 +128,68 @@ private:
     std::vector<QFont> fontsBefore_;
 };
 
+// The file's tab order (<tabstops>, a flat list of names as Qt Designer writes it). Qt's loader
+// would look the names up among its own widgets and warn that it finds none (the controls' widgets
+// sit on the target), so the list is taken out of the text before loading and applied after.
+std::vector<std::string> takeTabStops(QByteArray& ui)
+{
+    QStringDecoder decode(QStringDecoder::Utf8);
+    const QString text = decode(ui);
+    if (decode.hasError() || !text.contains(QLatin1String("tabstops")))
+        return {};
+    std::vector<std::string> names;
+    qsizetype start = -1, end = -1;
+    // Only the list that belongs to the file itself: <ui><tabstops><tabstop>.
+    QXmlStreamReader xml(text);
+    if (xml.readNextStartElement() && xml.name() == QLatin1String("ui")) {
+        while (xml.readNextStartElement()) {
+            if (xml.name() != QLatin1String("tabstops") || start >= 0) {
+                xml.skipCurrentElement();
+                continue;
+            }
+            start = text.lastIndexOf(QLatin1Char('<'), xml.characterOffset() - 1);
+            while (xml.readNextStartElement()) {
+                if (xml.name() == QLatin1String("tabstop"))
+                    names.push_back(FromQString(xml.readElementText().trimmed()));
+                else
+                    xml.skipCurrentElement();
+            }
+            end = xml.characterOffset();
+        }
+    }
+    // A damaged file goes to Qt's loader as it is, which reports what is wrong with it.
+    if (xml.hasError() || start < 0 || end < start)
+        return {};
+    ui = (text.left(start) + text.mid(end)).toUtf8();
+    return names;
+}
+
+// Within each parent the named controls come first, in the file's order; the others keep their
+// order after them. A name that is no control of the file is reported.
+void applyTabStops(const std::vector<std::string>& names, TFormLoadResult& result)
+{
+    std::map<std::string, TWinControl*> byName;
+    for (TControl* c : result.controls)
+        if (auto* w = dynamic_cast<TWinControl*>(c))
+            byName.emplace(c->Name(), w);
+    std::map<const TWinControl*, int> next; // the next tab position within each parent
+    std::set<std::string> seen;
+    for (const std::string& name : names) {
+        if (!seen.insert(name).second)
+            continue; // a name listed twice keeps its first place
+        const auto it = byName.find(name);
+        if (it == byName.end()) {
+            const std::string text = "Unbekanntes Steuerelement \"" + name + "\" in der Tabulatorreihenfolge";
+            result.warnings.push_back(text);
+            qWarning("Formular: %s", text.c_str());
+            continue;
+        }
+        TWinControl* w = it->second;
+        if (w->Parent())
+            w->SetTabOrder(next[w->Parent()]++);
+    }
+}
+
 // "Scope::name" without its scope.
 QStringView Unscoped(QStringView name)
 {
@@ -189,6 +253,7 @@ QByteArray ControlEnumsAsTexts(const QByteArray& ui)
 TFormLoadResult loadFrom(TWinControl* target, const QByteArray& ui, TComponent* owner)
 {
     QByteArray bytes = ControlEnumsAsTexts(ui);
+    const std::vector<std::string> tabStops = takeTabStops(bytes);
     QBuffer device(&bytes);
     device.open(QIODevice::ReadOnly);
     TFormLoadResult result;
@@ -200,6 +265,7 @@ TFormLoadResult loadFrom(TWinControl* target, const QByteArray& ui, TComponent* 
         return result;
     }
     loader.finish();
+    applyTabStops(tabStops, result);
     loader.dropRoot();
     result.ok = true;
     return result;

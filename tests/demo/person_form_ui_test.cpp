@@ -1,5 +1,6 @@
-// The person form's designed pages: person_form.ui as it lies in the repository loads cleanly,
-// is the form the demo compiles in, and its edits take real keys into the person.
+// The person form as designed: person_form.ui as it lies in the repository loads cleanly, is the
+// form the demo compiles in, holds every page's controls where the form's code expects them, and
+// its edits take real keys into the person in the designed tab order.
 #include "demo_database.h"
 #include "person_form.h"
 
@@ -7,12 +8,16 @@
 #include "controls/QelEdit.h"
 #include "controls/QelPageControl.h"
 #include "controls/QelPanel.h"
+#include "controls/qelchecklist.h"
+#include "pickers/QelCombo.h"
+#include "pickers/QelDataMultiEdit.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace {
 
@@ -42,6 +47,120 @@ TEST(PersonFormUi, TheFileLoadsCleanlyAndIsTheOneCompiledIn)
     ASSERT_NE(born, nullptr);
     EXPECT_EQ(born->get_EditOptions(), TQelEditOptions { eoAcceptWithoutDelimiters });
     EXPECT_EQ(born->LabelCaption(), "Geburtsdatum");
+}
+
+// Every designed control by name, with the control it must sit in.
+const std::map<std::string, std::string> kPlaces = {
+    { "pnlKopf", "PersonForm" },
+    { "htmlSummary", "pnlKopf" },
+    { "pnlStatus", "PersonForm" },
+    { "pnlKnoepfe", "PersonForm" },
+    { "btnPrev", "pnlKnoepfe" },
+    { "btnSave", "pnlKnoepfe" },
+    { "edName", "tsAllgemein" },
+    { "lblArbeitgeber", "tsAllgemein" },
+    { "cbAnrede", "pnlChoices" },
+    { "cbArbeitgeber", "pnlChoices" },
+    { "cbArbeitgeberSuche", "pnlChoices" },
+    { "pnlAuswahl", "pnlChoices" },
+    { "cbAktiv", "pnlGroups" },
+    { "cbAktivWahl", "pnlChoices" },
+    { "cgSprachen", "pnlGroups" },
+    { "clRollen", "pnlGroups" },
+    { "edAdressOrte", "tsAdressen" },
+    { "btnAdresseNeu", "tsAdressen" },
+    { "tcAdressen", "tsAdressen" },
+    { "pnlAdresse", "tcAdressen" },
+    { "edOrt", "pnlAdresse" },
+    { "cbStandardAdresse", "pnlAdresse" },
+    { "vgAdressen", "tsAdressen" },
+    { "vgTelefone", "tsAdressen" },
+    { "lblAdressenHinweis", "tsAdressen" },
+    { "edIBAN", "pnlBank" },
+    { "lblBankHinweis", "tsBank" },
+    { "mmBemerkung", "tsNotizen" },
+    { "lblBemerkungFrei", "tsNotizen" },
+    { "ftNotiz", "tsNotizen" },
+    { "lvDokumente", "tsDokumente" },
+    { "tvOrdner", "tsDokumente" },
+    { "dvAnlagen", "tsDokumente" },
+    { "edBeschreibung", "pnlAnlage" },
+    { "tcArbeitgeber", "tsBeziehungen" },
+    { "dmeSprachen", "tsBeziehungen" },
+};
+
+TEST(PersonFormUi, EveryPageHoldsItsControlsByName)
+{
+    TForm form(nullptr);
+    form.SetName("PersonForm");
+    const TFormLoadResult r = QelObjCntrl::LoadForm(&form, kUiFile, &form);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_TRUE(r.warnings.empty()) << r.warnings.front();
+    // Names are unique: the form's code finds its controls by them.
+    std::map<std::string, int> named;
+    for (const TControl* c : r.controls)
+        EXPECT_EQ(++named[c->Name()], 1) << c->Name();
+    for (const auto& [name, parent] : kPlaces) {
+        auto* c = dynamic_cast<TControl*>(form.FindComponent(name));
+        ASSERT_NE(c, nullptr) << name;
+        ASSERT_NE(c->Parent(), nullptr) << name;
+        EXPECT_EQ(c->Parent()->Name(), parent) << name;
+    }
+    // Properties of the pages the code used to set.
+    auto* rollen = dynamic_cast<TQelCheckList*>(form.FindComponent("clRollen"));
+    ASSERT_NE(rollen, nullptr);
+    EXPECT_TRUE(rollen->Sorted());
+    EXPECT_EQ(rollen->ItemHeight(), 22);
+    auto* suche = dynamic_cast<TQelCombo*>(form.FindComponent("cbArbeitgeberSuche"));
+    ASSERT_NE(suche, nullptr);
+    EXPECT_FALSE(suche->get_ShowCompleteList());
+    EXPECT_EQ(suche->get_MinSelTextLength(), 2);
+    auto* sprachen = dynamic_cast<TQelDataMultiEdit*>(form.FindComponent("dmeSprachen"));
+    ASSERT_NE(sprachen, nullptr);
+    EXPECT_EQ(sprachen->get_FieldPath(), "Sprachkenntnisse/Sprache");
+    EXPECT_FALSE(sprachen->get_NeuEintrag());
+    // References between the designed controls, resolved by name when loading ends.
+    EXPECT_EQ(form.FindComponent("mmBemerkung")->GetPropValue("CountLabel").AsString(), "lblBemerkungFrei");
+    EXPECT_EQ(form.FindComponent("dvAnlagen")->GetPropValue("Panel").AsString(), "pnlAnlage");
+    EXPECT_EQ(form.FindComponent("tvOrdner")->GetPropValue("ListView").AsString(), "lvDokumente");
+    EXPECT_EQ(form.FindComponent("vgTelefone")->GetPropValue("FieldNames").AsString(),
+        "Art/LENGTH:12c/0\nNummer/LENGTH:20c\n");
+    EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlAdresse"))->Align(), alClient);
+    EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlKopf"))->Align(), alTop);
+}
+
+TEST(PersonFormUi, TheDesignedTabOrderLeadsFromTheNameOn)
+{
+    QTemporaryDir dir;
+    DemoDatabase store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
+    ASSERT_TRUE(store.error.empty()) << store.error;
+    SetQelDatabase(store.db.get());
+    {
+        TPersonForm form(nullptr, store.db.get());
+        ASSERT_TRUE(form.ShowPerson());
+        form.Show();
+        auto* name = dynamic_cast<TQelEdit*>(form.FindComponent("edName"));
+        auto* anrede = dynamic_cast<TQelEdit*>(form.FindComponent("edAnrede"));
+        auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
+        auto* geboren = dynamic_cast<TQelEdit*>(form.FindComponent("edGeburtsdatum"));
+        ASSERT_TRUE(name && anrede && vorname && geboren);
+        EXPECT_EQ(name->TabOrder(), 0);
+        EXPECT_EQ(anrede->TabOrder(), 1);
+        name->SetFocus();
+        QApplication::processEvents();
+        const auto tab = [] {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QApplication::processEvents();
+        };
+        tab();
+        EXPECT_TRUE(anrede->Focused());
+        tab();
+        tab();
+        EXPECT_TRUE(vorname->Focused());
+        tab();
+        EXPECT_TRUE(geboren->Focused()) << "the name comes first and is not visited again";
+    }
+    SetQelDatabase(nullptr);
 }
 
 TEST(PersonFormUi, TypedKeysReachThePerson)
