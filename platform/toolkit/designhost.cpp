@@ -35,6 +35,8 @@ TDesignType DesignTypeOf(const TComponent* component, const std::string& name)
         return type.count <= 31 ? TDesignType::Set : TDesignType::String;
     case TPropKind::Enum:
         return TDesignType::Enum;
+    case TPropKind::Color:
+        return TDesignType::Color;
     case TPropKind::Value:
         break;
     default:
@@ -149,7 +151,7 @@ const TDesignClass* DesignClassOf(const std::string& className, const TComponent
         const QByteArray typeName = isEnum ? "T" + qname : QByteArray(MetaTypeOf(type).name());
         QMetaPropertyBuilder p = b.addProperty(qname, typeName, MetaTypeOf(type));
         p.setReadable(true);
-        p.setWritable(true);
+        p.setWritable(!sample->IsReadOnlyProp(name));
         p.setDesignable(true);
         p.setScriptable(true);
         p.setStored(true);
