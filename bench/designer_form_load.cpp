@@ -129,7 +129,7 @@ void buildInCode(TForm& form)
 // The person form's .ui with only the widgets (and tab stops) named in `keep`; the top widget stays.
 std::string UiWithOnly(const std::set<std::string>& keep)
 {
-    QXmlStreamReader in(QByteArray(kPersonFormUi));
+    QXmlStreamReader in { QByteArray(kPersonFormUi) };
     QByteArray out;
     QXmlStreamWriter w(&out);
     int depth = 0; // widgets opened so far, to tell the top one

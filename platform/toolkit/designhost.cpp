@@ -298,7 +298,14 @@ void TDesignHost::readProperty(const TDesignClass::Property& p, void* value) con
     const QVariant v = ToDesignValue(p.type, p.prop, control_->GetPropValue(p.name));
     switch (p.type) {
     case TDesignType::String:
-        *static_cast<QString*>(value) = v.toString();
+        if (p.prop.kind == TPropKind::Component) {
+            // In the designer every control stands alone (no owner holds the others), so a
+            // reference is kept as the name written; the loaded form resolves it.
+            const auto it = references_.find(p.name);
+            *static_cast<QString*>(value) = it != references_.end() ? it->second : v.toString();
+        } else {
+            *static_cast<QString*>(value) = v.toString();
+        }
         break;
     case TDesignType::Bool:
         *static_cast<bool*>(value) = v.toBool();
@@ -320,6 +327,8 @@ void TDesignHost::writeProperty(const TDesignClass::Property& p, const void* val
     TPropValue v;
     switch (p.type) {
     case TDesignType::String:
+        if (p.prop.kind == TPropKind::Component)
+            references_[p.name] = *static_cast<const QString*>(value);
         v = FromQString(*static_cast<const QString*>(value));
         break;
     case TDesignType::Bool:

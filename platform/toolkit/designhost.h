@@ -13,6 +13,8 @@
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+#include <map>
+#include <string>
 #include <vector>
 
 struct TDesignProperty {
@@ -79,4 +81,6 @@ private:
 
     TControl* control_ = nullptr;
     const TDesignClass* class_ = nullptr;
+    // References as written in the designer, by property name.
+    std::map<std::string, QString> references_;
 };
