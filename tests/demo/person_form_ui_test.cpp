@@ -129,75 +129,75 @@ TEST(PersonFormUi, EveryPageHoldsItsControlsByName)
     EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlKopf"))->Align(), alTop);
 }
 
-TEST(PersonFormUi, TheDesignedTabOrderLeadsFromTheNameOn)
-{
-    QTemporaryDir dir;
-    DemoDatabase store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
-    ASSERT_TRUE(store.error.empty()) << store.error;
-    SetQelDatabase(store.db.get());
+// A demo database for forms that are shown and typed into; the forms are gone before it closes.
+class PersonFormUiDb : public ::testing::Test {
+protected:
+    void SetUp() override
     {
-        TPersonForm form(nullptr, store.db.get());
-        ASSERT_TRUE(form.ShowPerson());
-        form.Show();
-        auto* name = dynamic_cast<TQelEdit*>(form.FindComponent("edName"));
-        auto* anrede = dynamic_cast<TQelEdit*>(form.FindComponent("edAnrede"));
-        auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
-        auto* geboren = dynamic_cast<TQelEdit*>(form.FindComponent("edGeburtsdatum"));
-        ASSERT_TRUE(name && anrede && vorname && geboren);
-        EXPECT_EQ(name->TabOrder(), 0);
-        EXPECT_EQ(anrede->TabOrder(), 1);
-        name->SetFocus();
-        QApplication::processEvents();
-        const auto tab = [] {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QApplication::processEvents();
-        };
-        tab();
-        EXPECT_TRUE(anrede->Focused());
-        tab();
-        tab();
-        EXPECT_TRUE(vorname->Focused());
-        tab();
-        EXPECT_TRUE(geboren->Focused()) << "the name comes first and is not visited again";
+        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
+        ASSERT_TRUE(store.error.empty()) << store.error;
+        SetQelDatabase(store.db.get());
     }
-    SetQelDatabase(nullptr);
+    void TearDown() override { SetQelDatabase(nullptr); }
+    QTemporaryDir dir;
+    DemoDatabase store;
+};
+
+TEST_F(PersonFormUiDb, TheDesignedTabOrderLeadsFromTheNameOn)
+{
+    TPersonForm form(nullptr, store.db.get());
+    ASSERT_TRUE(form.ShowPerson());
+    form.Show();
+    auto* name = dynamic_cast<TQelEdit*>(form.FindComponent("edName"));
+    auto* anrede = dynamic_cast<TQelEdit*>(form.FindComponent("edAnrede"));
+    auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
+    auto* geboren = dynamic_cast<TQelEdit*>(form.FindComponent("edGeburtsdatum"));
+    ASSERT_TRUE(name && anrede && vorname && geboren);
+    EXPECT_EQ(name->TabOrder(), 0);
+    EXPECT_EQ(anrede->TabOrder(), 1);
+    name->SetFocus();
+    QApplication::processEvents();
+    const auto tab = [] {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QApplication::processEvents();
+    };
+    tab();
+    EXPECT_TRUE(anrede->Focused());
+    tab();
+    tab();
+    EXPECT_TRUE(vorname->Focused());
+    tab();
+    EXPECT_TRUE(geboren->Focused()) << "the name comes first and is not visited again";
 }
 
-TEST(PersonFormUi, TypedKeysReachThePerson)
+TEST_F(PersonFormUiDb, TypedKeysReachThePerson)
 {
-    QTemporaryDir dir;
-    DemoDatabase store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
-    ASSERT_TRUE(store.error.empty()) << store.error;
-    SetQelDatabase(store.db.get());
-    {
-        TPersonForm form(nullptr, store.db.get());
-        ASSERT_TRUE(form.ShowPerson());
-        form.Show();
-        auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
-        ASSERT_NE(vorname, nullptr);
-        EXPECT_EQ(vorname->Text(), form.Person()->FieldByName("Vorname")->AsString());
-        vorname->SetFocus();
-        QApplication::processEvents();
-        QWidget* target = QApplication::focusWidget();
-        ASSERT_NE(target, nullptr);
-        QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(target, "Edeltraud");
-        EXPECT_EQ(form.Person()->FieldByName("Vorname")->AsString(), "Edeltraud");
-        EXPECT_TRUE(form.Person()->Touched());
+    TPersonForm form(nullptr, store.db.get());
+    ASSERT_TRUE(form.ShowPerson());
+    form.Show();
+    auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
+    ASSERT_NE(vorname, nullptr);
+    EXPECT_EQ(vorname->Text(), form.Person()->FieldByName("Vorname")->AsString());
+    vorname->SetFocus();
+    QApplication::processEvents();
+    QWidget* target = QApplication::focusWidget();
+    ASSERT_NE(target, nullptr);
+    QTest::keyClick(target, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(target, "Edeltraud");
+    EXPECT_EQ(form.Person()->FieldByName("Vorname")->AsString(), "Edeltraud");
+    EXPECT_TRUE(form.Person()->Touched());
 
-        // The bank page's designed panel binds its edits to the sub-object.
-        form.Pages()->SetActivePageIndex(2);
-        auto* bic = dynamic_cast<TQelEdit*>(form.FindComponent("edBIC"));
-        ASSERT_NE(bic, nullptr);
-        bic->SetFocus();
-        QApplication::processEvents();
-        ASSERT_NE(QApplication::focusWidget(), nullptr);
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(QApplication::focusWidget(), "GENODEF1");
-        ASSERT_NE(form.Person()->FieldList()->FindField("Bank.BIC"), nullptr);
-        EXPECT_EQ(form.Person()->FieldList()->FindField("Bank.BIC")->AsString(), "GENODEF1");
-    }
-    SetQelDatabase(nullptr);
+    // The bank page's designed panel binds its edits to the sub-object.
+    form.Pages()->SetActivePageIndex(2);
+    auto* bic = dynamic_cast<TQelEdit*>(form.FindComponent("edBIC"));
+    ASSERT_NE(bic, nullptr);
+    bic->SetFocus();
+    QApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(QApplication::focusWidget(), "GENODEF1");
+    ASSERT_NE(form.Person()->FieldList()->FindField("Bank.BIC"), nullptr);
+    EXPECT_EQ(form.Person()->FieldList()->FindField("Bank.BIC")->AsString(), "GENODEF1");
 }
 
 } // namespace
