@@ -42,8 +42,6 @@ TDesignType DesignTypeOf(const TComponent* component, const std::string& name)
     default:
         return TDesignType::String; // lines, references
     }
-    if (IsColorProperty(ToQString(name)))
-        return TDesignType::Color;
     const TPropValue v = component->GetPropValue(name);
     if (v == TPropValue(v.AsBoolean()))
         return TDesignType::Bool;
@@ -80,7 +78,7 @@ QVariant ToDesignValue(TDesignType type, const TPropType& prop, const TPropValue
     return ToQString(v.AsString());
 }
 
-TPropValue FromDesignValue(const QString& name, const QVariant& value)
+TPropValue FromDesignValue(const TPropType& type, const QVariant& value)
 {
     switch (value.metaType().id()) {
     case QMetaType::Bool:
@@ -98,7 +96,7 @@ TPropValue FromDesignValue(const QString& name, const QVariant& value)
     default:
         break;
     }
-    if (IsColorProperty(name) && value.canConvert<QColor>()) {
+    if (type.kind == TPropKind::Color && value.canConvert<QColor>()) {
         const QColor c = value.value<QColor>();
         if (c.isValid())
             return static_cast<long long>(FromQColor(c));
@@ -179,11 +177,6 @@ const TDesignClass* DesignClassOf(const std::string& className, const TComponent
     return slot.get();
 }
 
-bool IsColorProperty(const QString& name)
-{
-    return name.endsWith(QLatin1String("Color")) || name.endsWith(QLatin1String("ColorTo"));
-}
-
 std::vector<TDesignProperty> DesignProperties(const TComponent* component)
 {
     std::vector<TDesignProperty> props;
@@ -204,7 +197,7 @@ bool SetDesignProperty(TComponent* component, const QString& name, const QVarian
         return false;
     // The property's kind decides: a boolean read as "True" is written as a boolean.
     const TPropValue current = component->GetPropValue(n);
-    TPropValue v = FromDesignValue(name, value);
+    TPropValue v = FromDesignValue(component->PublishedPropType(n), value);
     if (current == TPropValue(current.AsBoolean()) && v.IsString()) {
         const QString t = value.toString().trimmed();
         if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)

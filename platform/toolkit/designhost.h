@@ -48,8 +48,6 @@ std::vector<TDesignProperty> DesignProperties(const TComponent* component);
 // Writes a Qt value into the published property; false when there is no such property, it is
 // read-only or refuses the value.
 bool SetDesignProperty(TComponent* component, const QString& name, const QVariant& value);
-// Whether a property holds a colour (TColor), shown as a QColor.
-bool IsColorProperty(const QString& name);
 // Whether the designer lets children be dropped on controls of this kind (panels, page and tab
 // controls, tab sheets).
 bool IsContainerControl(const TControl* control);
