@@ -31,7 +31,37 @@ void TQelContainerLink::Forget()
         v->DisconnectControl(this);
     elementVector_.set(nullptr);
     ref_.set(nullptr);
+    watchPending(false);
     pending_.clear();
+    pendingFull_.clear();
+}
+
+void TQelContainerLink::watchPending(bool on)
+{
+    if (on == pendingWatch_)
+        return;
+    TQelFieldList* fl = Given();
+    if (on && !fl)
+        return;
+    pendingWatch_ = on;
+    if (on)
+        fl->ConnectControl(this);
+    else if (fl && fl != Connected())
+        fl->DisconnectControl(this);
+}
+
+void TQelContainerLink::resolvePending()
+{
+    TQelFieldList* fl = Given();
+    if (pending_.empty() || !fl)
+        return;
+    auto* sub = QelSafeCast<TQelSubObject>(fl->FindOI(pendingFull_, TQelObjectInterface::oiSubObject, false));
+    if (!sub)
+        return;
+    watchPending(false);
+    pending_.clear();
+    pendingFull_.clear();
+    SetConnected(sub->FieldList());
 }
 
 void TQelContainerLink::DropVector()
@@ -99,6 +129,8 @@ TQelContainerLink::TFound TQelContainerLink::Resolve(const std::string& path, un
             if (!(kinds & Accepts(fPending)))
                 return fNothing;
             pending_ = path;
+            pendingFull_ = full;
+            watchPending(true);
             return fPending;
         }
         watchElementVector(fl->FindOI(full.substr(0, full.rfind('[')), TQelObjectInterface::oiVector, false));
@@ -142,6 +174,7 @@ bool TQelContainerLink::Forget(const TQelObjectInterface* oi)
     }
     if (oi == given_.p) {
         given_.set(nullptr);
+        pendingWatch_ = false; // gone: no unregister
         held = true;
     }
     if (oi == elementVector_.p) {
@@ -166,6 +199,8 @@ int TQelContainerLink::Locate(const TQelObjectInterface* self, const TQelObjectI
 
 LRESULT TQelContainerLink::Perform(unsigned msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_ODB_ELEMENTADDED && !pending_.empty())
+        resolvePending();
     return control_->Perform(msg, wParam, lParam);
 }
 

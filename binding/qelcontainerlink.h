@@ -26,7 +26,9 @@ public:
     // registered with it too, so that it hears elements inserted and removed before its own.
     TQelVector* ElementVector() const { return alive(elementVector_) ? elementVector_.p : nullptr; }
     // The path (below the given field list) of a sub-object that does not exist yet: the children
-    // bind below it and their first write creates it. Empty when none.
+    // bind below it and their first write creates it. Empty when none. Meanwhile the link listens
+    // on the given field list and connects the sub-object once anyone creates it (the children,
+    // pending themselves, bind to it by themselves).
     const std::string& PendingPath() const { return pending_; }
     // An element path ("Adressen[2]") whose element is not there yet binds pending like a
     // sub-object, so the first write below it creates the element (a list's next entry);
@@ -90,6 +92,9 @@ private:
     void warn(const std::string& path);
     // Registers with the vector of an element the path names by index.
     void watchElementVector(TQelObjectInterface* oi);
+    void watchPending(bool on);
+    // Connects the pending sub-object when it exists now.
+    void resolvePending();
 
     TControl* control_;
     TGuarded<TQelFieldList> given_;
@@ -98,5 +103,8 @@ private:
     TGuarded<TQelRefField> ref_;
     TGuarded<TQelVector> elementVector_;
     std::string pending_;
+    // The pending path below the prefix it was resolved in, and whether the link listens for it.
+    std::string pendingFull_;
+    bool pendingWatch_ = false;
     std::string warnedPath_;
 };

@@ -39,6 +39,7 @@ TQelDataLink::TQelDataLink(TControl* control)
 
 TQelDataLink::~TQelDataLink()
 {
+    watchPending(false);
     UnwatchAll();
     unregister();
 }
@@ -174,7 +175,8 @@ void TQelDataLink::resolve()
         }
         if (!found && fl_->PathResolvable(path, m)) {
             // A sound path to a sub-object not created yet: a writer waits for its first write,
-            // any other control just has nothing to show.
+            // any other control has nothing to show until someone creates it.
+            awaiting_ = true;
             pending_ = mayCreate && hooks.write;
             return;
         }
@@ -189,6 +191,7 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (onlyIfUnconnected && Connected())
         return 0;
+    watchPending(false);
     const bool showedValue = shownBound_;
     if (Connected()) {
         unregister();
@@ -196,6 +199,7 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
     }
     oi_ = nullptr;
     pending_ = false;
+    awaiting_ = false;
     fl_ = const_cast<TQelFieldList*>(fl);
     flAlive_ = fl ? fl->LifeToken() : std::weak_ptr<bool> {};
     prefix_ = fl ? TQelPathPrefixScope::Current() : std::string();
@@ -204,24 +208,80 @@ int TQelDataLink::Connect(const TQelFieldList* fl, bool onlyIfUnconnected)
 
     if (fl_)
         resolve();
+    if (awaiting_)
+        watchPending(true);
 
     const bool connected = Connected();
     if (connected) {
-        if (oi_)
-            oi_->ConnectControl(this);
-        if (hooks.bound)
-            hooks.bound();
-        Show();
-        const std::string hint = oi_ && oi_ != fl_ ? oi_->Description() : std::string();
-        if (hooks.setHint)
-            hooks.setHint(hint);
-        else
-            control_->SetHint(hint);
+        bindResolved();
     } else if (showedValue) {
         Show(); // the value of the former binding is no value of this one
     }
     connectedChanged();
     return connected ? 1 : 0;
+}
+
+void TQelDataLink::bindResolved()
+{
+    if (oi_)
+        oi_->ConnectControl(this);
+    if (hooks.bound)
+        hooks.bound();
+    Show();
+    const std::string hint = oi_ && oi_ != fl_ ? oi_->Description() : std::string();
+    if (hooks.setHint)
+        hooks.setHint(hint);
+    else
+        control_->SetHint(hint);
+}
+
+void TQelDataLink::watchPending(bool on)
+{
+    if (on == pendingWatch_)
+        return;
+    TQelFieldList* fl = FieldList();
+    if (on) {
+        if (!fl)
+            return;
+        fl->ConnectControl(this);
+        pendingWatch_ = true;
+        return;
+    }
+    pendingWatch_ = false;
+    if (fl && fl != oi_ && !Watching(fl))
+        fl->DisconnectControl(this);
+}
+
+void TQelDataLink::retryPending()
+{
+    TQelFieldList* fl = FieldList();
+    if (!awaiting_ || materializing_ || !fl)
+        return;
+    TQelObjectInterface* found = fl->FindOI(lookupPath(), mask(), false);
+    if (!found || (hooks.accepts && !hooks.accepts(found)))
+        return;
+    const bool wasConnected = Connected();
+    watchPending(false);
+    pending_ = false;
+    awaiting_ = false;
+    oi_ = found;
+    bindResolved();
+    if (!wasConnected)
+        connectedChanged();
+}
+
+void TQelDataLink::vectorChanged(TQelObjectInterface* vector)
+{
+    if (awaiting_) {
+        retryPending();
+        return;
+    }
+    if (!vector || vector != Vector() || writing_)
+        return;
+    if (hooks.vectorChanged)
+        hooks.vectorChanged();
+    else
+        Show();
 }
 
 int TQelDataLink::Reconnect()
@@ -276,10 +336,16 @@ TQelObjectInterface* TQelDataLink::Materialize()
     TQelFieldList* fl = FieldList();
     if (!fl)
         return nullptr;
-    TQelObjectInterface* found = fl->FindOI(lookupPath(), mask(), true);
+    TQelObjectInterface* found = nullptr;
+    {
+        TFlagScope creating(materializing_);
+        found = fl->FindOI(lookupPath(), mask(), true);
+    }
     if (!found || (hooks.accepts && !hooks.accepts(found)))
         return nullptr; // stays pending: nothing was created that it could use
+    watchPending(false);
     pending_ = false;
+    awaiting_ = false;
     oi_ = found;
     oi_->ConnectControl(this);
     return oi_;
@@ -339,6 +405,7 @@ void TQelDataLink::forget(const TQelObjectInterface* oi)
     if (oi == fl_) {
         fl_ = nullptr;
         flAlive_.reset();
+        pendingWatch_ = false; // gone: no unregister
     }
     if (wasConnected && !Connected())
         connectedChanged(); // what it showed is cleared at the next connect
@@ -398,6 +465,14 @@ bool TQelDataLink::HandleMessage(TMessage& m)
         return true;
     case WM_ODB_FIELDTOUCHED:
         fieldTouched(QelOIFromParam(m.LParam));
+        return true;
+    case WM_ODB_VECTORCHANGED:
+    case WM_ODB_ELEMENTADDED:
+    case WM_ODB_ELEMENTREMOVED:
+        if (!awaiting_ && !Vector())
+            return false;
+        vectorChanged(QelOIFromParam(m.LParam));
+        m.Result = 0;
         return true;
     case WM_ODB_OIDESTROYED:
         forget(QelOIFromParam(m.LParam));

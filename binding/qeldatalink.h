@@ -9,7 +9,9 @@
 //   - the field, vector or sub-object its FieldPath names (kinds: OR of oiField, oiVector,
 //     oiSubObject); for a control that writes, a path whose sub-object does not exist yet binds
 //     "pending": the control is enabled and shows nothing, and the sub-object is created at its
-//     first write (a container, which has no write hook, creates it when it connects);
+//     first write (a container, which has no write hook, creates it when it connects). Such a
+//     link (pending or read-only) listens on its field list, so that it binds as soon as anyone
+//     creates the sub-object (another control on the same path, on another page of the form);
 //   - a property of the field list (empty FieldPath, FieldProp set: the "@PropConn!" marker);
 //   - with bindsFieldList, the field list itself when the path is empty or names nothing;
 //   - with followsReference, a reference field whose target's field list is the base;
@@ -51,6 +53,9 @@ public:
         // A field of the object was touched (`own`: the bound field) and it was not the control's
         // own write. Unset: the control re-reads.
         std::function<void(TQelObjectInterface* field, bool own)> touched;
+        // The bound vector's elements were added, removed or rewritten, not by the control's own
+        // write. Unset: the control re-reads.
+        std::function<void()> vectorChanged;
         // The connection state changed. Unset: the control is enabled exactly when connected.
         // Not called while the control is being destroyed.
         std::function<void(bool connected)> connectedChanged;
@@ -192,6 +197,13 @@ private:
     void forget(const TQelObjectInterface* oi);
     void tellForm(unsigned msg) const;
     void warnUnbound();
+    // Shows and announces what the path resolved to (registered, bound hook, value, hint).
+    void bindResolved();
+    // A pending path is resolved again without creating anything: another control may have
+    // created its sub-object.
+    void retryPending();
+    void watchPending(bool on);
+    void vectorChanged(TQelObjectInterface* vector);
     // EffectivePath as the resolvedPath hook cuts it.
     std::string lookupPath() const;
     void enterSearchMode(TMessage& m);
@@ -208,6 +220,12 @@ private:
     std::weak_ptr<bool> flAlive_;
     TQelObjectInterface* oi_ = nullptr;
     bool pending_ = false;
+    // The path is sound but a sub-object on it is missing (pending or not).
+    bool awaiting_ = false;
+    // Registered with the field list while awaiting, to hear its sub-objects come.
+    bool pendingWatch_ = false;
+    // Creating the sub-objects of the own pending path (its notices are not a retry).
+    bool materializing_ = false;
     bool showing_ = false;
     // The control shows the value of a binding (cleared when it shows the empty value).
     bool shownBound_ = false;

@@ -131,19 +131,21 @@ TQelEdit::TQelEdit(TComponent* owner)
     link_.hooks.kindMask = [this] {
         return link_.FieldProp().empty() ? TQelObjectInterface::oiField : TQelObjectInterface::oiVector;
     };
-    link_.hooks.read = [this] { SetText(read()); };
+    link_.hooks.read = [this] { showStored(); };
     link_.hooks.write = [this] { write(Text()); };
     link_.hooks.touched = [this](TQelObjectInterface*, bool own) {
         if (own) {
             // Another control wrote our field: show it, unless we are being typed into.
             if (!Focused())
-                show(read());
-        } else if (Connected()) {
-            // Input typed into a vector or property edit is written on exit: do not replace it.
-            const bool pending = Focused() && (Vector() || PropConnection()) && Text() != read();
-            if (!pending)
-                show(read());
+                showStored();
+        } else if (Connected() && !typedPending()) {
+            // Input typed into a vector or property edit is written on exit: it stays.
+            showStored();
         }
+    };
+    link_.hooks.vectorChanged = [this] {
+        if (!typedPending())
+            showStored();
     };
     link_.hooks.readOnlyChanged = [this](bool v) { readOnlyLook(v); };
     link_.hooks.searchCondition = [this](const std::string& column) {
@@ -242,10 +244,15 @@ void TQelEdit::write(const std::string& text)
             f->set_AsString(text);
         }
     } else if (TQelVector* v = Vector()) {
-        v->SetAll(link_.FieldProp(), text, ',', true);
+        // Only what the user changed against what was shown: the text may be older than the
+        // vector (elements removed elsewhere), and must not write one element's value into another.
+        v->SetAllChanged(link_.FieldProp(), stored_, text, ',');
+        stored_ = read();
     } else if (PropConnection()) {
-        if (TQelFieldList* fl = FieldList())
+        if (TQelFieldList* fl = FieldList(); fl && text != stored_) {
             fl->SetPropA(link_.FieldProp(), text, false);
+            stored_ = read();
+        }
     }
 }
 
@@ -253,6 +260,17 @@ void TQelEdit::show(const std::string& text)
 {
     auto showing = link_.ShowScope();
     SetText(text);
+}
+
+void TQelEdit::showStored()
+{
+    stored_ = read();
+    show(stored_);
+}
+
+bool TQelEdit::typedPending() const
+{
+    return Focused() && (Vector() || PropConnection()) && Text() != stored_;
 }
 
 bool TQelEdit::dead_end() const
@@ -333,7 +351,7 @@ void TQelEdit::exitHandling()
     }
     if (Vector() || PropConnection())
         write(Text());
-    show(read());
+    showStored();
     if (Field()) {
         const std::string n = normalised(Text());
         if (n != Text()) {
@@ -352,6 +370,8 @@ void TQelEdit::set_mark(bool mark, int index, TColor color, unsigned flags)
 void TQelEdit::Repaint()
 {
     const std::string value = read();
+    if (Vector() || PropConnection())
+        stored_ = value;
     if (Connected() && Text() != value)
         SetText(value); // the change handling runs, as for typed text
     TAdvEdit::Repaint();

@@ -66,6 +66,10 @@ protected:
 private:
     // Shows a stored value without writing it back.
     void show(const std::string& text);
+    // Shows what the binding holds now and remembers it (see stored_).
+    void showStored();
+    // Typed into a vector or property binding and not yet written (that happens on exit).
+    bool typedPending() const;
     bool dead_end() const;
     bool isDateTime() const;
     // The exit handling: writes what is pending, normalises, tells the form.
@@ -76,6 +80,9 @@ private:
 
     TQelEditOptions options_;
     TQelEditTyping typing_;
+    // What a vector or property binding held when the edit last showed it: on exit only what the
+    // user changed against it is written.
+    std::string stored_;
 };
 
 class TQelEditLink : public TQelCommonLink {

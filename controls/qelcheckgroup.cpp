@@ -163,21 +163,6 @@ void TQelCheckGroup::Click()
     THTMLCheckGroup::Click();
 }
 
-void TQelCheckGroup::WndProc(TMessage& m)
-{
-    switch (m.Msg) {
-    case WM_ODB_VECTORCHANGED:
-    case WM_ODB_ELEMENTADDED:
-    case WM_ODB_ELEMENTREMOVED:
-        if (Vector() && QelOIFromParam(m.LParam) == Vector() && !link_.Writing())
-            link_.Show();
-        return;
-    default:
-        break;
-    }
-    TQelDataControl::WndProc(m);
-}
-
 void TQelCheckGroup::set_mark(bool mark, int index, TColor color, unsigned flags)
 {
     link_.SetMark(mark ? index : 0, color, flags);

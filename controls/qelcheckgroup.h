@@ -18,7 +18,6 @@ public:
     void set_mark(bool mark, int index, TColor color, unsigned flags);
 
 protected:
-    void WndProc(TMessage& m) override;
     void Click() override;
     void DoEnter() override;
     void DoExit() override;

@@ -163,17 +163,8 @@ void TQelMemoText::Changed()
     TQelBlobField* b = BlobField();
     if (b && (!b->Loaded() || current_ == QelNotLoadedText))
         return; // nothing is written over a text that was never read
-    if (!fits(current_)) {
-        const std::string before = stored();
-        if (Utf8Length(current_) > Utf8Length(before)) {
-            // Refused, never cut: the text before the key, the caret where it was.
-            const int grown = static_cast<int>(Utf8Length(current_) - Utf8Length(before));
-            const int caret = std::max(0, memo_.SelStart() - grown);
-            show(before);
-            memo_.SetSelStart(caret);
-            return;
-        }
-    }
+    // A text beyond the field's length is written as well: the count label says how much is too
+    // much, and the commit refuses it with the field's message. Nothing typed disappears.
     if (!holds(current_))
         link_.Write();
     current_.clear();

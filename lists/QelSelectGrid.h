@@ -475,9 +475,13 @@ private:
     void subscribe();
     void unsubscribe();
     void instance_event(int event, TQelObjectKey key, TQelObject* obj);
-    // Sets a row's cells from the current record of a one-object query.
-    void set_row_cells(TQelSQLQuery& query, int row);
     void index_dirty() { indexDirty_ = true; }
+    // Focuses `row` of the list just read. When that is the place focused before but another
+    // object stands there now, the selection notice runs as for a move.
+    void focus_listed_row(int row);
+    // The object the selection moves to when the rows of `leaving` go: the next row that stays,
+    // else the nearest one above; none when the current row stays.
+    TQelObjectKey successor_key(const std::vector<TQelObjectKey>& leaving) const;
     void key_select_now();
     void select_timer_tick(TObject* sender);
     void popup_timer_tick(TObject* sender);
@@ -578,6 +582,8 @@ private:
     bool frozen_ = false;
     bool reloadPending_ = false;
     TQelObjectKey frozenKey_;
+    // The object selected when the last full load began.
+    TQelObjectKey shownBeforeReload_;
     int frozenRow_ = -1;
     bool keySelectPending_ = false;
     int nextSelectDelay_ = -1; // a SelectRow delay for the next notice

@@ -196,7 +196,14 @@ void TQelSelectGrid::DeleteSelected()
     if (chosen.empty())
         return;
     TQelObjectCommands commands(db);
-    const bool ok = frozenRun(this, [&] { return commands.MarkDeleted(chosen, true); });
+    // Rows of deleted objects leave a list of the not deleted: the selection moves on to the next.
+    const TQelObjectKey next = (listopts() & lfNotDeleted) ? successor_key(chosen) : TQelObjectKey();
+    const bool ok = frozenRun(this, [&] {
+        const bool done = commands.MarkDeleted(chosen, true);
+        if (done && next.Valid())
+            set_SelectedKey(next);
+        return done;
+    });
     if (!ok) {
         const TQelObjectKey failed = chosen.size() == 1 ? chosen.front() : commands.FailedKey();
         if (TQelObject* obj = failed.Valid() ? db->GetObjectA(failed) : nullptr)
@@ -255,7 +262,13 @@ void TQelSelectGrid::DumpSelected()
             chosen.push_back(key);
     }
     TQelObjectCommands commands(db);
-    const bool ok = frozenRun(this, [&] { return chosen.empty() || commands.RemoveForGood(chosen); });
+    const TQelObjectKey next = successor_key(chosen);
+    const bool ok = frozenRun(this, [&] {
+        const bool done = chosen.empty() || commands.RemoveForGood(chosen);
+        if (done && next.Valid())
+            set_SelectedKey(next);
+        return done;
+    });
     if (!ok) {
         showError(
             FormatStr(kDumpFailed, commands.ErrorMessage()), FormatStr(kDumpTitle, class_np("", 4, n == 1)));

@@ -49,6 +49,7 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
     if (ComponentState().Contains(csDesigning) || !db || !db->Initialized() || !get_ClassType().Valid())
         return;
     BeforeReload(this);
+    shownBeforeReload_ = get_SelectedKey();
     if (view)
         set_currentview(view, nullptr, "", false);
     if (!selectKey.Valid())
@@ -102,7 +103,7 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
                 fill_filter_row();
                 indexDirty_ = true;
                 const int row = find_loaded_row(selectKey);
-                FocusCell(std::max(Col(), 1), row > 0 ? row : FirstDataRow());
+                focus_listed_row(row > 0 ? row : FirstDataRow());
                 if (row > 0) {
                     ScrollInView(Col(), row);
                     load_->selectKey = TQelObjectKey(); // found: nothing to wait for
@@ -130,12 +131,21 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
     indexDirty_ = true;
     // The key index is left to be built when a single reload needs it.
     if (const int row = find_loaded_row(selectKey); row > 0) {
-        FocusCell(std::max(Col(), 1), row);
+        focus_listed_row(row);
         ScrollInView(Col(), row);
     } else {
-        FocusCell(std::max(Col(), 1), FirstDataRow());
+        focus_listed_row(FirstDataRow());
     }
     load_done();
+}
+
+void TQelSelectGrid::focus_listed_row(int row)
+{
+    const int col = std::max(Col(), 1);
+    if (col == Col() && row == Row() && get_Key(row) != shownBeforeReload_)
+        SelectCell(col, row); // the same place holds another object: announce it
+    else
+        FocusCell(col, row);
 }
 
 void TQelSelectGrid::load_done()

@@ -5,6 +5,7 @@
 #include "binding/methods.h"
 #include "binding/qellogging.h"
 #include "binding/qelmessages.h"
+#include "lists/QelSelectGridFill.h"
 
 #include <cstdlib>
 
@@ -58,14 +59,6 @@ void TQelSelectGrid::SortSwapRows(int row1, int row2)
 
 // ---- single rows ------------------------------------------------------------------------------
 
-void TQelSelectGrid::set_row_cells(TQelSQLQuery& query, int row)
-{
-    const int cols = std::min(query.FieldCount(), ColCount());
-    for (int c = 1; c < cols; ++c)
-        SetCellsEx(c, row, prepare_string(c, std::string(query.AsStringView(c))));
-    SetCellsEx(0, row, prepare_string(0, std::to_string(query.AsInteger(0))));
-}
-
 bool TQelSelectGrid::reload_single(TQelObjectKey key)
 {
     if (frozen_) {
@@ -117,7 +110,11 @@ bool TQelSelectGrid::reload_single(TQelObjectKey key)
                     SetCellsEx(c, row, "");
                 SetObjectsEx(0, row, nullptr);
             } else {
+                const int currentRow = Row();
                 RemoveRows(row, 1);
+                // The rows below moved up: the current object keeps the selection.
+                if (currentRow > row)
+                    FocusCell(Col(), currentRow - 1);
             }
             --entryCount_;
             indexDirty_ = true;
@@ -132,7 +129,8 @@ bool TQelSelectGrid::reload_single(TQelObjectKey key)
                 keyRows_[key.Id()] = row;
             RefreshColumnWidths(true, 0);
         }
-        set_row_cells(*query, row);
+        // Formatted as a full load formats it (dates, booleans, amounts, choices).
+        TQelSGRowFiller(*this, *query).Write(row);
     }
     query->Close();
     if (key == get_SelectedKey())
@@ -256,8 +254,9 @@ void TQelSelectGrid::set_Frozen(bool frozen)
         frozenRow_ = -1;
         return;
     }
+    // The object chosen while frozen is selected when its row comes (the one after deleted rows).
     if (std::exchange(reloadPending_, false))
-        reload(nullptr, TQelObjectKey());
+        reload(nullptr, frozenKey_);
     if (frozenRow_ >= 0)
         SelectRow(std::exchange(frozenRow_, -1), -1);
     if (frozenKey_.Valid())

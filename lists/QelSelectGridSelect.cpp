@@ -4,6 +4,7 @@
 #include "toolkit/clipbrd.h"
 
 #include <cstdlib>
+#include <unordered_set>
 
 // ---- selection --------------------------------------------------------------------------------
 
@@ -21,6 +22,26 @@ void TQelSelectGrid::set_SelectedKey(TQelObjectKey key)
     }
     FocusCell(std::max(Col(), 1), row);
     ScrollInView(Col(), row);
+}
+
+TQelObjectKey TQelSelectGrid::successor_key(const std::vector<TQelObjectKey>& leaving) const
+{
+    std::unordered_set<int> gone;
+    for (TQelObjectKey k : leaving)
+        gone.insert(k.Id());
+    const auto leaves = [&](int r) { return gone.count(get_Key(r).Id()) > 0; };
+    const int current = Row();
+    const int first = FirstDataRow();
+    const int last = std::min(RowCount(), first + entryCount_) - 1;
+    if (current < first || current > last || !leaves(current))
+        return {};
+    for (int r = current + 1; r <= last; ++r)
+        if (!leaves(r))
+            return get_Key(r);
+    for (int r = current - 1; r >= first; --r)
+        if (!leaves(r))
+            return get_Key(r);
+    return {};
 }
 
 int TQelSelectGrid::SelectCount() const

@@ -756,13 +756,14 @@ void TQelStorage::WriteDeletedMany(
 int TQelStorage::RedirectReferences(
     std::int64_t from, std::int64_t to, const TQelKlasse* cls, std::set<std::int64_t>& owners)
 {
-    // Classes sharing a table share its columns: visit every table column once.
+    // Classes sharing a table share its columns: visit every table column once. A class's table
+    // holds the columns of the fields it inherits from a base without a table of its own.
     std::set<std::pair<std::string, std::string>> done;
     int changed = 0;
     for (const TQelKlasse* k : db_->Schema().Classes()) {
         if (k->table.empty())
             continue;
-        for (const auto& f : k->ownFields) {
+        for (const TQelFelddefinition* f : k->Fields()) {
             if (f->type->Urtyp() != qelft::Reference)
                 continue;
             if (f->refClass.Valid() && !cls->IsA(f->refClass.Id()))

@@ -115,14 +115,25 @@ std::string TQelVector::GetAll(const std::string& name, char sep) const
     return out;
 }
 
-bool TQelVector::SetAll(const std::string& name, const std::string& text, char sep, bool adjust)
+namespace {
+
+// The values of a joined text as SetAll reads them: split at `sep` and trimmed; none when blank.
+std::vector<std::string> joinedValues(const std::string& text, char sep)
 {
-    if (!def_->elementClass->FindFelddefinition(name))
-        return false;
     std::vector<std::string> values;
     if (!Trim(text).empty())
         for (const std::string& v : SplitString(text, std::string(1, sep)))
             values.push_back(Trim(v));
+    return values;
+}
+
+} // namespace
+
+bool TQelVector::SetAll(const std::string& name, const std::string& text, char sep, bool adjust)
+{
+    if (!def_->elementClass->FindFelddefinition(name))
+        return false;
+    const std::vector<std::string> values = joinedValues(text, sep);
     std::weak_ptr<bool> alive = LifeToken();
     for (std::size_t i = 0; i < values.size(); ++i) {
         TQelSubObject* e = Item(static_cast<int>(i) + 1);
@@ -143,6 +154,43 @@ bool TQelVector::SetAll(const std::string& name, const std::string& text, char s
         while (Count() > static_cast<int>(values.size()) && !alive.expired())
             Delete(Count());
     if (!alive.expired())
+        Notify(WM_ODB_VECTORCHANGED);
+    return true;
+}
+
+bool TQelVector::SetAllChanged(
+    const std::string& name, const std::string& before, const std::string& after, char sep)
+{
+    if (!def_->elementClass->FindFelddefinition(name))
+        return false;
+    if (after == before)
+        return true;
+    const std::vector<std::string> shown = joinedValues(before, sep);
+    const std::vector<std::string> values = joinedValues(after, sep);
+    // Indexes match what was shown only while the vector holds what was shown.
+    const bool current = GetAll(name, sep) == before;
+    std::weak_ptr<bool> alive = LifeToken();
+    bool changed = false;
+    for (std::size_t i = 0; i < values.size() && !alive.expired(); ++i) {
+        if (i < shown.size() && values[i] == shown[i])
+            continue;
+        TQelSubObject* e = Item(static_cast<int>(i) + 1);
+        if (!e && (!current || !(e = Add())))
+            break;
+        TQelField* f = e->FieldList()->FieldByName(name);
+        if (!f || (!current && i < shown.size() && Trim(f->AsString()) != shown[i]))
+            continue;
+        const std::string old = f->AsString();
+        f->set_AsString(values[i]);
+        if (!alive.expired() && f->AsString() != old) {
+            f->RepaintTargets();
+            changed = true;
+        }
+    }
+    if (current)
+        while (!alive.expired() && Count() > static_cast<int>(values.size()) && Delete(Count()))
+            changed = true;
+    if (changed && !alive.expired())
         Notify(WM_ODB_VECTORCHANGED);
     return true;
 }

@@ -51,6 +51,12 @@ public:
     // Writes the values of `text` (split at `sep`, trimmed) into field `name` of the elements in
     // order. With `adjust` elements are appended for extra values and surplus elements removed.
     bool SetAll(const std::string& name, const std::string& text, char sep, bool adjust);
+    // SetAll for an editor that showed `before` (GetAll's text) and now holds `after`: only the
+    // values the user changed are written, element by element. Elements are appended for extra
+    // values and surplus ones removed only while the vector still holds `before`; when it changed
+    // meanwhile, an element is written only if it still holds the value that was shown for it.
+    bool SetAllChanged(
+        const std::string& name, const std::string& before, const std::string& after, char sep);
 
     // Inserts a new element before `index` (beyond the end: appends); none at MaxCount.
     TQelSubObject* Insert(int index, int reserved = -1);

@@ -421,3 +421,75 @@ TEST_F(EditTest, PathsThroughMissingSubObjectsCreateNothingUntilTheFirstWrite)
     EXPECT_EQ(person->FieldList()->FindField("Adressen[0].Ort", false)->AsString(), "Ulm");
     EXPECT_TRUE(person->Touched());
 }
+
+TEST_F(EditTest, AVectorEditWritesOnlyWhatTheUserChangedAndFollowsTheVector)
+{
+    TQelVector* v = person->FieldList()->VectorByName("Adressen");
+    for (const char* ort : { "Köln", "Bonn", "Ulm" })
+        v->Add()->FieldList()->FieldByName("Ort")->set_AsString(ort);
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    auto* orte = edit("Adressen", "edOrte");
+    orte->set_FieldProp("Ort");
+    auto* other = edit("Name");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    EXPECT_EQ(orte->Text(), "Köln,Bonn,Ulm");
+
+    // An element removed elsewhere: the edit shows the vector as it is now, and a click into it,
+    // End and Tab write nothing (no town moves to another address, no address is added).
+    v->Delete(1);
+    EXPECT_EQ(orte->Text(), "Bonn,Ulm");
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    QTest::mouseClick(orte->Handle(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::keyClick(orte->Handle(), Qt::Key_End);
+    QTest::keyClick(orte->Handle(), Qt::Key_Tab);
+    QApplication::processEvents();
+    EXPECT_FALSE(orte->Focused());
+    EXPECT_EQ(v->GetAll("Ort", ','), "Bonn,Ulm");
+    EXPECT_FALSE(person->Touched());
+
+    // One value retyped: only that element's field is written.
+    focus(orte);
+    QTest::keyClick(orte->Handle(), Qt::Key_End);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(orte->Handle(), Qt::Key_Backspace);
+    type(orte, "Ilm");
+    focus(other);
+    EXPECT_EQ(v->GetAll("Ort", ','), "Bonn,Ilm");
+    EXPECT_FALSE(v->FieldList(1)->FieldByName("Ort")->Touched());
+    EXPECT_TRUE(v->FieldList(2)->FieldByName("Ort")->Touched());
+
+    // The vector changes while the user types: no element is made from the stale text, and the
+    // removed element's value does not land in the one that moved up.
+    focus(orte);
+    QTest::keyClick(orte->Handle(), Qt::Key_End);
+    type(orte, ",Hof");
+    v->Delete(1);
+    EXPECT_EQ(orte->Text(), "Bonn,Ilm,Hof") << "the typed text stays while the edit has the focus";
+    focus(other);
+    EXPECT_EQ(v->GetAll("Ort", ','), "Ilm");
+    EXPECT_EQ(orte->Text(), "Ilm");
+}
+
+TEST_F(EditTest, ControlsPendingOnOneSubObjectAllBindWhenOneOfThemCreatesIt)
+{
+    ASSERT_TRUE(person->Commit());
+    auto* first = edit("Bank.IBAN", "edIBAN1");
+    auto* second = edit("Bank.IBAN", "edIBAN2");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    ASSERT_TRUE(ShowActive(*form));
+    ASSERT_TRUE(first->DataLink().Pending() && second->DataLink().Pending());
+    focus(first);
+    type(first, "DE12");
+    TQelField* iban = person->FieldList()->FindField("Bank.IBAN", false);
+    ASSERT_NE(iban, nullptr);
+    EXPECT_EQ(second->Field(), iban);
+    EXPECT_EQ(second->Text(), "DE12");
+    // The other one writes into the same sub-object.
+    focus(second);
+    QTest::keyClick(second->Handle(), Qt::Key_End);
+    type(second, "34");
+    EXPECT_EQ(person->FieldList()->VectorByName("Bank")->Count(), 1);
+    EXPECT_EQ(iban->AsString(), "DE1234");
+    EXPECT_EQ(first->Text(), "DE1234");
+}

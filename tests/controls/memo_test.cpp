@@ -9,6 +9,7 @@
 #include "toolkit/scripteddialogs.h"
 #include "toolkit/stdctrls.h"
 
+#include <QClipboard>
 #include <QFile>
 #include <QPlainTextEdit>
 #include <QTextEdit>
@@ -79,24 +80,34 @@ TEST_F(MemoTest, EveryKeystrokeIsWrittenAndOutsideChangesAreShown)
     EXPECT_EQ(m->Text(), "Anders");
 }
 
-TEST_F(MemoTest, AKeystrokeBeyondTheFieldLengthIsRefusedNotCut)
+TEST_F(MemoTest, TextTypedOrPastedBeyondTheFieldLengthIsKeptAndTheCommitRefusesIt)
 {
     auto* m = memo("Kuerzel");
+    auto* count = label();
+    m->set_CountLabel(count);
     ASSERT_EQ(connect(), 1);
     ASSERT_TRUE(ShowActive(*form));
     focus(m);
     type(m->Handle(), "ÄÖÜäöüßabc");
-    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
+    EXPECT_EQ(count->Caption(), "Kein Zeichen mehr frei");
     type(m->Handle(), "d");
-    EXPECT_EQ(m->Text(), "ÄÖÜäöüßabc");
-    EXPECT_EQ(m->SelStart(), 10);
-    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
-    // In the middle as well: nothing is cut off the end.
+    EXPECT_EQ(m->Text(), "ÄÖÜäöüßabcd");
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabcd");
+    EXPECT_EQ(count->Caption(), "1 Zeichen zuviel");
+    // A paste in the middle stays whole as well.
+    QApplication::clipboard()->setText(QString::fromUtf8("Straße"));
     m->SetSelStart(3);
-    type(m->Handle(), "x");
-    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜäöüßabc");
-    EXPECT_EQ(m->SelStart(), 3);
-    EXPECT_TRUE(field("Kuerzel")->Valid());
+    QTest::keyClick(m->Handle(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜStraßeäöüßabcd");
+    EXPECT_EQ(count->Caption(), "7 Zeichen zuviel");
+    leave();
+    EXPECT_EQ(field("Kuerzel")->AsString(), "ÄÖÜStraßeäöüßabcd");
+    // The commit says why it refuses; nothing was cut.
+    field("Name")->set_AsString("Ada");
+    EXPECT_FALSE(person->Commit());
+    EXPECT_NE(person->ErrorMessage().find("länger als 10 Zeichen"), std::string::npos)
+        << person->ErrorMessage();
+    EXPECT_EQ(m->Text(), "ÄÖÜStraßeäöüßabcd");
 }
 
 TEST_F(MemoTest, CountLabelCountsCharactersWhileTheMemoHasTheFocus)

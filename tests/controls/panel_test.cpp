@@ -36,6 +36,12 @@ TEST_F(PanelTest, ChildrenOfABankPanelReadAndWriteTheSubObject)
     type(iban, "DE12");
     ASSERT_EQ(bankVector(person)->Count(), 1) << "the first write creates the sub-object";
     EXPECT_EQ(person->FieldList()->FindField("Bank.IBAN")->AsString(), "DE12");
+    // The panel and its read-only edit waited for it: both bind at once, without a reconnect.
+    EXPECT_EQ(bank->ConnectedFieldList(), bankVector(person)->FieldList(1));
+    EXPECT_EQ(name->Field(), person->FieldList()->FindField("Bank.Bank"));
+    EXPECT_TRUE(name->Enabled());
+    person->FieldList()->FindField("Bank.Bank")->set_AsString("Sparkasse");
+    EXPECT_EQ(name->Text(), "Sparkasse");
 
     // Shown again, the panel binds the existing sub-object and its children read it.
     person->FieldList()->FindField("Bank.Bank")->set_AsString("Volksbank");

@@ -312,6 +312,48 @@ TEST_F(SelectGridCommandsTest, DeleteAsksAndOnlyYesDeletes)
     EXPECT_EQ(column("Name"), (std::vector<std::string> { "Otto" }));
 }
 
+TEST_F(SelectGridCommandsTest, DeletingTheSelectedMiddleRowSelectsTheNextPerson)
+{
+    make("Anton", "A");
+    TQelObject* berta = make("Berta", "B");
+    TQelObject* carl = make("Carl", "C");
+    make("Dora", "D");
+    list();
+    std::vector<TQelObjectKey> announced, opened;
+    grid->OnKeySelect = [&](TObject*, TQelObjectKey k, TQelObject*) { announced.push_back(k); };
+    grid->OnKeyOpen = [&](TObject*, TQelObjectKey k, TQelObject*) { opened.push_back(k); };
+    // A click on Berta's name, then the delete shortcut, answered yes.
+    const int row = grid->get_row(berta->Key());
+    const TRect r = grid->CellRect(grid->ColumnByName("Name"), row);
+    QTest::mouseClick(gridView()->viewport(), Qt::LeftButton, {},
+        gridView()->viewport()->mapFrom(
+            grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+    QTest::qWait(450);
+    ASSERT_EQ(grid->get_SelectedKey(), berta->Key());
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_L);
+    QTest::qWait(450);
+    EXPECT_TRUE(berta->Deleted());
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Anton", "Carl", "Dora" }));
+    EXPECT_EQ(grid->get_SelectedKey(), carl->Key());
+    EXPECT_EQ(grid->get_Key(grid->Row()), carl->Key());
+    ASSERT_FALSE(announced.empty());
+    EXPECT_EQ(announced.back(), carl->Key());
+    QTest::keyClick(gridView(), Qt::Key_Return);
+    EXPECT_EQ(opened, (std::vector<TQelObjectKey> { carl->Key() }));
+
+    // Deleted elsewhere, one row at a time: a row above goes and Carl stays selected; Carl goes
+    // and the selection moves on to Dora.
+    TQelObject* anton = db->GetObjectA(grid->get_Key(grid->FirstDataRow()));
+    ASSERT_TRUE(anton->Delete());
+    EXPECT_EQ(grid->get_SelectedKey(), carl->Key());
+    ASSERT_TRUE(carl->Delete());
+    QTest::qWait(450);
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Dora" }));
+    EXPECT_EQ(grid->get_Key(grid->Row()), grid->get_Key(grid->FirstDataRow()));
+    EXPECT_EQ(announced.back(), grid->get_SelectedKey());
+}
+
 TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAskingAndAFailureChangesNothing)
 {
     TQelObject* a = make("Meier", "Anna");

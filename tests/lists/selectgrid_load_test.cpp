@@ -106,6 +106,28 @@ TEST_F(SelectGridLoadTest, CommitElsewhereReloadsOnlyThatRow)
     EXPECT_EQ(grid->get_SelectedKey(), c->Key());
 }
 
+TEST_F(SelectGridLoadTest, AReloadedRowIsFormattedAsTheFullLoadFormatsIt)
+{
+    TQelObject* a = person("Meier", "Anna", 0, "", "01.05.1970");
+    a->FieldByName("Aktiv")->set_AsBool(true);
+    ASSERT_TRUE(a->Commit());
+    person("Schulz", "Bernd", 0, "", "02.06.1971");
+    list();
+    std::vector<std::string> loaded;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        loaded.push_back(grid->Cells(c, rowOf(a)));
+    EXPECT_EQ(grid->Cells(grid->ColumnByName("Geboren"), rowOf(a)), "01.05.1970");
+    EXPECT_EQ(grid->Cells(grid->ColumnByName("Aktiv"), rowOf(a)), "Ja");
+
+    a->FieldByName("Kinder")->set_AsInteger(3);
+    ASSERT_TRUE(a->Commit());
+    std::vector<std::string> reloaded;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        reloaded.push_back(grid->Cells(c, rowOf(a)));
+    loaded[static_cast<std::size_t>(grid->ColumnByName("Kinder"))] = "3";
+    EXPECT_EQ(reloaded, loaded);
+}
+
 TEST_F(SelectGridLoadTest, SingleReloadJoinsTheSearchCondition)
 {
     TQelObject* a = person("Meier", "Anna");

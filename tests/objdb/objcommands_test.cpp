@@ -41,6 +41,12 @@ class 41020 Firma : Objekt table=M_Firma format="<Name>"
   field Irgendwas Referenz ref=Objekt
   vector Kontakte Kontakt
 end
+class 41030 Beziehung : Objekt abstract
+  field Gegenueber Referenz ref=Person
+end
+class 41031 Vertrag : Beziehung table=M_Vertrag format="<Nummer>"
+  field Nummer Text
+end
 )";
 
 class ObjCommandsTest : public ::testing::Test {
@@ -234,6 +240,24 @@ TEST_F(ObjCommandsTest, MergeLeavesNoReferenceToTheMergedPersons)
     // A holder changed here afterwards still commits: its version moved with the merge.
     f1->FieldByName("Name")->set_AsString("Alpha AG");
     EXPECT_TRUE(f1->Commit()) << f1->ErrorMessage();
+}
+
+TEST_F(ObjCommandsTest, MergeRedirectsReferencesAnAbstractBaseDeclares)
+{
+    TQelObject* keep = person("Anna");
+    TQelObject* dup = person("Anna2");
+    TQelObject* contract = db.create("Vertrag");
+    contract->FieldByName("Nummer")->set_AsString("V-1");
+    static_cast<TQelRefField*>(contract->FieldByName("Gegenueber"))->set_AsKey(dup->Key());
+    ASSERT_TRUE(contract->Commit()) << contract->ErrorMessage();
+
+    TQelObjectCommands commands(db.db.get());
+    int deleted = 0, references = 0;
+    ASSERT_TRUE(commands.Merge(keep->Key(), { dup->Key() }, deleted, references)) << commands.ErrorMessage();
+    EXPECT_EQ(references, 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM M_Vertrag WHERE Gegenueber = " + dup->Key().ToString()), 0);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM M_Vertrag WHERE Gegenueber = " + keep->Key().ToString()), 1);
+    EXPECT_EQ(static_cast<TQelRefField*>(contract->FieldByName("Gegenueber"))->AsKey(), keep->Key());
 }
 
 TEST_F(ObjCommandsTest, AMergeThatFailsMidwayChangesNothing)
