@@ -263,6 +263,19 @@ TEST_F(DetailGridTest, EditingWritesIntoTheObject)
     key(Qt::Key_Return);
     EXPECT_EQ(cell(1, 0), "Acme GmbH");
 
+    // Typing over the cell replaces its text; the first key opens the editor.
+    click(1, 2);
+    click(1, 0);
+    ASSERT_FALSE(grid->EditorMode());
+    for (QChar ch : QStringLiteral("Ölwerk AG")) {
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
+            QString(ch), Qt::NoModifier);
+        settle();
+    }
+    key(Qt::Key_Return);
+    EXPECT_EQ(field("Name")->AsString(), "Ölwerk AG");
+    EXPECT_EQ(cell(1, 0), "Ölwerk AG");
+
     // Read-only, reference and long-text rows open no editor.
     for (int row : { 1, 3, 4 }) {
         click(1, row);

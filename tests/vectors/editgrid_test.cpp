@@ -163,6 +163,37 @@ TEST_F(EditGridTest, EscapeRollsTheRowsFieldBack)
     EXPECT_EQ(grid->captionColor(display(name)), TColor(0x000000));
 }
 
+TEST_F(EditGridTest, TypingOverAValueReplacesIt)
+{
+    form->Show();
+    QWidget* window = form->Handle()->window();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    grid->set_ExpandLevel(5);
+    TQelField* name = fl()->FieldByName("Name");
+    auto* view = static_cast<qel::grid::GridView*>(grid->Handle());
+    const auto click = [&](int col, int displayRow) {
+        const TRect r = grid->CellRect(col, displayRow);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+            view->viewport()->mapFrom(
+                grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+        QApplication::processEvents();
+    };
+    click(TQelEditGrid::colValue, display(phone()));
+    click(TQelEditGrid::colValue, display(name));
+    ASSERT_EQ(grid->RealRowIndex(grid->Row()), grid->FindRow(name));
+    ASSERT_FALSE(grid->EditorMode());
+    for (QChar ch : QStringLiteral("Schäfer")) {
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
+            QString(ch), Qt::NoModifier);
+        QApplication::processEvents();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(name->AsString(), "Schäfer");
+    EXPECT_EQ(grid->GetCellsEx(TQelEditGrid::colValue, grid->FindRow(name)), "Schäfer");
+}
+
 TEST_F(EditGridTest, TheBindingWalkConnectsIt)
 {
     grid->Disconnect();

@@ -21,6 +21,16 @@ protected:
         QTest::keyClicks(line, text);
         settle();
     }
+    // Keys typed wherever the focus is at each one, as a person types.
+    static void typeKeys(const QString& text)
+    {
+        for (QChar ch : text) {
+            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                Qt::Key(ch.unicode() <= 0xFF ? ch.toUpper().unicode() : int(Qt::Key_unknown)), QString(ch),
+                Qt::NoModifier);
+            settle();
+        }
+    }
 };
 
 } // namespace
@@ -43,6 +53,26 @@ TEST_F(VGridEdit, TypingWritesTheElementsFieldAndEscapeRestoresIt)
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Ort")->AsString(), "Bonn");
     EXPECT_EQ(grid->Cells(1, 1), "Bonn");
+}
+
+// Typing over a cell replaces its text, whether the cell's editor is open (a click on the
+// current cell) or the first key opens it.
+TEST_F(VGridEdit, TypingOverACellReplacesItsText)
+{
+    connect();
+    click(1, 2);
+    ASSERT_FALSE(grid->EditorMode());
+    typeKeys("Düren");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(orte(), "Bonn,Düren,Ulm");
+    EXPECT_EQ(grid->Cells(1, 2), "Düren");
+    click(1, 3);
+    click(1, 3);
+    ASSERT_TRUE(grid->EditorMode());
+    typeKeys("Aalen");
+    key(Qt::Key_Return);
+    EXPECT_EQ(orte(), "Bonn,Düren,Aalen");
+    EXPECT_EQ(grid->Cells(1, 3), "Aalen");
 }
 
 TEST_F(VGridEdit, ChoiceColumnsEditThroughACombo)
