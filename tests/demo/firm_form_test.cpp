@@ -5,6 +5,7 @@
 #include "firm_form.h"
 
 #include "QelObjCntrl.h"
+#include "support/typing.h"
 #include "toolkit/gridview.h"
 #include "vectors/QelRevVectorGrid.h"
 
@@ -54,17 +55,7 @@ protected:
         QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(col, row));
         QApplication::processEvents();
     }
-    // Each key goes where the focus is at that moment, as a person's typing does.
-    static void type(const QString& text)
-    {
-        for (QChar ch : text) {
-            QWidget* target = QApplication::focusWidget();
-            ASSERT_NE(target, nullptr);
-            const int key = ch.unicode() <= 0xFF ? ch.toUpper().unicode() : int(Qt::Key_unknown);
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key(key), QString(ch), Qt::NoModifier);
-            QApplication::processEvents();
-        }
-    }
+    static void type(const QString& text) { TypeWhereTheFocusIs(text); }
     static void key(Qt::Key k)
     {
         QTest::keyClick(QApplication::focusWidget(), k);

@@ -6,6 +6,7 @@
 
 #include "QelObjCntrl.h"
 #include "pickers/QelCombo.h"
+#include "support/typing.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,17 +52,7 @@ protected:
     }
 
     QLineEdit* line() const { return static_cast<QComboBox*>(combo->Handle())->lineEdit(); }
-    // Each key goes where the focus is at that moment.
-    static void type(const QString& text)
-    {
-        for (QChar ch : text) {
-            QWidget* target = QApplication::focusWidget();
-            ASSERT_NE(target, nullptr);
-            const int key = ch.unicode() <= 0xFF ? ch.toUpper().unicode() : int(Qt::Key_unknown);
-            QTest::sendKeyEvent(QTest::Click, target, Qt::Key(key), QString(ch), Qt::NoModifier);
-            QApplication::processEvents();
-        }
-    }
+    static void type(const QString& text) { TypeWhereTheFocusIs(text); }
     static void key(Qt::Key k)
     {
         QTest::keyClick(QApplication::focusWidget(), k);

@@ -1,5 +1,6 @@
 // In-place editing: built-in editor kinds, the edit-link lifecycle and EditMode.
 #include "grid_fixture.h"
+#include "support/typing.h"
 
 #include "toolkit/editlink.h"
 #include "toolkit/qtbridge.h"
@@ -169,19 +170,13 @@ TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
         QWidget* w = grid->InplaceEditorWidget();
         return w ? qobject_cast<QLineEdit*>(w) : nullptr;
     };
-    const auto typeKeys = [](const QString& text) {
-        for (QChar ch : text)
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
-                Qt::Key(ch.unicode() <= 0xFF ? ch.toUpper().unicode() : int(Qt::Key_unknown)), QString(ch),
-                Qt::NoModifier);
-    };
     for (int col : { 2, 1 }) {
         SCOPED_TRACE(col == 2 ? "link editor" : "own editor");
         const std::string before = std::to_string(col) + "/";
         // Typing on a cell that is not being edited.
         click(col, 1);
         ASSERT_FALSE(grid->EditorMode());
-        typeKeys("Zoë 1");
+        TypeWhereTheFocusIs("Zoë 1");
         ASSERT_NE(line(), nullptr);
         EXPECT_EQ(line()->text(), "Zoë 1");
         key(Qt::Key_Return);
@@ -192,13 +187,13 @@ TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
         key(Qt::Key_F2);
         ASSERT_NE(line(), nullptr);
         EXPECT_FALSE(line()->hasSelectedText());
-        typeKeys("a");
+        TypeWhereTheFocusIs("a");
         key(Qt::Key_Return);
         settle();
         EXPECT_EQ(grid->GetCellsEx(col, 2), before + "2a");
         key(Qt::Key_Return);
         ASSERT_NE(line(), nullptr);
-        typeKeys("b");
+        TypeWhereTheFocusIs("b");
         key(Qt::Key_Return);
         settle();
         EXPECT_EQ(grid->GetCellsEx(col, 2), before + "2ab");
@@ -207,7 +202,7 @@ TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
         click(col, 3);
         ASSERT_NE(line(), nullptr);
         EXPECT_EQ(line()->selectedText(), QString::fromStdString(before + "3"));
-        typeKeys("c");
+        TypeWhereTheFocusIs("c");
         key(Qt::Key_Return);
         settle();
         EXPECT_EQ(grid->GetCellsEx(col, 3), "c");
@@ -216,7 +211,7 @@ TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
         QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(col, 4));
         ASSERT_NE(line(), nullptr);
         EXPECT_FALSE(line()->hasSelectedText());
-        typeKeys("d");
+        TypeWhereTheFocusIs("d");
         key(Qt::Key_Return);
         settle();
         EXPECT_EQ(grid->GetCellsEx(col, 4), before + "4d");
@@ -225,7 +220,7 @@ TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
         ASSERT_NE(line(), nullptr);
         QTest::mouseDClick(line(), Qt::LeftButton, {}, QPoint(4, line()->height() / 2));
         EXPECT_FALSE(line()->hasSelectedText());
-        typeKeys("e");
+        TypeWhereTheFocusIs("e");
         key(Qt::Key_Return);
         settle();
         EXPECT_EQ(grid->GetCellsEx(col, 5), before + "5e");

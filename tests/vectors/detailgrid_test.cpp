@@ -4,6 +4,7 @@
 #include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "support/qel_db_fixture.h"
+#include "support/typing.h"
 #include "vectors/qeldetailgrid.h"
 
 #include "toolkit/gridview.h"
@@ -267,11 +268,7 @@ TEST_F(DetailGridTest, EditingWritesIntoTheObject)
     click(1, 2);
     click(1, 0);
     ASSERT_FALSE(grid->EditorMode());
-    for (QChar ch : QStringLiteral("Ölwerk AG")) {
-        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key(ch.toUpper().unicode()),
-            QString(ch), Qt::NoModifier);
-        settle();
-    }
+    TypeWhereTheFocusIs("Ölwerk AG");
     key(Qt::Key_Return);
     EXPECT_EQ(field("Name")->AsString(), "Ölwerk AG");
     EXPECT_EQ(cell(1, 0), "Ölwerk AG");

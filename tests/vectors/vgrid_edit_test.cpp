@@ -1,6 +1,7 @@
 // Editing through the vector grid: in-place editors with real keys, Escape, the add row, max
 // count, insert/copy/delete/move keeping positions through a commit and reopening, the standard
 // mark, deactivation, an open editor during delete and move, references and the popup menus.
+#include "support/typing.h"
 #include "vgrid_fixture.h"
 
 #include <QComboBox>
@@ -20,16 +21,6 @@ protected:
         QTest::keyClick(line, Qt::Key_End);
         QTest::keyClicks(line, text);
         settle();
-    }
-    // Keys typed wherever the focus is at each one, as a person types.
-    static void typeKeys(const QString& text)
-    {
-        for (QChar ch : text) {
-            QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
-                Qt::Key(ch.unicode() <= 0xFF ? ch.toUpper().unicode() : int(Qt::Key_unknown)), QString(ch),
-                Qt::NoModifier);
-            settle();
-        }
     }
 };
 
@@ -62,14 +53,14 @@ TEST_F(VGridEdit, TypingOverACellReplacesItsText)
     connect();
     click(1, 2);
     ASSERT_FALSE(grid->EditorMode());
-    typeKeys("Düren");
+    TypeWhereTheFocusIs("Düren");
     key(Qt::Key_Tab);
     EXPECT_EQ(orte(), "Bonn,Düren,Ulm");
     EXPECT_EQ(grid->Cells(1, 2), "Düren");
     click(1, 3);
     click(1, 3);
     ASSERT_TRUE(grid->EditorMode());
-    typeKeys("Aalen");
+    TypeWhereTheFocusIs("Aalen");
     key(Qt::Key_Return);
     EXPECT_EQ(orte(), "Bonn,Düren,Aalen");
     EXPECT_EQ(grid->Cells(1, 3), "Aalen");
