@@ -348,9 +348,9 @@ void TQelRevVectorGrid::SetEditText(int col, int row, const std::string& value)
 
 std::string TQelRevVectorGrid::GetEditText(int col, int row)
 {
-    // An editor control starts from the field's own value, not from the cell's mark-up.
-    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr;
-        f && editorKind_ == edCustom)
+    // An editor starts from the field's own value: the cell shows a value that reads like
+    // mark-up escaped, and an editor control writes what it is given.
+    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr)
         return f->AsString();
     return TQelGrid::GetEditText(col, row);
 }

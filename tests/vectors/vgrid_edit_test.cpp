@@ -66,6 +66,26 @@ TEST_F(VGridEdit, TypingOverACellReplacesItsText)
     EXPECT_EQ(grid->Cells(1, 3), "Aalen");
 }
 
+// A value that reads like mark-up is shown literally, and edited as it is: opening and closing
+// the editor changes nothing.
+TEST_F(VGridEdit, AValueThatLooksLikeMarkupIsEditedAsItIs)
+{
+    TQelField* ort = addresses()->Item(2)->FieldList()->FieldByName("Ort");
+    ort->set_AsString("<i>Köln</i> & Co");
+    connect();
+    click(1, 2);
+    key(Qt::Key_F2);
+    ASSERT_NE(editorLine(), nullptr);
+    EXPECT_EQ(editorLine()->text(), "<i>Köln</i> & Co");
+    EXPECT_EQ(ort->AsString(), "<i>Köln</i> & Co");
+    key(Qt::Key_Return);
+    EXPECT_EQ(ort->AsString(), "<i>Köln</i> & Co");
+    TypeWhereTheFocusIs("<b>");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(ort->AsString(), "<b>");
+    EXPECT_EQ(orte(), "Bonn,<b>,Ulm");
+}
+
 TEST_F(VGridEdit, ChoiceColumnsEditThroughACombo)
 {
     connect();
