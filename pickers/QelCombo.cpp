@@ -46,12 +46,11 @@ TQelCombo::TQelCombo(TComponent* owner)
     link_.hooks.write = [this] {
         TQelField* f = Field();
         if (TQelRefField* ref = get_RefField()) {
-            const std::string text = get_SelectedText();
-            int index = -1;
-            for (int i = 0; i < Items().Count() && index < 0; ++i)
-                if (Items()[i] == text)
-                    index = i;
-            ref->set_AsKey(get_Key(index));
+            // Only an entry that stands for an object (or for none) is a value; a text the
+            // drop-down merely shows is not.
+            const int index = get_SelectedIndex();
+            if (index >= 0 && Items().Objects(index))
+                ref->set_AsKey(get_Key(index));
         } else if (get_ERVKeyField()) {
             const int index = ItemIndex();
             auto* item = index >= 0 ? dynamic_cast<TQelComboItem*>(Items().Objects(index)) : nullptr;
@@ -381,8 +380,13 @@ void TQelCombo::Change()
         if (!(inSelect_ && search)) {
             if (printable_)
                 set_SelectedText(GetText() + "*");
-            if (ref && (!search || !searchPanel_))
-                link_.Write();
+            if (ref && (!search || !searchPanel_)) {
+                // A picked entry is the user's choice; typed text is only a search until the
+                // user accepts it (never a fragment in the field).
+                typed_ = !inSelect_;
+                if (inSelect_)
+                    link_.Write();
+            }
             if (!keyTimer_) {
                 keyTimer_ = new TTimer(this);
                 keyTimer_->SetEnabled(false);
@@ -410,6 +414,43 @@ void TQelCombo::keystroke_timer()
     load_list(true, "");
 }
 
+void TQelCombo::accept_typed()
+{
+    if (!typed_)
+        return;
+    typed_ = false;
+    TQelRefField* ref = get_RefField();
+    if (!ref || (get_SearchMode() && searchPanel_))
+        return;
+    std::string text = get_SelectedText();
+    if (keyTimer_ && keyTimer_->Enabled()) {
+        // The search for the text is still due: it runs now, and the text is completed as the
+        // search would have completed it.
+        keyTimer_->SetEnabled(false);
+        load_list(false, "");
+        if (const int first = text.empty() ? -1 : find_prefix(text); first >= 0)
+            text = Items()[first];
+    }
+    // The entry of an object (none: the entry of "no object") with exactly this text.
+    const auto find = [this](const std::string& t, bool none) {
+        for (int i = 0; i < Items().Count(); ++i)
+            if (Items()[i] == t && Items().Objects(i) && get_Key(i).Valid() != none)
+                return i;
+        return -1;
+    };
+    int index = find(text, false);
+    if (index < 0 && (Trim(text).empty() || text == nullString_))
+        index = find(nullString_, true);
+    if (index < 0) {
+        Repaint(); // names nothing: the field's value again
+        return;
+    }
+    SetItemIndex(index);
+    link_.Write();
+    link_.Edited();
+    Repaint();
+}
+
 void TQelCombo::DropDown()
 {
     TAdvCustomCombo::DropDown();
@@ -427,6 +468,7 @@ void TQelCombo::CloseUp()
 void TQelCombo::Select()
 {
     printable_ = false; // a picked item is taken as it is, not completed
+    entered_ = selectOnRelease_ = false;
     {
         TFlagScope selecting(inSelect_);
         TAdvCustomCombo::Select();
@@ -439,8 +481,10 @@ void TQelCombo::Select()
 
 void TQelCombo::KeyDown(WORD& key, TShiftState shift)
 {
+    entered_ = selectOnRelease_ = false;
     if (key == VK_RETURN) {
         key = 0; // the combo keeps Enter
+        accept_typed();
         return;
     }
     if (key == VK_TAB) {
@@ -480,12 +524,23 @@ void TQelCombo::KeyPress(char32_t& key)
 
 void TQelCombo::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    // The press that gave the focus to a reference combo's edit field.
+    selectOnRelease_ = button == mbLeft && entered_ && Editable() && get_RefField();
+    entered_ = false;
     if (button == mbRight) {
         init_popupmenu(); // current object and name in the captions
         if (!PopupMenu())
             SetPopupMenu(new TPopupMenu(this));
     }
     TAdvCustomCombo::MouseDown(button, shift, x, y);
+}
+
+void TQelCombo::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
+{
+    TAdvCustomCombo::MouseUp(button, shift, x, y);
+    if (button == mbLeft && selectOnRelease_ && SelLength() == 0)
+        SelectAll(); // a drag that selected a part keeps it
+    selectOnRelease_ = false;
 }
 
 void TQelCombo::DblClick()
@@ -500,6 +555,7 @@ void TQelCombo::DoEnter()
     if (Enabled() && !get_Connected() && !get_SearchMode() && !loading())
         Reconnect();
     TAdvCustomCombo::DoEnter();
+    entered_ = true;
     link_.TellFormEnter();
 }
 
@@ -507,6 +563,8 @@ void TQelCombo::DoExit()
 {
     if (DroppedDown())
         SetDroppedDown(false);
+    entered_ = selectOnRelease_ = false;
+    accept_typed();
     if (TQelChoiceField* choice = get_ChoiceField(); choice && Editable() && !link_.ReadOnly()) {
         // A typed text outside the domain: extend it when the user agrees, else the stored
         // value is shown again.
@@ -657,7 +715,10 @@ void TQelComboLink::SetProperties()
 std::string TQelComboLink::GetEditorValue()
 {
     TQelCombo* c = combo();
-    return c ? c->get_SelectedText() : std::string();
+    if (!c)
+        return {};
+    c->accept_typed(); // the grid takes the cell's value: typed text counts as left
+    return c->get_SelectedText();
 }
 
 void TQelComboLink::SetEditorValue(const std::string& value)

@@ -177,6 +177,7 @@ protected:
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void DblClick() override;
     void DoEnter() override;
     void DoExit() override;
@@ -191,6 +192,10 @@ private:
     void reload_ervkey_domain(int delayMs, bool connect);
     void drop_ervkey_veclist();
     void keystroke_timer();
+    // A reference's typed text becomes its value when it names an entry of the list (the empty
+    // text names "no object" where that is a choice); else the field keeps its value, shown again.
+    // Called when the user leaves the combo, presses Enter or a grid takes the cell's value.
+    void accept_typed();
     // The search condition over `column`.
     std::string search_condition(const std::string& text, bool byKeys, const std::string& column);
     // The column the combo's own list is searched by (the listed class's display column).
@@ -233,6 +238,13 @@ private:
     bool repainting_ = false;
     // The user typed a text outside the choice domain (asked about when the combo is left).
     bool typedOutsideDomain_ = false;
+    // The user typed into a reference combo: the text completes and searches, and is taken only
+    // when accepted (accept_typed).
+    bool typed_ = false;
+    // Entered by this mouse press: the release selects the whole text, so that typing replaces
+    // the shown value instead of landing where the click happened to put the caret.
+    bool entered_ = false;
+    bool selectOnRelease_ = false;
     std::deque<TQelComboItem> itemPool_;
     TQelTimerScope timers_ { this };
 

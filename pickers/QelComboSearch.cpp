@@ -3,6 +3,7 @@
 // field's value domain.
 #include "binding/qelownmenu.h"
 #include "pickers/QelCombo.h"
+#include "pickers/qelrefdelete.h"
 
 #include "binding/methods.h"
 #include "binding/qellogging.h"
@@ -14,9 +15,6 @@ namespace {
 const char* const kCreate = "%s definieren...";
 const char* const kEdit = "%s '%s' bearbeiten...";
 const char* const kDelete = "%s '%s' löschen";
-const char* const kDeleteTitle = "%s löschen";
-const char* const kCannotDelete = "%s '%s' kann nicht gelöscht werden:\n\n%s";
-const char* const kReallyDelete = "Soll %s '%s' wirklich gelöscht werden?";
 const char* const kExtendCaption = "Wertebereich erweitern?";
 
 // Flags of the list query: objects not deleted, no meta fields.
@@ -254,14 +252,11 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
     q->Close();
     set_drop_width(widest);
 
-    // What was typed is completed by the first item that starts with it; a completed reference
-    // is the user's choice and is written like one picked.
+    // What was typed is completed by the first item that starts with it; the field takes it
+    // when the user accepts it (Enter, leaving the combo).
     const std::string text = GetText();
-    if (Editable() && !text.empty() && find_prefix(text) >= 0) {
+    if (Editable() && !text.empty() && find_prefix(text) >= 0)
         set_SelectedText(text + "*");
-        if (hadFocus && ref && !get_SearchMode())
-            link_.Write();
-    }
     if (hadFocus && items.Count() > 0)
         SetDroppedDown(true);
     if (notify && get_SearchMode() && searchPanel_)
@@ -343,28 +338,8 @@ void TQelCombo::drop_refobj_event(TObject*)
 {
     TQelRefField* ref = get_RefField();
     TQelObject* obj = ref && ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
-    TQelDatabase* db = QelDatabase();
-    if (!obj || !db || !options_.Contains(coRefObjAdmin))
+    if (!obj || !options_.Contains(coRefObjAdmin) || !QelDeleteReferencedObject(ref, ref_name(obj)))
         return;
-    const TQelClassKey cls = obj->ClassKey();
-    const std::string np = MakeNP(cls, "", 4, true, 'm');
-    const std::string subject = MakeNP(cls, "", 1, true, 'm');
-    const std::string title = FormatStr(kDeleteTitle, np);
-    const std::string name = ref_name(obj);
-    if (!obj->CanDelete()) {
-        Application()->MessageBox(FormatStr(kCannotDelete, subject, name, obj->ErrorMessage()), title, MB_OK);
-        return;
-    }
-    if (Application()->MessageBox(
-            FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), name), title, MB_YESNO | MB_ICONQUESTION)
-        != IDYES)
-        return;
-    ref->set_AsObject(nullptr);
-    if (!obj->Delete()) {
-        Application()->MessageBox(FormatStr(kCannotDelete, subject, name, obj->ErrorMessage()), title, MB_OK);
-        return;
-    }
-    db->FreeObject(obj);
     clear_items();
     load_list(true, "");
 }

@@ -13,6 +13,21 @@ int char_count(const std::string& s)
     return static_cast<int>(Utf8Length(s));
 }
 
+// How many characters at the start of `text` spell `prefix` without regard to case ("GROSS" spans
+// the four characters of "Groß"); -1 when `text` does not start with it. Counted on `text` itself:
+// case mapping changes lengths, so a length taken from a case-changed copy does not fit it.
+int prefix_chars(const std::string& text, const std::string& prefix)
+{
+    if (!TextStartsWithCI(text, prefix))
+        return -1;
+    // Folding turns one character into at most two (ß into ss) and never less than one.
+    const std::size_t n = Utf8Length(text), p = Utf8Length(prefix);
+    for (std::size_t k = p / 2; k <= n && k <= 2 * p; ++k)
+        if (AnsiSameText(Utf8Substr(text, 0, k), prefix))
+            return static_cast<int>(k);
+    return -1;
+}
+
 // Sorts the results by text, keeping each text's object.
 void sort_results(TStrings& results)
 {
@@ -465,14 +480,13 @@ void TQelMultiEdit::lookup_timer(TObject*)
     values_->Put(current_, typed);
     if (Lookup(typed)) {
         const std::string entry = completeIndex_ < results_->Count() ? results_->Get(completeIndex_) : "";
-        const std::string up = AnsiUpperCase(entry);
-        const std::string upTyped = AnsiUpperCase(typed);
-        if (up.size() > upTyped.size() && up.compare(0, upTyped.size(), upTyped) == 0
-            && char_count(entry) > char_count(typed)) {
-            set_editor_text(e, typed + Utf8Substr(entry, Utf8Length(typed)));
+        const int spelled = prefix_chars(entry, typed);
+        if (spelled >= 0 && spelled < char_count(entry)) {
+            const std::string tail = Utf8Substr(entry, static_cast<std::size_t>(spelled));
+            set_editor_text(e, typed + tail);
             e->TagObject = results_->Objects(completeIndex_);
             e->SetSelStart(char_count(typed));
-            e->SetSelLength(char_count(entry) - char_count(typed));
+            e->SetSelLength(char_count(tail));
             values_->Put(current_, e->Text());
         }
     }

@@ -1,5 +1,6 @@
 #include "pickers/qeltreecombo.h"
 #include "binding/qelownmenu.h"
+#include "pickers/qelrefdelete.h"
 
 #include "binding/methods.h"
 
@@ -10,8 +11,6 @@ namespace {
 const char* const kCreate = "%s definieren...";
 const char* const kEdit = "%s '%s' bearbeiten...";
 const char* const kDelete = "%s '%s' löschen";
-const char* const kDeleteTitle = "%s löschen";
-const char* const kReallyDelete = "Soll %s '%s' wirklich gelöscht werden?";
 
 } // namespace
 
@@ -252,18 +251,8 @@ void TQelTreeCombo::drop_obj_event(TObject*)
 {
     TQelRefField* ref = get_RefField();
     TQelObject* obj = ref && ref->AsKey().Valid() ? ref->get_AsObject() : nullptr;
-    TQelDatabase* db = QelDatabase();
-    if (!obj || !db || !options_.Contains(tcoObjDrop))
+    if (!obj || !options_.Contains(tcoObjDrop) || !QelDeleteReferencedObject(ref, obj->Name()))
         return;
-    const TQelClassKey cls = obj->ClassKey();
-    const std::string title = FormatStr(kDeleteTitle, MakeNP(cls, "", 4, true, 'm'));
-    if (Application()->MessageBox(FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), obj->Name()),
-            title, MB_YESNO | MB_ICONQUESTION)
-        != IDYES)
-        return;
-    ref->set_AsObject(nullptr);
-    if (obj->Delete())
-        db->FreeObject(obj);
     if (tree_)
         tree_->Load();
     fill_treeview();

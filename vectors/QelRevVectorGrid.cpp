@@ -7,6 +7,8 @@
 #include "toolkit/menus.h"
 #include "toolkit/toolbar.h"
 
+#include <algorithm>
+
 namespace {
 constexpr int kReloadTimer = 1;
 } // namespace
@@ -63,6 +65,7 @@ TQelRevVectorGrid::~TQelRevVectorGrid()
         HideInplaceEdit();
     SetEditLink(nullptr);
     editorLinks_.Clear();
+    unfollow_all();
     unwatch_rows();
 }
 
@@ -80,6 +83,7 @@ bool TQelRevVectorGrid::Connect(const TQelObject* obj, bool onlyIfUnconnected)
         write_plain_text();
         SetEditLink(nullptr);
         editorLinks_.Clear();
+        unfollow_all();
         unwatch_rows();
         rows_.clear();
         keyRow_.clear();
@@ -359,6 +363,7 @@ void TQelRevVectorGrid::remove_row(TQelObjectKey key)
         editorLinks_.Clear();
         drop_edit();
     }
+    unfollow(key);
     SplitAllCells();
     RemoveRows(index + 1, 1);
     rows_.erase(rows_.begin() + index);
@@ -393,10 +398,44 @@ void TQelRevVectorGrid::field_touched(TQelObjectInterface* oi)
     const int row = get_row(obj);
     if (row < 0)
         return;
+    follow(obj);
     for (int c = 0; c < ColumnCount(); ++c)
         if (get_Field(c, row) == field && !(EditorMode() && c == Col() && row == Row()))
             read(c, row);
     OnTouch(this, row, obj, oi);
+}
+
+void TQelRevVectorGrid::follow(TQelObject* obj)
+{
+    TQelDatabase* db = QelDatabase();
+    if (!db || !current_ || currentAlive_.expired() || readOnly_)
+        return;
+    const TQelObjectKey key = obj->Key();
+    if (obj->IsNew() && only_link(obj->FieldList())) {
+        unfollow(key);
+        return;
+    }
+    db->SetCommitOwner(key, current_->Key());
+    if (std::find(followers_.begin(), followers_.end(), key) == followers_.end())
+        followers_.push_back(key);
+}
+
+void TQelRevVectorGrid::unfollow(TQelObjectKey key)
+{
+    const auto it = std::find(followers_.begin(), followers_.end(), key);
+    if (it == followers_.end())
+        return;
+    followers_.erase(it);
+    // Only while it still follows this grid's object (another form may have taken it since).
+    TQelDatabase* db = QelDatabase();
+    if (db && current_ && !currentAlive_.expired() && db->CommitOwner(key) == current_->Key())
+        db->SetCommitOwner(key, TQelObjectKey());
+}
+
+void TQelRevVectorGrid::unfollow_all()
+{
+    while (!followers_.empty())
+        unfollow(followers_.back());
 }
 
 void TQelRevVectorGrid::WndProc(TMessage& m)
@@ -457,6 +496,7 @@ void TQelRevVectorGrid::WndProc(TMessage& m)
         TQelDataControl<TQelGrid>::WndProc(m);
         if (wasCurrent) {
             current_ = nullptr;
+            followers_.clear(); // the database ended them with their owner
             unwatch_rows();
             rows_.clear();
             keyRow_.clear();

@@ -147,6 +147,7 @@ protected:
     void GetEditorType(int col, int row, TEditorType& editor) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
     void SetEditText(int col, int row, const std::string& value) override;
+    std::string GetEditText(int col, int row) override;
     void GetCellHint(int col, int row, std::string& hint) override;
     void KeyDown(WORD& key, TShiftState shift) override;
     void KeyPress(char32_t& key) override;
@@ -174,6 +175,12 @@ private:
     void instance_event(int event, TQelObjectKey key, TQelObject* obj);
     void remove_row(TQelObjectKey key);
     void field_touched(TQelObjectInterface* field);
+    // A referring object the user changed is stored with every commit of the current object,
+    // in the same transaction, even when the current object has nothing of its own to store.
+    // A new one that holds nothing but the link is not (it is dropped instead).
+    void follow(TQelObject* obj);
+    void unfollow(TQelObjectKey key);
+    void unfollow_all();
     // The plain editor's text goes into the field it was typed for, if that field is still there.
     void write_plain_text();
     // The typed text of a row whose object went away is dropped, and the user told so.
@@ -197,6 +204,7 @@ private:
     int showDownTo_ = 0;
     TToolBar* toolBar_ = nullptr;
     std::vector<TRow> rows_;
+    std::vector<TQelObjectKey> followers_; // the row objects this grid made followers
     std::unordered_map<int, int> keyRow_; // object key -> index in rows_
     std::vector<TQelRVGColumn> columns_;
     // The stored values the list statement brought, per statement row and column with a

@@ -336,11 +336,23 @@ void TQelRevVectorGrid::GetEditorType(int col, int row, TEditorType& editor)
 
 void TQelRevVectorGrid::SetEditText(int col, int row, const std::string& value)
 {
-    if (editorKind_ == edCustom)
-        return; // the editor control wrote its field itself
+    if (editorKind_ == edCustom) {
+        // The editor control wrote its field itself: the cell shows the field as it is now.
+        read(col, row);
+        return;
+    }
     if (value != Cells(col, row))
         plainEdited_ = true;
     TQelGrid::SetEditText(col, row, value);
+}
+
+std::string TQelRevVectorGrid::GetEditText(int col, int row)
+{
+    // An editor starts from the field's own value: the cell shows a value that reads like
+    // mark-up escaped, and an editor control writes what it is given.
+    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr)
+        return f->AsString();
+    return TQelGrid::GetEditText(col, row);
 }
 
 bool TQelRevVectorGrid::SelectCell(int col, int row)

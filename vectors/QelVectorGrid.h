@@ -187,6 +187,7 @@ protected:
     void GetEditorType(int col, int row, TEditorType& editor) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
     void SetEditText(int col, int row, const std::string& value) override;
+    std::string GetEditText(int col, int row) override;
     void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
     void GetCellAlign(int col, int row, TAlignment& hAlign, TVerticalAlignment& vAlign) override;
     void GetCellHint(int col, int row, std::string& hint) override;

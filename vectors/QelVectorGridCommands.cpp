@@ -400,6 +400,15 @@ void TQelVectorGrid::SetEditText(int col, int row, const std::string& value)
     TQelGrid::SetEditText(col, row, value);
 }
 
+std::string TQelVectorGrid::GetEditText(int col, int row)
+{
+    // An editor starts from the field's own value: the cell shows a value that reads like
+    // mark-up escaped, and an editor control writes what it is given.
+    if (TQelField* f = row >= 1 && row <= ElementCount() ? get_Field(col, row) : nullptr)
+        return f->AsString();
+    return TQelGrid::GetEditText(col, row);
+}
+
 void TQelVectorGrid::EllipsClick(int col, int row, std::string& value)
 {
     (void)col;

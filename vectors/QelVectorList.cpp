@@ -402,12 +402,10 @@ void TQelVectorList::copy_event()
         return;
     src = v->Item(from);
     bool ok = true;
-    if (OnCopy) {
+    if (OnCopy)
         OnCopy(this, src, copy, ok);
-    } else {
-        for (int i = 1; i <= src->FieldList()->FieldCount(); ++i)
-            copy->FieldList()->Field(i)->set_AsString(src->FieldList()->Field(i)->AsString());
-    }
+    else
+        copy->Assign(src, 128, ""); // the values and the nested vectors
     if (!ok) {
         // The failed copy goes again; the source stays selected.
         if (at <= v->Count())

@@ -30,9 +30,12 @@ TQelRVGColumn parseLine(const std::string& line, int number)
         if (const std::size_t l = options.find("LENGTH:"); l != std::string::npos)
             info->Length = QelVGLengthPrefix(TrimLeft(options.substr(l + 7)));
     }
-    if (const std::size_t as = AnsiUpperCase(entry).find(" AS "); as != std::string::npos) {
+    // Found in the entry itself: upper case can change a text's length ("ß", "ɐ"), so a place
+    // found in an upper-cased copy is no place in the entry.
+    if (const std::size_t as = TextFindCI(entry, " AS "); as != std::string::npos) {
+        const std::string_view rest = std::string_view(entry).substr(as);
         info->Name = Trim(entry.substr(0, as));
-        info->Caption = Trim(cut(entry.substr(as + 4), QelRVGMaxOptionLength));
+        info->Caption = Trim(cut(std::string(rest.substr(Utf8Offset(rest, 4))), QelRVGMaxOptionLength));
     } else {
         info->Name = entry;
         info->Caption = entry;

@@ -401,7 +401,7 @@ void TCustomGrid::ClearRowSelect()
 void TCustomGrid::SetEditorMode(bool on)
 {
     if (on)
-        openEditor(nullptr);
+        openEditor(TEditorStart::SelectAll);
     else
         closeEditor(true);
 }
@@ -416,7 +416,7 @@ void TCustomGrid::SetEditMode(bool on)
         Repaint();
     } else {
         options_ << goEditing;
-        openEditor(nullptr);
+        openEditor(TEditorStart::SelectAll);
     }
 }
 

@@ -231,7 +231,8 @@ private:
     bool moveTo(int col, int row, TShiftState shift, bool fromMouse);
     int nextVisibleCol(int col, int step) const;
     void selectRowsForMove(int newRow, TShiftState shift, bool fromMouse);
-    void openEditor(const std::string* initialText);
+    // `typed`: the character that opened the editor (with TEditorStart::Typed).
+    void openEditor(TEditorStart start, const std::string* typed = nullptr);
     void closeEditor(bool accept);
     void placeEditor();
     void editorKey(WORD key, TShiftState shift);

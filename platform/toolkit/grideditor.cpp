@@ -218,14 +218,63 @@ std::string InplaceEditor::value() const
     return original_;
 }
 
-void InplaceEditor::startTyping(const std::string& text)
+QLineEdit* InplaceEditor::linkLine() const
 {
+    if (!link_ || !widget_)
+        return nullptr;
+    if (auto* line = qobject_cast<QLineEdit*>(widget_.data()))
+        return line;
+    return widget_->findChild<QLineEdit*>();
+}
+
+void InplaceEditor::start(TEditorStart how, const std::string& typed)
+{
+    clickOpened_ = how == TEditorStart::SelectAll;
+    if (link_) {
+        QLineEdit* line = linkLine();
+        if (how == TEditorStart::CaretAtEnd) {
+            if (line)
+                line->end(false);
+            return;
+        }
+        if (line)
+            line->selectAll();
+        if (how != TEditorStart::Typed || typed.empty() || !widget_)
+            return;
+        // The character goes to the editor control as the key it was, so that the control
+        // handles it as its own input (it replaces the selected text, completes, searches).
+        QWidget* target = QApplication::focusWidget();
+        if (!target || (target != widget_ && !widget_->isAncestorOf(target)))
+            target = line ? static_cast<QWidget*>(line) : widget_.data();
+        const QString text = ToQString(typed);
+        const QChar first = text.isEmpty() ? QChar() : text.front();
+        const int key = first.unicode() < 0x80 && first.isPrint() ? first.toUpper().unicode()
+            : first.unicode() <= 0xFF                             ? first.toUpper().unicode()
+                                                                  : int(Qt::Key_unknown);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+        QPointer<QWidget> guard(target);
+        QCoreApplication::sendEvent(target, &press);
+        if (guard)
+            QCoreApplication::sendEvent(target, &release);
+        return;
+    }
     if (line_) {
-        line_->setText(ToQString(text));
-        line_->end(false);
-        changed(FromQString(line_->text()));
-    } else if (combo_ && combo_->isEditable()) {
-        combo_->setEditText(ToQString(text));
+        switch (how) {
+        case TEditorStart::SelectAll:
+            line_->selectAll();
+            break;
+        case TEditorStart::CaretAtEnd:
+            line_->end(false);
+            break;
+        case TEditorStart::Typed:
+            line_->setText(ToQString(typed));
+            line_->end(false);
+            changed(FromQString(line_->text()));
+            break;
+        }
+    } else if (combo_ && combo_->isEditable() && how == TEditorStart::Typed) {
+        combo_->setEditText(ToQString(typed));
     }
 }
 
@@ -245,11 +294,23 @@ void InplaceEditor::focus()
 
 bool InplaceEditor::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::MouseButtonDblClick && clickOpened_) {
+        // The click that opened the editor and this one make a double click: the text is kept
+        // and extended, as a double click on a cell that was not being edited does.
+        clickOpened_ = false;
+        if (QLineEdit* line = link_ ? linkLine() : line_) {
+            line->end(false);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress) {
+        clickOpened_ = false;
         auto* ke = static_cast<QKeyEvent*>(event);
         WORD key = VirtualKeyFromQt(ke->key());
         const TShiftState shift = ShiftStateFromQt(ke->modifiers());
         if (link_) {
+            if (key == 0)
+                return false; // a character without a key code (é, ß, €): the editor's
             link_->EditKeyDown(link_->GetEditControl(), key, shift);
             return key == 0;
         }
@@ -291,7 +352,7 @@ bool InplaceEditor::eventFilter(QObject* watched, QEvent* event)
 
 using qel::grid::InplaceEditor;
 
-void TCustomGrid::openEditor(const std::string* typed)
+void TCustomGrid::openEditor(TEditorStart start, const std::string* typed)
 {
     if (editor_ || !CanEditShow())
         return;
@@ -304,9 +365,11 @@ void TCustomGrid::openEditor(const std::string* typed)
         type = edNormal;
     ScrollInView(col_, row_);
     editor_ = std::make_unique<InplaceEditor>(*this, col_, row_, type, link, GetEditText(col_, row_));
-    if (typed && !link)
-        editor_->startTyping(*typed);
-    ContentChanged();
+    QPointer<InplaceEditor> opened(editor_.get());
+    opened->start(typed ? start : (start == TEditorStart::Typed ? TEditorStart::SelectAll : start),
+        typed ? *typed : std::string());
+    if (opened)
+        ContentChanged();
 }
 
 void TCustomGrid::closeEditor(bool accept)

@@ -66,7 +66,7 @@ bool TCustomGrid::moveTo(int col, int row, TShiftState shift, bool fromMouse)
     ScrollInView(col, row);
     ContentChanged();
     if (moving && options_.Contains(goAlwaysShowEditor))
-        openEditor(nullptr);
+        openEditor(TEditorStart::SelectAll);
     return true;
 }
 
@@ -139,14 +139,14 @@ void TCustomGrid::KeyDown(WORD& key, TShiftState shift)
         break;
     }
     case VK_F2:
-        openEditor(nullptr);
+        openEditor(TEditorStart::CaretAtEnd);
         key = 0;
         return;
     case VK_RETURN:
         if (EditorMode())
             closeEditor(true);
         else if (options_.Contains(goEditing))
-            openEditor(nullptr);
+            openEditor(TEditorStart::CaretAtEnd);
         key = 0;
         return;
     case VK_ESCAPE:
@@ -171,7 +171,7 @@ void TCustomGrid::KeyPress(char32_t& key)
     if (key < 32 || key == 127 || EditorMode() || !options_.Contains(goEditing))
         return;
     const std::string typed = FromQString(QString::fromUcs4(&key, 1));
-    openEditor(&typed);
+    openEditor(TEditorStart::Typed, &typed);
     if (EditorMode())
         key = 0;
 }
@@ -210,10 +210,11 @@ void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y
                 // Anchors react on release over the same anchor; remember the press.
                 anchorPressed_ = !shift.Contains(ssShift) && !shift.Contains(ssCtrl)
                     && anchorAt(col_, row_, x, y, nullptr);
-                // A click on the current cell, or a double click, opens the editor.
+                // A click on the current cell opens the editor with the text selected (typing
+                // replaces it); a double click opens it to extend the text.
                 if ((wasCurrent || shift.Contains(ssDouble)) && !anchorPressed_
                     && options_.Contains(goEditing) && !shift.Contains(ssShift) && !shift.Contains(ssCtrl))
-                    openEditor(nullptr);
+                    openEditor(shift.Contains(ssDouble) ? TEditorStart::CaretAtEnd : TEditorStart::SelectAll);
             }
         }
     }

@@ -22,6 +22,10 @@ enum TEditorType : int {
     edNone = 27
 };
 
+// How an opened in-place editor starts: with its text selected (typing replaces it), with the
+// caret after the text (the text is extended), or with the character the user typed in its place.
+enum class TEditorStart { SelectAll, CaretAtEnd, Typed };
+
 // Sort styles a column reports through GetColFormat; the numbers are part of the contract.
 enum TSortStyle : int {
     ssAutomatic = 0,

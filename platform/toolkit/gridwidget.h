@@ -59,8 +59,9 @@ public:
     QWidget* widget() const;
     bool hasFocus() const;
     std::string value() const;
-    // Replaces the text with what the user typed to open the editor.
-    void startTyping(const std::string& text);
+    // Selects the text, puts the caret after it, or replaces it with what the user typed to open
+    // the editor (a link's editor control receives that character as a key).
+    void start(TEditorStart how, const std::string& typed);
     void place(const QRect& rect);
     void focus();
     // The link is being freed: the editor closes without calling it.
@@ -73,6 +74,8 @@ private:
     void createBuiltin(const std::string& text);
     void watch(QWidget* w);
     void changed(const std::string& text);
+    // The line edit of a link's editor control (the control itself or inside it), if any.
+    QLineEdit* linkLine() const;
 
     TCustomGrid& grid_;
     int col_;
@@ -82,6 +85,9 @@ private:
     std::string original_;
     bool edited_ = false;
     bool settingUp_ = true;
+    // Opened by a click on the current cell and not typed into yet: the second click of a double
+    // click puts the caret after the text instead of selecting a word.
+    bool clickOpened_ = false;
     QPointer<QWidget> widget_;
     QLineEdit* line_ = nullptr;
     QComboBox* combo_ = nullptr;

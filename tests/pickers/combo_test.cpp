@@ -2,6 +2,8 @@
 
 #include "toolkit/advstringgrid.h"
 
+#include <sqlite3.h>
+
 #include <filesystem>
 
 namespace {
@@ -94,17 +96,31 @@ TEST_F(ComboTest, ReferenceFieldListsObjectsByNameAndWritesTheirKeys)
     EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), abele->Key());
 
     // Typing completes to the first item with that start (any case); the completed tail stays
-    // selected, so the next key replaces it.
+    // selected, so the next key replaces it. The field takes the text when the user accepts it
+    // (Enter, or leaving the combo), never while typing.
     box(c)->lineEdit()->selectAll();
     type(c, "ba");
     EXPECT_EQ(c->get_SelectedText(), "Bauer AG");
     EXPECT_EQ(box(c)->lineEdit()->selectedText(), "uer AG");
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), abele->Key());
+    QTest::keyClick(keyTarget(c), Qt::Key_Return);
     EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), bauer->Key());
-    QTest::keyClick(keyTarget(c), Qt::Key_Backspace); // the tail goes
+    QTest::keyClick(keyTarget(c), Qt::Key_End);
     QTest::keyClick(keyTarget(c), Qt::Key_Backspace);
-    type(c, "e");
+    QTest::keyClick(keyTarget(c), Qt::Key_Backspace);
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), bauer->Key()) << "a fragment";
+    box(c)->lineEdit()->selectAll();
+    type(c, "be");
     EXPECT_EQ(c->get_SelectedText(), "Becker KG");
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), bauer->Key());
+    QTest::keyClick(keyTarget(c), Qt::Key_Return);
     EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), becker->Key());
+    // A text that names no item is not taken: Enter shows the value again.
+    box(c)->lineEdit()->selectAll();
+    type(c, "xy");
+    QTest::keyClick(keyTarget(c), Qt::Key_Return);
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), becker->Key());
+    EXPECT_EQ(c->get_SelectedText(), "Becker KG");
 
     // A key as text selects its object; "@-1" the last item.
     c->set_SelectedText(std::to_string(abele->Key().Id()));
@@ -164,10 +180,11 @@ TEST_F(ComboTest, OtherFieldKindsLeaveTheComboUnconnected)
 // Typing searches the database after the typing delay: one query for a burst of keys.
 TEST_F(ComboTest, TypingQueriesOnceAfterTheDelay)
 {
-    firm("Abele GmbH");
+    TQelObject* abele = firm("Abele GmbH");
     firm("Bauer AG");
     TQelObject* becker = firm("Becker KG");
     TQelCombo* c = combo("Arbeitgeber");
+    TQelCombo* other = combo("Kuerzel");
     c->set_ShowCompleteList(false);
     c->set_KeyStrokeTimeout(300);
     std::vector<std::string> conditions;
@@ -189,8 +206,20 @@ TEST_F(ComboTest, TypingQueriesOnceAfterTheDelay)
     EXPECT_EQ(conditions[0], "UPPER(Firma.Name) LIKE 'BE%' ESCAPE '\\'");
     EXPECT_EQ(items(c), strings({ "<keine Auswahl>", "Becker KG" }));
     EXPECT_EQ(c->get_SelectedText(), "Becker KG");
-    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), becker->Key());
+    EXPECT_FALSE(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey().Valid()) << "not accepted yet";
     c->SetDroppedDown(false);
+    focus(other);
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), becker->Key());
+
+    // Left before the search ran: it runs then, and the text names its firm.
+    focus(c);
+    box(c)->lineEdit()->selectAll();
+    type(c, "ab");
+    conditions.clear();
+    focus(other);
+    ASSERT_EQ(conditions.size(), 1u);
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), abele->Key());
+    EXPECT_EQ(c->get_SelectedText(), "Abele GmbH");
 }
 
 // A stored value that is not in the list is shown as it is and never replaced or cleared.
@@ -556,6 +585,26 @@ TEST_F(ComboRefObjTest, DeleteRefusedShowsTheReason)
     entry("Firma 'Neu' löschen")->Click();
     EXPECT_EQ(dialogs->LastQuestion().text.rfind("Firma 'Neu' kann nicht gelöscht werden:\n\n", 0), 0u);
     EXPECT_EQ(ref()->get_AsObject(), fresh);
+}
+
+TEST_F(ComboRefObjTest, DeleteTheDatabaseRefusesKeepsTheReference)
+{
+    ref()->set_AsObject(abele);
+    c->init_popupmenu();
+    ASSERT_EQ(sqlite3_exec(db->Handle(),
+                  "CREATE TEMP TRIGGER keep_firm BEFORE UPDATE OF GELOESCHT ON Firma WHEN NEW.GELOESCHT = 1 "
+                  "BEGIN SELECT RAISE(ABORT, 'Firma hat noch Mitarbeiter'); END",
+                  nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    dialogs->AnswerBox(IDYES);
+    entry("Firma 'Abele GmbH' löschen")->Click();
+    ASSERT_EQ(dialogs->Questions().size(), 2u);
+    EXPECT_EQ(
+        dialogs->LastQuestion().text.rfind("Firma 'Abele GmbH' kann nicht gelöscht werden:\n\n", 0), 0u);
+    EXPECT_NE(dialogs->LastQuestion().text.find("Firma hat noch Mitarbeiter"), std::string::npos);
+    EXPECT_EQ(ref()->AsKey(), abele->Key());
+    EXPECT_FALSE(abele->Deleted());
+    EXPECT_EQ(c->get_SelectedText(), "Abele GmbH");
 }
 
 TEST_F(ComboRefObjTest, NoMenuWhenReadOnlyOrWithoutTheOption)

@@ -150,6 +150,29 @@ TEST_F(MultiEditTest, LookupAfterThePauseCompletesWithTheTailSelected)
     EXPECT_FALSE(me->getEditor(0)->Font().Style().Contains(fsUnderline));
 }
 
+// The completion adds what follows the typed text in the hit, found in the hit itself: "GROSS"
+// spells the four characters "Groß".
+TEST_F(MultiEditTest, CompletionCountsTheTypedTextInTheHit)
+{
+    language("Großbritannisch");
+    me->OnLookup = [this](TObject*, const std::string& text, TStrings* results, int& index) {
+        for (auto& item : items)
+            if (TextStartsWithCI(name(item.get()), text))
+                results->AddObject(name(item.get()), item.get());
+        index = 0;
+    };
+    focusFirst();
+    type(0, "GROSS");
+    waitPause();
+    EXPECT_EQ(me->getEditor(0)->Text(), "GROSSbritannisch");
+    EXPECT_EQ(line(0)->selectedText(), "britannisch");
+    line(0)->selectAll();
+    type(0, "großb");
+    waitPause();
+    EXPECT_EQ(me->getEditor(0)->Text(), "großbritannisch");
+    EXPECT_EQ(line(0)->selectedText(), "ritannisch");
+}
+
 TEST_F(MultiEditTest, DownArrowChoosesAHitAndSemicolonEndsAValue)
 {
     focusFirst();

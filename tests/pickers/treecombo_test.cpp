@@ -195,3 +195,62 @@ TEST_F(TreeComboTest, MenuWithoutEditHandlerOffersOnlyDeletion)
     tc->init_popupmenu();
     EXPECT_EQ(tc->PopupMenu()->Items()->Count(), 1); // "definieren" only: nothing referenced
 }
+
+// Deleting the referenced object with the menu's key: a deletion the database refuses keeps the
+// reference and says why; one that succeeds clears it; an object that cannot be deleted at all
+// is said so without asking.
+TEST_F(TreeComboTest, DeleteKeepsTheReferenceUntilTheObjectIsGone)
+{
+    arbeitgeber()->set_AsKey(team->Key());
+    ASSERT_EQ(tc->ConnectFL(person->FieldList(), false), 1);
+    focus();
+    // The deleted mark of the firm's stored row.
+    const auto stored = [&](TQelObjectKey key) {
+        sqlite3_stmt* st = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db->Handle(),
+                      ("SELECT GELOESCHT FROM Firma WHERE K = " + key.ToString()).c_str(), -1, &st, nullptr),
+            SQLITE_OK);
+        const int deleted = sqlite3_step(st) == SQLITE_ROW ? sqlite3_column_int(st, 0) : -1;
+        sqlite3_finalize(st);
+        return deleted;
+    };
+    ASSERT_EQ(sqlite3_exec(db->Handle(),
+                  "CREATE TEMP TRIGGER keep_firm BEFORE UPDATE OF GELOESCHT ON Firma WHEN NEW.GELOESCHT = 1 "
+                  "BEGIN SELECT RAISE(ABORT, 'Firma hat noch Mitarbeiter'); END",
+                  nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    TScopedScriptedDialogs dialogs;
+    dialogs->AnswerBox(IDYES); // the reason comes with an OK button only
+    key(Qt::Key_L, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_EQ(dialogs->Questions().size(), 2u);
+    EXPECT_EQ(dialogs->Questions()[0].text, "Soll die Firma 'Team' wirklich gelöscht werden?");
+    EXPECT_EQ(dialogs->LastQuestion().text.rfind("Firma 'Team' kann nicht gelöscht werden:\n\n", 0), 0u);
+    EXPECT_NE(dialogs->LastQuestion().text.find("Firma hat noch Mitarbeiter"), std::string::npos);
+    EXPECT_EQ(arbeitgeber()->AsKey(), team->Key());
+    EXPECT_EQ(tc->Text(), "Team");
+    EXPECT_EQ(stored(team->Key()), 0);
+
+    ASSERT_EQ(sqlite3_exec(db->Handle(), "DROP TRIGGER keep_firm", nullptr, nullptr, nullptr), SQLITE_OK);
+    const TQelObjectKey gone = team->Key();
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_L, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_EQ(dialogs->Questions().size(), 3u);
+    EXPECT_FALSE(arbeitgeber()->AsKey().Valid());
+    EXPECT_EQ(tc->Text(), "");
+    for (TTreeNode* node : tc->Tree().AllNodes())
+        EXPECT_NE(node->Text(), "Team");
+    EXPECT_EQ(stored(gone), 1);
+
+    // Not stored yet: it cannot be deleted, and nothing is asked.
+    TQelObject* fresh = create("Firma");
+    fresh->FieldByName("Name")->set_AsString("Neu");
+    arbeitgeber()->set_AsObject(fresh);
+    tc->init_popupmenu();
+    key(Qt::Key_L, Qt::ControlModifier);
+    QApplication::processEvents();
+    ASSERT_EQ(dialogs->Questions().size(), 4u);
+    EXPECT_EQ(dialogs->LastQuestion().text.rfind("Firma 'Neu' kann nicht gelöscht werden:\n\n", 0), 0u);
+    EXPECT_EQ(arbeitgeber()->get_AsObject(), fresh);
+}

@@ -1,5 +1,6 @@
 // In-place editing: built-in editor kinds, the edit-link lifecycle and EditMode.
 #include "grid_fixture.h"
+#include "support/typing.h"
 
 #include "toolkit/editlink.h"
 #include "toolkit/qtbridge.h"
@@ -154,6 +155,76 @@ TEST_F(GridTest, PlainEditorWritesEveryChangeAndEscapeRestores)
     QTest::keyClick(line, Qt::Key_Return);
     settle();
     EXPECT_EQ(grid->GetCellsEx(1, 2), "1/2x");
+}
+
+// Typing over a cell replaces its text; F2, Enter and a double click keep it with the caret after
+// it; a click on the current cell selects it. The same for a link's editor control and the grid's
+// own editor.
+TEST_F(GridTest, TypingReplacesTheTextAndF2OrADoubleClickExtendIt)
+{
+    TTestLink link(grid);
+    grid->SetEditLink(&link);
+    grid->editorFor2 = edCustom;
+    grid->SetOptions(grid->Options() << goEditing);
+    const auto line = [&]() -> QLineEdit* {
+        QWidget* w = grid->InplaceEditorWidget();
+        return w ? qobject_cast<QLineEdit*>(w) : nullptr;
+    };
+    for (int col : { 2, 1 }) {
+        SCOPED_TRACE(col == 2 ? "link editor" : "own editor");
+        const std::string before = std::to_string(col) + "/";
+        // Typing on a cell that is not being edited.
+        click(col, 1);
+        ASSERT_FALSE(grid->EditorMode());
+        TypeWhereTheFocusIs("Zoë 1");
+        ASSERT_NE(line(), nullptr);
+        EXPECT_EQ(line()->text(), "Zoë 1");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 1), "Zoë 1");
+        // F2 and Enter keep the text, the caret after it.
+        click(col, 2);
+        key(Qt::Key_F2);
+        ASSERT_NE(line(), nullptr);
+        EXPECT_FALSE(line()->hasSelectedText());
+        TypeWhereTheFocusIs("a");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 2), before + "2a");
+        key(Qt::Key_Return);
+        ASSERT_NE(line(), nullptr);
+        TypeWhereTheFocusIs("b");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 2), before + "2ab");
+        // A click on the current cell: the text is selected, typing replaces it.
+        click(col, 3);
+        click(col, 3);
+        ASSERT_NE(line(), nullptr);
+        EXPECT_EQ(line()->selectedText(), QString::fromStdString(before + "3"));
+        TypeWhereTheFocusIs("c");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 3), "c");
+        // A double click on another cell, and on the cell being edited, keeps the text.
+        click(col, 4);
+        QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(col, 4));
+        ASSERT_NE(line(), nullptr);
+        EXPECT_FALSE(line()->hasSelectedText());
+        TypeWhereTheFocusIs("d");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 4), before + "4d");
+        click(col, 5);
+        click(col, 5);
+        ASSERT_NE(line(), nullptr);
+        QTest::mouseDClick(line(), Qt::LeftButton, {}, QPoint(4, line()->height() / 2));
+        EXPECT_FALSE(line()->hasSelectedText());
+        TypeWhereTheFocusIs("e");
+        key(Qt::Key_Return);
+        settle();
+        EXPECT_EQ(grid->GetCellsEx(col, 5), before + "5e");
+    }
 }
 
 TEST_F(GridTest, ReadOnlyCellsAndEditModeDecideWhetherAnEditorOpens)

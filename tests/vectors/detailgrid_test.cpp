@@ -4,6 +4,7 @@
 #include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "support/qel_db_fixture.h"
+#include "support/typing.h"
 #include "vectors/qeldetailgrid.h"
 
 #include "toolkit/gridview.h"
@@ -262,6 +263,15 @@ TEST_F(DetailGridTest, EditingWritesIntoTheObject)
     EXPECT_EQ(field("Name")->AsString(), "Acme GmbH") << "the editor writes as it goes";
     key(Qt::Key_Return);
     EXPECT_EQ(cell(1, 0), "Acme GmbH");
+
+    // Typing over the cell replaces its text; the first key opens the editor.
+    click(1, 2);
+    click(1, 0);
+    ASSERT_FALSE(grid->EditorMode());
+    TypeWhereTheFocusIs("Ölwerk AG");
+    key(Qt::Key_Return);
+    EXPECT_EQ(field("Name")->AsString(), "Ölwerk AG");
+    EXPECT_EQ(cell(1, 0), "Ölwerk AG");
 
     // Read-only, reference and long-text rows open no editor.
     for (int row : { 1, 3, 4 }) {

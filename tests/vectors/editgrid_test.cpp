@@ -3,6 +3,7 @@
 // elements added while a level is expanded.
 #include "binding/methods.h"
 #include "support/qel_db_fixture.h"
+#include "support/typing.h"
 #include "vectors/QelEditGrid.h"
 
 #include "toolkit/gridview.h"
@@ -77,6 +78,23 @@ protected:
     TQelVector* vector(const char* name) const { return fl()->VectorByName(name); }
     TQelField* phone() const { return vector("Telefone")->Item(1)->FieldList()->FieldByName("Nummer"); }
     int display(const TQelObjectInterface* oi) const { return grid->DisplRowIndex(grid->FindRow(oi)); }
+    // The form shown and active, for real input.
+    void show()
+    {
+        form->Show();
+        QWidget* window = form->Handle()->window();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    }
+    void click(int col, int displayRow)
+    {
+        auto* view = static_cast<qel::grid::GridView*>(grid->Handle());
+        const TRect r = grid->CellRect(col, displayRow);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+            view->viewport()->mapFrom(
+                grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+        QApplication::processEvents();
+    }
 
     TQelObject* customer = nullptr;
     TLookEditGrid* grid = nullptr;
@@ -142,25 +160,34 @@ TEST_F(EditGridTest, AnAddedElementKeepsTheExpandLevel)
 
 TEST_F(EditGridTest, EscapeRollsTheRowsFieldBack)
 {
-    form->Show();
-    QWidget* window = form->Handle()->window();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    show();
     grid->set_ExpandLevel(5);
     TQelField* name = fl()->FieldByName("Name");
     grid->write("Schulze", grid->FindRow(name));
     EXPECT_EQ(name->AsString(), "Schulze");
-    auto* view = static_cast<qel::grid::GridView*>(grid->Handle());
-    const TRect r = grid->CellRect(TQelEditGrid::colName, display(name));
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
-        view->viewport()->mapFrom(grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
-    QApplication::processEvents();
+    click(TQelEditGrid::colName, display(name));
     ASSERT_EQ(grid->RealRowIndex(grid->Row()), grid->FindRow(name));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QApplication::processEvents();
     EXPECT_EQ(name->AsString(), "Meier");
     EXPECT_EQ(grid->GetCellsEx(TQelEditGrid::colValue, grid->FindRow(name)), "Meier");
     EXPECT_EQ(grid->captionColor(display(name)), TColor(0x000000));
+}
+
+TEST_F(EditGridTest, TypingOverAValueReplacesIt)
+{
+    show();
+    grid->set_ExpandLevel(5);
+    TQelField* name = fl()->FieldByName("Name");
+    click(TQelEditGrid::colValue, display(phone()));
+    click(TQelEditGrid::colValue, display(name));
+    ASSERT_EQ(grid->RealRowIndex(grid->Row()), grid->FindRow(name));
+    ASSERT_FALSE(grid->EditorMode());
+    TypeWhereTheFocusIs("Schäfer");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(name->AsString(), "Schäfer");
+    EXPECT_EQ(grid->GetCellsEx(TQelEditGrid::colValue, grid->FindRow(name)), "Schäfer");
 }
 
 TEST_F(EditGridTest, TheBindingWalkConnectsIt)

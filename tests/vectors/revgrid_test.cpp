@@ -226,6 +226,48 @@ TEST_F(RevGridTest, TypedTextGoesIntoTheRowsObject)
     EXPECT_FALSE(grid->get_Object(1)->Touched());
 }
 
+// Committing the current object stores the referring objects typed into, even when the current
+// object has no change of its own; a new one left with nothing but the link is not stored.
+TEST_F(RevGridTest, CommittingAnUnchangedCurrentObjectStoresTheEditedRows)
+{
+    person("Anna", firm);
+    person("Bert", firm);
+    ASSERT_TRUE(grid->Connect(firm, false));
+    grid->add_item();
+    grid->add_item();
+    ASSERT_EQ(grid->ObjectCount(), 4);
+    const TQelObjectKey empty = grid->get_Key(4);
+    grid->SetFocus();
+    for (int row : { 2, 3 }) {
+        ASSERT_TRUE(grid->FocusCell(0, row));
+        grid->ShowInplaceEdit();
+        QLineEdit* editor = editorLine();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(editor, row == 2 ? "Berta" : "Carl");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();
+    }
+    const TQelObjectKey carl = grid->get_Key(3);
+    ASSERT_FALSE(firm->Touched());
+    ASSERT_TRUE(firm->Commit()) << firm->ErrorMessage();
+    EXPECT_FALSE(grid->get_Object(2)->Touched());
+    TQelObject* added = db->CachedObject(carl);
+    ASSERT_NE(added, nullptr);
+    EXPECT_FALSE(added->IsNew());
+    // What the file holds.
+    auto q = db->CreateSQLEngine()->Query(
+        "SELECT Name FROM Person WHERE Arbeitgeber = " + firm->Key().ToString() + " ORDER BY Name");
+    ASSERT_TRUE(q->TryOpen()) << q->ErrorMessage();
+    std::string stored;
+    for (; !q->Eof(); q->Next())
+        stored += q->AsString(0) + ",";
+    EXPECT_EQ(stored, "Anna,Berta,Carl,");
+    TQelObject* left = db->CachedObject(empty);
+    ASSERT_NE(left, nullptr);
+    EXPECT_TRUE(left->IsNew()) << "the empty new row is not stored";
+}
+
 TEST_F(RevGridTest, SortingKeepsEachRowOnItsObject)
 {
     person("Cleo", firm);

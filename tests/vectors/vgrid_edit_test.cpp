@@ -1,6 +1,7 @@
 // Editing through the vector grid: in-place editors with real keys, Escape, the add row, max
 // count, insert/copy/delete/move keeping positions through a commit and reopening, the standard
 // mark, deactivation, an open editor during delete and move, references and the popup menus.
+#include "support/typing.h"
 #include "vgrid_fixture.h"
 
 #include <QComboBox>
@@ -43,6 +44,46 @@ TEST_F(VGridEdit, TypingWritesTheElementsFieldAndEscapeRestoresIt)
     EXPECT_FALSE(grid->EditorMode());
     EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Ort")->AsString(), "Bonn");
     EXPECT_EQ(grid->Cells(1, 1), "Bonn");
+}
+
+// Typing over a cell replaces its text, whether the cell's editor is open (a click on the
+// current cell) or the first key opens it.
+TEST_F(VGridEdit, TypingOverACellReplacesItsText)
+{
+    connect();
+    click(1, 2);
+    ASSERT_FALSE(grid->EditorMode());
+    TypeWhereTheFocusIs("Düren");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(orte(), "Bonn,Düren,Ulm");
+    EXPECT_EQ(grid->Cells(1, 2), "Düren");
+    click(1, 3);
+    click(1, 3);
+    ASSERT_TRUE(grid->EditorMode());
+    TypeWhereTheFocusIs("Aalen");
+    key(Qt::Key_Return);
+    EXPECT_EQ(orte(), "Bonn,Düren,Aalen");
+    EXPECT_EQ(grid->Cells(1, 3), "Aalen");
+}
+
+// A value that reads like mark-up is shown literally, and edited as it is: opening and closing
+// the editor changes nothing.
+TEST_F(VGridEdit, AValueThatLooksLikeMarkupIsEditedAsItIs)
+{
+    TQelField* ort = addresses()->Item(2)->FieldList()->FieldByName("Ort");
+    ort->set_AsString("<i>Köln</i> & Co");
+    connect();
+    click(1, 2);
+    key(Qt::Key_F2);
+    ASSERT_NE(editorLine(), nullptr);
+    EXPECT_EQ(editorLine()->text(), "<i>Köln</i> & Co");
+    EXPECT_EQ(ort->AsString(), "<i>Köln</i> & Co");
+    key(Qt::Key_Return);
+    EXPECT_EQ(ort->AsString(), "<i>Köln</i> & Co");
+    TypeWhereTheFocusIs("<b>");
+    key(Qt::Key_Tab);
+    EXPECT_EQ(ort->AsString(), "<b>");
+    EXPECT_EQ(orte(), "Bonn,<b>,Ulm");
 }
 
 TEST_F(VGridEdit, ChoiceColumnsEditThroughACombo)

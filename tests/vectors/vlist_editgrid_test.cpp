@@ -5,18 +5,24 @@
 #include "vectors/QelEditGrid.h"
 #include "vectors/QelVectorList.h"
 
+#include "toolkit/menus.h"
 #include "toolkit/scripteddialogs.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
 
 constexpr const char* kSchema = R"(
+class 62003 Telefon table=VL_Telefon format="<Nummer>"
+  field Nummer Text length=30
+end
 class 62001 Adresse : Gültigkeit table=Adresse format="<Ort>" noun=Adresse gender=f plural=Adressen
   field Ort Text length=40
   field PLZ Text length=5
+  vector Telefone Telefon
 end
 class 62002 Firma : Objekt table=Firma format="<Name>" noun=Firma gender=f plural=Firmen
   field Name Text length=60
@@ -115,6 +121,49 @@ TEST_F(VectorListTest, ThePanelFollowsTheChosenItem)
     type(ort, "Berlin");
     list->RefreshItems();
     EXPECT_EQ(list->Items()[0].find("Berlin"), 0u);
+}
+
+// The copy of an element holds its values and its own vectors (the address's phone numbers),
+// in memory and once stored.
+TEST_F(VectorListTest, TheCopyTakesTheNestedVectors)
+{
+    address("Bonn");
+    address("Köln");
+    TQelVector* phones = addresses()->Item(1)->FieldList()->VectorByName("Telefone");
+    phones->Add()->FieldList()->FieldByName("Nummer")->set_AsString("0228 1");
+    phones->Add()->FieldList()->FieldByName("Nummer")->set_AsString("0228 2");
+    addresses()->Item(1)->FieldList()->FieldByName("PLZ")->set_AsString("53111");
+    ASSERT_TRUE(firm->Commit()) << firm->ErrorMessage();
+    TQelVectorListOptions o = list->get_VectorListOptions();
+    list->set_VectorListOptions(o << vloCopyAllowed);
+    list->ConnectFL(firm->FieldList(), false);
+    // The first address chosen with the mouse, copied from the list's menu.
+    auto* widget = static_cast<QListWidget*>(list->Handle());
+    QTest::mouseClick(
+        widget->viewport(), Qt::LeftButton, {}, widget->visualItemRect(widget->item(0)).center());
+    QApplication::processEvents();
+    ASSERT_EQ(list->get_VectorIndex(), 1);
+    ASSERT_NE(list->PopupMenu(), nullptr);
+    TMenuItem* copy = list->PopupMenu()->Items()->Find("Eintrag kopieren");
+    ASSERT_NE(copy, nullptr);
+    copy->Click();
+    ASSERT_EQ(addresses()->Count(), 3);
+    EXPECT_EQ(list->get_VectorIndex(), 2) << "the copy is chosen";
+    TQelFieldList* copied = addresses()->Item(2)->FieldList();
+    EXPECT_EQ(copied->FieldByName("Ort")->AsString(), "Bonn");
+    EXPECT_EQ(copied->FieldByName("PLZ")->AsString(), "53111");
+    EXPECT_EQ(copied->VectorByName("Telefone")->GetAll("Nummer", ','), "0228 1,0228 2");
+    EXPECT_EQ(phones->GetAll("Nummer", ','), "0228 1,0228 2") << "the source keeps its own";
+
+    const TQelObjectKey key = firm->Key();
+    ASSERT_TRUE(firm->Commit()) << firm->ErrorMessage();
+    list->Disconnect();
+    db->FreeObject(firm);
+    firm = db->GetObjectA(key);
+    ASSERT_NE(firm, nullptr);
+    EXPECT_EQ(addresses()->GetAll("Ort", ','), "Bonn,Bonn,Köln");
+    EXPECT_EQ(
+        addresses()->Item(2)->FieldList()->VectorByName("Telefone")->GetAll("Nummer", ','), "0228 1,0228 2");
 }
 
 TEST_F(VectorListTest, TheNextItemCreatesAnElementOnlyWhenAFieldIsWritten)

@@ -1,0 +1,147 @@
+// The demo's firm form as a person uses it: typing into the employees' cells replaces or extends
+// the shown text, leaving a cell writes the employee, and "Speichern" stores the employees edited
+// in the grid even when the firm itself has no change.
+#include "demo_database.h"
+#include "firm_form.h"
+
+#include "QelObjCntrl.h"
+#include "support/typing.h"
+#include "toolkit/gridview.h"
+#include "vectors/QelRevVectorGrid.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+class FirmFormTest : public ::testing::Test {
+protected:
+    static constexpr int kFirstName = 1; // the column "Vorname"
+
+    void SetUp() override
+    {
+        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 12, 2);
+        ASSERT_TRUE(store.error.empty()) << store.error;
+        SetQelDatabase(store.db.get());
+        form = std::make_unique<TFirmForm>(nullptr, store.db.get());
+        ASSERT_TRUE(form->ShowFirm());
+        form->Show();
+        QWidget* window = form->Handle()->window();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        grid = form->Employees();
+        ASSERT_GE(grid->ObjectCount(), 2) << "the firm shown first has employees";
+    }
+    void TearDown() override
+    {
+        form.reset();
+        QApplication::processEvents();
+        SetQelDatabase(nullptr);
+    }
+
+    QWidget* viewport() const { return static_cast<qel::grid::GridView*>(grid->Handle())->viewport(); }
+    QPoint cellPoint(int col, int row) const
+    {
+        const TRect r = grid->CellRect(col, row);
+        return viewport()->mapFrom(grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    }
+    void click(int col, int row) { QTest::mouseClick(viewport(), Qt::LeftButton, {}, cellPoint(col, row)); }
+    void doubleClick(int col, int row)
+    {
+        click(col, row);
+        QTest::mouseDClick(viewport(), Qt::LeftButton, {}, cellPoint(col, row));
+        QApplication::processEvents();
+    }
+    static void type(const QString& text) { TypeWhereTheFocusIs(text); }
+    static void key(Qt::Key k)
+    {
+        QTest::keyClick(QApplication::focusWidget(), k);
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+    QLineEdit* editorLine() const
+    {
+        QWidget* w = grid->InplaceEditorWidget();
+        auto* line = qobject_cast<QLineEdit*>(w);
+        return line ? line : (w ? w->findChild<QLineEdit*>() : nullptr);
+    }
+    void save()
+    {
+        auto* button = dynamic_cast<TControl*>(form->FindComponent("btnSave"));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button->Handle(), Qt::LeftButton);
+        QApplication::processEvents();
+    }
+    // The first name and e-mail address as the file holds them.
+    std::string storedNames(TQelObjectKey key) const
+    {
+        auto q = store.db->CreateSQLEngine()->Query(
+            "SELECT Vorname, Email FROM Person WHERE K = " + key.ToString());
+        EXPECT_TRUE(q->TryOpen()) << q->ErrorMessage();
+        return q->Eof() ? std::string("(keine Zeile)") : q->AsString(0) + "|" + q->AsString(1);
+    }
+    std::string firstName(TQelObject* person) const { return person->FieldByName("Vorname")->AsString(); }
+
+    QTemporaryDir dir;
+    DemoDatabase store;
+    std::unique_ptr<TFirmForm> form;
+    TQelRevVectorGrid* grid = nullptr;
+};
+
+TEST_F(FirmFormTest, TypingOverAFirstNameReplacesItAndSavingStoresIt)
+{
+    TQelObject* employee = grid->get_Object(1);
+    ASSERT_NE(employee, nullptr);
+    const TQelObjectKey stored = employee->Key();
+    ASSERT_FALSE(firstName(employee).empty());
+    click(kFirstName, 1);
+    ASSERT_EQ(grid->Col(), kFirstName);
+    ASSERT_EQ(grid->Row(), 1);
+    type("Sabine-Marie Ö");
+    ASSERT_NE(editorLine(), nullptr);
+    EXPECT_EQ(editorLine()->text(), "Sabine-Marie Ö");
+    key(Qt::Key_Tab);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->Col(), kFirstName + 1);
+    EXPECT_EQ(grid->Cells(kFirstName, 1), "Sabine-Marie Ö") << "the cell shows what was typed";
+    EXPECT_EQ(firstName(employee), "Sabine-Marie Ö");
+    // The next cell is not being edited: the first key opens its editor and replaces the text.
+    ASSERT_FALSE(employee->FieldByName("Email")->AsString().empty());
+    type("sm@firma.de");
+    key(Qt::Key_Return);
+    EXPECT_EQ(employee->FieldByName("Email")->AsString(), "sm@firma.de");
+    EXPECT_EQ(grid->Cells(kFirstName + 1, 1), "sm@firma.de");
+
+    // The firm itself has no change: saving still stores the employee.
+    EXPECT_FALSE(form->Firm()->Touched());
+    save();
+    EXPECT_FALSE(employee->Touched());
+    EXPECT_EQ(storedNames(stored), "Sabine-Marie Ö|sm@firma.de");
+}
+
+TEST_F(FirmFormTest, DoubleClickKeepsTheTextAndTypingExtendsIt)
+{
+    TQelObject* employee = grid->get_Object(2);
+    ASSERT_NE(employee, nullptr);
+    const TQelObjectKey stored = employee->Key();
+    const std::string before = firstName(employee);
+    const std::string email = employee->FieldByName("Email")->AsString();
+    ASSERT_FALSE(before.empty());
+    doubleClick(kFirstName, 2);
+    ASSERT_TRUE(grid->EditorMode());
+    type("-Marie");
+    key(Qt::Key_Return);
+    EXPECT_FALSE(grid->EditorMode());
+    EXPECT_EQ(grid->Cells(kFirstName, 2), before + "-Marie");
+    EXPECT_EQ(firstName(employee), before + "-Marie");
+    // Another row's cell, then saving.
+    click(kFirstName, 1);
+    save();
+    EXPECT_FALSE(employee->Touched());
+    EXPECT_EQ(storedNames(stored), before + "-Marie|" + email);
+}
+
+} // namespace
