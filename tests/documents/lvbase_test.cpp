@@ -273,7 +273,8 @@ std::string storedText(TQelDatabase* db, const std::string& column, TQelObjectKe
     sqlite3_stmt* st = nullptr;
     const std::string sql = "SELECT " + column + " FROM QEL_DOKUMENT WHERE K = " + key.ToString();
     std::string out = "(keine Zeile)";
-    if (sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
         out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
     sqlite3_finalize(st);
     return out;
@@ -283,7 +284,8 @@ std::int64_t count(TQelDatabase* db, const std::string& table)
 {
     sqlite3_stmt* st = nullptr;
     std::int64_t n = -1;
-    if (sqlite3_prepare_v2(db->Handle(), ("SELECT COUNT(*) FROM " + table).c_str(), -1, &st, nullptr) == SQLITE_OK
+    if (sqlite3_prepare_v2(db->Handle(), ("SELECT COUNT(*) FROM " + table).c_str(), -1, &st, nullptr)
+            == SQLITE_OK
         && sqlite3_step(st) == SQLITE_ROW)
         n = sqlite3_column_int64(st, 0);
     sqlite3_finalize(st);
@@ -346,15 +348,17 @@ TEST_F(DocsTest, AFailedCommitOnImportIsReportedAndNothingIsListed)
     ASSERT_EQ(lv->Count(), 1);
     TQelDokument* doc = lv->get_doc(lv->Item(0));
     ASSERT_FALSE(doc->IsNew());
-    ASSERT_EQ(sqlite3_exec(db->Handle(),
-                  "CREATE TRIGGER nein BEFORE UPDATE ON QEL_DOKUMENT BEGIN SELECT RAISE(ABORT, 'gesperrt'); END",
-                  nullptr, nullptr, nullptr),
+    ASSERT_EQ(
+        sqlite3_exec(db->Handle(),
+            "CREATE TRIGGER nein BEFORE UPDATE ON QEL_DOKUMENT BEGIN SELECT RAISE(ABORT, 'gesperrt'); END",
+            nullptr, nullptr, nullptr),
         SQLITE_OK);
     dialogs->AnswerBox(IDYES);
     ASSERT_TRUE(drop(lv->Handle(), fileData({ file("brief.txt", "zweite") }), QPoint(20, 40)));
     EXPECT_EQ(imported, 1);
     EXPECT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::MessageBox);
-    EXPECT_NE(dialogs->LastQuestion().text.find("gesperrt"), std::string::npos) << dialogs->LastQuestion().text;
+    EXPECT_NE(dialogs->LastQuestion().text.find("gesperrt"), std::string::npos)
+        << dialogs->LastQuestion().text;
     EXPECT_EQ(doc->Blob()->BufferAsString(), "erste");
     EXPECT_FALSE(doc->Touched());
     EXPECT_EQ(count(db.get(), "QEL_DATEI"), 1);
