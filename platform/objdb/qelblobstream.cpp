@@ -454,7 +454,7 @@ void TQelFileStore::RemoveOrphans()
     TQelConnection& c = conn();
     if (!c.Tables().count("QEL_DATEI"))
         return; // nothing was ever stored
-    ensureTable(); // the pieces' table, which stores from before pieces lack
+    ensureTable(); // stores from before contents came in pieces lack the pieces' table
     // Stores from before the mark get it (their rows count as stored ones) and its index, which
     // holds only the rows not yet stored.
     if (!c.Columns("QEL_DATEI").count("SITZUNG")) {
@@ -466,7 +466,8 @@ void TQelFileStore::RemoveOrphans()
         }
     }
     if (!c.HasIndex("QEL_DATEI_SITZUNG"))
-        c.Exec("CREATE INDEX IF NOT EXISTS QEL_DATEI_SITZUNG ON QEL_DATEI (SITZUNG) WHERE SITZUNG IS NOT NULL");
+        c.Exec(
+            "CREATE INDEX IF NOT EXISTS QEL_DATEI_SITZUNG ON QEL_DATEI (SITZUNG) WHERE SITZUNG IS NOT NULL");
 
     std::map<std::int64_t, std::vector<std::int64_t>> bySession;
     {

@@ -243,7 +243,7 @@ bool ReplaceFile(const std::string& path, const std::string& data, std::string& 
         return failed(std::strerror(EEXIST));
     struct stat target { };
     if (::stat(path.c_str(), &target) == 0)
-        ::fchmod(fd, target.st_mode & 07777);
+        ::fchmod(fd, target.st_mode & 0777);
     const char* p = data.data();
     std::size_t left = data.size();
     std::string why;

@@ -449,7 +449,7 @@ TEST_F(ObjCommandsTest, TemplateExportNamesFitTheFileSystem)
         smileys += "\xF0\x9F\x98\x80"; // 400 bytes
     const std::pair<std::string, std::string> cases[] = { { smileys, smileys.substr(0, 200) + ".txt" },
         { "x" + smileys, "x" + smileys.substr(0, 196) + ".txt" }, { ".profil", "profil.txt" },
-        { "..", "Objekt " }, { "../a/b", "_a_b.txt" } };
+        { "..", "" /* nothing left: the object's key */ }, { "../a/b", "_a_b.txt" } };
     TempFile dir;
     for (const auto& [name, expected] : cases) {
         TQelObject* f = db.create("Firma", name.c_str());
@@ -458,10 +458,7 @@ TEST_F(ObjCommandsTest, TemplateExportNamesFitTheFileSystem)
         ASSERT_TRUE(blatt.Export(f, dir.dir(), &written)) << blatt.ErrorMessage();
         const std::string got = std::filesystem::path(written).filename().string();
         EXPECT_EQ(std::filesystem::path(written).parent_path(), std::filesystem::path(dir.dir()));
-        if (name == "..")
-            EXPECT_EQ(got, "Objekt " + f->Key().ToString() + ".txt");
-        else
-            EXPECT_EQ(got, expected);
+        EXPECT_EQ(got, expected.empty() ? "Objekt " + f->Key().ToString() + ".txt" : expected);
         EXPECT_LE(got.size(), 255u);
         std::ifstream in(written);
         std::stringstream content;
