@@ -219,7 +219,6 @@ bool ReplaceFile(const std::string& path, const std::string& data, std::string& 
 {
     const std::size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = path.substr(dir.size());
     auto failed = [&](const std::string& why) {
         error = "Die Datei \"" + path + "\" kann nicht geschrieben werden: " + why;
         return false;
@@ -232,9 +231,10 @@ bool ReplaceFile(const std::string& path, const std::string& data, std::string& 
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = dir + "." + name + ".";
-        for (int i = 0; i < 6; ++i)
+        temp = dir + ".qel-"; // short: the target's name may already fill a file name
+        for (int i = 0; i < 8; ++i)
             temp += kChars[rng() % (sizeof kChars - 1)];
+        temp += ".tmp";
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST && errno != EINTR)
             return failed(std::strerror(errno));
