@@ -1,6 +1,7 @@
 #include "documents/qellvbase.h"
 
 #include "binding/qellogging.h"
+#include "objdb/qelfiles.h"
 #include "objdb/qelstrings.h"
 #include "objdb/qeltext.h"
 #include "toolkit/dialogs.h"
@@ -9,7 +10,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -19,6 +19,8 @@ const char* const kImportFailed = "Import gescheitert: ";
 const char* const kOverwrite = "Es existiert bereits ein Dokument %s. Soll es ersetzt werden?";
 const char* const kOverwriteCaption = "Dokument überschreiben?";
 const char* const kImported = "Importiert am %s";
+const char* const kNotStored = "Das Dokument \"%s\" konnte nicht gespeichert werden:\n\n%s";
+const char* const kNotStoredCaption = "Import gescheitert";
 const char* const kRenamed
     = "Da im Ordner\n\n%s\n\nbereits eine Datei mit Namen\n\n%s\n\nexistiert, wird das Dokument "
       "als\n\n%s\n\n gespeichert.";
@@ -32,25 +34,6 @@ const char* const kDeleteCaption = "Dokument(e) löschen";
 const char* const kMissing
     = "Der Inhalt des Dokuments \"%s\" fehlt in der Datenbank; es kann nicht geöffnet werden.";
 const char* const kMissingType = "(Inhalt fehlt)";
-
-// The longest file name (bytes) an export writes, leaving room for " (99)" and the extension.
-constexpr std::size_t kMaxNameBytes = 200;
-
-// A name that stays one file inside its folder: no separators or control characters, not "."
-// or "..", not empty, cut at a character border.
-std::string safeFileName(const std::string& name, const std::string& fallback)
-{
-    std::string s = Trim(ExchangeWrongFileChars(Utf8Sanitize(name)));
-    if (s.size() > kMaxNameBytes) {
-        std::size_t cut = kMaxNameBytes;
-        while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80)
-            --cut;
-        s.resize(cut);
-    }
-    while (!s.empty() && s.front() == '.')
-        s.erase(0, 1); // no hidden files and no ".." from a name
-    return s.empty() ? fallback : s;
-}
 
 std::string withDelimiter(const std::string& folder)
 {
@@ -462,14 +445,16 @@ bool TQelLVBase::import_document(const std::string& path, TListItem** item)
     const std::size_t dot = name.rfind('.');
     if (dot != std::string::npos && dot > 0)
         name.resize(dot);
-    doc->set_DocName(name);
+    doc->set_DocName(name); // cut to the length of its field
     const std::string remark = FormatStr(kImported, doc->FieldByName("Zeitstempel")->AsString());
 
     TListItem* row = nullptr;
     bool replaced = false;
+    bool hadChanges = false;
     TQelDokument* used = doc;
     if (TQelDokument* existing = check_overwrite(doc, &row)) {
         // The existing document takes the new content's row; the new object goes.
+        hadChanges = existing->IsNew() || existing->Touched();
         existing->Blob()->TakeContent(doc->Blob());
         existing->set_Dateidatum(doc->Dateidatum());
         existing->set_Bemerkung(remark);
@@ -487,12 +472,32 @@ bool TQelLVBase::import_document(const std::string& path, TListItem** item)
         }
     }
     refresh_item(row);
-    if (ListViewOptions.Contains(lvoCommitOnImport))
-        used->Commit();
+    if (ListViewOptions.Contains(lvoCommitOnImport)) {
+        if (!used->Commit()) {
+            // Not stored is not imported: the new document goes again, a replaced one that had
+            // nothing else unsaved keeps its stored content.
+            const std::string text = FormatStr(kNotStored, used->DocName(), used->ErrorMessage());
+            if (!replaced) {
+                const TQelObjectKey key = used->Key();
+                delete_item(row);
+                if (TQelObject* left = db->CachedObject(key); left && left->IsNew())
+                    db->FreeObject(left);
+            } else if (!hadChanges) {
+                used->Rollback();
+                if (TListItem* again = find_item(used))
+                    refresh_item(again);
+            }
+            Dialogs().MessageBox(text, kNotStoredCaption, MB_OK | MB_ICONERROR);
+            return false;
+        }
+        // A list that follows its documents was loaded again by the commit: its rows are new.
+        row = find_item(used);
+    }
     doc_changed(used);
     if (item)
         *item = row;
-    AfterImport(this, row, replaced);
+    if (row)
+        AfterImport(this, row, replaced);
     return true;
 }
 
@@ -558,7 +563,7 @@ std::string TQelLVBase::export_document(const std::string& folder, const std::st
     if (!doc || !doc->Blob())
         return {};
     const std::string dir = withDelimiter(folder);
-    const std::string base = safeFileName(name, "Dokument");
+    const std::string base = QelSafeFileName(name, "Dokument");
     const std::string ext = ExchangeWrongFileChars(doc->FileExtension());
     std::string path = dir + base + ext;
     std::error_code ec;
@@ -598,13 +603,9 @@ void TQelLVBase::cmd_export()
     }
 }
 
-std::string TQelLVBase::OpenFolder()
+std::string TQelLVBase::OpenFolder(std::string& error)
 {
-    const auto dir = std::filesystem::temp_directory_path() / ("QelObjCntrl-" + std::to_string(::getuid()));
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    std::filesystem::permissions(dir, std::filesystem::perms::owner_all, ec);
-    return dir.string();
+    return QelFreshTempFolder(error);
 }
 
 void TQelLVBase::cmd_open()
@@ -620,7 +621,14 @@ void TQelLVBase::cmd_open()
             ShowMessage(FormatStr(kMissing, doc->DocName()));
             continue;
         }
-        const std::string path = export_document(OpenFolder(), doc->DocName(), doc);
+        // A folder of its own for every opened document: nobody else can put anything there.
+        std::string error;
+        const std::string folder = OpenFolder(error);
+        if (folder.empty()) {
+            ShowMessage(error);
+            continue;
+        }
+        const std::string path = export_document(folder, doc->DocName(), doc);
         if (!path.empty() && !Dialogs().OpenWithProgram(path, ""))
             ShowMessage("Das Dokument \"" + doc->DocName() + "\" kann nicht geöffnet werden.");
     }

@@ -109,8 +109,9 @@ public:
     void cmd_delete();
     void cmd_props();
     TPopupMenu* Menu() const { return menu_; }
-    // The folder documents are written to before they are opened with their program.
-    static std::string OpenFolder();
+    // A new private folder for a document to be opened with its program ("" and `error` when none
+    // can be made).
+    static std::string OpenFolder(std::string& error);
 
     // The document of a row, or null.
     virtual TQelDokument* get_doc(TListItem* item) const;

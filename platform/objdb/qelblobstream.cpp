@@ -2,6 +2,7 @@
 
 #include "objdb/qeldatabase.h"
 #include "objdb/qelerror.h"
+#include "objdb/qelfiles.h"
 #include "objdb/qelstorage.h"
 
 #include <sqlite3.h>
@@ -11,7 +12,9 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -132,12 +135,31 @@ TQelConnection& TQelFileStore::conn()
     return db_->Storage().Connection();
 }
 
+std::string TQelFileStore::markColumn()
+{
+    return db_->Storage().ContentMarks() ? ", SITZUNG" : "";
+}
+
+std::string TQelFileStore::markValue()
+{
+    // Typed: a parameter in the select list of INSERT ... SELECT has no column to take its type from.
+    return db_->Storage().ContentMarks() ? ", CAST(? AS " + conn().TypeName("INTEGER", false) + ")" : "";
+}
+
+int TQelFileStore::bindMark(TQelCursor& st, int i)
+{
+    if (!db_->Storage().ContentMarks())
+        return i;
+    st.Bind(i, TQelValue { std::int64_t(conn().SessionId()) });
+    return i + 1;
+}
+
 void TQelFileStore::ensureTable()
 {
     TQelConnection& c = conn();
-    c.Exec("CREATE TABLE IF NOT EXISTS QEL_DATEI (ID " + c.AutoKey() + ", GROESSE "
-        + c.TypeName("INTEGER", false) + " NOT NULL, DATEN " + c.TypeName("CLOB", true) + ")");
     const std::string integer = c.TypeName("INTEGER", false);
+    c.Exec("CREATE TABLE IF NOT EXISTS QEL_DATEI (ID " + c.AutoKey() + ", GROESSE " + integer
+        + " NOT NULL, DATEN " + c.TypeName("CLOB", true) + ", SITZUNG " + integer + ")");
     c.Exec("CREATE TABLE IF NOT EXISTS QEL_DATEI_TEIL (DATEI " + integer + " NOT NULL, NR " + integer
         + " NOT NULL, DATEN " + c.TypeName("CLOB", true) + ", PRIMARY KEY (DATEI, NR))");
 }
@@ -179,8 +201,10 @@ std::int64_t TQelFileStore::streamIn(const std::string& path, std::int64_t size,
     TFileTx tx(c);
     const std::string unreadable = "Die Datei " + path + " konnte nicht vollständig gelesen werden";
     {
-        auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN) VALUES (?, NULL)");
+        auto st = c.Prepare(
+            "INSERT INTO QEL_DATEI (GROESSE, DATEN" + markColumn() + ") VALUES (?, NULL" + markValue() + ")");
         st->Bind(1, TQelValue { size });
+        bindMark(*st, 2);
         st->Step();
     }
     const std::int64_t id = c.LastInsertId();
@@ -217,9 +241,11 @@ std::int64_t TQelFileStore::StoreBytes(const std::string& data, std::string& err
         ensureTable();
         TQelConnection& c = conn();
         TFileTx tx(c);
-        auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN) VALUES (?, ?)");
+        auto st = c.Prepare(
+            "INSERT INTO QEL_DATEI (GROESSE, DATEN" + markColumn() + ") VALUES (?, ?" + markValue() + ")");
         st->Bind(1, TQelValue { static_cast<std::int64_t>(data.size()) });
         st->Bind(2, data.empty() ? TQelValue { std::monostate {} } : TQelValue { data });
+        bindMark(*st, 3);
         st->Step();
         const std::int64_t id = c.LastInsertId();
         st.reset();
@@ -241,9 +267,9 @@ std::int64_t TQelFileStore::Copy(std::int64_t id, std::string& error)
         TQelConnection& c = conn();
         TFileTx tx(c);
         {
-            auto st = c.Prepare(
-                "INSERT INTO QEL_DATEI (GROESSE, DATEN) SELECT GROESSE, DATEN FROM QEL_DATEI WHERE ID = ?");
-            st->Bind(1, TQelValue { id });
+            auto st = c.Prepare("INSERT INTO QEL_DATEI (GROESSE, DATEN" + markColumn()
+                + ") SELECT GROESSE, DATEN" + markValue() + " FROM QEL_DATEI WHERE ID = ?");
+            st->Bind(bindMark(*st, 1), TQelValue { id });
             st->Step();
         }
         const std::int64_t copy = c.LastInsertId();
@@ -347,33 +373,30 @@ bool TQelFileStore::ExportFile(std::int64_t id, const std::string& path, std::st
             error = kMissing;
             return false;
         }
-        TFile out(std::fopen(path.c_str(), "wb"));
-        if (!out) {
-            error = "Die Datei " + path + " kann nicht geschrieben werden: " + sysError();
+        TQelNewFile out(path);
+        if (!out.Ok()) {
+            error = out.Error();
             return false;
         }
-        const std::string unwritable = "Die Datei " + path + " kann nicht geschrieben werden: ";
         bool ok = false;
         try {
             ok = readPieces(
                 id,
                 [&](std::string_view piece) {
-                    if (std::fwrite(piece.data(), 1, piece.size(), out.get()) == piece.size())
+                    if (out.Write(piece))
                         return true;
-                    error = unwritable + sysError();
+                    error = out.Error();
                     return false;
                 },
                 error);
         } catch (const std::exception& e) {
             error = e.what();
         }
-        if (std::fclose(out.release()) != 0 && ok) {
-            error = unwritable + sysError();
+        if (ok && !out.Keep()) {
+            error = out.Error();
             ok = false;
         }
-        if (!ok)
-            std::filesystem::remove(path);
-        return ok;
+        return ok; // a file not kept is removed
     } catch (const std::exception& e) {
         error = e.what();
         return false;
@@ -423,5 +446,71 @@ void TQelFileStore::Remove(std::int64_t id)
         st->Bind(1, TQelValue { id });
         st->Step();
     }
+    tx.Commit();
+}
+
+void TQelFileStore::RemoveOrphans()
+{
+    TQelConnection& c = conn();
+    if (!c.Tables().count("QEL_DATEI"))
+        return; // nothing was ever stored
+    ensureTable(); // stores from before contents came in pieces lack the pieces' table
+    // Stores from before the mark get it (their rows count as stored ones) and its index, which
+    // holds only the rows not yet stored.
+    if (!c.Columns("QEL_DATEI").count("SITZUNG")) {
+        try {
+            c.Exec("ALTER TABLE QEL_DATEI ADD COLUMN SITZUNG " + c.TypeName("INTEGER", false));
+        } catch (...) {
+            db_->Storage().SetContentMarks(false); // rows go unmarked until a later open adds it
+            throw;
+        }
+    }
+    if (!c.HasIndex("QEL_DATEI_SITZUNG"))
+        c.Exec(
+            "CREATE INDEX IF NOT EXISTS QEL_DATEI_SITZUNG ON QEL_DATEI (SITZUNG) WHERE SITZUNG IS NOT NULL");
+
+    std::map<std::int64_t, std::vector<std::int64_t>> bySession;
+    {
+        auto st = c.Prepare("SELECT ID, SITZUNG FROM QEL_DATEI WHERE SITZUNG IS NOT NULL");
+        while (st->Step())
+            bySession[st->Int(1)].push_back(st->Int(0));
+    }
+    std::set<std::int64_t> orphans;
+    for (const auto& [session, ids] : bySession)
+        if (session != c.SessionId() && !c.SessionAlive(static_cast<int>(session)))
+            orphans.insert(ids.begin(), ids.end());
+    if (orphans.empty())
+        return;
+    // Only rows no stored object refers to go, whatever their mark says.
+    std::set<std::pair<std::string, std::string>> columns;
+    for (const TQelKlasse* k : db_->Schema().Classes())
+        if (!k->table.empty())
+            for (const auto& f : k->ownFields)
+                if (f->type->Urtyp() == qelft::File)
+                    columns.insert({ QelQuoteName(k->table), QelQuoteName(f->column) });
+    constexpr std::size_t kPerStatement = 100;
+    for (const auto& [table, column] : columns) {
+        const std::vector<std::int64_t> ids(orphans.begin(), orphans.end());
+        for (std::size_t i = 0; i < ids.size(); i += kPerStatement) {
+            const std::size_t n = std::min(kPerStatement, ids.size() - i);
+            std::string marks = "?";
+            for (std::size_t j = 1; j < n; ++j)
+                marks += ", ?";
+            auto st = c.Prepare(
+                "SELECT " + column + " FROM " + table + " WHERE " + column + " IN (" + marks + ")");
+            for (std::size_t j = 0; j < n; ++j)
+                st->Bind(static_cast<int>(j + 1), TQelValue { ids[i + j] });
+            while (st->Step())
+                orphans.erase(st->Int(0));
+        }
+    }
+    TFileTx tx(c);
+    for (std::int64_t id : orphans)
+        for (const char* sql : { "DELETE FROM QEL_DATEI_TEIL WHERE DATEI = ?",
+                 "DELETE FROM QEL_DATEI WHERE ID = ? AND SITZUNG IS NOT NULL" }) {
+            auto st = c.Prepare(sql);
+            st->Bind(1, TQelValue { id });
+            st->Step();
+        }
     tx.Commit();
 }

@@ -63,6 +63,8 @@ public:
     // Tables and columns that exist, upper case.
     virtual std::set<std::string> Tables() = 0;
     virtual std::set<std::string> Columns(const std::string& table) = 0;
+    // Whether an index of that name exists (names compare without regard to case).
+    virtual bool HasIndex(const std::string& name) = 0;
     // Key of the row the last INSERT into a table with an automatic key made.
     virtual std::int64_t LastInsertId() = 0;
     // Rows the last statement changed.
@@ -98,5 +100,7 @@ std::unique_ptr<TQelConnection> QelOpenSqlite(
 std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int timeoutMs);
 // True when `target` names a PostgreSQL database (postgresql://..., postgres://...).
 bool QelIsPostgresTarget(const std::string& target);
-// `target` without its password, for messages.
+// `target` without its password, for messages: a connection string keeps its form with "***" for
+// every value libpq would read as the password; any other text loses what follows "password="
+// and the password of a "scheme://user:password@" it holds.
 std::string QelHidePassword(const std::string& target);

@@ -1,4 +1,5 @@
 #include "objdb/qeldatabase.h"
+#include "objdb/qelblobstream.h"
 #include "objdb/qeldocuments.h"
 
 #include "objdb/qelerror.h"
@@ -169,6 +170,14 @@ void TQelDatabase::Open(const std::string& path, const TQelOpenOptions& options)
     readOnly_ = options.readOnly;
     options_ = options;
     session_ = storage_->Connection().SessionId();
+    if (!readOnly_) {
+        // Contents of imports whose program was killed before it committed them.
+        try {
+            TQelFileStore(this).RemoveOrphans();
+        } catch (const std::exception& e) {
+            log_->Write(QEL_LOG_ERROR, std::string("Verwaiste Dokumentinhalte: ") + e.what());
+        }
+    }
     applyDomainExtensions();
     NotifyDatabase(deSchemaChanged);
     if (options.remotePollMs > 0 && storage_->Connection().Shared())
@@ -380,6 +389,7 @@ void TQelDatabase::FreeObject(TQelObject* obj, int)
     const TQelClassKey cls = obj->ClassKey();
     const TQelObjectKey key = obj->Key();
     commitOwners_.erase(key.Id());
+    refusedInTransaction_.erase(key.Id()); // no longer a member of a running group
     for (auto f = commitOwners_.begin(); f != commitOwners_.end();)
         f = f->second == key.Id() ? commitOwners_.erase(f) : std::next(f);
     newObjects_.erase(std::remove(newObjects_.begin(), newObjects_.end(), obj), newObjects_.end());
@@ -571,6 +581,18 @@ bool TQelDatabase::CommitObject(TQelObject* obj)
 
 bool TQelDatabase::commitSingle(TQelObject* obj)
 {
+    const bool ok = writeSingle(obj);
+    if (InTransaction()) {
+        if (ok)
+            refusedInTransaction_.erase(obj->Key().Id());
+        else
+            refusedInTransaction_.insert(obj->Key().Id());
+    }
+    return ok;
+}
+
+bool TQelDatabase::writeSingle(TQelObject* obj)
+{
     obj->SetErrorMessage("");
     if (!Initialized()) {
         obj->SetErrorMessage("Die Datenbank ist nicht geöffnet.");
@@ -681,6 +703,7 @@ void TQelDatabase::StartTransaction()
         throw TQelError("Die Datenbank ist nicht geöffnet.");
     if (transactionDepth_++ == 0) {
         stampMovedInTransaction_ = false;
+        refusedInTransaction_.clear();
         try {
             storage_->Begin();
         } catch (...) {
@@ -694,8 +717,18 @@ bool TQelDatabase::CommitTransaction()
 {
     if (transactionDepth_ == 0)
         return false;
-    if (--transactionDepth_ > 0)
+    if (transactionDepth_ > 1) {
+        --transactionDepth_;
         return true;
+    }
+    if (!refusedInTransaction_.empty()) {
+        log_->Write(QEL_LOG_ERROR,
+            "CommitTransaction: " + std::to_string(refusedInTransaction_.size())
+                + " Objekt(e) der Transaktion nicht gespeichert; die Transaktion wird zurückgesetzt.");
+        RollbackTransaction();
+        return false;
+    }
+    transactionDepth_ = 0;
     try {
         storage_->CommitTx();
     } catch (const std::exception& e) {
@@ -732,6 +765,7 @@ void TQelDatabase::RollbackTransaction()
     if (transactionDepth_ == 0)
         return;
     transactionDepth_ = 0;
+    refusedInTransaction_.clear();
     storage_->RollbackTx();
     keyBlockEnd_ = 0; // a block reserved inside it was rolled back with it
     for (auto& s : deferred_) {

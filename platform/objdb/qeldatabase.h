@@ -10,6 +10,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -89,7 +90,10 @@ public:
     std::unique_ptr<TQelSQLDialect> CreateSQLDialect() const;
 
     // Object transactions: commits inside one are written together by CommitTransaction; their
-    // objects count as stored only then (RollbackTransaction leaves them touched).
+    // objects count as stored only then (RollbackTransaction leaves them touched). The group is
+    // written whole or not at all: while a member's last commit in it was refused (and the member
+    // is still in memory), CommitTransaction writes nothing, rolls the transaction back and
+    // returns false.
     void StartTransaction();
     bool CommitTransaction();
     void RollbackTransaction();
@@ -170,7 +174,9 @@ private:
     TQelStorage& Storage() const { return *storage_; }
     TQelObjectKey AllocateKey();
     bool CommitObject(TQelObject* obj);
+    // Commits one object; inside a transaction it notes whether the object was refused.
     bool commitSingle(TQelObject* obj);
+    bool writeSingle(TQelObject* obj);
     // Re-reads the change stamp after a write and tells the database handlers.
     void StampMoved();
 
@@ -194,6 +200,7 @@ private:
     int changeStamp_ = 0;
     int session_ = 0;
     int transactionDepth_ = 0;
+    std::set<int> refusedInTransaction_; // keys of members whose last commit was refused
     bool receiving_ = false;
     bool stampMovedInTransaction_ = false;
     struct Snapshot;

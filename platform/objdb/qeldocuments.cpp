@@ -30,6 +30,20 @@ void setText(const TQelFieldList* fl, const char* name, const std::string& v)
         f->set_AsString(v);
 }
 
+// Texts that come from outside (file names, typed categories) are cut to their field's length
+// in characters, so that the document can always be stored.
+void setFitted(const TQelFieldList* fl, const char* name, const std::string& v)
+{
+    TQelField* f = field(fl, name);
+    if (!f)
+        return;
+    std::string t = Utf8Sanitize(v);
+    const int max = f->MaxLength();
+    if (max > 0 && Utf8Length(t) > static_cast<std::size_t>(max))
+        t = Utf8Substr(t, 0, static_cast<std::size_t>(max));
+    f->set_AsString(t);
+}
+
 double dateTime(const TQelFieldList* fl, const char* name)
 {
     auto* f = dynamic_cast<TQelDateTimeField*>(field(fl, name));
@@ -103,11 +117,7 @@ int TQelZuordnung::KategorieMaxLength() const
 
 void TQelZuordnung::set_Kategorie(const std::string& v)
 {
-    std::string t = Trim(v);
-    const int max = KategorieMaxLength();
-    if (max > 0 && Utf8Length(t) > static_cast<std::size_t>(max))
-        t = Utf8Substr(t, 0, static_cast<std::size_t>(max));
-    setText(FieldList(), "Kategorie", t);
+    setFitted(FieldList(), "Kategorie", Trim(v));
 }
 
 bool TQelZuordnung::AutoDelete() const
@@ -141,7 +151,7 @@ std::string TQelDokument::DocName() const
 
 void TQelDokument::set_DocName(const std::string& v)
 {
-    setText(FieldList(), "Name", v);
+    setFitted(FieldList(), "Name", v);
 }
 
 double TQelDokument::Zeitstempel() const
@@ -181,7 +191,7 @@ std::string TQelDokument::DataFormat() const
 
 void TQelDokument::set_DataFormat(const std::string& v)
 {
-    setText(FieldList(), "Format", AnsiLowerCase(v));
+    setFitted(FieldList(), "Format", AnsiLowerCase(v));
 }
 
 std::string TQelDokument::FileExtension() const

@@ -50,6 +50,7 @@ public:
 
     TQelFileField* Blob() const;
     std::string DocName() const;
+    // Cut to the field's length (characters), as the data format is.
     void set_DocName(const std::string& v);
     double Zeitstempel() const;
     void set_Zeitstempel(double v);

@@ -150,14 +150,6 @@ void TQelFileField::LoadStored(const TQelValue& v)
     TQelField::LoadStored(v);
 }
 
-void TQelFileField::AcceptStored()
-{
-    const std::int64_t old = storedId();
-    TQelField::AcceptStored();
-    if (old > 0 && old != storedId() && db_ && db_->Initialized())
-        TQelFileStore(db_).Remove(old);
-}
-
 void TQelFileField::Revert()
 {
     dropUnstored();

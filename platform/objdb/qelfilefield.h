@@ -2,8 +2,8 @@
 // TQelFileField: a file's contents, kept in the store's file table (qelblobstream.h). The field's
 // value is the ID of the row; the contents never pass through the field's value, so a large file
 // is imported and exported in chunks. A new content is written to the store at once (its own
-// transaction); the field then holds the new ID until the object is committed (the old row is
-// removed) or rolled back (the new row is removed).
+// transaction); the field then holds the new ID until the object is committed (the commit removes
+// the old row in its own transaction, TQelStorage) or rolled back (the new row is removed).
 #include "objdb/qelfield.h"
 
 #include <cstdint>
@@ -37,7 +37,6 @@ public:
 
     std::string AsString() const override;
     void LoadStored(const TQelValue& v) override;
-    void AcceptStored() override;
     void Revert() override;
 
 protected:

@@ -170,6 +170,12 @@ public:
             out.insert(AsciiUpper(std::string(c->Text(0))));
         return out;
     }
+    bool HasIndex(const std::string& name) override
+    {
+        auto c = Prepare("SELECT 1 FROM sqlite_master WHERE type = 'index' AND upper(name) = upper(?)");
+        c->Bind(1, name);
+        return c->Step();
+    }
     std::int64_t LastInsertId() override { return sqlite3_last_insert_rowid(h_); }
     int Changes() override { return sqlite3_changes(h_); }
     std::string TypeName(const std::string& type, bool) const override { return type; }

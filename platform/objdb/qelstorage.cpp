@@ -136,6 +136,7 @@ void TQelStorage::Open(
 {
     Close();
     path_ = path;
+    contentMarks_ = true;
     const bool server = QelIsPostgresTarget(path);
     bool fresh = false;
     if (server)
@@ -528,7 +529,64 @@ std::vector<TQelField*> writtenFields(TQelFieldList* fl, bool touchedOnly)
     return out;
 }
 
+bool holdsFile(const TQelFelddefinition* def)
+{
+    return def->type->Urtyp() == qelft::File;
+}
+
+std::int64_t contentId(const TQelValue& v)
+{
+    const auto* n = std::get_if<std::int64_t>(&v);
+    return n ? *n : 0;
+}
+
 } // namespace
+
+// A content (TQelFileStore) belongs to the row that refers to it from the commit on, in the same
+// transaction: a new one loses the mark of its session, one the row no longer refers to goes.
+void TQelStorage::contentsWritten(
+    const std::vector<TQelField*>& fields, const std::vector<std::int64_t>& before)
+{
+    std::size_t i = 0;
+    for (TQelField* f : fields) {
+        if (!holdsFile(f->Definition()))
+            continue;
+        const std::int64_t now = contentId(f->Value());
+        const std::int64_t old = i < before.size() ? before[i] : 0;
+        ++i;
+        if (now > 0 && contentMarks_)
+            Prepare("UPDATE QEL_DATEI SET SITZUNG = NULL WHERE ID = ? AND SITZUNG IS NOT NULL")
+                .Bind(1, now)
+                .Run();
+        if (old > 0 && old != now)
+            removeContent(old);
+    }
+}
+
+void TQelStorage::removeContent(std::int64_t id)
+{
+    Prepare("DELETE FROM QEL_DATEI_TEIL WHERE DATEI = ?").Bind(1, id).Run();
+    Prepare("DELETE FROM QEL_DATEI WHERE ID = ?").Bind(1, id).Run();
+}
+
+std::vector<std::int64_t> TQelStorage::storedContents(const std::string& table, const std::string& keyColumn,
+    std::int64_t key, const std::vector<const TQelFelddefinition*>& defs)
+{
+    std::string cols;
+    for (const TQelFelddefinition* d : defs)
+        if (holdsFile(d))
+            cols += (cols.empty() ? "" : ", ") + q(d->column);
+    std::vector<std::int64_t> out;
+    if (cols.empty())
+        return out;
+    const auto count = static_cast<int>(std::count_if(defs.begin(), defs.end(), holdsFile));
+    auto st = Prepare("SELECT " + cols + " FROM " + q(table) + " WHERE " + keyColumn + " = ?");
+    st.Bind(1, key);
+    if (st.Step())
+        for (int i = 0; i < count; ++i)
+            out.push_back(contentId(st.Column(i)));
+    return out;
+}
 
 void TQelStorage::insertRow(
     const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed, TQelFieldList* fl)
@@ -550,6 +608,7 @@ void TQelStorage::insertRow(
     for (TQelField* f : fields)
         st.Bind(n++, f->Value());
     st.Run();
+    contentsWritten(fields, {});
 }
 
 void TQelStorage::updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
@@ -559,8 +618,13 @@ void TQelStorage::updateRow(const std::string& table, const std::string& keyColu
     if (fields.empty() && !extra)
         return;
     std::string sets = extra ? extra->first + " = ?" : "";
-    for (TQelField* f : fields)
+    std::vector<const TQelFelddefinition*> defs;
+    for (TQelField* f : fields) {
         sets += (sets.empty() ? "" : ", ") + q(f->ColumnName()) + " = ?";
+        defs.push_back(f->Definition());
+    }
+    // What the row refers to now, which may be newer than what this object loaded.
+    const std::vector<std::int64_t> before = storedContents(table, keyColumn, key, defs);
     auto st = Prepare("UPDATE " + q(table) + " SET " + sets + " WHERE " + keyColumn + " = ?");
     int n = 1;
     if (extra)
@@ -568,6 +632,7 @@ void TQelStorage::updateRow(const std::string& table, const std::string& keyColu
     for (TQelField* f : fields)
         st.Bind(n++, f->Value());
     st.Bind(n, key).Run();
+    contentsWritten(fields, before);
 }
 
 void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows)
@@ -666,6 +731,9 @@ void TQelStorage::removeElementTree(
         for (auto r : rows)
             removeElementTree(key, ec, sub, r);
     }
+    for (std::int64_t id : storedContents(cls->table, "EK", row, cls->Fields()))
+        if (id > 0)
+            removeContent(id);
     Prepare("DELETE FROM " + q(cls->table) + " WHERE EK = ?").Bind(1, row).Run();
 }
 
@@ -839,6 +907,9 @@ void TQelStorage::RemoveObject(TQelObjectKey key, const TQelKlasse* cls)
         for (auto r : rows)
             removeElementTree(key, ec, vd->name, r);
     }
+    for (std::int64_t id : storedContents(cls->table, "K", k, cls->Fields()))
+        if (id > 0)
+            removeContent(id);
     Prepare("DELETE FROM " + q(cls->table) + " WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM OBJEKT WHERE K = ?").Bind(1, k).Run();
     Prepare("DELETE FROM QEL_SPERRE WHERE K = ?").Bind(1, k).Run();

@@ -125,6 +125,11 @@ public:
     void SetFlag(std::int64_t key, int nr, bool on);
     void RemoveObject(TQelObjectKey key, const TQelKlasse* cls);
 
+    // Whether the content table marks the rows not yet stored (TQelFileStore); false only for a
+    // store from before the mark that could not be given it.
+    bool ContentMarks() const { return contentMarks_; }
+    void SetContentMarks(bool v) { contentMarks_ = v; }
+
 private:
     void insertRow(const std::string& table, const std::vector<std::pair<std::string, TQelValue>>& fixed,
         TQelFieldList* fl);
@@ -133,6 +138,13 @@ private:
         TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
+    // Contents of the file fields just written: see the .cpp. `before` holds what the row
+    // referred to before the write, in the order of the file fields among `fields`.
+    void contentsWritten(const std::vector<TQelField*>& fields, const std::vector<std::int64_t>& before);
+    void removeContent(std::int64_t id);
+    // The contents the row refers to through the file fields among `defs`, in their order.
+    std::vector<std::int64_t> storedContents(const std::string& table, const std::string& keyColumn,
+        std::int64_t key, const std::vector<const TQelFelddefinition*>& defs);
     void removeElementTree(
         TQelObjectKey key, const TQelKlasse* cls, const std::string& path, std::int64_t row);
     void readFields(TQelFieldList* fl, TQelStmt& st, int firstCol);
@@ -157,6 +169,7 @@ private:
     int txStamp_ = 0;
     int savepointDepth_ = 0;
     std::string builtinText_;
+    bool contentMarks_ = true;
 };
 
 // Declared SQL type of a field's column.

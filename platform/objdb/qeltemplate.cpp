@@ -2,6 +2,7 @@
 
 #include "objdb/qeldatabase.h"
 #include "objdb/qelfield.h"
+#include "objdb/qelfiles.h"
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
 #include "objdb/qelstrings.h"
@@ -9,9 +10,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -162,27 +161,7 @@ std::string TQelRTFVorlage::Render(TQelObject* obj) const
 
 bool TQelRTFVorlage::write(const std::string& path, const std::string& text)
 {
-    // Written beside the target first, so that a failed write leaves no truncated file.
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            error_ = "Die Datei \"" + path + "\" kann nicht geschrieben werden.";
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::rename(temp, path, ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        error_ = "Die Datei \"" + path + "\" kann nicht geschrieben werden: " + ec.message();
-        return false;
-    }
-    return true;
+    return QelWriteNewFile(path, text, error_);
 }
 
 bool TQelRTFVorlage::Export(TQelObject* obj, const std::string& folder, std::string* written)
@@ -197,15 +176,11 @@ bool TQelRTFVorlage::Export(TQelObject* obj, const std::string& folder, std::str
         error_ = "Das Verzeichnis \"" + folder + "\" gibt es nicht.";
         return false;
     }
-    // The object's name becomes the file name: no separators, no "." or "..", no control signs.
-    std::string base = Trim(ExchangeWrongFileChars(obj->Name()));
-    if (base.empty() || base.find_first_not_of('.') == std::string::npos)
-        base = "Objekt " + obj->Key().ToString();
-    if (Utf8Length(base) > 120)
-        base = Utf8Substr(base, 0, 120);
+    // The object's name becomes the file name: one file inside the folder, short enough for it.
+    const std::string base = QelSafeFileName(obj->Name(), "Objekt " + obj->Key().ToString());
     const std::string ext = "." + Extension();
     fs::path path = fs::path(folder) / (base + ext);
-    for (int n = 2; fs::exists(path, ec); ++n)
+    for (int n = 2; fs::exists(fs::symlink_status(path, ec)); ++n)
         path = fs::path(folder) / (base + " (" + std::to_string(n) + ")" + ext);
     if (!write(path.string(), Render(obj)))
         return false;
@@ -222,11 +197,12 @@ bool TQelRTFVorlage::Execute(
         error_ = "Kein Objekt zum Anzeigen.";
         return false;
     }
-    std::error_code ec;
-    const fs::path dir = fs::temp_directory_path(ec) / ("qelvorlagen-" + std::to_string(::getuid()));
-    fs::create_directories(dir, ec);
+    // A folder of its own for every preview: nobody else can put anything there.
+    const std::string dir = QelFreshTempFolder(error_);
+    if (dir.empty())
+        return false;
     const fs::path path
-        = dir / ("vorlage-" + key_.ToString() + "-" + obj->Key().ToString() + "." + Extension());
+        = fs::path(dir) / ("vorlage-" + key_.ToString() + "-" + obj->Key().ToString() + "." + Extension());
     std::string text = Render(obj);
     if (!further.empty())
         text += further;

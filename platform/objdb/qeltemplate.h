@@ -42,11 +42,12 @@ public:
 
     // The template's text filled in for `obj`.
     std::string Render(TQelObject* obj) const;
-    // Writes the filled-in text to "<folder>/<object name>.<extension>"; an existing file is never
-    // replaced (the name gets " (2)", " (3)", ...). `written` receives the file's path.
+    // Writes the filled-in text to "<folder>/<object name>.<extension>" (the name made safe by
+    // QelSafeFileName); an existing file or link is never replaced or followed (the name gets
+    // " (2)", " (3)", ...). `written` receives the file's path.
     bool Export(TQelObject* obj, const std::string& folder, std::string* written = nullptr);
-    // Writes the filled-in text to a temporary file and hands it to `open` with `verb`; `further`
-    // is appended to the text when not empty.
+    // Writes the filled-in text to a file in a new private temporary folder (QelFreshTempFolder)
+    // and hands it to `open` with `verb`; `further` is appended to the text when not empty.
     bool Execute(TQelObject* obj, const std::string& verb, const std::string& further, const TOpener& open);
     const std::string& ErrorMessage() const { return error_; }
 

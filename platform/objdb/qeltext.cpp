@@ -583,6 +583,9 @@ std::string HtmlEscape(std::string_view s)
         case '"':
             out += "&quot;";
             break;
+        case '\'':
+            out += "&#39;";
+            break;
         default:
             out += c;
         }

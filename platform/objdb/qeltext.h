@@ -42,7 +42,7 @@ std::size_t Utf8CharIndex(std::string_view s, std::size_t byteOffset);
 // `count` characters from character `charPos` (clipped to the text).
 std::string Utf8Substr(std::string_view s, std::size_t charPos, std::size_t count = std::string_view::npos);
 
-// Text for HTML mark-up: & < > and " as entities.
+// Text for HTML mark-up and attributes of either quote: & < > " and ' as entities.
 std::string HtmlEscape(std::string_view s);
 
 // --- Case ----------------------------------------------------------------------------------------

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -377,31 +378,18 @@ void TAdvStringGrid::SortByClick(int col)
 void TAdvStringGrid::SaveToCSV(const std::string& fileName)
 {
     TWaitCursor wait;
-    // Written next to the target first, so a failed write never leaves a truncated file behind.
-    const std::string temp = fileName + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
-        qel::grid::CsvOptions options;
-        options.delimiter = delimiter_;
-        options.alwaysQuote = alwaysQuotes_;
-        options.includeHidden = saveHidden_;
-        options.formulaGuard = formulaGuard_;
-        qel::grid::WriteCsv(store_, out, options);
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temp, fileName, ec);
-    if (ec) {
-        std::remove(temp.c_str());
-        throw fileError("Die Datei \"%s\" kann nicht geschrieben werden.", fileName);
-    }
+    std::ostringstream out;
+    qel::grid::CsvOptions options;
+    options.delimiter = delimiter_;
+    options.alwaysQuote = alwaysQuotes_;
+    options.includeHidden = saveHidden_;
+    options.formulaGuard = formulaGuard_;
+    qel::grid::WriteCsv(store_, out, options);
+    // A failed write never leaves a truncated file behind, nor touches any other file.
+    std::string error;
+    if (!out || !qel::grid::ReplaceFile(fileName, out.str(), error))
+        throw std::runtime_error(
+            error.empty() ? "Die Datei \"" + fileName + "\" kann nicht geschrieben werden." : error);
 }
 
 void TAdvStringGrid::LoadFromCSV(const std::string& fileName)

@@ -2,10 +2,17 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
 #include <istream>
 #include <ostream>
+#include <random>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace qel::grid {
 namespace {
@@ -206,6 +213,60 @@ void ReadBinary(GridStore& store, std::istream& in)
             store.setText(static_cast<int>(c), static_cast<int>(r), std::move(texts[i++]));
             store.setObject(static_cast<int>(c), static_cast<int>(r), nullptr);
         }
+}
+
+bool ReplaceFile(const std::string& path, const std::string& data, std::string& error)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    auto failed = [&](const std::string& why) {
+        error = "Die Datei \"" + path + "\" kann nicht geschrieben werden: " + why;
+        return false;
+    };
+    // A hidden name with a random tail, created exclusively (as mkstemp does) with the mode a new
+    // file gets.
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device seed;
+    std::mt19937 rng(seed());
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = dir + ".qel-"; // short: the target's name may already fill a file name
+        for (int i = 0; i < 8; ++i)
+            temp += kChars[rng() % (sizeof kChars - 1)];
+        temp += ".tmp";
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST && errno != EINTR)
+            return failed(std::strerror(errno));
+    }
+    if (fd < 0)
+        return failed(std::strerror(EEXIST));
+    struct stat target { };
+    if (::stat(path.c_str(), &target) == 0)
+        ::fchmod(fd, target.st_mode & 0777);
+    const char* p = data.data();
+    std::size_t left = data.size();
+    std::string why;
+    while (left > 0 && why.empty()) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            why = n < 0 ? std::strerror(errno) : "nichts geschrieben";
+        else {
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+    }
+    if (::close(fd) != 0 && why.empty() && errno != EINTR)
+        why = std::strerror(errno);
+    if (why.empty() && ::rename(temp.c_str(), path.c_str()) != 0)
+        why = std::strerror(errno);
+    if (!why.empty()) {
+        ::unlink(temp.c_str());
+        return failed(why);
+    }
+    return true;
 }
 
 } // namespace qel::grid

@@ -28,6 +28,11 @@ bool LooksLikeFormula(const std::string& text);
 // The first failure of the stream ends the writing (the caller checks the stream).
 void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& options);
 
+// Writes `data` to the file `path` as a whole or not at all: into a new file of a name nobody had
+// beside it (created exclusively, never through a link), which then replaces the target; a
+// replaced file keeps its mode. False (with a German `error`) leaves the target as it was.
+bool ReplaceFile(const std::string& path, const std::string& data, std::string& error);
+
 // Reads CSV written as above (or by a spreadsheet program): quoted cells may hold delimiters,
 // doubled quotes and line breaks; a leading BOM is skipped. Rows may differ in length.
 std::vector<std::vector<std::string>> ReadCsv(std::istream& in, char delimiter);

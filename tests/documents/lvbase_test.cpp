@@ -44,7 +44,7 @@ TEST_F(DocsTest, ImportExportAndOpenKeepEveryByte)
     const auto& q = dialogs->LastQuestion();
     ASSERT_EQ(q.kind, TScriptedDialogs::TKind::OpenWithProgram);
     EXPECT_TRUE(read(q.text) == big);
-    std::filesystem::remove(q.text);
+    std::filesystem::remove_all(std::filesystem::path(q.text).parent_path());
 }
 
 TEST_F(DocsTest, SecondImportAsksBeforeReplacing)
@@ -265,6 +265,147 @@ TEST_F(DocsTest, PopupMenuFollowsSelectionAndReadOnly)
     EXPECT_FALSE(menu->Items()->Find("Löschen")->Enabled());
     EXPECT_FALSE(menu->Items()->Find("Importieren ...")->Enabled());
     EXPECT_FALSE(menu->Items()->Find("Interne Dokument-Struktur")->Visible());
+}
+
+// A stored text of the document table, read beside the library.
+std::string storedText(TQelDatabase* db, const std::string& column, TQelObjectKey key)
+{
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "SELECT " + column + " FROM QEL_DOKUMENT WHERE K = " + key.ToString();
+    std::string out = "(keine Zeile)";
+    if (sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        out = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    sqlite3_finalize(st);
+    return out;
+}
+
+std::int64_t count(TQelDatabase* db, const std::string& table)
+{
+    sqlite3_stmt* st = nullptr;
+    std::int64_t n = -1;
+    if (sqlite3_prepare_v2(db->Handle(), ("SELECT COUNT(*) FROM " + table).c_str(), -1, &st, nullptr)
+            == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW)
+        n = sqlite3_column_int64(st, 0);
+    sqlite3_finalize(st);
+    return n;
+}
+
+// File names longer than a document's name (200 characters) and extensions longer than its
+// format (40) are cut to them, at a character border, and the documents are stored.
+TEST_F(DocsTest, LongFileNamesAreCutToTheirFieldsAndStored)
+{
+    form->Show();
+    // 199 letters and three euro signs (three bytes each): the cut falls after the first sign.
+    const std::string p1 = file(std::string(199, 'a') + "€€€.txt", "eins");
+    const std::string p2 = file("bericht." + std::string(45, 'x'), "zwei");
+    lv->ListViewOptions << lvoCommitOnImport;
+    ASSERT_TRUE(drop(lv->Handle(), fileData({ p1 }), QPoint(20, 40)));
+    ASSERT_EQ(lv->Count(), 1);
+    TQelDokument* first = lv->get_doc(lv->Item(0));
+    EXPECT_FALSE(first->IsNew()) << "committed on import";
+    EXPECT_EQ(first->DocName(), std::string(199, 'a') + "€");
+    EXPECT_EQ(storedText(db.get(), "Name", first->Key()), std::string(199, 'a') + "€");
+    EXPECT_EQ(lv->Item(0)->Caption(), std::string(199, 'a') + "€");
+
+    lv->ListViewOptions >> lvoCommitOnImport;
+    ASSERT_TRUE(drop(lv->Handle(), fileData({ p2 }), QPoint(20, 40)));
+    ASSERT_EQ(lv->Count(), 2);
+    TQelDokument* second = lv->get_doc(lv->Item(1));
+    EXPECT_EQ(second->DataFormat(), std::string(40, 'x'));
+    commitOwner(); // the document follows its file
+    EXPECT_FALSE(second->IsNew());
+    EXPECT_EQ(storedText(db.get(), "Format", second->Key()), std::string(40, 'x'));
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(dialogs->Failures().empty());
+}
+
+// A document that cannot be stored on import is reported, not listed as imported.
+TEST_F(DocsTest, AFailedCommitOnImportIsReportedAndNothingIsListed)
+{
+    form->Show();
+    lv->ListViewOptions << lvoCommitOnImport;
+    int imported = 0;
+    lv->AfterImport = [&](TObject*, TListItem*, bool) { ++imported; };
+    lv->OnInitZuordnung = [](TObject*, TQelZuordnung& z) { z.set_Art(std::string(50, 'k')); }; // too long
+    ASSERT_TRUE(drop(lv->Handle(), fileData({ file("brief.txt", "erste") }), QPoint(20, 40)));
+    EXPECT_EQ(lv->Count(), 0);
+    EXPECT_EQ(imported, 0);
+    const auto& q = dialogs->LastQuestion();
+    ASSERT_EQ(q.kind, TScriptedDialogs::TKind::MessageBox);
+    EXPECT_EQ(q.text.rfind("Das Dokument \"brief\" konnte nicht gespeichert werden:\n\n", 0), 0u) << q.text;
+    EXPECT_NE(q.text.find("Art"), std::string::npos) << q.text;
+    EXPECT_TRUE(q.flags & MB_ICONERROR);
+    EXPECT_TRUE(db->NewObjects().empty());
+    EXPECT_EQ(count(db.get(), "QEL_DOKUMENT"), 0);
+    EXPECT_EQ(count(db.get(), "QEL_DATEI"), 0);
+    commitOwner();
+
+    // A replaced content that cannot be stored: the document keeps its old one.
+    lv->OnInitZuordnung = nullptr;
+    ASSERT_TRUE(drop(lv->Handle(), fileData({ file("brief.txt", "erste") }), QPoint(20, 40)));
+    ASSERT_EQ(lv->Count(), 1);
+    TQelDokument* doc = lv->get_doc(lv->Item(0));
+    ASSERT_FALSE(doc->IsNew());
+    ASSERT_EQ(
+        sqlite3_exec(db->Handle(),
+            "CREATE TRIGGER nein BEFORE UPDATE ON QEL_DOKUMENT BEGIN SELECT RAISE(ABORT, 'gesperrt'); END",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    dialogs->AnswerBox(IDYES);
+    ASSERT_TRUE(drop(lv->Handle(), fileData({ file("brief.txt", "zweite") }), QPoint(20, 40)));
+    EXPECT_EQ(imported, 1);
+    EXPECT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::MessageBox);
+    EXPECT_NE(dialogs->LastQuestion().text.find("gesperrt"), std::string::npos)
+        << dialogs->LastQuestion().text;
+    EXPECT_EQ(doc->Blob()->BufferAsString(), "erste");
+    EXPECT_FALSE(doc->Touched());
+    EXPECT_EQ(count(db.get(), "QEL_DATEI"), 1);
+}
+
+// Opened documents are written to a folder made for them alone: links another user planted
+// where earlier versions wrote lead nowhere, and nothing else changes its mode.
+TEST_F(DocsTest, OpenedDocumentsGoToAFreshPrivateFolder)
+{
+    namespace fs = std::filesystem;
+    const fs::path tmp = dir / "tmp", victim = dir / "fremd";
+    fs::create_directories(tmp);
+    fs::create_directories(victim);
+    fs::permissions(victim, fs::perms(0755));
+    fs::create_directory_symlink(victim, tmp / ("QelObjCntrl-" + std::to_string(::getuid())));
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+
+    import(file("brief.txt", "Inhalt"));
+    commitOwner();
+    form->Show();
+    auto* tree = static_cast<QTreeWidget*>(lv->Handle());
+    const QPoint at = tree->visualItemRect(tree->topLevelItem(0)).center();
+    std::vector<std::string> opened;
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        if (dialogs->LastQuestion().kind == TScriptedDialogs::TKind::OpenWithProgram)
+            opened.push_back(dialogs->LastQuestion().text);
+    }
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(messages().empty()) << "no question of a second name";
+    EXPECT_TRUE(fs::is_empty(victim));
+    EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0755));
+    EXPECT_NE(opened[0], opened[1]);
+    for (const std::string& f : opened) {
+        EXPECT_EQ(fs::path(f).filename(), "brief.txt");
+        const fs::path folder = fs::path(f).parent_path();
+        EXPECT_EQ(folder.parent_path(), tmp) << f;
+        EXPECT_FALSE(fs::is_symlink(folder)) << f;
+        EXPECT_EQ(fs::symlink_status(folder).permissions(), fs::perms::owner_all) << f;
+        EXPECT_EQ(read(f), "Inhalt");
+    }
 }
 
 } // namespace

@@ -6,6 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
 namespace {
 
 class DocumentsTest : public ::testing::Test {
@@ -226,6 +231,98 @@ TEST_F(DocumentsTest, OwnerCommitFailsWholeWhenADocumentCannotBeStored)
     ASSERT_TRUE(akte->Commit()) << akte->ErrorMessage();
     EXPECT_FALSE(akte->IsNew() || good->IsNew() || bad->IsNew());
     EXPECT_EQ(QueryInt(t.db.get(), "SELECT COUNT(*) FROM OBJEKT"), 3);
+}
+
+// Another program on the store imports a file and is killed (here: ends without a word) before
+// its document is committed. The content it wrote is referred to by nothing; the next program to
+// open the store removes it. A program that is still running keeps its content, to commit it.
+TEST_F(DocumentsTest, ContentOfAnImportKilledBeforeItsCommitIsRemovedAtOpen)
+{
+    const std::string data = QelRandomBytes(300 * 1024, 5);
+    const std::string p = file("scan.pdf", data);
+    TQelDokument* kept = newDoc();
+    ASSERT_TRUE(kept->Import(p));
+    ASSERT_TRUE(kept->Commit());
+    const std::int64_t keptContent = kept->Blob()->ContentId();
+
+    int toChild[2], toParent[2];
+    ASSERT_EQ(::pipe(toChild), 0);
+    ASSERT_EQ(::pipe(toParent), 0);
+    auto importer = [&](bool killed) {
+        const pid_t pid = fork();
+        if (pid != 0)
+            return pid;
+        int rc = 1;
+        std::unique_ptr<TQelDatabase> other; // never closed: that would free the new content
+        try {
+            other = openFile(t.store);
+            auto* d = QelAsDokument(other->CreateObject(other->FindClass("Dokument")->Key()));
+            rc = d && d->Import(p) ? 0 : 2;
+            if (!killed) {
+                char go = 0;
+                (void)!::write(toParent[1], "i", 1);
+                (void)!::read(toChild[0], &go, 1);
+                rc = d->Commit() ? 0 : 4;
+            }
+        } catch (...) {
+            rc = 3;
+        }
+        _exit(rc); // no destructor runs: the content stays as a kill leaves it
+    };
+    auto finished = [](pid_t pid) {
+        int status = 0;
+        return waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    };
+    auto rows = [&](TQelDatabase* db) { return QueryInt(db, "SELECT COUNT(*) FROM QEL_DATEI"); };
+
+    ASSERT_TRUE(finished(importer(true)));
+    ASSERT_TRUE(finished(importer(true)));
+    // The server notices the ended sessions a moment later; until then their contents stay.
+    std::unique_ptr<TQelDatabase> reopened;
+    for (int i = 0; i < 100; ++i) {
+        reopened = openFile(t.store);
+        if (rows(reopened.get()) == 1)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    EXPECT_EQ(rows(reopened.get()), 1);
+    EXPECT_EQ(QueryInt(reopened.get(), "SELECT COUNT(*) FROM QEL_DATEI_TEIL"),
+        QueryInt(reopened.get(),
+            "SELECT COUNT(*) FROM QEL_DATEI_TEIL WHERE DATEI = " + std::to_string(keptContent)));
+    ASSERT_TRUE(QelAsDokument(reopened->GetObjectA(kept->Key()))->Blob()->BufferAsString() == data);
+    reopened.reset();
+
+    // A running program's import is not touched by others opening the store, and is committed.
+    const pid_t running = importer(false);
+    char ready = 0;
+    ASSERT_EQ(::read(toParent[0], &ready, 1), 1);
+    auto meanwhile = openFile(t.store);
+    EXPECT_EQ(rows(meanwhile.get()), 2);
+    ASSERT_EQ(::write(toChild[1], "c", 1), 1);
+    ASSERT_TRUE(finished(running));
+    auto after = openFile(t.store);
+    EXPECT_EQ(rows(after.get()), 2);
+    const std::int64_t committed = QueryInt(after.get(), "SELECT MAX(K) FROM QEL_DOKUMENT");
+    auto* d = QelAsDokument(after->GetObjectA(TQelObjectKey(static_cast<int>(committed))));
+    ASSERT_NE(d, nullptr);
+    EXPECT_TRUE(d->Blob()->BufferAsString() == data);
+    for (int fd : { toChild[0], toChild[1], toParent[0], toParent[1] })
+        ::close(fd);
+}
+
+// A document removed for good takes its content along.
+TEST_F(DocumentsTest, RemovingADocumentForGoodRemovesItsContent)
+{
+    TQelDokument* d = newDoc();
+    ASSERT_TRUE(d->Import(file("weg.txt", "weg damit")));
+    ASSERT_TRUE(d->Commit());
+    TQelDokument* other = newDoc();
+    ASSERT_TRUE(other->Import(file("bleibt.txt", "bleibt")));
+    ASSERT_TRUE(other->Commit());
+    ASSERT_TRUE(d->Delete());
+    ASSERT_TRUE(t->DeleteObject(d->Key()));
+    EXPECT_EQ(contentRows(), 1);
+    EXPECT_EQ(other->Blob()->BufferAsString(), "bleibt");
 }
 
 } // namespace

@@ -52,19 +52,40 @@ TEST(Paths, ReferencesAreFollowedButNeverCreated)
     EXPECT_EQ(chef->FieldList()->VectorByName("Adressen")->Count(), 0);
 }
 
-TEST(Commit, AFailedCommitInsideATransactionLeavesTheOthers)
+// A transaction is written whole or not at all: a refused member refuses the group, unless it is
+// stored on a second try or dropped from memory.
+TEST(Commit, AFailedCommitInsideATransactionRefusesTheGroup)
 {
     TestDb db;
     TQelObject* good = db.create("Kunde", "Gut");
-    TQelObject* bad = db.create("Kunde");
+    TQelObject* bad = db.create("Kunde"); // without its mandatory name
     db->StartTransaction();
     EXPECT_TRUE(good->Commit());
     EXPECT_FALSE(bad->Commit());
-    EXPECT_TRUE(db->CommitTransaction());
-    EXPECT_FALSE(good->IsNew());
+    EXPECT_FALSE(db->CommitTransaction());
+    EXPECT_FALSE(db->InTransaction());
+    EXPECT_TRUE(good->IsNew());
     EXPECT_TRUE(bad->IsNew());
-    EXPECT_EQ(db->CountObjects(), 1);
+    EXPECT_EQ(db->CountObjects(), 0);
     EXPECT_FALSE(db->CommitTransaction()) << "no transaction running";
+
+    db->StartTransaction();
+    EXPECT_TRUE(good->Commit());
+    EXPECT_FALSE(bad->Commit());
+    bad->FieldByName("Name")->set_AsString("Besser");
+    EXPECT_TRUE(bad->Commit());
+    EXPECT_TRUE(db->CommitTransaction());
+    EXPECT_FALSE(good->IsNew() || bad->IsNew());
+    EXPECT_EQ(db->CountObjects(), 2);
+
+    TQelObject* third = db.create("Kunde", "Dritter");
+    TQelObject* dropped = db.create("Kunde");
+    db->StartTransaction();
+    EXPECT_TRUE(third->Commit());
+    EXPECT_FALSE(dropped->Commit());
+    db->FreeObject(dropped);
+    EXPECT_TRUE(db->CommitTransaction());
+    EXPECT_EQ(db->CountObjects(), 3);
 }
 
 TEST(Sample, TheSameSeedGivesTheSameData)

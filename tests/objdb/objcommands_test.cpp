@@ -10,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -414,7 +415,7 @@ TEST_F(ObjCommandsTest, TemplatesFillInFieldsAndWriteFiles)
     EXPECT_EQ(TQelRTFVorlage::FindeVorlagen(db.db.get(), db.cls("Firma")).size(), 1u);
 
     TQelRTFVorlage brief(db.db.get(), html);
-    EXPECT_EQ(brief.Render(a), "<p>Name: O&lt;b&gt;&amp;', Köln, <Name> <Unbekannt> <i>x</i></p>");
+    EXPECT_EQ(brief.Render(a), "<p>Name: O&lt;b&gt;&amp;&#39;, Köln, <Name> <Unbekannt> <i>x</i></p>");
     TempFile dir;
     std::string written;
     ASSERT_TRUE(brief.Export(a, dir.dir(), &written)) << brief.ErrorMessage();
@@ -443,6 +444,105 @@ TEST_F(ObjCommandsTest, TemplatesFillInFieldsAndWriteFiles)
     shownText << shown.rdbuf();
     EXPECT_EQ(shownText.str(), "O<b>&'\nKöln\nGruß");
     std::filesystem::remove(opened);
+}
+
+// A value in an attribute of either quote stays inside it.
+TEST_F(ObjCommandsTest, HtmlValuesCannotLeaveTheirAttribute)
+{
+    TQelObject* f = db.create("Firma", "x' onmouseover='alert(1)\" a=\"<b>&");
+    ASSERT_TRUE(f->Commit());
+    std::string error;
+    const TQelObjectKey key = TQelRTFVorlage::Create(
+        db.db.get(), "Karte", db.cls("Firma"), "html", "<a title='<Name>' href=\"<Name>\">", error);
+    ASSERT_TRUE(key.Valid()) << error;
+    const std::string value = "x&#39; onmouseover=&#39;alert(1)&quot; a=&quot;&lt;b&gt;&amp;";
+    EXPECT_EQ(TQelRTFVorlage(db.db.get(), key).Render(f), "<a title='" + value + "' href=\"" + value + "\">");
+}
+
+// The object's name becomes a file name the file system takes: whole characters up to its limit,
+// no hidden file.
+TEST_F(ObjCommandsTest, TemplateExportNamesFitTheFileSystem)
+{
+    std::string error;
+    const TQelObjectKey key
+        = TQelRTFVorlage::Create(db.db.get(), "Blatt", db.cls("Firma"), "txt", "<Name>", error);
+    ASSERT_TRUE(key.Valid()) << error;
+    TQelRTFVorlage blatt(db.db.get(), key);
+    std::string smileys;
+    for (int i = 0; i < 100; ++i)
+        smileys += "\xF0\x9F\x98\x80"; // 400 bytes
+    const std::pair<std::string, std::string> cases[] = { { smileys, smileys.substr(0, 200) + ".txt" },
+        { "x" + smileys, "x" + smileys.substr(0, 196) + ".txt" }, { ".profil", "profil.txt" },
+        { "..", "" /* nothing left: the object's key */ }, { "../a/b", "_a_b.txt" } };
+    TempFile dir;
+    for (const auto& [name, expected] : cases) {
+        TQelObject* f = db.create("Firma", name.c_str());
+        ASSERT_TRUE(f->Commit());
+        std::string written;
+        ASSERT_TRUE(blatt.Export(f, dir.dir(), &written)) << blatt.ErrorMessage();
+        const std::string got = std::filesystem::path(written).filename().string();
+        EXPECT_EQ(std::filesystem::path(written).parent_path(), std::filesystem::path(dir.dir()));
+        EXPECT_EQ(got, expected.empty() ? "Objekt " + f->Key().ToString() + ".txt" : expected);
+        EXPECT_LE(got.size(), 255u);
+        std::ifstream in(written);
+        std::stringstream content;
+        content << in.rdbuf();
+        EXPECT_EQ(content.str(), name);
+    }
+}
+
+// Print previews are written to a folder made for them alone: a link another user planted where
+// earlier versions wrote leads nowhere.
+TEST_F(ObjCommandsTest, TemplatePreviewsGoToAFreshPrivateFolder)
+{
+    namespace fs = std::filesystem;
+    TempFile scratch;
+    const fs::path tmp = fs::path(scratch.dir()) / "tmp";
+    const fs::path victim = fs::path(scratch.dir()) / "fremd";
+    fs::create_directories(tmp);
+    fs::create_directories(victim);
+    fs::permissions(victim, fs::perms(0755));
+    fs::create_directory_symlink(victim, tmp / ("qelvorlagen-" + std::to_string(::getuid())));
+    const char* before = std::getenv("TMPDIR");
+    const std::string saved = before ? before : "";
+    ::setenv("TMPDIR", tmp.c_str(), 1);
+
+    TQelObject* a = person("Anna");
+    std::string error;
+    const TQelObjectKey key
+        = TQelRTFVorlage::Create(db.db.get(), "Zettel", db.cls("Person"), "txt", "<Name>", error);
+    ASSERT_TRUE(key.Valid()) << error;
+    TQelRTFVorlage zettel(db.db.get(), key);
+    std::vector<std::string> opened;
+    auto open = [&](const std::string& f, const std::string&) {
+        opened.push_back(f);
+        return true;
+    };
+    const bool shown = zettel.Execute(a, "open", "", open) && zettel.Execute(a, "open", "!", open);
+    if (before)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+    ASSERT_TRUE(shown) << zettel.ErrorMessage();
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_TRUE(fs::is_empty(victim));
+    EXPECT_EQ(fs::status(victim).permissions(), fs::perms(0755));
+    for (const std::string& f : opened) {
+        const fs::path folder = fs::path(f).parent_path();
+        EXPECT_EQ(folder.parent_path(), tmp) << f;
+        EXPECT_FALSE(fs::is_symlink(folder)) << f;
+        EXPECT_EQ(fs::symlink_status(folder).permissions(), fs::perms::owner_all) << f;
+        struct stat st { };
+        ASSERT_EQ(::lstat(folder.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, ::getuid());
+    }
+    EXPECT_NE(opened[0], opened[1]);
+    std::ifstream first(opened[0]), second(opened[1]);
+    std::stringstream t1, t2;
+    t1 << first.rdbuf();
+    t2 << second.rdbuf();
+    EXPECT_EQ(t1.str(), "Anna");
+    EXPECT_EQ(t2.str(), "Anna!");
 }
 
 TEST_F(ObjCommandsTest, TemplateRenderingSurvivesArbitraryText)

@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <map>
 #include <random>
 #include <set>
 #include <sys/wait.h>
@@ -276,43 +281,185 @@ TEST_F(Workstations, ACommitInAnotherProcessArrivesAndRefusesTheStaleCopy)
     EXPECT_EQ(onA->FieldByName("Ort")->AsString(), "Prozess");
 }
 
-// Connection strings are typed by users: whatever their shape, the password never shows.
+namespace {
+
+// What libpq reads from a connection string: its password and every other option (none when it
+// cannot read the string).
+struct ReadByLibpq {
+    bool parsed = false;
+    std::string password;
+    std::map<std::string, std::string> others;
+};
+
+ReadByLibpq readByLibpq(const std::string& text)
+{
+    ReadByLibpq out;
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(text.c_str(), &error);
+    PQfreemem(error);
+    if (!options)
+        return out;
+    out.parsed = true;
+    for (PQconninfoOption* o = options; o->keyword; ++o)
+        if (o->val && std::string(o->keyword) == "password")
+            out.password = o->val;
+        else if (o->val)
+            out.others[o->keyword] = o->val;
+    PQconninfoFree(options);
+    return out;
+}
+
+std::string percentDecoded(const std::string& s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1]))
+            && std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(ConnectionText, PasswordsAreHiddenHoweverTheyAreWritten)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        { "postgresql://u:pw@h/db", "postgresql://u:***@h/db" },
+        { "host=h password=pw dbname=d", "host=h password=*** dbname=d" },
+        { "postgresql://u@h/db?%70assword=Geheim%20Wort&sslmode=disable",
+            "postgresql://u@h/db?%70assword=***&sslmode=disable" },
+        { "host=h password='Geheim Wort' dbname=d", "host=h password=*** dbname=d" },
+        { "host=h  password =\t'Geh\\'eim W\\\\ort'  dbname=d", "host=h  password =\t***  dbname=d" },
+        { "host=h password=Geheim\\ Wort dbname=d", "host=h password=*** dbname=d" },
+        { "postgres://u:Geh%C3%A4im@h:5432/db?password=x%20y&application_name=K%C3%B6ln",
+            "postgres://u:***@h:5432/db?password=***&application_name=K%C3%B6ln" },
+        { "postgresql://u:a?b@h/db", "postgresql://u:***@h/db" },
+        { "/home/anna/Daten/kunden.qeldb", "/home/anna/Daten/kunden.qeldb" },
+        { "FATAL: password authentication failed for user \"anna\"",
+            "FATAL: password authentication failed for user \"anna\"" },
+    };
+    for (const auto& [text, shown] : cases)
+        EXPECT_EQ(QelHidePassword(text), shown) << text;
+    // Not read by libpq (an unknown option), still nothing of the password shows.
+    EXPECT_EQ(QelHidePassword("hots=h PASSWORD='Geheim Wort'"), "hots=h PASSWORD=***");
+    EXPECT_EQ(
+        QelHidePassword("Fehler in \"postgresql://u:Geheim@h/db\""), "Fehler in \"postgresql://u:***@h/db\"");
+}
+
+// Connection strings are typed by users: however libpq reads their password, it never shows, and
+// what else they say is still there to read.
 TEST(ConnectionText, FuzzedConnectionStringsNeverShowTheirPassword)
 {
     std::mt19937 rng(21);
-    const std::string alphabet = "abc:/@?&= ._-%xyz";
-    auto noise = [&](int n, const std::string& from) {
-        std::string s;
-        for (int i = 0; i < n; ++i)
-            s += from[rng() % from.size()];
+    const std::vector<std::string> pieces = { "a", "Z", "9", " ", "'", "\\", "@", ":", "/", "?", "&", "=",
+        "%", "#", ",", "\xC3\xA4", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3\x9F", "\t" };
+    const std::vector<std::string> hosts = { "h", "db.example.com", "127.0.0.1", "[::1]", "h1:5432,h2:5433" };
+    const std::vector<std::string> blanks = { "", " ", "  ", "\t", "\n " };
+    auto pick = [&](const std::vector<std::string>& from) { return from[rng() % from.size()]; };
+    auto secretText = [&] {
+        std::string s = "Zq9";
+        for (int n = static_cast<int>(rng() % 8); n > 0; --n)
+            s += pick(pieces);
         return s;
     };
-    const std::string userChars = "abc._-xyz"; // a user name in a URL has no : / @ unescaped
-    for (int i = 0; i < 3000; ++i) {
-        const std::string secret = "Zq9Geheim";
+    auto plainText = [&] {
+        std::string s = "n";
+        for (int n = static_cast<int>(rng() % 5); n > 0; --n)
+            s += pick({ "a", "b", "\xC3\xA4", "_", "1", "\xE2\x82\xAC" });
+        return s;
+    };
+    // Characters outside the unreserved ones are always encoded, the others now and then.
+    auto uriEncoded = [&](const std::string& s) {
+        std::string out;
+        for (unsigned char c : s) {
+            if ((std::isalnum(c) || std::strchr("-._~", c)) && rng() % 3 != 0) {
+                out += static_cast<char>(c);
+            } else {
+                char buf[4];
+                std::snprintf(buf, sizeof buf, rng() % 2 ? "%%%02X" : "%%%02x", c);
+                out += buf;
+            }
+        }
+        return out;
+    };
+    auto kvEncoded = [&](const std::string& s) {
+        std::string out;
+        const bool quoted = rng() % 2 || s.empty();
+        for (char c : s) {
+            if (c == '\\' || c == '\'' || (!quoted && std::isspace(static_cast<unsigned char>(c))))
+                out += '\\';
+            out += c;
+        }
+        return quoted ? "'" + out + "'" : out;
+    };
+    for (int i = 0; i < 4000; ++i) {
+        const std::string secret = secretText();
         std::string text;
+        const std::string user = plainText(), db = plainText();
         switch (i % 3) {
         case 0:
-            text = "postgresql://" + noise(rng() % 6, userChars) + ":" + secret + "@"
-                + noise(rng() % 12, alphabet);
+            text = (rng() % 2 ? "postgresql://" : "postgres://") + uriEncoded(user) + ":" + uriEncoded(secret)
+                + "@" + pick(hosts) + "/" + uriEncoded(db) + (rng() % 2 ? "?sslmode=disable" : "");
             break;
-        case 1:
-            text = noise(rng() % 10, alphabet) + " password=" + secret + " " + noise(rng() % 10, alphabet);
+        case 1: {
+            std::vector<std::string> params = { "application_name=" + uriEncoded(plainText()),
+                uriEncoded("password") + "=" + uriEncoded(secret), "connect_timeout=5" };
+            std::shuffle(params.begin(), params.end(), rng);
+            text = "postgresql://" + uriEncoded(user) + "@" + pick(hosts) + "/" + uriEncoded(db) + "?";
+            for (const std::string& p : params)
+                text += p + "&";
             break;
-        default:
-            text = "postgresql://u@h/db?" + noise(rng() % 8, alphabet) + "&password=" + secret + "&"
-                + noise(rng() % 8, alphabet);
         }
+        default: {
+            std::vector<std::string> params = { "host" + pick(blanks) + "=" + pick(blanks)
+                    + kvEncoded(pick(hosts)),
+                "dbname=" + kvEncoded(db), "password" + pick(blanks) + "=" + pick(blanks) + kvEncoded(secret),
+                "application_name=" + kvEncoded(plainText()) };
+            std::shuffle(params.begin(), params.end(), rng);
+            for (const std::string& p : params)
+                text += pick(blanks) + p + (rng() % 2 ? " " : "\t");
+        }
+        }
+        const ReadByLibpq read = readByLibpq(text);
+        ASSERT_TRUE(read.parsed) << text;
+        ASSERT_EQ(read.password, secret) << text;
         const std::string shown = QelHidePassword(text);
-        EXPECT_EQ(shown.find(secret), std::string::npos) << text << " -> " << shown;
+        EXPECT_EQ(shown.find("Zq9"), std::string::npos) << text << " -> " << shown;
+        EXPECT_EQ(percentDecoded(shown).find("Zq9"), std::string::npos) << text << " -> " << shown;
+        const ReadByLibpq again = readByLibpq(shown);
+        EXPECT_TRUE(again.parsed) << shown;
+        EXPECT_EQ(again.password, "***") << shown;
+        EXPECT_EQ(again.others, read.others) << text << " -> " << shown;
+        if (i % 3 != 2) {
+            EXPECT_EQ(shown.substr(0, 8), text.substr(0, 8)) << "a URI stays a URI: " << shown;
+        }
+    }
+    // Anything else: no crash, and a password libpq would read from it never shows.
+    for (int i = 0; i < 3000; ++i) {
+        std::string text;
+        for (int n = static_cast<int>(rng() % 24); n > 0; --n)
+            text += pick({ pick(pieces), "password", "%70assword", "postgresql://", "host", "\"" });
+        const std::string shown = QelHidePassword(text);
+        const ReadByLibpq read = readByLibpq(text);
+        if (read.parsed && !read.password.empty()) {
+            const ReadByLibpq again = readByLibpq(shown);
+            EXPECT_TRUE(!again.parsed || again.password.empty() || again.password == "***")
+                << text << " -> " << shown;
+        }
     }
 }
 
-TEST_F(Workstations, AnObjectRefusedInsideATransactionIsNotTold)
+// A transaction is a group: one refused member refuses all of them, and says so.
+TEST_F(Workstations, AGroupWithARefusedMemberStoresNoneOfIt)
 {
-    TQelObject* kept = create(*a, "Anna");
+    TQelObject* first = create(*a, "Anna");
     TQelObject* refused = create(*a, "Bernd");
-    ASSERT_TRUE(kept->Commit());
+    ASSERT_TRUE(first->Commit());
     ASSERT_TRUE(refused->Commit());
     ASSERT_EQ(receiveAll(*b, 2), 2);
     // B stores Bernd first: A's copy is stale and its commit is refused inside A's transaction.
@@ -323,15 +470,36 @@ TEST_F(Workstations, AnObjectRefusedInsideATransactionIsNotTold)
     b->SubscribeInstanceNotification(b->FindClass("Kunde")->Key(),
         [&](int, TQelClassKey, TQelObjectKey key, TQelObject*) { heard.push_back(key.Id()); });
     a->StartTransaction();
-    kept->FieldByName("Ort")->set_AsString("Aachen");
-    ASSERT_TRUE(kept->Commit());
+    first->FieldByName("Ort")->set_AsString("Aachen");
+    ASSERT_TRUE(first->Commit());
+    TQelObject* fresh = create(*a, "Clara");
+    ASSERT_TRUE(fresh->Commit());
     refused->FieldByName("Ort")->set_AsString("Aachen");
     EXPECT_FALSE(refused->Commit());
     EXPECT_TRUE(refused->Conflict());
+    EXPECT_FALSE(a->CommitTransaction()) << "the group is refused as a whole";
+    EXPECT_FALSE(a->InTransaction());
+    // Nothing of the group is stored, and the members keep their changes for another try.
+    auto c = openFile(store);
+    EXPECT_EQ(c->GetObjectA(first->Key())->FieldByName("Ort")->AsString(), "");
+    EXPECT_EQ(c->GetObjectA(fresh->Key()), nullptr);
+    EXPECT_EQ(c->GetObjectA(refused->Key())->FieldByName("Ort")->AsString(), "Bonn");
+    EXPECT_TRUE(first->Touched());
+    EXPECT_TRUE(fresh->IsNew());
+    EXPECT_EQ(receive(*b), 0);
+    EXPECT_TRUE(heard.empty());
+
+    // A member that is stored after all on a second try lets the group through.
+    a->StartTransaction();
+    ASSERT_TRUE(first->Commit());
+    ASSERT_TRUE(fresh->Commit());
+    EXPECT_FALSE(refused->Commit());
+    ASSERT_TRUE(refused->CommitOverwriting()) << refused->ErrorMessage();
     ASSERT_TRUE(a->CommitTransaction());
-    ASSERT_EQ(receive(*b), 1);
-    EXPECT_EQ(heard, std::vector<int> { kept->Key().Id() });
-    EXPECT_EQ(onB->FieldByName("Ort")->AsString(), "Bonn");
+    auto d = openFile(store);
+    EXPECT_EQ(d->GetObjectA(first->Key())->FieldByName("Ort")->AsString(), "Aachen");
+    EXPECT_NE(d->GetObjectA(fresh->Key()), nullptr);
+    EXPECT_EQ(d->GetObjectA(refused->Key())->FieldByName("Ort")->AsString(), "Aachen");
 }
 
 TEST_F(Workstations, NewObjectsOfBothGetKeysOfTheirOwn)

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -50,6 +52,44 @@ TEST_F(GridTest, CsvFileRoundTripWithDelimiterAndQuotes)
     }
     EXPECT_THROW(other.LoadFromCSV(dir.filePath("gibtsnicht.csv").toStdString()), std::runtime_error);
     EXPECT_EQ(other.GetCellsEx(1, 1), "Müller; Hans"); // a failed load changes nothing
+}
+
+// Saving goes through a file of its own beside the target: a "<name>.tmp" of someone else's,
+// even a link, is left alone, and nothing of the save stays behind.
+TEST_F(GridTest, CsvSaveLeavesOtherFilesAndLinksAlone)
+{
+    namespace fs = std::filesystem;
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    const std::string file = (folder / "liste.csv").string();
+    const std::string tmp = file + ".tmp";
+    std::ofstream(tmp) << "fremd";
+    std::ofstream(file) << "alt";
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    grid->SetCellsEx(1, 1, "neu");
+    grid->SaveToCSV(file);
+    EXPECT_EQ(readFile(tmp), "fremd");
+    EXPECT_NE(readFile(file).find("neu"), std::string::npos);
+    EXPECT_EQ(fs::status(file).permissions(),
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+        << "a replaced file keeps its mode";
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> { "liste.csv", "liste.csv.tmp" }));
+
+    // A link planted under that name does not carry the list anywhere.
+    const std::string victim = (folder / "opfer.txt").string();
+    std::ofstream(victim) << "Opfer";
+    fs::remove(tmp);
+    fs::create_symlink(victim, tmp);
+    grid->SetCellsEx(1, 1, "wieder");
+    grid->SaveToCSV(file);
+    EXPECT_EQ(readFile(victim), "Opfer");
+    EXPECT_TRUE(fs::is_symlink(tmp));
+    EXPECT_NE(readFile(file).find("wieder"), std::string::npos);
+    EXPECT_FALSE(fs::is_symlink(file));
 }
 
 TEST_F(GridTest, StreamRoundTripAndDamagedStream)
