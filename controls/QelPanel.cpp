@@ -203,6 +203,10 @@ void TQelPanel::Repaint()
 void TQelPanel::DoEnter()
 {
     TCustomPanel::DoEnter();
+    // Only a focus given to the panel itself goes on to its first child: a click into one of its
+    // children keeps the focus where the user put it.
+    if (!Focused())
+        return;
     if (TWinControl* first = TQelCommonMethods::FindNextControl(this, nullptr, true, false, true))
         if (first->CanFocus())
             first->SetFocus();

@@ -1,4 +1,5 @@
 #include "panel_fixture.h"
+#include "toolkit/tk_test_util.h"
 
 #include "controls/QelCheckBox.h"
 #include "pickers/QelCombo.h"
@@ -419,4 +420,24 @@ TEST_F(PanelTest, JumpToLooksAmongThePanelsChildren)
     connect();
     EXPECT_EQ(TQelCommonMethods::JumpTo(field, form.get(), false), iban);
     EXPECT_EQ(bank->Perform(WM_OC_GETFIELD), QelOIToParam(field->FieldList()));
+}
+
+TEST_F(PanelTest, AClickIntoTheSecondEditOfAPanelTypesThere)
+{
+    TQelPanel* bank = panel(form.get(), "Bank", "pnlBank");
+    TQelEdit* name = edit(bank, "Bank", "edBank");
+    TQelEdit* iban = edit(bank, "IBAN", "edIBAN");
+    TQelEdit* outside = edit(form.get(), "Name", "edName");
+    outside->SetTop(320);
+    connect();
+    ASSERT_TRUE(ShowActive(*form));
+    outside->SetFocus(); // the focus comes from outside the panel
+    QApplication::processEvents();
+    QTest::mouseClick(iban->Handle(), Qt::LeftButton, {}, QPoint(5, 5));
+    QApplication::processEvents();
+    EXPECT_TRUE(iban->Focused());
+    QTest::keyClicks(iban->Handle(), "DE12");
+    EXPECT_EQ(person->FieldList()->FindField("Bank.IBAN")->AsString(), "DE12");
+    EXPECT_EQ(person->FieldList()->FindField("Bank.Bank")->AsString(), "");
+    EXPECT_EQ(name->Text(), "");
 }
