@@ -1,5 +1,5 @@
 // The stored filters and nouns a new demo database starts with.
-#include "demo_database.h"
+#include "demo_fixture.h"
 
 #include "objdb/qelnp.h"
 #include "objdb/qelobject.h"
@@ -13,16 +13,8 @@
 
 namespace {
 
-class DemoViews : public ::testing::Test {
+class DemoViews : public DemoDbTest {
 protected:
-    void SetUp() override
-    {
-        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString());
-        ASSERT_TRUE(store.error.empty()) << store.error;
-        SetQelDatabase(store.db.get());
-    }
-    void TearDown() override { SetQelDatabase(nullptr); }
-
     // Objects a view lists as a select grid would ask for them: deleted ones only when the view
     // shows them.
     std::vector<TQelObject*> listed(const TQelAnsicht* v, const TQelFieldList* params = nullptr)
@@ -41,9 +33,6 @@ protected:
         EXPECT_NE(v, nullptr) << name;
         return v;
     }
-
-    QTemporaryDir dir;
-    DemoDatabase store;
 };
 
 TEST_F(DemoViews, EverySeededViewListsSampleObjectsThatFitIt)

@@ -1,7 +1,7 @@
 // The demo's firm form as a person uses it: typing into the employees' cells replaces or extends
 // the shown text, leaving a cell writes the employee, and "Speichern" stores the employees edited
 // in the grid even when the firm itself has no change.
-#include "demo_database.h"
+#include "demo_fixture.h"
 #include "firm_form.h"
 
 #include "QelObjCntrl.h"
@@ -17,29 +17,27 @@
 
 namespace {
 
-class FirmFormTest : public ::testing::Test {
+class FirmFormTest : public DemoDbTest {
 protected:
     static constexpr int kFirstName = 1; // the column "Vorname"
 
+    FirmFormTest()
+        : DemoDbTest(12, 2)
+    {
+    }
     void SetUp() override
     {
-        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 12, 2);
-        ASSERT_TRUE(store.error.empty()) << store.error;
-        SetQelDatabase(store.db.get());
+        DemoDbTest::SetUp();
         form = std::make_unique<TFirmForm>(nullptr, store.db.get());
         ASSERT_TRUE(form->ShowFirm());
-        form->Show();
-        QWidget* window = form->Handle()->window();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        showActive(*form);
         grid = form->Employees();
         ASSERT_GE(grid->ObjectCount(), 2) << "the firm shown first has employees";
     }
     void TearDown() override
     {
         form.reset();
-        QApplication::processEvents();
-        SetQelDatabase(nullptr);
+        DemoDbTest::TearDown();
     }
 
     QWidget* viewport() const { return static_cast<qel::grid::GridView*>(grid->Handle())->viewport(); }
@@ -85,8 +83,6 @@ protected:
     }
     std::string firstName(TQelObject* person) const { return person->FieldByName("Vorname")->AsString(); }
 
-    QTemporaryDir dir;
-    DemoDatabase store;
     std::unique_ptr<TFirmForm> form;
     TQelRevVectorGrid* grid = nullptr;
 };

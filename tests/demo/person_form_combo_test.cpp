@@ -1,7 +1,7 @@
 // The person form's employer combo as a person uses it: a click into the shown name selects it,
 // typed letters replace it, complete and search, and the person keeps the stored employer while
 // the user types; leaving the combo takes the firm the text names, or keeps the stored one.
-#include "demo_database.h"
+#include "demo_fixture.h"
 #include "person_form.h"
 
 #include "QelObjCntrl.h"
@@ -17,13 +17,15 @@
 
 namespace {
 
-class PersonFormComboTest : public ::testing::Test {
+class PersonFormComboTest : public DemoDbTest {
 protected:
+    PersonFormComboTest()
+        : DemoDbTest(12, 6)
+    {
+    }
     void SetUp() override
     {
-        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 12, 6);
-        ASSERT_TRUE(store.error.empty()) << store.error;
-        SetQelDatabase(store.db.get());
+        DemoDbTest::SetUp();
         // A person with an employer.
         auto q = store.db->CreateSQLEngine()->Query(
             "SELECT K FROM Person WHERE Arbeitgeber > 0 AND GELOESCHT = 0 ORDER BY K LIMIT 1");
@@ -32,10 +34,7 @@ protected:
         const TQelObjectKey key(static_cast<int>(q->AsInteger(0)));
         form = std::make_unique<TPersonForm>(nullptr, store.db.get());
         ASSERT_TRUE(form->ShowPerson(key));
-        form->Show();
-        QWidget* window = form->Handle()->window();
-        window->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        showActive(*form);
         combo = dynamic_cast<TQelCombo*>(form->FindComponent("cbArbeitgeber"));
         ASSERT_NE(combo, nullptr);
         ASSERT_TRUE(combo->Visible());
@@ -47,8 +46,7 @@ protected:
     void TearDown() override
     {
         form.reset();
-        QApplication::processEvents();
-        SetQelDatabase(nullptr);
+        DemoDbTest::TearDown();
     }
 
     QLineEdit* line() const { return static_cast<QComboBox*>(combo->Handle())->lineEdit(); }
@@ -99,8 +97,6 @@ protected:
         return q->Eof() ? TQelObjectKey() : TQelObjectKey(static_cast<int>(q->AsInteger(0)));
     }
 
-    QTemporaryDir dir;
-    DemoDatabase store;
     std::unique_ptr<TPersonForm> form;
     TQelCombo* combo = nullptr;
     TQelRefField* employer = nullptr;

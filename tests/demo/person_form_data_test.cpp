@@ -1,6 +1,6 @@
 // The person form used as a clerk uses it, with clicks and keys on the shown form; afterwards the
 // object and the rows in the file say what the screen said.
-#include "demo_database.h"
+#include "demo_fixture.h"
 #include "person_form.h"
 
 #include "QelObjCntrl.h"
@@ -21,15 +21,12 @@
 
 namespace {
 
-class PersonFormData : public ::testing::Test {
+class PersonFormData : public DemoDbTest {
 protected:
-    void SetUp() override
+    PersonFormData()
+        : DemoDbTest(3, 2)
     {
-        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
-        ASSERT_TRUE(store.error.empty()) << store.error;
-        SetQelDatabase(store.db.get());
     }
-    void TearDown() override { SetQelDatabase(nullptr); }
 
     // One column of a query on the file, read beside the program as sqlite3 would.
     std::vector<std::string> stored(const std::string& sql) const
@@ -79,9 +76,6 @@ protected:
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-
-    QTemporaryDir dir;
-    DemoDatabase store;
 };
 
 TEST_F(PersonFormData, LeavingTheTownsEditAfterRemovingAnAddressChangesNoAddress)
@@ -104,10 +98,7 @@ TEST_F(PersonFormData, LeavingTheTownsEditAfterRemovingAnAddressChangesNoAddress
         = "SELECT Ort FROM Adresse WHERE K = " + person->Key().ToString() + " AND V = 'Adressen' ORDER BY NR";
 
     ASSERT_TRUE(form.ShowPerson(person->Key()));
-    form.Show();
-    QWidget* window = form.Handle()->window();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    showActive(form);
     form.Pages()->SetActivePageIndex(1);
     settle();
     auto* orte = find<TQelEdit>(form, "edAdressOrte");

@@ -1,7 +1,7 @@
 // The person form as designed: person_form.ui as it lies in the repository loads cleanly, is the
 // form the demo compiles in, holds every page's controls where the form's code expects them, and
 // its edits take real keys into the person in the designed tab order.
-#include "demo_database.h"
+#include "demo_fixture.h"
 #include "person_form.h"
 
 #include "QelObjCntrl.h"
@@ -130,17 +130,12 @@ TEST(PersonFormUi, EveryPageHoldsItsControlsByName)
 }
 
 // A demo database for forms that are shown and typed into; the forms are gone before it closes.
-class PersonFormUiDb : public ::testing::Test {
+class PersonFormUiDb : public DemoDbTest {
 protected:
-    void SetUp() override
+    PersonFormUiDb()
+        : DemoDbTest(3, 2)
     {
-        store = openDemoDatabase(dir.filePath("demo.qeldb").toStdString(), 3, 2);
-        ASSERT_TRUE(store.error.empty()) << store.error;
-        SetQelDatabase(store.db.get());
     }
-    void TearDown() override { SetQelDatabase(nullptr); }
-    QTemporaryDir dir;
-    DemoDatabase store;
 };
 
 TEST_F(PersonFormUiDb, TheDesignedTabOrderLeadsFromTheNameOn)
