@@ -104,10 +104,11 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->set_ClassName("Person");
     if (grid_->get_Fields().empty())
         grid_->set_Fields(kDemoPersonFields);
-    // Sorted by name until the user sorts otherwise.
+    // Sorted by name until the user sorts otherwise; the list opens at its top.
     if (grid_->SortSettings().Column <= 1) {
         grid_->SortSettings().Column = grid_->ColumnByName("Name");
         grid_->Reload();
+        grid_->SelectRow(grid_->FirstDataRow(), 0);
     }
 }
 

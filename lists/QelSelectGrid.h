@@ -449,6 +449,8 @@ protected:
     bool SelectCell(int col, int row) override;
     void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
+    // Rows are selected whole, and the filter row is edited all the same.
+    bool CanEditShow() override;
     void SetEditText(int col, int row, const std::string& value) override;
     std::unique_ptr<TQelCustomMenuItem> create_cmi() override;
     void update_menu_item(TQelCustomMenuItem& item) override;
@@ -479,6 +481,11 @@ private:
     // Focuses `row` of the list just read. When that is the place focused before but another
     // object stands there now, the selection notice runs as for a move.
     void focus_listed_row(int row);
+    // Scrolls `row` of the list just read into view; near the top the list shows from its top,
+    // the filter row included.
+    void show_listed_row(int row);
+    // The first column on screen right of the key column (1 when there is none).
+    int first_shown_col() const;
     // The object the selection moves to when the rows of `leaving` go: the next row that stays,
     // else the nearest one above; none when the current row stays.
     TQelObjectKey successor_key(const std::vector<TQelObjectKey>& leaving) const;

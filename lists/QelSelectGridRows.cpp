@@ -311,8 +311,9 @@ void TQelSelectGrid::set_Filter(const std::string& column, const std::string& va
     SetEditText(c, DisplRowIndex(1), value);
 }
 
-// The filter row's editor writes into the field the cell holds; a text the field refuses leaves
-// the field as it was.
+// The filter row's editor writes into the field the cell holds, on every change. A text the field
+// cannot read (a date typed halfway) empties the field: the list is never filtered by a value
+// the cell does not show.
 void TQelSelectGrid::SetEditText(int col, int row, const std::string& value)
 {
     const int real = RealRowIndex(row);
@@ -320,14 +321,28 @@ void TQelSelectGrid::SetEditText(int col, int row, const std::string& value)
     if (real != 1 || !options_.Contains(soFilter))
         return;
     if (auto* f = static_cast<TQelField*>(GetObjectsEx(col, 1)))
-        if (f->Readable(value) || value.empty())
-            f->set_AsString(value);
+        f->set_AsString(f->Readable(value) ? value : std::string());
 }
 
 void TQelSelectGrid::GetCellReadOnly(int col, int row, bool& answer)
 {
     const int real = RealRowIndex(row);
     answer = options_.Contains(soFilter) && real == 1 && col >= FixedCols();
+}
+
+bool TQelSelectGrid::CanEditShow()
+{
+    if (!options_.Contains(soFilter) || RealRowIndex(Row()) != 1)
+        return TQelGrid::CanEditShow();
+    // The toolkit opens no editor in a grid that selects whole rows; the filter row is the
+    // exception. Only cells that hold a field of the filter object take text.
+    const int col = Col();
+    if (!Options().Contains(goEditing) || col < FixedCols() || col >= ColCount() || IsHiddenColumn(col)
+        || !GetObjectsEx(col, 1))
+        return false;
+    bool editable = true;
+    GetCellReadOnly(col, Row(), editable);
+    return editable;
 }
 
 std::string TQelSelectGrid::extend_searchcond(const std::string& cond) const

@@ -1,10 +1,13 @@
 // The demo's persons list: every person listed under German captions, the stored filters as
 // tabs, and Enter opening the selected person in the person form.
 #include "demo_database.h"
+#include "demo_fixture.h"
 #include "person_form.h"
 #include "person_list.h"
 
 #include "lists/QelSelectGrid.h"
+#include "support/select_grid_input.h"
+#include "support/typing.h"
 #include "toolkit/scripteddialogs.h"
 #include "toolkit/tabset.h"
 
@@ -102,4 +105,95 @@ TEST(PersonList, TheMenuOffersEveryCommandAndWritesPdfAndCsv)
         EXPECT_EQ(text.count("\r\n"), grid->RowCount());
     }
     SetQelDatabase(nullptr);
+}
+
+// ---- the list as a clerk meets it ---------------------------------------------------------------
+
+class PersonListTest : public DemoDbTest {
+protected:
+    void SetUp() override
+    {
+        DemoDbTest::SetUp();
+        list = std::make_unique<TPersonListForm>(nullptr, store.db.get());
+        showActive(*list);
+        grid = list->Grid();
+        grid->SetFocus();
+        QApplication::processEvents();
+    }
+    void TearDown() override
+    {
+        list.reset();
+        DemoDbTest::TearDown();
+    }
+    void click(int col, int row) { ClickGridCell(grid, col, row); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = {})
+    {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+        QApplication::processEvents();
+    }
+    std::vector<std::string> column(const std::string& header) const { return ListedColumn(grid, header); }
+    // How many persons not deleted the store holds with `where`.
+    int stored(const std::string& where) const
+    {
+        auto q = store.db->CreateSQLEngine()->Query(
+            "SELECT COUNT(*) FROM Person JOIN OBJEKT ON OBJEKT.K = Person.K WHERE OBJEKT.GELOESCHT = 0 AND "
+            + where);
+        q->Open();
+        q->First();
+        return static_cast<int>(q->AsInteger(0));
+    }
+
+    std::unique_ptr<TPersonListForm> list;
+    TQelSelectGrid* grid = nullptr;
+};
+
+TEST_F(PersonListTest, OpensWithTheFilterRowInSight)
+{
+    EXPECT_EQ(grid->TopRow(), 1);
+    EXPECT_GT(grid->CellRect(grid->ColumnByName("Name"), 1).Width(), 0);
+    EXPECT_EQ(grid->Row(), grid->FirstDataRow());
+}
+
+TEST_F(PersonListTest, NamesAndDatesTypedIntoTheFilterRowFilterOnF5)
+{
+    const int name = grid->ColumnByName("Name"), born = grid->ColumnByName("Geburtsdatum");
+    ASSERT_GT(name, 0);
+    ASSERT_GT(born, 0);
+    click(name, 1);
+    TypeWhereTheFocusIs("O'Brien");
+    key(Qt::Key_F5);
+    const std::vector<std::string> obriens = column("Name");
+    EXPECT_EQ(static_cast<int>(obriens.size()), stored("Person.Name = 'O''Brien'"));
+    for (const std::string& n : obriens)
+        EXPECT_EQ(n, "O'Brien");
+    EXPECT_NE(list->StatusText().find(std::to_string(obriens.size()) + " Person"), std::string::npos)
+        << list->StatusText();
+
+    // Up from the first data row and typing replaces the name.
+    key(Qt::Key_Up);
+    TypeWhereTheFocusIs("Müller");
+    key(Qt::Key_F5);
+    const std::vector<std::string> muellers = column("Name");
+    EXPECT_EQ(static_cast<int>(muellers.size()), stored("Person.Name = 'Müller'"));
+    ASSERT_FALSE(muellers.empty());
+    for (const std::string& n : muellers)
+        EXPECT_EQ(n, "Müller");
+
+    // A birth date of one of them, typed into its cell after F2, leaves the persons of that day.
+    const std::string day = grid->Cells(born, grid->FirstDataRow());
+    click(name, 1);
+    key(Qt::Key_F2);
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Return);
+    click(born, 1);
+    key(Qt::Key_F2);
+    TypeWhereTheFocusIs(QString::fromStdString(day));
+    key(Qt::Key_F5);
+    ASSERT_GE(grid->EntryCount(), 1);
+    for (const std::string& d : column("Geburtsdatum"))
+        EXPECT_EQ(d, day);
+    EXPECT_EQ(grid->Cells(name, 1), "");
+    const std::string iso = day.substr(6, 4) + "-" + day.substr(3, 2) + "-" + day.substr(0, 2);
+    EXPECT_EQ(grid->EntryCount(), stored("Person.Geburtsdatum = '" + iso + "'"));
 }

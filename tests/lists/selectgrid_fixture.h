@@ -3,6 +3,7 @@
 // tasks run on a manual clock; questions go to a scripted dialog service.
 #include "lists/QelSelectGrid.h"
 #include "support/qel_db_fixture.h"
+#include "support/select_grid_input.h"
 
 #include "toolkit/gridview.h"
 #include "toolkit/scripteddialogs.h"
@@ -106,14 +107,7 @@ protected:
         return v;
     }
     // Column texts of the data rows, top to bottom.
-    std::vector<std::string> column(const std::string& header) const
-    {
-        std::vector<std::string> out;
-        const int c = grid->ColumnByName(header);
-        for (int r = grid->FirstDataRow(); c >= 0 && r < grid->FirstDataRow() + grid->EntryCount(); ++r)
-            out.push_back(grid->Cells(c, r));
-        return out;
-    }
+    std::vector<std::string> column(const std::string& header) const { return ListedColumn(grid, header); }
     std::vector<std::string> menuCaptions() const
     {
         std::vector<std::string> out;
