@@ -95,11 +95,9 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->set_SearchNext(next_);
     grid_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) { Open(key); };
     wireCommands();
-    grid_->OnColWidthsChanged = [this](TObject*) { grid_->SaveColWidths(kGridName); };
-    grid_->AfterReload = [this](TObject*) {
-        grid_->LoadColWidths(kGridName);
-        updateStatus();
-    };
+    // The widths a user drags are kept for that user; the grid keeps them over its loads.
+    grid_->OnEndColumnSize = [this](TObject*, int) { grid_->SaveColWidths(kGridName); };
+    grid_->AfterReload = [this](TObject*) { updateStatus(); };
     grid_->OnViewChange = [this](TObject*) { updateStatus(); };
     grid_->set_ClassName("Person");
     if (grid_->get_Fields().empty())
@@ -110,6 +108,7 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
         grid_->Reload();
         grid_->SelectRow(grid_->FirstDataRow(), 0);
     }
+    grid_->LoadColWidths(kGridName);
 }
 
 TPersonListForm::~TPersonListForm() = default;

@@ -185,6 +185,19 @@ void TQelGrid::UpdateColSize(int col, int& newWidth)
     refresh_colwidths(false, col + 1);
 }
 
+void TQelGrid::EndColumnSize(int col)
+{
+    // The widths the user made become the settings, so that a layout from settings (a derived
+    // grid's next load) shows them again. The dragged column keeps its width when the grid is
+    // resized; the others stretch as before.
+    for (int c = 0; c < std::min(ColCount(), MaxColInfos); ++c)
+        if (!IsHiddenColumn(c))
+            apply_settings(c,
+                std::to_string(std::max(1, ColWidths(c))) + "/"
+                    + std::to_string(c == col ? 0 : colInfos_[static_cast<std::size_t>(c)].Stretch));
+    TAdvStringGrid::EndColumnSize(col);
+}
+
 void TQelGrid::ColWidthsChanged()
 {
     TQelTimerTasks* tasks = QelTimerTasksOf(nullptr);

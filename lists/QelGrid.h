@@ -3,7 +3,7 @@
 //  - width rules for columns 0 to 31 (pixels, characters, a sample text or a share of the client
 //    width) with stretch weights, written as one settings string (lists/qelgridcols.h); the widths
 //    follow the client width when the grid is resized and the columns right of a border the user
-//    drags;
+//    drags; what the user dragged becomes the columns' settings;
 //  - storing that string per user under <name> + "ColSettings";
 //  - custom popup-menu items that the application adds in OnAddCustomMenuItems and that
 //    OnUpdateMenuItem refreshes each time before the grid's menu opens;
@@ -108,6 +108,7 @@ protected:
     void refresh_colwidths(bool fromSettings, int firstCol);
 
     void UpdateColSize(int col, int& newWidth) override;
+    void EndColumnSize(int col) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
     void ColWidthsChanged() override;
     void Resize() override;

@@ -563,6 +563,8 @@ private:
     std::vector<TQelSGViewInstance*> tabCtlInstances_; // the view instance of each ViewTabCtl tab
     bool fillingTabs_ = false;
     TQelPtrList<TQelSGColInfo> colInfos_ { true };
+    // The headers of the last column layout: columns that list the same field keep their settings.
+    std::vector<std::string> laidOut_;
     TQelPtrList<TQelSGViewInstance> viewInstances_ { true };
     TStringList fieldSettings_;
     TStringList locSettings_;

@@ -144,6 +144,7 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
     TQelDatabase* db = QelDatabase();
     const TQelKlasse* k = db->Klasse(list_class());
     SetColCount(std::max(query.FieldCount(), 1));
+    std::vector<std::string> laidOut(static_cast<std::size_t>(std::max(query.FieldCount(), 0)));
     for (int c = 0; c < query.FieldCount(); ++c) {
         auto info = std::make_unique<TQelSGColInfo>();
         std::string header
@@ -170,9 +171,13 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
             && (def->type->IsA(qelft::Boolean) || def->type->IsA(qelft::Choice)
                 || def->type->IsA(qelft::TimeMinutes) || def->type->IsA(qelft::TimeSeconds)))
             info->SortStyle = ssAnsiAlphaNoCase;
+        // A column that lists the field it listed before keeps its settings: the widths the
+        // user dragged or the application loaded outlive the load.
+        const bool kept = c > 0 && c < static_cast<int>(laidOut_.size()) && laidOut_[c] == header;
+        laidOut[static_cast<std::size_t>(c)] = header;
         SetCellsEx(c, 0, std::move(header));
         set_ColSortStyle(c, static_cast<TSortStyle>(info->SortStyle));
-        if (c > 0) {
+        if (c > 0 && !kept) {
             set_ColSettings(c, def ? TQelCommonMethods::GuessColSettings(def, true, kGuessMaxChars) : "10c");
             // A fixed width never cuts the header.
             const int headerWidth = TextWidth(GetCellsEx(c, 0)) + kHeaderPadding;
@@ -182,6 +187,7 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
         colInfos_.Add(std::move(info));
     }
     set_ColSettings(0, "8c/0");
+    laidOut_ = std::move(laidOut);
 }
 
 void TQelSelectGrid::rebuild_colinfos()

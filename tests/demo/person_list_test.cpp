@@ -18,6 +18,21 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <map>
+
+namespace {
+
+// A click on tab `index` as the user makes it.
+void ClickTab(TAdvTabSet* tabs, int index)
+{
+    QWidget* bar = tabs->Handle()->findChild<QWidget*>();
+    const TRect r = tabs->TabRect(index);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+    QApplication::processEvents();
+}
+
+} // namespace
+
 TEST(PersonList, ListsFiltersAndOpensPersons)
 {
     QTemporaryDir dir;
@@ -42,9 +57,7 @@ TEST(PersonList, ListsFiltersAndOpensPersons)
             if (tabs->TabCaption(i) == "Aktive Personen")
                 active = i;
         ASSERT_GE(active, 0);
-        QWidget* bar = tabs->Handle()->findChild<QWidget*>();
-        const TRect r = tabs->TabRect(active);
-        QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
+        ClickTab(tabs, active);
         EXPECT_EQ(grid->get_CurrentViewName(), "Aktive Personen");
         const int aktiv = grid->ColumnByName("Aktiv");
         ASSERT_GE(aktiv, 0);
@@ -196,4 +209,40 @@ TEST_F(PersonListTest, NamesAndDatesTypedIntoTheFilterRowFilterOnF5)
     EXPECT_EQ(grid->Cells(name, 1), "");
     const std::string iso = day.substr(6, 4) + "-" + day.substr(3, 2) + "-" + day.substr(0, 2);
     EXPECT_EQ(grid->EntryCount(), stored("Person.Geburtsdatum = '" + iso + "'"));
+}
+
+TEST_F(PersonListTest, DraggedWidthsStandAfterF5AndTabsAndInTheNextWindow)
+{
+    auto shownWidths = [](TQelSelectGrid* g) {
+        std::map<std::string, int> out;
+        for (int c = 1; c < g->ColCount(); ++c)
+            if (!g->IsHiddenColumn(c))
+                out[g->Cells(c, 0)] = g->ColWidths(c);
+        return out;
+    };
+    const int vorname = grid->ColumnByName("Vorname");
+    const int before = grid->ColWidths(vorname);
+    DragGridColumnBorder(grid, vorname, 50);
+    const std::map<std::string, int> dragged = shownWidths(grid);
+    ASSERT_EQ(dragged.at("Vorname"), before + 50);
+
+    key(Qt::Key_F5);
+    EXPECT_EQ(shownWidths(grid), dragged) << "F5";
+    // Each filter's tab (its columns stretch into the width its rows leave), then the full view
+    // again: the dragged widths.
+    TAdvTabSet* tabs = list->Tabs();
+    ASSERT_EQ(tabs->TabCaption(0), "(Vollansicht)");
+    for (int i = 1; i < tabs->TabCount(); ++i) {
+        ClickTab(tabs, i);
+        ASSERT_NE(grid->get_CurrentViewName(), "");
+        ClickTab(tabs, 0);
+        ASSERT_EQ(grid->get_CurrentViewName(), "");
+        EXPECT_EQ(shownWidths(grid), dragged) << "back from " << tabs->TabCaption(i);
+    }
+
+    // Kept for the user: the next persons list opens with them.
+    list.reset();
+    TPersonListForm next(nullptr, store.db.get());
+    showActive(next);
+    EXPECT_EQ(next.Grid()->ColWidths(vorname), dragged.at("Vorname"));
 }

@@ -4,6 +4,7 @@
 #include "lists/QelSelectGrid.h"
 #include "toolkit/gridview.h"
 
+#include <QHeaderView>
 #include <QTest>
 
 #include <string>
@@ -25,6 +26,23 @@ inline QPoint GridCellPoint(TCustomGrid* grid, int col, int row)
 inline void ClickGridCell(TCustomGrid* grid, int col, int row, Qt::KeyboardModifiers modifiers = {})
 {
     QTest::mouseClick(GridViewport(grid), Qt::LeftButton, modifiers, GridCellPoint(grid, col, row));
+}
+
+// Drags the right border of column `col` in the header by `dx` pixels and lets it go.
+inline void DragGridColumnBorder(TCustomGrid* grid, int col, int dx)
+{
+    QWidget* header = static_cast<qel::grid::GridView*>(grid->Handle())->horizontalHeader()->viewport();
+    const TRect head = grid->CellRect(col, 0);
+    const QPoint border
+        = header->mapFrom(grid->Handle(), QPoint(head.Right - 1, (head.Top + head.Bottom) / 2));
+    QTest::mousePress(header, Qt::LeftButton, {}, border);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF to(border + QPoint(dx * step / 4, 0));
+        QMouseEvent move(QEvent::MouseMove, to, header->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(header, &move);
+    }
+    QTest::mouseRelease(header, Qt::LeftButton, {}, border + QPoint(dx, 0));
+    QApplication::processEvents();
 }
 
 // The texts of the column headed `header` in the loaded rows, top to bottom.
