@@ -76,9 +76,10 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
             fieldList += (fieldList.empty() ? "" : ",") + f;
         std::unique_ptr<TQelSQLEngine> engine;
         std::unique_ptr<TQelSQLQuery> query;
+        std::string statement;
         try {
             engine = db->CreateSQLEngine();
-            const std::string statement = query_select(searchCondition_);
+            statement = query_select(searchCondition_);
             query = statement.empty() ? engine->ListEx(
                         get_ClassType(), listopts(), extend_searchcond(searchCondition_), fieldList, "", 0)
                                       : engine->Query(statement);
@@ -93,7 +94,8 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
             query.reset();
         }
         if (query) {
-            layout_columns(*query, fields);
+            // The application's statement names its own columns: the headers are its names.
+            layout_columns(*query, statement.empty() ? fields : std::vector<std::string>());
             TQelTimerTasks* tasks = QelTimerTasksOf(nullptr);
             load_ = std::make_unique<TQelSGLoad>(*this, std::move(engine), std::move(query), selectKey,
                 tasks ? tasks->get_Clock().NowMs() : 0);
