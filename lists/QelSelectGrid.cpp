@@ -55,6 +55,7 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
     PublishComponent<&TQelSelectGrid::get_SearchEdit, &TQelSelectGrid::set_SearchEdit>("SearchEdit");
     PublishComponent<&TQelSelectGrid::get_SearchPrev, &TQelSelectGrid::set_SearchPrev>("SearchPrev");
     PublishComponent<&TQelSelectGrid::get_SearchNext, &TQelSelectGrid::set_SearchNext>("SearchNext");
+    PublishComponent<&TQelSelectGrid::get_ExtSearch, &TQelSelectGrid::set_ExtSearch>("ExtSearch");
 
     if (autoInitialization_)
         Init();
@@ -70,6 +71,7 @@ TQelSelectGrid::~TQelSelectGrid()
     set_SearchEdit(nullptr);
     set_SearchPrev(nullptr);
     set_SearchNext(nullptr);
+    set_ExtSearch(nullptr);
     if (TQelDatabase* db = QelDatabase(); db && dbNotification_)
         db->StopNotification(dbNotification_);
     unsubscribe();
@@ -162,6 +164,7 @@ void TQelSelectGrid::set_ct(TQelClassKey key, bool reload)
     if (key == classKey_)
         return;
     className_.clear();
+    reset_search_controls();
     if (classKey_.Valid()) {
         save_class_settings();
         if (options_.Contains(soUseCache) && TQelListCache::Instance())
@@ -341,6 +344,8 @@ void TQelSelectGrid::Notification(TComponent* component, TOperation operation)
         searchPrev_ = nullptr;
     if (component == searchNext_)
         searchNext_ = nullptr;
+    if (component == extSearch_)
+        extSearch_ = nullptr;
     if (component == viewTabSet_)
         viewTabSet_ = nullptr;
     if (component == viewTabCtl_) {

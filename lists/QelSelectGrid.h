@@ -391,13 +391,18 @@ public:
 
     // ---- search (QelSelectGridSearch.cpp)
     bool Lookup(const std::string& text, bool backward, bool restart);
-    void ExtSearch();
+    // Extended search (Ctrl+F, the ExtSearch button): a search template of the class, its
+    // parameters asked through OnQueryParams, becomes the current view.
+    void ext_search();
     TCustomEdit* get_SearchEdit() const { return searchEdit_; }
     void set_SearchEdit(TCustomEdit* edit);
     TButtonControl* get_SearchPrev() const { return searchPrev_; }
     void set_SearchPrev(TButtonControl* button);
     TButtonControl* get_SearchNext() const { return searchNext_; }
     void set_SearchNext(TButtonControl* button);
+    // Enabled while OnQueryParams is assigned.
+    TButtonControl* get_ExtSearch() const { return extSearch_; }
+    void set_ExtSearch(TButtonControl* button);
     // The last search of all select grids: column, row and text.
     static void ResetLastSearch();
 
@@ -496,6 +501,10 @@ private:
     void search_edit_key(TObject* sender, WORD& key, TShiftState shift);
     void search_button_click(TObject* sender);
     void update_search_buttons();
+    // A new class: the search controls start empty and get the grid's handlers again.
+    void reset_search_controls();
+    // Points a search button at the grid (null: lets go of the one in `slot`).
+    void attach_search_button(TButtonControl*& slot, TButtonControl* button);
     bool find_from(const std::string& text, int flags, int searchCol, int startCol, int startRow,
         bool backward, int& foundCol, int& foundRow);
     // Reads up to `limit` more records of the running load into rows; false once it has ended.
@@ -603,4 +612,5 @@ private:
     TCustomEdit* searchEdit_ = nullptr;
     TButtonControl* searchPrev_ = nullptr;
     TButtonControl* searchNext_ = nullptr;
+    TButtonControl* extSearch_ = nullptr;
 };

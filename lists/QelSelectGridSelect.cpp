@@ -231,7 +231,7 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
         if (db && db->Debug() && OnKeyExplore && dataRow)
             OnKeyExplore(this, get_Key(row), get_Object(row));
     } else if (ctrl && isLetter(key, 'F')) {
-        ExtSearch();
+        ext_search();
     } else if (ctrl && isLetter(key, 'G')) {
         const TQelObjectKey k(std::atoi(Trim(Clipboard()->AsText()).c_str()));
         if (k.Valid())
