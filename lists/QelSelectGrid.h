@@ -280,6 +280,9 @@ public:
     void PreviewSelected(TQelObjectKey templateKey);
     // Toggles flag `index` on the selected objects and reloads.
     void ToggleFlag(int index);
+    // Ctrl+R: the selected objects and their rows read again from the database; an object
+    // changed in this session is reloaded only when the user agrees (yes, no, cancel).
+    void ReloadSelected();
 
     TTabControl* get_ViewTabCtl() const { return viewTabCtl_; }
     void set_ViewTabCtl(TTabControl* tabs);

@@ -245,14 +245,7 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
         if (keys.Count() > 0)
             Clipboard()->SetAsText(keys.KeysToCommaText());
     } else if (ctrl && isLetter(key, 'R')) {
-        TQelKeyList keys;
-        GetSelectList(&keys);
-        for (const TQelObjectKey& k : keys) {
-            if (TQelObject* obj = db ? db->CachedObject(k) : nullptr)
-                if (!obj->Touched())
-                    obj->Rollback();
-            reload_single(k);
-        }
+        ReloadSelected();
     }
     TQelGrid::KeyDown(key, shift);
     // Up from the first data row lands in the filter row: on a cell that takes text.

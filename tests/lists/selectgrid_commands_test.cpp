@@ -608,3 +608,57 @@ TEST_F(SelectGridCommandsTest, ExportWritesOneFilePerObjectIntoTheChosenFolder)
     ASSERT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::OpenWithProgram);
     EXPECT_EQ(readFile(dialogs->LastQuestion().text), "<h1>Meier</h1>Anna");
 }
+
+// ---- reload -----------------------------------------------------------------------------------
+
+// Ctrl+R reads the selected persons again: one stored elsewhere shows its new values at once; one
+// changed here is reloaded only after the warning is answered with yes; cancel stops.
+TEST_F(SelectGridCommandsTest, CtrlRReloadsSelectedObjectsAndWarnsBeforeDroppingChanges)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Schulz", "Bernd");
+    TQelObject* c = make("Zeh", "Carla");
+    list({ soMultiSelect });
+    const int vorname = grid->ColumnByName("Vorname");
+    auto rowText = [&](TQelObject* o) { return grid->Cells(vorname, grid->get_row(o->Key())); };
+    auto storeElsewhere = [&](TQelObject* o, const char* value) {
+        const std::string sql
+            = "UPDATE C_Person SET Vorname = '" + std::string(value) + "' WHERE K = " + o->Key().ToString();
+        ASSERT_EQ(sqlite3_exec(db->Handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    storeElsewhere(b, "Berta");
+    a->FieldByName("Vorname")->set_AsString("Anja"); // changed in this session, not stored
+    select({ a, b });
+    grid->SetFocus();
+
+    dialogs->AnswerBox(IDNO);
+    key(Qt::Key_R);
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    const auto& q = dialogs->Questions().back();
+    EXPECT_EQ(q.text,
+        "Die Person 'Meier, Anja' wurde in dieser Session modifiziert. Wenn es neu geladen wird,\n"
+        "gehen diese Änderungen verloren.\n\nTrotzdem fortfahren?");
+    EXPECT_EQ(q.flags, unsigned(MB_YESNOCANCEL | MB_ICONWARNING));
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anja");
+    EXPECT_TRUE(a->Touched());
+    EXPECT_EQ(b->FieldByName("Vorname")->AsString(), "Berta");
+    EXPECT_EQ(rowText(b), "Berta");
+
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_R);
+    EXPECT_EQ(dialogs->Questions().size(), 2u);
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anna");
+    EXPECT_FALSE(a->Touched());
+    EXPECT_EQ(rowText(a), "Anna");
+
+    // Cancel leaves the changed person and every one after it as they were.
+    a->FieldByName("Vorname")->set_AsString("Anja");
+    storeElsewhere(c, "Clara");
+    select({ a, c });
+    dialogs->AnswerBox(IDCANCEL);
+    key(Qt::Key_R);
+    EXPECT_EQ(dialogs->Questions().size(), 3u);
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anja");
+    EXPECT_EQ(c->FieldByName("Vorname")->AsString(), "Carla");
+    EXPECT_EQ(rowText(c), "Carla");
+}
