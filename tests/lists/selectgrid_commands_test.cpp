@@ -187,6 +187,30 @@ TEST_F(SelectGridCommandsTest, EntriesFollowTheSelectionAndTheApplicationsEvents
     EXPECT_FALSE(shown(C::cmdCreate));
 }
 
+// The view part of the menu: "Anzeige ändern..." first, the view commands after it, and commands
+// on the current view only when there is one.
+TEST_F(SelectGridCommandsTest, TheViewPartOfTheMenuNamesOnlyViewsThatAreThere)
+{
+    make("Meier", "Anna");
+    list();
+    auto tail = [](const std::vector<std::string>& menu) {
+        const auto at = std::find(menu.begin(), menu.end(), "Anzeige ändern...");
+        return std::vector<std::string>(at, std::find(at, menu.end(), "(Vollansicht)"));
+    };
+    std::vector<std::string> menu = openMenu();
+    EXPECT_EQ(
+        tail(menu), (std::vector<std::string> { "Anzeige ändern...", "Neuen Filter definieren...", "-" }));
+    for (const std::string& entry : menu)
+        EXPECT_EQ(entry.find("''"), std::string::npos) << entry;
+
+    TQelAnsicht* view = this->view("Mit Kindern", "C_Person.Kinder > 0");
+    grid->SetCurrentView(view, nullptr, "", true);
+    EXPECT_EQ(tail(openMenu()),
+        (std::vector<std::string> { "Anzeige ändern...", "Neuen Filter definieren...",
+            "Filter 'Mit Kindern' bearbeiten...", "Filter 'Mit Kindern' löschen",
+            "Filter 'Mit Kindern' speichern", "-" }));
+}
+
 TEST_F(SelectGridCommandsTest, AViewOfDeletedObjectsOffersOnlyRestoreAndFinalDelete)
 {
     TQelObject* a = make("Meier", "Anna");
