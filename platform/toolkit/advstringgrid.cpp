@@ -384,12 +384,18 @@ void TAdvStringGrid::SaveToCSV(const std::string& fileName)
     options.alwaysQuote = alwaysQuotes_;
     options.includeHidden = saveHidden_;
     options.formulaGuard = formulaGuard_;
+    options.rowFilter = [this](int row) { return WritesCsvRow(row); };
     qel::grid::WriteCsv(store_, out, options);
     // A failed write never leaves a truncated file behind, nor touches any other file.
     std::string error;
     if (!out || !qel::grid::ReplaceFile(fileName, out.str(), error))
         throw std::runtime_error(
             error.empty() ? "Die Datei \"" + fileName + "\" kann nicht geschrieben werden." : error);
+}
+
+bool TAdvStringGrid::WritesCsvRow(int)
+{
+    return true;
 }
 
 void TAdvStringGrid::LoadFromCSV(const std::string& fileName)

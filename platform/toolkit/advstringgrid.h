@@ -132,6 +132,8 @@ protected:
     virtual void SortSwapRows(int row1, int row2);
     // The end (exclusive) of the rows QSort orders; rows below it keep their place.
     virtual int SortEndRow() { return RowCount(); }
+    // Whether SaveToCSV writes real row `row` (hidden rows aside, see SaveHiddenCells).
+    virtual bool WritesCsvRow(int row);
     void SortByClick(int col) override;
 
 private:

@@ -552,8 +552,8 @@ TEST_F(SelectGridCommandsTest, CsvOfHostileTextsReadsBackLiterallyInAnIndependen
     const std::string script
         = "import csv,sys\n"
           "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline=''),delimiter=';'))\n"
-          "for r in rows[1:]: sys.stdout.write(r["
-        + std::to_string(col) + "].replace('\\n','<NL>')+'\\n')\n";
+          "i=rows[0].index('Name')\n"
+          "for r in rows[1:]: sys.stdout.write(r[i].replace('\\n','<NL>')+'\\n')\n";
     std::ofstream(dir + "/read.py") << script;
     const std::string out = run("python3 " + dir + "/read.py " + file);
     std::vector<std::string> read;
@@ -571,6 +571,28 @@ TEST_F(SelectGridCommandsTest, CsvOfHostileTextsReadsBackLiterallyInAnIndependen
         expected.push_back(shown);
     }
     EXPECT_EQ(read, expected) << out;
+}
+
+// The file holds what the list shows: no hidden key column, no hidden empty column, no filter row;
+// the header row and every listed row.
+TEST_F(SelectGridCommandsTest, CsvHoldsTheColumnsAndRowsTheListShows)
+{
+    make("Meier", "Anna");
+    make("Otto", "Olaf");
+    make("Schulz", "Carla");
+    list({ soFilter });
+    ASSERT_TRUE(grid->IsHiddenColumn(grid->ColumnByName("Kinder"))); // no person has children
+    const std::string file = dir + "/sicht.csv";
+    grid->OnSaveCSV = [&](TObject*, std::string& name) { name = file; };
+    grid->update_popup_menu();
+    cmd(C::cmdSaveCSV)->Click();
+    EXPECT_EQ(readFile(file), "\xEF\xBB\xBFName;Vorname\r\nMeier;Anna\r\nOtto;Olaf\r\nSchulz;Carla\r\n");
+
+    // A filter typed into the filter row filters the file too, and is no line of its own.
+    grid->set_Filter("Vorname", "Carla");
+    grid->Reload();
+    cmd(C::cmdSaveCSV)->Click();
+    EXPECT_EQ(readFile(file), "\xEF\xBB\xBFName;Vorname\r\nSchulz;Carla\r\n");
 }
 
 TEST_F(SelectGridCommandsTest, PrintingTheListWithoutAPrinterWritesAPdfWithTheRows)
