@@ -57,6 +57,7 @@ void TAdvStringGrid::Clear()
     store_.clearStyles();
     store_.splitAllCells();
     store_.removeAllNodes();
+    sortedCol_ = -1; // the rows that come next are in no known order
     LayoutChanged();
 }
 
@@ -323,6 +324,9 @@ void TAdvStringGrid::SortTieKey(int, int, std::string&)
 
 void TAdvStringGrid::QSort()
 {
+    sortedCol_ = sortSettings_.Column;
+    sortedDirection_ = sortSettings_.Direction;
+    ContentChanged(); // the header's mark
     const int endRow = std::min(SortEndRow(), RowCount());
     if (endRow - FixedRows() < 2)
         return;
@@ -362,6 +366,13 @@ void TAdvStringGrid::SortByColumn(int col, TSortDirection direction)
     sortSettings_.Column = col;
     sortSettings_.Direction = direction;
     QSort();
+}
+
+int TAdvStringGrid::SortMark(int col) const
+{
+    if (!sortSettings_.Show || col != sortedCol_)
+        return 0;
+    return sortedDirection_ == sdDescending ? -1 : 1;
 }
 
 void TAdvStringGrid::SortByClick(int col)

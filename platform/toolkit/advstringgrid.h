@@ -135,9 +135,14 @@ protected:
     // Whether SaveToCSV writes real row `row` (hidden rows aside, see SaveHiddenCells).
     virtual bool WritesCsvRow(int row);
     void SortByClick(int col) override;
+    // With SortSettings().Show: the column and direction of the last sort, until the grid is
+    // cleared.
+    int SortMark(int col) const override;
 
 private:
     TSortSettings sortSettings_;
+    int sortedCol_ = -1;
+    TSortDirection sortedDirection_ = sdAscending;
     TPrintSettings printSettings_;
     char delimiter_ = ',';
     bool alwaysQuotes_ = false;

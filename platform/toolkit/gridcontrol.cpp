@@ -438,6 +438,11 @@ void TCustomGrid::UpdateColSize(int, int&)
 {
 }
 
+int TCustomGrid::SortMark(int) const
+{
+    return 0;
+}
+
 void TCustomGrid::EndColumnSize(int col)
 {
     OnEndColumnSize(this, col);

@@ -192,6 +192,8 @@ protected:
     virtual void ComboChange(int col, int row, int itemIndex, const std::string& selection);
     // Column sorting (TAdvStringGrid fills these in).
     virtual void SortByClick(int col);
+    // The mark the header of `col` shows: 1 sorted ascending, -1 descending, 0 none.
+    virtual int SortMark(int col) const;
 
     // Toolkit overrides.
     void KeyDown(WORD& key, TShiftState shift) override;
