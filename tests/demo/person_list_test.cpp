@@ -11,13 +11,16 @@
 #include "toolkit/scripteddialogs.h"
 #include "toolkit/tabset.h"
 
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 namespace {
@@ -247,4 +250,52 @@ TEST_F(PersonListTest, DraggedWidthsStandAfterF5AndTabsAndInTheNextWindow)
     TPersonListForm next(nullptr, store.db.get());
     showActive(next);
     EXPECT_EQ(next.Grid()->ColWidths(vorname), dragged.at("Vorname"));
+}
+
+// The demo's user administers the demo: the filter of deleted persons has its tab, and the menu
+// over a deleted person restores it.
+TEST_F(PersonListTest, DeletedPersonsAreShownAndRestoredFromTheMenu)
+{
+    ASSERT_TRUE(store.db->User()->IsAdmin());
+    TAdvTabSet* tabs = list->Tabs();
+    int deletedTab = -1;
+    for (int i = 0; i < tabs->TabCount(); ++i)
+        if (tabs->TabCaption(i) == "Gelöschte Personen")
+            deletedTab = i;
+    ASSERT_GE(deletedTab, 0);
+    ClickTab(tabs, deletedTab);
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Altmann", "Vogt" }));
+    EXPECT_EQ(grid->Color(), TQelSelectGrid::DeletedViewColor);
+    const TQelObjectKey altmann = grid->get_Key(grid->FirstDataRow());
+
+    // A right click on Altmann opens the menu: only restore and final delete, both enabled.
+    const QPoint at = GridCellPoint(grid, grid->ColumnByName("Name"), grid->FirstDataRow());
+    QTest::mouseClick(GridViewport(grid), Qt::LeftButton, {}, at);
+    QContextMenuEvent ev(QContextMenuEvent::Mouse, at, GridViewport(grid)->mapToGlobal(at));
+    QApplication::sendEvent(GridViewport(grid), &ev);
+    for (int i = 0; i < 200 && grid->PopupPending(); ++i)
+        QTest::qWait(5);
+    QMenu* menu = grid->PopupMenu()->Handle();
+    ASSERT_NE(menu, nullptr);
+    QAction* restore = nullptr;
+    std::vector<std::string> commands;
+    for (QAction* a : menu->actions()) {
+        if (!a->isVisible() || a->isSeparator())
+            continue;
+        commands.push_back(a->text().toStdString());
+        if (a->text() == "Person 'Altmann, Erika' wiederherstellen")
+            restore = a;
+    }
+    ASSERT_NE(restore, nullptr) << ::testing::PrintToString(commands);
+    EXPECT_TRUE(restore->isEnabled());
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "Person 'Altmann, Erika' endgültig löschen"), 1);
+    EXPECT_EQ(std::find(commands.begin(), commands.end(), "Person 'Altmann, Erika' löschen"), commands.end());
+    restore->trigger();
+    grid->PopupMenu()->CloseMenu();
+    QApplication::processEvents();
+
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Vogt" }));
+    EXPECT_EQ(stored("Person.K = " + altmann.ToString()), 1) << "stored as not deleted";
+    ClickTab(tabs, 0);
+    EXPECT_NE(grid->get_row(altmann), -1);
 }
