@@ -36,6 +36,9 @@ using TQelUpdateMenuItemEvent = TEvent<TObject*, int, TMenuItem*>;
 class TQelGrid : public TAdvStringGrid {
 public:
     static constexpr int MaxColInfos = 32;
+    // When the columns do not fit, a column is made no narrower than this many characters (nor
+    // than its own width, when that is less); the grid then scrolls sideways.
+    static constexpr int MinReadableChars = 15;
     // Width changes are passed on this long after the last one.
     static constexpr int ColWidthsDelayMs = 100;
     // Flags of add_custom_menu_items.

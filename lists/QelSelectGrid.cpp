@@ -38,6 +38,7 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
         "AutoInitialization");
     Publish<&TQelSelectGrid::get_CurrentViewName, &TQelSelectGrid::set_CurrentViewName>("CurrentViewName");
     Publish<&TQelSelectGrid::get_Fields, &TQelSelectGrid::set_Fields>("Fields");
+    Publish<&TQelSelectGrid::get_FieldCaptions, &TQelSelectGrid::set_FieldCaptions>("FieldCaptions");
     PublishSet<&TQelSelectGrid::get_SelectGridOptions, &TQelSelectGrid::set_SelectGridOptions,
         kQelSelectGridOptionNames>("SelectGridOptions");
     Publish<&TQelSelectGrid::get_FontColorCached, &TQelSelectGrid::set_FontColorCached>("FontColorCached");

@@ -303,7 +303,13 @@ public:
     void SetLocSettings(TStrings* from);
     std::string GetFilterSettings(TStrings* into);
     void SetFilterSettings(TStrings* from);
+    // The column whose header is `name`; with FieldCaptions also the column of the field `name`.
     int ColumnByName(const std::string& name) const;
+    // Headers show the fields' descriptions (their captions) instead of their names.
+    bool get_FieldCaptions() const { return fieldCaptions_; }
+    void set_FieldCaptions(bool on);
+    // The field a column lists: its field's name, else its header.
+    std::string column_name(int col) const;
     const TQelFelddefinition* get_Felddefinition(int col) const;
     const TQelSGColInfo* SGColInfo(int col) const;
     // The text a cell shows for a stored value: choice values by their display text.
@@ -569,6 +575,7 @@ private:
     int selectDelay_ = 350;
     int filterDelay_ = 500;
     bool autoInitialization_ = true;
+    bool fieldCaptions_ = false;
     int entryCount_ = 0;
     std::string lastStatement_;
     std::string lastSingleStatement_;

@@ -251,6 +251,7 @@ bool TQelSelectGrid::fill_rows(int limit)
         QelLogError("Exception in TQelSelectGrid::Reload(), nach %d Zeilen: %s", row - first, e.what());
         more = false;
     }
+    load.filler.Flush();
     entryCount_ = row - first;
     SetRowCount(row);
     indexDirty_ = true;

@@ -129,8 +129,10 @@ bool TQelSelectGrid::reload_single(TQelObjectKey key)
                 keyRows_[key.Id()] = row;
             RefreshColumnWidths(true, 0);
         }
-        // Formatted as a full load formats it (dates, booleans, amounts, choices).
-        TQelSGRowFiller(*this, *query).Write(row);
+        // Formatted as a full load formats it (dates, booleans, amounts, choices, references).
+        TQelSGRowFiller filler(*this, *query);
+        filler.Write(row);
+        filler.Flush();
     }
     query->Close();
     if (key == get_SelectedKey())
@@ -192,7 +194,7 @@ void TQelSelectGrid::instance_event(int event, TQelObjectKey key, TQelObject* ob
                 break;
             SetObjectsEx(0, row, obj);
             for (int c = 1; c < ColCount(); ++c)
-                if (TQelField* f = obj->FieldByName(GetCellsEx(c, 0)))
+                if (TQelField* f = obj->FieldByName(column_name(c)))
                     SetCellsEx(c, row, f->AsString());
         }
         break;
@@ -290,7 +292,7 @@ void TQelSelectGrid::fill_filter_row()
     if (!options_.Contains(soFilter) || !filterObject_ || RowCount() < 2)
         return;
     for (int c = 0; c < ColCount(); ++c) {
-        TQelField* f = c > 0 ? filterObject_->FieldByName(GetCellsEx(c, 0)) : nullptr;
+        TQelField* f = c > 0 ? filterObject_->FieldByName(column_name(c)) : nullptr;
         // A field at its default filters nothing and shows nothing.
         SetCellsEx(c, 1, f && !f->NullOrDefault() ? f->AsString() : std::string());
         SetObjectsEx(c, 1, f);
@@ -392,7 +394,7 @@ void TQelSelectGrid::reload_nascent_objects()
     for (std::size_t i = 0; i < nascent_.size(); ++i) {
         const int row = first + static_cast<int>(i);
         for (int c = 1; c < ColCount(); ++c) {
-            TQelField* f = nascent_[i]->FieldByName(GetCellsEx(c, 0));
+            TQelField* f = nascent_[i]->FieldByName(column_name(c));
             SetCellsEx(c, row, f ? f->AsString() : std::string());
         }
         SetObjectsEx(0, row, nascent_[i]);

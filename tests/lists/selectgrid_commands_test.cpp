@@ -708,3 +708,42 @@ TEST_F(SelectGridCommandsTest, CtrlRReloadsSelectedObjectsAndWarnsBeforeDropping
     EXPECT_EQ(c->FieldByName("Vorname")->AsString(), "Carla");
     EXPECT_EQ(rowText(c), "Carla");
 }
+
+// ---- references -------------------------------------------------------------------------------
+
+// A reference column shows the referenced object's name (read for many keys at once), follows a
+// changed reference, shows a reference whose object is gone as the field does, and sorts as text.
+TEST_F(SelectGridCommandsTest, ReferencesShowTheReferencedObjectsName)
+{
+    const int n = 520; // more keys than one query asks for
+    std::vector<TQelObject*> chefs, firms;
+    db->StartTransaction();
+    for (int i = 0; i < n; ++i) {
+        chefs.push_back(make(("Chef" + std::to_string(1000 + i)).c_str(), "Vera"));
+        TQelObject* f = create("Firma");
+        f->FieldByName("Name")->set_AsString("Firma " + std::to_string(i));
+        dynamic_cast<TQelRefField*>(f->FieldByName("Chef"))->set_AsKey(chefs.back()->Key());
+        ASSERT_TRUE(f->Commit());
+        firms.push_back(f);
+    }
+    ASSERT_TRUE(db->CommitTransaction());
+    grid->set_ClassName("Firma");
+    grid->Reload();
+    ASSERT_EQ(grid->EntryCount(), n);
+    const int chef = grid->ColumnByName("Chef");
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(grid->Cells(chef, grid->get_row(firms[i]->Key())), chefs[i]->Name()) << i;
+
+    // Another chef for the first firm: its row follows the commit.
+    dynamic_cast<TQelRefField*>(firms[0]->FieldByName("Chef"))->set_AsKey(chefs[7]->Key());
+    ASSERT_TRUE(firms[0]->Commit());
+    EXPECT_EQ(grid->Cells(chef, grid->get_row(firms[0]->Key())), "Chef1007, Vera");
+    // A reference to no object (written behind the database's back) reads as the field shows it.
+    const std::string sql = "UPDATE C_Firma SET Chef = 999999 WHERE K = " + firms[1]->Key().ToString();
+    ASSERT_EQ(sqlite3_exec(db->Handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(chef, grid->get_row(firms[1]->Key())), "#999999");
+
+    grid->SortByColumn(chef, sdDescending);
+    EXPECT_EQ(grid->Cells(chef, grid->FirstDataRow()), "Chef" + std::to_string(1000 + n - 1) + ", Vera");
+}

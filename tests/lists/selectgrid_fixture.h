@@ -23,7 +23,7 @@ class 33010 Person : Objekt table=Person format="<Name>, <Vorname>" noun="Person
   field Vorname Text length=40
   field Anrede Auswahl domain="Herr=Hr.|Frau=Fr."
   field Kinder Ganzzahl
-  field Geboren Datum
+  field Geboren Datum description="Geboren am"
   field Aktiv Boolesch
   field Notiz Langtext
   vector Adressen Adresse
