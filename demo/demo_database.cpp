@@ -130,6 +130,20 @@ void seedDocuments(TQelDatabase& db)
     db.CommitTransaction();
 }
 
+// Whoever runs the demo administers its data: the filter of deleted persons, restoring them and
+// removing them for good are offered to administrators only.
+void makeUserAdmin(TQelDatabase& db)
+{
+    TQelUser* user = db.User();
+    TQelField* admin = user ? user->FieldByName("Admin") : nullptr;
+    if (!admin || admin->AsBool())
+        return;
+    admin->set_AsBool(true);
+    // A database opened read-only keeps the right for this session only.
+    if (!db.ReadOnly() && !user->Commit())
+        user->Rollback();
+}
+
 } // namespace
 
 DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
@@ -165,6 +179,7 @@ DemoDatabase openDemoDatabase(const std::string& path, int persons, int firms)
             seedDocuments(*d.db);
             seedLanguages(*d.db);
         }
+        makeUserAdmin(*d.db);
         d.objectCount = d.db->CountObjects();
     } catch (const TQelOpenError& e) {
         d.error = e.what();

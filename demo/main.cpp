@@ -72,16 +72,12 @@ int writeScreenshots(const QList<TCustomForm*>& forms, const QString& dir)
     return 0;
 }
 
-// The persons list with its popup menu open over two selected persons, as one picture.
-int writeMenuScreenshot(TPersonListForm& list, const QString& dir)
+// A persons list with its popup menu open over the selected persons, as one picture.
+int writeMenuScreenshot(TPersonListForm& list, const QString& dir, const QString& name)
 {
     list.Show();
     QApplication::processEvents();
     TQelSelectGrid* grid = list.Grid();
-    grid->set_Filter("Name", "");
-    grid->Reload();
-    grid->SelectRow(grid->FirstDataRow() + 1, 0);
-    grid->SetRowSelect(grid->FirstDataRow() + 2, true);
     grid->update_popup_menu();
     const QPoint at = list.Handle()->mapToGlobal(QPoint(240, 150));
     grid->PopupMenu()->Popup(at.x(), at.y());
@@ -95,7 +91,7 @@ int writeMenuScreenshot(TPersonListForm& list, const QString& dir)
         painter.drawPixmap(list.Handle()->mapFromGlobal(menu->pos()), menu->grab());
     }
     grid->PopupMenu()->CloseMenu();
-    const QString file = QDir(dir).filePath("PersonListForm-Menue.png");
+    const QString file = QDir(dir).filePath(name + ".png");
     if (!picture.save(file)) {
         std::fprintf(stderr, "qeldemo: %s kann nicht geschrieben werden\n", qPrintable(file));
         return 1;
@@ -178,17 +174,30 @@ int main(int argc, char** argv)
             // The persons list filtered through its filter row.
             list.Grid()->set_Filter("Name", "Schmitt");
             list.Grid()->Reload();
-            list.Grid()->SetTopRow(1);
             // A second list with the filter of deleted persons: its rows are grey.
             TPersonListForm deleted(nullptr, store.db.get());
             deleted.SetName("DeletedPersonListForm");
             deleted.SetCaption("Personen (gelöschte)");
             deleted.Grid()->set_CurrentViewName("Gelöschte Personen");
-            deleted.Grid()->SetTopRow(1);
             debug.ShowObject(firm.Firm());
-            rc = writeScreenshots({ &form, &list, &deleted, &search, &firm, &debug, &navigation }, opt.screenshotDir);
+            rc = writeScreenshots(
+                { &form, &list, &deleted, &search, &firm, &debug, &navigation }, opt.screenshotDir);
+            // The navigation window over the firms as well (captions, parent firms by name).
+            navigation.ChooseClass("Firma");
+            QApplication::processEvents();
+            if (rc == 0 && !savePng(navigation.Handle(), opt.screenshotDir, "NavigationWindow-Firmen"))
+                rc = 1;
+            // The menu over two persons, and over a deleted one: restore it.
+            TQelSelectGrid* grid = list.Grid();
+            grid->set_Filter("Name", "");
+            grid->Reload();
+            grid->SelectRow(grid->FirstDataRow() + 1, 0);
+            grid->SetRowSelect(grid->FirstDataRow() + 2, true);
             if (rc == 0)
-                rc = writeMenuScreenshot(list, opt.screenshotDir);
+                rc = writeMenuScreenshot(list, opt.screenshotDir, "PersonListForm-Menue");
+            deleted.Grid()->SelectRow(deleted.Grid()->FirstDataRow(), 0);
+            if (rc == 0)
+                rc = writeMenuScreenshot(deleted, opt.screenshotDir, "DeletedPersonListForm-Menue");
             if (rc == 0)
                 rc = writeTreeComboScreenshot(form, opt.screenshotDir);
         } else {

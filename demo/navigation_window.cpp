@@ -56,6 +56,8 @@ TNavigationWindow::TNavigationWindow(TComponent* owner, TQelDatabase* db)
     grid_->SetName("NavigationGrid");
     grid_->SetParent(this);
     grid_->SetAlign(alClient);
+    // Headers under the fields' captions ("Gegründet", "Muttergesellschaft").
+    grid_->set_FieldCaptions(true);
 
     classes_->set_SelectGrid(grid_);
     firms_->set_Panel(panel_);

@@ -95,20 +95,20 @@ TPersonListForm::TPersonListForm(TComponent* owner, TQelDatabase* db)
     grid_->set_SearchNext(next_);
     grid_->OnKeyOpen = [this](TObject*, TQelObjectKey key, TQelObject*) { Open(key); };
     wireCommands();
-    grid_->OnColWidthsChanged = [this](TObject*) { grid_->SaveColWidths(kGridName); };
-    grid_->AfterReload = [this](TObject*) {
-        grid_->LoadColWidths(kGridName);
-        updateStatus();
-    };
+    // The widths a user drags are kept for that user; the grid keeps them over its loads.
+    grid_->OnEndColumnSize = [this](TObject*, int) { grid_->SaveColWidths(kGridName); };
+    grid_->AfterReload = [this](TObject*) { updateStatus(); };
     grid_->OnViewChange = [this](TObject*) { updateStatus(); };
     grid_->set_ClassName("Person");
     if (grid_->get_Fields().empty())
         grid_->set_Fields(kDemoPersonFields);
-    // Sorted by name until the user sorts otherwise.
+    // Sorted by name until the user sorts otherwise; the list opens at its top.
     if (grid_->SortSettings().Column <= 1) {
         grid_->SortSettings().Column = grid_->ColumnByName("Name");
         grid_->Reload();
+        grid_->SelectRow(grid_->FirstDataRow(), 0);
     }
+    grid_->LoadColWidths(kGridName);
 }
 
 TPersonListForm::~TPersonListForm() = default;

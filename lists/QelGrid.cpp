@@ -155,15 +155,30 @@ void TQelGrid::refresh_colwidths(bool fromSettings, int firstCol)
             if (!IsHiddenColumn(c))
                 available -= ColWidths(c);
         const double factor = shares > 0 ? (available - fixed) / shares : 0.0;
+        // Too little room: what would shrink stops where its text can still be read.
+        const double readable = factor < 0 ? TextWidth(std::string(MinReadableChars, 'X')) : 0.0;
+        // The stretched pixels are handed out whole, each column getting what the running sum of
+        // the exact shares reaches: the columns fill the width to the pixel, and a grid made wider
+        // and narrower again (a scroll bar that comes and goes) is back at its widths.
+        double exactSum = 0;
+        long long given = 0;
         for (int c = last; c >= start; --c) {
             if (IsHiddenColumn(c))
                 continue;
             const TQelGridColInfo& info = colInfos_[static_cast<std::size_t>(c)];
             double w = 0;
-            if (fromSettings)
-                w = info.Width >= 1 ? info.Width : -info.Width * factor;
-            else
-                w = ColWidths(c) + info.Stretch * factor;
+            if (fromSettings && info.Width >= 1) {
+                w = info.Width;
+            } else if (fromSettings) {
+                w = std::max(-info.Width * factor, readable);
+            } else {
+                exactSum += info.Stretch * factor;
+                const long long reached = std::llround(exactSum);
+                // Shrinking stops at a readable width, or at the column's own (smaller) width.
+                const double own = info.Width >= 1 ? std::min(readable, double(info.Width)) : readable;
+                w = std::max(double(ColWidths(c) + (reached - given)), std::min(own, double(ColWidths(c))));
+                given = reached;
+            }
             SetColWidths(c, static_cast<int>(std::clamp(w, 0.0, static_cast<double>(QelGridMaxPixels))));
         }
     }
@@ -183,6 +198,19 @@ void TQelGrid::UpdateColSize(int col, int& newWidth)
     TAdvStringGrid::UpdateColSize(col, newWidth);
     // Only the columns right of the dragged border give or take width.
     refresh_colwidths(false, col + 1);
+}
+
+void TQelGrid::EndColumnSize(int col)
+{
+    // The widths the user made become the settings, so that a layout from settings (a derived
+    // grid's next load) shows them again. The dragged column keeps its width when the grid is
+    // resized; the others stretch as before.
+    for (int c = 0; c < std::min(ColCount(), MaxColInfos); ++c)
+        if (!IsHiddenColumn(c))
+            apply_settings(c,
+                std::to_string(std::max(1, ColWidths(c))) + "/"
+                    + std::to_string(c == col ? 0 : colInfos_[static_cast<std::size_t>(c)].Stretch));
+    TAdvStringGrid::EndColumnSize(col);
 }
 
 void TQelGrid::ColWidthsChanged()

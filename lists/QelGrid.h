@@ -3,7 +3,7 @@
 //  - width rules for columns 0 to 31 (pixels, characters, a sample text or a share of the client
 //    width) with stretch weights, written as one settings string (lists/qelgridcols.h); the widths
 //    follow the client width when the grid is resized and the columns right of a border the user
-//    drags;
+//    drags; what the user dragged becomes the columns' settings;
 //  - storing that string per user under <name> + "ColSettings";
 //  - custom popup-menu items that the application adds in OnAddCustomMenuItems and that
 //    OnUpdateMenuItem refreshes each time before the grid's menu opens;
@@ -36,6 +36,9 @@ using TQelUpdateMenuItemEvent = TEvent<TObject*, int, TMenuItem*>;
 class TQelGrid : public TAdvStringGrid {
 public:
     static constexpr int MaxColInfos = 32;
+    // When the columns do not fit, a column is made no narrower than this many characters (nor
+    // than its own width, when that is less); the grid then scrolls sideways.
+    static constexpr int MinReadableChars = 15;
     // Width changes are passed on this long after the last one.
     static constexpr int ColWidthsDelayMs = 100;
     // Flags of add_custom_menu_items.
@@ -108,6 +111,7 @@ protected:
     void refresh_colwidths(bool fromSettings, int firstCol);
 
     void UpdateColSize(int col, int& newWidth) override;
+    void EndColumnSize(int col) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
     void ColWidthsChanged() override;
     void Resize() override;

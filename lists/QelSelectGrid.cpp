@@ -38,6 +38,7 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
         "AutoInitialization");
     Publish<&TQelSelectGrid::get_CurrentViewName, &TQelSelectGrid::set_CurrentViewName>("CurrentViewName");
     Publish<&TQelSelectGrid::get_Fields, &TQelSelectGrid::set_Fields>("Fields");
+    Publish<&TQelSelectGrid::get_FieldCaptions, &TQelSelectGrid::set_FieldCaptions>("FieldCaptions");
     PublishSet<&TQelSelectGrid::get_SelectGridOptions, &TQelSelectGrid::set_SelectGridOptions,
         kQelSelectGridOptionNames>("SelectGridOptions");
     Publish<&TQelSelectGrid::get_FontColorCached, &TQelSelectGrid::set_FontColorCached>("FontColorCached");
@@ -55,6 +56,7 @@ TQelSelectGrid::TQelSelectGrid(TComponent* owner)
     PublishComponent<&TQelSelectGrid::get_SearchEdit, &TQelSelectGrid::set_SearchEdit>("SearchEdit");
     PublishComponent<&TQelSelectGrid::get_SearchPrev, &TQelSelectGrid::set_SearchPrev>("SearchPrev");
     PublishComponent<&TQelSelectGrid::get_SearchNext, &TQelSelectGrid::set_SearchNext>("SearchNext");
+    PublishComponent<&TQelSelectGrid::get_ExtSearch, &TQelSelectGrid::set_ExtSearch>("ExtSearch");
 
     if (autoInitialization_)
         Init();
@@ -70,6 +72,7 @@ TQelSelectGrid::~TQelSelectGrid()
     set_SearchEdit(nullptr);
     set_SearchPrev(nullptr);
     set_SearchNext(nullptr);
+    set_ExtSearch(nullptr);
     if (TQelDatabase* db = QelDatabase(); db && dbNotification_)
         db->StopNotification(dbNotification_);
     unsubscribe();
@@ -162,6 +165,7 @@ void TQelSelectGrid::set_ct(TQelClassKey key, bool reload)
     if (key == classKey_)
         return;
     className_.clear();
+    reset_search_controls();
     if (classKey_.Valid()) {
         save_class_settings();
         if (options_.Contains(soUseCache) && TQelListCache::Instance())
@@ -341,6 +345,8 @@ void TQelSelectGrid::Notification(TComponent* component, TOperation operation)
         searchPrev_ = nullptr;
     if (component == searchNext_)
         searchNext_ = nullptr;
+    if (component == extSearch_)
+        extSearch_ = nullptr;
     if (component == viewTabSet_)
         viewTabSet_ = nullptr;
     if (component == viewTabCtl_) {

@@ -280,6 +280,9 @@ public:
     void PreviewSelected(TQelObjectKey templateKey);
     // Toggles flag `index` on the selected objects and reloads.
     void ToggleFlag(int index);
+    // Ctrl+R: the selected objects and their rows read again from the database; an object
+    // changed in this session is reloaded only when the user agrees (yes, no, cancel).
+    void ReloadSelected();
 
     TTabControl* get_ViewTabCtl() const { return viewTabCtl_; }
     void set_ViewTabCtl(TTabControl* tabs);
@@ -300,7 +303,13 @@ public:
     void SetLocSettings(TStrings* from);
     std::string GetFilterSettings(TStrings* into);
     void SetFilterSettings(TStrings* from);
+    // The column whose header is `name`; with FieldCaptions also the column of the field `name`.
     int ColumnByName(const std::string& name) const;
+    // Headers show the fields' descriptions (their captions) instead of their names.
+    bool get_FieldCaptions() const { return fieldCaptions_; }
+    void set_FieldCaptions(bool on);
+    // The field a column lists: its field's name, else its header.
+    std::string column_name(int col) const;
     const TQelFelddefinition* get_Felddefinition(int col) const;
     const TQelSGColInfo* SGColInfo(int col) const;
     // The text a cell shows for a stored value: choice values by their display text.
@@ -391,13 +400,18 @@ public:
 
     // ---- search (QelSelectGridSearch.cpp)
     bool Lookup(const std::string& text, bool backward, bool restart);
-    void ExtSearch();
+    // Extended search (Ctrl+F, the ExtSearch button): a search template of the class, its
+    // parameters asked through OnQueryParams, becomes the current view.
+    void ext_search();
     TCustomEdit* get_SearchEdit() const { return searchEdit_; }
     void set_SearchEdit(TCustomEdit* edit);
     TButtonControl* get_SearchPrev() const { return searchPrev_; }
     void set_SearchPrev(TButtonControl* button);
     TButtonControl* get_SearchNext() const { return searchNext_; }
     void set_SearchNext(TButtonControl* button);
+    // Enabled while OnQueryParams is assigned.
+    TButtonControl* get_ExtSearch() const { return extSearch_; }
+    void set_ExtSearch(TButtonControl* button);
     // The last search of all select grids: column, row and text.
     static void ResetLastSearch();
 
@@ -449,10 +463,14 @@ protected:
     bool SelectCell(int col, int row) override;
     void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font) override;
     void GetCellReadOnly(int col, int row, bool& answer) override;
+    // Rows are selected whole, and the filter row is edited all the same.
+    bool CanEditShow() override;
     void SetEditText(int col, int row, const std::string& value) override;
     std::unique_ptr<TQelCustomMenuItem> create_cmi() override;
     void update_menu_item(TQelCustomMenuItem& item) override;
     void SortSwapRows(int row1, int row2) override;
+    // The filter row is no line of a CSV file.
+    bool WritesCsvRow(int row) override;
     void WndProc(TMessage& message) override;
 
 private:
@@ -479,6 +497,11 @@ private:
     // Focuses `row` of the list just read. When that is the place focused before but another
     // object stands there now, the selection notice runs as for a move.
     void focus_listed_row(int row);
+    // Scrolls `row` of the list just read into view; near the top the list shows from its top,
+    // the filter row included.
+    void show_listed_row(int row);
+    // The first column on screen right of the key column (1 when there is none).
+    int first_shown_col() const;
     // The object the selection moves to when the rows of `leaving` go: the next row that stays,
     // else the nearest one above; none when the current row stays.
     TQelObjectKey successor_key(const std::vector<TQelObjectKey>& leaving) const;
@@ -489,6 +512,10 @@ private:
     void search_edit_key(TObject* sender, WORD& key, TShiftState shift);
     void search_button_click(TObject* sender);
     void update_search_buttons();
+    // A new class: the search controls start empty and get the grid's handlers again.
+    void reset_search_controls();
+    // Points a search button at the grid (null: lets go of the one in `slot`).
+    void attach_search_button(TButtonControl*& slot, TButtonControl* button);
     bool find_from(const std::string& text, int flags, int searchCol, int startCol, int startRow,
         bool backward, int& foundCol, int& foundRow);
     // Reads up to `limit` more records of the running load into rows; false once it has ended.
@@ -548,6 +575,7 @@ private:
     int selectDelay_ = 350;
     int filterDelay_ = 500;
     bool autoInitialization_ = true;
+    bool fieldCaptions_ = false;
     int entryCount_ = 0;
     std::string lastStatement_;
     std::string lastSingleStatement_;
@@ -556,6 +584,8 @@ private:
     std::vector<TQelSGViewInstance*> tabCtlInstances_; // the view instance of each ViewTabCtl tab
     bool fillingTabs_ = false;
     TQelPtrList<TQelSGColInfo> colInfos_ { true };
+    // The headers of the last column layout: columns that list the same field keep their settings.
+    std::vector<std::string> laidOut_;
     TQelPtrList<TQelSGViewInstance> viewInstances_ { true };
     TStringList fieldSettings_;
     TStringList locSettings_;
@@ -594,4 +624,5 @@ private:
     TCustomEdit* searchEdit_ = nullptr;
     TButtonControl* searchPrev_ = nullptr;
     TButtonControl* searchNext_ = nullptr;
+    TButtonControl* extSearch_ = nullptr;
 };

@@ -136,7 +136,27 @@ int TQelSelectGrid::ColumnByName(const std::string& name) const
     for (int c = 0; c < ColCount(); ++c)
         if (GetCellsEx(c, 0) == name)
             return c;
+    if (fieldCaptions_)
+        for (int c = 1; c < ColCount(); ++c)
+            if (const TQelFelddefinition* def = get_Felddefinition(c); def && def->Name() == name)
+                return c;
     return -1;
+}
+
+std::string TQelSelectGrid::column_name(int col) const
+{
+    const TQelFelddefinition* def = get_Felddefinition(col);
+    return def ? def->Name() : GetCellsEx(col, 0);
+}
+
+void TQelSelectGrid::set_FieldCaptions(bool on)
+{
+    if (on == fieldCaptions_)
+        return;
+    fieldCaptions_ = on;
+    for (int c = 1; c < ColCount(); ++c)
+        if (const TQelFelddefinition* def = get_Felddefinition(c))
+            SetCellsEx(c, 0, on ? def->Description() : def->Name());
 }
 
 void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::string>& fields)
@@ -144,6 +164,7 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
     TQelDatabase* db = QelDatabase();
     const TQelKlasse* k = db->Klasse(list_class());
     SetColCount(std::max(query.FieldCount(), 1));
+    std::vector<std::string> laidOut(static_cast<std::size_t>(std::max(query.FieldCount(), 0)));
     for (int c = 0; c < query.FieldCount(); ++c) {
         auto info = std::make_unique<TQelSGColInfo>();
         std::string header
@@ -164,15 +185,21 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
         default:
             info->SortStyle = ssAnsiAlphaNoCase;
         }
-        // Booleans and choices show words, times "hh:mm" (ordered as text): their texts sort as
-        // texts.
+        // Booleans, choices and references show words, times "hh:mm" (ordered as text): their
+        // texts sort as texts.
         if (def
             && (def->type->IsA(qelft::Boolean) || def->type->IsA(qelft::Choice)
-                || def->type->IsA(qelft::TimeMinutes) || def->type->IsA(qelft::TimeSeconds)))
+                || def->type->IsA(qelft::MultiChoice) || def->type->IsA(qelft::Flags)
+                || def->type->IsA(qelft::Reference) || def->type->IsA(qelft::TimeMinutes)
+                || def->type->IsA(qelft::TimeSeconds)))
             info->SortStyle = ssAnsiAlphaNoCase;
-        SetCellsEx(c, 0, std::move(header));
+        // A column that lists the field it listed before keeps its settings: the widths the
+        // user dragged or the application loaded outlive the load.
+        const bool kept = c > 0 && c < static_cast<int>(laidOut_.size()) && laidOut_[c] == header;
+        laidOut[static_cast<std::size_t>(c)] = header;
+        SetCellsEx(c, 0, fieldCaptions_ && def ? def->Description() : std::move(header));
         set_ColSortStyle(c, static_cast<TSortStyle>(info->SortStyle));
-        if (c > 0) {
+        if (c > 0 && !kept) {
             set_ColSettings(c, def ? TQelCommonMethods::GuessColSettings(def, true, kGuessMaxChars) : "10c");
             // A fixed width never cuts the header.
             const int headerWidth = TextWidth(GetCellsEx(c, 0)) + kHeaderPadding;
@@ -182,7 +209,25 @@ void TQelSelectGrid::layout_columns(TQelSQLQuery& query, const std::vector<std::
         colInfos_.Add(std::move(info));
     }
     set_ColSettings(0, "8c/0");
+    laidOut_ = std::move(laidOut);
 }
+
+namespace {
+
+// The field a header names: by its name, or by its description (a caption shown as header).
+const TQelFelddefinition* headerField(const TQelKlasse* k, const std::string& header)
+{
+    if (!k)
+        return nullptr;
+    if (const TQelFelddefinition* def = k->FindFelddefinition(header))
+        return def;
+    for (const TQelFelddefinition* def : k->Fields())
+        if (def->Description() == header)
+            return def;
+    return nullptr;
+}
+
+} // namespace
 
 void TQelSelectGrid::rebuild_colinfos()
 {
@@ -191,7 +236,7 @@ void TQelSelectGrid::rebuild_colinfos()
     colInfos_.Clear();
     for (int c = 0; c < ColCount(); ++c) {
         auto info = std::make_unique<TQelSGColInfo>();
-        const TQelFelddefinition* def = k && c > 0 ? k->FindFelddefinition(GetCellsEx(c, 0)) : nullptr;
+        const TQelFelddefinition* def = c > 0 ? headerField(k, GetCellsEx(c, 0)) : nullptr;
         info->Felddefinition = def;
         if (c == 0 || (def && (def->type->IsA(qelft::Integer) || def->type->IsA(qelft::Amount))))
             info->SortStyle = ssNumeric;

@@ -53,6 +53,10 @@ const char* const kUnlockQuestion
       "selektierten Objekte wirklich entsperrt werden?";
 const char* const kUnlockTitle = "Sperre aufheben";
 const char* const kFlagFailed = "Attribut setzen gescheitert:\n\n%s";
+const char* const kReloadChanged
+    = "%s '%s' wurde in dieser Session modifiziert. Wenn es neu geladen wird,\ngehen "
+      "diese Änderungen verloren.\n\nTrotzdem fortfahren?";
+const char* const kReloadTitle = "Neu laden";
 const char* const kError = "Fehler";
 
 bool askYesNo(const std::string& text, const std::string& title)
@@ -445,4 +449,35 @@ void TQelSelectGrid::ToggleFlag(int index)
     if (item)
         item->SetChecked(on);
     reload(nullptr, get_SelectedKey());
+}
+
+// ---- reload -----------------------------------------------------------------------------------
+
+void TQelSelectGrid::ReloadSelected()
+{
+    TQelDatabase* db = QelDatabase();
+    TQelKeyList keys;
+    GetSelectList(&keys);
+    if (!db)
+        return;
+    TWaitCursor wait;
+    for (const TQelObjectKey& key : keys) {
+        // An object that is not in memory is read afresh with its row.
+        if (TQelObject* obj = db->CachedObject(key)) {
+            if (obj->Touched()) {
+                const int answer = Application()->MessageBox(
+                    FormatStr(kReloadChanged, MakeNP(obj->ClassKey(), "D", 1), obj->Name()), kReloadTitle,
+                    MB_YESNOCANCEL | MB_ICONWARNING);
+                if (answer == IDCANCEL)
+                    break;
+                if (answer != IDYES)
+                    continue;
+            }
+            if (!obj->Reload()) {
+                showError(obj->ErrorMessage(), kReloadTitle);
+                continue;
+            }
+        }
+        reload_single(key);
+    }
 }

@@ -62,13 +62,20 @@ void TQelSelectGrid::SaveListAsCSV()
         return;
     TWaitCursor wait;
     // ";" between cells, whatever the delimiter was; texts that look like formulas stay texts.
+    // The file holds what the list shows: hidden columns (the key, empty ones) and rows stay out.
     SetDelimiter(';');
     SetCsvFormulaGuard(true);
+    SetSaveHiddenCells(false);
     try {
         SaveToCSV(fileName);
     } catch (const std::exception& e) {
         Application()->MessageBox(std::string(kSaveFailed) + e.what(), kError, MB_OK | MB_ICONERROR);
     }
+}
+
+bool TQelSelectGrid::WritesCsvRow(int row)
+{
+    return !(options_.Contains(soFilter) && row == 1);
 }
 
 void TQelSelectGrid::ExportSelected(TQelObjectKey templateKey)

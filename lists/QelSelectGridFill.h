@@ -15,11 +15,24 @@ class TQelSGRowFiller {
 public:
     // `grid` has its column records for the query's columns (layout_columns).
     TQelSGRowFiller(TQelSelectGrid& grid, TQelSQLQuery& query);
-    // Writes the query's current record into `row`; returns the record's key.
+    // Writes the query's current record into `row`; returns the record's key. A reference whose
+    // object's name is not known yet is written by Flush.
     long long Write(int row);
+    // Writes the names of the referenced objects into the rows written since the last call: the
+    // names unknown so far are read in a few queries, each over many keys.
+    void Flush();
 
 private:
-    enum class TKind { Plain, Choice, Formatted };
+    enum class TKind { Plain, Choice, Formatted, Reference };
+    // The names of the objects of one referenced class, by key.
+    struct TNames {
+        std::unordered_map<long long, std::string> known;
+        std::unordered_set<long long> wanted; // keys met whose names are still to be read
+    };
+    struct TPending {
+        int row, col;
+        long long key;
+    };
     struct THash {
         using is_transparent = void;
         std::size_t operator()(std::string_view s) const { return std::hash<std::string_view> {}(s); }
@@ -33,14 +46,19 @@ private:
         TQelField* field = nullptr; // formats the stored values (dates, booleans, amounts)
         bool memo = false; // stored texts that repeat are formatted once (dates, booleans)
         std::unordered_map<std::string, std::string, THash, TEqual> formatted;
+        TNames* names = nullptr; // references: the names of the referenced class
     };
     const std::string& format(TColumn& column, int col);
+    void writeReference(TColumn& column, int col, int row);
+    void readNames(TQelClassKey cls, TNames& names);
 
     TQelSelectGrid& grid_;
     TQelSQLQuery& query_;
     std::unique_ptr<TQelFieldList> fields_;
     std::vector<TColumn> columns_;
     std::string scratch_;
+    std::unordered_map<int, TNames> refNames_; // by referenced class
+    std::vector<TPending> pending_;
 };
 
 // A list query being read into the grid, page by page.

@@ -48,6 +48,8 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
     TQelDatabase* db = QelDatabase();
     if (ComponentState().Contains(csDesigning) || !db || !db->Initialized() || !get_ClassType().Valid())
         return;
+    // A filter cell being edited has written its text already; the editor must not outlive its row.
+    HideInplaceEdit();
     BeforeReload(this);
     shownBeforeReload_ = get_SelectedKey();
     if (view)
@@ -74,9 +76,10 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
             fieldList += (fieldList.empty() ? "" : ",") + f;
         std::unique_ptr<TQelSQLEngine> engine;
         std::unique_ptr<TQelSQLQuery> query;
+        std::string statement;
         try {
             engine = db->CreateSQLEngine();
-            const std::string statement = query_select(searchCondition_);
+            statement = query_select(searchCondition_);
             query = statement.empty() ? engine->ListEx(
                         get_ClassType(), listopts(), extend_searchcond(searchCondition_), fieldList, "", 0)
                                       : engine->Query(statement);
@@ -91,7 +94,8 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
             query.reset();
         }
         if (query) {
-            layout_columns(*query, fields);
+            // The application's statement names its own columns: the headers are its names.
+            layout_columns(*query, statement.empty() ? fields : std::vector<std::string>());
             TQelTimerTasks* tasks = QelTimerTasksOf(nullptr);
             load_ = std::make_unique<TQelSGLoad>(*this, std::move(engine), std::move(query), selectKey,
                 tasks ? tasks->get_Clock().NowMs() : 0);
@@ -104,10 +108,9 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
                 indexDirty_ = true;
                 const int row = find_loaded_row(selectKey);
                 focus_listed_row(row > 0 ? row : FirstDataRow());
-                if (row > 0) {
-                    ScrollInView(Col(), row);
+                show_listed_row(Row());
+                if (row > 0)
                     load_->selectKey = TQelObjectKey(); // found: nothing to wait for
-                }
                 load_->selectKeyRow = -1;
                 load_->selectedRow = Row();
                 if (!options_.Contains(soKeyVisible))
@@ -130,22 +133,36 @@ void TQelSelectGrid::reload(TQelAnsicht* view, TQelObjectKey selectKey)
         QSort();
     indexDirty_ = true;
     // The key index is left to be built when a single reload needs it.
-    if (const int row = find_loaded_row(selectKey); row > 0) {
-        focus_listed_row(row);
-        ScrollInView(Col(), row);
-    } else {
-        focus_listed_row(FirstDataRow());
-    }
+    const int row = find_loaded_row(selectKey);
+    focus_listed_row(row > 0 ? row : FirstDataRow());
+    show_listed_row(Row());
     load_done();
 }
 
 void TQelSelectGrid::focus_listed_row(int row)
 {
-    const int col = std::max(Col(), 1);
+    const int col = Col() >= 1 && !IsHiddenColumn(Col()) ? Col() : first_shown_col();
     if (col == Col() && row == Row() && get_Key(row) != shownBeforeReload_)
         SelectCell(col, row); // the same place holds another object: announce it
     else
         FocusCell(col, row);
+}
+
+void TQelSelectGrid::show_listed_row(int row)
+{
+    // Before the grid is shown nothing fits: the first data row still counts as near the top.
+    if (row <= FirstDataRow() || row - FixedRows() < VisibleRowCount())
+        SetTopRow(FixedRows());
+    else
+        ScrollInView(Col(), row);
+}
+
+int TQelSelectGrid::first_shown_col() const
+{
+    for (int c = 1; c < ColCount(); ++c)
+        if (!IsHiddenColumn(c))
+            return c;
+    return 1;
 }
 
 void TQelSelectGrid::load_done()
@@ -234,6 +251,7 @@ bool TQelSelectGrid::fill_rows(int limit)
         QelLogError("Exception in TQelSelectGrid::Reload(), nach %d Zeilen: %s", row - first, e.what());
         more = false;
     }
+    load.filler.Flush();
     entryCount_ = row - first;
     SetRowCount(row);
     indexDirty_ = true;

@@ -32,7 +32,7 @@ void TQelSelectGrid::load_step()
     // The remembered object has come: selected, unless the user chose another row meanwhile.
     if (load_->selectKeyRow > 0 && Row() == load_->selectedRow) {
         FocusCell(std::max(Col(), 1), load_->selectKeyRow);
-        ScrollInView(Col(), load_->selectKeyRow);
+        show_listed_row(load_->selectKeyRow);
         load_->selectedRow = Row();
         load_->selectKey = TQelObjectKey();
     }

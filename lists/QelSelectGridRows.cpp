@@ -129,8 +129,10 @@ bool TQelSelectGrid::reload_single(TQelObjectKey key)
                 keyRows_[key.Id()] = row;
             RefreshColumnWidths(true, 0);
         }
-        // Formatted as a full load formats it (dates, booleans, amounts, choices).
-        TQelSGRowFiller(*this, *query).Write(row);
+        // Formatted as a full load formats it (dates, booleans, amounts, choices, references).
+        TQelSGRowFiller filler(*this, *query);
+        filler.Write(row);
+        filler.Flush();
     }
     query->Close();
     if (key == get_SelectedKey())
@@ -192,7 +194,7 @@ void TQelSelectGrid::instance_event(int event, TQelObjectKey key, TQelObject* ob
                 break;
             SetObjectsEx(0, row, obj);
             for (int c = 1; c < ColCount(); ++c)
-                if (TQelField* f = obj->FieldByName(GetCellsEx(c, 0)))
+                if (TQelField* f = obj->FieldByName(column_name(c)))
                     SetCellsEx(c, row, f->AsString());
         }
         break;
@@ -290,7 +292,7 @@ void TQelSelectGrid::fill_filter_row()
     if (!options_.Contains(soFilter) || !filterObject_ || RowCount() < 2)
         return;
     for (int c = 0; c < ColCount(); ++c) {
-        TQelField* f = c > 0 ? filterObject_->FieldByName(GetCellsEx(c, 0)) : nullptr;
+        TQelField* f = c > 0 ? filterObject_->FieldByName(column_name(c)) : nullptr;
         // A field at its default filters nothing and shows nothing.
         SetCellsEx(c, 1, f && !f->NullOrDefault() ? f->AsString() : std::string());
         SetObjectsEx(c, 1, f);
@@ -311,8 +313,9 @@ void TQelSelectGrid::set_Filter(const std::string& column, const std::string& va
     SetEditText(c, DisplRowIndex(1), value);
 }
 
-// The filter row's editor writes into the field the cell holds; a text the field refuses leaves
-// the field as it was.
+// The filter row's editor writes into the field the cell holds, on every change. A text the field
+// cannot read (a date typed halfway) empties the field: the list is never filtered by a value
+// the cell does not show.
 void TQelSelectGrid::SetEditText(int col, int row, const std::string& value)
 {
     const int real = RealRowIndex(row);
@@ -320,14 +323,28 @@ void TQelSelectGrid::SetEditText(int col, int row, const std::string& value)
     if (real != 1 || !options_.Contains(soFilter))
         return;
     if (auto* f = static_cast<TQelField*>(GetObjectsEx(col, 1)))
-        if (f->Readable(value) || value.empty())
-            f->set_AsString(value);
+        f->set_AsString(f->Readable(value) ? value : std::string());
 }
 
 void TQelSelectGrid::GetCellReadOnly(int col, int row, bool& answer)
 {
     const int real = RealRowIndex(row);
     answer = options_.Contains(soFilter) && real == 1 && col >= FixedCols();
+}
+
+bool TQelSelectGrid::CanEditShow()
+{
+    if (!options_.Contains(soFilter) || RealRowIndex(Row()) != 1)
+        return TQelGrid::CanEditShow();
+    // The toolkit opens no editor in a grid that selects whole rows; the filter row is the
+    // exception. Only cells that hold a field of the filter object take text.
+    const int col = Col();
+    if (!Options().Contains(goEditing) || col < FixedCols() || col >= ColCount() || IsHiddenColumn(col)
+        || !GetObjectsEx(col, 1))
+        return false;
+    bool editable = true;
+    GetCellReadOnly(col, Row(), editable);
+    return editable;
 }
 
 std::string TQelSelectGrid::extend_searchcond(const std::string& cond) const
@@ -377,7 +394,7 @@ void TQelSelectGrid::reload_nascent_objects()
     for (std::size_t i = 0; i < nascent_.size(); ++i) {
         const int row = first + static_cast<int>(i);
         for (int c = 1; c < ColCount(); ++c) {
-            TQelField* f = nascent_[i]->FieldByName(GetCellsEx(c, 0));
+            TQelField* f = nascent_[i]->FieldByName(column_name(c));
             SetCellsEx(c, row, f ? f->AsString() : std::string());
         }
         SetObjectsEx(0, row, nascent_[i]);

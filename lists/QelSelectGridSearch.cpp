@@ -214,7 +214,7 @@ bool TQelSelectGrid::Lookup(const std::string& input, bool backward, bool restar
     return false;
 }
 
-void TQelSelectGrid::ExtSearch()
+void TQelSelectGrid::ext_search()
 {
     TQelAnsichtLib* lib = QelAnsichten();
     if (!OnQueryParams || !lib || !hasSearchTemplates(lib, get_ClassType()))
@@ -249,11 +249,15 @@ void TQelSelectGrid::set_SearchEdit(TCustomEdit* edit)
     update_search_buttons();
 }
 
-void TQelSelectGrid::set_SearchPrev(TButtonControl* button)
+void TQelSelectGrid::attach_search_button(TButtonControl*& slot, TButtonControl* button)
 {
-    if (searchPrev_)
-        RemoveFreeNotification(searchPrev_);
-    searchPrev_ = button;
+    if (slot == button)
+        return;
+    if (slot) {
+        slot->OnClick = nullptr;
+        RemoveFreeNotification(slot);
+    }
+    slot = button;
     if (button) {
         FreeNotification(button);
         button->OnClick = [this](TObject* sender) { search_button_click(sender); };
@@ -261,16 +265,19 @@ void TQelSelectGrid::set_SearchPrev(TButtonControl* button)
     update_search_buttons();
 }
 
+void TQelSelectGrid::set_SearchPrev(TButtonControl* button)
+{
+    attach_search_button(searchPrev_, button);
+}
+
 void TQelSelectGrid::set_SearchNext(TButtonControl* button)
 {
-    if (searchNext_)
-        RemoveFreeNotification(searchNext_);
-    searchNext_ = button;
-    if (button) {
-        FreeNotification(button);
-        button->OnClick = [this](TObject* sender) { search_button_click(sender); };
-    }
-    update_search_buttons();
+    attach_search_button(searchNext_, button);
+}
+
+void TQelSelectGrid::set_ExtSearch(TButtonControl* button)
+{
+    attach_search_button(extSearch_, button);
 }
 
 void TQelSelectGrid::update_search_buttons()
@@ -280,6 +287,20 @@ void TQelSelectGrid::update_search_buttons()
         searchPrev_->SetEnabled(any);
     if (searchNext_)
         searchNext_->SetEnabled(any);
+    if (extSearch_)
+        extSearch_->SetEnabled(static_cast<bool>(OnQueryParams));
+}
+
+void TQelSelectGrid::reset_search_controls()
+{
+    if (searchEdit_)
+        searchEdit_->SetText(""); // its change handler switches the search filter off
+    for (TButtonControl* button : { searchPrev_, searchNext_, extSearch_ })
+        if (button) {
+            button->OnClick = [this](TObject* sender) { search_button_click(sender); };
+            button->SetTabStop(false);
+        }
+    update_search_buttons();
 }
 
 void TQelSelectGrid::search_edit_change(TObject*)
@@ -304,6 +325,8 @@ void TQelSelectGrid::search_edit_key(TObject*, WORD& key, TShiftState shift)
 
 void TQelSelectGrid::search_button_click(TObject* sender)
 {
-    if (searchEdit_)
+    if (sender == extSearch_ && extSearch_)
+        ext_search();
+    else if (searchEdit_)
         Lookup(searchEdit_->Text(), sender == searchPrev_, false);
 }

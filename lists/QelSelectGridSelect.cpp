@@ -21,7 +21,7 @@ void TQelSelectGrid::set_SelectedKey(TQelObjectKey key)
         return;
     }
     FocusCell(std::max(Col(), 1), row);
-    ScrollInView(Col(), row);
+    show_listed_row(row);
 }
 
 TQelObjectKey TQelSelectGrid::successor_key(const std::vector<TQelObjectKey>& leaving) const
@@ -94,6 +94,7 @@ void TQelSelectGrid::SelectRow(int row, int delay)
         SelectCell(Col(), row);
     else
         FocusCell(std::max(Col(), 1), row);
+    show_listed_row(row);
     nextSelectDelay_ = -1;
 }
 
@@ -230,7 +231,7 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
         if (db && db->Debug() && OnKeyExplore && dataRow)
             OnKeyExplore(this, get_Key(row), get_Object(row));
     } else if (ctrl && isLetter(key, 'F')) {
-        ExtSearch();
+        ext_search();
     } else if (ctrl && isLetter(key, 'G')) {
         const TQelObjectKey k(std::atoi(Trim(Clipboard()->AsText()).c_str()));
         if (k.Valid())
@@ -244,16 +245,12 @@ void TQelSelectGrid::KeyDown(WORD& key, TShiftState shift)
         if (keys.Count() > 0)
             Clipboard()->SetAsText(keys.KeysToCommaText());
     } else if (ctrl && isLetter(key, 'R')) {
-        TQelKeyList keys;
-        GetSelectList(&keys);
-        for (const TQelObjectKey& k : keys) {
-            if (TQelObject* obj = db ? db->CachedObject(k) : nullptr)
-                if (!obj->Touched())
-                    obj->Rollback();
-            reload_single(k);
-        }
+        ReloadSelected();
     }
     TQelGrid::KeyDown(key, shift);
+    // Up from the first data row lands in the filter row: on a cell that takes text.
+    if (options_.Contains(soFilter) && RealRowIndex(Row()) == 1 && (Col() < 1 || IsHiddenColumn(Col())))
+        FocusCell(first_shown_col(), Row());
 }
 
 // ---- mouse ------------------------------------------------------------------------------------
@@ -306,9 +303,11 @@ void TQelSelectGrid::GetCellColor(int col, int row, TGridDrawState state, TBrush
     if (real < FixedRows() || !font)
         return;
     if (options_.Contains(soFilter) && real == 1) {
-        font->SetColor(FontColorFilter);
+        // The whole row is no selection: only the cell that typing goes to is marked.
+        const bool current = row == Row() && col == Col();
+        font->SetColor(current ? SelectionTextColor() : FontColorFilter);
         if (brush)
-            brush->SetColor(Color());
+            brush->SetColor(current ? SelectionColor() : Color());
         return;
     }
     if (real >= FirstDataRow() + entryCount_) {

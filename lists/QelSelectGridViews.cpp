@@ -212,20 +212,21 @@ void TQelSelectGrid::init_popupmenu(bool rebuild, int delay)
     add_custom_menu_items(menu, cmiSeparator);
     add_list_items(menu);
 
+    add(kChangeDisplay, [this](TObject*) { ChangeDisplay(); })->SetEnabled(static_cast<bool>(OnViewParams));
     if (options_.Contains(soFilterAdmin)) {
         const std::string np = MakeNP(kViewClass, "", 4);
         const std::string name = currentView_ ? currentView_->NiceName(currentParams_) : std::string();
+        // The commands on the current view stand only where there is one of the user's own.
         const bool own = currentView_ && currentView_->Key() != baseFilter_;
         add(FormatStr(kDefineView, MakeNP(kViewClass, "Neu", 4)), [this](TObject*) {
             DefineView();
         })->SetEnabled(static_cast<bool>(OnCreateView));
-        add(FormatStr(kEditView, np, name), [this](TObject*) { EditCurrentView(); })->SetEnabled(own);
-        add(FormatStr(kDeleteView, np, name), [this](TObject*) { DeleteCurrentView(); })->SetEnabled(own);
-        add(FormatStr(kSaveView, np, name), [this](TObject*) {
-            SaveCurrentView();
-        })->SetEnabled(own && currentParams_);
+        add(FormatStr(kEditView, np, name), [this](TObject*) { EditCurrentView(); })->SetVisible(own);
+        add(FormatStr(kDeleteView, np, name), [this](TObject*) { DeleteCurrentView(); })->SetVisible(own);
+        TMenuItem* save = add(FormatStr(kSaveView, np, name), [this](TObject*) { SaveCurrentView(); });
+        save->SetVisible(own);
+        save->SetEnabled(own && currentParams_);
     }
-    add(kChangeDisplay, [this](TObject*) { ChangeDisplay(); })->SetEnabled(static_cast<bool>(OnViewParams));
     add_deleted_items(menu);
     add("-", nullptr);
 

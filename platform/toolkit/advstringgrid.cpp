@@ -57,6 +57,7 @@ void TAdvStringGrid::Clear()
     store_.clearStyles();
     store_.splitAllCells();
     store_.removeAllNodes();
+    sortedCol_ = -1; // the rows that come next are in no known order
     LayoutChanged();
 }
 
@@ -323,6 +324,9 @@ void TAdvStringGrid::SortTieKey(int, int, std::string&)
 
 void TAdvStringGrid::QSort()
 {
+    sortedCol_ = sortSettings_.Column;
+    sortedDirection_ = sortSettings_.Direction;
+    ContentChanged(); // the header's mark
     const int endRow = std::min(SortEndRow(), RowCount());
     if (endRow - FixedRows() < 2)
         return;
@@ -364,6 +368,13 @@ void TAdvStringGrid::SortByColumn(int col, TSortDirection direction)
     QSort();
 }
 
+int TAdvStringGrid::SortMark(int col) const
+{
+    if (!sortSettings_.Show || col != sortedCol_)
+        return 0;
+    return sortedDirection_ == sdDescending ? -1 : 1;
+}
+
 void TAdvStringGrid::SortByClick(int col)
 {
     if (!sortSettings_.Show)
@@ -384,12 +395,18 @@ void TAdvStringGrid::SaveToCSV(const std::string& fileName)
     options.alwaysQuote = alwaysQuotes_;
     options.includeHidden = saveHidden_;
     options.formulaGuard = formulaGuard_;
+    options.rowFilter = [this](int row) { return WritesCsvRow(row); };
     qel::grid::WriteCsv(store_, out, options);
     // A failed write never leaves a truncated file behind, nor touches any other file.
     std::string error;
     if (!out || !qel::grid::ReplaceFile(fileName, out.str(), error))
         throw std::runtime_error(
             error.empty() ? "Die Datei \"" + fileName + "\" kann nicht geschrieben werden." : error);
+}
+
+bool TAdvStringGrid::WritesCsvRow(int)
+{
+    return true;
 }
 
 void TAdvStringGrid::LoadFromCSV(const std::string& fileName)

@@ -132,10 +132,17 @@ protected:
     virtual void SortSwapRows(int row1, int row2);
     // The end (exclusive) of the rows QSort orders; rows below it keep their place.
     virtual int SortEndRow() { return RowCount(); }
+    // Whether SaveToCSV writes real row `row` (hidden rows aside, see SaveHiddenCells).
+    virtual bool WritesCsvRow(int row);
     void SortByClick(int col) override;
+    // With SortSettings().Show: the column and direction of the last sort, until the grid is
+    // cleared.
+    int SortMark(int col) const override;
 
 private:
     TSortSettings sortSettings_;
+    int sortedCol_ = -1;
+    TSortDirection sortedDirection_ = sdAscending;
     TPrintSettings printSettings_;
     char delimiter_ = ',';
     bool alwaysQuotes_ = false;

@@ -227,6 +227,7 @@ void TCustomGrid::SetCheckTexts(const std::string& checked, const std::string& u
 
 void TCustomGrid::columnResizedByUser(int col, int width)
 {
+    sizedCol_ = col;
     int w = width;
     store_.setColWidth(col, w);
     UpdateColSize(col, w);
@@ -435,6 +436,16 @@ void TCustomGrid::ColWidthsChanged()
 
 void TCustomGrid::UpdateColSize(int, int&)
 {
+}
+
+int TCustomGrid::SortMark(int) const
+{
+    return 0;
+}
+
+void TCustomGrid::EndColumnSize(int col)
+{
+    OnEndColumnSize(this, col);
 }
 
 bool TCustomGrid::CanEditShow()

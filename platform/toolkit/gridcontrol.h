@@ -35,6 +35,8 @@ using TComboChangeEvent = TEvent<TObject*, int, int, int, std::string>;
 using TEllipsClickEvent = TEvent<TObject*, int, int, std::string&>;
 // (Sender, row, col, anchor, auto handle).
 using TGridAnchorClickEvent = TEvent<TObject*, int, int, std::string, bool&>;
+// (Sender, col).
+using TGridColumnEvent = TEvent<TObject*, int>;
 
 class TCustomGrid : private qel::grid::GridHost, public TCustomControl {
 public:
@@ -157,6 +159,9 @@ public:
     TComboChangeEvent OnComboChange;
     TEllipsClickEvent OnEllipsClick;
     TGridAnchorClickEvent OnAnchorClick;
+    // The user has dragged the border of column `col` and let go of it (an application keeps the
+    // widths it wants kept here).
+    TGridColumnEvent OnEndColumnSize;
 
 protected:
     // Hooks. Rows are display rows.
@@ -167,6 +172,9 @@ protected:
     virtual void ColWidthsChanged();
     // The user dragged column `col` to `newWidth` (may be changed).
     virtual void UpdateColSize(int col, int& newWidth);
+    // The user let go of the border of column `col` after dragging it; the default calls
+    // OnEndColumnSize.
+    virtual void EndColumnSize(int col);
     // Whether the editor may open on the current cell now.
     virtual bool CanEditShow();
     // The text an editor starts with, and the text it hands back (on every change for the built-in
@@ -184,6 +192,8 @@ protected:
     virtual void ComboChange(int col, int row, int itemIndex, const std::string& selection);
     // Column sorting (TAdvStringGrid fills these in).
     virtual void SortByClick(int col);
+    // The mark the header of `col` shows: 1 sorted ascending, -1 descending, 0 none.
+    virtual int SortMark(int col) const;
 
     // Toolkit overrides.
     void KeyDown(WORD& key, TShiftState shift) override;
@@ -277,6 +287,7 @@ private:
     std::string checkFalse_ = "0";
     bool anchorPressed_ = false;
     bool keyFromEditor_ = false; // a key handed on from a closing editor is being handled
+    int sizedCol_ = -1; // the column whose border the user is dragging
 };
 
 // A grid of texts with an object per cell, addressed by column and display row.

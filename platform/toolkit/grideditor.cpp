@@ -328,6 +328,9 @@ bool InplaceEditor::eventFilter(QObject* watched, QEvent* event)
             forGrid = !(combo_ && combo_->view()->isVisible());
             break;
         default:
+            // Function keys mean nothing to a cell editor (F4 opens a combo's list): the grid's,
+            // so that F5 reloads while a cell is being edited.
+            forGrid = key >= VK_F1 && key <= VK_F24 && key != VK_F4;
             break;
         }
         if (forGrid) {

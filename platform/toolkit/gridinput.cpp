@@ -10,6 +10,7 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kGlyphSize = 9;
@@ -189,6 +190,7 @@ bool TCustomGrid::nodeGlyphHit(int col, int row, int x, int y) const
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
     anchorPressed_ = false;
+    sizedCol_ = -1;
     int col = -1, row = -1;
     MouseToCell(x, y, col, row);
     if (button == mbLeft && col >= 0 && row >= 0) {
@@ -234,6 +236,9 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
         }
     }
     TCustomControl::MouseUp(button, shift, x, y);
+    // The header has finished the resize with its own handling of the release.
+    if (button == mbLeft && sizedCol_ >= 0)
+        EndColumnSize(std::exchange(sizedCol_, -1));
 }
 
 void TCustomGrid::MouseMove(TShiftState shift, int x, int y)

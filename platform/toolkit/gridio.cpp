@@ -71,7 +71,7 @@ void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& optio
     if (options.byteOrderMark)
         out << "\xEF\xBB\xBF";
     for (int r = 0; r < store.rowCount(); ++r) {
-        if (!options.includeHidden && !store.rowShown(r))
+        if ((!options.includeHidden && !store.rowShown(r)) || (options.rowFilter && !options.rowFilter(r)))
             continue;
         bool firstCell = true;
         for (int c = 0; c < store.colCount(); ++c) {

@@ -3,6 +3,7 @@
 
 #include "toolkit/gridstore.h"
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ struct CsvOptions {
     // return, and not a plain number) is written quoted with an apostrophe in front, so that the
     // spreadsheet shows it as text.
     bool formulaGuard = false;
+    // When set, only the rows (real index) it accepts are written.
+    std::function<bool(int)> rowFilter;
 };
 
 // Whether a cell text would be read as a formula by a spreadsheet program.

@@ -9,6 +9,7 @@
 
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <QPolygon>
 
 #include <algorithm>
 #include <stdexcept>
@@ -133,12 +134,31 @@ void TCustomGrid::defaultDrawCell(
             painter.drawLine(midX, box.top() + 2, midX, box.bottom() - 2);
     }
 
+    // The sort mark: a small triangle at the right of the last fixed row's cell, pointing up for
+    // ascending and down for descending order.
+    int markRoom = 0;
+    if (const int mark = fixed && row == FixedRows() - 1 && !printing_ ? SortMark(col) : 0;
+        mark != 0 && rect.width() > 3 * kGlyphSize) {
+        markRoom = kGlyphSize + 6;
+        const int x = rect.right() - kGlyphSize - 4, y = rect.top() + (rect.height() - kGlyphSize / 2) / 2;
+        QPolygon triangle;
+        if (mark > 0)
+            triangle << QPoint(x, y + kGlyphSize / 2) << QPoint(x + kGlyphSize - 1, y + kGlyphSize / 2)
+                     << QPoint(x + kGlyphSize / 2, y);
+        else
+            triangle << QPoint(x, y) << QPoint(x + kGlyphSize - 1, y)
+                     << QPoint(x + kGlyphSize / 2, y + kGlyphSize / 2);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(look.text);
+        painter.drawPolygon(triangle);
+    }
+
     html::RenderStyle style;
     style.font = look.font;
     style.color = look.text;
     style.linkColor = look.link;
     style.align = look.align;
-    const QRect textRect = rect.adjusted(look.indent, 0, -1, -1);
+    const QRect textRect = rect.adjusted(look.indent, 0, -1 - markRoom, -1);
     html::Paint(painter, html::Parse(store_.text(col, RealRowIndex(row))), textRect, style);
 
     if (state.Contains(gdFocused)) {

@@ -49,8 +49,10 @@ TEST(DemoDatabase, CreatesSampleDataOnceAndReopens)
     EXPECT_TRUE(first.created);
     // The sample persons and firms, five stored filters and the one parameter they keep, two
     // document templates, five sample documents for each of the first five persons (the deleted
-    // former persons do not count), six languages.
-    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2 + 25 + 6);
+    // former persons do not count), six languages, and the settings of the demo's user, who
+    // administers the demo.
+    EXPECT_EQ(first.objectCount, 35 + 5 + 1 + 2 + 25 + 6 + 1);
+    EXPECT_TRUE(first.db->User()->IsAdmin());
     first.db.reset();
     auto second = openDemoDatabase(path);
     ASSERT_TRUE(second.error.empty()) << second.error;

@@ -148,6 +148,22 @@ TEST_F(GridTest, OnlyFixedWidthsStandWhenNothingStretches)
     EXPECT_EQ(grid->ColWidths(1), grid->ClientWidth() - 100);
 }
 
+// Columns that do not fit the client width shrink only down to a readable width (a share gets
+// that width too); the grid then scrolls sideways. A column already narrower keeps its width.
+TEST_F(GridTest, ColumnsThatDoNotFitStopAtAReadableWidth)
+{
+    const int readable = grid->TextWidth(std::string(TQelGrid::MinReadableChars, 'X'));
+    grid->set_AllColSettings("500/0;250/100;250/100;-1/100;40/100");
+    grid->RefreshColumnWidths(true, 0);
+    ASSERT_LT(grid->ClientWidth(), 500 + 3 * readable + 40);
+    EXPECT_EQ(grid->ColWidths(0), 500);
+    EXPECT_EQ(grid->ColWidths(1), readable);
+    EXPECT_EQ(grid->ColWidths(2), readable);
+    EXPECT_EQ(grid->ColWidths(3), readable);
+    EXPECT_EQ(grid->ColWidths(4), 40);
+    EXPECT_GT(shownWidth(), grid->ClientWidth());
+}
+
 TEST_F(GridTest, ResizingTheGridStretchesTheColumnsByTheirWeights)
 {
     grid->set_AllColSettings("100/0;100/100;100/300");
@@ -162,6 +178,27 @@ TEST_F(GridTest, ResizingTheGridStretchesTheColumnsByTheirWeights)
     EXPECT_EQ(grid->ColWidths(1), w1 + 50);
     EXPECT_EQ(grid->ColWidths(2), w2 + 150);
     EXPECT_LE(grid->ClientWidth() - shownWidth(), 1); // the truncation remainder of the first layout
+}
+
+// Stretched pixels are handed out whole: the columns fill the width exactly, and a grid made wider
+// and narrower again (a scroll bar that comes and goes) is back at its widths.
+TEST_F(GridTest, WiderAndNarrowerAgainGivesTheSameWidths)
+{
+    grid->set_AllColSettings("100/0;100/100;100/100;100/100");
+    grid->RefreshColumnWidths(true, 0);
+    std::vector<int> before;
+    for (int c = 0; c < 4; ++c)
+        before.push_back(grid->ColWidths(c));
+    EXPECT_EQ(shownWidth(), grid->ClientWidth());
+    for (int grow : { 10, 7, 1 }) {
+        grid->SetBounds(0, 0, 600 + grow, 300);
+        settle();
+        EXPECT_EQ(shownWidth(), grid->ClientWidth()) << grow;
+        grid->SetBounds(0, 0, 600, 300);
+        settle();
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(grid->ColWidths(c), before[static_cast<std::size_t>(c)]) << grow << " column " << c;
+    }
 }
 
 TEST_F(GridTest, DraggingABorderChangesOnlyTheColumnsRightOfIt)

@@ -139,3 +139,23 @@ TEST_F(ListCacheGridTest, ListsWithDeletedObjectsAreNotRestored)
     grid->set_ClassName("Person");
     EXPECT_FALSE(grid->LastStatement().empty());
 }
+
+// Headers under the fields' captions: the columns restored from the cache know their fields again.
+TEST_F(ListCacheGridTest, CaptionHeadersComeBackWithTheirFields)
+{
+    grid->set_FieldCaptions(true);
+    grid->set_ClassName("Person");
+    const int born = grid->ColumnByName("Geboren");
+    ASSERT_GT(born, 0);
+    EXPECT_EQ(grid->Cells(born, 0), "Geboren am");
+    grid->set_ClassName("Firma");
+    grid->set_ClassName("Person");
+    ASSERT_TRUE(grid->LastStatement().empty()); // restored
+    EXPECT_EQ(grid->ColumnByName("Geboren"), born);
+    EXPECT_EQ(grid->Cells(born, 0), "Geboren am");
+    EXPECT_EQ(grid->get_Felddefinition(born), db->FindClass("Person")->FindFelddefinition("Geboren"));
+    EXPECT_EQ(grid->SGColInfo(born)->SortStyle, ssDate);
+    // Without captions the header is the field's name again.
+    grid->set_FieldCaptions(false);
+    EXPECT_EQ(grid->Cells(born, 0), "Geboren");
+}

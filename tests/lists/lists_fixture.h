@@ -3,6 +3,7 @@
 // clock, and a shown form with one grid of type G on it; real mouse input on its cells.
 #include "lists/QelGrid.h"
 #include "support/qel_db_fixture.h"
+#include "support/select_grid_input.h"
 
 #include "toolkit/gridview.h"
 
@@ -68,21 +69,7 @@ protected:
         return viewport()->mapFrom(grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
     }
     // Drags the right border of column `col` in the header by `dx` pixels.
-    void dragBorder(int col, int dx)
-    {
-        QWidget* header = headerViewport();
-        const TRect head = grid->CellRect(col, 0);
-        const QPoint border
-            = header->mapFrom(grid->Handle(), QPoint(head.Right - 1, (head.Top + head.Bottom) / 2));
-        QTest::mousePress(header, Qt::LeftButton, {}, border);
-        for (int step = 1; step <= 4; ++step) {
-            const QPointF to(border + QPoint(dx * step / 4, 0));
-            QMouseEvent move(
-                QEvent::MouseMove, to, header->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, {});
-            QApplication::sendEvent(header, &move);
-        }
-        QTest::mouseRelease(header, Qt::LeftButton, {}, border + QPoint(dx, 0));
-    }
+    void dragBorder(int col, int dx) { DragGridColumnBorder(grid, col, dx); }
     static void settle()
     {
         for (int i = 0; i < 3; ++i)

@@ -45,13 +45,18 @@ TEST(PublishedLists, SearchControlsResolvedWhenTheFormIsLoaded)
     auto* grid = new TQelSelectGrid(&form);
     EXPECT_TRUE(grid->SetPropValue("SearchEdit", "edSuche"));
     EXPECT_TRUE(grid->SetPropValue("SearchNext", "btWeiter"));
+    EXPECT_TRUE(grid->SetPropValue("ExtSearch", "btErweitert"));
     auto* edit = new TEdit(&form);
     edit->SetName("edSuche");
     auto* next = new TButton(&form);
     next->SetName("btWeiter");
+    auto* ext = new TButton(&form);
+    ext->SetName("btErweitert");
     form.EndLoading();
     EXPECT_EQ(grid->get_SearchEdit(), edit);
     EXPECT_EQ(grid->get_SearchNext(), next);
+    EXPECT_EQ(grid->get_ExtSearch(), ext);
+    EXPECT_EQ(grid->GetPropValue("ExtSearch").AsString(), "btErweitert");
     // Outside loading an unknown name is refused and clears the reference.
     EXPECT_FALSE(grid->SetPropValue("SearchEdit", "edFehlt"));
     EXPECT_EQ(grid->get_SearchEdit(), nullptr);

@@ -103,6 +103,35 @@ TEST_F(SelectGridTest, CellsShowWhatUsersRead)
     EXPECT_EQ(grid->SGColInfo(grid->ColumnByName("Name"))->SortStyle, ssAnsiAlphaNoCase);
 }
 
+// The application's statement decides the columns: each header is its result field's name, and
+// the column's field, format and sort style follow that name.
+TEST_F(SelectGridTest, WithTheApplicationsStatementHeadersAreTheResultsFieldNames)
+{
+    person("Meier", "Anna", 2, "", "17.05.1980");
+    person("Schulz", "Bernd", 11, "", "02.01.1975");
+    grid->set_ClassName("Person");
+    grid->set_Fields("Name,Vorname,Kinder");
+    grid->OnQuerySelect = [](TObject*, TQelClassKey, std::string& statement) {
+        statement = "SELECT K, Geboren, Kinder, Name FROM Person WHERE K > 0";
+    };
+    grid->Reload();
+    ASSERT_EQ(grid->ColCount(), 4);
+    EXPECT_EQ(grid->Cells(1, 0), "Geboren");
+    EXPECT_EQ(grid->Cells(2, 0), "Kinder");
+    EXPECT_EQ(grid->Cells(3, 0), "Name");
+    EXPECT_EQ(grid->ColumnByName("Name"), 3);
+    EXPECT_EQ(grid->ColumnByName("Vorname"), -1);
+    EXPECT_EQ(grid->get_Felddefinition(1)->Name(), "Geboren");
+    EXPECT_EQ(grid->SGColInfo(1)->SortStyle, ssDate);
+    EXPECT_EQ(grid->SGColInfo(2)->SortStyle, ssNumeric);
+    // Sorted by the first column, a date.
+    EXPECT_EQ(column("Geboren"), (std::vector<std::string> { "02.01.1975", "17.05.1980" }));
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Schulz", "Meier" }));
+    // Sorting by a click on the header of Kinder orders by number, not by text.
+    grid->SortByColumn(2, sdDescending);
+    EXPECT_EQ(column("Kinder"), (std::vector<std::string> { "11", "2" }));
+}
+
 TEST_F(SelectGridTest, EmptyColumnsHideOnlyWhenThereAreRows)
 {
     grid->set_ClassName("Person");

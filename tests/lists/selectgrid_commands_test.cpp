@@ -187,6 +187,30 @@ TEST_F(SelectGridCommandsTest, EntriesFollowTheSelectionAndTheApplicationsEvents
     EXPECT_FALSE(shown(C::cmdCreate));
 }
 
+// The view part of the menu: "Anzeige ändern..." first, the view commands after it, and commands
+// on the current view only when there is one.
+TEST_F(SelectGridCommandsTest, TheViewPartOfTheMenuNamesOnlyViewsThatAreThere)
+{
+    make("Meier", "Anna");
+    list();
+    auto tail = [](const std::vector<std::string>& menu) {
+        const auto at = std::find(menu.begin(), menu.end(), "Anzeige ändern...");
+        return std::vector<std::string>(at, std::find(at, menu.end(), "(Vollansicht)"));
+    };
+    std::vector<std::string> menu = openMenu();
+    EXPECT_EQ(
+        tail(menu), (std::vector<std::string> { "Anzeige ändern...", "Neuen Filter definieren...", "-" }));
+    for (const std::string& entry : menu)
+        EXPECT_EQ(entry.find("''"), std::string::npos) << entry;
+
+    TQelAnsicht* view = this->view("Mit Kindern", "C_Person.Kinder > 0");
+    grid->SetCurrentView(view, nullptr, "", true);
+    EXPECT_EQ(tail(openMenu()),
+        (std::vector<std::string> { "Anzeige ändern...", "Neuen Filter definieren...",
+            "Filter 'Mit Kindern' bearbeiten...", "Filter 'Mit Kindern' löschen",
+            "Filter 'Mit Kindern' speichern", "-" }));
+}
+
 TEST_F(SelectGridCommandsTest, AViewOfDeletedObjectsOffersOnlyRestoreAndFinalDelete)
 {
     TQelObject* a = make("Meier", "Anna");
@@ -528,8 +552,8 @@ TEST_F(SelectGridCommandsTest, CsvOfHostileTextsReadsBackLiterallyInAnIndependen
     const std::string script
         = "import csv,sys\n"
           "rows=list(csv.reader(open(sys.argv[1],encoding='utf-8-sig',newline=''),delimiter=';'))\n"
-          "for r in rows[1:]: sys.stdout.write(r["
-        + std::to_string(col) + "].replace('\\n','<NL>')+'\\n')\n";
+          "i=rows[0].index('Name')\n"
+          "for r in rows[1:]: sys.stdout.write(r[i].replace('\\n','<NL>')+'\\n')\n";
     std::ofstream(dir + "/read.py") << script;
     const std::string out = run("python3 " + dir + "/read.py " + file);
     std::vector<std::string> read;
@@ -547,6 +571,28 @@ TEST_F(SelectGridCommandsTest, CsvOfHostileTextsReadsBackLiterallyInAnIndependen
         expected.push_back(shown);
     }
     EXPECT_EQ(read, expected) << out;
+}
+
+// The file holds what the list shows: no hidden key column, no hidden empty column, no filter row;
+// the header row and every listed row.
+TEST_F(SelectGridCommandsTest, CsvHoldsTheColumnsAndRowsTheListShows)
+{
+    make("Meier", "Anna");
+    make("Otto", "Olaf");
+    make("Schulz", "Carla");
+    list({ soFilter });
+    ASSERT_TRUE(grid->IsHiddenColumn(grid->ColumnByName("Kinder"))); // no person has children
+    const std::string file = dir + "/sicht.csv";
+    grid->OnSaveCSV = [&](TObject*, std::string& name) { name = file; };
+    grid->update_popup_menu();
+    cmd(C::cmdSaveCSV)->Click();
+    EXPECT_EQ(readFile(file), "\xEF\xBB\xBFName;Vorname\r\nMeier;Anna\r\nOtto;Olaf\r\nSchulz;Carla\r\n");
+
+    // A filter typed into the filter row filters the file too, and is no line of its own.
+    grid->set_Filter("Vorname", "Carla");
+    grid->Reload();
+    cmd(C::cmdSaveCSV)->Click();
+    EXPECT_EQ(readFile(file), "\xEF\xBB\xBFName;Vorname\r\nSchulz;Carla\r\n");
 }
 
 TEST_F(SelectGridCommandsTest, PrintingTheListWithoutAPrinterWritesAPdfWithTheRows)
@@ -607,4 +653,97 @@ TEST_F(SelectGridCommandsTest, ExportWritesOneFilePerObjectIntoTheChosenFolder)
     cmd(C::cmdPreview)->Items(0)->Click();
     ASSERT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::OpenWithProgram);
     EXPECT_EQ(readFile(dialogs->LastQuestion().text), "<h1>Meier</h1>Anna");
+}
+
+// ---- reload -----------------------------------------------------------------------------------
+
+// Ctrl+R reads the selected persons again: one stored elsewhere shows its new values at once; one
+// changed here is reloaded only after the warning is answered with yes; cancel stops.
+TEST_F(SelectGridCommandsTest, CtrlRReloadsSelectedObjectsAndWarnsBeforeDroppingChanges)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Schulz", "Bernd");
+    TQelObject* c = make("Zeh", "Carla");
+    list({ soMultiSelect });
+    const int vorname = grid->ColumnByName("Vorname");
+    auto rowText = [&](TQelObject* o) { return grid->Cells(vorname, grid->get_row(o->Key())); };
+    auto storeElsewhere = [&](TQelObject* o, const char* value) {
+        const std::string sql
+            = "UPDATE C_Person SET Vorname = '" + std::string(value) + "' WHERE K = " + o->Key().ToString();
+        ASSERT_EQ(sqlite3_exec(db->Handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    };
+    storeElsewhere(b, "Berta");
+    a->FieldByName("Vorname")->set_AsString("Anja"); // changed in this session, not stored
+    select({ a, b });
+    grid->SetFocus();
+
+    dialogs->AnswerBox(IDNO);
+    key(Qt::Key_R);
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    const auto& q = dialogs->Questions().back();
+    EXPECT_EQ(q.text,
+        "Die Person 'Meier, Anja' wurde in dieser Session modifiziert. Wenn es neu geladen wird,\n"
+        "gehen diese Änderungen verloren.\n\nTrotzdem fortfahren?");
+    EXPECT_EQ(q.flags, unsigned(MB_YESNOCANCEL | MB_ICONWARNING));
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anja");
+    EXPECT_TRUE(a->Touched());
+    EXPECT_EQ(b->FieldByName("Vorname")->AsString(), "Berta");
+    EXPECT_EQ(rowText(b), "Berta");
+
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_R);
+    EXPECT_EQ(dialogs->Questions().size(), 2u);
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anna");
+    EXPECT_FALSE(a->Touched());
+    EXPECT_EQ(rowText(a), "Anna");
+
+    // Cancel leaves the changed person and every one after it as they were.
+    a->FieldByName("Vorname")->set_AsString("Anja");
+    storeElsewhere(c, "Clara");
+    select({ a, c });
+    dialogs->AnswerBox(IDCANCEL);
+    key(Qt::Key_R);
+    EXPECT_EQ(dialogs->Questions().size(), 3u);
+    EXPECT_EQ(a->FieldByName("Vorname")->AsString(), "Anja");
+    EXPECT_EQ(c->FieldByName("Vorname")->AsString(), "Carla");
+    EXPECT_EQ(rowText(c), "Carla");
+}
+
+// ---- references -------------------------------------------------------------------------------
+
+// A reference column shows the referenced object's name (read for many keys at once), follows a
+// changed reference, shows a reference whose object is gone as the field does, and sorts as text.
+TEST_F(SelectGridCommandsTest, ReferencesShowTheReferencedObjectsName)
+{
+    const int n = 520; // more keys than one query asks for
+    std::vector<TQelObject*> chefs, firms;
+    db->StartTransaction();
+    for (int i = 0; i < n; ++i) {
+        chefs.push_back(make(("Chef" + std::to_string(1000 + i)).c_str(), "Vera"));
+        TQelObject* f = create("Firma");
+        f->FieldByName("Name")->set_AsString("Firma " + std::to_string(i));
+        dynamic_cast<TQelRefField*>(f->FieldByName("Chef"))->set_AsKey(chefs.back()->Key());
+        ASSERT_TRUE(f->Commit());
+        firms.push_back(f);
+    }
+    ASSERT_TRUE(db->CommitTransaction());
+    grid->set_ClassName("Firma");
+    grid->Reload();
+    ASSERT_EQ(grid->EntryCount(), n);
+    const int chef = grid->ColumnByName("Chef");
+    for (int i = 0; i < n; ++i)
+        ASSERT_EQ(grid->Cells(chef, grid->get_row(firms[i]->Key())), chefs[i]->Name()) << i;
+
+    // Another chef for the first firm: its row follows the commit.
+    dynamic_cast<TQelRefField*>(firms[0]->FieldByName("Chef"))->set_AsKey(chefs[7]->Key());
+    ASSERT_TRUE(firms[0]->Commit());
+    EXPECT_EQ(grid->Cells(chef, grid->get_row(firms[0]->Key())), "Chef1007, Vera");
+    // A reference to no object (written behind the database's back) reads as the field shows it.
+    const std::string sql = "UPDATE C_Firma SET Chef = 999999 WHERE K = " + firms[1]->Key().ToString();
+    ASSERT_EQ(sqlite3_exec(db->Handle(), sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(chef, grid->get_row(firms[1]->Key())), "#999999");
+
+    grid->SortByColumn(chef, sdDescending);
+    EXPECT_EQ(grid->Cells(chef, grid->FirstDataRow()), "Chef" + std::to_string(1000 + n - 1) + ", Vera");
 }

@@ -3,6 +3,7 @@
 // tasks run on a manual clock; questions go to a scripted dialog service.
 #include "lists/QelSelectGrid.h"
 #include "support/qel_db_fixture.h"
+#include "support/select_grid_input.h"
 
 #include "toolkit/gridview.h"
 #include "toolkit/scripteddialogs.h"
@@ -22,7 +23,7 @@ class 33010 Person : Objekt table=Person format="<Name>, <Vorname>" noun="Person
   field Vorname Text length=40
   field Anrede Auswahl domain="Herr=Hr.|Frau=Fr."
   field Kinder Ganzzahl
-  field Geboren Datum
+  field Geboren Datum description="Geboren am"
   field Aktiv Boolesch
   field Notiz Langtext
   vector Adressen Adresse
@@ -106,14 +107,7 @@ protected:
         return v;
     }
     // Column texts of the data rows, top to bottom.
-    std::vector<std::string> column(const std::string& header) const
-    {
-        std::vector<std::string> out;
-        const int c = grid->ColumnByName(header);
-        for (int r = grid->FirstDataRow(); c >= 0 && r < grid->FirstDataRow() + grid->EntryCount(); ++r)
-            out.push_back(grid->Cells(c, r));
-        return out;
-    }
+    std::vector<std::string> column(const std::string& header) const { return ListedColumn(grid, header); }
     std::vector<std::string> menuCaptions() const
     {
         std::vector<std::string> out;

@@ -466,3 +466,51 @@ TEST_F(SelectGridLoadTest, SearchEditAndButtons)
     edit->SetText("");
     EXPECT_FALSE(next->Enabled());
 }
+
+// Another class starts with an empty search: the text of the old one and its step buttons go;
+// the button of the extended search asks for a search template of the class and applies it.
+TEST_F(SelectGridLoadTest, AnotherClassStartsWithAnEmptySearch)
+{
+    person("Schmidt", "Anna");
+    person("Schulz", "Bernd");
+    TQelObject* firm = create("Firma");
+    firm->FieldByName("Name")->set_AsString("Schrauben AG");
+    ASSERT_TRUE(firm->Commit());
+    list();
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    auto* next = new TButton(form.get());
+    next->SetParent(form.get());
+    auto* ext = new TButton(form.get());
+    ext->SetParent(form.get());
+    grid->set_SearchEdit(edit);
+    grid->set_SearchNext(next);
+    grid->set_ExtSearch(ext);
+    EXPECT_FALSE(ext->Enabled()); // no OnQueryParams
+    edit->SetFocus();
+    QTest::keyClicks(edit->Handle(), "Sch");
+    ASSERT_TRUE(next->Enabled());
+
+    TQelAnsicht* byName = view("Nach Name", "Firma.Name = :Ort", nullptr, "Firma", cls("OrtParameter"));
+    int asked = 0;
+    grid->OnQueryParams
+        = [&](TObject*, TQelClassKey cls, TQelAnsicht*& v, TQelFieldList*&, std::string& text, bool& ok) {
+              ++asked;
+              EXPECT_EQ(cls, this->cls("Firma"));
+              v = byName;
+              text = "Ort=Schrauben AG";
+              ok = true;
+          };
+    grid->set_ClassName("Firma");
+    EXPECT_EQ(edit->Text(), "");
+    EXPECT_FALSE(next->Enabled());
+    EXPECT_FALSE(next->TabStop());
+    EXPECT_TRUE(ext->Enabled());
+    EXPECT_FALSE(ext->TabStop());
+    EXPECT_EQ(grid->EntryCount(), 1);
+
+    QTest::mouseClick(ext->Handle(), Qt::LeftButton);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(grid->get_CurrentView(), byName);
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Schrauben AG" }));
+}

@@ -191,6 +191,8 @@ TEST_F(GridTest, HintsShowTruncatedTextWithoutMarkup)
 TEST_F(GridTest, DraggingAColumnBorderReportsTheNewWidth)
 {
     grid->SetOptions(grid->Options() << goColSizing);
+    std::vector<int> ended;
+    grid->OnEndColumnSize = [&](TObject*, int col) { ended.push_back(col); };
     QWidget* header = headerViewport();
     const TRect head = grid->CellRect(1, 0);
     const QPoint border
@@ -199,12 +201,17 @@ TEST_F(GridTest, DraggingAColumnBorderReportsTheNewWidth)
     QMouseEvent move(QEvent::MouseMove, QPointF(border + QPoint(40, 0)),
         header->mapToGlobal(QPointF(border + QPoint(40, 0))), Qt::NoButton, Qt::LeftButton, {});
     QApplication::sendEvent(header, &move);
+    EXPECT_TRUE(ended.empty()); // still dragging
     QTest::mouseRelease(header, Qt::LeftButton, {}, border + QPoint(40, 0));
+    EXPECT_EQ(ended, std::vector<int> { 1 }); // once, when the border is let go
     EXPECT_EQ(grid->resized, 1);
     EXPECT_EQ(grid->resizedWidth, 140);
     EXPECT_EQ(grid->ColWidths(1), 140);
     EXPECT_EQ(grid->CellRect(2, 1).Left, grid->CellRect(1, 1).Right);
     EXPECT_EQ(grid->GetCellsEx(1, 0), "Kopf 1"); // resizing is no click: no sorting, no move
+    // A click on a cell afterwards ends no resize.
+    QTest::mouseClick(viewport(), Qt::LeftButton, {}, cellPoint(1, 2));
+    EXPECT_EQ(ended.size(), 1u);
 }
 
 namespace {

@@ -122,3 +122,75 @@ TEST(GridRender, HtmlCellsMergesHiddenColumnAndColouredRows)
             QRect(right.right() - right.width() / 2, right.top(), right.width() / 2, right.height()), dark),
         10);
 }
+
+// A click on a header sorts by its column and marks that header with a triangle at its right end,
+// up for ascending, down after a second click; the other headers carry no mark.
+TEST(GridRender, TheSortedColumnsHeaderShowsTheDirection)
+{
+    TForm form(nullptr);
+    form.SetClientWidth(400);
+    form.SetClientHeight(160);
+    auto* grid = new TAdvStringGrid(&form);
+    grid->SetParent(&form);
+    grid->SetBounds(0, 0, 400, 160);
+    grid->SetColCount(3);
+    grid->SetRowCount(4);
+    grid->SetFixedRows(1);
+    grid->SetFixedCols(0);
+    grid->SortSettings().Show = true;
+    const char* rows[][3] = { { "Name", "Ort", "Alter" }, { "Zeh", "Bonn", "3" }, { "Adam", "Köln", "12" },
+        { "Meier", "Aachen", "7" } };
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            grid->SetCellsEx(c, r, rows[r][c]);
+    for (int c = 0; c < 3; ++c)
+        grid->SetColWidths(c, 120);
+    form.Show();
+    QApplication::processEvents();
+    QWidget* header = static_cast<qel::grid::GridView*>(grid->Handle())->horizontalHeader()->viewport();
+    auto markArea = [&](int col) {
+        const TRect r = grid->CellRect(col, 0);
+        const QPoint topLeft = header->mapFrom(grid->Handle(), QPoint(r.Right - 18, r.Top + 2));
+        return QRect(topLeft, QSize(16, r.Height() - 4));
+    };
+    auto dark = [](QColor c) { return c.lightness() < 100; };
+    // The rows of the mark that hold its widest and its narrowest line.
+    auto markShape = [&](int col) {
+        const QImage img = header->grab().toImage();
+        const QRect area = markArea(col);
+        int widestY = -1, widest = 0, narrowestY = -1, narrowest = 1000;
+        for (int y = area.top(); y <= area.bottom(); ++y) {
+            const int n = countPixels(img, QRect(area.left(), y, area.width(), 1), dark);
+            if (n > widest)
+                widest = n, widestY = y;
+            if (n > 0 && n < narrowest)
+                narrowest = n, narrowestY = y;
+        }
+        return std::pair { widestY, narrowestY };
+    };
+    const QImage before = header->grab().toImage();
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(countPixels(before, markArea(c), dark), 0) << "no mark before sorting, column " << c;
+
+    QTest::mouseClick(header, Qt::LeftButton, {}, header->mapFrom(grid->Handle(), QPoint(180, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(grid->Cells(1, 1), "Aachen");
+    const QImage sorted = header->grab().toImage();
+    sorted.save(QDir(TestOutputDir()).filePath("grid_sort_mark.png"));
+    EXPECT_GT(countPixels(sorted, markArea(1), dark), 10);
+    EXPECT_EQ(countPixels(sorted, markArea(0), dark), 0);
+    EXPECT_EQ(countPixels(sorted, markArea(2), dark), 0);
+    const auto [upWide, upNarrow] = markShape(1);
+    EXPECT_GT(upWide, upNarrow) << "ascending: the point on top";
+
+    QTest::mouseClick(header, Qt::LeftButton, {}, header->mapFrom(grid->Handle(), QPoint(180, 10)));
+    QApplication::processEvents();
+    EXPECT_EQ(grid->Cells(1, 1), "Köln");
+    const auto [downWide, downNarrow] = markShape(1);
+    EXPECT_LT(downWide, downNarrow) << "descending: the point below";
+
+    // Rows refilled from scratch are in no known order: the mark goes.
+    grid->Clear();
+    QApplication::processEvents();
+    EXPECT_EQ(countPixels(header->grab().toImage(), markArea(1), dark), 0);
+}
