@@ -17,6 +17,8 @@ TCustomTabControl::TCustomTabControl(TComponent* owner)
             Change();
     });
     SetTabStop(true);
+    // Like Qt's tab widget: a layout gives it the room there is.
+    Handle()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     placeTabBar();
 }
 
