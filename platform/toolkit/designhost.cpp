@@ -375,8 +375,8 @@ void TDesignHost::showAsAtRunTime()
     // A data control is enabled once it is connected; an edit shows its field's name until then.
     if (!control_->IsPublishedProp("FieldPath"))
         return;
+    control_->SetEnabled(true);
     QWidget* w = control_->Handle();
-    w->setEnabled(true);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         const std::string path = control_->GetPropValue("FieldPath").AsString();
         const std::string prop
