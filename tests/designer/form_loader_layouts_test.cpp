@@ -216,6 +216,11 @@ TEST_F(FormLoaderLayouts, NestedLayoutsLoadBindShowAndTakeTypedKeys)
     EXPECT_TRUE(firms->Showing());
     EXPECT_EQ(firms->EntryCount(), 2);
     EXPECT_FALSE(firstName->Showing());
+    // The binding messages find the laid-out control again: its page is opened, it is focused.
+    EXPECT_EQ(TQelCommonMethods::JumpTo(person->FieldByName("Vorname"), form.get(), true), firstName);
+    QApplication::processEvents();
+    EXPECT_EQ(pages->ActivePageIndex(), 0);
+    EXPECT_TRUE(firstName->Focused());
 }
 
 } // namespace
