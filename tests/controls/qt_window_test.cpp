@@ -1,6 +1,7 @@
 // The package's controls in a window built in Qt: a QMainWindow whose central widget holds them in
 // nested layouts, a page control among them. They are shown with the window, bound through the
 // window, labelled, and what is typed into them reaches the object and the stored row.
+#include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "controls/QelEdit.h"
 #include "controls/QelPageControl.h"
@@ -10,6 +11,7 @@
 #include "vectors/QelVectorGrid.h"
 
 #include "toolkit/comctrls.h"
+#include "toolkit/registry.h"
 
 #include <QApplication>
 #include <QFormLayout>
@@ -18,6 +20,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace {
 
@@ -103,7 +106,7 @@ TEST_F(QtWindow, ControlsInAMainWindowWithLayoutsAreShownBoundAndTakeTypedKeys)
     QApplication::processEvents();
 
     for (TControl* c : std::initializer_list<TControl*> { name, salutation, pages, firstName, addresses })
-        EXPECT_TRUE(c->Showing()) << c->ClassName();
+        EXPECT_EQ(c->Showing(), c->Visible()) << c->ClassName(); // some hide while unbound
     EXPECT_EQ(name->Text(), "Meier");
     EXPECT_EQ(salutation->Text(), "Herr");
     EXPECT_EQ(addresses->Cells(0, 1), "Köln");
@@ -122,6 +125,46 @@ TEST_F(QtWindow, ControlsInAMainWindowWithLayoutsAreShownBoundAndTakeTypedKeys)
 
     EXPECT_EQ(TQelCommonMethods::DisconnectSubControls(&window, false), 0);
     EXPECT_EQ(name->Text(), "");
+}
+
+// Every control of the palette in a layout of a plain Qt window, connected to an object: shown
+// with the window, asking for room, bound; freed with the window, however Qt frees it.
+TEST_F(QtWindow, EveryControlOfThePaletteLivesInAQtLayout)
+{
+    QelObjCntrl::Register();
+    const std::vector<TComponentClass> classes = PaletteClasses(QelObjCntrl::PalettePage);
+    ASSERT_GT(classes.size(), 25u);
+    TComponent owner(nullptr);
+    auto window = std::make_unique<QWidget>();
+    auto* rows = new QGridLayout(window.get());
+    int placed = 0;
+    for (const TComponentClass& cls : classes) {
+        TComponent* made = cls.create(&owner);
+        auto* c = dynamic_cast<TControl*>(made);
+        if (!c) {
+            delete made; // actions and other components without a widget
+            continue;
+        }
+        c->SetName("c" + std::to_string(placed));
+        rows->addWidget(c->Handle(), placed / 4, placed % 4);
+        ++placed;
+    }
+    TQelCommonMethods::ConnectSubControls(window.get(), person->FieldList(), false);
+    window->resize(1200, 900);
+    window->show();
+    QApplication::processEvents();
+    for (int i = 0; i < owner.GetComponentCount(); ++i) {
+        auto* c = dynamic_cast<TControl*>(owner.GetComponent(i));
+        if (!c || c->Handle()->parentWidget() != window.get())
+            continue; // a part that a control made for itself
+        EXPECT_EQ(c->Showing(), c->Visible()) << c->ClassName(); // some hide while unbound
+        EXPECT_FALSE(c->Handle()->sizeHint().isEmpty()) << c->ClassName();
+        EXPECT_TRUE(c->PlacedByQt()) << c->ClassName();
+    }
+    EXPECT_EQ(TQelCommonMethods::DisconnectSubControls(window.get(), false), 0);
+    window.reset();
+    QApplication::processEvents();
+    EXPECT_EQ(owner.GetComponentCount(), 0);
 }
 
 } // namespace
