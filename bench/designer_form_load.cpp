@@ -1,8 +1,8 @@
 // The person form's general and bank pages (a page control, six sheets, the controls of two of
-// them) loaded from demo/person_form.ui and connected to a person, against the same controls
-// built in code and connected the same way. The .ui holds the whole form: the loaded text keeps
-// only the widgets the code builds, so that both sides make the same controls. Each iteration
-// makes a new form and drops it.
+// them, in their layouts) loaded from demo/person_form.ui and connected to a person, against the
+// same controls in the same layouts built in code and connected the same way. The .ui holds the whole form:
+// the loaded text keeps only the widgets the code builds, so that both sides make the same controls. Each
+// iteration makes a new form and drops it.
 #include "QelObjCntrl.h"
 #include "binding/methods.h"
 #include "controls/QelEdit.h"
@@ -14,6 +14,8 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -41,27 +43,38 @@ struct TBenchPerson {
     ~TBenchPerson() { SetQelDatabase(nullptr); }
 };
 
-TQelEdit* edit(TForm& form, TWinControl* parent, const char* path, const char* caption, int x, int y, int w,
-    TQelEditOptions options = {})
+TQelEdit* edit(TForm& form, const char* path, const char* caption, TQelEditOptions options = {})
 {
     auto* e = new TQelEdit(&form);
     e->SetName(std::string("ed") + path);
-    e->SetParent(parent);
-    e->SetBounds(x, y, w, 24);
     e->set_FieldPath(path);
     e->SetLabelCaption(caption);
     e->set_EditOptions(options);
     return e;
 }
 
-// What person_form.ui describes, written out by hand.
+TPanel* panel(TForm& form, const char* name)
+{
+    auto* p = new TPanel(&form);
+    p->SetName(name);
+    p->SetBevelOuter(bvNone);
+    return p;
+}
+
+void margins(QLayout* l, int left, int top, int right, int bottom)
+{
+    l->setContentsMargins(left, top, right, bottom);
+}
+
+// What person_form.ui describes, written out by hand: the same controls in the same layouts.
 void buildInCode(TForm& form)
 {
+    auto* rows = new QVBoxLayout(form.ClientWidget());
+    margins(rows, 0, 0, 0, 0);
+    rows->setSpacing(0);
     auto* pages = new TQelPageControl(&form);
     pages->SetName("pcPerson");
-    pages->SetParent(&form);
-    pages->SetBounds(0, 56, 960, 590);
-    pages->SetAlign(alClient);
+    rows->addWidget(pages->Handle(), 1);
     auto sheet = [&](const char* name, const char* caption) {
         auto* s = new TTabSheet(&form);
         s->SetName(name);
@@ -75,55 +88,94 @@ void buildInCode(TForm& form)
     sheet("tsNotizen", "Notizen");
     sheet("tsDokumente", "Dokumente");
     sheet("tsBeziehungen", "Beziehungen");
-    const int col1 = 16, col2 = 224, col3 = 432, w = 192;
-    edit(form, general, "Anrede", "Anrede", col1, 28, 100);
-    edit(form, general, "Titel", "Titel", col1 + 116, 28, w - 116);
-    edit(form, general, "Vorname", "Vorname", col2, 28, w);
-    edit(form, general, "Name", "Name", col3, 28, w);
-    edit(form, general, "Geburtsdatum", "Geburtsdatum", col1, 84, w, { eoAcceptWithoutDelimiters });
-    edit(form, general, "Gehalt", "Gehalt (€)", col2, 84, w);
-    edit(form, general, "Email", "E-Mail", col3, 84, w);
-    edit(form, general, "Eintritt", "Eintritt (ohne Uhrzeit)", col1, 140, w, { eoHideTime });
-    edit(form, general, "Kinder", "Kinder", col2, 140, 80);
+
+    auto* generalRow = new QHBoxLayout(general->Handle());
+    margins(generalRow, 16, 12, 12, 12);
+    generalRow->setSpacing(16);
+    auto* left = new QVBoxLayout();
+    left->setSpacing(12);
+    generalRow->addLayout(left, 1);
+    auto* grid = new QGridLayout();
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(10);
+    left->addLayout(grid);
+    auto* salutation = new QHBoxLayout();
+    salutation->addWidget(edit(form, "Anrede", "Anrede")->Handle(), 3);
+    salutation->addWidget(edit(form, "Titel", "Titel")->Handle(), 2);
+    grid->addLayout(salutation, 0, 0);
+    grid->addWidget(edit(form, "Vorname", "Vorname")->Handle(), 0, 1);
+    grid->addWidget(edit(form, "Name", "Name")->Handle(), 0, 2);
+    grid->addWidget(
+        edit(form, "Geburtsdatum", "Geburtsdatum", { eoAcceptWithoutDelimiters })->Handle(), 1, 0);
+    grid->addWidget(edit(form, "Gehalt", "Gehalt (€)")->Handle(), 1, 1);
+    grid->addWidget(edit(form, "Email", "E-Mail")->Handle(), 1, 2);
+    grid->addWidget(edit(form, "Eintritt", "Eintritt (ohne Uhrzeit)", { eoHideTime })->Handle(), 2, 0);
+    grid->addWidget(edit(form, "Kinder", "Kinder")->Handle(), 2, 1);
+    auto* employerBox = new QVBoxLayout();
+    employerBox->setSpacing(2);
     auto* caption = new TLabel(&form);
     caption->SetName("lblArbeitgeberTitel");
-    caption->SetParent(general);
-    caption->SetBounds(col3, 122, w, 16);
     caption->SetCaption("Arbeitgeber");
+    employerBox->addWidget(caption->Handle());
     auto* employer = new TQelGradientLabel(&form);
     employer->SetName("lblArbeitgeber");
-    employer->SetParent(general);
-    employer->SetBounds(col3, 140, w, 24);
+    employer->Handle()->setMinimumHeight(24);
     employer->Font().SetStyle({ fsBold });
     employer->set_FieldPath("Arbeitgeber");
     employer->SetColor(TColor(0xFAF0E6));
     employer->SetColorTo(clWhite);
-    TQelEdit* path = edit(form, general, "", "Objektpfad (Eigenschaft der Feldliste)", col1, 196,
-        col3 + w - col1, { eoLabelLook });
+    employerBox->addWidget(employer->Handle());
+    grid->addLayout(employerBox, 2, 2);
+    TQelEdit* path = edit(form, "", "Objektpfad (Eigenschaft der Feldliste)", { eoLabelLook });
     path->SetName("edObjektpfad");
     path->set_FieldProp("Path");
-    for (auto [name, x, y, aw, ah] :
-        { std::tuple { "pnlChoices", 640, 0, 312, 344 }, std::tuple { "pnlGroups", 8, 236, 368, 200 } }) {
-        auto* p = new TPanel(&form);
-        p->SetName(name);
-        p->SetParent(general);
-        p->SetBounds(x, y, aw, ah);
-        p->SetBevelOuter(bvNone);
-    }
+    grid->addWidget(path->Handle(), 3, 0, 1, 3);
+    for (int c = 0; c < 3; ++c)
+        grid->setColumnStretch(c, 1);
+    // The panels of the groups and the choices (their controls are not part of the comparison).
+    TPanel* groups = panel(form, "pnlGroups");
+    auto* groupsRow = new QHBoxLayout(groups->Handle());
+    margins(groupsRow, 0, 4, 0, 0);
+    groupsRow->addLayout(new QVBoxLayout());
+    groupsRow->addLayout(new QVBoxLayout());
+    groupsRow->addStretch();
+    left->addWidget(groups->Handle());
+    left->addStretch();
+    TPanel* choices = panel(form, "pnlChoices");
+    choices->Handle()->setMinimumWidth(300);
+    choices->Handle()->setMaximumWidth(360);
+    auto* choiceRows = new QVBoxLayout(choices->Handle());
+    margins(choiceRows, 0, 0, 0, 0);
+    choiceRows->setSpacing(10);
+    choiceRows->addLayout(new QHBoxLayout());
+    choiceRows->addStretch();
+    generalRow->addWidget(choices->Handle());
+
+    auto* bankRows = new QVBoxLayout(bankPage->Handle());
+    margins(bankRows, 8, 8, 16, 12);
+    auto* bankRow = new QHBoxLayout();
+    bankRows->addLayout(bankRow);
+    bankRows->addStretch();
     auto* bank = new TQelPanel(&form);
     bank->SetName("pnlBank");
-    bank->SetParent(bankPage);
-    bank->SetBounds(8, 8, 640, 200);
+    bank->Handle()->setMinimumWidth(500);
     bank->set_FieldPath("Bank");
+    bankRow->addWidget(bank->Handle());
+    bankRow->addStretch(1);
+    auto* bankGrid = new QGridLayout(bank->Handle());
+    margins(bankGrid, 8, 8, 8, 12);
+    bankGrid->setHorizontalSpacing(16);
+    bankGrid->setVerticalSpacing(10);
     auto* title = new TLabel(&form);
     title->SetName("lblBankverbindung");
-    title->SetParent(bank);
-    title->SetBounds(8, 4, 300, 18);
     title->Font().SetStyle({ fsBold });
     title->SetCaption("Bankverbindung");
-    edit(form, bank, "Bank", "Bank", 8, 48, 304);
-    edit(form, bank, "IBAN", "IBAN", 8, 104, 304);
-    edit(form, bank, "BIC", "BIC", 328, 104, 144);
+    bankGrid->addWidget(title->Handle(), 0, 0, 1, 2);
+    bankGrid->addWidget(edit(form, "Bank", "Bank")->Handle(), 1, 0);
+    bankGrid->addWidget(edit(form, "IBAN", "IBAN")->Handle(), 2, 0);
+    bankGrid->addWidget(edit(form, "BIC", "BIC")->Handle(), 2, 1);
+    bankGrid->setColumnStretch(0, 2);
+    bankGrid->setColumnStretch(1, 1);
 }
 
 // The person form's .ui with only the widgets (and tab stops) named in `keep`; the top widget stays.

@@ -18,6 +18,7 @@ class TCustomListBox;
 class TMenu;
 class TMenuItem;
 class TBitmap;
+class QWidget;
 
 // The editor links of one grid, keyed by the cell's object interface (or by a path hash stored in
 // the key slot). Owns its links.
@@ -31,6 +32,11 @@ public:
     // Connects every data control below `parent` to `fl`; the sum of their connect results.
     static int ConnectSubControls(TWinControl* parent, TQelFieldList* fl, bool onlyIfUnconnected);
     static int DisconnectSubControls(TWinControl* parent, bool onlyIfUnconnected);
+    // The same for the controls of a window built in Qt (a QMainWindow, a QDialog, any widget):
+    // every control below it, wherever Qt's layouts put it.
+    static int ConnectSubControls(QWidget* window, TQelFieldList* fl, bool onlyIfUnconnected);
+    static int DisconnectSubControls(QWidget* window, bool onlyIfUnconnected);
+    static int ConnectSubControls(std::nullptr_t, TQelFieldList*, bool) { return 0; }
     // The control's FieldPath; with `full` prefixed by the paths of its containers.
     static std::string FieldPath(TControl* c, bool full);
     static std::string ConnectionInfo(

@@ -17,34 +17,53 @@ TWinControl* windowed(TControl* c)
 
 } // namespace
 
+namespace {
+
+// One step of the walk: a data control connects, an embedded form is asked to connect its own
+// controls, any other windowed control is walked through.
+int connectChild(TControl* child, TQelFieldList* fl, bool onlyIfUnconnected)
+{
+    if (const TQelDataClassEntry* e = QelFindDataClass(child))
+        return e->connect(child, fl, onlyIfUnconnected);
+    if (auto* form = dynamic_cast<TCustomForm*>(child)) {
+        const LRESULT r
+            = form->Perform(WM_OC_CONNECTFORM, onlyIfUnconnected ? 1 : 0, reinterpret_cast<LPARAM>(fl));
+        if (r != 0)
+            return static_cast<int>(r);
+    }
+    if (TWinControl* w = windowed(child))
+        return TQelCommonMethods::ConnectSubControls(w, fl, onlyIfUnconnected);
+    return 0;
+}
+
+} // namespace
+
 int TQelCommonMethods::ConnectSubControls(TWinControl* parent, TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (!parent)
         return 0;
     int sum = 0;
-    for (int i = 0; i < parent->GetControlCount(); ++i) {
-        TControl* child = parent->GetControl(i);
-        if (const TQelDataClassEntry* e = QelFindDataClass(child)) {
-            sum += e->connect(child, fl, onlyIfUnconnected);
-            continue;
-        }
-        if (auto* form = dynamic_cast<TCustomForm*>(child)) {
-            const LRESULT r
-                = form->Perform(WM_OC_CONNECTFORM, onlyIfUnconnected ? 1 : 0, reinterpret_cast<LPARAM>(fl));
-            if (r != 0) {
-                sum += static_cast<int>(r);
-                continue;
-            }
-        }
-        if (TWinControl* w = windowed(child))
-            sum += ConnectSubControls(w, fl, onlyIfUnconnected);
-    }
+    for (int i = 0; i < parent->GetControlCount(); ++i)
+        sum += connectChild(parent->GetControl(i), fl, onlyIfUnconnected);
     return sum;
 }
 
 int TQelCommonMethods::DisconnectSubControls(TWinControl* parent, bool onlyIfUnconnected)
 {
     return ConnectSubControls(parent, nullptr, onlyIfUnconnected);
+}
+
+int TQelCommonMethods::ConnectSubControls(QWidget* window, TQelFieldList* fl, bool onlyIfUnconnected)
+{
+    int sum = 0;
+    for (TControl* child : TControl::ControlsIn(window))
+        sum += connectChild(child, fl, onlyIfUnconnected);
+    return sum;
+}
+
+int TQelCommonMethods::DisconnectSubControls(QWidget* window, bool onlyIfUnconnected)
+{
+    return ConnectSubControls(window, nullptr, onlyIfUnconnected);
 }
 
 std::string TQelCommonMethods::FieldPath(TControl* c, bool full)

@@ -1,5 +1,6 @@
 # The test "example": installs the built package into a prefix under the build folder, then
-# configures, builds and runs examples/minimal against it, headless.
+# configures, builds and runs each example against it, headless: examples/minimal, and
+# examples/firstform (the README's first application) with --check.
 # Run with -DQEL_BUILD_DIR=... -DQEL_SOURCE_DIR=... [-DQEL_SANITIZE=ON] [-DQEL_BUILD_TYPE=...]
 set(work ${QEL_BUILD_DIR}/example-test)
 set(prefix ${work}/prefix)
@@ -35,10 +36,20 @@ if(QEL_SANITIZE)
   list(APPEND options "-DCMAKE_CXX_FLAGS=-fsanitize=address,undefined -fno-omit-frame-pointer"
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined")
 endif()
-run("configure" ${CMAKE_COMMAND} -S ${QEL_SOURCE_DIR}/examples/minimal -B ${work}/build ${options})
-run("build" ${CMAKE_COMMAND} --build ${work}/build -j2)
-run("run" ${work}/build/qelminimal)
-if(NOT out MATCHES "qelminimal: OK")
-  message(FATAL_ERROR "example: unexpected output\n${out}")
-endif()
-message(STATUS "${out}")
+# Each example: its folder, its program, its argument ("-": none), and what it prints on success.
+foreach(example "minimal;qelminimal;-;qelminimal: OK" "firstform;kontakte;--check;kontakte: OK")
+  list(GET example 0 dir)
+  list(GET example 1 program)
+  list(GET example 2 args)
+  list(GET example 3 expected)
+  if(args STREQUAL "-")
+    set(args "")
+  endif()
+  run("configure ${dir}" ${CMAKE_COMMAND} -S ${QEL_SOURCE_DIR}/examples/${dir} -B ${work}/${dir} ${options})
+  run("build ${dir}" ${CMAKE_COMMAND} --build ${work}/${dir} -j2)
+  run("run ${dir}" ${work}/${dir}/${program} ${args})
+  if(NOT out MATCHES "${expected}")
+    message(FATAL_ERROR "example ${dir}: unexpected output\n${out}")
+  endif()
+  message(STATUS "${out}")
+endforeach()

@@ -10,6 +10,9 @@
 #include "toolkit/extctrls.h"
 #include "toolkit/stdctrls.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
+
 TFirmForm::TFirmForm(TComponent* owner, TQelDatabase* db)
     : TForm(owner)
     , db_(db)
@@ -23,114 +26,120 @@ TFirmForm::TFirmForm(TComponent* owner, TQelDatabase* db)
 
 void TFirmForm::build()
 {
-    auto* header = new TPanel(this);
-    header->SetParent(this);
-    header->SetAlign(alTop);
-    header->SetHeight(64);
-    header->SetBevelOuter(bvNone);
-    auto edit = [this](TWinControl* parent, const std::string& path, const std::string& caption, int x, int y,
-                    int w) {
+    // Laid out with Qt's layouts: the form grows with its window, the lists take the room.
+    // A control goes where its layout puts it; the control tree follows the widget tree.
+    const auto panel = [this](const char* name) {
+        auto* p = new TPanel(this);
+        p->SetName(name);
+        p->SetBevelOuter(bvNone);
+        return p;
+    };
+    const auto box = [](TControl* on, QBoxLayout* layout, int margin) {
+        on->Handle()->setLayout(layout);
+        layout->setContentsMargins(margin, margin, margin, margin);
+        return layout;
+    };
+    const auto edit = [this](const std::string& path, const std::string& caption) {
         auto* e = new TQelEdit(this);
         e->SetName("ed" + path);
-        e->SetParent(parent);
-        e->SetBounds(x, y, w, 24);
         e->set_FieldPath(path);
         e->SetLabelCaption(caption);
-        return e;
+        return e->Handle();
     };
-    edit(header, "Name", "Firma", 16, 28, 320);
-    edit(header, "Branche", "Branche", 352, 28, 180);
-    edit(header, "Gruendung", "Gegründet", 548, 28, 120);
+    auto* rows = new QVBoxLayout(ClientWidget());
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
 
-    status_ = new TPanel(this);
-    status_->SetParent(this);
-    status_->SetAlign(alBottom);
-    status_->SetHeight(26);
-    status_->SetBevelOuter(bvLowered);
-    status_->SetAlignment(taLeftJustify);
+    auto* header = panel("pnKopf");
+    auto* headerRow = box(header, new QHBoxLayout(), 16);
+    headerRow->addWidget(edit("Name", "Firma"), 3);
+    headerRow->addWidget(edit("Branche", "Branche"), 2);
+    headerRow->addWidget(edit("Gruendung", "Gegründet"), 1);
+    rows->addWidget(header->Handle());
 
-    auto* buttons = new TPanel(this);
-    buttons->SetParent(this);
-    buttons->SetAlign(alBottom);
-    buttons->SetHeight(48);
-    buttons->SetBevelOuter(bvNone);
-    auto button = [&](const char* name, const char* caption, int x, int w, std::function<void()> fn) {
+    // The middle: employees above the firm's master data, the addresses beside them.
+    auto* body = new QHBoxLayout();
+    body->setContentsMargins(12, 0, 12, 0);
+    body->setSpacing(16);
+    rows->addLayout(body, 1);
+    auto* middle = panel("pnMitte");
+    auto* middleRows = box(middle, new QVBoxLayout(), 0);
+    body->addWidget(middle->Handle(), 1);
+
+    // Addresses: the list is the index, the panel shows the chosen address.
+    auto* side = panel("pnAdressen");
+    side->Handle()->setFixedWidth(330);
+    auto* sideRows = box(side, new QVBoxLayout(), 0);
+    body->addWidget(side->Handle());
+    auto* caption = new TLabel(this);
+    caption->SetCaption("Adressen");
+    sideRows->addWidget(caption->Handle());
+    addresses_ = new TQelVectorList(this);
+    addresses_->SetName("vlAdressen");
+    addresses_->set_FieldPath("Adressen");
+    addresses_->set_NameFormat("<Strasse>, <PLZ> <Ort>");
+    sideRows->addWidget(addresses_->Handle(), 1);
+    address_ = new TQelPanel(this);
+    address_->SetName("pnAdresse");
+    address_->SetBevelOuter(bvNone);
+    auto* fields = new QGridLayout(address_->Handle());
+    fields->setContentsMargins(0, 8, 0, 0);
+    fields->setHorizontalSpacing(16);
+    fields->setVerticalSpacing(10);
+    fields->addWidget(edit("Strasse", "Straße"), 0, 0, 1, 2);
+    fields->addWidget(edit("PLZ", "PLZ"), 1, 0);
+    fields->addWidget(edit("Ort", "Ort"), 1, 1);
+    fields->addWidget(edit("Land", "Land"), 2, 0, 1, 2);
+    fields->setColumnStretch(1, 3);
+    fields->setColumnStretch(0, 1);
+    fields->setRowStretch(3, 1);
+    sideRows->addWidget(address_->Handle(), 1);
+    addresses_->set_Panel(address_);
+
+    auto* buttons = panel("pnKnoepfe");
+    auto* buttonRow = box(buttons, new QHBoxLayout(), 10);
+    buttonRow->setContentsMargins(16, 10, 16, 10);
+    auto button = [&](const char* name, const char* caption, std::function<void()> fn) {
         auto* b = new TButton(this);
         b->SetName(name);
-        b->SetParent(buttons);
         b->SetCaption(caption);
-        b->SetBounds(x, 10, w, 28);
+        b->Handle()->setMinimumWidth(96);
         b->OnClick = TNotifyEvent([fn](TObject*) { fn(); });
         return b;
     };
-    button("btnInspect", "Objekt untersuchen", 16, 150, [this] {
+    buttonRow->addWidget(button("btnInspect", "Objekt untersuchen", [this] {
         if (OnInspect && firm_)
             OnInspect(employees_->get_Object(employees_->Row()) ? employees_->get_Object(employees_->Row())
                                                                 : firm_);
-    });
-    button("btnDiscard", "Verwerfen", 744, 96, [this] { Discard(); });
-    button("btnSave", "Speichern", 848, 96, [this] { Save(); })->SetDefault(true);
+    })->Handle());
+    buttonRow->addStretch(1);
+    buttonRow->addWidget(button("btnDiscard", "Verwerfen", [this] { Discard(); })->Handle());
+    TButton* save = button("btnSave", "Speichern", [this] { Save(); });
+    save->SetDefault(true);
+    buttonRow->addWidget(save->Handle());
+    rows->addWidget(buttons->Handle());
 
-    // Addresses: the list is the index, the panel shows the chosen address.
-    auto* side = new TPanel(this);
-    side->SetName("pnAdressen");
-    side->SetParent(this);
-    side->SetAlign(alRight);
-    side->SetWidth(330);
-    side->SetBevelOuter(bvNone);
-    auto* caption = new TLabel(this);
-    caption->SetParent(side);
-    caption->SetCaption("Adressen");
-    caption->SetBounds(8, 4, 200, 18);
-    addresses_ = new TQelVectorList(this);
-    addresses_->SetName("vlAdressen");
-    addresses_->SetParent(side);
-    addresses_->SetBounds(8, 24, 314, 130);
-    addresses_->set_FieldPath("Adressen");
-    addresses_->set_NameFormat("<Strasse>, <PLZ> <Ort>");
-    address_ = new TQelPanel(this);
-    address_->SetName("pnAdresse");
-    address_->SetParent(side);
-    address_->SetBounds(8, 164, 314, 200);
-    address_->SetBevelOuter(bvNone);
-    edit(address_, "Strasse", "Straße", 0, 20, 300);
-    edit(address_, "PLZ", "PLZ", 0, 70, 80);
-    edit(address_, "Ort", "Ort", 96, 70, 204);
-    edit(address_, "Land", "Land", 0, 120, 200);
-    addresses_->set_Panel(address_);
-
-    // The middle: employees above, the firm's master data below.
-    auto* middle = new TPanel(this);
-    middle->SetName("pnMitte");
-    middle->SetParent(this);
-    middle->SetAlign(alClient);
-    middle->SetBevelOuter(bvNone);
-    auto* detailBox = new TPanel(this);
-    detailBox->SetName("pnStammdaten");
-    detailBox->SetParent(middle);
-    detailBox->SetAlign(alBottom);
-    detailBox->SetHeight(262);
-    detailBox->SetBevelOuter(bvNone);
+    status_ = panel("pnStatus");
+    status_->SetBevelOuter(bvLowered);
+    status_->SetAlignment(taLeftJustify);
+    status_->Handle()->setFixedHeight(26);
+    rows->addWidget(status_->Handle());
 
     // Master data: sections of field rows, the first address's place, and rows the form fills.
     auto* detailLabel = new TLabel(this);
-    detailLabel->SetParent(detailBox);
     detailLabel->SetCaption("Stammdaten");
-    detailLabel->SetAlign(alTop);
     details_ = new TQelDetailGrid(this);
     details_->SetName("dgFirma");
-    details_->SetParent(detailBox);
-    details_->SetAlign(alClient);
     details_->SetColWidths(TQelDetailGrid::colCaption, 190);
     details_->SetColWidths(TQelDetailGrid::colValue, 400);
-    TStringList rows;
+    TStringList detailRows;
     for (const char* line : { "* Allgemein AS 'Allgemeine Angaben'", "Name AS Firma", "Branche",
              "Gruendung AS Gegründet", "Umsatz AS Jahresumsatz", "* Kontakt", "FIELDPATH Adressen[0]",
              "Ort AS 'Ort (erste Adresse)' READONLY", "FIELDPATH Telefone[0]", "Nummer AS Telefon",
              "FIELDPATH", "* Auswertung", "Mitarbeiter AS 'Anzahl Mitarbeiter' READONLY",
              "Bewertung/COMBOLIST(A,B,C) AS Bewertung" })
-        rows.Add(line);
-    details_->set_FieldNames(rows);
+        detailRows.Add(line);
+    details_->set_FieldNames(detailRows);
     details_->OnGetValue = TQelDGGetValueEvent([this](TObject*, const std::string& name, std::string& value) {
         if (name == "MITARBEITER")
             value = std::to_string(employees_->ObjectCount());
@@ -147,13 +156,9 @@ void TFirmForm::build()
 
     // Employees: the persons whose Arbeitgeber is this firm.
     auto* label = new TLabel(this);
-    label->SetParent(middle);
     label->SetCaption("Mitarbeiter");
-    label->SetAlign(alTop);
     employees_ = new TQelRevVectorGrid(this);
     employees_->SetName("rvgMitarbeiter");
-    employees_->SetParent(middle);
-    employees_->SetAlign(alClient);
     employees_->set_ClassName("Person");
     employees_->set_FieldName("Arbeitgeber");
     TStringList cols;
@@ -165,6 +170,11 @@ void TFirmForm::build()
         if (OnOpenPerson)
             OnOpenPerson(obj);
     };
+    middleRows->addWidget(label->Handle());
+    middleRows->addWidget(employees_->Handle(), 3);
+    middleRows->addSpacing(8);
+    middleRows->addWidget(detailLabel->Handle());
+    middleRows->addWidget(details_->Handle(), 2);
 }
 
 bool TFirmForm::ShowFirm(TQelObjectKey key)

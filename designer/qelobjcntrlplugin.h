@@ -2,6 +2,7 @@
 // The collection of widgets Qt Designer shows on its widget box: the package's controls in the
 // group "TelvoODB", the toolkit's standard controls in "TelvoODB Standard".
 #include <QObject>
+#include <QStringList>
 #include <QtUiPlugin/QDesignerCustomWidgetCollectionInterface>
 #include <QtUiPlugin/QDesignerCustomWidgetInterface>
 
@@ -21,16 +22,21 @@ public:
     bool isContainer() const override { return container_; }
     QWidget* createWidget(QWidget* parent) override;
     bool isInitialized() const override { return initialized_; }
-    void initialize(QDesignerFormEditorInterface*) override { initialized_ = true; }
+    void initialize(QDesignerFormEditorInterface* core) override;
     QString domXml() const override;
     // False when the class makes no control (an action, an unknown name).
     bool makesControl() const { return !size_.isEmpty(); }
+    // The letters on the icon, unique among the widget box's controls.
+    void setIconText(const QString& text) { iconText_ = text; }
 
 private:
     QString className_;
     QString group_;
     bool container_ = false;
+    bool pages_ = false;
     QSize size_;
+    QStringList multiLine_;
+    QString iconText_;
     bool initialized_ = false;
 };
 

@@ -32,6 +32,17 @@ int TTabSheet::PageIndex() const
     return static_cast<int>(std::find(pages.begin(), pages.end(), this) - pages.begin());
 }
 
+void TTabSheet::SetPageIndex(int index)
+{
+    if (!pageControl_)
+        return;
+    auto& pages = pageControl_->pages_;
+    std::erase(pages, this);
+    index = std::clamp(index, 0, static_cast<int>(pages.size()));
+    pages.insert(pages.begin() + index, this);
+    pageControl_->updateTabs();
+}
+
 void TTabSheet::SetTabVisible(bool v)
 {
     if (tabVisible_ == v)
@@ -70,6 +81,9 @@ TPageControl::TPageControl(TComponent* owner)
     tabBar_->setExpanding(false);
     QObject::connect(tabBar_, &QTabBar::currentChanged, tabBar_, [this](int index) { tabClicked(index); });
     SetTabStop(true);
+    // Like Qt's tab widget: a layout gives it the room there is.
+    Handle()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    SetBounds(0, 0, 289, 193); // what a layout is told until the control is given a size
 }
 
 TPageControl::~TPageControl()

@@ -16,8 +16,9 @@ public:
 
     TPageControl* PageControl() const { return pageControl_; }
     void SetPageControl(TPageControl* pc);
-    // Position among the page control's sheets (-1 without one).
+    // Position among the page control's sheets (-1 without one); setting it moves the sheet.
     int PageIndex() const;
+    void SetPageIndex(int index);
     bool TabVisible() const { return tabVisible_; }
     void SetTabVisible(bool v);
     int ImageIndex() const { return imageIndex_; }

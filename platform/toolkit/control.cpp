@@ -6,12 +6,77 @@
 #include "toolkit/qtbridge.h"
 #include "toolkit/wincontrol.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
 
+// Keeps the control tree in step with the widget tree: when Qt moves a widget (a layout takes it,
+// a splitter, a stacked widget, setCentralWidget), the controls at and below it follow.
+class TWidgetParentWatcher : public QObject {
+public:
+    static void Install()
+    {
+        static QPointer<TWidgetParentWatcher> watcher;
+        if (!watcher && qApp) {
+            watcher = new TWidgetParentWatcher();
+            watcher->setParent(qApp);
+            qApp->installEventFilter(watcher);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ParentChange && watched->isWidgetType())
+            follow(static_cast<QWidget*>(watched));
+        return false;
+    }
+
+private:
+    static void follow(QWidget* w)
+    {
+        if (auto* bridge = dynamic_cast<TControlBridge*>(w)) {
+            if (TControl* c = bridge->Control())
+                c->FollowWidgetParent();
+            return; // the control's children stay its children
+        }
+        for (QObject* o : w->children())
+            if (o->isWidgetType())
+                follow(static_cast<QWidget*>(o));
+    }
+};
+
 namespace {
+
+// Whether `layout` or a layout nested in it holds `w`.
+bool LayoutHolds(const QLayout* layout, const QWidget* w)
+{
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == w)
+            return true;
+        if (const QLayout* inner = item->layout(); inner && LayoutHolds(inner, w))
+            return true;
+    }
+    return false;
+}
+
+void CollectControls(const QWidget* w, std::vector<TControl*>& found)
+{
+    for (QObject* o : w->children()) {
+        if (!o->isWidgetType())
+            continue;
+        auto* child = static_cast<QWidget*>(o);
+        auto* bridge = dynamic_cast<TControlBridge*>(child);
+        if (bridge && bridge->Control())
+            found.push_back(bridge->Control());
+        else
+            CollectControls(child, found);
+    }
+}
 
 WPARAM MouseKeys(Qt::MouseButtons buttons, Qt::KeyboardModifiers mods)
 {
@@ -80,6 +145,7 @@ TControl::TControl(TComponent* owner, QWidget* widget)
     if (auto* bridge = dynamic_cast<TControlBridge*>(widget_))
         bridge->Attach(this);
     widget_->hide();
+    TWidgetParentWatcher::Install();
     font_.OnChange = TNotifyEvent([this](TObject*) { FontChanged(); });
     Publish<&TControl::Left, &TControl::SetLeft>("Left");
     Publish<&TControl::Top, &TControl::SetTop>("Top");
@@ -120,6 +186,54 @@ TControl* TControl::FromWidget(const QWidget* widget)
     return nullptr;
 }
 
+std::vector<TControl*> TControl::ControlsIn(const QWidget* widget)
+{
+    std::vector<TControl*> found;
+    if (widget)
+        CollectControls(widget, found);
+    return found;
+}
+
+void TControl::WidgetDestroyed()
+{
+    widget_ = nullptr;
+    if (!ComponentState().Contains(csDestroying))
+        delete this;
+}
+
+void TControl::FollowWidgetParent()
+{
+    if (!widget_ || settingParent_)
+        return;
+    TWinControl* p = nullptr;
+    for (QWidget* w = widget_->parentWidget(); w && !p; w = w->parentWidget())
+        if (auto* bridge = dynamic_cast<TControlBridge*>(w))
+            p = dynamic_cast<TWinControl*>(bridge->Control());
+    if (p != parent_) {
+        if (parent_)
+            parent_->RemoveChild(this);
+        parent_ = p;
+        if (parent_) {
+            parent_->AddChild(this);
+            anchorRight_ = parent_->ClientWidth() - (left_ + width_);
+            anchorBottom_ = parent_->ClientHeight() - (top_ + height_);
+            ParentFontChanged();
+            ParentColorChanged();
+        }
+    }
+    UpdateWidgetVisibility();
+}
+
+bool TControl::PlacedByQt() const
+{
+    QWidget* pw = widget_ ? widget_->parentWidget() : nullptr;
+    if (!pw)
+        return false;
+    if (!parent_ || pw != parent_->ClientWidget())
+        return true;
+    return pw->layout() && LayoutHolds(pw->layout(), widget_);
+}
+
 void TControl::SetParent(TWinControl* parent)
 {
     if (parent == parent_)
@@ -127,6 +241,7 @@ void TControl::SetParent(TWinControl* parent)
     for (TWinControl* p = parent; p; p = p->Parent())
         if (p == this)
             return; // would make a cycle
+    TFlagScope setting(settingParent_);
     if (parent_)
         parent_->RemoveChild(this);
     parent_ = parent;
@@ -161,9 +276,10 @@ void TControl::SetVisible(bool visible)
 
 void TControl::UpdateWidgetVisibility()
 {
-    // A control without parent is not shown as a window of its own (forms are).
+    // A control without parent is not shown as a window of its own (forms are); one that Qt put
+    // into a widget is shown with it.
     if (widget_)
-        widget_->setVisible(visible_ && parent_ != nullptr);
+        widget_->setVisible(visible_ && (parent_ || widget_->parentWidget()));
 }
 
 bool TControl::Showing() const
@@ -188,6 +304,10 @@ void TControl::SetBounds(int left, int top, int width, int height)
     top_ = top;
     width_ = width;
     height_ = height;
+    askedWidth_ = width;
+    askedHeight_ = height;
+    if (sized && widget_->parentWidget() && widget_->parentWidget()->layout())
+        widget_->updateGeometry(); // a widget without a size hint of its own hints the asked size
     {
         TFlagScope updating(updatingBounds_);
         widget_->setGeometry(left, top, std::max(width, 0), std::max(height, 0));
@@ -264,7 +384,7 @@ void TControl::SetAnchors(TAnchors anchors)
 
 void TControl::ParentResized(int oldW, int oldH)
 {
-    if (align_ != alNone || !parent_)
+    if (align_ != alNone || !parent_ || PlacedByQt())
         return;
     const int w = parent_->ClientWidth();
     const int h = parent_->ClientHeight();

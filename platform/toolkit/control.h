@@ -12,6 +12,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QEvent;
 class QWidget;
@@ -69,6 +70,10 @@ public:
     void SetAlign(TAlign align);
     TAnchors Anchors() const { return anchors_; }
     void SetAnchors(TAnchors anchors);
+    // Whether Qt places the control: its widget sits in a Qt layout, or in a widget that is not
+    // its parent's client area (a splitter, a stacked widget, a plain QWidget of a window built
+    // in Qt). Align and Anchors then leave it where Qt puts it.
+    bool PlacedByQt() const;
 
     TColor Color() const { return color_; }
     void SetColor(TColor color);
@@ -109,6 +114,9 @@ public:
     QWidget* Handle() const { return widget_; }
     // The control that a widget (or a widget inside it) belongs to, or nullptr.
     static TControl* FromWidget(const QWidget* widget);
+    // The controls below `widget` with no other control between (the controls of a QMainWindow,
+    // a QDialog or any widget built in Qt), in the order of the widget tree.
+    static std::vector<TControl*> ControlsIn(const QWidget* widget);
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
@@ -176,7 +184,12 @@ private:
     friend class TWinControl;
     friend class TControlBridge;
     friend class TInputRouter;
-    void WidgetDestroyed() { widget_ = nullptr; }
+    friend class TWidgetParentWatcher;
+    // Qt freed the widget (its parent widget went): the control goes with it.
+    void WidgetDestroyed();
+    // Qt moved the widget (a layout, a splitter, setCentralWidget): the control's parent becomes
+    // the nearest control above the widget, and the control is shown with its new parent.
+    void FollowWidgetParent();
     void FontChanged();
 
     TWinControl* parent_ = nullptr;
@@ -186,6 +199,10 @@ private:
     int top_ = 0;
     int width_ = 0;
     int height_ = 0;
+    // The size last asked for by SetBounds: the size hint of a widget that has none of its own.
+    int askedWidth_ = 0;
+    int askedHeight_ = 0;
+    bool settingParent_ = false;
     TAlign align_ = alNone;
     TAnchors anchors_ { akLeft, akTop };
     // Distances to the parent's right and bottom edges, kept for right/bottom anchors.

@@ -7,6 +7,7 @@
 #include "toolkit/tabctrl.h"
 
 #include <QColor>
+#include <QLineEdit>
 #include <QResizeEvent>
 #include <QtCore/private/qmetaobject_p.h>
 #include <QtCore/private/qmetaobjectbuilder_p.h>
@@ -24,6 +25,18 @@ bool IsWidgetOwnProperty(const std::string& name)
         if (name == own)
             return true;
     return false;
+}
+
+// Texts that run over several lines: lists of lines (column specifications, watched fields, HTML
+// texts), SQL texts ("SQLRestriction", "SearchCondition") and HTML texts.
+bool IsMultiLineText(const std::string& name, const TPropType& type)
+{
+    if (type.kind == TPropKind::Lines)
+        return true;
+    if (type.kind != TPropKind::Value)
+        return false;
+    const auto has = [&name](std::string_view part) { return name.find(part) != std::string::npos; };
+    return name.rfind("SQL", 0) == 0 || has("HTML") || has("Condition");
 }
 
 TDesignType DesignTypeOf(const TComponent* component, const std::string& name)
@@ -161,7 +174,7 @@ const TDesignClass* DesignClassOf(const std::string& className, const TComponent
             for (std::size_t i = 0; i < prop.count; ++i)
                 e.addKey(prop.names[i], type == TDesignType::Set ? 1 << i : static_cast<int>(i));
         }
-        c->props.push_back({ name, type, prop });
+        c->props.push_back({ name, type, prop, type == TDesignType::String && IsMultiLineText(name, prop) });
     }
     c->meta = b.toMetaObject();
     // The builder records an int property under the type "int", where Qt looks up the
@@ -236,10 +249,25 @@ TDesignHost::TDesignHost(const QString& className, QWidget* parent)
     QWidget* w = control_->Handle();
     w->setParent(this);
     w->show();
+    // In a layout the host is what Qt Designer places: it asks what the control's widget asks.
+    setSizePolicy(w->sizePolicy());
+    if (auto* pages = dynamic_cast<TPageControl*>(control_))
+        pages->OnChange = TNotifyEvent([this](TObject*) { placePages(); });
+    showAsAtRunTime();
 }
 
 TDesignHost::~TDesignHost()
 {
+    // The pages go first: a sheet's host frees its sheet, which leaves the page control.
+    for (PageSlot& slot : pages_) {
+        if (slot.page)
+            QObject::disconnect(slot.page, &QObject::destroyed, this, nullptr);
+        if (slot.ownSheet)
+            delete slot.sheet;
+        else
+            delete slot.page.data();
+    }
+    pages_.clear();
     // The control goes first and takes its widget with it.
     if (control_)
         control_->Destroying();
@@ -339,16 +367,169 @@ void TDesignHost::writeProperty(const TDesignClass::Property& p, const void* val
     }
     // A refused value leaves the control as it was; the designer reads back what it holds.
     control_->SetPropValue(p.name, v);
+    showAsAtRunTime();
+}
+
+void TDesignHost::showAsAtRunTime()
+{
+    // A data control is enabled once it is connected; an edit shows its field's name until then.
+    if (!control_->IsPublishedProp("FieldPath"))
+        return;
+    control_->SetEnabled(true);
+    QWidget* w = control_->Handle();
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        const std::string path = control_->GetPropValue("FieldPath").AsString();
+        const std::string prop
+            = control_->IsPublishedProp("FieldProp") ? control_->GetPropValue("FieldProp").AsString() : "";
+        edit->setPlaceholderText(ToQString(prop.empty() ? path : path.empty() ? prop : path + "." + prop));
+    }
 }
 
 QSize TDesignHost::sizeHint() const
 {
-    return control_ ? DefaultDesignSize(control_) : QSize(160, 24);
+    if (layout())
+        return QWidget::sizeHint();
+    if (control_) {
+        const QSize own = control_->Handle()->sizeHint();
+        return own.isValid() && !HoldsPages() && !IsContainerControl(control_) ? own
+                                                                               : DefaultDesignSize(control_);
+    }
+    return { 160, 24 };
+}
+
+QSize TDesignHost::minimumSizeHint() const
+{
+    if (layout())
+        return QWidget::minimumSizeHint();
+    return control_ ? control_->Handle()->minimumSizeHint() : QWidget::minimumSizeHint();
 }
 
 void TDesignHost::resizeEvent(QResizeEvent* event)
 {
-    if (control_)
+    // A sheet that stands on its page control is placed by it.
+    if (control_ && !control_->Parent())
         control_->SetBounds(0, 0, event->size().width(), event->size().height());
     QWidget::resizeEvent(event);
+    placePages();
+}
+
+bool TDesignHost::HoldsPages() const
+{
+    return dynamic_cast<TPageControl*>(control_) != nullptr;
+}
+
+QWidget* TDesignHost::Page(int index) const
+{
+    return index >= 0 && index < PageCount() ? pages_[static_cast<std::size_t>(index)].page.data() : nullptr;
+}
+
+int TDesignHost::CurrentPage() const
+{
+    auto* pc = dynamic_cast<TPageControl*>(control_);
+    for (std::size_t i = 0; pc && i < pages_.size(); ++i)
+        if (pages_[i].sheet == pc->ActivePage())
+            return static_cast<int>(i);
+    return -1;
+}
+
+void TDesignHost::SetCurrentPage(int index)
+{
+    auto* pc = dynamic_cast<TPageControl*>(control_);
+    if (pc && index >= 0 && index < PageCount())
+        pc->SetActivePage(pages_[static_cast<std::size_t>(index)].sheet);
+    placePages();
+}
+
+void TDesignHost::InsertPage(int index, QWidget* page)
+{
+    auto* pc = dynamic_cast<TPageControl*>(control_);
+    if (!pc || !page)
+        return;
+    index = std::clamp(index, 0, PageCount());
+    PageSlot slot { page, nullptr, false };
+    auto* pageHost = dynamic_cast<TDesignHost*>(page);
+    slot.sheet = pageHost ? dynamic_cast<TTabSheet*>(pageHost->Control()) : nullptr;
+    if (!slot.sheet) {
+        // A plain page: a sheet of the host's own shows its tab, captioned by its window title.
+        slot.sheet = new TTabSheet(nullptr);
+        slot.sheet->SetCaption(FromQString(page->windowTitle()));
+        slot.ownSheet = true;
+        page->installEventFilter(this);
+    }
+    if (page->parentWidget() != this)
+        page->setParent(this);
+    slot.sheet->SetParent(pc);
+    slot.sheet->SetPageIndex(index);
+    pages_.insert(pages_.begin() + index, slot);
+    QObject::connect(page, &QObject::destroyed, this, [this, page] {
+        for (std::size_t i = 0; i < pages_.size(); ++i)
+            if (pages_[i].page.isNull() || pages_[i].page == page) {
+                // A sheet host freed its sheet with itself; a stand-in goes here.
+                if (pages_[i].ownSheet)
+                    delete pages_[i].sheet;
+                pages_.erase(pages_.begin() + static_cast<std::ptrdiff_t>(i));
+                break;
+            }
+        placePages();
+    });
+    if (!pc->ActivePage())
+        pc->SetActivePage(slot.sheet);
+    placePages();
+}
+
+void TDesignHost::RemovePage(int index)
+{
+    if (index < 0 || index >= PageCount())
+        return;
+    detachPage(static_cast<std::size_t>(index));
+    placePages();
+}
+
+void TDesignHost::detachPage(std::size_t i)
+{
+    const PageSlot slot = pages_[i];
+    pages_.erase(pages_.begin() + static_cast<std::ptrdiff_t>(i));
+    if (slot.page) {
+        QObject::disconnect(slot.page, &QObject::destroyed, this, nullptr);
+        slot.page->removeEventFilter(this);
+    }
+    if (slot.ownSheet) {
+        delete slot.sheet;
+        return;
+    }
+    // The sheet's widget goes back into its host, filling it.
+    slot.sheet->SetParent(nullptr);
+    slot.sheet->SetVisible(true);
+    if (slot.page) {
+        slot.sheet->Handle()->setParent(slot.page);
+        slot.sheet->Handle()->setGeometry(slot.page->rect());
+        slot.sheet->Handle()->show();
+    }
+}
+
+void TDesignHost::placePages()
+{
+    auto* pc = dynamic_cast<TPageControl*>(control_);
+    if (!pc)
+        return;
+    for (const PageSlot& slot : pages_) {
+        if (!slot.page)
+            continue;
+        const bool current = slot.sheet == pc->ActivePage();
+        if (current) {
+            const TRect r = slot.sheet->BoundsRect();
+            slot.page->setGeometry(r.Left, r.Top, r.Width(), r.Height());
+            slot.page->raise();
+        }
+        slot.page->setVisible(current);
+    }
+}
+
+bool TDesignHost::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::WindowTitleChange)
+        for (const PageSlot& slot : pages_)
+            if (slot.page == watched && slot.ownSheet)
+                slot.sheet->SetCaption(FromQString(slot.page->windowTitle()));
+    return QWidget::eventFilter(watched, event);
 }

@@ -9,6 +9,7 @@
 // objectName.
 #include "toolkit/control.h"
 
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QVariant>
@@ -16,6 +17,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+class TTabSheet;
 
 struct TDesignProperty {
     QString name;
@@ -32,6 +35,9 @@ struct TDesignClass {
         std::string name;
         TDesignType type;
         TPropType prop;
+        // A text of several lines (lines, SQL texts, HTML texts): Qt Designer edits it in its
+        // multi-line editor and keeps every line.
+        bool multiLine = false;
     };
     std::vector<Property> props;
     QMetaObject* meta = nullptr;
@@ -64,6 +70,18 @@ public:
     ~TDesignHost() override;
     TControl* Control() const { return control_; }
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    // A page control's pages as Qt Designer holds them: hosts of tab sheets, or plain widgets
+    // that Designer inserted (their window title is the tab's caption). The page control shows
+    // the tab of every page; only the current page is shown, over its client area.
+    bool HoldsPages() const;
+    int PageCount() const { return static_cast<int>(pages_.size()); }
+    QWidget* Page(int index) const;
+    int CurrentPage() const;
+    void SetCurrentPage(int index);
+    void InsertPage(int index, QWidget* page);
+    void RemovePage(int index);
     // The widget reports the control's class name as its own (Qt Designer writes that name into
     // the .ui file and checks it against the name it asked for).
     const QMetaObject* metaObject() const override;
@@ -72,10 +90,22 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void readProperty(const TDesignClass::Property& p, void* value) const;
     void writeProperty(const TDesignClass::Property& p, const void* value);
+    // Data controls look as when connected: enabled, their field named where a value would be.
+    void showAsAtRunTime();
+    void placePages();
+    void detachPage(std::size_t slot);
+
+    struct PageSlot {
+        QPointer<QWidget> page;
+        TTabSheet* sheet = nullptr;
+        bool ownSheet = false; // a stand-in sheet for a plain page
+    };
+    std::vector<PageSlot> pages_;
 
     TControl* control_ = nullptr;
     const TDesignClass* class_ = nullptr;

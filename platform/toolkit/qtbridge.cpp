@@ -14,6 +14,13 @@ bool TControlBridge::Route(QEvent* event, const TQtDefault& qtDefault)
     return control_ ? control_->HandleQtEvent(event, qtDefault) : qtDefault(event);
 }
 
+QSize TControlBridge::SizeHint(const QSize& qtHint) const
+{
+    if (qtHint.isValid() || !control_ || control_->askedWidth_ <= 0 || control_->askedHeight_ <= 0)
+        return qtHint;
+    return { control_->askedWidth_, control_->askedHeight_ };
+}
+
 void TControlBridge::Detach()
 {
     if (control_)

@@ -26,6 +26,9 @@ public:
     void Attach(TControl* control) { control_ = control; }
     // The widget's own handling of an event (the Qt base class's event()).
     virtual bool QtEvent(QEvent* event) = 0;
+    // What a layout is told: Qt's size hint, or for a widget without one (panels, page controls)
+    // the size the control was last given by SetBounds.
+    QSize SizeHint(const QSize& qtHint) const;
 
 protected:
     // Routes an event to the control; `fallback` is used when no control is attached.
@@ -43,6 +46,7 @@ public:
     using Q::Q;
     ~TBridgeWidget() override { Detach(); }
     bool QtEvent(QEvent* event) override { return Q::event(event); }
+    QSize sizeHint() const override { return SizeHint(Q::sizeHint()); }
 
 protected:
     bool event(QEvent* event) override

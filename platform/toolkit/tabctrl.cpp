@@ -17,6 +17,9 @@ TCustomTabControl::TCustomTabControl(TComponent* owner)
             Change();
     });
     SetTabStop(true);
+    // Like Qt's tab widget: a layout gives it the room there is.
+    Handle()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    SetBounds(0, 0, 289, 193); // what a layout is told until the control is given a size
     placeTabBar();
 }
 

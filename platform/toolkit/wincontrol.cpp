@@ -20,6 +20,62 @@ TWinControl* WinControlOf(QWidget* w)
     return nullptr;
 }
 
+// The entered controls of a window that has no form (a QMainWindow or QDialog built in Qt):
+// what a form keeps for its own controls. One chain at a time, as there is one focus.
+class TFormlessFocus {
+public:
+    static TFormlessFocus& Instance()
+    {
+        static TFormlessFocus focus;
+        return focus;
+    }
+    // The focus moved to `control` (nullptr: to no control): exits up, enters down.
+    void Change(TWinControl* control)
+    {
+        if (control == entered())
+            return;
+        const unsigned generation = ++generation_;
+        TWinControl* c = entered();
+        while (c && !(control && c->ContainsControl(control))) {
+            TWinControl* up = c->Parent();
+            setEntered(up);
+            c->Perform(CM_EXIT);
+            if (generation != generation_)
+                return; // a handler moved the focus again; that change has done the rest
+            c = up;
+        }
+        std::vector<TWinControl*> chain;
+        for (TWinControl* p = control; p && p != c; p = p->Parent())
+            chain.push_back(p);
+        for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+            setEntered(*it);
+            (*it)->Perform(CM_ENTER);
+            if (generation != generation_)
+                return;
+        }
+    }
+    // A control is destroyed: the chain continues at its parent, without messages.
+    void Forget(TWinControl* control)
+    {
+        TWinControl* c = entered();
+        if (c && control->ContainsControl(c)) {
+            setEntered(control->Parent());
+            ++generation_;
+        }
+    }
+
+private:
+    TWinControl* entered() const { return widget_ ? entered_ : nullptr; }
+    void setEntered(TWinControl* c)
+    {
+        entered_ = c;
+        widget_ = c ? c->Handle() : nullptr;
+    }
+    TWinControl* entered_ = nullptr;
+    QPointer<QWidget> widget_; // the entered control is alive while its widget is
+    unsigned generation_ = 0;
+};
+
 // Turns Qt's focus changes into CM_EXIT / CM_ENTER of the controls involved.
 void InstallFocusTracker()
 {
@@ -29,20 +85,27 @@ void InstallFocusTracker()
     installed = true;
     QObject::connect(qApp, &QApplication::focusChanged, qApp, [](QWidget* old, QWidget* now) {
         TWinControl* to = now ? WinControlOf(now) : nullptr;
-        if (!to) {
-            // The focus went to no control: only a change inside the still active window counts
-            // (a window that loses the activation keeps its entered control).
-            TWinControl* from = old ? WinControlOf(old) : nullptr;
-            if (!from || QApplication::activeWindow() != from->Handle()->window())
-                return;
-            if (now && now->window() != from->Handle()->window())
-                return;
-            if (TCustomForm* form = GetParentForm(from))
-                form->FocusChanged(nullptr);
-            return;
+        TWinControl* from = old ? WinControlOf(old) : nullptr;
+        TCustomForm* toForm = to ? GetParentForm(to) : nullptr;
+        // The focus left the controls of a form or a form-less chain for something else in the
+        // same window: only a change inside the still active window counts (a window that loses
+        // the activation keeps its entered control).
+        if (from && (!to || GetParentForm(from) != toForm)) {
+            const bool sameWindow = QApplication::activeWindow() == from->Handle()->window()
+                && (!now || now->window() == from->Handle()->window());
+            if (sameWindow) {
+                if (TCustomForm* form = GetParentForm(from))
+                    form->FocusChanged(nullptr);
+                else
+                    TFormlessFocus::Instance().Change(nullptr);
+            }
         }
-        if (TCustomForm* form = GetParentForm(to))
-            form->FocusChanged(to);
+        if (!to)
+            return;
+        if (toForm)
+            toForm->FocusChanged(to);
+        else
+            TFormlessFocus::Instance().Change(to);
     });
 }
 
@@ -172,6 +235,8 @@ TWinControl::~TWinControl()
     Destroying();
     if (TCustomForm* form = GetParentForm(this))
         form->ForgetControl(this);
+    else
+        TFormlessFocus::Instance().Forget(this);
     // ~TControl removes us from the parent's children, but by then we are no longer a
     // TWinControl to it: leave its tab order now.
     if (TWinControl* p = Parent())
@@ -356,7 +421,7 @@ void TWinControl::AlignControls(TRect& r)
     auto aligned = [this](TAlign a) {
         std::vector<TControl*> list;
         for (TControl* c : controls_)
-            if (c->Align() == a && c->Visible())
+            if (c->Align() == a && c->Visible() && !c->PlacedByQt())
                 list.push_back(c);
         // Edge-aligned controls keep their order by position.
         std::stable_sort(list.begin(), list.end(), [a](TControl* x, TControl* y) {
@@ -554,9 +619,11 @@ void TWinControl::DefaultHandler(TMessage& m)
         if (live)
             d->done = true;
         if (vk == VK_TAB && !WantsKey(VK_TAB) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
-            if (TWinControl* root = GetParentForm(this))
+            // On a form the form's tab order decides; in a window built in Qt, Qt's does.
+            if (TWinControl* root = GetParentForm(this)) {
                 root->SelectNext(this, !shift.Contains(ssShift), true);
-            return;
+                return;
+            }
         }
         if ((vk == VK_RETURN || vk == VK_ESCAPE) && !WantsKey(vk) && !shift.Contains(ssAlt)) {
             TCustomForm* form = GetParentForm(this);

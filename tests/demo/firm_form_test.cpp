@@ -5,11 +5,14 @@
 #include "firm_form.h"
 
 #include "QelObjCntrl.h"
+#include "support/test_output.h"
 #include "support/typing.h"
+#include "toolkit/advctrls.h"
 #include "toolkit/gridview.h"
 #include "vectors/QelRevVectorGrid.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -138,6 +141,43 @@ TEST_F(FirmFormTest, DoubleClickKeepsTheTextAndTypingExtendsIt)
     save();
     EXPECT_FALSE(employee->Touched());
     EXPECT_EQ(storedNames(stored), before + "-Marie|" + email);
+}
+
+} // namespace
+
+namespace {
+
+// Laid out with Qt's layouts: the form grows with its window, the employees take the room, the
+// header's edits keep their labels above them, the address panel's edits stay its own.
+TEST_F(FirmFormTest, TheFormGrowsWithItsWindow)
+{
+    auto* name = dynamic_cast<TAdvEdit*>(form->FindComponent("edName"));
+    auto* town = dynamic_cast<TControl*>(form->FindComponent("edOrt"));
+    auto* details = dynamic_cast<TControl*>(form->FindComponent("dgFirma"));
+    ASSERT_TRUE(name && town && details);
+    EXPECT_EQ(town->Parent(), form->FindComponent("pnAdresse")) << "the address panel binds its edits";
+    int gridHeight = 0;
+    for (const QSize size : { QSize(960, 720), QSize(1280, 1024) }) {
+        form->SetClientWidth(size.width());
+        form->SetClientHeight(size.height());
+        QApplication::processEvents();
+        const std::string at = std::to_string(size.width()) + "x" + std::to_string(size.height());
+        EXPECT_EQ(form->Handle()->size(), size) << at;
+        for (TControl* c : std::initializer_list<TControl*> { grid, details, town, name }) {
+            const QRect r(c->Handle()->mapTo(form->Handle(), QPoint(0, 0)), c->Handle()->size());
+            EXPECT_TRUE(form->Handle()->rect().contains(r)) << c->Name() << " at " << at;
+        }
+        QWidget* label = name->EditLabel().Handle();
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->isVisible());
+        EXPECT_GE(label->y(), 0) << at;
+        EXPECT_LT(label->geometry().bottom(), name->Top()) << at;
+        EXPECT_GT(grid->Height(), gridHeight + 100) << "the employees take the room: " << at;
+        gridHeight = grid->Height();
+        form->Handle()->grab().save(
+            QDir(TestOutputDir())
+                .filePath(QStringLiteral("FirmForm-%1.png").arg(QString::fromStdString(at))));
+    }
 }
 
 } // namespace

@@ -11,9 +11,13 @@
 #include "controls/qelchecklist.h"
 #include "pickers/QelCombo.h"
 #include "pickers/QelDataMultiEdit.h"
+#include "support/test_output.h"
+#include "toolkit/qtbridge.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,7 +40,7 @@ TEST(PersonFormUi, TheFileLoadsCleanlyAndIsTheOneCompiledIn)
     auto* pages = dynamic_cast<TQelPageControl*>(form.FindComponent("pcPerson"));
     ASSERT_NE(pages, nullptr);
     EXPECT_EQ(pages->Parent(), &form);
-    EXPECT_EQ(pages->Align(), alClient);
+    EXPECT_TRUE(pages->PlacedByQt()); // by the form's layout
     ASSERT_EQ(pages->PageCount(), 6);
     EXPECT_EQ(pages->Pages(2)->Caption(), "Bank");
     auto* iban = dynamic_cast<TQelEdit*>(form.FindComponent("edIBAN"));
@@ -125,8 +129,10 @@ TEST(PersonFormUi, EveryPageHoldsItsControlsByName)
     EXPECT_EQ(form.FindComponent("tvOrdner")->GetPropValue("ListView").AsString(), "lvDokumente");
     EXPECT_EQ(form.FindComponent("vgTelefone")->GetPropValue("FieldNames").AsString(),
         "Art/LENGTH:12c/0\nNummer/LENGTH:20c\n");
+    // The address panel fills its tab control by Align; the rest is laid out by Qt's layouts.
     EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlAdresse"))->Align(), alClient);
-    EXPECT_EQ(dynamic_cast<TControl*>(form.FindComponent("pnlKopf"))->Align(), alTop);
+    EXPECT_FALSE(dynamic_cast<TControl*>(form.FindComponent("pnlAdresse"))->PlacedByQt());
+    EXPECT_TRUE(dynamic_cast<TControl*>(form.FindComponent("pnlKopf"))->PlacedByQt());
 }
 
 // A demo database for forms that are shown and typed into; the forms are gone before it closes.
@@ -193,6 +199,81 @@ TEST_F(PersonFormUiDb, TypedKeysReachThePerson)
     QTest::keyClicks(QApplication::focusWidget(), "GENODEF1");
     ASSERT_NE(form.Person()->FieldList()->FindField("Bank.BIC"), nullptr);
     EXPECT_EQ(form.Person()->FieldList()->FindField("Bank.BIC")->AsString(), "GENODEF1");
+}
+
+// What a page shows: the form's controls that hold none of the form's controls (an edit, a grid, a
+// button; a compound control with parts of its own counts as one) and every label (captions and
+// the edits' labels), each with its place on the page.
+void CollectShown(
+    const TComponent* form, QWidget* page, QWidget* w, std::vector<std::pair<std::string, QRect>>& shown)
+{
+    for (QObject* o : w->children()) {
+        auto* child = qobject_cast<QWidget*>(o);
+        if (!child || !child->isVisibleTo(page))
+            continue;
+        const QRect r(child->mapTo(page, QPoint(0, 0)), child->size());
+        TControl* c = TControl::FromWidget(child);
+        const bool own = c && c->Handle() == child;
+        if (auto* label = qobject_cast<QLabel*>(child)) {
+            shown.emplace_back(own ? c->Name() : "label " + FromQString(label->text()), r);
+            continue;
+        }
+        bool holdsFormControls = false;
+        if (auto* container = dynamic_cast<TWinControl*>(c); own && container)
+            for (int i = 0; i < container->GetControlCount(); ++i)
+                holdsFormControls = holdsFormControls || container->GetControl(i)->Owner() == form;
+        if (own && c->Owner() == form && !holdsFormControls)
+            shown.emplace_back(c->Name(), r);
+        else if (!own || holdsFormControls)
+            CollectShown(form, page, child, shown);
+    }
+}
+
+TEST_F(PersonFormUiDb, EveryPageFitsAtTheFormsSizeAndAt1280x1024)
+{
+    TPersonForm form(nullptr, store.db.get());
+    ASSERT_TRUE(form.ShowPerson());
+    showActive(form);
+    int documentsHeight = 0;
+    for (const QSize size : { QSize(960, 720), QSize(1280, 1024) }) {
+        form.SetClientWidth(size.width());
+        form.SetClientHeight(size.height());
+        QApplication::processEvents();
+        EXPECT_EQ(form.Handle()->size(), size) << "the form's layouts ask for no more room";
+        TQelPageControl* pages = form.Pages();
+        for (int i = 0; i < pages->PageCount(); ++i) {
+            pages->SetActivePageIndex(i);
+            QApplication::processEvents();
+            QWidget* page = pages->Pages(i)->Handle();
+            const std::string where = pages->Pages(i)->Caption() + " at " + std::to_string(size.width()) + "x"
+                + std::to_string(size.height());
+            std::vector<std::pair<std::string, QRect>> shown;
+            CollectShown(&form, page, page, shown);
+            EXPECT_GT(shown.size(), 3u) << where;
+            for (std::size_t a = 0; a < shown.size(); ++a) {
+                const auto& [name, r] = shown[a];
+                EXPECT_TRUE(page->rect().contains(r)) << name << " runs past the page: " << where;
+                EXPECT_FALSE(r.isEmpty()) << name << ": " << where;
+                for (std::size_t b = a + 1; b < shown.size(); ++b)
+                    EXPECT_FALSE(r.intersects(shown[b].second))
+                        << name << " overlaps " << shown[b].first << ": " << where;
+            }
+            // For a person to look at: each page at each size.
+            form.Handle()->grab().save(
+                QDir(TestOutputDir())
+                    .filePath(QStringLiteral("PersonForm-%1-%2x%3.png")
+                                  .arg(QString::fromStdString(pages->Pages(i)->Caption()))
+                                  .arg(size.width())
+                                  .arg(size.height())));
+            if (pages->Pages(i)->Name() == "tsDokumente") {
+                auto* list = dynamic_cast<TControl*>(form.FindComponent("lvDokumente"));
+                ASSERT_NE(list, nullptr);
+                EXPECT_GT(list->Height(), documentsHeight + 100)
+                    << "the list grows with the window: " << where;
+                documentsHeight = list->Height();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The designer plugin loaded as Qt Designer loads it: through QPluginLoader and the widget
 // collection interface, using nothing but Qt's API on what it returns.
 #include <QColor>
+#include <QImage>
 #include <QPluginLoader>
 #include <QWidget>
 #include <QXmlStreamReader>
@@ -59,7 +60,7 @@ TEST_F(DesignerPlugin, PutsEveryControlOnTheGroupWithIconTipAndDefaultSize)
         while (!xml.atEnd()) {
             if (xml.readNext() != QXmlStreamReader::StartElement)
                 continue;
-            if (xml.name() == QLatin1String("widget")) {
+            if (xml.name() == QLatin1String("widget") && !sawWidget) { // pages of page controls follow
                 sawWidget = true;
                 EXPECT_EQ(xml.attributes().value("class").toString(), QLatin1String(name));
                 EXPECT_FALSE(xml.attributes().value("name").isEmpty());
@@ -79,6 +80,17 @@ TEST_F(DesignerPlugin, PutsEveryControlOnTheGroupWithIconTipAndDefaultSize)
     EXPECT_EQ(widget("TQelAction"), nullptr);
     ASSERT_NE(widget("TLabel"), nullptr);
     EXPECT_EQ(widget("TLabel")->group(), QStringLiteral("TelvoODB Standard"));
+}
+
+TEST_F(DesignerPlugin, EveryControlHasAnIconOfItsOwn)
+{
+    std::map<QByteArray, std::string> seen;
+    for (auto& [name, w] : byName) {
+        const QImage image = w->icon().pixmap(24, 24).toImage();
+        const QByteArray bits(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+        const auto [it, fresh] = seen.emplace(bits, name);
+        EXPECT_TRUE(fresh) << name << " has the icon of " << it->second;
+    }
 }
 
 TEST_F(DesignerPlugin, CreatesEveryControlUnderItsOwnClassName)

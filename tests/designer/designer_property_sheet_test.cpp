@@ -4,6 +4,7 @@
 // back. The demo's designed form opens in it with every value the file holds.
 #include "QelObjCntrl.h"
 #include "controls/QelEdit.h"
+#include "designer_fixture.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/qtbridge.h"
 
@@ -26,27 +27,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-class DesignerFormEditor : public ::testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        // Qt Designer looks for plugins in "designer" below the library paths.
-        QDir pluginDir = QFileInfo(QStringLiteral(QEL_DESIGNER_PLUGIN)).absoluteDir();
-        pluginDir.cdUp();
-        QCoreApplication::addLibraryPath(pluginDir.absolutePath());
-        core = QDesignerComponents::createFormEditor(nullptr);
-        // Form windows ask the integration (the host application's side) what they may do.
-        new QDesignerIntegration(core, core);
-        QDesignerComponents::initializePlugins(core);
-    }
-    static void TearDownTestSuite()
-    {
-        delete core;
-        core = nullptr;
-    }
-    static inline QDesignerFormEditorInterface* core = nullptr;
-};
 
 TEST_F(DesignerFormEditor, ShowsThePublishedPropertiesWithTheirDefaults)
 {
