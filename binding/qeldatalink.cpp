@@ -3,6 +3,8 @@
 #include "binding/methods.h"
 #include "binding/qellogging.h"
 
+#include "toolkit/accessible.h"
+
 #include <exception>
 
 namespace {
@@ -229,6 +231,7 @@ void TQelDataLink::bindResolved()
         hooks.bound();
     Show();
     const std::string hint = oi_ && oi_ != fl_ ? oi_->Description() : std::string();
+    SetAccessibleDataName(control_, hint);
     if (hooks.setHint)
         hooks.setHint(hint);
     else
@@ -309,6 +312,8 @@ void TQelDataLink::enterSearchMode(TMessage& m)
         = db && m.WParam != 0 ? db->Klasse(TQelClassKey(static_cast<int>(m.WParam))) : nullptr;
     if (cls && m.LParam != 0 && !fieldPath_.empty() && !PropConnection())
         searchDef_ = cls->FindFelddefinition(fieldPath_);
+    if (searchDef_)
+        SetAccessibleDataName(control_, searchDef_->Description());
     connectedChanged();
     m.Result = SearchMode() ? 1 : 0;
 }

@@ -1,5 +1,6 @@
 #include "toolkit/boundlabel.h"
 
+#include "toolkit/accessible_p.h"
 #include "toolkit/designhost.h"
 #include "toolkit/qtbridge.h"
 #include "toolkit/wincontrol.h"
@@ -96,6 +97,7 @@ QWidget* TBoundLabel::Handle() const
 void TBoundLabel::SetCaption(const std::string& caption)
 {
     caption_ = caption;
+    SetAccessibleLabel(control_.Handle(), ToQString(caption));
     Update();
 }
 

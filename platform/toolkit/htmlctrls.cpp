@@ -1,5 +1,6 @@
 #include "toolkit/htmlctrls.h"
 
+#include "toolkit/accessible_p.h"
 #include "toolkit/richtext.h"
 #include "toolkit/stdwidgets.h"
 
@@ -120,6 +121,7 @@ void THTMLCheckBox::SetTextBuf(const std::string& text)
     caption_ = text;
     if (auto* label = widget_->findChild<QLabel*>(QStringLiteral("caption")))
         label->setText(ToQtRichText(text));
+    SetAccessibleRichCaption(widget_, ToQtRichText(text));
     Layout();
 }
 

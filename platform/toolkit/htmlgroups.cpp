@@ -1,5 +1,6 @@
 #include "toolkit/htmlgroups.h"
 
+#include "toolkit/accessible_p.h"
 #include "toolkit/richtext.h"
 #include "toolkit/stdwidgets.h"
 
@@ -153,6 +154,7 @@ void TCustomHTMLGroup::Rebuild()
             b = c;
         }
         b->setObjectName(QStringLiteral("item%1").arg(i));
+        SetAccessibleRichCaption(b, caption);
         b->setFocusPolicy(Qt::StrongFocus);
         b->show();
         buttons_.push_back(b);
