@@ -14,6 +14,8 @@
 #include "binding/qeltimerglue.h"
 #include "controls/QelEdit.h"
 #include "controls/QelPageControl.h"
+#include "toolkit/dialogs.h"
+#include "toolkit/translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -130,6 +132,9 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    // Qt's own dialogs and menus in German, as everything else.
+    if (!InstallQtTranslations())
+        std::fprintf(stderr, "qeldemo: Qts deutsche Übersetzungen (qtbase_de.qm) fehlen\n");
     std::printf("Datenbank: %s\n", qPrintable(opt.dbPath));
     DemoDatabase store = openDemoDatabase(opt.dbPath.toStdString(), opt.persons);
     if (!store.error.empty()) {
@@ -201,18 +206,16 @@ int main(int argc, char** argv)
             if (rc == 0)
                 rc = writeTreeComboScreenshot(form, opt.screenshotDir);
         } else {
-            // The list is the main window; Enter or a double click opens a person in its form.
-            list.Show();
-            search.SetLeft(list.Left() + 80);
-            search.SetTop(list.Top() + 80);
-            search.Show();
-            firm.SetLeft(list.Left() + 160);
-            firm.SetTop(list.Top() + 160);
-            firm.Show();
-            navigation.SetLeft(list.Left() + 240);
-            navigation.SetTop(list.Top() + 240);
-            navigation.Show();
+            // The list is the main window: closing it ends the demo. Enter or a double click opens
+            // a person in its form. The window manager places the windows.
+            Application()->SetMainForm(&list);
+            for (TCustomForm* window :
+                std::initializer_list<TCustomForm*> { &list, &search, &firm, &navigation }) {
+                window->SetPosition(poDefault);
+                window->Show();
+            }
             rc = app.exec();
+            Application()->SetMainForm(nullptr);
         }
     }
     QelObjCntrl::Finalize();

@@ -25,6 +25,7 @@ TPersonForm::TPersonForm(TComponent* owner, TQelDatabase* db)
 {
     SetName("PersonForm");
     SetCaption("Person");
+    SetPosition(poMainFormCenter);
     SetClientWidth(960);
     SetClientHeight(720);
     build();

@@ -7,10 +7,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <stdexcept>
 
 namespace {
@@ -70,17 +72,8 @@ void RequireScreen(const std::string& what)
 QString QtFilter(const std::string& filter)
 {
     QStringList parts;
-    for (const TFileFilter& f : ParseFileFilter(filter)) {
-        QStringList patterns;
-        for (const std::string& p : f.patterns) {
-            patterns << ToQString(p);
-            const QString lower = ToQString(p).toLower();
-            if (!patterns.contains(lower))
-                patterns << lower; // file names on Linux differ by case; *.TXT also means *.txt
-        }
-        parts << ToQString(f.description) + QStringLiteral(" (") + patterns.join(QLatin1Char(' '))
-                + QLatin1Char(')');
-    }
+    for (const std::string& f : FileDialogFilters(filter))
+        parts << ToQString(f);
     return parts.join(QStringLiteral(";;"));
 }
 
@@ -171,10 +164,26 @@ public:
     bool BrowseForFolder(const std::string& title, std::string& folder) override
     {
         RequireScreen(title);
-        const QString dir = QFileDialog::getExistingDirectory(nullptr, ToQString(title), ToQString(folder));
-        if (dir.isEmpty())
+        // The text a caller gives is an instruction, often a whole sentence: it stands above the
+        // folders, and the window keeps a short title.
+        QDialog box;
+        box.setWindowTitle(QStringLiteral("Ordner wählen"));
+        auto* rows = new QVBoxLayout(&box);
+        auto* text = new QLabel(ToQString(title), &box);
+        text->setWordWrap(true);
+        text->setVisible(!title.empty());
+        rows->addWidget(text);
+        auto* folders = new QFileDialog(&box, Qt::Widget);
+        folders->setOption(QFileDialog::DontUseNativeDialog);
+        folders->setFileMode(QFileDialog::Directory);
+        folders->setOption(QFileDialog::ShowDirsOnly);
+        folders->setDirectory(ToQString(folder));
+        rows->addWidget(folders);
+        QObject::connect(folders, &QDialog::finished, &box, &QDialog::done);
+        box.resize(640, 480);
+        if (box.exec() != QDialog::Accepted || folders->selectedFiles().isEmpty())
             return false;
-        folder = FromQString(dir);
+        folder = FromQString(folders->selectedFiles().front());
         return true;
     }
 
@@ -254,6 +263,37 @@ std::vector<TFileFilter> ParseFileFilter(const std::string& filter)
         if (f.patterns.empty())
             f.patterns.push_back("*");
         result.push_back(f);
+    }
+    return result;
+}
+
+std::vector<std::string> FileDialogFilters(const std::string& filter)
+{
+    std::vector<std::string> result;
+    for (const TFileFilter& f : ParseFileFilter(filter)) {
+        QStringList patterns;
+        for (const std::string& p : f.patterns) {
+            const QString pattern = ToQString(p);
+            const QString lower = pattern.toLower();
+            if (!patterns.contains(lower))
+                patterns << lower; // file names on Linux differ by case; *.TXT also means *.txt
+            if (!patterns.contains(pattern))
+                patterns << pattern;
+        }
+        // The dialog filters by the patterns in the last parentheses; a description that already
+        // shows its patterns ("Alle Dateien (*.*)") gets no second pair.
+        QString description = ToQString(f.description).trimmed();
+        if (description.endsWith(QLatin1Char(')'))) {
+            const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+            const QString inner
+                = open < 0 ? QString() : description.mid(open + 1, description.size() - open - 2);
+            if (inner.contains(QLatin1Char('*')) || inner.contains(QLatin1Char('?')))
+                description = description.left(open).trimmed();
+        }
+        const QString shown = description.isEmpty()
+            ? patterns.join(QLatin1Char(' '))
+            : description + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+        result.push_back(FromQString(shown));
     }
     return result;
 }

@@ -52,6 +52,10 @@ struct TFileFilter {
     std::vector<std::string> patterns;
 };
 std::vector<TFileFilter> ParseFileFilter(const std::string& filter);
+// The filters a file dialog offers for a filter text, one per entry, each with its patterns in
+// parentheses once: "Alle Dateien (*.*)|*.*" offers "Alle Dateien (*.*)", and
+// "Textdateien (*.txt)|*.TXT" offers "Textdateien (*.txt *.TXT)".
+std::vector<std::string> FileDialogFilters(const std::string& filter);
 
 // What a file dialog asks and, after it, what the user chose.
 struct TFileDialogRequest {
@@ -138,9 +142,14 @@ public:
     bool Execute() override;
 };
 
-// The application object: its message box and event processing.
+class TCustomForm;
+
+// The application object: its message box, event processing and main form.
 class TApplication {
 public:
+    // The window whose closing ends the application (see TCustomForm::Close); nullptr: none.
+    TCustomForm* MainForm() const { return mainForm_; }
+    void SetMainForm(TCustomForm* form) { mainForm_ = form; }
     int MessageBox(const std::string& text, const std::string& caption, unsigned flags = MB_OK);
     // Handles pending window-system events.
     void ProcessMessages();
@@ -149,5 +158,6 @@ public:
 
 private:
     std::string title_;
+    TCustomForm* mainForm_ = nullptr;
 };
 TApplication* Application();

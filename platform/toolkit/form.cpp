@@ -1,5 +1,6 @@
 #include "toolkit/form.h"
 
+#include "toolkit/dialogs.h"
 #include "toolkit/qtbridge.h"
 #include "toolkit/stdctrls.h"
 
@@ -7,7 +8,9 @@
 #include <QCloseEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -43,6 +46,8 @@ TCustomForm::TCustomForm(TComponent* owner)
 TCustomForm::~TCustomForm()
 {
     Destroying();
+    if (Application()->MainForm() == this)
+        Application()->SetMainForm(nullptr);
     if (modalLoop_)
         static_cast<QEventLoop*>(modalLoop_)->exit();
 }
@@ -83,8 +88,44 @@ void TCustomForm::SetParent(TWinControl* parent)
 
 void TCustomForm::UpdateWidgetVisibility()
 {
-    if (widget_)
-        widget_->setVisible(Visible());
+    if (!widget_)
+        return;
+    if (Visible() && !placed_ && widget_->isWindow())
+        PlaceWindow();
+    widget_->setVisible(Visible());
+}
+
+// The form whose window `w` is, if any.
+static TCustomForm* FormOfWindow(QWidget* w)
+{
+    auto* bridge = dynamic_cast<TControlBridge*>(w);
+    return bridge ? dynamic_cast<TCustomForm*>(bridge->Control()) : nullptr;
+}
+
+void TCustomForm::PlaceWindow()
+{
+    placed_ = true;
+    if (position_ == poDefault) {
+        widget_->setAttribute(Qt::WA_Moved, false); // no position hint: the window manager places it
+        return;
+    }
+    QScreen* screen = widget_->screen() ? widget_->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = widget_->size();
+    QPoint at(Left(), Top());
+    if (position_ != poDesigned) {
+        TCustomForm* over = position_ == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+        if (!over || !over->Showing())
+            over = position_ == poScreenCenter ? nullptr : Application()->MainForm();
+        const QRect around = over && over != this && over->Showing() ? over->Handle()->frameGeometry() : area;
+        at = around.center() - QPoint(size.width() / 2, size.height() / 2);
+    }
+    // The frame's top left corner, so that the title bar stays on the screen.
+    at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - size.width())));
+    at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - size.height())));
+    widget_->move(at);
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style)
@@ -242,8 +283,13 @@ void TCustomForm::Close()
             SetModalResult(mrCancel);
         return;
     }
+    const bool mainForm = Application()->MainForm() == this;
+    if (mainForm && !CloseOtherWindows())
+        return;
     int action = caHide;
     OnClose(this, action);
+    if (mainForm && action != caNone)
+        QCoreApplication::exit(0);
     if (action == caHide) {
         Hide();
     } else if (action == caFree) {
@@ -251,6 +297,25 @@ void TCustomForm::Close()
         Hide();
         QTimer::singleShot(0, widget_, [this] { delete this; });
     }
+}
+
+bool TCustomForm::CloseOtherWindows()
+{
+    std::vector<QPointer<QWidget>> windows;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w != widget_ && w->isVisible())
+            windows.emplace_back(w);
+    for (const QPointer<QWidget>& w : windows) {
+        if (!w || !w->isVisible())
+            continue;
+        if (TCustomForm* form = FormOfWindow(w))
+            form->Close();
+        else
+            w->close();
+        if (w && w->isVisible())
+            return false; // it refused
+    }
+    return true;
 }
 
 void TCustomForm::DoShow()

@@ -20,6 +20,10 @@ public:
 
     TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style);
+    // Where a window appears when first shown: poDesigned with its frame at Left/Top (kept on the
+    // screen), poDefault where the window manager puts it, poScreenCenter in the middle of the
+    // screen, poMainFormCenter over the application's main form, poOwnerFormCenter over the form
+    // that owns it (else as poMainFormCenter).
     TPosition Position() const { return position_; }
     void SetPosition(TPosition p) { position_ = p; }
     bool KeyPreview() const { return keyPreview_; }
@@ -42,6 +46,9 @@ public:
     // (tests), the driver is called inside the modal loop and must end it by setting a modal
     // result or closing the form; otherwise ShowModal throws instead of waiting for a user.
     int ShowModal();
+    // Runs the closing (OnCloseQuery, OnClose). Closing the application's main form closes its
+    // other windows first (any of them may refuse, then the main form stays) and ends the event
+    // loop.
     void Close();
     void Release() { Close(); }
 
@@ -76,6 +83,8 @@ protected:
 
 private:
     void ApplyConstraints();
+    void PlaceWindow();
+    bool CloseOtherWindows();
     TSizeConstraints constraints_;
     std::string caption_;
     TFormBorderStyle borderStyle_ = bsSizeable;
@@ -87,6 +96,7 @@ private:
     int modalResult_ = mrNone;
     bool modal_ = false;
     bool closing_ = false;
+    bool placed_ = false;
     void* modalLoop_ = nullptr;
 };
 
