@@ -13,6 +13,11 @@ PACKAGES=(
   nlohmann-json3-dev
   fonts-dejavu-core
   poppler-utils python3
+  # Qt's own dialogs and menus in German.
+  qt6-translations-l10n
+  # The acceptance tests: the demo in a real X session with a window manager, driven by X key and
+  # mouse events, checked through the accessibility bus.
+  xvfb openbox xdotool x11-utils imagemagick dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )
 
 missing=()
