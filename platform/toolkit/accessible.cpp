@@ -5,7 +5,9 @@
 #include "toolkit/qtbridge.h"
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QTextDocumentFragment>
 #include <QVariant>
 #include <QWidget>
@@ -51,10 +53,14 @@ void SetSource(QWidget* w, const char* source, const QString& value)
         return;
     w->setProperty(source, value);
     UpdateName(w);
-    // The widget that takes the focus for it (an edit inside a frame) is announced as well.
-    if (QWidget* proxy = w->focusProxy(); proxy && proxy != w) {
-        proxy->setProperty(source, value);
-        UpdateName(proxy);
+    // The widget that takes the focus for it (an edit inside a frame, the edit of a combo box)
+    // is announced as well.
+    QWidget* inner = w->focusProxy();
+    if (auto* combo = qobject_cast<QComboBox*>(w); combo && !inner)
+        inner = combo->lineEdit();
+    if (inner && inner != w) {
+        inner->setProperty(source, value);
+        UpdateName(inner);
     }
 }
 
