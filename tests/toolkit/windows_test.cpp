@@ -140,7 +140,7 @@ TEST(QtTranslations, QtsOwnDialogsAndMenusSpeakGerman)
     std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
     QStringList texts;
     for (QAction* a : menu->actions())
-        texts << a->text();
+        texts << a->text().section(QLatin1Char('\t'), 0, 0); // without the shortcut
     EXPECT_TRUE(texts.contains(QStringLiteral("&Rückgängig"))) << texts.join(", ").toStdString();
 }
 
