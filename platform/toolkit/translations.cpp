@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTranslator>
 
@@ -20,5 +21,6 @@ bool InstallQtTranslations()
         return false;
     }
     installed = translator;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     return true;
 }

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -128,6 +129,7 @@ TEST(QtTranslations, QtsOwnDialogsAndMenusSpeakGerman)
 {
     ASSERT_TRUE(InstallQtTranslations());
     EXPECT_TRUE(InstallQtTranslations()); // once is enough; a second call changes nothing
+    EXPECT_EQ(QLocale().name().toStdString(), "de_DE");
     QFileDialog dialog(nullptr, "Importieren");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
