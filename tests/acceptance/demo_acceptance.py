@@ -111,14 +111,23 @@ def click_page(s, probe, page):
 
 def test_windows_on_screen_and_main_window_ends_demo(demo):
     with xs.XSession(demo, "windows") as s:
-        proc = s.start_demo()
+        proc = s.start_demo(accessible=True)
         titles = ["^Personen$", "^Personen suchen$", "^Firma:", "^Navigation$"]
         windows = [s.wait_window(t) for t in titles]
         for t, w in zip(titles, windows):
             x, y, width, height = s.frame_geometry(w)
             if x < 0 or y < 0 or x + 40 > 1280 or y + 20 > 1024:
                 raise xs.Failure("Fenster %s mit Rahmen bei %d,%d: Titelleiste außerhalb" % (t, x, y))
-        # The window manager's close (Alt+F4) on the main window ends the demo.
+        # A person opens centred over the list.
+        probe = Probe(s)
+        form = open_first_person(s, probe)
+        probe.close()
+        lx, ly, lw, lh = s.frame_geometry(windows[0])
+        fx, fy, fw, fh = s.frame_geometry(form)
+        off = abs((lx + lw // 2) - (fx + fw // 2)) + abs((ly + lh // 2) - (fy + fh // 2))
+        if fx < 0 or fy < 0 or off > 40:
+            raise xs.Failure("Personenformular bei %d,%d, nicht über der Liste bei %d,%d" % (fx, fy, lx, ly))
+        # The window manager's close (Alt+F4) on the main window closes the others and ends the demo.
         s.activate(windows[0])
         s.key("alt+F4")
         try:
