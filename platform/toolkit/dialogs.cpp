@@ -173,12 +173,14 @@ public:
         text->setWordWrap(true);
         text->setVisible(!title.empty());
         rows->addWidget(text);
-        auto* folders = new QFileDialog(&box, Qt::Widget);
+        auto* folders = new QFileDialog(&box);
+        folders->setWindowFlags(Qt::Widget); // inside the box, not a window of its own
         folders->setOption(QFileDialog::DontUseNativeDialog);
         folders->setFileMode(QFileDialog::Directory);
         folders->setOption(QFileDialog::ShowDirsOnly);
         folders->setDirectory(ToQString(folder));
-        rows->addWidget(folders);
+        rows->addWidget(folders, 1);
+        folders->setVisible(true); // a dialog is hidden until shown, also inside another one
         QObject::connect(folders, &QDialog::finished, &box, &QDialog::done);
         box.resize(640, 480);
         if (box.exec() != QDialog::Accepted || folders->selectedFiles().isEmpty())

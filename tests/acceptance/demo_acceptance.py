@@ -237,8 +237,41 @@ def test_import_file_dialog_speaks_german(demo):
             raise xs.Failure("doppelte Filter: %s" % doubled)
 
 
+def test_export_folder_dialog_has_a_short_title(demo):
+    out = os.environ.get("QEL_ACCEPTANCE_OUT") or os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(demo))), "acceptance")
+    with xs.XSession(demo, "folderdialog") as s:
+        s.start_demo(accessible=True)
+        probe = Probe(s)
+        persons = s.wait_window("^Personen$")
+        s.activate(persons)
+        # A click selects a person, the right button opens the list's menu; by keys to its eighth
+        # command, "Exportieren", into its submenu and the first template.
+        cells = [o for o in probe.tree("Personen")
+                 if o["role"] == "table cell" and o["name"] and o["showing"] and o["extents"] and o["extents"][2] > 0]
+        if not cells:
+            raise xs.Failure("keine Zeile in der Personenliste")
+        x, y, w, h = cells[0]["extents"]
+        s.xdotool("mousemove", str(x + w // 2), str(y + h // 2), "click", "1")
+        before = s.demo_windows()
+        s.xdotool("click", "3")
+        menu = s.wait_new_window(before, "Menü der Personenliste")
+        s.key(*(["Down"] * 8), "Right")
+        s.wait_new_window(before | menu, "Untermenü Exportieren")
+        s.key("Return")
+        dialog = s.wait_window("^Ordner wählen$")
+        shot = s.screenshot(dialog, os.path.join(out, "Exportieren-Ordnerdialog.png"))
+        print("  Bildschirmfoto: " + shot)
+        texts = {o["name"] for o in probe.tree("Ordner wählen")}
+        s.key("Escape")
+        probe.close()
+        sentence = "Wählen Sie das Verzeichnis, in dem die selektierten Personen gespeichert werden sollen."
+        lacking = [t for t in (sentence, "Verzeichnis:", "Abbrechen") if t not in texts]
+        if lacking:
+            raise xs.Failure("im Ordnerdialog fehlt: %s" % lacking)
+
+
 TESTS = [test_windows_on_screen_and_main_window_ends_demo, test_person_form_controls_have_role_and_german_name,
-         test_clerk_short_day, test_import_file_dialog_speaks_german]
+         test_clerk_short_day, test_import_file_dialog_speaks_german, test_export_folder_dialog_has_a_short_title]
 
 if __name__ == "__main__":
     sys.exit(xs.main(TESTS))

@@ -160,6 +160,15 @@ class XSession:
         out = self.xdotool("search", "--onlyvisible", "--name", name_regex, check=False)
         return [int(w) for w in out.split()]
 
+    def demo_windows(self):
+        """The demo's visible windows, menus included."""
+        out = self.xdotool("search", "--onlyvisible", "--pid", str(self.demo_proc.pid), check=False)
+        return {int(w) for w in out.split()}
+
+    def wait_new_window(self, before, what):
+        """Waits for a visible window of the demo that is not in `before` (a menu, a dialog)."""
+        return poll(what, lambda: self.demo_windows() - before)
+
     def wait_window(self, name_regex, timeout=DEFAULT_TIMEOUT):
         return poll("Fenster " + name_regex, lambda: (self.windows(name_regex) or [None])[0], timeout)
 
