@@ -299,6 +299,8 @@ void THTMLRadioGroup::SetItemIndex(int index)
     itemIndex_ = index;
     for (int i = 0; i < Items().Count(); ++i)
         SetButtonChecked(i, i == index);
+    if (index >= 0)
+        itemFocused(index);
 }
 
 void THTMLRadioGroup::ItemsRebuilt()

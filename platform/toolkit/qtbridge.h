@@ -5,6 +5,7 @@
 #include "toolkit/graphics.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QColor>
 #include <QEvent>
 #include <QFont>
@@ -63,9 +64,10 @@ protected:
     }
     bool focusNextPrevChild(bool next) override
     {
-        // Item views move between their cells with Tab; they leave by their own keys.
+        // Only for Tab in an inner widget: the widget's own Tab is the control's (a memo that
+        // takes Tab keeps it). Item views move between their cells with Tab.
         if constexpr (!std::is_base_of_v<QAbstractItemView, Q>)
-            if (FocusNextInForm(next))
+            if (QApplication::focusWidget() != this && FocusNextInForm(next))
                 return true;
         return Q::focusNextPrevChild(next);
     }

@@ -4,9 +4,7 @@
 #include "toolkit/registry.h"
 
 #include <QHBoxLayout>
-#include <QKeySequence>
 #include <QMenu>
-#include <QShortcut>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -95,19 +93,6 @@ TRichEditFrame::TRichEditFrame(TComponent* owner)
     connectTool("btnBold", [this] { ToggleBold(); });
     connectTool("btnItalic", [this] { ToggleItalic(); });
     connectTool("btnUnderline", [this] { ToggleUnderline(); });
-    // The tool buttons take no focus: their keys work in the editor.
-    const auto key = [edit, row](const char* tool, const char* keys, auto fn) {
-        const QKeySequence sequence(QString::fromLatin1(keys));
-        auto* shortcut = new QShortcut(sequence, edit);
-        shortcut->setContext(Qt::WidgetShortcut);
-        QObject::connect(shortcut, &QShortcut::activated, edit, fn);
-        auto* b = row->findChild<QToolButton*>(QString::fromLatin1(tool));
-        b->setToolTip(b->toolTip() + QStringLiteral(" (") + sequence.toString(QKeySequence::NativeText)
-            + QLatin1Char(')'));
-    };
-    key("btnBold", "Ctrl+B", [this] { ToggleBold(); });
-    key("btnItalic", "Ctrl+I", [this] { ToggleItalic(); });
-    key("btnUnderline", "Ctrl+U", [this] { ToggleUnderline(); });
     connectTool("btnBullets", [this] { ToggleBulletList(); });
     connectTool("btnNumbers", [this] { ToggleNumberedList(); });
     QObject::connect(edit, &QTextEdit::textChanged, edit, [this] { OnChange(this); });
