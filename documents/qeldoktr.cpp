@@ -64,14 +64,15 @@ TQelDokTree::TQelDokTree(TComponent* owner)
     StockIcon(siObject, 16, b);
     rootImage_ = AddImage(b);
     menu_ = new TPopupMenu(this);
-    auto add = [this](const char* caption, void (TQelDokTree::*cmd)()) {
+    auto add = [this](const char* caption, const char* shortcut, void (TQelDokTree::*cmd)()) {
         auto* item = new TMenuItem(menu_);
         item->SetCaption(caption);
+        item->SetShortCut(TextToShortCut(shortcut));
         item->OnClick = [this, cmd](TObject*) { (this->*cmd)(); };
         menu_->Items()->Add(item);
     };
-    add(kNewFolder, &TQelDokTree::cmd_new_folder);
-    add(kRename, &TQelDokTree::cmd_rename_folder);
+    add(kNewFolder, "Ctrl+N", &TQelDokTree::cmd_new_folder);
+    add(kRename, "F2", &TQelDokTree::cmd_rename_folder);
     SetPopupMenu(menu_);
     SetDragEnabled(true);
     PublishComponent<&TQelDokTree::get_ListView, &TQelDokTree::set_ListView>("ListView");

@@ -356,13 +356,6 @@ void TQelCombo::Repaint()
     TAdvCustomCombo::Repaint();
 }
 
-void TQelCombo::SetFocus()
-{
-    TAdvCustomCombo::SetFocus();
-    if (!link_.ReadOnly())
-        SetDroppedDown(true);
-}
-
 void TQelCombo::Clear()
 {
     const std::string text = GetText();
@@ -487,13 +480,17 @@ void TQelCombo::KeyDown(WORD& key, TShiftState shift)
         accept_typed();
         return;
     }
-    if (key == VK_TAB) {
+    if (key == VK_TAB && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
         if (DroppedDown())
             SetDroppedDown(false);
         if (!inGrid()) {
-            key = 0;
-            TQelCommonMethods::SelectNext(this, !shift.Contains(ssShift), true);
-            return;
+            // On through the form's tab order, which passes over controls that cannot take the
+            // focus now (those of hidden pages) and wraps round at its end.
+            if (TCustomForm* form = GetParentForm(this)) {
+                key = 0;
+                form->SelectNext(this, !shift.Contains(ssShift), true);
+                return;
+            }
         }
         TAdvCustomCombo::KeyDown(key, shift);
         return;
@@ -710,6 +707,13 @@ void TQelComboLink::SetProperties()
         SetWantKeyReturn(true);
         SetWantKeyEscape(true);
     }
+}
+
+void TQelComboLink::SetFocus(bool focus)
+{
+    TQelCommonLink::SetFocus(focus);
+    if (TQelCombo* c = combo(); c && focus && !c->get_ReadOnly())
+        c->SetDroppedDown(true);
 }
 
 std::string TQelComboLink::GetEditorValue()

@@ -153,7 +153,6 @@ public:
     TQelAssociatedObjectsEvent OnGetAssociatedObjects;
 
     void Repaint() override;
-    void SetFocus() override;
 
     // The unit registers the combo's grid link.
     static void UnitInitialize();
@@ -259,6 +258,8 @@ public:
     std::string GetEditorValue() override;
     void SetEditorValue(const std::string& value) override;
     void SetProperties() override;
+    // A cell's combo opens with its list dropped: the user asked to edit the cell.
+    void SetFocus(bool focus) override;
 
 protected:
     void BindEditor(TWinControl* editor, TQelFieldList* fl) override;

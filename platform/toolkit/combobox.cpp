@@ -3,12 +3,15 @@
 #include "toolkit/mirroredstrings.h"
 #include "toolkit/stdwidgets.h"
 
+#include <QAbstractItemView>
 #include <QAbstractListModel>
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -65,6 +68,40 @@ public:
 private:
     const TStrings* items_;
     int rows_ = 0;
+};
+
+// Tab in the dropped list takes the highlighted entry, closes the list and goes on as Tab in the
+// edit field does; Qt's list would keep the keyboard until Escape.
+class TPopupTabFilter : public QObject {
+public:
+    TPopupTabFilter(QComboBox* box, std::function<void(int)> pick)
+        : QObject(box)
+        , box_(box)
+        , pick_(std::move(pick))
+    {
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* ke = static_cast<QKeyEvent*>(event);
+        if ((ke->key() != Qt::Key_Tab && ke->key() != Qt::Key_Backtab)
+            || (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+            return false;
+        const QModelIndex highlighted = box_->view()->currentIndex();
+        box_->hidePopup();
+        if (highlighted.isValid() && highlighted.row() != box_->currentIndex())
+            pick_(highlighted.row());
+        QKeyEvent tab(QEvent::KeyPress, ke->key(), ke->modifiers(), ke->text());
+        QCoreApplication::sendEvent(box_, &tab);
+        return true;
+    }
+
+private:
+    QComboBox* box_;
+    std::function<void(int)> pick_;
 };
 
 TComboModel* ModelOf(QWidget* w)
@@ -144,6 +181,11 @@ void TCustomCombo::Init()
         Click();
         Select();
     });
+    box->view()->installEventFilter(new TPopupTabFilter(box, [this, box](int row) {
+        box->setCurrentIndex(row);
+        Click();
+        Select();
+    }));
     SetTabStop(true);
     SetParentColor(false);
     SetColor(clWindow);

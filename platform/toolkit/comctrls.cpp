@@ -3,6 +3,7 @@
 
 #include "toolkit/qtbridge.h"
 
+#include <QApplication>
 #include <QTabBar>
 #include <QVariant>
 #include <algorithm>
@@ -81,6 +82,10 @@ TPageControl::TPageControl(TComponent* owner)
     tabBar_->setExpanding(false);
     QObject::connect(tabBar_, &QTabBar::currentChanged, tabBar_, [this](int index) { tabClicked(index); });
     SetTabStop(true);
+    // The focus of the control is its tab bar's: it shows a focus frame and turns the pages with
+    // the arrow keys.
+    tabBar_->setFocusPolicy(Qt::StrongFocus);
+    Handle()->setFocusProxy(tabBar_);
     // Like Qt's tab widget: a layout gives it the room there is.
     Handle()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     SetBounds(0, 0, 289, 193); // what a layout is told until the control is given a size
@@ -145,6 +150,23 @@ void TPageControl::SelectNextPage(bool forward, bool checkTabVisible)
 {
     if (TTabSheet* p = FindNextPage(active_, forward, checkTabVisible))
         SetActivePage(p);
+}
+
+bool TPageControl::SelectPageByKey(bool forward)
+{
+    if (PageCount() == 0)
+        return false;
+    const bool onTabs = QApplication::focusWidget() == tabBar_;
+    SelectNextPage(forward);
+    if (onTabs)
+        return true;
+    // From a control of the old page the focus goes on to the first control of the new one.
+    TWinControl* first = active_ ? active_->FindNextControl(nullptr, true, true, false) : nullptr;
+    if (first)
+        first->SetFocus();
+    else
+        SetFocus();
+    return true;
 }
 
 void TPageControl::AdjustClientRect(TRect& rect) const

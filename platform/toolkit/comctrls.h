@@ -57,6 +57,8 @@ public:
     // Asked before the active page changes; set the flag false to refuse.
     TEvent<TObject*, bool&> OnChanging;
 
+    bool SelectPageByKey(bool forward) override;
+
 protected:
     void AdjustClientRect(TRect& rect) const override;
     void BoundsChanged() override;

@@ -83,6 +83,18 @@ void TCustomGrid::KeyDown(WORD& key, TShiftState shift)
     TCustomControl::KeyDown(key, shift);
     if (key == 0)
         return;
+    if (shift.Contains(ssCtrl) && (key == VK_TAB || key == VK_PRIOR || key == VK_NEXT)) {
+        // Ctrl+Tab leaves a grid that moves between its cells with Tab; Ctrl+PgDn/PgUp turn
+        // the pages around it (the default handling of every control). The cell being edited
+        // keeps its text.
+        closeEditor(true);
+        if (key == VK_TAB && options_.Contains(goTabs)) {
+            if (TCustomForm* form = GetParentForm(this))
+                form->SelectNext(this, !shift.Contains(ssShift), true);
+            key = 0;
+        }
+        return;
+    }
     const int page = std::max(1, VisibleRowCount() - 1);
     const int firstRow = FixedRows(), lastRow = DisplRowCount() - 1;
     const int firstCol = nextVisibleCol(fixedCols_ - 1, 1), lastCol = nextVisibleCol(ColCount(), -1);

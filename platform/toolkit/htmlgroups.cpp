@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QRadioButton>
 #include <QStyle>
@@ -34,6 +35,8 @@ public:
         caption->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
     std::function<void()> onToggle;
+    std::function<void(int)> onArrow; // -1: back, 1: on
+    std::function<void()> onFocus;
     QLabel* caption;
 
     void LayoutCaption()
@@ -57,6 +60,26 @@ protected:
             onToggle();
     }
     bool hitButton(const QPoint& pos) const override { return this->rect().contains(pos); }
+    // Arrows move within the group (Qt's buttons outside a button group would leave it).
+    void keyPressEvent(QKeyEvent* e) override
+    {
+        const bool plain = !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (onArrow && plain && (e->key() == Qt::Key_Up || e->key() == Qt::Key_Left)) {
+            onArrow(-1);
+            return;
+        }
+        if (onArrow && plain && (e->key() == Qt::Key_Down || e->key() == Qt::Key_Right)) {
+            onArrow(1);
+            return;
+        }
+        Q::keyPressEvent(e);
+    }
+    void focusInEvent(QFocusEvent* e) override
+    {
+        Q::focusInEvent(e);
+        if (onFocus)
+            onFocus();
+    }
     void resizeEvent(QResizeEvent* e) override
     {
         Q::resizeEvent(e);
@@ -159,9 +182,45 @@ void TCustomHTMLGroup::Rebuild()
         b->show();
         buttons_.push_back(b);
     }
+    for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
+        const auto arrow = [this, i](int step) { itemArrow(i, step); };
+        const auto focused = [this, i] { itemFocused(i); };
+        if (auto* r = dynamic_cast<TGroupRadio*>(buttons_[static_cast<std::size_t>(i)])) {
+            r->onArrow = arrow;
+            r->onFocus = focused;
+        } else if (auto* c = dynamic_cast<TGroupCheck*>(buttons_[static_cast<std::size_t>(i)])) {
+            c->onArrow = arrow;
+            c->onFocus = focused;
+        }
+    }
     SetButtonType(buttonType_);
     Layout();
     ItemsRebuilt();
+    // Tab into the group lands on an item: the chosen one of a radio group, else the first.
+    int start = 0;
+    for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
+        if (Radio() && ButtonChecked(i))
+            start = i;
+    widget_->setFocusProxy(buttons_.empty() ? nullptr : buttons_[static_cast<std::size_t>(start)]);
+}
+
+void TCustomHTMLGroup::itemArrow(int index, int step)
+{
+    const int n = static_cast<int>(buttons_.size());
+    if (n == 0)
+        return;
+    const int to = ((index + step) % n + n) % n;
+    QWidget* b = buttons_[static_cast<std::size_t>(to)];
+    b->window()->setAttribute(Qt::WA_KeyboardFocusChange);
+    b->setFocus(Qt::OtherFocusReason);
+    if (Radio())
+        ItemToggled(to);
+}
+
+void TCustomHTMLGroup::itemFocused(int index)
+{
+    if (index >= 0 && index < static_cast<int>(buttons_.size()))
+        widget_->setFocusProxy(buttons_[static_cast<std::size_t>(index)]);
 }
 
 void TCustomHTMLGroup::Layout()
@@ -242,6 +301,8 @@ void THTMLRadioGroup::SetItemIndex(int index)
     itemIndex_ = index;
     for (int i = 0; i < Items().Count(); ++i)
         SetButtonChecked(i, i == index);
+    if (index >= 0)
+        itemFocused(index);
 }
 
 void THTMLRadioGroup::ItemsRebuilt()

@@ -42,9 +42,14 @@ protected:
     void BoundsChanged() override;
     void ApplyFont() override;
     void Rebuild();
+    // The button of `index` takes the group's focus (Tab into the group lands on it).
+    void itemFocused(int index);
 
 private:
     void Layout();
+    // An arrow key on the button of `index`: the focus goes to the neighbour `step` away
+    // (wrapping round); in a radio group it chooses that item as well.
+    void itemArrow(int index, int step);
     std::unique_ptr<TStringList> items_;
     std::vector<QWidget*> buttons_;
     std::string caption_;

@@ -1,5 +1,6 @@
 #include "toolkit/qtbridge.h"
 #include "toolkit/flagscope.h"
+#include "toolkit/form.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -19,6 +20,16 @@ QSize TControlBridge::SizeHint(const QSize& qtHint) const
     if (qtHint.isValid() || !control_ || control_->askedWidth_ <= 0 || control_->askedHeight_ <= 0)
         return qtHint;
     return { control_->askedWidth_, control_->askedHeight_ };
+}
+
+bool TControlBridge::FocusNextInForm(bool next)
+{
+    auto* control = dynamic_cast<TWinControl*>(control_);
+    TCustomForm* form = control ? GetParentForm(control) : nullptr;
+    if (!form)
+        return false;
+    form->SelectNext(control, next, true);
+    return true;
 }
 
 void TControlBridge::Detach()

@@ -4,6 +4,8 @@
 #include "toolkit/control.h"
 #include "toolkit/graphics.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QColor>
 #include <QEvent>
 #include <QFont>
@@ -11,6 +13,7 @@
 #include <QString>
 #include <QWidget>
 #include <string>
+#include <type_traits>
 
 class QKeyEvent;
 
@@ -33,6 +36,10 @@ public:
 protected:
     // Routes an event to the control; `fallback` is used when no control is attached.
     bool Route(QEvent* event, const TQtDefault& qtDefault);
+    // Tab in an inner widget of the control (a button of a group, a tab bar, an editor in a
+    // frame) moves on in the form's tab order, as Tab in the control itself does; false where
+    // the control sits on no form and Qt's own order holds.
+    bool FocusNextInForm(bool next);
     // Call from the widget's destructor so the control forgets the widget.
     void Detach();
 
@@ -54,6 +61,15 @@ protected:
         TQtDefault def { [](void* self, QEvent* e) { return static_cast<TBridgeWidget*>(self)->Q::event(e); },
             this };
         return Route(event, def);
+    }
+    bool focusNextPrevChild(bool next) override
+    {
+        // Only for Tab in an inner widget: the widget's own Tab is the control's (a memo that
+        // takes Tab keeps it). Item views move between their cells with Tab.
+        if constexpr (!std::is_base_of_v<QAbstractItemView, Q>)
+            if (QApplication::focusWidget() != this && FocusNextInForm(next))
+                return true;
+        return Q::focusNextPrevChild(next);
     }
 };
 

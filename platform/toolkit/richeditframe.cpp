@@ -57,6 +57,9 @@ TRichEditFrame::TRichEditFrame(TComponent* owner)
     auto* edit = new QTextEdit(widget_);
     edit->setObjectName(QStringLiteral("editor"));
     edit->setAcceptRichText(true);
+    // The frame's focus is its editor's; Tab goes on to the next control as in the other edits.
+    edit->setTabChangesFocus(true);
+    widget_->setFocusProxy(edit);
     outer->addWidget(edit, 1);
 
     QFont bold;

@@ -17,6 +17,10 @@ TCustomTabControl::TCustomTabControl(TComponent* owner)
             Change();
     });
     SetTabStop(true);
+    // The focus of the control is its tab bar's: it shows a focus frame and selects the tabs
+    // with the arrow keys.
+    tabBar_->setFocusPolicy(Qt::StrongFocus);
+    Handle()->setFocusProxy(tabBar_);
     // Like Qt's tab widget: a layout gives it the room there is.
     Handle()->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     SetBounds(0, 0, 289, 193); // what a layout is told until the control is given a size
@@ -74,6 +78,16 @@ void TCustomTabControl::SetTabIndex(int index)
         return;
     TFlagScope updating(updating_);
     tabBar_->setCurrentIndex(index);
+}
+
+bool TCustomTabControl::SelectPageByKey(bool forward)
+{
+    const int n = TabCount();
+    if (n == 0)
+        return false;
+    // The user's choice: raises OnChange as a click on the tab does.
+    tabBar_->setCurrentIndex(((std::max(TabIndex(), 0) + (forward ? 1 : -1)) % n + n) % n);
+    return true;
 }
 
 void TCustomTabControl::Change()

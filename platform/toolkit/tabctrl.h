@@ -27,6 +27,8 @@ public:
     // Asked for the image of tab `index`; the preset -1 shows none.
     TEvent<TObject*, int, int&> OnGetImageIndex;
 
+    bool SelectPageByKey(bool forward) override;
+
 protected:
     // The user selected another tab: raises OnChange.
     virtual void Change();

@@ -15,6 +15,12 @@ TAdvTabSet::TAdvTabSet(TComponent* owner)
     bar_->setUsesScrollButtons(true);
     QObject::connect(bar_, &QTabBar::currentChanged, bar_, [this](int index) { clicked(index); });
     SetHeight(bar_->sizeHint().height());
+    // A stop of the Tab key, where the arrows choose the tab; a click on a tab leaves the focus
+    // where it is (on the list the tabs choose for).
+    SetTabStop(true);
+    Handle()->setFocusPolicy(Qt::TabFocus);
+    bar_->setFocusPolicy(Qt::TabFocus);
+    Handle()->setFocusProxy(bar_);
 }
 
 TAdvTabSet::~TAdvTabSet() = default;

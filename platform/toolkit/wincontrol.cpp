@@ -5,7 +5,9 @@
 #include "toolkit/menus.h"
 #include "toolkit/qtbridge.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QPointer>
 #include <algorithm>
@@ -392,8 +394,29 @@ TWinControl* TWinControl::FindNextControl(
 
 void TWinControl::SelectNext(TWinControl* current, bool forward, bool checkTabStop)
 {
-    if (TWinControl* next = FindNextControl(current, forward, checkTabStop, false))
+    if (TWinControl* next = FindNextControl(current, forward, checkTabStop, false)) {
+        // What Qt does when Tab moves the focus: the styles draw focus frames (buttons, check
+        // boxes) only in a window whose focus the keyboard moved.
+        next->Handle()->window()->setAttribute(Qt::WA_KeyboardFocusChange);
         next->SetFocus();
+    }
+}
+
+bool TWinControl::SelectPageByKey(bool)
+{
+    return false;
+}
+
+void TWinControl::ShowContextMenuByKey()
+{
+    QPoint at = widget_->rect().center();
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget_)) {
+        const QRect item = view->visualRect(view->currentIndex());
+        if (item.isValid() && view->viewport()->rect().intersects(item))
+            at = view->viewport()->mapTo(widget_, item.center());
+    }
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, widget_->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget_, &menu);
 }
 
 void TWinControl::EnableAlign()
@@ -618,6 +641,26 @@ void TWinControl::DefaultHandler(TMessage& m)
         const WORD vk = static_cast<WORD>(m.WParam);
         if (live)
             d->done = true;
+        if ((vk == VK_TAB || vk == VK_NEXT || vk == VK_PRIOR) && shift.Contains(ssCtrl)
+            && !shift.Contains(ssAlt)) {
+            // Ctrl+Tab leaves a control that takes Tab itself; otherwise it, and Ctrl+PgDn/PgUp,
+            // turn the pages of the nearest control with pages around this one.
+            const bool forward = vk == VK_TAB ? !shift.Contains(ssShift) : vk == VK_NEXT;
+            TCustomForm* form = GetParentForm(this);
+            if (vk == VK_TAB && WantsKey(VK_TAB) && form) {
+                form->SelectNext(this, forward, true);
+                return;
+            }
+            for (TWinControl* c = this; c; c = c->Parent())
+                if (c->SelectPageByKey(forward))
+                    return;
+        }
+        if (vk == VK_APPS || (vk == VK_F10 && shift == TShiftState { ssShift })) {
+            // The keyboard's way to the context menu: it opens at the control's current place,
+            // as a right click there would open it.
+            ShowContextMenuByKey();
+            return;
+        }
         if (vk == VK_TAB && !WantsKey(VK_TAB) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt)) {
             // On a form the form's tab order decides; in a window built in Qt, Qt's does.
             if (TWinControl* root = GetParentForm(this)) {

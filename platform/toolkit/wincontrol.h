@@ -38,8 +38,16 @@ public:
     // The next control after `current` in the tab order of this control, wrapping around.
     TWinControl* FindNextControl(
         TWinControl* current, bool forward, bool checkTabStop, bool checkParent) const;
-    // Focuses the next control that can take the focus.
+    // Focuses the next control that can take the focus. The window shows focus frames from then
+    // on, as after any move of the focus by the keyboard.
     void SelectNext(TWinControl* current, bool forward, bool checkTabStop);
+    // Ctrl+Tab, Ctrl+PgDn and their backward keys reached this control: a control with pages
+    // shows its next (previous) one and answers true; others answer false, and the key goes on
+    // to the control's parents.
+    virtual bool SelectPageByKey(bool forward);
+    // The menu key or Shift+F10: the control's context menu, as a right click at its current
+    // place (the current item of a list) opens it.
+    void ShowContextMenuByKey();
 
     // Alignment of children by Align and Anchors.
     void DisableAlign() { ++alignDisabled_; }

@@ -144,31 +144,31 @@ protected:
     }
 };
 
-TEST_F(PersonFormUiDb, TheDesignedTabOrderLeadsFromTheNameOn)
+TEST_F(PersonFormUiDb, TheDesignedTabOrderFollowsTheReadingOrder)
 {
     TPersonForm form(nullptr, store.db.get());
     ASSERT_TRUE(form.ShowPerson());
     form.Show();
-    auto* name = dynamic_cast<TQelEdit*>(form.FindComponent("edName"));
     auto* anrede = dynamic_cast<TQelEdit*>(form.FindComponent("edAnrede"));
-    auto* vorname = dynamic_cast<TQelEdit*>(form.FindComponent("edVorname"));
+    auto* titel = dynamic_cast<TQelEdit*>(form.FindComponent("edTitel"));
+    auto* name = dynamic_cast<TQelEdit*>(form.FindComponent("edName"));
     auto* geboren = dynamic_cast<TQelEdit*>(form.FindComponent("edGeburtsdatum"));
-    ASSERT_TRUE(name && anrede && vorname && geboren);
-    EXPECT_EQ(name->TabOrder(), 0);
-    EXPECT_EQ(anrede->TabOrder(), 1);
-    name->SetFocus();
+    ASSERT_TRUE(anrede && titel && name && geboren);
+    EXPECT_EQ(anrede->TabOrder(), 0);
+    EXPECT_EQ(titel->TabOrder(), 1);
+    anrede->SetFocus();
     QApplication::processEvents();
     const auto tab = [] {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QApplication::processEvents();
     };
     tab();
-    EXPECT_TRUE(anrede->Focused());
+    EXPECT_TRUE(titel->Focused());
     tab();
     tab();
-    EXPECT_TRUE(vorname->Focused());
+    EXPECT_TRUE(name->Focused());
     tab();
-    EXPECT_TRUE(geboren->Focused()) << "the name comes first and is not visited again";
+    EXPECT_TRUE(geboren->Focused()) << "the first row of the page, then the second";
 }
 
 TEST_F(PersonFormUiDb, TypedKeysReachThePerson)

@@ -2,6 +2,7 @@
 #include "toolkit/htmlgroups.h"
 #include "toolkit/registry.h"
 #include "toolkit/richeditframe.h"
+#include "toolkit/stdctrls.h"
 
 #include <QAbstractButton>
 #include <QListWidget>
@@ -127,4 +128,45 @@ TEST_F(GroupForm, RichEditFrameIsFoundByNameAndAnsweredByPublishedMembers)
     EXPECT_FALSE(frame->InvokePublishedMethod("GibtEsNicht", &form));
     frame->SetPropValue("ReadOnly", true);
     EXPECT_TRUE(frame->Handle()->findChild<QTextEdit*>()->isReadOnly());
+}
+
+// By keys: Tab lands on the chosen item, the arrows choose the neighbour (wrapping round), Tab and
+// Shift+Tab leave the group for the controls around it.
+TEST_F(GroupForm, RadioGroupByKeys)
+{
+    TEdit before(&form), after(&form);
+    before.SetParent(&form);
+    THTMLRadioGroup g(&form);
+    g.SetParent(&form);
+    g.SetBounds(10, 40, 200, 100);
+    after.SetParent(&form);
+    after.SetTop(150);
+    int clicks = 0;
+    g.OnClick = TNotifyEvent([&](TObject*) { ++clicks; });
+    setItems(g, { "Eins", "Zwei", "Drei" });
+    g.SetItemIndex(1);
+    ASSERT_TRUE(ShowActive(form));
+    const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+        QTest::keyClick(QApplication::focusWidget(), k, m);
+        QApplication::processEvents();
+    };
+    before.SetFocus();
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(g.Focused());
+    EXPECT_EQ(QApplication::focusWidget(), button(&g, 1));
+    key(Qt::Key_Down);
+    EXPECT_EQ(g.ItemIndex(), 2);
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(QApplication::focusWidget(), button(&g, 2));
+    key(Qt::Key_Down);
+    EXPECT_EQ(g.ItemIndex(), 0);
+    key(Qt::Key_Up);
+    EXPECT_EQ(g.ItemIndex(), 2);
+    EXPECT_EQ(clicks, 3);
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(after.Focused());
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), button(&g, 2)) << "back on the chosen item";
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_TRUE(before.Focused());
 }
