@@ -176,7 +176,8 @@ TEST_F(KeyboardWalkTest, PersonsList)
 {
     listForm = std::make_unique<TPersonListForm>(nullptr, store.db.get());
     showActive(*listForm);
-    walk(*listForm, listForm->Grid(), "Personen");
+    const FocusChain chain = walk(*listForm, listForm->Grid(), "Personen");
+    EXPECT_TRUE(chain.Controls().contains("tabFilter")) << "the view tabs are reached by Tab";
 }
 
 TEST_F(KeyboardWalkTest, SearchWindow)
