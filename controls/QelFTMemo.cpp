@@ -2,6 +2,7 @@
 
 #include "controls/qelmemotext.h"
 
+#include "toolkit/accessible.h"
 #include "toolkit/dialogs.h"
 #include "toolkit/registry.h"
 #include "toolkit/richeditframe.h"
@@ -58,6 +59,12 @@ TQelFTMemo::TQelFTMemo(TComponent* owner)
             frame_->SetPropValue("ReadOnly", v);
     };
     link_.hooks.paintMark = [this](TColor c) { SetColor(c); };
+    // The editor inside the frame takes the focus: a screen reader names it by the field.
+    link_.hooks.setHint = [this](const std::string& hint) {
+        SetHint(hint);
+        if (frame_)
+            SetAccessibleDataName(frame_, hint);
+    };
 
     SetBevelOuter(bvNone);
     SetShowCaption(false);

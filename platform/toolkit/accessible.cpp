@@ -112,14 +112,18 @@ void SetSource(QWidget* w, const char* source, const QString& value)
         return;
     w->setProperty(source, value);
     UpdateName(w);
-    // The widget that takes the focus for it (an edit inside a frame, the edit of a combo box)
-    // is announced as well.
-    QWidget* inner = w->focusProxy();
-    if (auto* combo = qobject_cast<QComboBox*>(w); combo && !inner)
-        inner = combo->lineEdit();
-    if (inner && inner != w) {
+    // The widgets that take the focus for it (an edit inside a frame, the editor of a control
+    // that holds a frame, the edit of a combo box) are announced as well, down the proxy chain.
+    QWidget* outer = w;
+    for (int depth = 0; depth < 8; ++depth) {
+        QWidget* inner = outer->focusProxy();
+        if (auto* combo = qobject_cast<QComboBox*>(outer); combo && !inner)
+            inner = combo->lineEdit();
+        if (!inner || inner == outer)
+            break;
         inner->setProperty(source, value);
         UpdateName(inner);
+        outer = inner;
     }
 }
 

@@ -172,7 +172,7 @@ def test_clerk_short_day(demo):
         # Adressen: the street of the first address.
         next_page(s, probe, "Adressen")
         tab_to(s, probe, "Straße", named("Straße"))
-        replace_text(s, "Übungsweg 7")
+        replace_text(s, "Mühlweg 7")
         # Bank: the IBAN (the bank account is created by typing).
         next_page(s, probe, "Bank")
         tab_to(s, probe, "IBAN", named("IBAN"))
@@ -194,7 +194,7 @@ def test_clerk_short_day(demo):
         found = []
         for table in sorted(tables):
             cols = [r[1] for r in s.sql("PRAGMA table_info(\"%s\")" % table)]
-            for col, value in (("Strasse", "Übungsweg 7"), ("IBAN", "DE02120300000000202051")):
+            for col, value in (("Strasse", "Mühlweg 7"), ("IBAN", "DE02120300000000202051")):
                 if col in cols and s.sql("SELECT count(*) FROM \"%s\" WHERE \"%s\" = ?" % (table, col), value)[0][0]:
                     found.append(col)
         if sorted(found) != ["IBAN", "Strasse"]:
