@@ -71,19 +71,32 @@ def window_of(app, title):
     return None
 
 
-def focused(obj):
+VIEWS = (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX)
+ITEMS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TREE_ITEM)
+
+
+def focused(obj, view_focused=True):
     """The object with the keyboard focus below obj. A tab tells "focused" when it is the current
-    one of its bar, focus or not: the bar tells."""
+    one of its bar, focus or not: the bar tells. An item view's current cell tells "focused" even
+    when its view has no focus (on a hidden page, in another part of the window): it counts only
+    when its view has the focus. What is not showing has no focus."""
     if obj is None:
         return None
-    if obj.getState().contains(pyatspi.STATE_FOCUSED) and obj.getRole() != pyatspi.ROLE_PAGE_TAB:
+    state = obj.getState()
+    if not state.contains(pyatspi.STATE_SHOWING):
+        return None
+    role = obj.getRole()
+    if role in VIEWS:
+        view_focused = state.contains(pyatspi.STATE_FOCUSED)
+    counts = role != pyatspi.ROLE_PAGE_TAB and (role not in ITEMS or view_focused)
+    if state.contains(pyatspi.STATE_FOCUSED) and counts:
         for i in range(obj.childCount):
-            inner = focused(obj.getChildAtIndex(i))
+            inner = focused(obj.getChildAtIndex(i), view_focused)
             if inner is not None:
                 return inner
         return obj
     for i in range(obj.childCount):
-        f = focused(obj.getChildAtIndex(i))
+        f = focused(obj.getChildAtIndex(i), view_focused)
         if f is not None:
             return f
     return None
