@@ -73,6 +73,7 @@ def window_of(app, title):
 
 VIEWS = (pyatspi.ROLE_TABLE, pyatspi.ROLE_TREE_TABLE, pyatspi.ROLE_TREE, pyatspi.ROLE_LIST, pyatspi.ROLE_LIST_BOX)
 ITEMS = (pyatspi.ROLE_TABLE_CELL, pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TREE_ITEM)
+TEXTS = (pyatspi.ROLE_TEXT, pyatspi.ROLE_PARAGRAPH, pyatspi.ROLE_DOCUMENT_TEXT, pyatspi.ROLE_ENTRY)
 
 
 def focused(obj, view_focused=True):
@@ -90,6 +91,9 @@ def focused(obj, view_focused=True):
         view_focused = state.contains(pyatspi.STATE_FOCUSED)
     counts = role != pyatspi.ROLE_PAGE_TAB and (role not in ITEMS or view_focused)
     if state.contains(pyatspi.STATE_FOCUSED) and counts:
+        # A text tells its focus on its viewport as well: the text is the focused object.
+        if role in TEXTS:
+            return obj
         for i in range(obj.childCount):
             inner = focused(obj.getChildAtIndex(i), view_focused)
             if inner is not None:
