@@ -1,7 +1,8 @@
 // TQelSelectGrid: the commands on the selected objects. Opening, creating and printing call the
 // application's events; deleting, restoring, merging, copying, repairing, unlocking and flags are
-// done by the object database, each command in one transaction: when it fails, no object has
-// changed and the user gets a German message.
+// done by the object database. Deleting, restoring and removing for good go object by object: a
+// failure names the object in a German message and the next object follows. Merging and flags
+// run in one transaction: when they fail, no object has changed.
 #include "lists/QelSelectGrid.h"
 
 #include "toolkit/dialogs.h"
@@ -25,17 +26,16 @@ const char* const kDeleteOne = "Soll %s '%s' wirklich gelöscht werden?";
 const char* const kDeleteMany = "Sollen die %d selektierten %s wirklich gelöscht werden?";
 const char* const kDeleteTitle = "%s löschen";
 const char* const kDeleteFailed = "Löschen %s '%s' gescheitert:\n\n%s";
-const char* const kDeleteManyFailed = "Löschen von %d %s gescheitert:\n\n%s";
 const char* const kRestoreMany = "Sollen die %d selektierten %s wiederhergestellt werden?";
 const char* const kRestoreTitle = "%s wiederherstellen";
-const char* const kRestoreFailed = "Wiederherstellen gescheitert:\n\n%s";
+const char* const kRestoreFailed = "Wiederherstellen %s '%s' gescheitert:\n\n%s";
 const char* const kDumpOne = "Soll %s '%s' wirklich endgültig gelöscht werden?\n\nDIESER VORGANG KANN NICHT "
                              "RÜCKGÄNGIG GEMACHT WERDEN!";
 const char* const kDumpMany
     = "Sollen die %d selektierten %s endgültig gelöscht werden?\n\nDIESER VORGANG KANN "
       "NICHT RÜCKGÄNGIG GEMACHT WERDEN!";
 const char* const kDumpTitle = "%s endgültig löschen";
-const char* const kDumpFailed = "Endgültiges Löschen gescheitert:\n\n%s";
+const char* const kDumpFailed = "Endgültiges Löschen %s '%s' gescheitert:\n\n%s";
 const char* const kMergeQuestion
     = "Sollen die %d ausgewählten %s wirklich zu %s (mit den Daten von '%s') "
       "zusammengefasst werden?\n\n(Die Vorgang kann nicht mehr rückgängig gemacht "
@@ -111,6 +111,13 @@ private:
     bool was_;
 };
 
+// Runs one database call with the wait cursor.
+bool runWaiting(const std::function<bool()>& call)
+{
+    TWaitCursor wait;
+    return call();
+}
+
 // Runs a command over many objects with the wait cursor, the grid frozen meanwhile.
 bool frozenRun(TQelSelectGrid* grid, const std::function<bool()>& command)
 {
@@ -169,6 +176,21 @@ void TQelSelectGrid::PrintSelected()
 
 // ---- delete, restore, final delete ------------------------------------------------------------
 
+void TQelSelectGrid::each_object(const std::vector<TQelObjectKey>& keys, const char* failed,
+    const std::string& title, const std::function<bool(TQelObjectKey, TQelObject*, std::string&)>& step)
+{
+    TQelDatabase* db = QelDatabase();
+    for (const TQelObjectKey& key : keys) {
+        TQelObject* obj = db ? db->GetObjectA(key) : nullptr;
+        // Named before the step: a step may remove the object.
+        const std::string name = obj ? obj->Name() : key.ToString();
+        const TQelClassKey cls = obj ? obj->ClassKey() : list_class();
+        std::string reason;
+        if (!step(key, obj, reason))
+            showError(FormatStr(failed, MakeNP(cls, "d", 2), name, reason), title);
+    }
+}
+
 void TQelSelectGrid::DeleteSelected()
 {
     TQelKeyList keys;
@@ -190,39 +212,29 @@ void TQelSelectGrid::DeleteSelected()
     if (!proceed || (!question.empty() && !askYesNo(question, title)))
         return;
 
-    std::vector<TQelObjectKey> chosen;
-    for (const TQelObjectKey& key : keys) {
-        bool allow = true;
-        BeforeDelete(this, key, allow);
-        if (allow)
-            chosen.push_back(key);
-    }
-    if (chosen.empty())
-        return;
     TQelObjectCommands commands(db);
+    std::vector<TQelObjectKey> deleted;
+    TFreezeScope freeze(this);
+    // Object by object: a refused one is named and the others are still deleted.
+    each_object(
+        keyVector(keys), kDeleteFailed, title, [&](TQelObjectKey key, TQelObject* obj, std::string& reason) {
+            bool allow = true;
+            BeforeDelete(this, key, allow);
+            if (!allow)
+                return true;
+            if (!runWaiting([&] { return commands.MarkDeleted({ key }, true); })) {
+                reason = commands.ErrorMessage();
+                return false;
+            }
+            deleted.push_back(key);
+            if (AfterDelete)
+                AfterDelete(this, obj ? obj : db->GetObjectA(key));
+            return true;
+        });
     // Rows of deleted objects leave a list of the not deleted: the selection moves on to the next.
-    const TQelObjectKey next = (listopts() & lfNotDeleted) ? successor_key(chosen) : TQelObjectKey();
-    const bool ok = frozenRun(this, [&] {
-        const bool done = commands.MarkDeleted(chosen, true);
-        if (done && next.Valid())
+    if (!deleted.empty() && (listopts() & lfNotDeleted))
+        if (const TQelObjectKey next = successor_key(deleted); next.Valid())
             set_SelectedKey(next);
-        return done;
-    });
-    if (!ok) {
-        const TQelObjectKey failed = chosen.size() == 1 ? chosen.front() : commands.FailedKey();
-        if (TQelObject* obj = failed.Valid() ? db->GetObjectA(failed) : nullptr)
-            showError(FormatStr(kDeleteFailed, MakeNP(obj->ClassKey(), "d", 2), obj->Name(),
-                          commands.ErrorMessage()),
-                title);
-        else
-            showError(FormatStr(kDeleteManyFailed, static_cast<int>(chosen.size()), class_np("", 3, false),
-                          commands.ErrorMessage()),
-                title);
-        return;
-    }
-    if (AfterDelete)
-        for (TQelObjectKey key : chosen)
-            AfterDelete(this, db->GetObjectA(key));
 }
 
 void TQelSelectGrid::RestoreSelected()
@@ -235,10 +247,15 @@ void TQelSelectGrid::RestoreSelected()
     if (n > 1 && !askYesNo(FormatStr(kRestoreMany, n, many), FormatStr(kRestoreTitle, many)))
         return;
     TQelObjectCommands commands(QelDatabase());
-    const bool ok = frozenRun(this, [&] { return commands.MarkDeleted(keyVector(keys), false); });
-    if (!ok)
-        showError(FormatStr(kRestoreFailed, commands.ErrorMessage()),
-            FormatStr(kRestoreTitle, n == 1 ? class_np("", 4, true) : many));
+    TFreezeScope freeze(this);
+    each_object(keyVector(keys), kRestoreFailed,
+        FormatStr(kRestoreTitle, n == 1 ? class_np("", 4, true) : many),
+        [&](TQelObjectKey key, TQelObject*, std::string& reason) {
+            if (runWaiting([&] { return commands.MarkDeleted({ key }, false); }))
+                return true;
+            reason = commands.ErrorMessage();
+            return false;
+        });
 }
 
 void TQelSelectGrid::DumpSelected()
@@ -256,30 +273,29 @@ void TQelSelectGrid::DumpSelected()
         ? FormatStr(kDumpOne, MakeNP(first ? first->ClassKey() : list_class(), "d", 1),
             first ? first->Name() : keys.Items(0).ToString())
         : FormatStr(kDumpMany, n, class_np("", 4, false));
-    if (!askYesNo(question, FormatStr(kDumpTitle, class_np("", 4, n == 1))))
+    const std::string title = FormatStr(kDumpTitle, class_np("", 4, n == 1));
+    if (!askYesNo(question, title))
         return;
-    std::vector<TQelObjectKey> chosen;
-    for (const TQelObjectKey& key : keys) {
-        bool allow = true;
-        BeforeDump(this, key, allow);
-        if (allow)
-            chosen.push_back(key);
-    }
     TQelObjectCommands commands(db);
-    const TQelObjectKey next = successor_key(chosen);
-    const bool ok = frozenRun(this, [&] {
-        const bool done = chosen.empty() || commands.RemoveForGood(chosen);
-        if (done && next.Valid())
+    std::vector<TQelObjectKey> removed;
+    TFreezeScope freeze(this);
+    each_object(
+        keyVector(keys), kDumpFailed, title, [&](TQelObjectKey key, TQelObject*, std::string& reason) {
+            bool allow = true;
+            BeforeDump(this, key, allow);
+            if (!allow)
+                return true;
+            if (!runWaiting([&] { return commands.RemoveForGood({ key }); })) {
+                reason = commands.ErrorMessage();
+                return false;
+            }
+            removed.push_back(key);
+            AfterDump(this, key);
+            return true;
+        });
+    if (!removed.empty())
+        if (const TQelObjectKey next = successor_key(removed); next.Valid())
             set_SelectedKey(next);
-        return done;
-    });
-    if (!ok) {
-        showError(
-            FormatStr(kDumpFailed, commands.ErrorMessage()), FormatStr(kDumpTitle, class_np("", 4, n == 1)));
-        return;
-    }
-    for (TQelObjectKey key : chosen)
-        AfterDump(this, key);
 }
 
 // ---- merge ------------------------------------------------------------------------------------
