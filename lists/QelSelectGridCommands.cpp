@@ -1,8 +1,9 @@
 // TQelSelectGrid: the commands on the selected objects. Opening, creating and printing call the
 // application's events; deleting, restoring, merging, copying, repairing, unlocking and flags are
-// done by the object database. Deleting, restoring and removing for good go object by object: a
-// failure names the object in a German message and the next object follows. Merging and flags
-// run in one transaction: when they fail, no object has changed.
+// done by the object database, each command in one transaction. When the store refuses deleting,
+// restoring or removing for good, nothing has changed; then the objects are done one by one, so
+// that only the refused ones stay, each named in a German message. Merging and flags stay all or
+// nothing.
 #include "lists/QelSelectGrid.h"
 
 #include "toolkit/dialogs.h"
@@ -191,6 +192,23 @@ void TQelSelectGrid::each_object(const std::vector<TQelObjectKey>& keys, const c
     }
 }
 
+std::vector<TQelObjectKey> TQelSelectGrid::all_or_each(const std::vector<TQelObjectKey>& keys,
+    const char* failed, const std::string& title,
+    const std::function<bool(const std::vector<TQelObjectKey>&, std::string&)>& command)
+{
+    std::string reason;
+    if (keys.empty() || runWaiting([&] { return command(keys, reason); }))
+        return keys;
+    std::vector<TQelObjectKey> done;
+    each_object(keys, failed, title, [&](TQelObjectKey key, TQelObject*, std::string& why) {
+        if (!runWaiting([&] { return command({ key }, why); }))
+            return false;
+        done.push_back(key);
+        return true;
+    });
+    return done;
+}
+
 void TQelSelectGrid::DeleteSelected()
 {
     TQelKeyList keys;
@@ -212,29 +230,29 @@ void TQelSelectGrid::DeleteSelected()
     if (!proceed || (!question.empty() && !askYesNo(question, title)))
         return;
 
+    std::vector<TQelObjectKey> chosen;
+    for (const TQelObjectKey& key : keys) {
+        bool allow = true;
+        BeforeDelete(this, key, allow);
+        if (allow)
+            chosen.push_back(key);
+    }
     TQelObjectCommands commands(db);
-    std::vector<TQelObjectKey> deleted;
     TFreezeScope freeze(this);
-    // Object by object: a refused one is named and the others are still deleted.
-    each_object(
-        keyVector(keys), kDeleteFailed, title, [&](TQelObjectKey key, TQelObject* obj, std::string& reason) {
-            bool allow = true;
-            BeforeDelete(this, key, allow);
-            if (!allow)
+    const std::vector<TQelObjectKey> deleted = all_or_each(
+        chosen, kDeleteFailed, title, [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.MarkDeleted(some, true))
                 return true;
-            if (!runWaiting([&] { return commands.MarkDeleted({ key }, true); })) {
-                reason = commands.ErrorMessage();
-                return false;
-            }
-            deleted.push_back(key);
-            if (AfterDelete)
-                AfterDelete(this, obj ? obj : db->GetObjectA(key));
-            return true;
+            reason = commands.ErrorMessage();
+            return false;
         });
     // Rows of deleted objects leave a list of the not deleted: the selection moves on to the next.
     if (!deleted.empty() && (listopts() & lfNotDeleted))
         if (const TQelObjectKey next = successor_key(deleted); next.Valid())
             set_SelectedKey(next);
+    if (AfterDelete)
+        for (TQelObjectKey key : deleted)
+            AfterDelete(this, db->GetObjectA(key));
 }
 
 void TQelSelectGrid::RestoreSelected()
@@ -248,10 +266,10 @@ void TQelSelectGrid::RestoreSelected()
         return;
     TQelObjectCommands commands(QelDatabase());
     TFreezeScope freeze(this);
-    each_object(keyVector(keys), kRestoreFailed,
+    all_or_each(keyVector(keys), kRestoreFailed,
         FormatStr(kRestoreTitle, n == 1 ? class_np("", 4, true) : many),
-        [&](TQelObjectKey key, TQelObject*, std::string& reason) {
-            if (runWaiting([&] { return commands.MarkDeleted({ key }, false); }))
+        [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.MarkDeleted(some, false))
                 return true;
             reason = commands.ErrorMessage();
             return false;
@@ -276,26 +294,27 @@ void TQelSelectGrid::DumpSelected()
     const std::string title = FormatStr(kDumpTitle, class_np("", 4, n == 1));
     if (!askYesNo(question, title))
         return;
+    std::vector<TQelObjectKey> chosen;
+    for (const TQelObjectKey& key : keys) {
+        bool allow = true;
+        BeforeDump(this, key, allow);
+        if (allow)
+            chosen.push_back(key);
+    }
     TQelObjectCommands commands(db);
-    std::vector<TQelObjectKey> removed;
     TFreezeScope freeze(this);
-    each_object(
-        keyVector(keys), kDumpFailed, title, [&](TQelObjectKey key, TQelObject*, std::string& reason) {
-            bool allow = true;
-            BeforeDump(this, key, allow);
-            if (!allow)
+    const std::vector<TQelObjectKey> removed = all_or_each(
+        chosen, kDumpFailed, title, [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.RemoveForGood(some))
                 return true;
-            if (!runWaiting([&] { return commands.RemoveForGood({ key }); })) {
-                reason = commands.ErrorMessage();
-                return false;
-            }
-            removed.push_back(key);
-            AfterDump(this, key);
-            return true;
+            reason = commands.ErrorMessage();
+            return false;
         });
     if (!removed.empty())
         if (const TQelObjectKey next = successor_key(removed); next.Valid())
             set_SelectedKey(next);
+    for (TQelObjectKey key : removed)
+        AfterDump(this, key);
 }
 
 // ---- merge ------------------------------------------------------------------------------------

@@ -412,8 +412,8 @@ TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAsking)
     EXPECT_EQ(grid->EntryCount(), 0);
 }
 
-// The store refuses the middle one of three persons: the others are still deleted, each between
-// its own BeforeDelete and AfterDelete, and the message names the refused person.
+// The store refuses the middle one of three persons: the others are still deleted (AfterDelete
+// for them only), and the message names the refused person.
 TEST_F(SelectGridCommandsTest, ARefusedDeleteNamesItsObjectAndTheOthersGoOn)
 {
     TQelObject* a = make("Meier", "Anna");
@@ -437,7 +437,7 @@ TEST_F(SelectGridCommandsTest, ARefusedDeleteNamesItsObjectAndTheOthersGoOn)
     EXPECT_EQ(error.text.rfind("Löschen der Person 'Otto, Olaf' gescheitert:\n\n", 0), 0u) << error.text;
     EXPECT_NE(error.text.find("Datenträger voll"), std::string::npos);
     const std::string ka = a->Key().ToString(), kb = b->Key().ToString(), kc = c->Key().ToString();
-    EXPECT_EQ(events, (std::vector<std::string> { "B" + ka, "A" + ka, "B" + kb, "B" + kc, "A" + kc }));
+    EXPECT_EQ(events, (std::vector<std::string> { "B" + ka, "B" + kb, "B" + kc, "A" + ka, "A" + kc }));
     EXPECT_TRUE(a->Deleted());
     EXPECT_FALSE(b->Deleted());
     EXPECT_TRUE(c->Deleted());
@@ -475,7 +475,7 @@ TEST_F(SelectGridCommandsTest, RestoreNamesTheRefusedObjectAndGoesOn)
     EXPECT_EQ(grid->EntryCount(), 2);
 }
 
-// Removing for good asks BeforeDump and calls AfterDump object by object.
+// Removing for good: a refused object is named, the others go; AfterDump for them only.
 
 TEST_F(SelectGridCommandsTest, FinalDeleteNamesTheRefusedObjectAndGoesOn)
 {
