@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <unordered_map>
+#include <vector>
 
 class TQelObjectTreeNodes {
 public:
@@ -18,7 +19,8 @@ public:
     TQelObjectTreeNodes(const TQelObjectTreeNodes&) = delete;
     TQelObjectTreeNodes& operator=(const TQelObjectTreeNodes&) = delete;
 
-    // Whether an object gets a node (its branch is left out with it). Unset: every object.
+    // Whether an object gets a node; asked once per object and fill. An object whose parent has
+    // no node is shown at the top. Unset: every object (and the tree is read a level at a time).
     std::function<bool(TQelObjectKey)> accepts;
 
     // Adds the top level of `tree` (kept, not owned) below `parent` (the view's roots for null).
@@ -32,8 +34,13 @@ public:
 
 private:
     void addChildren(TTreeNode* parent, TQelObjectKey key);
+    bool accepted(TQelObjectKey key);
+    // The objects of the top level, in the order of a walk from the roots: the accepted roots
+    // and, with `accepts` set, every accepted object below a refused one.
+    std::vector<TQelObjectKey> topKeys();
 
     TTreeView& view_;
     TQelObjectTree* tree_ = nullptr;
     std::unordered_map<int, TTreeNode*> nodes_;
+    std::unordered_map<int, bool> answers_;
 };

@@ -5,7 +5,7 @@
 TQelCheckList::TQelCheckList(TComponent* owner)
     : TQelDataControl(owner)
 {
-    link_.unmarkedColor = clWindow;
+    link_.unmarkedColor = clBtnFace;
     link_.hooks.accepts = [](TQelObjectInterface* oi) {
         auto* f = QelSafeCast<TQelField>(oi);
         return f && (f->HardType() == qelft::MultiChoice || f->HardType() == qelft::Flags);

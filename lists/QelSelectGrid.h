@@ -25,6 +25,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -556,6 +557,16 @@ private:
     // The selection as keys (top row first); shows "Kein Eintrag gewählt." titled `title` when
     // there is none.
     bool selection(TQelKeyList& keys, const char* title);
+    // Runs `step` on each of `keys` in turn. A step that fails returns false with its reason: the
+    // user is told `failed` (filled with the class noun in case 2 with "d", the object's name and
+    // the reason) titled `title`, and the next object follows.
+    void each_object(const std::vector<TQelObjectKey>& keys, const char* failed, const std::string& title,
+        const std::function<bool(TQelObjectKey, TQelObject*, std::string& reason)>& step);
+    // Runs `command` on all of `keys` at once (one transaction); when the store refuses it, and
+    // so nothing has changed, on each key by itself as each_object does. The keys done.
+    std::vector<TQelObjectKey> all_or_each(const std::vector<TQelObjectKey>& keys, const char* failed,
+        const std::string& title,
+        const std::function<bool(const std::vector<TQelObjectKey>&, std::string& reason)>& command);
     // Class and plural noun phrases of the listed class.
     std::string class_np(const std::string& adjective, int casus, bool singular) const;
     bool allowed(const TQelAllowEvent& event, TQelClassKey cls) const;

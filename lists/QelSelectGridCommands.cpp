@@ -1,7 +1,9 @@
 // TQelSelectGrid: the commands on the selected objects. Opening, creating and printing call the
 // application's events; deleting, restoring, merging, copying, repairing, unlocking and flags are
-// done by the object database, each command in one transaction: when it fails, no object has
-// changed and the user gets a German message.
+// done by the object database, each command in one transaction. When the store refuses deleting,
+// restoring or removing for good, nothing has changed; then the objects are done one by one, so
+// that only the refused ones stay, each named in a German message. Merging and flags stay all or
+// nothing.
 #include "lists/QelSelectGrid.h"
 
 #include "toolkit/dialogs.h"
@@ -25,17 +27,16 @@ const char* const kDeleteOne = "Soll %s '%s' wirklich gelöscht werden?";
 const char* const kDeleteMany = "Sollen die %d selektierten %s wirklich gelöscht werden?";
 const char* const kDeleteTitle = "%s löschen";
 const char* const kDeleteFailed = "Löschen %s '%s' gescheitert:\n\n%s";
-const char* const kDeleteManyFailed = "Löschen von %d %s gescheitert:\n\n%s";
 const char* const kRestoreMany = "Sollen die %d selektierten %s wiederhergestellt werden?";
 const char* const kRestoreTitle = "%s wiederherstellen";
-const char* const kRestoreFailed = "Wiederherstellen gescheitert:\n\n%s";
+const char* const kRestoreFailed = "Wiederherstellen %s '%s' gescheitert:\n\n%s";
 const char* const kDumpOne = "Soll %s '%s' wirklich endgültig gelöscht werden?\n\nDIESER VORGANG KANN NICHT "
                              "RÜCKGÄNGIG GEMACHT WERDEN!";
 const char* const kDumpMany
     = "Sollen die %d selektierten %s endgültig gelöscht werden?\n\nDIESER VORGANG KANN "
       "NICHT RÜCKGÄNGIG GEMACHT WERDEN!";
 const char* const kDumpTitle = "%s endgültig löschen";
-const char* const kDumpFailed = "Endgültiges Löschen gescheitert:\n\n%s";
+const char* const kDumpFailed = "Endgültiges Löschen %s '%s' gescheitert:\n\n%s";
 const char* const kMergeQuestion
     = "Sollen die %d ausgewählten %s wirklich zu %s (mit den Daten von '%s') "
       "zusammengefasst werden?\n\n(Die Vorgang kann nicht mehr rückgängig gemacht "
@@ -111,6 +112,13 @@ private:
     bool was_;
 };
 
+// Runs one database call with the wait cursor.
+bool runWaiting(const std::function<bool()>& call)
+{
+    TWaitCursor wait;
+    return call();
+}
+
 // Runs a command over many objects with the wait cursor, the grid frozen meanwhile.
 bool frozenRun(TQelSelectGrid* grid, const std::function<bool()>& command)
 {
@@ -169,6 +177,38 @@ void TQelSelectGrid::PrintSelected()
 
 // ---- delete, restore, final delete ------------------------------------------------------------
 
+void TQelSelectGrid::each_object(const std::vector<TQelObjectKey>& keys, const char* failed,
+    const std::string& title, const std::function<bool(TQelObjectKey, TQelObject*, std::string&)>& step)
+{
+    TQelDatabase* db = QelDatabase();
+    for (const TQelObjectKey& key : keys) {
+        TQelObject* obj = db ? db->GetObjectA(key) : nullptr;
+        // Named before the step: a step may remove the object.
+        const std::string name = obj ? obj->Name() : key.ToString();
+        const TQelClassKey cls = obj ? obj->ClassKey() : list_class();
+        std::string reason;
+        if (!step(key, obj, reason))
+            showError(FormatStr(failed, MakeNP(cls, "d", 2), name, reason), title);
+    }
+}
+
+std::vector<TQelObjectKey> TQelSelectGrid::all_or_each(const std::vector<TQelObjectKey>& keys,
+    const char* failed, const std::string& title,
+    const std::function<bool(const std::vector<TQelObjectKey>&, std::string&)>& command)
+{
+    std::string reason;
+    if (keys.empty() || runWaiting([&] { return command(keys, reason); }))
+        return keys;
+    std::vector<TQelObjectKey> done;
+    each_object(keys, failed, title, [&](TQelObjectKey key, TQelObject*, std::string& why) {
+        if (!runWaiting([&] { return command({ key }, why); }))
+            return false;
+        done.push_back(key);
+        return true;
+    });
+    return done;
+}
+
 void TQelSelectGrid::DeleteSelected()
 {
     TQelKeyList keys;
@@ -197,31 +237,21 @@ void TQelSelectGrid::DeleteSelected()
         if (allow)
             chosen.push_back(key);
     }
-    if (chosen.empty())
-        return;
     TQelObjectCommands commands(db);
+    TFreezeScope freeze(this);
+    const std::vector<TQelObjectKey> deleted = all_or_each(
+        chosen, kDeleteFailed, title, [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.MarkDeleted(some, true))
+                return true;
+            reason = commands.ErrorMessage();
+            return false;
+        });
     // Rows of deleted objects leave a list of the not deleted: the selection moves on to the next.
-    const TQelObjectKey next = (listopts() & lfNotDeleted) ? successor_key(chosen) : TQelObjectKey();
-    const bool ok = frozenRun(this, [&] {
-        const bool done = commands.MarkDeleted(chosen, true);
-        if (done && next.Valid())
+    if (!deleted.empty() && (listopts() & lfNotDeleted))
+        if (const TQelObjectKey next = successor_key(deleted); next.Valid())
             set_SelectedKey(next);
-        return done;
-    });
-    if (!ok) {
-        const TQelObjectKey failed = chosen.size() == 1 ? chosen.front() : commands.FailedKey();
-        if (TQelObject* obj = failed.Valid() ? db->GetObjectA(failed) : nullptr)
-            showError(FormatStr(kDeleteFailed, MakeNP(obj->ClassKey(), "d", 2), obj->Name(),
-                          commands.ErrorMessage()),
-                title);
-        else
-            showError(FormatStr(kDeleteManyFailed, static_cast<int>(chosen.size()), class_np("", 3, false),
-                          commands.ErrorMessage()),
-                title);
-        return;
-    }
     if (AfterDelete)
-        for (TQelObjectKey key : chosen)
+        for (TQelObjectKey key : deleted)
             AfterDelete(this, db->GetObjectA(key));
 }
 
@@ -235,10 +265,15 @@ void TQelSelectGrid::RestoreSelected()
     if (n > 1 && !askYesNo(FormatStr(kRestoreMany, n, many), FormatStr(kRestoreTitle, many)))
         return;
     TQelObjectCommands commands(QelDatabase());
-    const bool ok = frozenRun(this, [&] { return commands.MarkDeleted(keyVector(keys), false); });
-    if (!ok)
-        showError(FormatStr(kRestoreFailed, commands.ErrorMessage()),
-            FormatStr(kRestoreTitle, n == 1 ? class_np("", 4, true) : many));
+    TFreezeScope freeze(this);
+    all_or_each(keyVector(keys), kRestoreFailed,
+        FormatStr(kRestoreTitle, n == 1 ? class_np("", 4, true) : many),
+        [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.MarkDeleted(some, false))
+                return true;
+            reason = commands.ErrorMessage();
+            return false;
+        });
 }
 
 void TQelSelectGrid::DumpSelected()
@@ -256,7 +291,8 @@ void TQelSelectGrid::DumpSelected()
         ? FormatStr(kDumpOne, MakeNP(first ? first->ClassKey() : list_class(), "d", 1),
             first ? first->Name() : keys.Items(0).ToString())
         : FormatStr(kDumpMany, n, class_np("", 4, false));
-    if (!askYesNo(question, FormatStr(kDumpTitle, class_np("", 4, n == 1))))
+    const std::string title = FormatStr(kDumpTitle, class_np("", 4, n == 1));
+    if (!askYesNo(question, title))
         return;
     std::vector<TQelObjectKey> chosen;
     for (const TQelObjectKey& key : keys) {
@@ -266,19 +302,18 @@ void TQelSelectGrid::DumpSelected()
             chosen.push_back(key);
     }
     TQelObjectCommands commands(db);
-    const TQelObjectKey next = successor_key(chosen);
-    const bool ok = frozenRun(this, [&] {
-        const bool done = chosen.empty() || commands.RemoveForGood(chosen);
-        if (done && next.Valid())
+    TFreezeScope freeze(this);
+    const std::vector<TQelObjectKey> removed = all_or_each(
+        chosen, kDumpFailed, title, [&](const std::vector<TQelObjectKey>& some, std::string& reason) {
+            if (commands.RemoveForGood(some))
+                return true;
+            reason = commands.ErrorMessage();
+            return false;
+        });
+    if (!removed.empty())
+        if (const TQelObjectKey next = successor_key(removed); next.Valid())
             set_SelectedKey(next);
-        return done;
-    });
-    if (!ok) {
-        showError(
-            FormatStr(kDumpFailed, commands.ErrorMessage()), FormatStr(kDumpTitle, class_np("", 4, n == 1)));
-        return;
-    }
-    for (TQelObjectKey key : chosen)
+    for (TQelObjectKey key : removed)
         AfterDump(this, key);
 }
 

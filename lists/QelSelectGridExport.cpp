@@ -20,10 +20,10 @@ const char* const kTitleExport = "Eintrag exportieren";
 const char* const kChooseFolder = "Wählen Sie das Verzeichnis, in dem %s gespeichert werden sollen.";
 const char* const kExportMany = "Sollen die %d selektierten %s wirklich exportiert werden?";
 const char* const kExportTitle = "%s exportieren";
-const char* const kExportFailed = "Exportieren gescheitert:\n\n%s";
+const char* const kExportFailed = "Exportieren %s '%s' gescheitert:\n\n%s";
 const char* const kPreviewMany = "Sollen die %d selektierten %s wirklich angezeigt werden?";
 const char* const kPreviewTitle = "Druckansicht für %s anzeigen";
-const char* const kPreviewFailed = "Druckansicht gescheitert:\n\n%s";
+const char* const kPreviewFailed = "Druckansicht %s '%s' gescheitert:\n\n%s";
 
 } // namespace
 
@@ -104,13 +104,14 @@ void TQelSelectGrid::ExportSelected(TQelObjectKey templateKey)
     if (!proceed)
         return;
     TQelRTFVorlage vorlage(db, templateKey);
-    TWaitCursor wait;
-    for (const TQelObjectKey& key : keys)
-        if (!vorlage.Export(db->GetObjectA(key), folder)) {
-            Application()->MessageBox(FormatStr(kExportFailed, vorlage.ErrorMessage()),
-                FormatStr(kExportTitle, many), MB_OK | MB_ICONERROR);
-            return;
-        }
+    each_object(std::vector<TQelObjectKey>(keys.begin(), keys.end()), kExportFailed,
+        FormatStr(kExportTitle, many), [&](TQelObjectKey, TQelObject* obj, std::string& reason) {
+            TWaitCursor wait;
+            if (vorlage.Export(obj, folder))
+                return true;
+            reason = vorlage.ErrorMessage();
+            return false;
+        });
 }
 
 void TQelSelectGrid::PreviewSelected(TQelObjectKey templateKey)
@@ -132,10 +133,11 @@ void TQelSelectGrid::PreviewSelected(TQelObjectKey templateKey)
     TQelRTFVorlage vorlage(db, templateKey);
     auto open
         = [](const std::string& file, const std::string&) { return Dialogs().OpenWithProgram(file, ""); };
-    for (const TQelObjectKey& key : keys)
-        if (!vorlage.Execute(db->GetObjectA(key), "open", "", open)) {
-            Application()->MessageBox(FormatStr(kPreviewFailed, vorlage.ErrorMessage()),
-                FormatStr(kPreviewTitle, many), MB_OK | MB_ICONERROR);
-            return;
-        }
+    each_object(std::vector<TQelObjectKey>(keys.begin(), keys.end()), kPreviewFailed,
+        FormatStr(kPreviewTitle, many), [&](TQelObjectKey, TQelObject* obj, std::string& reason) {
+            if (vorlage.Execute(obj, "open", "", open))
+                return true;
+            reason = vorlage.ErrorMessage();
+            return false;
+        });
 }

@@ -25,6 +25,13 @@ bool acceptsField(TQelObjectInterface* oi)
     return false;
 }
 
+// No text, or the text a reference combo shows for no object: the reference is cleared, unless
+// the field must refer to an object (then the text names nothing and the value stays).
+bool namesNoObject(const TQelRefField* ref, const std::string& text, const std::string& nullString)
+{
+    return ref && !ref->Mandatory() && (Trim(text).empty() || text == nullString);
+}
+
 } // namespace
 
 TQelComboItem::TQelComboItem(TQelSubObject* s)
@@ -46,11 +53,13 @@ TQelCombo::TQelCombo(TComponent* owner)
     link_.hooks.write = [this] {
         TQelField* f = Field();
         if (TQelRefField* ref = get_RefField()) {
-            // Only an entry that stands for an object (or for none) is a value; a text the
-            // drop-down merely shows is not.
+            // Only an entry that stands for an object is a value, and no text (or the text
+            // shown for no object) is none; any other text the drop-down merely shows is not.
             const int index = get_SelectedIndex();
             if (index >= 0 && Items().Objects(index))
                 ref->set_AsKey(get_Key(index));
+            else if (index < 0 && namesNoObject(ref, get_SelectedText(), nullString_))
+                ref->set_AsKey(TQelObjectKey());
         } else if (get_ERVKeyField()) {
             const int index = ItemIndex();
             auto* item = index >= 0 ? dynamic_cast<TQelComboItem*>(Items().Objects(index)) : nullptr;
@@ -424,17 +433,12 @@ void TQelCombo::accept_typed()
         if (const int first = text.empty() ? -1 : find_prefix(text); first >= 0)
             text = Items()[first];
     }
-    // The entry of an object (none: the entry of "no object") with exactly this text.
-    const auto find = [this](const std::string& t, bool none) {
-        for (int i = 0; i < Items().Count(); ++i)
-            if (Items()[i] == t && Items().Objects(i) && get_Key(i).Valid() != none)
-                return i;
-        return -1;
-    };
-    int index = find(text, false);
-    if (index < 0 && (Trim(text).empty() || text == nullString_))
-        index = find(nullString_, true);
-    if (index < 0) {
+    // The entry of an object with exactly this text; without one, no text clears the reference.
+    int index = -1;
+    for (int i = 0; i < Items().Count() && index < 0; ++i)
+        if (Items()[i] == text && Items().Objects(i) && get_Key(i).Valid())
+            index = i;
+    if (index < 0 && !namesNoObject(ref, text, nullString_)) {
         Repaint(); // names nothing: the field's value again
         return;
     }

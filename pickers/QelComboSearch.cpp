@@ -210,9 +210,6 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
     int measured = 0;
     items.BeginUpdate();
     SetSorted(sorted_);
-    TQelRefField* ref = get_RefField();
-    if (ref && !ref->Mandatory() && !get_SearchMode())
-        items.AddObject(nullString_, pool_item(TQelObjectKey())); // "no object" is a choice
     const std::string template_
         = Trim(showColumn_).find('<') == std::string::npos ? "<" + column + ">" : Trim(showColumn_);
     for (; !q->Eof(); q->Next()) {

@@ -192,6 +192,10 @@ void TQelDataMultiEdit::WndProc(TMessage& m)
             Reload();
         m.Result = 0;
         return;
+    case WM_OC_GETFIELD:
+        // The bound vector or field; the link alone answers fields only.
+        m.Result = QelOIToParam(link_.OI());
+        return;
     default:
         TQelDataControl::WndProc(m);
     }

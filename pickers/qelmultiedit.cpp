@@ -97,6 +97,9 @@ TQelMultiEdit::TQelMultiEdit(TComponent* owner)
         button_->OnClick = TNotifyEvent(this, &TQelMultiEdit::button_click);
     }
     SetBounds(Left(), Top(), 185, 21);
+    // The caption sits left of the control, vertically centred.
+    SetLabelPosition(lpLeftCenter);
+    SetLabelMargin(3);
     UpdateEditors();
 
     Publish<&TQelMultiEdit::get_DropDownCount, &TQelMultiEdit::set_DropDownCount>("DropDownCount");

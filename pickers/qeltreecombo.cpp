@@ -28,7 +28,6 @@ TQelTreeCombo::TQelTreeCombo(TComponent* owner)
         SetReadOnly(readOnly);
         init_popupmenu();
     };
-    nodes_.accepts = [this](TQelObjectKey key) { return accepted(key); };
     PublishBinding(qelPublishAll);
     Publish<&TQelTreeCombo::get_NullEntry, &TQelTreeCombo::set_NullEntry>("NullEntry");
     PublishSet<&TQelTreeCombo::get_TreeComboOptions, &TQelTreeCombo::set_TreeComboOptions,
@@ -91,6 +90,11 @@ void TQelTreeCombo::fill_treeview()
     Tree().Clear();
     if (!nullEntry_.empty())
         nullNode_ = Tree().AddChild(nullptr, nullEntry_);
+    // Without BeforeAdd every object has a node and the tree is read as it opens.
+    if (BeforeAdd)
+        nodes_.accepts = [this](TQelObjectKey key) { return accepted(key); };
+    else
+        nodes_.accepts = nullptr;
     nodes_.Fill(tree_.get());
     Tree().EndUpdate();
 }

@@ -242,6 +242,27 @@ TEST_F(GroupsTest, CheckListOverABitMaskKeepsUnknownBits)
     EXPECT_FALSE(cl->Checked(1));
 }
 
+TEST_F(GroupsTest, CheckListMarkGoesAtTheNextClickBackToTheButtonFace)
+{
+    auto* cl = add<TQelCheckList>("clRollen", "Rollen", 100);
+    ASSERT_EQ(connect(), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    EXPECT_EQ(cl->Perform(WM_OC_SETMARK, 2 | OC_MARK_UNMARK_ON_EDIT, clRed), 1);
+    EXPECT_TRUE(cl->Marked());
+    EXPECT_NE(cl->Color(), clBtnFace);
+
+    // A click on the check box of the second item, as a user does.
+    QListWidget* list = listOf(cl);
+    const QRect r = list->visualItemRect(list->item(1));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(r.left() + 10, r.center().y()));
+    EXPECT_TRUE(cl->Checked(1));
+    EXPECT_FALSE(cl->Marked());
+    EXPECT_EQ(cl->Color(), clBtnFace);
+
+    reopen();
+    EXPECT_EQ(static_cast<TQelFlagsField*>(field("Rollen"))->ValueAsFlags(), ".X..");
+}
+
 TEST_F(GroupsTest, ConnectSubControlsBindsEveryChoiceControl)
 {
     add<TQelCheckBox>("cb", "Aktiv");

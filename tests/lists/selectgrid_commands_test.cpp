@@ -125,6 +125,17 @@ protected:
         return p;
     }
     void key(Qt::Key k) { QTest::keyClick(gridView(), k, Qt::ControlModifier); }
+    // The first column of the first row the statement reads from the store.
+    long long queryInt(const std::string& sql) const
+    {
+        sqlite3_stmt* st = nullptr;
+        long long v = -1;
+        if (sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW)
+            v = sqlite3_column_int64(st, 0);
+        sqlite3_finalize(st);
+        return v;
+    }
 
     std::string dir
         = (std::filesystem::temp_directory_path() / ("qel_sgcmd_" + std::to_string(::getpid()))).string();
@@ -378,7 +389,7 @@ TEST_F(SelectGridCommandsTest, DeletingTheSelectedMiddleRowSelectsTheNextPerson)
     EXPECT_EQ(announced.back(), grid->get_SelectedKey());
 }
 
-TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAskingAndAFailureChangesNothing)
+TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAsking)
 {
     TQelObject* a = make("Meier", "Anna");
     TQelObject* b = make("Otto", "Olaf");
@@ -392,21 +403,116 @@ TEST_F(SelectGridCommandsTest, AnEmptiedQuestionDeletesWithoutAskingAndAFailureC
               EXPECT_EQ(cls, this->cls("Person"));
               q.clear();
           };
-    // The store refuses the second person: the first one stays too.
+    select({ a, b });
+    key(Qt::Key_L);
+    EXPECT_EQ(calls, 1);
+    EXPECT_TRUE(dialogs->Questions().empty());
+    EXPECT_TRUE(a->Deleted());
+    EXPECT_TRUE(b->Deleted());
+    EXPECT_EQ(grid->EntryCount(), 0);
+}
+
+// The store refuses the middle one of three persons: the others are still deleted (AfterDelete
+// for them only), and the message names the refused person.
+TEST_F(SelectGridCommandsTest, ARefusedDeleteNamesItsObjectAndTheOthersGoOn)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    list({ soMultiSelect });
+    std::vector<std::string> events;
+    grid->BeforeDelete = [&](TObject*, TQelObjectKey k, bool&) { events.push_back("B" + k.ToString()); };
+    grid->AfterDelete = [&](TObject*, TQelObject* o) { events.push_back("A" + o->Key().ToString()); };
     sqlite3_exec(db->Handle(),
         "CREATE TRIGGER stop BEFORE UPDATE OF GELOESCHT ON C_Person WHEN NEW.Name = 'Otto' BEGIN SELECT "
         "RAISE(ABORT, 'Datenträger voll'); END",
         nullptr, nullptr, nullptr);
-    select({ a, b });
-    grid->DeleteSelected();
-    EXPECT_EQ(calls, 1);
-    ASSERT_EQ(dialogs->Questions().size(), 1u) << "no question, only the error";
-    EXPECT_EQ(dialogs->LastQuestion().flags & MB_ICONERROR, unsigned(MB_ICONERROR));
-    EXPECT_NE(dialogs->LastQuestion().text.find("Löschen von 2 Personen gescheitert"), std::string::npos);
-    EXPECT_NE(dialogs->LastQuestion().text.find("Datenträger voll"), std::string::npos);
-    EXPECT_FALSE(a->Deleted());
+    select({ a, b, c });
+    dialogs->AnswerBox(IDYES);
+    key(Qt::Key_L);
+    ASSERT_EQ(dialogs->Questions().size(), 2u) << "the question and one error";
+    const auto& error = dialogs->LastQuestion();
+    EXPECT_EQ(error.flags & MB_ICONERROR, unsigned(MB_ICONERROR));
+    EXPECT_EQ(error.caption, "Personen löschen");
+    EXPECT_EQ(error.text.rfind("Löschen der Person 'Otto, Olaf' gescheitert:\n\n", 0), 0u) << error.text;
+    EXPECT_NE(error.text.find("Datenträger voll"), std::string::npos);
+    const std::string ka = a->Key().ToString(), kb = b->Key().ToString(), kc = c->Key().ToString();
+    EXPECT_EQ(events, (std::vector<std::string> { "B" + ka, "B" + kb, "B" + kc, "A" + ka, "A" + kc }));
+    EXPECT_TRUE(a->Deleted());
     EXPECT_FALSE(b->Deleted());
+    EXPECT_TRUE(c->Deleted());
+    EXPECT_EQ(queryInt("SELECT COUNT(*) FROM C_Person WHERE GELOESCHT = 1"), 2);
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Otto" }));
+}
+
+// In the view of deleted objects, restoring goes object by object as well.
+TEST_F(SelectGridCommandsTest, RestoreNamesTheRefusedObjectAndGoesOn)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    ASSERT_TRUE(TQelObjectCommands(db.get()).MarkDeleted({ a->Key(), b->Key(), c->Key() }));
+    TQelAnsicht* deleted = view("Gelöschte", "OBJEKT.GELOESCHT = 1", nullptr, "Person", {}, true);
+    list({ soMultiSelect });
+    grid->SetCurrentView(deleted, nullptr, "", true);
+    ASSERT_EQ(grid->EntryCount(), 3);
+
+    sqlite3_exec(db->Handle(),
+        "CREATE TRIGGER stop BEFORE UPDATE OF GELOESCHT ON C_Person WHEN NEW.Name = 'Schulz' BEGIN SELECT "
+        "RAISE(ABORT, 'Datenträger voll'); END",
+        nullptr, nullptr, nullptr);
+    select({ a, c });
+    const std::vector<std::string> entries = openMenu();
+    ASSERT_NE(std::find(entries.begin(), entries.end(), "2 Personen wiederherstellen"), entries.end());
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdRestore)->Click();
+    EXPECT_EQ(
+        dialogs->LastQuestion().text.rfind("Wiederherstellen der Person 'Schulz, Carla' gescheitert:", 0), 0u)
+        << dialogs->LastQuestion().text;
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Personen wiederherstellen");
+    EXPECT_FALSE(a->Deleted());
+    EXPECT_TRUE(c->Deleted());
     EXPECT_EQ(grid->EntryCount(), 2);
+}
+
+// Removing for good: a refused object is named, the others go; AfterDump for them only.
+
+TEST_F(SelectGridCommandsTest, FinalDeleteNamesTheRefusedObjectAndGoesOn)
+{
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    const TQelObjectKey kb = b->Key(), kc = c->Key();
+    ASSERT_TRUE(TQelObjectCommands(db.get()).MarkDeleted({ kb, kc }));
+    db->User()->FieldByName("Admin")->set_AsBool(true); // final delete is theirs only
+    TQelAnsicht* deleted = view("Gelöschte", "OBJEKT.GELOESCHT = 1", nullptr, "Person", {}, true);
+    list({ soMultiSelect });
+    grid->SetCurrentView(deleted, nullptr, "", true);
+    ASSERT_EQ(grid->EntryCount(), 2);
+
+    // Removing Otto and Schulz for good: the store keeps Otto, Schulz goes all the same.
+    sqlite3_exec(db->Handle(),
+        "CREATE TRIGGER keep BEFORE DELETE ON C_Person WHEN OLD.Name = 'Otto' BEGIN SELECT "
+        "RAISE(ABORT, 'Datenträger voll'); END",
+        nullptr, nullptr, nullptr);
+    std::vector<std::string> events;
+    grid->BeforeDump = [&](TObject*, TQelObjectKey k, bool&) { events.push_back("B" + k.ToString()); };
+    grid->AfterDump = [&](TObject*, TQelObjectKey k) { events.push_back("A" + k.ToString()); };
+    select({ b, c });
+    const std::vector<std::string> again = openMenu();
+    ASSERT_NE(std::find(again.begin(), again.end(), "2 Personen endgültig löschen"), again.end());
+    ASSERT_TRUE(cmd(C::cmdDump)->Enabled());
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdDump)->Click();
+    EXPECT_EQ(
+        dialogs->LastQuestion().text.rfind("Endgültiges Löschen der Person 'Otto, Olaf' gescheitert:", 0), 0u)
+        << dialogs->LastQuestion().text;
+    EXPECT_NE(dialogs->LastQuestion().text.find("Datenträger voll"), std::string::npos);
+    EXPECT_EQ(
+        events, (std::vector<std::string> { "B" + kb.ToString(), "B" + kc.ToString(), "A" + kc.ToString() }));
+    EXPECT_EQ(queryInt("SELECT COUNT(*) FROM C_Person WHERE Name = 'Schulz'"), 0);
+    EXPECT_EQ(queryInt("SELECT COUNT(*) FROM C_Person WHERE Name = 'Otto'"), 1);
+    grid->Reload();
+    EXPECT_EQ(column("Name"), (std::vector<std::string> { "Otto" }));
 }
 
 // ---- merge and copy ---------------------------------------------------------------------------
@@ -653,6 +759,55 @@ TEST_F(SelectGridCommandsTest, ExportWritesOneFilePerObjectIntoTheChosenFolder)
     cmd(C::cmdPreview)->Items(0)->Click();
     ASSERT_EQ(dialogs->LastQuestion().kind, TScriptedDialogs::TKind::OpenWithProgram);
     EXPECT_EQ(readFile(dialogs->LastQuestion().text), "<h1>Meier</h1>Anna");
+}
+
+// A person removed for good at another workstation while the list shows it: export and print
+// preview name it and go on with the next person.
+TEST_F(SelectGridCommandsTest, ExportAndPreviewNameAVanishedObjectAndGoOn)
+{
+    TQelObject* a = make("Meier", "Anna");
+    TQelObject* b = make("Otto", "Olaf");
+    TQelObject* c = make("Schulz", "Carla");
+    std::string error;
+    const TQelObjectKey t = TQelRTFVorlage::Create(
+        db.get(), "Karteikarte", cls("Person"), "html", "<h1><Name></h1><Vorname>", error);
+    ASSERT_TRUE(t.Valid()) << error;
+    list({ soMultiSelect });
+    grid->OnExporting = [](TObject*, TQelObjectKey, const TQelKeyList&, bool&) {};
+    select({ a, b, c });
+    const std::string gone = b->Key().ToString();
+    db->FreeObject(b);
+    ASSERT_EQ(sqlite3_exec(db->Handle(), ("DELETE FROM C_Person WHERE K = " + gone).c_str(), nullptr, nullptr,
+                  nullptr),
+        SQLITE_OK);
+    ASSERT_EQ(grid->EntryCount(), 3);
+
+    const std::vector<std::string> entries = openMenu();
+    ASSERT_NE(std::find(entries.begin(), entries.end(), "Exportieren"), entries.end());
+    dialogs->AnswerFolder(dir);
+    dialogs->AnswerBox(IDYES);
+    cmd(C::cmdExport)->Items(0)->Click();
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Personen exportieren");
+    EXPECT_EQ(
+        dialogs->LastQuestion().text.rfind("Exportieren der Person '" + gone + "' gescheitert:\n\n", 0), 0u)
+        << dialogs->LastQuestion().text;
+    EXPECT_EQ(readFile(dir + "/Meier, Anna.html"), "<h1>Meier</h1>Anna");
+    EXPECT_EQ(readFile(dir + "/Schulz, Carla.html"), "<h1>Schulz</h1>Carla");
+
+    dialogs->AnswerBox(IDYES);
+    const std::size_t before = dialogs->Questions().size();
+    cmd(C::cmdPreview)->Items(0)->Click();
+    std::vector<std::string> opened, failed;
+    for (std::size_t i = before; i < dialogs->Questions().size(); ++i) {
+        const auto& q = dialogs->Questions()[i];
+        if (q.kind == TScriptedDialogs::TKind::OpenWithProgram)
+            opened.push_back(readFile(q.text));
+        else if (q.flags & MB_ICONERROR)
+            failed.push_back(q.text);
+    }
+    EXPECT_EQ(opened, (std::vector<std::string> { "<h1>Meier</h1>Anna", "<h1>Schulz</h1>Carla" }));
+    ASSERT_EQ(failed.size(), 1u);
+    EXPECT_EQ(failed[0].rfind("Druckansicht der Person '" + gone + "' gescheitert:", 0), 0u) << failed[0];
 }
 
 // ---- reload -----------------------------------------------------------------------------------

@@ -144,6 +144,15 @@ TEST_F(DataMultiEditTest, VectorElementsTakeTheKeysInOrderAndSurplusElementsGo)
     EXPECT_EQ(element(1), keys[0]);
 }
 
+TEST_F(DataMultiEditTest, AsksForItsBindingAnswerTheVectorOrTheField)
+{
+    connect("Kenntnisse/Sprache");
+    EXPECT_EQ(me->Perform(WM_OC_GETFIELD, 0, 0), QelOIToParam(kenntnisse()));
+    me->Disconnect();
+    connect("Muttersprache");
+    EXPECT_EQ(me->Perform(WM_OC_GETFIELD, 0, 0), QelOIToParam(mutter()));
+}
+
 TEST_F(DataMultiEditTest, OutsideChangesAreReadAgain)
 {
     connect("Kenntnisse");

@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QTest>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -116,6 +117,18 @@ TEST_F(MultiEditTest, EmptyControlShowsOneEditorAndTiedValueGetsAFollower)
     me->setValues(&v);
     QTest::qWait(20); // surplus editors go after the current input
     EXPECT_EQ(me->getEditorsCount(), 1);
+}
+
+TEST_F(MultiEditTest, CaptionStandsLeftOfTheControlVerticallyCentred)
+{
+    me->SetBounds(120, 40, 300, 21);
+    me->set_LabelCaption("Sprachen");
+    ASSERT_TRUE(ShowActive(*form));
+    QWidget* label = me->EditLabel().Handle();
+    ASSERT_NE(label, nullptr);
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_EQ(label->geometry().right() + 1 + 3, me->Left());
+    EXPECT_LE(std::abs(label->geometry().center().y() - (me->Top() + me->Height() / 2)), 1);
 }
 
 TEST_F(MultiEditTest, LookupAfterThePauseCompletesWithTheTailSelected)

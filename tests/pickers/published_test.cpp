@@ -1,6 +1,7 @@
 // The published properties of the pickers: every class round-trips, defaults, enumerations by name.
 #include "QelObjCntrl.h"
 #include "pickers/QelCombo.h"
+#include "pickers/QelDataMultiEdit.h"
 #include "pickers/qelmultiedit.h"
 #include "pickers/qeltreecombo.h"
 #include "support/published_check.h"
@@ -34,6 +35,11 @@ TEST(PublishedPickers, DefaultsAndEnumerations)
     TQelMultiEdit multi(&form);
     EXPECT_EQ(multi.GetPropValue("AssignedColor").AsInteger(), 16711680);
     EXPECT_EQ(multi.GetPropValue("BorderStyle").AsInteger(), mbsSingle);
+    TQelDataMultiEdit dataMulti(&form);
+    for (TQelMultiEdit* m : { &multi, static_cast<TQelMultiEdit*>(&dataMulti) }) {
+        EXPECT_EQ(m->GetPropValue("LabelPosition").AsInteger(), lpLeftCenter);
+        EXPECT_EQ(m->GetPropValue("LabelMargin").AsInteger(), 3);
+    }
 
     TQelTreeCombo tree(&form);
     EXPECT_EQ(tree.GetPropValue("TreeComboOptions").AsString(), "[tcoObjCreate,tcoObjEdit,tcoObjDrop]");

@@ -9,6 +9,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -133,6 +135,56 @@ TEST_F(TreeComboTest, StoredValueBelowUnopenedLevelsIsSelectedAndShownOnDrop)
     // A change elsewhere shows at once.
     arbeitgeber()->set_AsKey(bereich->Key());
     EXPECT_EQ(tc->Text(), "Bereich");
+}
+
+// BeforeAdd refuses "Sparte": its child "Bereich" has no parent node and stands at the top, with
+// "Team" below it; the user picks it with the keys, and a stored "Team" is found again.
+TEST_F(TreeComboTest, ChildrenOfARefusedObjectStandAtTheTop)
+{
+    std::vector<TQelObjectKey> asked;
+    tc->BeforeAdd = [&](TObject*, TQelObjectKey key, TQelObject* obj, bool& accept) {
+        asked.push_back(key);
+        EXPECT_EQ(obj ? obj->Key() : TQelObjectKey(), key);
+        accept = key != sparte->Key();
+    };
+    ASSERT_EQ(tc->ConnectFL(person->FieldList(), false), 1);
+    std::sort(asked.begin(), asked.end());
+    EXPECT_EQ(std::adjacent_find(asked.begin(), asked.end()), asked.end()) << "each object asked once";
+    EXPECT_EQ(asked.size(), 5u);
+    ASSERT_EQ(tc->Tree().RootCount(), 2);
+    EXPECT_EQ(tc->Tree().Root(0)->Text(), "Konzern");
+    EXPECT_EQ(tc->Tree().Root(1)->Text(), "Bereich");
+
+    focus();
+    key(Qt::Key_Down, Qt::AltModifier);
+    ASSERT_TRUE(tc->DroppedDown());
+    key(Qt::Key_Down); // Konzern
+    key(Qt::Key_Right); // opens it: only "Andere Sparte"
+    ASSERT_EQ(tc->Tree().Root(0)->Count(), 1);
+    EXPECT_EQ(tc->Tree().Root(0)->Item(0)->Text(), "Andere Sparte");
+    key(Qt::Key_Down);
+    key(Qt::Key_Down); // Bereich
+    key(Qt::Key_Right);
+    key(Qt::Key_Down); // Team
+    ASSERT_NE(tc->Selection(), nullptr);
+    EXPECT_EQ(tc->Selection()->Text(), "Team");
+    key(Qt::Key_Return);
+    EXPECT_EQ(arbeitgeber()->AsKey(), team->Key());
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    sqlite3_stmt* st = nullptr;
+    const std::string sql = "SELECT Arbeitgeber FROM Person WHERE K = " + person->Key().ToString();
+    ASSERT_EQ(sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
+    EXPECT_EQ(sqlite3_column_int64(st, 0), team->Key().Id());
+    sqlite3_finalize(st);
+
+    // Connected again to the stored value: shown and selected in its lifted branch.
+    tc->Disconnect();
+    ASSERT_EQ(tc->ConnectFL(person->FieldList(), false), 1);
+    EXPECT_EQ(tc->Text(), "Team");
+    ASSERT_NE(tc->Selection(), nullptr);
+    EXPECT_EQ(tc->get_SelectedKey(), team->Key());
+    EXPECT_EQ(tc->Selection()->Parent(), tc->Tree().Root(1));
 }
 
 TEST_F(TreeComboTest, NullEntryStoresNoObjectAndTypedTextKeepsTheValue)
