@@ -160,6 +160,38 @@ TEST_F(VGridEdit, AddRowCreatesExactlyOneElementAndRefusesBeyondMax)
     EXPECT_EQ(dialogs->Questions()[0].text, "Maximale Anzahl der Einträge erreicht!");
 }
 
+// The add row and the delete question name the elements in the gender of their noun: the
+// class's, or the one NameInfo gives (a bare noun takes the forms of its class).
+TEST_F(VGridEdit, ElementTextsDeclineTheNounOfItsGender)
+{
+    grid->set_NameInfo("Wohnsitz gender=m plural=Wohnsitze");
+    connect();
+    EXPECT_EQ(grid->Cells(0, 4), "<A href=\"\">Weiteren Wohnsitz hinzufügen</A>");
+    click(1, 2, Qt::RightButton);
+    TMenuItem* remove = grid->ElementMenu()->Items()->Find("Element löschen");
+    ASSERT_NE(remove, nullptr);
+    grid->ElementMenu()->CloseMenu();
+    dialogs->AnswerBox(IDYES);
+    remove->Click();
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->Questions()[0].text, "Soll der gewählte Wohnsitz (Köln) wirklich gelöscht werden?");
+    EXPECT_EQ(orte(), "Bonn,Ulm");
+
+    grid->set_NameInfo("Sitz gender=m");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 3), "<A href=\"\">Weiteren Sitz hinzufügen</A>");
+    grid->set_NameInfo("Wohnsitz");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 3), "<A href=\"\">Weiteren Wohnsitz hinzufügen</A>");
+    grid->set_NameInfo("");
+    grid->set_FieldPath("Konten");
+    settle();
+    EXPECT_EQ(grid->Cells(0, 1), "<A href=\"\">Weiteres Konto hinzufügen</A>");
+    grid->set_NameInfo("Konto");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 1), "<A href=\"\">Weiteres Konto hinzufügen</A>");
+}
+
 TEST_F(VGridEdit, DeleteAsksWithACutNameAndKeepsTheCursorsElement)
 {
     addresses()->Item(2)->FieldList()->FieldByName("Ort")->set_AsString(std::string(300, 'x'));
