@@ -280,6 +280,8 @@ void TQelVectorGrid::activate_field(TQelField* field, int col)
             cp = 2;
             if (auto* tf = dynamic_cast<TQelTextField*>(field); tf && OnOpenText)
                 OnOpenText(this, tf, readOnly_);
+            else
+                TQelCommonMethods::OpenFieldWithProgram(field);
         }
     } catch (const std::exception& e) {
         QelLogError("Exception in TQelVectorGrid::activate_field(fi = %s, col = %d), nach CP %d: %s",

@@ -7,6 +7,10 @@
 #include <QComboBox>
 #include <QDir>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 class VGridEdit : public VGridThree {
@@ -23,6 +27,24 @@ protected:
         settle();
     }
 };
+
+// The files the grid had opened with their program.
+std::vector<std::string> opened(TScriptedDialogs& dialogs)
+{
+    std::vector<std::string> files;
+    for (const auto& q : dialogs.Questions())
+        if (q.kind == TScriptedDialogs::TKind::OpenWithProgram)
+            files.push_back(q.text);
+    return files;
+}
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 } // namespace
 
@@ -397,4 +419,38 @@ TEST_F(VGridEdit, PlainEditorTextNeverLandsInAnotherElement)
     click(1, 1);
     EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "Gasse 1");
     EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "");
+}
+
+// A long-text cell opens its text: through OnOpenText when the application has one, else with
+// the desktop's program, from a file in a fresh folder only its owner may enter.
+TEST_F(VGridEdit, ALongTextCellOpensItsTextWithItsProgramUnlessTheApplicationDoes)
+{
+    addresses()->Item(2)->FieldList()->FieldByName("Notiz")->set_AsString("Grüße aus Köln");
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    columns({ "Ort", "Notiz" });
+    connect();
+    click(1, 2);
+    ASSERT_EQ(opened(*dialogs).size(), 1u);
+    const std::filesystem::path first = opened(*dialogs)[0];
+    EXPECT_EQ(first.filename(), "Notiz.txt");
+    EXPECT_EQ(contents(first), "Grüße aus Köln");
+    const auto perms = std::filesystem::status(first.parent_path()).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+        std::filesystem::perms::none);
+    key(Qt::Key_Space);
+    ASSERT_EQ(opened(*dialogs).size(), 2u) << "space on the cell opens it too";
+    EXPECT_NE(std::filesystem::path(opened(*dialogs)[1]).parent_path(), first.parent_path());
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Notiz")->AsString(), "Grüße aus Köln");
+    EXPECT_FALSE(person->Touched()) << "opening changes nothing";
+
+    int asked = 0;
+    grid->OnOpenText = TQelOpenTextEvent([&](TObject*, TQelTextField* tf, bool) {
+        ++asked;
+        EXPECT_EQ(tf, addresses()->Item(1)->FieldList()->FieldByName("Notiz"));
+    });
+    click(1, 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(opened(*dialogs).size(), 2u) << "the application opens it";
+    for (const std::string& f : opened(*dialogs))
+        std::filesystem::remove_all(std::filesystem::path(f).parent_path());
 }
