@@ -432,7 +432,7 @@ bool TQelVectorGrid::SelectCell(int col, int row)
         if (!text.empty() && OnInvalidRefString)
             if (auto* ref = dynamic_cast<TQelRefField*>(f); ref && ref->Null() && text != ref->NullValue())
                 OnInvalidRefString(this, text, ref);
-        if (!f && c && c->Info && c->Info->Has(TQelVGInfo::CUSTOM) && Row() >= 1 && Row() <= ElementCount())
+        if (!f && c && Row() >= 1 && Row() <= ElementCount())
             OnValueChanged(this, Vector(), get_VectorIndex(), AnsiUpperCase(c->Entry), text);
         if (oldRow != row)
             Invalidate();

@@ -454,3 +454,29 @@ TEST_F(VGridEdit, ALongTextCellOpensItsTextWithItsProgramUnlessTheApplicationDoe
     for (const std::string& f : opened(*dialogs))
         std::filesystem::remove_all(std::filesystem::path(f).parent_path());
 }
+
+// Moving on from a cell without field reports its text to the application: property and
+// sub-vector cells as well as custom ones; cells with a field report nothing.
+TEST_F(VGridEdit, LeavingACellWithoutFieldReportsItsText)
+{
+    std::vector<std::string> calls;
+    grid->OnValueChanged
+        = TQelValueChangedEvent([&](TObject*, TQelVector* v, int ix, std::string name, std::string value) {
+              EXPECT_EQ(v, addresses());
+              calls.push_back(std::to_string(ix) + ":" + name + "=" + value);
+          });
+    addresses()->FieldList(2)->SetPropA("Bemerkung", "Hinterhaus", false);
+    addresses()->Item(3)->FieldList()->FindField("Telefone[0].Nummer", true)->set_AsString("0731 1");
+    columns({ "Ort", "@Bemerkung AS Bemerkung", "Telefone@Nummer AS Nummern" });
+    connect();
+    click(0, 1);
+    calls.clear();
+    click(1, 2);
+    click(0, 2);
+    EXPECT_EQ(calls, std::vector<std::string> { "2:@=Hinterhaus" });
+    click(2, 3);
+    click(0, 3);
+    EXPECT_EQ(calls, (std::vector<std::string> { "2:@=Hinterhaus", "3:TELEFONE=0731 1" }));
+    click(0, 1);
+    EXPECT_EQ(calls.size(), 2u) << "cells with a field report nothing";
+}
