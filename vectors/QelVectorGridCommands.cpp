@@ -576,6 +576,29 @@ void TQelVectorGrid::popup_at(TPopupMenu* menu, int x, int y)
     menu->Popup(p.X, p.Y);
 }
 
+namespace {
+
+// Debug aid: the connection information of what column `col` shows, as the template element
+// holds it: its field, its sub-vector, or the element (or sub-vector) whose property it is.
+void show_column_info(TQelVectorGrid* grid, int col)
+{
+    const TQelVGColumn* c = grid->ColumnAt(col);
+    if (!c)
+        return;
+    const std::string prop = c->Info ? c->Info->PropName : std::string();
+    TQelObjectInterface* oi = grid->get_Field(col, 0);
+    if (!oi)
+        oi = grid->get_SubVec(col, 0);
+    if (!oi && !prop.empty())
+        oi = grid->get_fl(0);
+    if (!oi)
+        return;
+    const std::string path = c->Entry == "@" ? "@" + prop : prop.empty() ? c->Entry : c->Entry + "@" + prop;
+    ShowMessage(TQelCommonMethods::ConnectionInfo(grid, oi, grid->get_fl(0), path));
+}
+
+} // namespace
+
 // ---- keys and mouse -----------------------------------------------------------------------------
 
 void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
@@ -632,6 +655,10 @@ void TQelVectorGrid::MouseDown(TMouseButton button, TShiftState shift, int x, in
     int col = 0, row = 0;
     MouseToCell(x, y, col, row);
     if (button == mbLeft) {
+        if (row == 0 && shift.Contains(ssCtrl) && shift.Contains(ssShift) && QelDebugMode()) {
+            show_column_info(this, col);
+            return;
+        }
         if (isAddRow(row) && col >= FixedCols()) {
             add_item();
             return;

@@ -480,3 +480,29 @@ TEST_F(VGridEdit, LeavingACellWithoutFieldReportsItsText)
     click(0, 1);
     EXPECT_EQ(calls.size(), 2u) << "cells with a field report nothing";
 }
+
+// Debug aid: Ctrl+Shift+click on a header shows what the column is bound to, only while the
+// database runs in debug mode.
+TEST_F(VGridEdit, CtrlShiftClickOnAHeaderShowsTheColumnsBindingInDebugMode)
+{
+    columns({ "Ort", "@Bemerkung AS Bemerkung", "Telefone@Nummer AS Nummern" });
+    connect();
+    QTest::mouseClick(viewport(), Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, cellPoint(0, 0));
+    settle();
+    EXPECT_TRUE(dialogs->Questions().empty()) << "not in debug mode";
+    db->set_Debug(true);
+    for (int col : { 0, 1, 2 }) {
+        QTest::mouseClick(
+            viewport(), Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, cellPoint(col, 0));
+        settle();
+    }
+    ASSERT_EQ(dialogs->Questions().size(), 3u);
+    const auto& q = dialogs->Questions();
+    EXPECT_EQ(q[0].kind, TScriptedDialogs::TKind::ShowMessage);
+    EXPECT_NE(q[0].text.find("FieldPath = Ort"), std::string::npos) << q[0].text;
+    EXPECT_NE(q[0].text.find("Verbunden mit:"), std::string::npos) << q[0].text;
+    EXPECT_NE(q[1].text.find("FieldPath = @Bemerkung"), std::string::npos) << q[1].text;
+    EXPECT_NE(q[2].text.find("FieldPath = Telefone@Nummer"), std::string::npos) << q[2].text;
+    click(0, 0);
+    EXPECT_EQ(dialogs->Questions().size(), 3u) << "a plain click shows nothing";
+}
