@@ -348,7 +348,7 @@ TEST(RevGridColumns, OptionsCaptionsAndTheEllipsis)
     std::string entries;
     for (const TQelRVGColumn& c : spec.Columns)
         entries += c.Entry + "|";
-    EXPECT_EQ(entries, "Name|Arbeitgeber|Vorname|Geboren||");
+    EXPECT_EQ(entries, "Name|Arbeitgeber|Geboren|Vorname||") << "the names found last come first";
 }
 
 TEST(RevGridColumns, AnyTextParsesWithinBounds)
@@ -371,6 +371,22 @@ TEST(RevGridColumns, AnyTextParsesWithinBounds)
         for (const TQelRVGColumn& c : spec.Columns)
             ASSERT_LE(c.Entry.size(), 60u);
     }
+}
+
+// "..." puts the fields of the class and its parents where it stood, the ones found last first:
+// the parents' fields, then the class's own from its last to its first.
+TEST_F(RevGridTest, TheEllipsisShowsTheFieldsFoundLastFirst)
+{
+    person("Anna", firm);
+    columns({ "Name", "..." });
+    ASSERT_TRUE(grid->Connect(firm, false));
+    std::vector<std::string> heads;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        heads.push_back(grid->Cells(c, 0));
+    ASSERT_GE(heads.size(), 5u);
+    EXPECT_EQ(heads[0], "Name");
+    const std::vector<std::string> own(heads.end() - 4, heads.end());
+    EXPECT_EQ(own, (std::vector<std::string> { "Lebenslauf", "Notiz", "Arbeitgeber", "Geboren" }));
 }
 
 // With field editing, a click on a file cell opens the file's contents with their program, from
