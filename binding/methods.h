@@ -129,6 +129,11 @@ public:
     static void RestoreCursor();
 
     static bool OpenFile(const std::string& file, const std::string& parameters);
+    // Opens the contents of a text or file field with the desktop's program for them: they are
+    // written to a new file in a folder of their own ("<field>.txt", formatted text ".html", file
+    // contents with the extension their first bytes tell). Changes made there are not read back.
+    // A failure is shown to the user and answered false.
+    static bool OpenFieldWithProgram(TQelField* field);
     static std::string MinutesString(int minutes);
     static int GetSelectIndex(TCustomListBox* lb, TQelList<int>* indexes);
     // Collects the descendants of class T below `parent`.

@@ -3,12 +3,17 @@
 #include "binding/methods.h"
 #include "binding/qelownmenu.h"
 
+#include "objdb/qelfilefield.h"
+#include "objdb/qelfiles.h"
+
 #include "toolkit/dialogs.h"
 #include "toolkit/extctrls.h"
 #include "toolkit/htmlctrls.h"
 #include "toolkit/listbox.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 namespace {
@@ -27,6 +32,21 @@ struct TCursorNode {
     std::unique_ptr<TCursorNode> next;
 };
 std::unique_ptr<TCursorNode> g_cursorStack;
+
+// The extension of file contents by their first bytes; "bin" when they tell none.
+std::string extensionOf(const std::string& head)
+{
+    static const struct {
+        const char* magic;
+        std::size_t size;
+        const char* ext;
+    } kinds[] = { { "%PDF", 4, "pdf" }, { "\x89PNG", 4, "png" }, { "\xFF\xD8\xFF", 3, "jpg" },
+        { "GIF8", 4, "gif" }, { "PK\x03\x04", 4, "zip" }, { "{\\rtf", 5, "rtf" } };
+    for (const auto& k : kinds)
+        if (head.compare(0, k.size, k.magic, k.size) == 0)
+            return k.ext;
+    return "bin";
+}
 
 // Keeps the hourglass up for a scope, also when it is left by an exception.
 class THourGlass {
@@ -107,6 +127,47 @@ bool TQelCommonMethods::OpenFile(const std::string& file, const std::string& par
 {
     THourGlass wait;
     return Dialogs().OpenWithProgram(file, parameters);
+}
+
+bool TQelCommonMethods::OpenFieldWithProgram(TQelField* field)
+{
+    if (!field)
+        return false;
+    const std::string name = QelSafeFileName(field->Name(), "Feld");
+    std::string error;
+    const std::string folder = QelFreshTempFolder(error);
+    std::string path;
+    if (!folder.empty()) {
+        if (auto* file = dynamic_cast<TQelFileField*>(field)) {
+            // Exported first, then named by what its first bytes are.
+            const std::string bare = folder + "/" + name;
+            if (!file->Export(bare)) {
+                error = file->ErrorMessage();
+            } else {
+                char head[8] = {};
+                std::ifstream in(bare, std::ios::binary);
+                in.read(head, sizeof head);
+                path = bare + "." + extensionOf(std::string(head, static_cast<std::size_t>(in.gcount())));
+                std::error_code ec;
+                std::filesystem::rename(bare, path, ec);
+                if (ec)
+                    path = bare;
+            }
+        } else if (auto* erv = dynamic_cast<TQelERVTextField*>(field)) {
+            path = folder + "/" + name + ".html";
+            QelWriteNewFile(path, erv->AsHTML(), error);
+        } else if (auto* blob = dynamic_cast<TQelBlobField*>(field)) {
+            path = folder + "/" + name + ".txt";
+            QelWriteNewFile(path, blob->BufferAsString(), error);
+        } else {
+            return false;
+        }
+    }
+    if (error.empty() && OpenFile(path, ""))
+        return true;
+    ShowMessage("Das Feld \"" + field->Name() + "\" kann nicht geöffnet werden."
+        + (error.empty() ? std::string() : "\n\n" + error));
+    return false;
 }
 
 std::string TQelCommonMethods::MinutesString(int minutes)

@@ -78,6 +78,8 @@ void TFirmForm::build()
     addresses_->SetName("vlAdressen");
     addresses_->set_FieldPath("Adressen");
     addresses_->set_NameFormat("<Strasse>, <PLZ> <Ort>");
+    // A firm's addresses are its sites: the list offers "Erster Standort", "Weiterer Standort".
+    addresses_->set_ClassNameInfo("Standort gender=m plural=Standorte");
     sideRows->addWidget(addresses_->Handle(), 1);
     address_ = new TQelPanel(this);
     address_->SetName("pnAdresse");

@@ -3,7 +3,9 @@
 #include "vectors/QelRevVectorGrid.h"
 
 #include "binding/commonlink.h"
+#include "binding/methods.h"
 #include "binding/qellogging.h"
+#include "objdb/qelfilefield.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -15,6 +17,12 @@ namespace {
 constexpr const char* kDeleteCaption = "Element löschen";
 constexpr const char* kEditDropped
     = "Das Objekt dieser Zeile gibt es nicht mehr; die Eingabe wurde verworfen.";
+
+// A field whose contents a program of their own opens: text and file contents.
+bool opensWithProgram(const TQelField* f)
+{
+    return dynamic_cast<const TQelBlobField*>(f) || dynamic_cast<const TQelFileField*>(f);
+}
 
 TMenuItem* addItem(
     TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1)
@@ -236,9 +244,12 @@ void TQelRevVectorGrid::activate_field(TQelField* field, bool explicitly, const 
         if (!info || info->NoRef || info->Combo
             || (!ref && !info->ObjRef && (!explicitly || options_.Contains(rvoFieldEdit)))) {
             cp = 1;
-            if (options_.Contains(rvoFieldEdit) && field && field->IsA(qelft::LongText))
+            if (options_.Contains(rvoFieldEdit) && field) {
                 if (auto* tf = dynamic_cast<TQelTextField*>(field))
                     OnOpenText(this, tf, readOnly_);
+                else if (opensWithProgram(field))
+                    TQelCommonMethods::OpenFieldWithProgram(field);
+            }
             return;
         }
         cp = 2;
@@ -423,8 +434,7 @@ void TQelRevVectorGrid::KeyPress(char32_t& key)
         }
         if (Row() >= 1 && Row() <= ObjectCount()) {
             TQelField* f = get_CurrentField();
-            if (!f || f->IsA(qelft::Reference) || f->IsA(qelft::LongText)
-                || !options_.Contains(rvoFieldEdit)) {
+            if (!f || f->IsA(qelft::Reference) || opensWithProgram(f) || !options_.Contains(rvoFieldEdit)) {
                 key = 0;
                 activate_field(f, true, current_rvgi());
                 return;

@@ -280,6 +280,8 @@ void TQelVectorGrid::activate_field(TQelField* field, int col)
             cp = 2;
             if (auto* tf = dynamic_cast<TQelTextField*>(field); tf && OnOpenText)
                 OnOpenText(this, tf, readOnly_);
+            else
+                TQelCommonMethods::OpenFieldWithProgram(field);
         }
     } catch (const std::exception& e) {
         QelLogError("Exception in TQelVectorGrid::activate_field(fi = %s, col = %d), nach CP %d: %s",
@@ -430,7 +432,7 @@ bool TQelVectorGrid::SelectCell(int col, int row)
         if (!text.empty() && OnInvalidRefString)
             if (auto* ref = dynamic_cast<TQelRefField*>(f); ref && ref->Null() && text != ref->NullValue())
                 OnInvalidRefString(this, text, ref);
-        if (!f && c && c->Info && c->Info->Has(TQelVGInfo::CUSTOM) && Row() >= 1 && Row() <= ElementCount())
+        if (!f && c && Row() >= 1 && Row() <= ElementCount())
             OnValueChanged(this, Vector(), get_VectorIndex(), AnsiUpperCase(c->Entry), text);
         if (oldRow != row)
             Invalidate();
@@ -574,6 +576,29 @@ void TQelVectorGrid::popup_at(TPopupMenu* menu, int x, int y)
     menu->Popup(p.X, p.Y);
 }
 
+namespace {
+
+// Debug aid: the connection information of what column `col` shows, as the template element
+// holds it: its field, its sub-vector, or the element (or sub-vector) whose property it is.
+void show_column_info(TQelVectorGrid* grid, int col)
+{
+    const TQelVGColumn* c = grid->ColumnAt(col);
+    if (!c)
+        return;
+    const std::string prop = c->Info ? c->Info->PropName : std::string();
+    TQelObjectInterface* oi = grid->get_Field(col, 0);
+    if (!oi)
+        oi = grid->get_SubVec(col, 0);
+    if (!oi && !prop.empty())
+        oi = grid->get_fl(0);
+    if (!oi)
+        return;
+    const std::string path = c->Entry == "@" ? "@" + prop : prop.empty() ? c->Entry : c->Entry + "@" + prop;
+    ShowMessage(TQelCommonMethods::ConnectionInfo(grid, oi, grid->get_fl(0), path));
+}
+
+} // namespace
+
 // ---- keys and mouse -----------------------------------------------------------------------------
 
 void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
@@ -630,6 +655,10 @@ void TQelVectorGrid::MouseDown(TMouseButton button, TShiftState shift, int x, in
     int col = 0, row = 0;
     MouseToCell(x, y, col, row);
     if (button == mbLeft) {
+        if (row == 0 && shift.Contains(ssCtrl) && shift.Contains(ssShift) && QelDebugMode()) {
+            show_column_info(this, col);
+            return;
+        }
         if (isAddRow(row) && col >= FixedCols()) {
             add_item();
             return;

@@ -83,13 +83,8 @@ void TQelVectorGrid::write_add_row()
 
 std::string TQelVectorGrid::name_info_phrase(const std::string& adjective, int casus) const
 {
-    TQelNameInfo info;
-    if (!nameInfo_.empty()) {
-        info.noun = nameInfo_;
-        info.gender = 'f';
-    } else if (TQelVector* v = Vector()) {
-        info = GetNameInfo(v->ClassType());
-    }
+    TQelVector* v = Vector();
+    const TQelNameInfo info = ParseNameInfo(nameInfo_, v ? GetNameInfo(v->ClassType()) : TQelNameInfo {});
     return FreeMakeNP(info, adjective, casus, true, 'm');
 }
 

@@ -198,14 +198,12 @@ void TQelVectorList::set_VectorIndex(int vix)
 
 std::string TQelVectorList::make_np(const std::string& adjective) const
 {
-    if (!classNameInfo_.empty()) {
-        TQelNameInfo info;
-        info.noun = classNameInfo_;
-        info.gender = 'f';
-        return FreeMakeNP(info, adjective, 1, true, 'm');
-    }
     TQelVector* v = Vector();
-    return v ? MakeNP(v->ClassType(), adjective, 1, true, 'm') : std::string();
+    if (!v && classNameInfo_.empty())
+        return {};
+    const TQelNameInfo info
+        = ParseNameInfo(classNameInfo_, v ? GetNameInfo(v->ClassType()) : TQelNameInfo {});
+    return FreeMakeNP(info, adjective, 1, true, 'm');
 }
 
 std::string TQelVectorList::item_name(int vix) const

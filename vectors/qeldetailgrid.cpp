@@ -261,7 +261,6 @@ void TQelDetailGrid::connect_fields()
     apply_visibility();
     EndUpdate();
     enteredRow_ = RealRowIndex(Row());
-    enteredValue_ = enteredRow_ >= 0 ? GetCellsEx(colValue, enteredRow_) : std::string();
 }
 
 void TQelDetailGrid::reconnect_field(TQelDGInfo& info)
@@ -403,8 +402,6 @@ void TQelDetailGrid::set_Value(const std::string& name, const std::string& value
             SetCellsEx(colValue, i->Row, QelCellLiteral(f->AsString()));
         } else {
             SetCellsEx(colValue, i->Row, value);
-            if (i->Row == enteredRow_)
-                enteredValue_ = value;
         }
         return;
     }

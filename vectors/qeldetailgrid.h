@@ -164,8 +164,7 @@ private:
     TQelLinkRegistry editorLinks_;
     // A field edited by a built-in editor (a per-workstation override): written on leaving.
     TQelField* plainTarget_ = nullptr;
-    // The value of the current row when it was entered (rows without field report changes).
-    std::string enteredValue_;
+    // The current row when it was entered (leaving a row without field reports its value).
     int enteredRow_ = -1;
     bool busy_ = false;
     std::set<std::string> warned_;

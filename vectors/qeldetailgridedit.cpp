@@ -90,11 +90,7 @@ void TQelDetailGrid::on_leave_cell(int realRow)
     TQelDGInfo* i = info(realRow);
     if (!i || i->Header || i->Field() || realRow != enteredRow_)
         return;
-    const std::string value = GetCellsEx(colValue, realRow);
-    if (value == enteredValue_)
-        return;
-    enteredValue_ = value;
-    OnValueChanged(this, i->Key(), value);
+    OnValueChanged(this, i->Key(), GetCellsEx(colValue, realRow));
 }
 
 bool TQelDetailGrid::SelectCell(int col, int row)
@@ -106,7 +102,6 @@ bool TQelDetailGrid::SelectCell(int col, int row)
     if (row != Row())
         on_leave_cell(RealRowIndex(Row()));
     enteredRow_ = RealRowIndex(row);
-    enteredValue_ = enteredRow_ >= 0 ? GetCellsEx(colValue, enteredRow_) : std::string();
     return true;
 }
 

@@ -85,7 +85,8 @@ void QelRVGExpandEllipsis(TQelRVGColDefs& spec, const std::vector<std::string>& 
                         TQelRVGInfo { name, name, false, false, false, false, {}, {} }),
                     0 });
         }
-        cols.insert(cols.begin() + static_cast<std::ptrdiff_t>(i), added.begin(), added.end());
+        // Each name goes where "..." stood, so the names found last come first.
+        cols.insert(cols.begin() + static_cast<std::ptrdiff_t>(i), added.rbegin(), added.rend());
         i += added.size();
         --i;
     }

@@ -1,7 +1,9 @@
 #include "objdb/qelnp.h"
 
 #include "objdb/qeldatabase.h"
+#include "objdb/qelschema.h"
 #include "objdb/qelstrings.h"
+#include "objdb/qeltext.h"
 
 #include <array>
 #include <vector>
@@ -200,6 +202,66 @@ TQelNameInfo GetNameInfo(TQelKey key)
         info = {};
         info.noun = k ? k->name : t->name;
     }
+    return info;
+}
+
+namespace {
+
+// The noun information of a class or field type of the current database whose noun is `noun`.
+bool knownNoun(const std::string& noun, TQelNameInfo& out)
+{
+    TQelDatabase* db = QelDatabase();
+    if (!db || !db->Initialized())
+        return false;
+    for (const TQelKlasse* k : db->Schema().Classes())
+        if (AnsiSameText(k->nameInfo.noun, noun)) {
+            out = k->nameInfo;
+            return true;
+        }
+    for (const TQelFeldtyp* t : db->Schema().FieldTypes())
+        if (AnsiSameText(t->nameInfo.noun, noun)) {
+            out = t->nameInfo;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+TQelNameInfo ParseNameInfo(const std::string& text, const TQelNameInfo& fallback)
+{
+    std::string words, noun, gender, plural, genitive;
+    for (const std::string& word : SplitString(text, " \t\r\n")) {
+        const std::size_t eq = word.find('=');
+        const std::string key = eq == std::string::npos ? std::string() : word.substr(0, eq);
+        const std::string value = eq == std::string::npos ? word : word.substr(eq + 1);
+        if (key == "noun")
+            noun = value;
+        else if (key == "gender")
+            gender = value;
+        else if (key == "plural")
+            plural = value;
+        else if (key == "genitive")
+            genitive = value;
+        else if (!word.empty())
+            words += (words.empty() ? "" : " ") + word;
+    }
+    if (noun.empty())
+        noun = words;
+    if (noun.empty())
+        return fallback;
+    TQelNameInfo info;
+    if (AnsiSameText(noun, fallback.noun))
+        info = fallback;
+    else if (!knownNoun(noun, info))
+        info = {};
+    info.noun = noun;
+    if (gender == "m" || gender == "f" || gender == "n")
+        info.gender = gender[0];
+    if (!plural.empty())
+        info.plural = plural;
+    if (!genitive.empty())
+        info.genitive = genitive;
     return info;
 }
 

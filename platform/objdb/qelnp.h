@@ -27,6 +27,12 @@ std::string FreeMakeNP(const TQelNameInfo& info, const std::string& adjective, i
 // The noun information of a class or field type of the current database (the view class has
 // "Filter"); a key that names neither gives an empty noun.
 TQelNameInfo GetNameInfo(TQelKey key);
+// Noun information as an application writes it for a control: the noun, then the forms as in a
+// schema file ("Wohnsitz gender=m plural=Wohnsitze"; "noun=Wohnsitz" names the noun too). What
+// the text leaves out comes from `fallback` when its noun is the same, else from a class or field
+// type of the current database with that noun, else from the defaults (neuter, plural as the
+// singular). A text without a noun gives `fallback`.
+TQelNameInfo ParseNameInfo(const std::string& text, const TQelNameInfo& fallback);
 // FreeMakeNP over GetNameInfo(key).
-std::string MakeNP(TQelKey key, const std::string& adjective, int casus = 1, bool singular = true,
-    char gender = 'm');
+std::string MakeNP(
+    TQelKey key, const std::string& adjective, int casus = 1, bool singular = true, char gender = 'm');

@@ -10,10 +10,12 @@
 #include "toolkit/advctrls.h"
 #include "toolkit/gridview.h"
 #include "vectors/QelRevVectorGrid.h"
+#include "vectors/QelVectorList.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -149,6 +151,33 @@ namespace {
 
 // Laid out with Qt's layouts: the form grows with its window, the employees take the room, the
 // header's edits keep their labels above them, the address panel's edits stay its own.
+// The address list calls a firm's addresses its sites: the item that offers the next one is
+// masculine; chosen with the mouse and typed into, it becomes an address of the firm.
+TEST_F(FirmFormTest, TheAddressListOffersTheNextSite)
+{
+    TQelVectorList* list = form->Addresses();
+    TQelVector* addresses = form->Firm()->FieldList()->VectorByName("Adressen");
+    ASSERT_NE(addresses, nullptr);
+    while (addresses->Count() > 0)
+        addresses->Delete(addresses->Count());
+    list->RefreshItems();
+    ASSERT_EQ(list->Count(), 1);
+    EXPECT_EQ(list->Items()[0], "Erster Standort");
+    auto* view = static_cast<QListWidget*>(list->Handle());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(view->item(0)).center());
+    QApplication::processEvents();
+    auto* street = dynamic_cast<TWinControl*>(form->FindComponent("edStrasse"));
+    ASSERT_NE(street, nullptr);
+    street->SetFocus();
+    QApplication::processEvents();
+    type("Hafenstraße 1");
+    ASSERT_EQ(addresses->Count(), 1);
+    EXPECT_EQ(addresses->FieldList(1)->FieldByName("Strasse")->AsString(), "Hafenstraße 1");
+    list->RefreshItems();
+    ASSERT_EQ(list->Count(), 2);
+    EXPECT_EQ(list->Items()[1], "<FONT COLOR=\"#808080\">Weiterer Standort</FONT>");
+}
+
 TEST_F(FirmFormTest, TheFormGrowsWithItsWindow)
 {
     auto* name = dynamic_cast<TAdvEdit*>(form->FindComponent("edName"));

@@ -12,7 +12,9 @@
 #include "pickers/QelCombo.h"
 #include "pickers/QelDataMultiEdit.h"
 #include "support/test_output.h"
+#include "toolkit/gridview.h"
 #include "toolkit/qtbridge.h"
+#include "vectors/QelVectorGrid.h"
 
 #include <QApplication>
 #include <QDir>
@@ -227,6 +229,29 @@ void CollectShown(
         else if (!own || holdsFormControls)
             CollectShown(form, page, child, shown);
     }
+}
+
+// The phone grid names its elements as neuter nouns: its add row offers "Weiteres Telefon", and
+// a click on it adds one.
+TEST_F(PersonFormUiDb, ThePhoneGridOffersTheNextPhone)
+{
+    TPersonForm form(nullptr, store.db.get());
+    ASSERT_TRUE(form.ShowPerson());
+    form.Show();
+    form.Pages()->SetActivePageIndex(1);
+    QApplication::processEvents();
+    auto* phones = dynamic_cast<TQelVectorGrid*>(form.FindComponent("vgTelefone"));
+    ASSERT_NE(phones, nullptr);
+    TQelVector* v = form.Person()->FieldList()->VectorByName("Telefone");
+    const int n = v->Count();
+    const int addRow = phones->RowCount() - 1;
+    EXPECT_EQ(phones->Cells(0, addRow), "<A href=\"\">Weiteres Telefon hinzufügen</A>");
+    QWidget* viewport = static_cast<qel::grid::GridView*>(phones->Handle())->viewport();
+    const TRect r = phones->CellRect(0, addRow);
+    QTest::mouseClick(viewport, Qt::LeftButton, {},
+        viewport->mapFrom(phones->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+    QApplication::processEvents();
+    EXPECT_EQ(v->Count(), n + 1);
 }
 
 TEST_F(PersonFormUiDb, EveryPageFitsAtTheFormsSizeAndAt1280x1024)

@@ -2,6 +2,7 @@
 #include "objdb_test_support.h"
 
 #include "objdb/qelnp.h"
+#include "objdb/qelstrings.h"
 #include "objdb/qelview.h"
 
 #include <gtest/gtest.h>
@@ -142,6 +143,65 @@ TEST(NounPhraseFuzz, AnyAdjectiveListGivesOneTidyPhraseEndingInTheNoun)
         ASSERT_EQ(np.compare(np.size() - noun.size(), noun.size(), noun), 0) << adjective << " -> " << np;
         ASSERT_EQ(np.find("  "), std::string::npos) << adjective << " -> " << np;
         ASSERT_NE(np.front(), ' ') << adjective;
+    }
+}
+
+// Noun information written by an application for a control: the forms it names, the rest from
+// the noun's class or field type, else the defaults; never a gender the text did not give.
+TEST_F(NounPhrases, NameInfoTextsTakeTheirFormsFromTheTextOrTheDatabase)
+{
+    const TQelNameInfo person = GetNameInfo(db.cls("Person"));
+    auto np = [&](const char* text, const char* adj, int c = 4) {
+        return FreeMakeNP(ParseNameInfo(text, person), adj, c, true, 'm');
+    };
+    EXPECT_EQ(np("Wohnsitz gender=m plural=Wohnsitze", "Weiter"), "Weiteren Wohnsitz");
+    EXPECT_EQ(np("Wohnsitz gender=m", "d,gewählt", 1), "der gewählte Wohnsitz");
+    EXPECT_EQ(np("noun=Konto gender=n plural=Konten", "Weiter"), "Weiteres Konto");
+    EXPECT_EQ(FreeMakeNP(ParseNameInfo("Konto gender=n plural=Konten", person), "", 3, false), "Konten");
+    // A bare noun: the fallback's forms when it is the fallback's noun, else those of the class
+    // or field type of the database with that noun.
+    EXPECT_EQ(np("person", "d,gewählt", 1), "die gewählte person");
+    EXPECT_EQ(np("Kunde", "d", 2), "des Kunden");
+    EXPECT_EQ(np("Haus", "d", 3), "dem Haus");
+    EXPECT_EQ(FreeMakeNP(ParseNameInfo("Haus", person), "", 1, false), "Häuser");
+    EXPECT_EQ(np("Telefonnummer", "Weiter"), "Weitere Telefonnummer");
+    // Stated forms win over the database's; unknown nouns are neuter with an unchanged plural.
+    EXPECT_EQ(np("Kunde gender=f", "d", 1), "die Kunde");
+    EXPECT_EQ(np("Gerät", "Weiter"), "Weiteres Gerät");
+    EXPECT_EQ(np("Gerät gender=x", "Weiter"), "Weiteres Gerät") << "a gender that is none is ignored";
+    EXPECT_EQ(np("Sitz  \t gender=m", "ein,ander"), "einen anderen Sitz");
+    // No noun: the fallback as it is.
+    for (const char* none : { "", "  ", "gender=m", "plural=Xe genitive=Xs" }) {
+        const TQelNameInfo info = ParseNameInfo(none, person);
+        EXPECT_EQ(info.noun, "Person") << none;
+        EXPECT_EQ(info.gender, 'f') << none;
+        EXPECT_EQ(info.plural, "Personen") << none;
+    }
+}
+
+TEST(NounPhraseFuzz, AnyNameInfoTextGivesItsNounOrTheFallback)
+{
+    TQelNameInfo fallback;
+    fallback.noun = "Straße";
+    fallback.gender = 'f';
+    fallback.plural = "Straßen";
+    const char* const pieces[]
+        = { "Straße", "STRASSE", "Wohnsitz", " ", "\t", "=", "noun=", "gender=", "m", "f", "n",
+              "plural=", "genitive=", "ẞ", "ɐ", "😀", "\xC3", "\xFF", "\"", "'", "noun=Ärger", "gender=n" };
+    std::mt19937 rng(36);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        for (int i = static_cast<int>(rng() % 8); i > 0; --i)
+            text += pieces[rng() % std::size(pieces)];
+        const TQelNameInfo info = ParseNameInfo(text, fallback);
+        ASSERT_TRUE(info.gender == 'm' || info.gender == 'f' || info.gender == 'n') << text;
+        ASSERT_FALSE(info.noun.empty()) << text;
+        if (info.noun != fallback.noun) {
+            for (const std::string& word : SplitString(info.noun, " "))
+                ASSERT_NE(text.find(word), std::string::npos) << text << " -> " << info.noun;
+        }
+        const std::string np = FreeMakeNP(info, "d,weiter", 4, true, 'm');
+        ASSERT_GE(np.size(), info.noun.size()) << text;
     }
 }
 

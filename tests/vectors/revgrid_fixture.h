@@ -25,6 +25,7 @@ class 61003 Person : Objekt table=Person format="<Name>" noun=Person gender=f pl
   field Geboren Datum
   field Arbeitgeber Referenz ref=Firma
   field Notiz Langtext
+  field Lebenslauf Datei
   vector Stellen Stelle
 end
 )";

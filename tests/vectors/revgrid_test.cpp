@@ -2,12 +2,16 @@
 // committing and rolling back with the current object, deleting, editing in place.
 #include "revgrid_fixture.h"
 
+#include "objdb/qelfilefield.h"
 #include "vectors/qelrvgcoldefs.h"
 
 #include "toolkit/gridview.h"
 
 #include <QTest>
+#include <filesystem>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 TEST_F(RevGridTest, ListsTheObjectsThatReferToTheCurrentOneDirectly)
 {
@@ -344,7 +348,7 @@ TEST(RevGridColumns, OptionsCaptionsAndTheEllipsis)
     std::string entries;
     for (const TQelRVGColumn& c : spec.Columns)
         entries += c.Entry + "|";
-    EXPECT_EQ(entries, "Name|Arbeitgeber|Vorname|Geboren||");
+    EXPECT_EQ(entries, "Name|Arbeitgeber|Geboren|Vorname||") << "the names found last come first";
 }
 
 TEST(RevGridColumns, AnyTextParsesWithinBounds)
@@ -367,4 +371,75 @@ TEST(RevGridColumns, AnyTextParsesWithinBounds)
         for (const TQelRVGColumn& c : spec.Columns)
             ASSERT_LE(c.Entry.size(), 60u);
     }
+}
+
+// "..." puts the fields of the class and its parents where it stood, the ones found last first:
+// the parents' fields, then the class's own from its last to its first.
+TEST_F(RevGridTest, TheEllipsisShowsTheFieldsFoundLastFirst)
+{
+    person("Anna", firm);
+    columns({ "Name", "..." });
+    ASSERT_TRUE(grid->Connect(firm, false));
+    std::vector<std::string> heads;
+    for (int c = 0; c < grid->ColCount(); ++c)
+        heads.push_back(grid->Cells(c, 0));
+    ASSERT_GE(heads.size(), 5u);
+    EXPECT_EQ(heads[0], "Name");
+    const std::vector<std::string> own(heads.end() - 4, heads.end());
+    EXPECT_EQ(own, (std::vector<std::string> { "Lebenslauf", "Notiz", "Arbeitgeber", "Geboren" }));
+}
+
+// With field editing, a click on a file cell opens the file's contents with their program, from
+// a fresh folder only its owner may enter; so does the space key. A text cell without OnOpenText
+// opens nothing.
+TEST_F(RevGridTest, FieldEditOpensFileContentsWithTheirProgram)
+{
+    const TQelObjectKey anna = person("Anna", firm);
+    {
+        TQelObject* p = db->GetObjectA(anna);
+        auto* file = dynamic_cast<TQelFileField*>(p->FieldList()->FieldByName("Lebenslauf"));
+        ASSERT_NE(file, nullptr);
+        ASSERT_TRUE(file->set_BufferAsString("%PDF-1.4 Lebenslauf Jürgen"));
+        p->FieldList()->FieldByName("Notiz")->set_AsString("Notiz über Anna");
+        ASSERT_TRUE(p->Commit()) << p->ErrorMessage();
+        db->FreeObject(p);
+    }
+    columns({ "Name/LENGTH:10c", "Notiz/LENGTH:10c", "Lebenslauf/LENGTH:10c" });
+    grid->set_RevVectorGridOptions(grid->get_RevVectorGridOptions() << rvoFieldEdit);
+    ASSERT_TRUE(grid->Connect(firm, false));
+    auto* view = static_cast<qel::grid::GridView*>(grid->Handle());
+    auto click = [&](int col, int row) {
+        const TRect r = grid->CellRect(col, row);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+            view->viewport()->mapFrom(
+                grid->Handle(), QPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2)));
+        QApplication::processEvents();
+    };
+    auto opened = [&] {
+        std::vector<std::filesystem::path> files;
+        for (const auto& q : dialogs->Questions())
+            if (q.kind == TScriptedDialogs::TKind::OpenWithProgram)
+                files.emplace_back(q.text);
+        return files;
+    };
+    click(2, 1);
+    ASSERT_EQ(opened().size(), 1u);
+    const std::filesystem::path first = opened()[0];
+    EXPECT_EQ(first.filename(), "Lebenslauf.pdf");
+    std::ifstream in(first, std::ios::binary);
+    std::ostringstream data;
+    data << in.rdbuf();
+    EXPECT_EQ(data.str(), "%PDF-1.4 Lebenslauf Jürgen");
+    EXPECT_EQ(std::filesystem::status(first.parent_path()).permissions()
+            & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+        std::filesystem::perms::none);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QApplication::processEvents();
+    ASSERT_EQ(opened().size(), 2u);
+    EXPECT_NE(opened()[1].parent_path(), first.parent_path());
+    click(1, 1);
+    EXPECT_EQ(opened().size(), 2u) << "a text field opens through OnOpenText only";
+    EXPECT_FALSE(grid->get_Object(1)->Touched()) << "opening changes nothing";
+    for (const auto& f : opened())
+        std::filesystem::remove_all(f.parent_path());
 }

@@ -7,6 +7,10 @@
 #include <QComboBox>
 #include <QDir>
 
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
 namespace {
 
 class VGridEdit : public VGridThree {
@@ -23,6 +27,24 @@ protected:
         settle();
     }
 };
+
+// The files the grid had opened with their program.
+std::vector<std::string> opened(TScriptedDialogs& dialogs)
+{
+    std::vector<std::string> files;
+    for (const auto& q : dialogs.Questions())
+        if (q.kind == TScriptedDialogs::TKind::OpenWithProgram)
+            files.push_back(q.text);
+    return files;
+}
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
 
 } // namespace
 
@@ -158,6 +180,38 @@ TEST_F(VGridEdit, AddRowCreatesExactlyOneElementAndRefusesBeyondMax)
     EXPECT_EQ(addresses()->Count(), 4) << "max=4";
     ASSERT_EQ(dialogs->Questions().size(), 1u);
     EXPECT_EQ(dialogs->Questions()[0].text, "Maximale Anzahl der Einträge erreicht!");
+}
+
+// The add row and the delete question name the elements in the gender of their noun: the
+// class's, or the one NameInfo gives (a bare noun takes the forms of its class).
+TEST_F(VGridEdit, ElementTextsDeclineTheNounOfItsGender)
+{
+    grid->set_NameInfo("Wohnsitz gender=m plural=Wohnsitze");
+    connect();
+    EXPECT_EQ(grid->Cells(0, 4), "<A href=\"\">Weiteren Wohnsitz hinzufügen</A>");
+    click(1, 2, Qt::RightButton);
+    TMenuItem* remove = grid->ElementMenu()->Items()->Find("Element löschen");
+    ASSERT_NE(remove, nullptr);
+    grid->ElementMenu()->CloseMenu();
+    dialogs->AnswerBox(IDYES);
+    remove->Click();
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->Questions()[0].text, "Soll der gewählte Wohnsitz (Köln) wirklich gelöscht werden?");
+    EXPECT_EQ(orte(), "Bonn,Ulm");
+
+    grid->set_NameInfo("Sitz gender=m");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 3), "<A href=\"\">Weiteren Sitz hinzufügen</A>");
+    grid->set_NameInfo("Wohnsitz");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 3), "<A href=\"\">Weiteren Wohnsitz hinzufügen</A>");
+    grid->set_NameInfo("");
+    grid->set_FieldPath("Konten");
+    settle();
+    EXPECT_EQ(grid->Cells(0, 1), "<A href=\"\">Weiteres Konto hinzufügen</A>");
+    grid->set_NameInfo("Konto");
+    grid->Reload();
+    EXPECT_EQ(grid->Cells(0, 1), "<A href=\"\">Weiteres Konto hinzufügen</A>");
 }
 
 TEST_F(VGridEdit, DeleteAsksWithACutNameAndKeepsTheCursorsElement)
@@ -365,4 +419,90 @@ TEST_F(VGridEdit, PlainEditorTextNeverLandsInAnotherElement)
     click(1, 1);
     EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Strasse")->AsString(), "Gasse 1");
     EXPECT_EQ(addresses()->Item(1)->FieldList()->FieldByName("Strasse")->AsString(), "");
+}
+
+// A long-text cell opens its text: through OnOpenText when the application has one, else with
+// the desktop's program, from a file in a fresh folder only its owner may enter.
+TEST_F(VGridEdit, ALongTextCellOpensItsTextWithItsProgramUnlessTheApplicationDoes)
+{
+    addresses()->Item(2)->FieldList()->FieldByName("Notiz")->set_AsString("Grüße aus Köln");
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    columns({ "Ort", "Notiz" });
+    connect();
+    click(1, 2);
+    ASSERT_EQ(opened(*dialogs).size(), 1u);
+    const std::filesystem::path first = opened(*dialogs)[0];
+    EXPECT_EQ(first.filename(), "Notiz.txt");
+    EXPECT_EQ(contents(first), "Grüße aus Köln");
+    const auto perms = std::filesystem::status(first.parent_path()).permissions();
+    EXPECT_EQ(perms & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+        std::filesystem::perms::none);
+    key(Qt::Key_Space);
+    ASSERT_EQ(opened(*dialogs).size(), 2u) << "space on the cell opens it too";
+    EXPECT_NE(std::filesystem::path(opened(*dialogs)[1]).parent_path(), first.parent_path());
+    EXPECT_EQ(addresses()->Item(2)->FieldList()->FieldByName("Notiz")->AsString(), "Grüße aus Köln");
+    EXPECT_FALSE(person->Touched()) << "opening changes nothing";
+
+    int asked = 0;
+    grid->OnOpenText = TQelOpenTextEvent([&](TObject*, TQelTextField* tf, bool) {
+        ++asked;
+        EXPECT_EQ(tf, addresses()->Item(1)->FieldList()->FieldByName("Notiz"));
+    });
+    click(1, 1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(opened(*dialogs).size(), 2u) << "the application opens it";
+    for (const std::string& f : opened(*dialogs))
+        std::filesystem::remove_all(std::filesystem::path(f).parent_path());
+}
+
+// Moving on from a cell without field reports its text to the application: property and
+// sub-vector cells as well as custom ones; cells with a field report nothing.
+TEST_F(VGridEdit, LeavingACellWithoutFieldReportsItsText)
+{
+    std::vector<std::string> calls;
+    grid->OnValueChanged
+        = TQelValueChangedEvent([&](TObject*, TQelVector* v, int ix, std::string name, std::string value) {
+              EXPECT_EQ(v, addresses());
+              calls.push_back(std::to_string(ix) + ":" + name + "=" + value);
+          });
+    addresses()->FieldList(2)->SetPropA("Bemerkung", "Hinterhaus", false);
+    addresses()->Item(3)->FieldList()->FindField("Telefone[0].Nummer", true)->set_AsString("0731 1");
+    columns({ "Ort", "@Bemerkung AS Bemerkung", "Telefone@Nummer AS Nummern" });
+    connect();
+    click(0, 1);
+    calls.clear();
+    click(1, 2);
+    click(0, 2);
+    EXPECT_EQ(calls, std::vector<std::string> { "2:@=Hinterhaus" });
+    click(2, 3);
+    click(0, 3);
+    EXPECT_EQ(calls, (std::vector<std::string> { "2:@=Hinterhaus", "3:TELEFONE=0731 1" }));
+    click(0, 1);
+    EXPECT_EQ(calls.size(), 2u) << "cells with a field report nothing";
+}
+
+// Debug aid: Ctrl+Shift+click on a header shows what the column is bound to, only while the
+// database runs in debug mode.
+TEST_F(VGridEdit, CtrlShiftClickOnAHeaderShowsTheColumnsBindingInDebugMode)
+{
+    columns({ "Ort", "@Bemerkung AS Bemerkung", "Telefone@Nummer AS Nummern" });
+    connect();
+    QTest::mouseClick(viewport(), Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, cellPoint(0, 0));
+    settle();
+    EXPECT_TRUE(dialogs->Questions().empty()) << "not in debug mode";
+    db->set_Debug(true);
+    for (int col : { 0, 1, 2 }) {
+        QTest::mouseClick(
+            viewport(), Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier, cellPoint(col, 0));
+        settle();
+    }
+    ASSERT_EQ(dialogs->Questions().size(), 3u);
+    const auto& q = dialogs->Questions();
+    EXPECT_EQ(q[0].kind, TScriptedDialogs::TKind::ShowMessage);
+    EXPECT_NE(q[0].text.find("FieldPath = Ort"), std::string::npos) << q[0].text;
+    EXPECT_NE(q[0].text.find("Verbunden mit:"), std::string::npos) << q[0].text;
+    EXPECT_NE(q[1].text.find("FieldPath = @Bemerkung"), std::string::npos) << q[1].text;
+    EXPECT_NE(q[2].text.find("FieldPath = Telefone@Nummer"), std::string::npos) << q[2].text;
+    click(0, 0);
+    EXPECT_EQ(dialogs->Questions().size(), 3u) << "a plain click shows nothing";
 }

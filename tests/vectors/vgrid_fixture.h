@@ -30,10 +30,18 @@ class 60001 Adresse : Gültigkeit table=Adresse format="<Ort>" noun=Adresse gend
   field Notiz Langtext
   vector Telefone Telefon
 end
+class 60003 Wohnsitz table=Wohnsitz format="<Ort>" noun=Wohnsitz gender=m plural=Wohnsitze
+  field Ort Text length=40
+end
+class 60004 Konto table=Konto format="<Bank>" noun=Konto gender=n plural=Konten
+  field Bank Text length=40
+end
 class 60020 Person : Objekt table=Person format="<Name>"
   field Name Text length=60
   vector Adressen Adresse max=4
   vector Telefone Telefon
+  vector Wohnsitze Wohnsitz
+  vector Konten Konto
 end
 )";
 

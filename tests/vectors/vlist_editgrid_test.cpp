@@ -24,10 +24,21 @@ class 62001 Adresse : Gültigkeit table=Adresse format="<Ort>" noun=Adresse gend
   field PLZ Text length=5
   vector Telefone Telefon
 end
+class 62004 Standort table=VL_Standort format="<Ort>" noun=Standort gender=m plural=Standorte
+  field Ort Text length=40
+end
+class 62005 Konto table=VL_Konto format="<Bank>" noun=Konto gender=n plural=Konten
+  field Bank Text length=40
+end
 class 62002 Firma : Objekt table=Firma format="<Name>" noun=Firma gender=f plural=Firmen
   field Name Text length=60
   field Umsatz Betrag
   vector Adressen Adresse max=3
+end
+class 62006 Verbund : Objekt table=VL_Verbund format="<Name>"
+  field Name Text length=60
+  vector Standorte Standort
+  vector Konten Konto
 end
 )";
 
@@ -105,6 +116,37 @@ TEST_F(VectorListTest, ItemsMarkStandardAndInactiveElementsAndOfferTheNextOne)
     list->set_MaxEntries(0);
     list->set_MemberConstraint("a");
     EXPECT_EQ(list->vex_to_itex(2), -1);
+}
+
+// The item that offers the next element names it in the gender of its noun: the class's, or the
+// one ClassNameInfo gives (a bare noun takes the forms of its class). Chosen with the mouse, it
+// adds that element.
+TEST_F(VectorListTest, TheNextItemDeclinesTheNounOfItsGender)
+{
+    TQelObject* group = create("Verbund");
+    list->set_FieldPath("Standorte");
+    list->set_ClassNameInfo("Sitz gender=m");
+    list->ConnectFL(group->FieldList(), false);
+    EXPECT_EQ(items(), "Erster Sitz");
+    list->set_ClassNameInfo("Standort");
+    list->RefreshItems();
+    EXPECT_EQ(items(), "Erster Standort");
+    QListWidget* view = qobject_cast<QListWidget*>(list->Handle());
+    ASSERT_NE(view, nullptr);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualItemRect(view->item(0)).center());
+    QApplication::processEvents();
+    type(ort, "Bonn");
+    ASSERT_EQ(group->FieldList()->VectorByName("Standorte")->GetAll("Ort", ','), "Bonn");
+    list->RefreshItems();
+    EXPECT_EQ(items(), "Bonn|<FONT COLOR=\"#808080\">Weiterer Standort</FONT>");
+
+    list->set_ClassNameInfo("Konto");
+    list->set_FieldPath("Konten");
+    list->ConnectFL(group->FieldList(), false);
+    EXPECT_EQ(items(), "Erstes Konto");
+    list->set_ClassNameInfo("");
+    list->RefreshItems();
+    EXPECT_EQ(items(), "Erstes Konto");
 }
 
 TEST_F(VectorListTest, ThePanelFollowsTheChosenItem)
