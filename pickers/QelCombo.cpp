@@ -565,6 +565,15 @@ void TQelCombo::DoExit()
     if (DroppedDown())
         SetDroppedDown(false);
     entered_ = selectOnRelease_ = false;
+    validate_typed();
+    if (link_.Marked())
+        link_.Unmark();
+    TAdvCustomCombo::DoExit();
+    link_.TellFormExit();
+}
+
+void TQelCombo::validate_typed()
+{
     accept_typed();
     if (TQelChoiceField* choice = get_ChoiceField(); choice && Editable() && !link_.ReadOnly()) {
         // A typed text outside the domain: extend it when the user agrees, else the stored
@@ -575,10 +584,6 @@ void TQelCombo::DoExit()
             Repaint();
         typedOutsideDomain_ = false;
     }
-    if (link_.Marked())
-        link_.Unmark();
-    TAdvCustomCombo::DoExit();
-    link_.TellFormExit();
 }
 
 void TQelCombo::set_ComboOptions(TQelComboOptions o)
@@ -625,6 +630,8 @@ void TQelCombo::WndProc(TMessage& m)
         m.Result = 0;
         return;
     case WM_OC_CONTROLEXIT:
+        // The host takes the value now (before storing the object): typed text counts as left.
+        validate_typed();
         m.Result = 0;
         return;
     case WM_OC_ENTERSEARCHMODE: {

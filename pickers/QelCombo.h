@@ -195,6 +195,9 @@ private:
     // text names "no object" where that is a choice); else the field keeps its value, shown again.
     // Called when the user leaves the combo, presses Enter or a grid takes the cell's value.
     void accept_typed();
+    // What leaving the combo checks: typed text of a reference is accepted, a choice typed outside
+    // the domain extends it when the user agrees. Also run when the host sends 0x1C37.
+    void validate_typed();
     // The search condition over `column`.
     std::string search_condition(const std::string& text, bool byKeys, const std::string& column);
     // The column the combo's own list is searched by (the listed class's display column).

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTest>
+#include <sqlite3.h>
 
 inline constexpr const char* kComboSchema = R"(
 fieldtype 50001 Anrede : Auswahl domain="Herr=Hr.|Frau=Fr.|Divers"
@@ -89,6 +90,18 @@ protected:
         }
     }
     std::vector<std::string> items(TQelCombo* c) const { return c->Items().ToVector(); }
+    // The person's stored column `column` as text ("" when null or not stored).
+    std::string stored(const std::string& column) const
+    {
+        sqlite3_stmt* st = nullptr;
+        std::string v;
+        const std::string sql = "SELECT " + column + " FROM Person WHERE K = " + person->Key().ToString();
+        if (sqlite3_prepare_v2(db->Handle(), sql.c_str(), -1, &st, nullptr) == SQLITE_OK
+            && sqlite3_step(st) == SQLITE_ROW && sqlite3_column_text(st, 0))
+            v = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+        sqlite3_finalize(st);
+        return v;
+    }
 
     TQelObject* person = nullptr;
 };

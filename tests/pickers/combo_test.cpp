@@ -712,6 +712,48 @@ TEST_F(ComboTest, TypedValueExtendsTheDomainOnlyOnYes)
     EXPECT_EQ(db->GetSettings(slDatabase, "DOM$F50020.Status"), "neu");
 }
 
+// A host that stores the object while the focus is still in a combo first sends it 0x1C37 (as the
+// demo's save does): what the user typed counts as if the combo had been left.
+TEST_F(ComboTest, HostExitMessageTakesTheTypedTextBeforeStoring)
+{
+    TScopedScriptedDialogs dialogs;
+    firm("Abele GmbH");
+    TQelObject* bauer = firm("Bauer AG");
+    TQelCombo* c = combo("Arbeitgeber");
+    TQelCombo* status = combo("Status");
+    field("Status")->set_AsString("aktiv");
+    TQelCommonMethods::ConnectSubControls(form.get(), person->FieldList(), false);
+    const auto hostTakesValues = [&] {
+        TWinControl* focused = TQelCommonMethods::FindFocusedControl(form.get());
+        ASSERT_NE(focused, nullptr);
+        focused->Perform(WM_OC_CONTROLEXIT, reinterpret_cast<WPARAM>(static_cast<TControl*>(focused)), 0);
+        ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    };
+
+    focus(c);
+    box(c)->lineEdit()->selectAll();
+    type(c, "ba");
+    ASSERT_EQ(c->get_SelectedText(), "Bauer AG");
+    hostTakesValues();
+    EXPECT_TRUE(c->Focused());
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), bauer->Key());
+    EXPECT_EQ(stored("Arbeitgeber"), bauer->Key().ToString());
+    EXPECT_EQ(c->get_SelectedText(), "Bauer AG");
+
+    // A choice typed outside the domain: asked about now, not after the object was stored.
+    focus(status);
+    box(status)->lineEdit()->selectAll();
+    type(status, "neu");
+    dialogs->AnswerBox(IDYES);
+    hostTakesValues();
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->LastQuestion().caption, "Wertebereich erweitern?");
+    EXPECT_EQ(field("Status")->AsString(), "neu");
+    EXPECT_EQ(stored("Status"), "neu");
+    focus(c); // leaving afterwards asks nothing more
+    EXPECT_EQ(dialogs->Questions().size(), 1u);
+}
+
 TEST_F(ComboTest, DomainOfAFieldTypeNamesTheType)
 {
     TScopedScriptedDialogs dialogs;
