@@ -195,16 +195,20 @@ void TQelCombo::SetItems(const TStrings& list)
             auto* item = dynamic_cast<TQelComboItem*>(list.Objects(i));
             entries.push_back({ list[i], item != nullptr, item ? item->key : TQelObjectKey() });
         }
+        // Offered last to first; the list keeps its order.
+        std::vector<bool> accepted(entries.size(), true);
+        for (std::size_t i = entries.size(); i-- > 0;) {
+            bool accept = true;
+            if (OnAddItem)
+                OnAddItem(this, entries[i].key, entries[i].text, accept);
+            accepted[i] = accept;
+        }
         TStrings& items = Items();
         items.BeginUpdate();
         clear_items();
-        for (Entry& e : entries) {
-            bool accept = true;
-            if (OnAddItem)
-                OnAddItem(this, e.key, e.text, accept);
-            if (accept)
-                items.AddObject(e.text, e.keyed ? pool_item(e.key) : nullptr);
-        }
+        for (std::size_t i = 0; i < entries.size(); ++i)
+            if (accepted[i])
+                items.AddObject(entries[i].text, entries[i].keyed ? pool_item(entries[i].key) : nullptr);
         items.EndUpdate();
         SetTextBuf(text);
         SetSelStart(start);

@@ -146,8 +146,10 @@ void TQelCombo::load_list(bool notify, const std::string& condition, bool)
     if (showCompleteList_ && items.Count() > 0)
         return; // the complete list is loaded once
     const TQelClassKey cls = ref_ct();
-    const std::string restriction
-        = cls.Valid() && !sqlRestriction_.empty() ? expand_restriction(cls) : std::string();
+    // An application's own statement is restricted even where no class is listed.
+    const std::string restriction = (cls.Valid() || !sqlSelect_.empty()) && !sqlRestriction_.empty()
+        ? expand_restriction(cls)
+        : std::string();
 
     std::string cond = condition;
     if (sqlSelect_.empty()) {

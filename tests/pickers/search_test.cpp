@@ -237,6 +237,46 @@ TEST_F(ComboSearchTest, SetItemsRestrictsToKeysWithinTheDialectsLimit)
     EXPECT_EQ(c->Items().Count(), 0);
 }
 
+// Without a listed class (a search box over a text field) the list of keys is not a restriction:
+// the handler sees the entries last to first and the list keeps their order.
+TEST_F(ComboSearchTest, SetItemsWithoutClassOffersTheEntriesLastToFirst)
+{
+    TQelCombo* c = kuerzel({});
+    c->set_ShowCompleteList(false);
+    std::vector<std::string> offered;
+    c->OnAddItem = [&](TObject*, TQelObjectKey, std::string& text, bool& accept) {
+        offered.push_back(text);
+        accept = text != "b";
+        if (text == "c")
+            text = "cä";
+    };
+    TStringList list;
+    for (const char* t : { "a", "b", "c" })
+        list.Add(t);
+    c->SetItems(list);
+    EXPECT_EQ(offered, std::vector<std::string>({ "c", "b", "a" }));
+    EXPECT_EQ(items(c), std::vector<std::string>({ "a", "cä" }));
+}
+
+// An application's statement keeps its restriction in a search box over a field that refers to
+// no class.
+TEST_F(ComboSearchTest, StatementIsRestrictedWithoutAListedClass)
+{
+    TQelObject* bonn = firm("Bonner Bau");
+    bonn->FieldByName("Ort")->set_AsString("Bonn");
+    ASSERT_TRUE(bonn->Commit());
+    firm("Kölner Bau");
+    TPanel panel(form.get());
+    TQelCombo* c = combo("Kuerzel");
+    c->set_SQLSelect("SELECT Firma.K, Firma.Name FROM Firma");
+    c->set_SQLRestriction("Firma.Ort = 'Bonn'");
+    ASSERT_EQ(c->Perform(WM_OC_ENTERSEARCHMODE, static_cast<WPARAM>(db->FindClass("Person")->id),
+                  reinterpret_cast<LPARAM>(static_cast<TControl*>(&panel))),
+        1);
+    EXPECT_FALSE(c->ref_ct().Valid());
+    EXPECT_EQ(items(c), std::vector<std::string>({ "Bonner Bau" }));
+}
+
 TEST_F(ComboSearchTest, FailedQueryLeavesTheListEmptyAndIsLogged)
 {
     firm("A");
