@@ -719,6 +719,9 @@ void TQelMultiEdit::editor_key_down(TObject* sender, WORD& key, TShiftState shif
     if (i < 0)
         return;
     current_ = i;
+    // Every key in an editor shows the offers first; only keys that leave them behind hide them.
+    if (!get_DroppedDown())
+        ShowListbox();
     switch (key) {
     case VK_BACK:
         if (i > 0 && e->Text().empty()) {
@@ -746,8 +749,6 @@ void TQelMultiEdit::editor_key_down(TObject* sender, WORD& key, TShiftState shif
         return;
     case VK_UP:
     case VK_DOWN:
-        if (!get_DroppedDown())
-            ShowListbox();
         listNavigation_ = true;
         move_list_selection(key == VK_UP ? -1 : 1);
         key = 0;

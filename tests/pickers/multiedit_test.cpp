@@ -163,6 +163,21 @@ TEST_F(MultiEditTest, LookupAfterThePauseCompletesWithTheTailSelected)
     EXPECT_FALSE(me->getEditor(0)->Font().Style().Contains(fsUnderline));
 }
 
+// A key that moves the caret inside a value shows the offers again after another key hid them.
+TEST_F(MultiEditTest, CaretKeysShowTheListAgain)
+{
+    focusFirst();
+    type(0, "de");
+    ASSERT_TRUE(me->get_DroppedDown());
+    key(0, Qt::Key_Home);
+    ASSERT_FALSE(me->get_DroppedDown());
+    key(0, Qt::Key_Right);
+    EXPECT_TRUE(me->get_DroppedDown());
+    EXPECT_EQ(line(0)->cursorPosition(), 1);
+    EXPECT_TRUE(me->getEditor(0)->Focused());
+    EXPECT_EQ(me->getValues()->Get(0), "de");
+}
+
 // The completion adds what follows the typed text in the hit, found in the hit itself: "GROSS"
 // spells the four characters "Groß".
 TEST_F(MultiEditTest, CompletionCountsTheTypedTextInTheHit)
