@@ -17,6 +17,8 @@ const char* const kNewFolderPrompt = "Bitte geben Sie einen Ordner an:";
 const char* const kRename = "Ordner umbenennen ...";
 const char* const kRenameTitle = "Ordner umbenennen";
 const char* const kRenamePrompt = "Bitte geben Sie einen neuen Ordnernamen an:";
+const char* const kNotMoved = "Das Dokument \"%s\" konnte nicht verschoben werden:\n\n%s";
+const char* const kNotMovedCaption = "Verschieben gescheitert";
 
 // The path without leading and trailing "/" and blanks around its names; "" for the root.
 std::string normalPath(const std::string& path)
@@ -246,29 +248,26 @@ void TQelDokTree::move_dir(std::string from, const std::string& to)
     if (normalPath(from).empty())
         return; // the root does not move
     std::string rest;
-    if (below(to, from, rest))
-        return; // not into itself
+    // Not into itself; the same name in other case is a rename.
+    if (below(to, from, rest) && (!rest.empty() || normalPath(to) == normalPath(from)))
+        return;
     const TWaitCursor wait;
     BeginUpdate();
-    std::vector<TQelDokument*> changed;
+    std::vector<TMovedZuordnung> moved;
     for (TQelZuordnung& z : listView_->GetZuordnungen()) {
         if (!below(z.Kategorie(), from, rest))
             continue;
+        moved.push_back({ z, z.Kategorie() });
         z.set_Kategorie(normalPath(to + rest));
-        if (TQelDokument* doc = z.Dokument();
-            doc && std::find(changed.begin(), changed.end(), doc) == changed.end())
-            changed.push_back(doc);
     }
-    for (TQelDokument* doc : changed)
-        if (!doc->Commit())
-            QelLogError("Dokument %s: %s", doc->DocName(), doc->ErrorMessage());
+    commit_moved(moved);
     // User folders below `from` move along.
-    std::vector<std::string> moved;
+    std::vector<std::string> folders;
     for (const std::string& f : userFolders_)
         if (below(f, from, rest))
-            moved.push_back(normalPath(to + rest));
+            folders.push_back(normalPath(to + rest));
     remove_dir(from);
-    userFolders_.insert(userFolders_.end(), moved.begin(), moved.end());
+    userFolders_.insert(userFolders_.end(), folders.begin(), folders.end());
     EndUpdate();
     listView_->Reload();
     Reload(false);
@@ -281,19 +280,40 @@ void TQelDokTree::move_rows(const std::vector<TListItem*>& rows, const std::stri
     if (!listView_)
         return;
     const std::string target = path == "/" ? std::string() : normalPath(path);
-    std::vector<TQelDokument*> docs;
+    std::vector<TMovedZuordnung> moved;
     for (TListItem* row : rows) {
         TQelZuordnung z = listView_->get_zuordnung(row);
         if (!z)
             continue;
+        moved.push_back({ z, z.Kategorie() });
         z.set_Kategorie(target);
-        docs.push_back(z.Dokument());
     }
-    for (TQelDokument* doc : docs)
-        if (doc && !doc->Commit())
-            QelLogError("Dokument %s: %s", doc->DocName(), doc->ErrorMessage());
+    commit_moved(moved);
     listView_->Reload();
     Reload(false);
+}
+
+void TQelDokTree::commit_moved(const std::vector<TMovedZuordnung>& moved)
+{
+    std::vector<TQelDokument*> docs;
+    for (const TMovedZuordnung& m : moved)
+        if (TQelDokument* doc = m.zuordnung.Dokument();
+            doc && std::find(docs.begin(), docs.end(), doc) == docs.end())
+            docs.push_back(doc);
+    std::string failures;
+    for (TQelDokument* doc : docs) {
+        if (doc->Commit())
+            continue;
+        // Not stored: the document stays in the folder it is stored in.
+        const std::string error = doc->ErrorMessage();
+        for (const TMovedZuordnung& m : moved)
+            if (TQelZuordnung z = m.zuordnung; z.Dokument() == doc)
+                z.set_Kategorie(m.category);
+        QelLogError("Dokument %s: %s", doc->DocName(), error);
+        failures += (failures.empty() ? "" : "\n\n") + FormatStr(kNotMoved, doc->DocName(), error);
+    }
+    if (!failures.empty())
+        Dialogs().MessageBox(failures, kNotMovedCaption, MB_OK | MB_ICONERROR);
 }
 
 bool TQelDokTree::DragOver(TControl* source, int x, int y)

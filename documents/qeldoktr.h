@@ -41,6 +41,14 @@ protected:
     void Notification(TComponent* component, TOperation operation) override;
 
 private:
+    // An assignment moved to another folder, with the category it had.
+    struct TMovedZuordnung {
+        TQelZuordnung zuordnung;
+        std::string category;
+    };
+    // Commits the documents of the moved assignments; a document that cannot be stored gets its
+    // categories back, and the user is told which and why.
+    void commit_moved(const std::vector<TMovedZuordnung>& moved);
     void remove_dir(const std::string& path);
     void reload_nodes(bool full);
     static std::string join(const std::string& base, const std::string& name);
