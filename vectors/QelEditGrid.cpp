@@ -1,6 +1,8 @@
 // TQelEditGrid: binding, the tree of fields and vectors, state colours, editing.
 #include "vectors/QelEditGrid.h"
 
+#include "vectors/qelvectorkit.h"
+
 TQelEditGrid::TQelEditGrid(TComponent* owner)
     : TQelDataControl<TAdvStringGrid>(owner)
 {
@@ -31,10 +33,7 @@ TQelEditGrid::TQelEditGrid(TComponent* owner)
 
 TQelEditGrid::~TQelEditGrid()
 {
-    if (EditorMode())
-        HideInplaceEdit();
-    SetEditLink(nullptr);
-    editorLinks_.Clear();
+    QelDropCellEditors(this, editorLinks_);
 }
 
 void TQelEditGrid::set_VectorIndex(int ix)
@@ -56,12 +55,7 @@ void TQelEditGrid::set_EditGridOptions(TQelEditGridOptions o)
 void TQelEditGrid::set_ReadOnly(bool v)
 {
     readOnly_ = v;
-    TGridOptions o = Options();
-    if (v)
-        o >> goEditing;
-    else
-        o << goEditing;
-    SetOptions(o);
+    QelSetCellEditing(this, !v);
     Invalidate();
 }
 
@@ -255,11 +249,8 @@ bool TQelEditGrid::SelectCell(int col, int row)
         write_plain_text();
     if (!TAdvStringGrid::SelectCell(col, row))
         return false;
-    if (auto* f = QelSafeCast<TQelField>(RowOI(RealRowIndex(row)))) {
-        const int hard = f->HardType();
-        if (hard == qelft::Text || hard == qelft::Integer || hard == qelft::Amount || hard == qelft::DateTime)
-            SetCells(colValue, row, f->AsString());
-    }
+    if (auto* f = QelSafeCast<TQelField>(RowOI(RealRowIndex(row))); f && QelEditsRawValue(f))
+        SetCells(colValue, row, f->AsString());
     return true;
 }
 

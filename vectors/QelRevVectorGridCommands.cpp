@@ -6,6 +6,7 @@
 #include "binding/methods.h"
 #include "binding/qellogging.h"
 #include "objdb/qelfilefield.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -22,17 +23,6 @@ constexpr const char* kEditDropped
 bool opensWithProgram(const TQelField* f)
 {
     return dynamic_cast<const TQelBlobField*>(f) || dynamic_cast<const TQelFileField*>(f);
-}
-
-TMenuItem* addItem(
-    TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1)
-{
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->SetImageIndex(image);
-    item->OnClick = [command](TObject*) { command(); };
-    menu->Items()->Add(item);
-    return item;
 }
 
 std::string className(TQelClassKey key)
@@ -384,11 +374,9 @@ bool TQelRevVectorGrid::SelectCell(int col, int row)
     if (!TQelGrid::SelectCell(col, row))
         return false;
     // A value is edited in its raw form.
-    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr) {
-        const int hard = f->HardType();
-        if (hard == qelft::Text || hard == qelft::Integer || hard == qelft::Amount || hard == qelft::DateTime)
-            SetCells(col, row, f->AsString());
-    }
+    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr;
+        f && QelEditsRawValue(f))
+        SetCells(col, row, f->AsString());
     return true;
 }
 
@@ -483,7 +471,7 @@ void TQelRevVectorGrid::make_menu()
     menu_->Items()->Clear();
     for (TMenuItem*& item : menuItems_)
         item = nullptr;
-    menuItems_[0] = addItem(menu_, "... ändern", [this] {
+    menuItems_[0] = QelAddMenuItem(menu_, "... ändern", [this] {
         if (TQelRefField* ref = current_orf(); ref && OnChooseObject) {
             TQelObjectKey key = ref->AsKey();
             OnChooseObject(this, ref->ClassType(), key);
@@ -491,18 +479,18 @@ void TQelRevVectorGrid::make_menu()
             read(-1, -1);
         }
     });
-    menuItems_[1] = addItem(menu_, "Auswahl entfernen", [this] {
+    menuItems_[1] = QelAddMenuItem(menu_, "Auswahl entfernen", [this] {
         if (TQelRefField* ref = current_orf()) {
             ref->set_Null(true);
             read(-1, -1);
         }
     });
-    menuItems_[2] = addItem(menu_, "... bearbeiten", [this] {
+    menuItems_[2] = QelAddMenuItem(menu_, "... bearbeiten", [this] {
         const TQelRVGInfo* info = current_rvgi();
         click_orf(info && info->ObjRef ? nullptr : current_orf());
     });
     if (options_.Contains(rvoDeleteAllowed)) {
-        menuItems_[3] = addItem(
+        menuItems_[3] = QelAddMenuItem(
             menu_, "... löschen", [this] { delete_obj_event(); }, 11);
         if (toolBar_ && toolBar_->ButtonCount() > 0)
             toolBar_->Buttons(0)->OnClick = [this](TObject*) { delete_obj_event(); };

@@ -11,6 +11,7 @@
 #include "binding/methods.h"
 #include "binding/qeldatacontrol.h"
 #include "lists/QelGrid.h"
+#include "vectors/qelelementpanel.h"
 #include "vectors/qelvgcoldefs.h"
 
 #include <memory>
@@ -94,7 +95,7 @@ public:
     bool get_Frozen() const { return frozen_; }
     // Clearing it reloads.
     void set_Frozen(bool v);
-    TQelPanel* get_Panel() const { return panel_; }
+    TQelPanel* get_Panel() const { return panel_.Panel(); }
     // A field panel that shows the current row's element; a freed panel is forgotten.
     void set_Panel(TQelPanel* panel);
     TToolBar* get_ToolBar() const { return toolBar_; }
@@ -257,7 +258,7 @@ private:
     TQelLinkRegistry editorLinks_;
     TPopupMenu* elementMenu_ = nullptr;
     TPopupMenu* referenceMenu_ = nullptr;
-    TQelPanel* panel_ = nullptr;
+    TQelElementPanel panel_ { this };
     TToolBar* toolBar_ = nullptr;
     // The element menu's items on tool-bar slots 0 to 3 (insert, delete, up, down).
     TMenuItem* toolItems_[4] = {};

@@ -4,6 +4,7 @@
 #include "binding/commonlink.h"
 #include "binding/methods.h"
 #include "binding/qellogging.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -12,18 +13,6 @@ namespace {
 
 constexpr const char* kMaxReached = "Maximale Anzahl der Einträge erreicht!";
 constexpr std::size_t kMaxNameInQuestion = 255;
-
-TMenuItem* addItem(
-    TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1)
-{
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->SetImageIndex(image);
-    if (command)
-        item->OnClick = [command](TObject*) { command(); };
-    menu->Items()->Add(item);
-    return item;
-}
 
 } // namespace
 
@@ -501,10 +490,10 @@ void TQelVectorGrid::make_popupmenus()
     }
     elementMenu_->Items()->Clear();
     referenceMenu_->Items()->Clear();
-    addItem(referenceMenu_, "... ändern", [this] { choose_obj_event(); });
-    addItem(referenceMenu_, "Auswahl entfernen", [this] { del_ref_event(); });
-    addItem(referenceMenu_, "... bearbeiten", [this] { edit_obj_event(); });
-    addItem(referenceMenu_, "-", nullptr);
+    QelAddMenuItem(referenceMenu_, "... ändern", [this] { choose_obj_event(); });
+    QelAddMenuItem(referenceMenu_, "Auswahl entfernen", [this] { del_ref_event(); });
+    QelAddMenuItem(referenceMenu_, "... bearbeiten", [this] { edit_obj_event(); });
+    QelAddMenuItem(referenceMenu_, "-", nullptr);
     add_custom_menu_items(elementMenu_, 2);
     add_custom_menu_items(referenceMenu_, 65538);
     for (TMenuItem*& item : toolItems_)
@@ -518,31 +507,31 @@ void TQelVectorGrid::make_popupmenus()
             }
         };
         if (options_.Contains(voInsertAllowed))
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Neues Element einfügen", [this] { insert_item_event(); }, 6),
                 0);
         if (options_.Contains(voDetails))
-            addItem(menu, "Details anzeigen", [this] { show_details_event(); });
+            QelAddMenuItem(menu, "Details anzeigen", [this] { show_details_event(); });
         if (options_.Contains(voDeleteAllowed))
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element löschen", [this] { delete_item_event(); }, 11),
                 1);
         if (options_.Contains(voInsertAllowed)) {
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element nach oben verschieben", [this] { moveup_event(); }, 23),
                 2);
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element nach unten verschieben", [this] { movedown_event(); }, 24),
                 3);
         }
         if (options_.Contains(voCopyAllowed))
-            addItem(menu, "Element kopieren", [this] { copy_item_event(); });
+            QelAddMenuItem(menu, "Element kopieren", [this] { copy_item_event(); });
         if (options_.Contains(voImportAllowed))
-            addItem(menu, "Importieren...", [this] { import_event(); });
+            QelAddMenuItem(menu, "Importieren...", [this] { import_event(); });
         if (options_.Contains(voExportAllowed))
-            addItem(menu, "Exportieren...", [this] { export_event(); });
+            QelAddMenuItem(menu, "Exportieren...", [this] { export_event(); });
         if (options_.Contains(voSetStandard) && has_guelt())
-            addItem(menu, "Als Standard definieren", [this] { set_standard_event(); });
+            QelAddMenuItem(menu, "Als Standard definieren", [this] { set_standard_event(); });
     }
     update_toolbar();
 }

@@ -1,0 +1,38 @@
+#pragma once
+// Small pieces the vector editors (vector grid, reverse grid, detail grid, edit grid, vector list)
+// share: the look of a data grid, popup-menu items, the in-place editor's life and the editor
+// messages of a grid cell.
+#include "binding/methods.h"
+
+#include "toolkit/advstringgrid.h"
+#include "toolkit/menus.h"
+
+#include <functional>
+#include <string>
+
+class TQelGrid;
+
+// Colours, the header row and cell hints of a grid with one data row per element or object.
+void QelStyleDataGrid(TQelGrid* grid);
+
+// Appends an item that runs `command` (none: an item that does nothing, such as a separator).
+TMenuItem* QelAddMenuItem(
+    TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1);
+
+// Closes the in-place editor and lets the editor links go (they are bound to the fields shown).
+void QelDropCellEditors(TAdvStringGrid* grid, TQelLinkRegistry& links);
+
+// Switches in-place editing on or off; switching it off closes an open editor first when
+// `closeEditor` is set.
+void QelSetCellEditing(TCustomGrid* grid, bool on, bool closeEditor = false);
+
+// Whether a current cell shows its field's raw value for editing (text, numbers, amounts, dates).
+bool QelEditsRawValue(const TQelField* field);
+
+// WM_OC_INITEDITOR: `event` sets up the editor control (WParam) for the field (LParam). An
+// exception is logged with `who` and passed on.
+void QelInitCellEditor(
+    TObject* sender, const TEvent<TObject*, TWinControl*, TQelField*>& event, TMessage& m, const char* who);
+
+// WM_OC_COMBOCELLCHOSEN: the chosen text (LParam) goes into `field`.
+void QelTakeComboChoice(TQelField* field, TMessage& m);
