@@ -1,8 +1,6 @@
 // TQelEditGrid: binding, the tree of fields and vectors, state colours, editing.
 #include "vectors/QelEditGrid.h"
 
-#include "vectors/qelvectorkit.h"
-
 TQelEditGrid::TQelEditGrid(TComponent* owner)
     : TQelDataControl<TAdvStringGrid>(owner)
 {
@@ -158,7 +156,7 @@ void TQelEditGrid::Reload()
     TFlagScope guard(reloading_);
     if (EditorMode())
         HideInplaceEdit();
-    plainTarget_ = nullptr;
+    plain_.Target = nullptr;
     BeginUpdate();
     RemoveAllNodes();
     SplitAllCells();
@@ -221,8 +219,7 @@ void TQelEditGrid::GetEditorType(int col, int row, TEditorType& editor)
     int kind = f ? TQelCommonMethods::SelectFieldEditor(&editorLinks_, this, f, 0) : static_cast<int>(edNone);
     editor = static_cast<TEditorType>(kind);
     OnGetEditorType(this, col, row, editor);
-    plainTarget_ = editor == edNormal ? f : nullptr;
-    plainEdited_ = false;
+    plain_.Open(editor, f);
 }
 
 void TQelEditGrid::write(const std::string& text, int realRow)
@@ -236,8 +233,8 @@ void TQelEditGrid::write(const std::string& text, int realRow)
 
 void TQelEditGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    plainTarget_ = nullptr;
+    TQelField* target = plain_.Target;
+    plain_.Target = nullptr;
     const int real = RealRowIndex(Row());
     if (target && RowOI(real) == target && Cells(colValue, Row()) != read(target))
         write(Cells(colValue, Row()), real);
@@ -259,7 +256,7 @@ void TQelEditGrid::KeyDown(WORD& key, TShiftState shift)
     if (key == VK_ESCAPE) {
         if (EditorMode())
             HideInplaceEdit();
-        plainTarget_ = nullptr;
+        plain_.Target = nullptr;
         const int real = RealRowIndex(Row());
         if (TQelObjectInterface* oi = RowOI(real)) {
             oi->Rollback("");
@@ -295,8 +292,7 @@ void TQelEditGrid::WndProc(TMessage& m)
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (plainTarget_ && oi && plainTarget_->IsPartOf(oi))
-            plainTarget_ = nullptr;
+        plain_.Forget(oi);
         TQelDataControl<TAdvStringGrid>::WndProc(m);
         if (FindRow(oi) >= 0 || !link_.OI()) {
             // The tree held the interface: its rows go with it.

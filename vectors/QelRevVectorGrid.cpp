@@ -343,8 +343,8 @@ void TQelRevVectorGrid::remove_row(TQelObjectKey key)
     const int index = it->second;
     if (Row() == index + 1) {
         // An editor control of its own was bound to the object's field: what it holds goes too.
-        if (EditorMode() && editorKind_ == edCustom)
-            plainEdited_ = true;
+        if (EditorMode() && plain_.Kind == edCustom)
+            plain_.Edited = true;
         QelDropCellEditors(this, editorLinks_);
         drop_edit();
     }
@@ -462,8 +462,7 @@ void TQelRevVectorGrid::WndProc(TMessage& m)
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (plainTarget_ && oi && plainTarget_->IsPartOf(oi))
-            plainTarget_ = nullptr;
+        plain_.Forget(oi);
         const bool wasCurrent = oi && current_ && (oi == current_ || oi == current_->FieldList());
         auto* obj
             = oi && oi->OIType() == TQelObjectInterface::oiObject ? static_cast<TQelObject*>(oi) : nullptr;

@@ -132,8 +132,7 @@ void TQelRevVectorGrid::delete_obj_event()
         && Dialogs().MessageBox(question, kDeleteCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     SetEditMode(false);
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
+    plain_.Drop();
     const TQelObjectKey key = obj->Key();
     if (obj->IsNew()) {
         db->FreeObject(obj, 0);
@@ -171,10 +170,10 @@ bool TQelRevVectorGrid::only_link(TQelFieldList* fl) const
 
 void TQelRevVectorGrid::drop_edit()
 {
-    plainTarget_ = nullptr;
-    if (!plainEdited_)
+    const bool edited = plain_.Edited;
+    plain_.Drop();
+    if (!edited)
         return;
-    plainEdited_ = false;
     Dialogs().MessageBox(kEditDropped, "Hinweis", MB_OK | MB_ICONWARNING);
 }
 
@@ -209,8 +208,7 @@ void TQelRevVectorGrid::RollbackAll()
         return;
     if (EditorMode())
         HideInplaceEdit();
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
+    plain_.Drop();
     const std::vector<TRow> rows = rows_;
     for (const TRow& row : rows) {
         TQelObject* obj = cached(row.key);
@@ -289,11 +287,8 @@ void TQelRevVectorGrid::click_orf(TQelRefField* ref)
 
 void TQelRevVectorGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    const bool edited = plainEdited_;
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
-    editorKind_ = edNone;
+    bool edited = false;
+    TQelField* target = plain_.Take(edited);
     if (!edited)
         return;
     if (!target) {
@@ -330,20 +325,18 @@ void TQelRevVectorGrid::GetEditorType(int col, int row, TEditorType& editor)
     else if (TQelField* f = get_Field(col, row))
         kind = TQelCommonMethods::SelectFieldEditor(&editorLinks_, this, f, 0);
     editor = static_cast<TEditorType>(kind);
-    editorKind_ = kind;
-    plainTarget_ = kind == edNormal ? get_Field(col, row) : nullptr;
-    plainEdited_ = false;
+    plain_.Open(kind, get_Field(col, row));
 }
 
 void TQelRevVectorGrid::SetEditText(int col, int row, const std::string& value)
 {
-    if (editorKind_ == edCustom) {
+    if (plain_.Kind == edCustom) {
         // The editor control wrote its field itself: the cell shows the field as it is now.
         read(col, row);
         return;
     }
     if (value != Cells(col, row))
-        plainEdited_ = true;
+        plain_.Edited = true;
     TQelGrid::SetEditText(col, row, value);
 }
 
@@ -365,7 +358,7 @@ bool TQelRevVectorGrid::SelectCell(int col, int row)
     }
     if (col != Col() || row != Row()) {
         const std::string text = Cells(Col(), Row());
-        TQelField* f = plainTarget_;
+        TQelField* f = plain_.Target;
         write_plain_text();
         if (!text.empty() && OnInvalidRefString)
             if (auto* ref = dynamic_cast<TQelRefField*>(f); ref && ref->Null())
@@ -395,8 +388,7 @@ void TQelRevVectorGrid::KeyDown(WORD& key, TShiftState shift)
     if (key == VK_ESCAPE) {
         if (EditorMode())
             HideInplaceEdit();
-        plainTarget_ = nullptr;
-        plainEdited_ = false;
+        plain_.Drop();
         if (TQelField* f = get_CurrentField()) {
             f->Rollback("");
             read(-1, -1);
@@ -456,9 +448,7 @@ void TQelRevVectorGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
         if (!current_orf() && !(info && info->ObjRef))
             return;
         update_menu();
-        const TPoint p = ClientToScreen(TPoint { x, y });
-        menu_->SetPopupComponent(this);
-        menu_->Popup(p.X, p.Y);
+        QelPopupAt(this, menu_, x, y);
     }
 }
 

@@ -66,7 +66,7 @@ int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
     if (panel_.Panel() && Connected())
         panel_.Panel()->Disconnect();
     close_editor();
-    plainTarget_ = nullptr;
+    plain_.Target = nullptr;
     QelDropCellEditors(this, editorLinks_); // links are bound to fields of the old object
     link_.Connect(fl, false);
     if (toolBar_)
@@ -339,8 +339,8 @@ void TQelVectorGrid::WndProc(TMessage& m)
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (oi == plainTarget_)
-            plainTarget_ = nullptr;
+        if (oi == plain_.Target)
+            plain_.Target = nullptr;
         const bool ours = oi && oi == v;
         TQelDataControl<TQelGrid>::WndProc(m);
         if (ours) {
@@ -364,7 +364,7 @@ void TQelVectorGrid::WndProc(TMessage& m)
         if (v && QelOIFromParam(m.LParam) == v) {
             // The plain editor's field may have gone with the element: its text is dropped
             // rather than written into whatever element now holds the row.
-            plainTarget_ = nullptr;
+            plain_.Target = nullptr;
             element_removed(static_cast<int>(m.WParam));
         } else if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
             reload_subvec(sub);

@@ -12,6 +12,7 @@
 #include "binding/qeldatacontrol.h"
 #include "lists/QelGrid.h"
 #include "vectors/qelelementpanel.h"
+#include "vectors/qelvectorkit.h"
 #include "vectors/qelvgcoldefs.h"
 
 #include <memory>
@@ -262,10 +263,8 @@ private:
     TToolBar* toolBar_ = nullptr;
     // The element menu's items on tool-bar slots 0 to 3 (insert, delete, up, down).
     TMenuItem* toolItems_[4] = {};
-    int editorKind_ = edNone;
     // The field the plain editor was opened on (the cell's text is written into it on leaving).
-    TQelField* plainTarget_ = nullptr;
-    bool plainEdited_ = false;
+    TQelPlainEdit plain_;
     bool marked_ = false;
 };
 

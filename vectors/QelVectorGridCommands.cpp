@@ -27,11 +27,8 @@ void TQelVectorGrid::close_editor()
 
 void TQelVectorGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    const bool edited = plainEdited_;
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
-    editorKind_ = edNone;
+    bool edited = false;
+    TQelField* target = plain_.Take(edited);
     if (!target || !edited)
         return;
     // Only into the field the text was typed for, and only while the cell still shows it.
@@ -356,9 +353,7 @@ void TQelVectorGrid::GetEditorType(int col, int row, TEditorType& editor)
             : TQelCommonMethods::SelectCellEditor(&editorLinks_, this, fl, c->Info->PropName);
     }
     editor = static_cast<TEditorType>(kind);
-    editorKind_ = kind;
-    plainTarget_ = kind == edNormal ? get_Field(col, row) : nullptr;
-    plainEdited_ = false;
+    plain_.Open(kind, get_Field(col, row));
 }
 
 void TQelVectorGrid::GetCellReadOnly(int col, int row, bool& answer)
@@ -384,10 +379,10 @@ void TQelVectorGrid::GetCellReadOnly(int col, int row, bool& answer)
 
 void TQelVectorGrid::SetEditText(int col, int row, const std::string& value)
 {
-    if (editorKind_ == edCustom)
+    if (plain_.Kind == edCustom)
         return; // the editor control wrote its field itself
     if (value != Cells(col, row))
-        plainEdited_ = true;
+        plain_.Edited = true;
     TQelGrid::SetEditText(col, row, value);
 }
 
@@ -560,9 +555,7 @@ void TQelVectorGrid::popup_at(TPopupMenu* menu, int x, int y)
     if (menu == referenceMenu_)
         update_reference_menu();
     update_menu_items();
-    const TPoint p = ClientToScreen(TPoint { x, y });
-    menu->SetPopupComponent(this);
-    menu->Popup(p.X, p.Y);
+    QelPopupAt(this, menu, x, y);
 }
 
 namespace {
@@ -595,8 +588,7 @@ void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
     if (key == VK_ESCAPE) {
         if (EditorMode())
             HideInplaceEdit();
-        plainTarget_ = nullptr; // the typed text is dropped, not written
-        plainEdited_ = false;
+        plain_.Drop(); // the typed text is dropped, not written
         if (TQelField* f = get_CurrentField())
             f->Rollback("");
         else if (TQelVector* sv = get_CurrentSubVec())

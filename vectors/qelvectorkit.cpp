@@ -58,6 +58,13 @@ bool QelEditsRawValue(const TQelField* field)
     return hard == qelft::Text || hard == qelft::Integer || hard == qelft::Amount || hard == qelft::DateTime;
 }
 
+void QelPopupAt(TControl* control, TPopupMenu* menu, int x, int y)
+{
+    const TPoint p = control->ClientToScreen(TPoint { x, y });
+    menu->SetPopupComponent(control);
+    menu->Popup(p.X, p.Y);
+}
+
 void QelInitCellEditor(
     TObject* sender, const TEvent<TObject*, TWinControl*, TQelField*>& event, TMessage& m, const char* who)
 {

@@ -29,6 +29,47 @@ void QelSetCellEditing(TCustomGrid* grid, bool on, bool closeEditor = false);
 // Whether a current cell shows its field's raw value for editing (text, numbers, amounts, dates).
 bool QelEditsRawValue(const TQelField* field);
 
+// The plain editor of a grid cell: the editor type chosen for the current cell, the field the
+// typed text goes into when the cell is left, and whether anything was typed.
+struct TQelPlainEdit {
+    int Kind = edNone;
+    TQelField* Target = nullptr;
+    bool Edited = false;
+
+    // Editor `kind` was chosen for a cell that shows `field`: the field is the target of a plain
+    // editor only.
+    void Open(int kind, TQelField* field)
+    {
+        Kind = kind;
+        Target = kind == edNormal ? field : nullptr;
+        Edited = false;
+    }
+    // The typed text is dropped.
+    void Drop()
+    {
+        Target = nullptr;
+        Edited = false;
+    }
+    // Ends the edit: the target, and in `edited` whether anything was typed.
+    TQelField* Take(bool& edited)
+    {
+        TQelField* target = Target;
+        edited = Edited;
+        Drop();
+        Kind = edNone;
+        return target;
+    }
+    // The target is forgotten when `oi`, or what holds it, goes away.
+    void Forget(const TQelObjectInterface* oi)
+    {
+        if (Target && oi && Target->IsPartOf(oi))
+            Target = nullptr;
+    }
+};
+
+// Pops `menu` up at client point (x, y) of `control`, for `control`.
+void QelPopupAt(TControl* control, TPopupMenu* menu, int x, int y);
+
 // WM_OC_INITEDITOR: `event` sets up the editor control (WParam) for the field (LParam). An
 // exception is logged with `who` and passed on.
 void QelInitCellEditor(
