@@ -126,10 +126,8 @@ void TQelRevVectorGrid::delete_obj_event()
         BeforeDeleteObject(this, obj->Key(), allow);
     if (!allow)
         return;
-    const std::string question = "Soll " + MakeNP(obj->ClassKey(), "d,gewählt", 1, true, 'm') + " (" + name
-        + ") wirklich gelöscht werden?";
     if (options_.Contains(rvoDeleteQuery)
-        && Dialogs().MessageBox(question, kDeleteCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        && !QelConfirmDelete(MakeNP(obj->ClassKey(), "d,gewählt", 1, true, 'm'), name))
         return;
     SetEditMode(false);
     plain_.Drop();

@@ -264,8 +264,7 @@ void TQelVectorGrid::set_CurrentField(const TQelObjectInterface* oi)
 
 bool TQelVectorGrid::has_guelt() const
 {
-    TQelVector* v = Vector();
-    return v && v->Kind() == 12001;
+    return QelHasValidity(Vector());
 }
 
 TQelGueltigkeit* TQelVectorGrid::validity_element(int row) const

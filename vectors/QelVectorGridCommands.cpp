@@ -130,12 +130,8 @@ void TQelVectorGrid::delete_item_event()
     if (Utf8Length(name) > kMaxNameInQuestion)
         name = Utf8Substr(name, 0, kMaxNameInQuestion) + "...";
     const std::string phrase = name_info_phrase("d,gewählt", 1);
-    if (options_.Contains(voDeleteQuery)) {
-        const std::string text
-            = FormatStrC("Soll %s (%s) wirklich gelöscht werden?", phrase.c_str(), name.c_str());
-        if (Dialogs().MessageBox(text, "Element löschen", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-    }
+    if (options_.Contains(voDeleteQuery) && !QelConfirmDelete(phrase, name))
+        return;
     // The editor's text goes into its own element before the rows shift; a field of the removed
     // element is forgotten when it goes away.
     close_editor();

@@ -126,8 +126,7 @@ void TQelVectorList::set_Frozen(bool v)
 
 bool TQelVectorList::has_guelt() const
 {
-    TQelVector* v = Vector();
-    return v && v->Kind() == qelcls::Gueltigkeit;
+    return QelHasValidity(Vector());
 }
 
 int TQelVectorList::limit() const
@@ -356,12 +355,10 @@ void TQelVectorList::delete_event()
     if (!editable() || !options_.Contains(vloDeleteAllowed) || !e)
         return;
     const int item = ItemIndex();
-    if (options_.Contains(vloDeleteQuery)) {
-        const std::string q = "Soll " + MakeNP(v->ClassType(), "d,gewählt", 1, true, 'm') + " ("
-            + qel::minihtml::Strip(item_name(e->VectorIndex())) + ") wirklich gelöscht werden?";
-        if (Dialogs().MessageBox(q, "Element löschen", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-    }
+    if (options_.Contains(vloDeleteQuery)
+        && !QelConfirmDelete(MakeNP(v->ClassType(), "d,gewählt", 1, true, 'm'),
+            qel::minihtml::Strip(item_name(e->VectorIndex()))))
+        return;
     bool allow = true;
     BeforeRemoveItem(this, e, allow);
     if (!allow)

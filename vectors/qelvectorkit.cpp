@@ -6,6 +6,19 @@
 #include "binding/qellogging.h"
 #include "lists/QelGrid.h"
 
+#include "toolkit/dialogs.h"
+
+bool QelHasValidity(const TQelVector* v)
+{
+    return v && v->Kind() == qelcls::Gueltigkeit;
+}
+
+bool QelConfirmDelete(const std::string& what, const std::string& name)
+{
+    const std::string question = "Soll " + what + " (" + name + ") wirklich gelöscht werden?";
+    return Dialogs().MessageBox(question, "Element löschen", MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
 void QelStyleDataGrid(TQelGrid* grid)
 {
     grid->SetFixedColor(clBtnFace);

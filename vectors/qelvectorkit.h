@@ -29,6 +29,12 @@ void QelSetCellEditing(TCustomGrid* grid, bool on, bool closeEditor = false);
 // Whether a current cell shows its field's raw value for editing (text, numbers, amounts, dates).
 bool QelEditsRawValue(const TQelField* field);
 
+// Whether the elements of `v` are validity records (standard and inactive marks).
+bool QelHasValidity(const TQelVector* v);
+
+// Asks whether `what` (a noun phrase) named `name` is to be deleted; true on yes.
+bool QelConfirmDelete(const std::string& what, const std::string& name);
+
 // The plain editor of a grid cell: the editor type chosen for the current cell, the field the
 // typed text goes into when the cell is left, and whether anything was typed.
 struct TQelPlainEdit {
