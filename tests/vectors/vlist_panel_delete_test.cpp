@@ -1,9 +1,11 @@
-// The field panel a vector list drives: chosen with the mouse, replaced, and freed while the list
-// still shows the vector.
+// The field panel a vector list drives (chosen with the mouse, replaced, and freed while the list
+// still shows the vector), and deleting an element with the Delete key.
 #include "controls/QelEdit.h"
 #include "controls/QelPanel.h"
 #include "support/qel_db_fixture.h"
 #include "vectors/QelVectorList.h"
+
+#include "toolkit/scripteddialogs.h"
 
 #include <QApplication>
 #include <QListWidget>
@@ -68,6 +70,7 @@ protected:
     TQelPanel* second = nullptr;
     TQelEdit* firstOrt = nullptr;
     TQelEdit* secondOrt = nullptr;
+    TScopedScriptedDialogs dialogs;
 };
 
 } // namespace
@@ -92,4 +95,32 @@ TEST_F(VectorListPanelTest, AReplacedPanelIsLeftAloneAndAFreedOneForgotten)
     list->set_Panel(first);
     click(2);
     EXPECT_EQ(firstOrt->Text(), "Görlitz");
+}
+
+TEST_F(VectorListPanelTest, TheDeleteKeyAsksWithTheElementsNameAndRemovesItOnYes)
+{
+    click(1);
+    auto* view = list->Handle();
+    dialogs->AnswerBox(IDNO);
+    QTest::keyClick(view, Qt::Key_Delete);
+    ASSERT_EQ(dialogs->Questions().size(), 1u);
+    EXPECT_EQ(dialogs->Questions()[0].caption, "Element löschen");
+    EXPECT_EQ(dialogs->Questions()[0].text, "Soll die gewählte Filiale (Köln) wirklich gelöscht werden?");
+    TQelVector* v = chain->FieldList()->VectorByName("Filialen");
+    EXPECT_EQ(v->GetAll("Ort", ','), "Bonn,Köln,Görlitz") << "declined";
+
+    dialogs->AnswerBox(IDYES);
+    QTest::keyClick(view, Qt::Key_Delete);
+    EXPECT_EQ(dialogs->Questions().size(), 2u);
+    EXPECT_EQ(v->GetAll("Ort", ','), "Bonn,Görlitz");
+    EXPECT_EQ(list->get_VectorIndex(), 2);
+    EXPECT_EQ(firstOrt->Text(), "Görlitz") << "the panel shows the element now chosen";
+
+    const TQelObjectKey key = chain->Key();
+    ASSERT_TRUE(chain->Commit()) << chain->ErrorMessage();
+    list->Disconnect();
+    db->FreeObject(chain);
+    chain = db->GetObjectA(key);
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->FieldList()->VectorByName("Filialen")->GetAll("Ort", ','), "Bonn,Görlitz");
 }
