@@ -154,9 +154,7 @@ void TQelEditGrid::Reload()
     if (reloading_)
         return;
     TFlagScope guard(reloading_);
-    if (EditorMode())
-        HideInplaceEdit();
-    plain_.Target = nullptr;
+    plain_.Cancel(this);
     BeginUpdate();
     RemoveAllNodes();
     SplitAllCells();
@@ -254,9 +252,7 @@ bool TQelEditGrid::SelectCell(int col, int row)
 void TQelEditGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plain_.Target = nullptr;
+        plain_.Cancel(this);
         const int real = RealRowIndex(Row());
         if (TQelObjectInterface* oi = RowOI(real)) {
             oi->Rollback("");

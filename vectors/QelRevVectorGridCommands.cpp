@@ -204,9 +204,7 @@ void TQelRevVectorGrid::RollbackAll()
     TQelDatabase* db = QelDatabase();
     if (!db)
         return;
-    if (EditorMode())
-        HideInplaceEdit();
-    plain_.Drop();
+    plain_.Cancel(this);
     const std::vector<TRow> rows = rows_;
     for (const TRow& row : rows) {
         TQelObject* obj = cached(row.key);
@@ -384,9 +382,7 @@ void TQelRevVectorGrid::DoExit()
 void TQelRevVectorGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plain_.Drop();
+        plain_.Cancel(this);
         if (TQelField* f = get_CurrentField()) {
             f->Rollback("");
             read(-1, -1);

@@ -582,9 +582,7 @@ void show_column_info(TQelVectorGrid* grid, int col)
 void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plain_.Drop(); // the typed text is dropped, not written
+        plain_.Cancel(this); // the typed text is dropped, not written
         if (TQelField* f = get_CurrentField())
             f->Rollback("");
         else if (TQelVector* sv = get_CurrentSubVec())

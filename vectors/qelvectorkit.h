@@ -56,6 +56,13 @@ struct TQelPlainEdit {
         Target = nullptr;
         Edited = false;
     }
+    // Closes the grid's editor; the typed text is dropped.
+    void Cancel(TCustomGrid* grid)
+    {
+        if (grid->EditorMode())
+            grid->HideInplaceEdit();
+        Drop();
+    }
     // Ends the edit: the target, and in `edited` whether anything was typed.
     TQelField* Take(bool& edited)
     {
