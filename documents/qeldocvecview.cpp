@@ -3,6 +3,7 @@
 #include "binding/qellogging.h"
 #include "controls/QelPanel.h"
 #include "objdb/qeltext.h"
+#include "vectors/qelvectorkit.h"
 
 namespace {
 
@@ -49,8 +50,7 @@ TQelDocVecView::TQelDocVecView(TComponent* owner)
 
 TQelDocVecView::~TQelDocVecView()
 {
-    if (panel_)
-        panel_->RemoveFreeNotification(this);
+    panel_.Release();
 }
 
 void TQelDocVecView::set_FieldName(const std::string& name)
@@ -64,18 +64,10 @@ void TQelDocVecView::set_FieldName(const std::string& name)
 
 void TQelDocVecView::set_Panel(TQelPanel* panel)
 {
-    if (panel == panel_)
+    if (!panel_.Set(panel) || !connected_)
         return;
-    if (panel_)
-        panel_->RemoveFreeNotification(this);
-    panel_ = panel;
-    if (!panel)
-        return;
-    panel->FreeNotification(this);
-    if (connected_) {
-        panel->set_FieldPath(get_FieldPath());
-        sub_connect();
-    }
+    panel_.GivePath(get_FieldPath());
+    sub_connect();
 }
 
 void TQelDocVecView::set_DocVecViewOptions(TQelDocVecViewOptions options)
@@ -90,8 +82,8 @@ void TQelDocVecView::set_DocVecViewOptions(TQelDocVecViewOptions options)
 void TQelDocVecView::Notification(TComponent* component, TOperation operation)
 {
     TQelLVBase::Notification(component, operation);
-    if (operation == opRemove && component == panel_)
-        panel_ = nullptr;
+    if (operation == opRemove)
+        panel_.Removed(component);
 }
 
 // --- binding -----------------------------------------------------------------------------------
@@ -117,8 +109,8 @@ const TQelFelddefinition* TQelDocVecView::find_ref_definition(const TQelKlasse* 
 
 int TQelDocVecView::connect_fl(const TQelFieldList* fl)
 {
-    if (panel_ && panel_->Connected())
-        panel_->Disconnect();
+    if (TQelPanel* panel = panel_.Panel(); panel && panel->Connected())
+        panel->Disconnect();
     connected_ = false;
     refDef_ = nullptr;
     rowElements_.clear();
@@ -136,10 +128,8 @@ int TQelDocVecView::connect_fl(const TQelFieldList* fl)
     connected_ = true;
     Reload();
     int result = 1;
-    if (panel_) {
-        panel_->set_FieldPath(get_FieldPath());
+    if (panel_.GivePath(get_FieldPath()))
         result += sub_connect();
-    }
     return result;
 }
 
@@ -352,12 +342,8 @@ void TQelDocVecView::move_by(int delta)
 
 void TQelDocVecView::add_menu_items(TPopupMenu* menu)
 {
-    for (auto [caption, delta] : { std::pair { kUp, -1 }, std::pair { kDown, 1 } }) {
-        auto* item = new TMenuItem(menu);
-        item->SetCaption(caption);
-        item->OnClick = [this, delta = delta](TObject*) { move_by(delta); };
-        menu->Items()->Add(item);
-    }
+    for (auto [caption, delta] : { std::pair { kUp, -1 }, std::pair { kDown, 1 } })
+        QelAddMenuItem(menu, caption, [this, delta = delta] { move_by(delta); });
 }
 
 void TQelDocVecView::update_menu_items(TPopupMenu* menu)
@@ -380,22 +366,10 @@ void TQelDocVecView::Change()
 
 int TQelDocVecView::sub_connect()
 {
-    // Until the view has given the panel its path (when it connects), the panel is left alone.
-    if (!panel_ || !connected_ || panel_->get_FieldPath() != get_FieldPath())
+    if (!connected_ || !panel_.Panel())
         return 0;
-    TQelSubObject* e = get_element(ItemFocused() ? ItemFocused() : Selected());
-    if (!e) {
-        if (panel_->Connected())
-            panel_->Disconnect();
-        return 0;
-    }
-    if (panel_->ConnectedFieldList() == e->FieldList())
-        return 0;
-    BeforeSubConnect(this);
-    panel_->set_VectorIndex(e->VectorIndex());
-    const int result = panel_->ConnectFL(link_.FieldList(), false);
-    AfterSubConnect(this);
-    return result;
+    return panel_.Follow(get_FieldPath(), link_.FieldList(),
+        get_element(ItemFocused() ? ItemFocused() : Selected()), this, BeforeSubConnect, AfterSubConnect);
 }
 
 // --- messages ----------------------------------------------------------------------------------

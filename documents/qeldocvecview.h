@@ -4,6 +4,7 @@
 // document class); one row per element that holds a document. A new document becomes a new
 // element and is assigned to the object; an optional field panel shows the current element.
 #include "documents/qellvbase.h"
+#include "vectors/qelelementpanel.h"
 
 #include <map>
 
@@ -22,7 +23,7 @@ public:
     const std::string& get_FieldName() const { return fieldName_; }
     // Setting it connects again to the held field list.
     void set_FieldName(const std::string& name);
-    TQelPanel* get_Panel() const { return panel_; }
+    TQelPanel* get_Panel() const { return panel_.Panel(); }
     // A field panel that shows the current element; a freed panel is forgotten.
     void set_Panel(TQelPanel* panel);
     TQelDocVecViewOptions get_DocVecViewOptions() const { return options_; }
@@ -70,7 +71,7 @@ private:
     void forget_vector();
 
     std::string fieldName_;
-    TQelPanel* panel_ = nullptr;
+    TQelElementPanel panel_ { this };
     TQelDocVecViewOptions options_;
     const TQelFelddefinition* refDef_ = nullptr;
     // The element of each row (compared with the vector's elements before it is used).

@@ -31,10 +31,7 @@ TQelEditGrid::TQelEditGrid(TComponent* owner)
 
 TQelEditGrid::~TQelEditGrid()
 {
-    if (EditorMode())
-        HideInplaceEdit();
-    SetEditLink(nullptr);
-    editorLinks_.Clear();
+    QelDropCellEditors(this, editorLinks_);
 }
 
 void TQelEditGrid::set_VectorIndex(int ix)
@@ -56,12 +53,7 @@ void TQelEditGrid::set_EditGridOptions(TQelEditGridOptions o)
 void TQelEditGrid::set_ReadOnly(bool v)
 {
     readOnly_ = v;
-    TGridOptions o = Options();
-    if (v)
-        o >> goEditing;
-    else
-        o << goEditing;
-    SetOptions(o);
+    QelSetCellEditing(this, !v);
     Invalidate();
 }
 
@@ -162,9 +154,7 @@ void TQelEditGrid::Reload()
     if (reloading_)
         return;
     TFlagScope guard(reloading_);
-    if (EditorMode())
-        HideInplaceEdit();
-    plainTarget_ = nullptr;
+    plain_.Cancel(this);
     BeginUpdate();
     RemoveAllNodes();
     SplitAllCells();
@@ -227,8 +217,7 @@ void TQelEditGrid::GetEditorType(int col, int row, TEditorType& editor)
     int kind = f ? TQelCommonMethods::SelectFieldEditor(&editorLinks_, this, f, 0) : static_cast<int>(edNone);
     editor = static_cast<TEditorType>(kind);
     OnGetEditorType(this, col, row, editor);
-    plainTarget_ = editor == edNormal ? f : nullptr;
-    plainEdited_ = false;
+    plain_.Open(editor, f);
 }
 
 void TQelEditGrid::write(const std::string& text, int realRow)
@@ -242,8 +231,8 @@ void TQelEditGrid::write(const std::string& text, int realRow)
 
 void TQelEditGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    plainTarget_ = nullptr;
+    TQelField* target = plain_.Target;
+    plain_.Target = nullptr;
     const int real = RealRowIndex(Row());
     if (target && RowOI(real) == target && Cells(colValue, Row()) != read(target))
         write(Cells(colValue, Row()), real);
@@ -255,20 +244,15 @@ bool TQelEditGrid::SelectCell(int col, int row)
         write_plain_text();
     if (!TAdvStringGrid::SelectCell(col, row))
         return false;
-    if (auto* f = QelSafeCast<TQelField>(RowOI(RealRowIndex(row)))) {
-        const int hard = f->HardType();
-        if (hard == qelft::Text || hard == qelft::Integer || hard == qelft::Amount || hard == qelft::DateTime)
-            SetCells(colValue, row, f->AsString());
-    }
+    if (auto* f = QelSafeCast<TQelField>(RowOI(RealRowIndex(row))); f && QelEditsRawValue(f))
+        SetCells(colValue, row, f->AsString());
     return true;
 }
 
 void TQelEditGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plainTarget_ = nullptr;
+        plain_.Cancel(this);
         const int real = RealRowIndex(Row());
         if (TQelObjectInterface* oi = RowOI(real)) {
             oi->Rollback("");
@@ -304,8 +288,7 @@ void TQelEditGrid::WndProc(TMessage& m)
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (plainTarget_ && oi && plainTarget_->IsPartOf(oi))
-            plainTarget_ = nullptr;
+        plain_.Forget(oi);
         TQelDataControl<TAdvStringGrid>::WndProc(m);
         if (FindRow(oi) >= 0 || !link_.OI()) {
             // The tree held the interface: its rows go with it.

@@ -6,6 +6,7 @@
 #include "binding/commonlink.h"
 #include "binding/methods.h"
 #include "binding/qeldatacontrol.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/advstringgrid.h"
 
@@ -74,7 +75,6 @@ private:
     std::vector<TRowInfo> rows_; // by real row (row 0 is the header)
     std::vector<std::pair<int, int>> nodes_; // (real row, depth)
     TQelLinkRegistry editorLinks_;
-    TQelField* plainTarget_ = nullptr;
-    bool plainEdited_ = false;
+    TQelPlainEdit plain_;
     bool reloading_ = false;
 };

@@ -3,6 +3,7 @@
 
 #include "binding/qellogging.h"
 #include "binding/qeltimerglue.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/menus.h"
 #include "toolkit/toolbar.h"
@@ -32,16 +33,7 @@ TQelRevVectorGrid::TQelRevVectorGrid(TComponent* owner)
     link_.hooks.connectedChanged = [](bool) {};
     link_.hooks.setHint = [](const std::string&) {};
 
-    SetFixedColor(clBtnFace);
-    SetGridLineColor(clBtnFace);
-    SetSelectionColor(clGradientActiveCaption);
-    SetSelectionTextColor(clWindowText);
-    SetURLColor(clHotLight);
-    SetParentFont(true);
-    SetFixedRows(1);
-    SetFixedCols(0);
-    SetShowHint(true);
-    SetHintShowCells(true);
+    QelStyleDataGrid(this);
     apply_edit_options();
     SetEnabled(false);
     PublishSet<&TQelRevVectorGrid::get_RevVectorGridOptions, &TQelRevVectorGrid::set_RevVectorGridOptions,
@@ -61,10 +53,7 @@ TQelRevVectorGrid::~TQelRevVectorGrid()
     if (TQelDatabase* db = QelDatabase(); db && subscription_)
         db->CancelSubscription(subscription_);
     subscription_ = 0;
-    if (EditorMode())
-        HideInplaceEdit();
-    SetEditLink(nullptr);
-    editorLinks_.Clear();
+    QelDropCellEditors(this, editorLinks_);
     unfollow_all();
     unwatch_rows();
 }
@@ -81,8 +70,7 @@ bool TQelRevVectorGrid::Connect(const TQelObject* obj, bool onlyIfUnconnected)
         if (EditorMode())
             HideInplaceEdit();
         write_plain_text();
-        SetEditLink(nullptr);
-        editorLinks_.Clear();
+        QelDropCellEditors(this, editorLinks_);
         unfollow_all();
         unwatch_rows();
         rows_.clear();
@@ -355,12 +343,9 @@ void TQelRevVectorGrid::remove_row(TQelObjectKey key)
     const int index = it->second;
     if (Row() == index + 1) {
         // An editor control of its own was bound to the object's field: what it holds goes too.
-        if (EditorMode() && editorKind_ == edCustom)
-            plainEdited_ = true;
-        if (EditorMode())
-            HideInplaceEdit();
-        SetEditLink(nullptr);
-        editorLinks_.Clear();
+        if (EditorMode() && plain_.Kind == edCustom)
+            plain_.Edited = true;
+        QelDropCellEditors(this, editorLinks_);
         drop_edit();
     }
     unfollow(key);
@@ -453,22 +438,11 @@ void TQelRevVectorGrid::WndProc(TMessage& m)
     case WM_OC_LOCATE:
         m.Result = current_ && QelOIFromParam(m.LParam) == current_ ? 2 : 0;
         return;
-    case WM_OC_INITEDITOR: {
-        auto* field = QelSafeCast<TQelField>(QelOIFromParam(m.LParam));
-        try {
-            OnInitInplaceEditor(this, reinterpret_cast<TWinControl*>(m.WParam), field);
-        } catch (const std::exception& e) {
-            QelLogError("Exception in TQelRevVectorGrid::WndProc(case WM_OC_INITEDITOR), fi = %s: %s",
-                field ? field->Name() : std::string("-"), e.what());
-            throw;
-        }
-        m.Result = 1;
+    case WM_OC_INITEDITOR:
+        QelInitCellEditor(this, OnInitInplaceEditor, m, "TQelRevVectorGrid");
         return;
-    }
     case WM_OC_COMBOCELLCHOSEN:
-        if (TQelField* f = get_CurrentField(); f && m.LParam)
-            f->set_AsString(reinterpret_cast<const char*>(m.LParam));
-        m.Result = 1;
+        QelTakeComboChoice(get_CurrentField(), m);
         return;
     case WM_ODB_OISTORED: {
         auto* oi = QelOIFromParam(m.LParam);
@@ -488,8 +462,7 @@ void TQelRevVectorGrid::WndProc(TMessage& m)
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (plainTarget_ && oi && plainTarget_->IsPartOf(oi))
-            plainTarget_ = nullptr;
+        plain_.Forget(oi);
         const bool wasCurrent = oi && current_ && (oi == current_ || oi == current_->FieldList());
         auto* obj
             = oi && oi->OIType() == TQelObjectInterface::oiObject ? static_cast<TQelObject*>(oi) : nullptr;

@@ -15,6 +15,7 @@
 #include "binding/qeldatacontrol.h"
 #include "lists/QelGrid.h"
 #include "vectors/qelrvgcoldefs.h"
+#include "vectors/qelvectorkit.h"
 
 #include "objdb/qelvalue.h"
 
@@ -217,9 +218,7 @@ private:
     std::vector<std::string> reported_;
     int subscription_ = 0;
     TQelLinkRegistry editorLinks_;
-    int editorKind_ = edNone;
-    TQelField* plainTarget_ = nullptr;
-    bool plainEdited_ = false;
+    TQelPlainEdit plain_;
     bool loading_ = false;
     TPopupMenu* menu_ = nullptr;
     TMenuItem* menuItems_[4] = {};

@@ -6,6 +6,7 @@
 #include "binding/methods.h"
 #include "binding/qellogging.h"
 #include "objdb/qelfilefield.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -22,17 +23,6 @@ constexpr const char* kEditDropped
 bool opensWithProgram(const TQelField* f)
 {
     return dynamic_cast<const TQelBlobField*>(f) || dynamic_cast<const TQelFileField*>(f);
-}
-
-TMenuItem* addItem(
-    TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1)
-{
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->SetImageIndex(image);
-    item->OnClick = [command](TObject*) { command(); };
-    menu->Items()->Add(item);
-    return item;
 }
 
 std::string className(TQelClassKey key)
@@ -136,14 +126,11 @@ void TQelRevVectorGrid::delete_obj_event()
         BeforeDeleteObject(this, obj->Key(), allow);
     if (!allow)
         return;
-    const std::string question = "Soll " + MakeNP(obj->ClassKey(), "d,gewählt", 1, true, 'm') + " (" + name
-        + ") wirklich gelöscht werden?";
     if (options_.Contains(rvoDeleteQuery)
-        && Dialogs().MessageBox(question, kDeleteCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        && !QelConfirmDelete(MakeNP(obj->ClassKey(), "d,gewählt", 1, true, 'm'), name))
         return;
     SetEditMode(false);
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
+    plain_.Drop();
     const TQelObjectKey key = obj->Key();
     if (obj->IsNew()) {
         db->FreeObject(obj, 0);
@@ -181,10 +168,10 @@ bool TQelRevVectorGrid::only_link(TQelFieldList* fl) const
 
 void TQelRevVectorGrid::drop_edit()
 {
-    plainTarget_ = nullptr;
-    if (!plainEdited_)
+    const bool edited = plain_.Edited;
+    plain_.Drop();
+    if (!edited)
         return;
-    plainEdited_ = false;
     Dialogs().MessageBox(kEditDropped, "Hinweis", MB_OK | MB_ICONWARNING);
 }
 
@@ -217,10 +204,7 @@ void TQelRevVectorGrid::RollbackAll()
     TQelDatabase* db = QelDatabase();
     if (!db)
         return;
-    if (EditorMode())
-        HideInplaceEdit();
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
+    plain_.Cancel(this);
     const std::vector<TRow> rows = rows_;
     for (const TRow& row : rows) {
         TQelObject* obj = cached(row.key);
@@ -299,11 +283,8 @@ void TQelRevVectorGrid::click_orf(TQelRefField* ref)
 
 void TQelRevVectorGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    const bool edited = plainEdited_;
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
-    editorKind_ = edNone;
+    bool edited = false;
+    TQelField* target = plain_.Take(edited);
     if (!edited)
         return;
     if (!target) {
@@ -340,20 +321,18 @@ void TQelRevVectorGrid::GetEditorType(int col, int row, TEditorType& editor)
     else if (TQelField* f = get_Field(col, row))
         kind = TQelCommonMethods::SelectFieldEditor(&editorLinks_, this, f, 0);
     editor = static_cast<TEditorType>(kind);
-    editorKind_ = kind;
-    plainTarget_ = kind == edNormal ? get_Field(col, row) : nullptr;
-    plainEdited_ = false;
+    plain_.Open(kind, get_Field(col, row));
 }
 
 void TQelRevVectorGrid::SetEditText(int col, int row, const std::string& value)
 {
-    if (editorKind_ == edCustom) {
+    if (plain_.Kind == edCustom) {
         // The editor control wrote its field itself: the cell shows the field as it is now.
         read(col, row);
         return;
     }
     if (value != Cells(col, row))
-        plainEdited_ = true;
+        plain_.Edited = true;
     TQelGrid::SetEditText(col, row, value);
 }
 
@@ -375,7 +354,7 @@ bool TQelRevVectorGrid::SelectCell(int col, int row)
     }
     if (col != Col() || row != Row()) {
         const std::string text = Cells(Col(), Row());
-        TQelField* f = plainTarget_;
+        TQelField* f = plain_.Target;
         write_plain_text();
         if (!text.empty() && OnInvalidRefString)
             if (auto* ref = dynamic_cast<TQelRefField*>(f); ref && ref->Null())
@@ -384,11 +363,9 @@ bool TQelRevVectorGrid::SelectCell(int col, int row)
     if (!TQelGrid::SelectCell(col, row))
         return false;
     // A value is edited in its raw form.
-    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr) {
-        const int hard = f->HardType();
-        if (hard == qelft::Text || hard == qelft::Integer || hard == qelft::Amount || hard == qelft::DateTime)
-            SetCells(col, row, f->AsString());
-    }
+    if (TQelField* f = row >= 1 && row <= ObjectCount() ? get_Field(col, row) : nullptr;
+        f && QelEditsRawValue(f))
+        SetCells(col, row, f->AsString());
     return true;
 }
 
@@ -405,10 +382,7 @@ void TQelRevVectorGrid::DoExit()
 void TQelRevVectorGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plainTarget_ = nullptr;
-        plainEdited_ = false;
+        plain_.Cancel(this);
         if (TQelField* f = get_CurrentField()) {
             f->Rollback("");
             read(-1, -1);
@@ -468,9 +442,7 @@ void TQelRevVectorGrid::MouseDown(TMouseButton button, TShiftState shift, int x,
         if (!current_orf() && !(info && info->ObjRef))
             return;
         update_menu();
-        const TPoint p = ClientToScreen(TPoint { x, y });
-        menu_->SetPopupComponent(this);
-        menu_->Popup(p.X, p.Y);
+        QelPopupAt(this, menu_, x, y);
     }
 }
 
@@ -483,7 +455,7 @@ void TQelRevVectorGrid::make_menu()
     menu_->Items()->Clear();
     for (TMenuItem*& item : menuItems_)
         item = nullptr;
-    menuItems_[0] = addItem(menu_, "... ändern", [this] {
+    menuItems_[0] = QelAddMenuItem(menu_, "... ändern", [this] {
         if (TQelRefField* ref = current_orf(); ref && OnChooseObject) {
             TQelObjectKey key = ref->AsKey();
             OnChooseObject(this, ref->ClassType(), key);
@@ -491,18 +463,18 @@ void TQelRevVectorGrid::make_menu()
             read(-1, -1);
         }
     });
-    menuItems_[1] = addItem(menu_, "Auswahl entfernen", [this] {
+    menuItems_[1] = QelAddMenuItem(menu_, "Auswahl entfernen", [this] {
         if (TQelRefField* ref = current_orf()) {
             ref->set_Null(true);
             read(-1, -1);
         }
     });
-    menuItems_[2] = addItem(menu_, "... bearbeiten", [this] {
+    menuItems_[2] = QelAddMenuItem(menu_, "... bearbeiten", [this] {
         const TQelRVGInfo* info = current_rvgi();
         click_orf(info && info->ObjRef ? nullptr : current_orf());
     });
     if (options_.Contains(rvoDeleteAllowed)) {
-        menuItems_[3] = addItem(
+        menuItems_[3] = QelAddMenuItem(
             menu_, "... löschen", [this] { delete_obj_event(); }, 11);
         if (toolBar_ && toolBar_->ButtonCount() > 0)
             toolBar_->Buttons(0)->OnClick = [this](TObject*) { delete_obj_event(); };

@@ -3,6 +3,7 @@
 
 #include "binding/qellogging.h"
 #include "controls/QelPanel.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/toolbar.h"
 
@@ -27,19 +28,10 @@ TQelVectorGrid::TQelVectorGrid(TComponent* owner)
     link_.hooks.connectedChanged = [this](bool connected) { SetEnabled(connected); };
     link_.hooks.setHint = [](const std::string&) {};
 
-    SetFixedColor(clBtnFace);
-    SetGridLineColor(clBtnFace);
-    SetSelectionColor(clGradientActiveCaption);
-    SetSelectionTextColor(clWindowText);
-    SetURLColor(clHotLight);
-    SetParentFont(true);
-    SetFixedRows(1);
-    SetFixedCols(0);
+    QelStyleDataGrid(this);
     TGridOptions go;
     go << goFixedHorzLine << goColSizing << goTabs;
     SetOptions(go);
-    SetShowHint(true);
-    SetHintShowCells(true);
     PublishBinding(qelPublishFieldPath);
     PublishSet<&TQelVectorGrid::get_VectorGridOptions, &TQelVectorGrid::set_VectorGridOptions,
         kQelVectorGridOptionNames>("VectorGridOptions");
@@ -57,8 +49,7 @@ TQelVectorGrid::~TQelVectorGrid()
     if (toolBar_)
         toolBar_->OnDblClick = nullptr;
     close_editor();
-    SetEditLink(nullptr);
-    editorLinks_.Clear();
+    QelDropCellEditors(this, editorLinks_);
 }
 
 // ---- binding ------------------------------------------------------------------------------------
@@ -72,12 +63,11 @@ int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
 {
     if (onlyIfUnconnected && Connected())
         return 0;
-    if (panel_ && Connected())
-        panel_->Disconnect();
+    if (panel_.Panel() && Connected())
+        panel_.Panel()->Disconnect();
     close_editor();
-    plainTarget_ = nullptr;
-    SetEditLink(nullptr);
-    editorLinks_.Clear(); // links are bound to fields of the old object
+    plain_.Target = nullptr;
+    QelDropCellEditors(this, editorLinks_); // links are bound to fields of the old object
     link_.Connect(fl, false);
     if (toolBar_)
         toolBar_->OnDblClick
@@ -92,10 +82,8 @@ int TQelVectorGrid::ConnectFL(const TQelFieldList* fl, bool onlyIfUnconnected)
     refresh_colwidths(true, 0);
     make_popupmenus();
     int result = 1;
-    if (panel_) {
-        panel_->set_FieldPath(link_.FieldPath());
+    if (panel_.GivePath(link_.FieldPath()))
         result += sub_connect();
-    }
     return result;
 }
 
@@ -132,14 +120,10 @@ void TQelVectorGrid::set_ReadOnly(bool v)
     SplitAllCells();
     if (v) {
         close_editor();
-        TGridOptions o = Options();
-        o >> goEditing;
-        SetOptions(o);
+        QelSetCellEditing(this, false);
         SetRowCount(n > 0 ? n + 1 : 2);
     } else {
-        TGridOptions o = Options();
-        o << goEditing;
-        SetOptions(o);
+        QelSetCellEditing(this, true);
         SetRowCount(n + 2 > 2 ? n + 2 : 2);
         write_add_row();
     }
@@ -280,8 +264,7 @@ void TQelVectorGrid::set_CurrentField(const TQelObjectInterface* oi)
 
 bool TQelVectorGrid::has_guelt() const
 {
-    TQelVector* v = Vector();
-    return v && v->Kind() == 12001;
+    return QelHasValidity(Vector());
 }
 
 TQelGueltigkeit* TQelVectorGrid::validity_element(int row) const
@@ -337,19 +320,9 @@ void TQelVectorGrid::WndProc(TMessage& m)
         set_mark(static_cast<unsigned>(m.WParam), TColor(static_cast<std::int32_t>(m.LParam)));
         m.Result = 1;
         return;
-    case WM_OC_INITEDITOR: {
-        auto* field = QelOIFromParam(m.LParam);
-        try {
-            OnInitInplaceEditor(
-                this, reinterpret_cast<TWinControl*>(m.WParam), QelSafeCast<TQelField>(field));
-        } catch (const std::exception& e) {
-            QelLogError("Exception in TQelVectorGrid::WndProc(case WM_OC_INITEDITOR), fi = %s: %s",
-                field ? field->Name() : std::string("-"), e.what());
-            throw;
-        }
-        m.Result = 1;
+    case WM_OC_INITEDITOR:
+        QelInitCellEditor(this, OnInitInplaceEditor, m, "TQelVectorGrid");
         return;
-    }
     case WM_OC_EDITORKEYDOWN:
         if (m.WParam == VK_ESCAPE || m.WParam == VK_F3)
             close_editor();
@@ -361,14 +334,12 @@ void TQelVectorGrid::WndProc(TMessage& m)
         close_editor();
         return;
     case WM_OC_COMBOCELLCHOSEN:
-        if (TQelField* f = get_CurrentField(); f && m.LParam)
-            f->set_AsString(reinterpret_cast<const char*>(m.LParam));
-        m.Result = 1;
+        QelTakeComboChoice(get_CurrentField(), m);
         return;
     case WM_ODB_OIDESTROYED: {
         auto* oi = QelOIFromParam(m.LParam);
-        if (oi == plainTarget_)
-            plainTarget_ = nullptr;
+        if (oi == plain_.Target)
+            plain_.Target = nullptr;
         const bool ours = oi && oi == v;
         TQelDataControl<TQelGrid>::WndProc(m);
         if (ours) {
@@ -392,7 +363,7 @@ void TQelVectorGrid::WndProc(TMessage& m)
         if (v && QelOIFromParam(m.LParam) == v) {
             // The plain editor's field may have gone with the element: its text is dropped
             // rather than written into whatever element now holds the row.
-            plainTarget_ = nullptr;
+            plain_.Target = nullptr;
             element_removed(static_cast<int>(m.WParam));
         } else if (auto* sub = QelSafeCast<TQelVector>(QelOIFromParam(m.LParam)))
             reload_subvec(sub);

@@ -11,6 +11,8 @@
 #include "binding/methods.h"
 #include "binding/qeldatacontrol.h"
 #include "lists/QelGrid.h"
+#include "vectors/qelelementpanel.h"
+#include "vectors/qelvectorkit.h"
 #include "vectors/qelvgcoldefs.h"
 
 #include <memory>
@@ -94,7 +96,7 @@ public:
     bool get_Frozen() const { return frozen_; }
     // Clearing it reloads.
     void set_Frozen(bool v);
-    TQelPanel* get_Panel() const { return panel_; }
+    TQelPanel* get_Panel() const { return panel_.Panel(); }
     // A field panel that shows the current row's element; a freed panel is forgotten.
     void set_Panel(TQelPanel* panel);
     TToolBar* get_ToolBar() const { return toolBar_; }
@@ -257,14 +259,12 @@ private:
     TQelLinkRegistry editorLinks_;
     TPopupMenu* elementMenu_ = nullptr;
     TPopupMenu* referenceMenu_ = nullptr;
-    TQelPanel* panel_ = nullptr;
+    TQelElementPanel panel_ { this };
     TToolBar* toolBar_ = nullptr;
     // The element menu's items on tool-bar slots 0 to 3 (insert, delete, up, down).
     TMenuItem* toolItems_[4] = {};
-    int editorKind_ = edNone;
     // The field the plain editor was opened on (the cell's text is written into it on leaving).
-    TQelField* plainTarget_ = nullptr;
-    bool plainEdited_ = false;
+    TQelPlainEdit plain_;
     bool marked_ = false;
 };
 

@@ -4,6 +4,7 @@
 #include "binding/commonlink.h"
 #include "binding/methods.h"
 #include "binding/qellogging.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -12,18 +13,6 @@ namespace {
 
 constexpr const char* kMaxReached = "Maximale Anzahl der Einträge erreicht!";
 constexpr std::size_t kMaxNameInQuestion = 255;
-
-TMenuItem* addItem(
-    TPopupMenu* menu, const std::string& caption, std::function<void()> command, int image = -1)
-{
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->SetImageIndex(image);
-    if (command)
-        item->OnClick = [command](TObject*) { command(); };
-    menu->Items()->Add(item);
-    return item;
-}
 
 } // namespace
 
@@ -38,11 +27,8 @@ void TQelVectorGrid::close_editor()
 
 void TQelVectorGrid::write_plain_text()
 {
-    TQelField* target = plainTarget_;
-    const bool edited = plainEdited_;
-    plainTarget_ = nullptr;
-    plainEdited_ = false;
-    editorKind_ = edNone;
+    bool edited = false;
+    TQelField* target = plain_.Take(edited);
     if (!target || !edited)
         return;
     // Only into the field the text was typed for, and only while the cell still shows it.
@@ -144,12 +130,8 @@ void TQelVectorGrid::delete_item_event()
     if (Utf8Length(name) > kMaxNameInQuestion)
         name = Utf8Substr(name, 0, kMaxNameInQuestion) + "...";
     const std::string phrase = name_info_phrase("d,gewählt", 1);
-    if (options_.Contains(voDeleteQuery)) {
-        const std::string text
-            = FormatStrC("Soll %s (%s) wirklich gelöscht werden?", phrase.c_str(), name.c_str());
-        if (Dialogs().MessageBox(text, "Element löschen", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-    }
+    if (options_.Contains(voDeleteQuery) && !QelConfirmDelete(phrase, name))
+        return;
     // The editor's text goes into its own element before the rows shift; a field of the removed
     // element is forgotten when it goes away.
     close_editor();
@@ -367,9 +349,7 @@ void TQelVectorGrid::GetEditorType(int col, int row, TEditorType& editor)
             : TQelCommonMethods::SelectCellEditor(&editorLinks_, this, fl, c->Info->PropName);
     }
     editor = static_cast<TEditorType>(kind);
-    editorKind_ = kind;
-    plainTarget_ = kind == edNormal ? get_Field(col, row) : nullptr;
-    plainEdited_ = false;
+    plain_.Open(kind, get_Field(col, row));
 }
 
 void TQelVectorGrid::GetCellReadOnly(int col, int row, bool& answer)
@@ -395,10 +375,10 @@ void TQelVectorGrid::GetCellReadOnly(int col, int row, bool& answer)
 
 void TQelVectorGrid::SetEditText(int col, int row, const std::string& value)
 {
-    if (editorKind_ == edCustom)
+    if (plain_.Kind == edCustom)
         return; // the editor control wrote its field itself
     if (value != Cells(col, row))
-        plainEdited_ = true;
+        plain_.Edited = true;
     TQelGrid::SetEditText(col, row, value);
 }
 
@@ -501,10 +481,10 @@ void TQelVectorGrid::make_popupmenus()
     }
     elementMenu_->Items()->Clear();
     referenceMenu_->Items()->Clear();
-    addItem(referenceMenu_, "... ändern", [this] { choose_obj_event(); });
-    addItem(referenceMenu_, "Auswahl entfernen", [this] { del_ref_event(); });
-    addItem(referenceMenu_, "... bearbeiten", [this] { edit_obj_event(); });
-    addItem(referenceMenu_, "-", nullptr);
+    QelAddMenuItem(referenceMenu_, "... ändern", [this] { choose_obj_event(); });
+    QelAddMenuItem(referenceMenu_, "Auswahl entfernen", [this] { del_ref_event(); });
+    QelAddMenuItem(referenceMenu_, "... bearbeiten", [this] { edit_obj_event(); });
+    QelAddMenuItem(referenceMenu_, "-", nullptr);
     add_custom_menu_items(elementMenu_, 2);
     add_custom_menu_items(referenceMenu_, 65538);
     for (TMenuItem*& item : toolItems_)
@@ -518,31 +498,31 @@ void TQelVectorGrid::make_popupmenus()
             }
         };
         if (options_.Contains(voInsertAllowed))
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Neues Element einfügen", [this] { insert_item_event(); }, 6),
                 0);
         if (options_.Contains(voDetails))
-            addItem(menu, "Details anzeigen", [this] { show_details_event(); });
+            QelAddMenuItem(menu, "Details anzeigen", [this] { show_details_event(); });
         if (options_.Contains(voDeleteAllowed))
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element löschen", [this] { delete_item_event(); }, 11),
                 1);
         if (options_.Contains(voInsertAllowed)) {
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element nach oben verschieben", [this] { moveup_event(); }, 23),
                 2);
-            slot(addItem(
+            slot(QelAddMenuItem(
                      menu, "Element nach unten verschieben", [this] { movedown_event(); }, 24),
                 3);
         }
         if (options_.Contains(voCopyAllowed))
-            addItem(menu, "Element kopieren", [this] { copy_item_event(); });
+            QelAddMenuItem(menu, "Element kopieren", [this] { copy_item_event(); });
         if (options_.Contains(voImportAllowed))
-            addItem(menu, "Importieren...", [this] { import_event(); });
+            QelAddMenuItem(menu, "Importieren...", [this] { import_event(); });
         if (options_.Contains(voExportAllowed))
-            addItem(menu, "Exportieren...", [this] { export_event(); });
+            QelAddMenuItem(menu, "Exportieren...", [this] { export_event(); });
         if (options_.Contains(voSetStandard) && has_guelt())
-            addItem(menu, "Als Standard definieren", [this] { set_standard_event(); });
+            QelAddMenuItem(menu, "Als Standard definieren", [this] { set_standard_event(); });
     }
     update_toolbar();
 }
@@ -571,9 +551,7 @@ void TQelVectorGrid::popup_at(TPopupMenu* menu, int x, int y)
     if (menu == referenceMenu_)
         update_reference_menu();
     update_menu_items();
-    const TPoint p = ClientToScreen(TPoint { x, y });
-    menu->SetPopupComponent(this);
-    menu->Popup(p.X, p.Y);
+    QelPopupAt(this, menu, x, y);
 }
 
 namespace {
@@ -604,10 +582,7 @@ void show_column_info(TQelVectorGrid* grid, int col)
 void TQelVectorGrid::KeyDown(WORD& key, TShiftState shift)
 {
     if (key == VK_ESCAPE) {
-        if (EditorMode())
-            HideInplaceEdit();
-        plainTarget_ = nullptr; // the typed text is dropped, not written
-        plainEdited_ = false;
+        plain_.Cancel(this); // the typed text is dropped, not written
         if (TQelField* f = get_CurrentField())
             f->Rollback("");
         else if (TQelVector* sv = get_CurrentSubVec())

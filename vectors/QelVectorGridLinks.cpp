@@ -12,18 +12,10 @@
 
 void TQelVectorGrid::set_Panel(TQelPanel* panel)
 {
-    if (panel == panel_)
+    if (!panel_.Set(panel) || !Connected())
         return;
-    if (panel_)
-        panel_->RemoveFreeNotification(this);
-    panel_ = panel;
-    if (!panel)
-        return;
-    panel->FreeNotification(this);
-    if (Connected()) {
-        panel->set_FieldPath(link_.FieldPath());
-        sub_connect();
-    }
+    panel_.GivePath(link_.FieldPath());
+    sub_connect();
 }
 
 void TQelVectorGrid::set_ToolBar(TToolBar* bar)
@@ -47,8 +39,7 @@ void TQelVectorGrid::Notification(TComponent* component, TOperation operation)
     TQelDataControl<TQelGrid>::Notification(component, operation);
     if (operation != opRemove)
         return;
-    if (component == panel_)
-        panel_ = nullptr;
+    panel_.Removed(component);
     if (component == toolBar_)
         toolBar_ = nullptr;
     for (TMenuItem*& item : toolItems_)
@@ -58,23 +49,10 @@ void TQelVectorGrid::Notification(TComponent* component, TOperation operation)
 
 int TQelVectorGrid::sub_connect(int row)
 {
-    // Until the grid has given the panel its path (when it connects), the panel is left alone.
-    if (!panel_ || !Connected() || panel_->get_FieldPath() != link_.FieldPath())
+    if (!Connected() || !panel_.Panel())
         return 0;
-    TQelSubObject* e = get_SubObject(row < 0 ? Row() : row);
-    if (!e) {
-        // The add row or an empty vector: nothing to show (and nothing to create by showing).
-        if (panel_->Connected())
-            panel_->Disconnect();
-        return 0;
-    }
-    if (panel_->ConnectedFieldList() == e->FieldList())
-        return 0;
-    BeforeSubConnect(this);
-    panel_->set_VectorIndex(e->VectorIndex());
-    const int result = panel_->ConnectFL(link_.FieldList(), false);
-    AfterSubConnect(this);
-    return result;
+    return panel_.Follow(link_.FieldPath(), link_.FieldList(), get_SubObject(row < 0 ? Row() : row), this,
+        BeforeSubConnect, AfterSubConnect);
 }
 
 void TQelVectorGrid::add_to_tb(TMenuItem* item, int slot)

@@ -107,10 +107,10 @@ void TQelVectorGrid::Reload()
         if (editing) {
             // What the editor was opened on: the cell may already show another element when the
             // vector was reordered behind the grid's back.
-            if (auto* cl = dynamic_cast<TQelCommonLink*>(EditLink()); cl && editorKind_ == edCustom)
+            if (auto* cl = dynamic_cast<TQelCommonLink*>(EditLink()); cl && plain_.Kind == edCustom)
                 edited = cl->OI();
             if (!edited)
-                edited = plainTarget_;
+                edited = plain_.Target;
             if (!edited)
                 edited = get_CurrentField();
             if (!edited)

@@ -4,6 +4,7 @@
 #include "binding/qeltimerglue.h"
 #include "controls/QelPanel.h"
 #include "vectors/qelcellmarkup.h"
+#include "vectors/qelvectorkit.h"
 
 #include "toolkit/dialogs.h"
 #include "toolkit/menus.h"
@@ -13,15 +14,6 @@ namespace {
 
 constexpr int kRefreshTimer = 1;
 constexpr const char* kGrey = "<FONT COLOR=\"#808080\">";
-
-TMenuItem* addItem(TPopupMenu* menu, const std::string& caption, std::function<void()> command)
-{
-    auto* item = new TMenuItem(menu);
-    item->SetCaption(caption);
-    item->OnClick = [command](TObject*) { command(); };
-    menu->Items()->Add(item);
-    return item;
-}
 
 } // namespace
 
@@ -68,21 +60,17 @@ TQelVectorList::~TQelVectorList()
 void TQelVectorList::Notification(TComponent* component, TOperation operation)
 {
     TQelDataControl<THTMListBox>::Notification(component, operation);
-    if (operation == opRemove && component == panel_)
-        panel_ = nullptr;
+    if (operation == opRemove)
+        panel_.Removed(component);
 }
 
 void TQelVectorList::set_Panel(TQelPanel* panel)
 {
-    if (panel_)
-        panel_->RemoveFreeNotification(this);
-    panel_ = panel;
+    panel_.Set(panel);
     shown_ = nullptr;
     shownVix_ = 0;
-    if (panel_) {
-        panel_->FreeNotification(this);
-        panel_->set_PendingElements(true);
-    }
+    if (panel)
+        panel->set_PendingElements(true);
 }
 
 void TQelVectorList::set_VectorListOptions(TQelVectorListOptions o)
@@ -138,8 +126,7 @@ void TQelVectorList::set_Frozen(bool v)
 
 bool TQelVectorList::has_guelt() const
 {
-    TQelVector* v = Vector();
-    return v && v->Kind() == qelcls::Gueltigkeit;
+    return QelHasValidity(Vector());
 }
 
 int TQelVectorList::limit() const
@@ -323,14 +310,15 @@ void TQelVectorList::sub_connect()
 {
     TQelVector* v = Vector();
     TQelFieldList* fl = FieldList();
-    if (!panel_ || !v || !fl)
+    TQelPanel* panel = panel_.Panel();
+    if (!panel || !v || !fl)
         return;
     const int vix = get_VectorIndex();
     TQelSubObject* e = v->Item(vix);
     if (e && !listed(e))
         return;
     // The next entry's element, just created by the panel's first write, is what the panel shows.
-    if (vix == shownVix_ && (e == shown_ || !shown_) && panel_->Connected()) {
+    if (vix == shownVix_ && (e == shown_ || !shown_) && panel->Connected()) {
         shown_ = e;
         return;
     }
@@ -338,11 +326,11 @@ void TQelVectorList::sub_connect()
     shownVix_ = vix;
     BeforeSubConnect(this);
     if (vix < 1) {
-        panel_->Disconnect();
+        panel_.Panel()->Disconnect();
     } else {
         // An element not there yet (the next entry) binds pending: its first written field creates it.
-        panel_->set_FieldPath(link_.EffectivePath() + "[" + std::to_string(vix - 1) + "]");
-        panel_->ConnectFL(fl, false);
+        panel_.Panel()->set_FieldPath(link_.EffectivePath() + "[" + std::to_string(vix - 1) + "]");
+        panel_.Panel()->ConnectFL(fl, false);
     }
     AfterSubConnect(this);
 }
@@ -367,12 +355,10 @@ void TQelVectorList::delete_event()
     if (!editable() || !options_.Contains(vloDeleteAllowed) || !e)
         return;
     const int item = ItemIndex();
-    if (options_.Contains(vloDeleteQuery)) {
-        const std::string q = "Soll " + MakeNP(v->ClassType(), "d,gewählt", 1, true, 'm') + " ("
-            + qel::minihtml::Strip(item_name(e->VectorIndex())) + ") wirklich gelöscht werden?";
-        if (Dialogs().MessageBox(q, "Element löschen", MB_YESNO | MB_ICONQUESTION) != IDYES)
-            return;
-    }
+    if (options_.Contains(vloDeleteQuery)
+        && !QelConfirmDelete(MakeNP(v->ClassType(), "d,gewählt", 1, true, 'm'),
+            qel::minihtml::Strip(item_name(e->VectorIndex()))))
+        return;
     bool allow = true;
     BeforeRemoveItem(this, e, allow);
     if (!allow)
@@ -472,13 +458,13 @@ void TQelVectorList::make_menu()
         SetPopupMenu(menu_);
     }
     menu_->Items()->Clear();
-    addItem(menu_, "Eintrag löschen", [this] { delete_event(); });
-    addItem(menu_, "Eintrag einfügen", [this] { insert_event(); });
-    addItem(menu_, "Eintrag kopieren", [this] { copy_event(); });
-    addItem(menu_, "nach oben", [this] { moveup_event(); });
-    addItem(menu_, "nach unten", [this] { movedown_event(); });
+    QelAddMenuItem(menu_, "Eintrag löschen", [this] { delete_event(); });
+    QelAddMenuItem(menu_, "Eintrag einfügen", [this] { insert_event(); });
+    QelAddMenuItem(menu_, "Eintrag kopieren", [this] { copy_event(); });
+    QelAddMenuItem(menu_, "nach oben", [this] { moveup_event(); });
+    QelAddMenuItem(menu_, "nach unten", [this] { movedown_event(); });
     if (options_.Contains(vloSetStandard) && has_guelt())
-        addItem(menu_, "Als Standard definieren", [this] { set_standard_event(); });
+        QelAddMenuItem(menu_, "Als Standard definieren", [this] { set_standard_event(); });
 }
 
 void TQelVectorList::update_menu()

@@ -5,6 +5,7 @@
 // of a master/detail form. The next-element item connects the panel below the path of an element
 // not there yet, so the element is created only when a field on the panel is written.
 #include "binding/qeldatacontrol.h"
+#include "vectors/qelelementpanel.h"
 
 #include "toolkit/htmllistbox.h"
 
@@ -47,7 +48,7 @@ public:
 
     TQelVectorListOptions get_VectorListOptions() const { return options_; }
     void set_VectorListOptions(TQelVectorListOptions o);
-    TQelPanel* get_Panel() const { return panel_; }
+    TQelPanel* get_Panel() const { return panel_.Panel(); }
     void set_Panel(TQelPanel* panel);
     bool get_ReadOnly() const { return readOnly_; }
     void set_ReadOnly(bool v);
@@ -128,7 +129,7 @@ private:
     int limit() const;
 
     TQelVectorListOptions options_;
-    TQelPanel* panel_ = nullptr;
+    TQelElementPanel panel_ { this };
     bool readOnly_ = false;
     std::string nameFormat_;
     std::string classNameInfo_;

@@ -3,6 +3,7 @@
 
 #include "binding/qellogging.h"
 #include "vectors/qelcellmarkup.h"
+#include "vectors/qelvectorkit.h"
 
 std::string TQelDGInfo::Key() const
 {
@@ -40,10 +41,7 @@ TQelDetailGrid::TQelDetailGrid(TComponent* owner)
 TQelDetailGrid::~TQelDetailGrid()
 {
     Destroying();
-    if (EditorMode())
-        HideInplaceEdit();
-    SetEditLink(nullptr);
-    editorLinks_.Clear();
+    QelDropCellEditors(this, editorLinks_);
     disconnect_fields();
     link_.Forget();
     link_.DropVector();
@@ -85,14 +83,7 @@ void TQelDetailGrid::set_VectorConstraints(const std::string& constraints)
 void TQelDetailGrid::set_ReadOnly(bool v)
 {
     readOnly_ = v;
-    if (v && EditorMode())
-        HideInplaceEdit();
-    TGridOptions o = Options();
-    if (v)
-        o >> goEditing;
-    else
-        o << goEditing;
-    SetOptions(o);
+    QelSetCellEditing(this, !v, true);
     Invalidate();
 }
 
