@@ -153,6 +153,9 @@ public:
     static void ClipboardCut(TCustomEdit* edit, bool escaped);
     static void ClipboardCopy(TCustomEdit* edit, bool escaped);
     static void ClipboardPaste(TCustomEdit* edit, bool escaped);
+    // The edit's and memo's own menu items: cut, copy, paste, a line, select all; `escaped` is
+    // asked at each click whether the text travels in the escaped form.
+    static void AddClipboardItems(TPopupMenu* menu, TCustomEdit* edit, std::function<bool()> escaped);
 };
 
 template <class T>

@@ -3,6 +3,7 @@
 #include "binding/methods.h"
 
 #include "toolkit/clipbrd.h"
+#include "toolkit/menus.h"
 #include "toolkit/stdctrls.h"
 
 namespace {
@@ -66,4 +67,16 @@ void TQelCommonMethods::ClipboardPaste(TCustomEdit* edit, bool escaped)
         return;
     }
     edit->SetSelText(GetExtStringFromClipboard());
+}
+
+void TQelCommonMethods::AddClipboardItems(TPopupMenu* menu, TCustomEdit* edit, std::function<bool()> escaped)
+{
+    const auto add = [menu](const char* caption, const char* shortcut, TNotifyEvent ev) {
+        menu->Items()->Add(MakeMenuItem(menu, caption, shortcut, std::move(ev)));
+    };
+    add("Ausschneiden", "Ctrl+X", TNotifyEvent([edit, escaped](TObject*) { ClipboardCut(edit, escaped()); }));
+    add("Kopieren", "Ctrl+C", TNotifyEvent([edit, escaped](TObject*) { ClipboardCopy(edit, escaped()); }));
+    add("Einfügen", "Ctrl+V", TNotifyEvent([edit, escaped](TObject*) { ClipboardPaste(edit, escaped()); }));
+    add("-", "", nullptr);
+    add("Alles markieren", "Ctrl+A", TNotifyEvent([edit](TObject*) { edit->SelectAll(); }));
 }

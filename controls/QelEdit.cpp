@@ -16,10 +16,6 @@ namespace {
 // Sent to the parent on every double-click.
 constexpr unsigned WM_OC_DBLCLICKNOTICE = 0x1C49;
 
-const char* const kCut = "Ausschneiden";
-const char* const kCopy = "Kopieren";
-const char* const kPaste = "Einfügen";
-const char* const kSelectAll = "Alles markieren";
 const char* const kNoOI = "Kein OI gesetzt!";
 
 bool isPrintableKey(WORD key)
@@ -445,18 +441,7 @@ void TQelEdit::DblClick()
 void TQelEdit::buildContextMenu()
 {
     auto* menu = new TPopupMenu(this);
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardCut(this, options_.Contains(eoEscapeUnicode));
-    })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardCopy(this, options_.Contains(eoEscapeUnicode));
-    })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardPaste(this, options_.Contains(eoEscapeUnicode));
-    })));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, "-", "", nullptr));
-    menu->Items()->Add(TQelCommonMethods::MakeMenuItem(
-        menu, kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) { SelectAll(); })));
+    TQelCommonMethods::AddClipboardItems(menu, this, [this] { return options_.Contains(eoEscapeUnicode); });
     SetPopupMenu(menu);
 }
 

@@ -8,10 +8,6 @@
 
 namespace {
 
-const char* const kCut = "Ausschneiden";
-const char* const kCopy = "Kopieren";
-const char* const kPaste = "Einfügen";
-const char* const kSelectAll = "Alles markieren";
 const char* const kImport = "Import aus Datei...";
 const char* const kExport = "Export nach Datei...";
 const char* const kReload = "Text neu laden";
@@ -174,17 +170,7 @@ void TQelMemo::buildContextMenu()
     const auto add = [menu](const char* caption, const char* shortcut, TNotifyEvent ev, int tag = 0) {
         menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, caption, shortcut, std::move(ev), tag));
     };
-    add(kCut, "Ctrl+X", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardCut(this, options_.Contains(moEscapeUnicode));
-    }));
-    add(kCopy, "Ctrl+C", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardCopy(this, options_.Contains(moEscapeUnicode));
-    }));
-    add(kPaste, "Ctrl+V", TNotifyEvent([this](TObject*) {
-        TQelCommonMethods::ClipboardPaste(this, options_.Contains(moEscapeUnicode));
-    }));
-    add("-", "", nullptr);
-    add(kSelectAll, "Ctrl+A", TNotifyEvent([this](TObject*) { SelectAll(); }));
+    TQelCommonMethods::AddClipboardItems(menu, this, [this] { return options_.Contains(moEscapeUnicode); });
     add("-", "", nullptr, tagImportLine);
     add(kImport, "Ctrl+I", TNotifyEvent([this](TObject*) { import_text(); }), tagImport);
     add(kExport, "Ctrl+E", TNotifyEvent([this](TObject*) { export_text(); }), tagExport);

@@ -12,10 +12,8 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-constexpr int kGlyphSize = 9;
-constexpr int kLevelIndent = 12;
-} // namespace
+using qel::grid::kGlyphSize;
+using qel::grid::kLevelIndent;
 
 int TCustomGrid::nextVisibleCol(int col, int step) const
 {

@@ -17,9 +17,10 @@
 using qel::grid::CellLook;
 namespace html = qel::minihtml;
 
+using qel::grid::kGlyphSize;
+using qel::grid::kLevelIndent;
+
 namespace {
-constexpr int kGlyphSize = 9;
-constexpr int kLevelIndent = 12;
 
 QRect toQRect(const TRect& r)
 {

@@ -14,6 +14,11 @@ class QLineEdit;
 
 namespace qel::grid {
 
+// A tree row's node glyph (its side in pixels) and the indent of each level; painting and
+// hit-testing must agree on both.
+constexpr int kGlyphSize = 9;
+constexpr int kLevelIndent = 12;
+
 // How a cell looks once the grid's colours, the cell's style and the hooks have had their say.
 struct CellLook {
     QColor background;

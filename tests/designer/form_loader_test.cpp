@@ -15,7 +15,7 @@
 
 namespace {
 
-const char* const kSchema = R"(
+const char* const kFormLoaderSchema = R"(
 class 40030 Bankverbindung table=Bankverbindung
   field IBAN Text length=34
 end
@@ -56,7 +56,7 @@ std::string Edit(const std::string& name, const std::string& path, int y, const 
 class FormLoader : public QelDbTest {
 protected:
     FormLoader()
-        : QelDbTest(kSchema)
+        : QelDbTest(kFormLoaderSchema)
     {
     }
     void SetUp() override

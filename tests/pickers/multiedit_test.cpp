@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
+constexpr const char* kMultiEditSchema = R"(
 class 50020 Sprache : Objekt table=Sprache format="<Name>" noun=Sprache gender=f plural=Sprachen
   field Name Text length=60
 end
@@ -28,7 +28,7 @@ end
 class MultiEditTest : public QelDbTest {
 protected:
     MultiEditTest()
-        : QelDbTest(kSchema)
+        : QelDbTest(kMultiEditSchema)
     {
     }
     void SetUp() override

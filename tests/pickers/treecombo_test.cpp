@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
+constexpr const char* kTreeComboSchema = R"(
 class 50210 Firma : Objekt table=Firma format="<Name>" noun=Firma gender=f plural=Firmen
   field Name Text length=80
   field Mutter Referenz ref=Firma
@@ -32,7 +32,7 @@ end
 class TreeComboTest : public QelDbTest {
 protected:
     TreeComboTest()
-        : QelDbTest(kSchema)
+        : QelDbTest(kTreeComboSchema)
     {
     }
     void SetUp() override

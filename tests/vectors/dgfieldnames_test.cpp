@@ -14,7 +14,7 @@ namespace {
 
 using K = TQelDGLineKind;
 
-struct Case {
+struct FieldNameCase {
     const char* line;
     K kind;
     const char* name;
@@ -24,7 +24,7 @@ struct Case {
     const char* params;
 };
 
-const Case kCases[] = {
+const FieldNameCase kFieldNameCases[] = {
     { "", K::Skip, "", "", false, false, false, 0, "" },
     { "; Kommentar", K::Skip, "", "", false, false, false, 0, "" },
     { "  // Name", K::Skip, "", "", false, false, false, 0, "" },
@@ -63,7 +63,7 @@ const Case kCases[] = {
 
 TEST(DGFieldNames, LinesParseIntoTheirParts)
 {
-    for (const Case& c : kCases) {
+    for (const FieldNameCase& c : kFieldNameCases) {
         SCOPED_TRACE(c.line);
         const TQelDGLine l = QelParseDGLine(c.line);
         EXPECT_EQ(l.Kind, c.kind);
@@ -127,7 +127,7 @@ TEST(DGFieldNames, FuzzRandomAndMutatedLines)
         "\xC3", "\xFF", "Adressen[0]", ".", "<Name>", "\0" };
     std::mt19937 rnd(23);
     std::vector<std::string> seeds;
-    for (const Case& c : kCases)
+    for (const FieldNameCase& c : kFieldNameCases)
         seeds.emplace_back(c.line);
     for (int round = 0; round < 20000; ++round) {
         std::string s;

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
+constexpr const char* kEditGridSchema = R"(
 class 65001 Tel table=EG_Tel format="<Nummer>"
   field Nummer Text length=30
 end
@@ -53,7 +53,7 @@ public:
 class EditGridTest : public QelDbTest {
 protected:
     EditGridTest()
-        : QelDbTest(kSchema)
+        : QelDbTest(kEditGridSchema)
     {
     }
     void SetUp() override

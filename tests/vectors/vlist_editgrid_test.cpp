@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
+constexpr const char* kVectorListSchema = R"(
 class 62003 Telefon table=VL_Telefon format="<Nummer>"
   field Nummer Text length=30
 end
@@ -45,7 +45,7 @@ end
 class VectorListTest : public QelDbTest {
 protected:
     VectorListTest()
-        : QelDbTest(kSchema)
+        : QelDbTest(kVectorListSchema)
     {
     }
     void SetUp() override
