@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const kCannotRead = "Die Datei \"%s\" kann nicht gelesen werden:\n%s";
+const char* const kTextCannotRead = "Die Datei \"%s\" kann nicht gelesen werden:\n%s";
 const char* const kCannotWrite = "Die Datei \"%s\" kann nicht geschrieben werden:\n%s";
 const char* const kTooLong = "Der Text der Datei \"%s\" passt nicht in das Feld: höchstens %s Zeichen.";
 
@@ -193,7 +193,7 @@ bool TQelMemoText::ImportFile(const std::string& path)
 {
     std::string text, error;
     if (!QelReadTextFile(path, text, error)) {
-        MessageDlg(format(kCannotRead, path, error), mtError, { mbOK });
+        MessageDlg(format(kTextCannotRead, path, error), mtError, { mbOK });
         return false;
     }
     std::string current = memo_.Text();

@@ -12,14 +12,14 @@ namespace {
 
 const char* const kSaveFailed = "Fehler beim Speichern:\n\n";
 const char* const kPrintFailed = "Fehler beim Drucken:\n\n";
-const char* const kError = "Fehler";
+const char* const kExportError = "Fehler";
 const char* const kPdfTitle = "Liste als PDF-Datei speichern";
 const char* const kPdfFilter = "PDF-Dateien (*.pdf)|*.pdf";
-const char* const kNothingSelected = "Kein Eintrag gewählt.";
+const char* const kExportNothingSelected = "Kein Eintrag gewählt.";
 const char* const kTitleExport = "Eintrag exportieren";
 const char* const kChooseFolder = "Wählen Sie das Verzeichnis, in dem %s gespeichert werden sollen.";
 const char* const kExportMany = "Sollen die %d selektierten %s wirklich exportiert werden?";
-const char* const kExportTitle = "%s exportieren";
+const char* const kExportQuestionTitle = "%s exportieren";
 const char* const kExportFailed = "Exportieren %s '%s' gescheitert:\n\n%s";
 const char* const kPreviewMany = "Sollen die %d selektierten %s wirklich angezeigt werden?";
 const char* const kPreviewTitle = "Druckansicht für %s anzeigen";
@@ -48,7 +48,7 @@ void TQelSelectGrid::PrintList()
             return;
         PrintToPDF(request.files.front());
     } catch (const std::exception& e) {
-        Application()->MessageBox(std::string(kPrintFailed) + e.what(), kError, MB_OK | MB_ICONERROR);
+        Application()->MessageBox(std::string(kPrintFailed) + e.what(), kExportError, MB_OK | MB_ICONERROR);
     }
 }
 
@@ -69,7 +69,7 @@ void TQelSelectGrid::SaveListAsCSV()
     try {
         SaveToCSV(fileName);
     } catch (const std::exception& e) {
-        Application()->MessageBox(std::string(kSaveFailed) + e.what(), kError, MB_OK | MB_ICONERROR);
+        Application()->MessageBox(std::string(kSaveFailed) + e.what(), kExportError, MB_OK | MB_ICONERROR);
     }
 }
 
@@ -86,7 +86,7 @@ void TQelSelectGrid::ExportSelected(TQelObjectKey templateKey)
     if (!db)
         return;
     if (keys.Count() == 0) {
-        Application()->MessageBox(kNothingSelected, kTitleExport, MB_OK | MB_ICONINFORMATION);
+        Application()->MessageBox(kExportNothingSelected, kTitleExport, MB_OK | MB_ICONINFORMATION);
         return;
     }
     std::string folder;
@@ -95,8 +95,8 @@ void TQelSelectGrid::ExportSelected(TQelObjectKey templateKey)
     const int n = keys.Count();
     const std::string many = class_np("", 4, false);
     if (n > 1
-        && Application()->MessageBox(
-               FormatStr(kExportMany, n, many), FormatStr(kExportTitle, many), MB_YESNO | MB_ICONQUESTION)
+        && Application()->MessageBox(FormatStr(kExportMany, n, many), FormatStr(kExportQuestionTitle, many),
+               MB_YESNO | MB_ICONQUESTION)
             != IDYES)
         return;
     bool proceed = true;
@@ -105,7 +105,7 @@ void TQelSelectGrid::ExportSelected(TQelObjectKey templateKey)
         return;
     TQelRTFVorlage vorlage(db, templateKey);
     each_object(std::vector<TQelObjectKey>(keys.begin(), keys.end()), kExportFailed,
-        FormatStr(kExportTitle, many), [&](TQelObjectKey, TQelObject* obj, std::string& reason) {
+        FormatStr(kExportQuestionTitle, many), [&](TQelObjectKey, TQelObject* obj, std::string& reason) {
             TWaitCursor wait;
             if (vorlage.Export(obj, folder))
                 return true;
@@ -120,7 +120,7 @@ void TQelSelectGrid::PreviewSelected(TQelObjectKey templateKey)
     TQelKeyList keys;
     GetSelectList(&keys);
     if (!db || keys.Count() == 0) {
-        ShowMessage(kNothingSelected);
+        ShowMessage(kExportNothingSelected);
         return;
     }
     const int n = keys.Count();

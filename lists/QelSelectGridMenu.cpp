@@ -11,9 +11,9 @@ namespace {
 
 const char* const kCreate = "%s anlegen";
 const char* const kEditOne = "%s '%s' bearbeiten";
-const char* const kEditMany = "%d %s bearbeiten";
-const char* const kDeleteOne = "%s '%s' löschen";
-const char* const kDeleteMany = "%d %s löschen";
+const char* const kMenuEditMany = "%d %s bearbeiten";
+const char* const kMenuDeleteOne = "%s '%s' löschen";
+const char* const kMenuDeleteMany = "%d %s löschen";
 const char* const kPrintOne = "%s '%s' drucken";
 const char* const kPrintMany = "%d %s drucken";
 const char* const kPrintExportOne = "%s '%s' drucken/exportieren/mailen";
@@ -21,9 +21,9 @@ const char* const kPrintExportMany = "%d %s drucken/exportieren/mailen";
 const char* const kCopyOne = "%s '%s' kopieren";
 const char* const kMergeMany = "%d %s zusammenfassen";
 const char* const kRestoreOne = "%s '%s' wiederherstellen";
-const char* const kRestoreMany = "%d %s wiederherstellen";
-const char* const kDumpOne = "%s '%s' endgültig löschen";
-const char* const kDumpMany = "%d %s endgültig löschen";
+const char* const kMenuRestoreMany = "%d %s wiederherstellen";
+const char* const kMenuDumpOne = "%s '%s' endgültig löschen";
+const char* const kMenuDumpMany = "%d %s endgültig löschen";
 const char* const kRepair = "Korrektheit sicherstellen";
 const char* const kUnlock = "Sperre aufheben";
 const char* const kPrintList = "Liste drucken";
@@ -191,9 +191,9 @@ void TQelSelectGrid::update_command_items()
 
     if (showDeleted_) {
         // Only restore and final delete are offered for deleted objects.
-        item(cmdRestore)->SetCaption(caption(kRestoreOne, kRestoreMany));
+        item(cmdRestore)->SetCaption(caption(kRestoreOne, kMenuRestoreMany));
         item(cmdRestore)->SetVisible(valid && write);
-        item(cmdDump)->SetCaption(caption(kDumpOne, kDumpMany));
+        item(cmdDump)->SetCaption(caption(kMenuDumpOne, kMenuDumpMany));
         item(cmdDump)->SetVisible(valid && write);
         item(cmdDump)->SetEnabled(isAdmin());
         for (TCommand c : { cmdSaveCSV, cmdExport, cmdPreview, cmdAttributes })
@@ -204,9 +204,9 @@ void TQelSelectGrid::update_command_items()
 
     item(cmdCreate)->SetCaption(FormatStr(kCreate, class_np("Neu", 4, true)));
     item(cmdCreate)->SetVisible(classKey_.Valid() && write && allowed(AllowCreate, classKey_));
-    item(cmdEdit)->SetCaption(caption(kEditOne, kEditMany));
+    item(cmdEdit)->SetCaption(caption(kEditOne, kMenuEditMany));
     item(cmdEdit)->SetVisible(static_cast<bool>(OnKeyOpen) && valid);
-    item(cmdDelete)->SetCaption(caption(kDeleteOne, kDeleteMany));
+    item(cmdDelete)->SetCaption(caption(kMenuDeleteOne, kMenuDeleteMany));
     item(cmdDelete)->SetVisible(valid && write && allowed(AllowDelete, objClass));
 
     const bool exporting = static_cast<bool>(OnExporting) && item(cmdExport)->Count() > 0;

@@ -19,8 +19,8 @@ const char* const kSaveView = "%s '%s' speichern";
 const char* const kChangeDisplay = "Anzeige ändern...";
 const char* const kReallyDelete = "Soll %s '%s' wirklich gelöscht werden?";
 const char* const kReallyDeleteTree = "%s '%s' hat %d %s.\n\nSollen %s (%s) wirklich gelöscht werden?";
-const char* const kDeleteTitle = "Filter löschen";
-const char* const kSaveFailed = "Speichern gescheitert!";
+const char* const kViewDeleteTitle = "Filter löschen";
+const char* const kViewSaveFailed = "Speichern gescheitert!";
 const char* const kErrorTitle = "Fehler";
 
 constexpr int kMenuTask = 1;
@@ -472,7 +472,7 @@ void TQelSelectGrid::delete_view(TQelAnsicht* view, TQelFieldList* params)
         question = FormatStr(kReallyDeleteTree, MakeNP(kViewClass, "D", 1), name, n,
             MakeNP(kViewClass, "abgeleitet", 4, n == 1), MakeNP(kViewClass, "dies", 1, false), keys);
     }
-    if (Application()->MessageBox(question, kDeleteTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (Application()->MessageBox(question, kViewDeleteTitle, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     TQelAnsichtLib* lib = QelAnsichten();
     currentView_ = nullptr;
@@ -499,7 +499,7 @@ void TQelSelectGrid::SaveCurrentView()
     TQelAnsicht* stored = currentView_->DetachInstance(currentParams_, &error);
     if (!stored) {
         if (error.empty())
-            ShowMessage(kSaveFailed);
+            ShowMessage(kViewSaveFailed);
         else
             Application()->MessageBox(error, kErrorTitle, MB_OK | MB_ICONERROR);
         return;

@@ -8,9 +8,9 @@
 
 namespace {
 
-const char* const kCreate = "%s definieren...";
-const char* const kEdit = "%s '%s' bearbeiten...";
-const char* const kDelete = "%s '%s' löschen";
+const char* const kTreeCreate = "%s definieren...";
+const char* const kTreeEdit = "%s '%s' bearbeiten...";
+const char* const kTreeDelete = "%s '%s' löschen";
 
 } // namespace
 
@@ -198,13 +198,13 @@ void TQelTreeCombo::init_popupmenu()
     const std::string np = MakeNP(cls, "", 4, true, 'm');
     if (OnEditObj && options_.Contains(tcoObjCreate))
         menu->Items()->Add(
-            TQelCommonMethods::MakeMenuItem(menu, FormatStr(kCreate, MakeNP(cls, "Neu", 4, true, 'm')),
+            TQelCommonMethods::MakeMenuItem(menu, FormatStr(kTreeCreate, MakeNP(cls, "Neu", 4, true, 'm')),
                 "Ctrl+N", TNotifyEvent(this, &TQelTreeCombo::create_obj_event)));
     if (obj && OnEditObj && options_.Contains(tcoObjEdit))
-        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kEdit, np, obj->Name()), "Ctrl+B",
-            TNotifyEvent(this, &TQelTreeCombo::edit_obj_event)));
+        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kTreeEdit, np, obj->Name()),
+            "Ctrl+B", TNotifyEvent(this, &TQelTreeCombo::edit_obj_event)));
     if (obj && options_.Contains(tcoObjDrop))
-        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kDelete, np, obj->Name()),
+        menu->Items()->Add(TQelCommonMethods::MakeMenuItem(menu, FormatStr(kTreeDelete, np, obj->Name()),
             "Ctrl+L", TNotifyEvent(this, &TQelTreeCombo::drop_obj_event)));
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 constexpr int kRefreshTimer = 1;
-constexpr const char* kGrey = "<FONT COLOR=\"#808080\">";
+constexpr const char* kGreyFont = "<FONT COLOR=\"#808080\">";
 
 } // namespace
 
@@ -257,7 +257,7 @@ void TQelVectorList::refresh_items(int selectVix)
             if (options_.Contains(vloMarkStandard) && g->Standard())
                 text = "<B>" + text + "</B>";
             if (options_.Contains(vloMarkInvalid) && !g->Active())
-                text = kGrey + ("<S>" + text + "</S></FONT>");
+                text = kGreyFont + ("<S>" + text + "</S></FONT>");
         }
         Items().Add(text);
         itemVix_.push_back(i);
@@ -292,7 +292,7 @@ void TQelVectorList::refresh_new_item()
         return;
     text = QelCellEscaped(text);
     if (n > 0)
-        text = std::string(kGrey) + text + "</FONT>";
+        text = std::string(kGreyFont) + text + "</FONT>";
     Items().Add(text);
     hasNewItem_ = true;
 }
