@@ -43,7 +43,7 @@ char* allocateRow(int count, std::size_t chars)
 
 GridStore::RowTexts::RowTexts(const RowTexts& other)
 {
-    if (other.data_) {
+    if (other.count() > 0) {
         const std::size_t n = other.bytes();
         data_ = static_cast<char*>(std::malloc(n));
         if (!data_)
@@ -54,7 +54,13 @@ GridStore::RowTexts::RowTexts(const RowTexts& other)
 
 GridStore::RowTexts& GridStore::RowTexts::operator=(const RowTexts& other)
 {
-    if (this != &other) {
+    if (this == &other)
+        return *this;
+    if (other.count() == 0) {
+        clear();
+    } else if (data_ && bytes() == other.bytes()) {
+        std::memcpy(data_, other.data_, other.bytes()); // a block of the same size serves again
+    } else {
         RowTexts copy(other);
         std::swap(data_, copy.data_);
     }
@@ -74,7 +80,8 @@ int GridStore::RowTexts::count() const
 std::size_t GridStore::RowTexts::bytes() const
 {
     const std::size_t n = load32(data_);
-    return kWord * (1 + n) + load32(data_ + kWord * n);
+    // An emptied block keeps its size where the first end offset was.
+    return n == 0 ? load32(data_ + kWord) : kWord * (1 + n) + load32(data_ + kWord * n);
 }
 
 std::string_view GridStore::RowTexts::text(int col) const
@@ -134,12 +141,12 @@ void GridStore::RowTexts::assignAll(const std::string_view* texts, int count)
         throw std::length_error("row texts too long");
     // The block is written over in place when the texts fill it exactly and none of them lies
     // inside it (a text moved within its own row would be overwritten before it is read).
-    bool inPlace = data_ && load32(data_) == static_cast<std::uint32_t>(count)
-        && bytes() == kWord * (1 + static_cast<std::size_t>(count)) + chars;
+    bool inPlace = data_ && bytes() == kWord * (1 + static_cast<std::size_t>(count)) + chars;
     for (int c = 0; c < count && inPlace; ++c)
         inPlace = texts[c].empty() || std::less<const char*>()(texts[c].data(), data_)
             || !std::less<const char*>()(texts[c].data(), data_ + bytes());
     char* data = inPlace ? data_ : allocateRow(count, chars);
+    store32(data, static_cast<std::uint32_t>(count));
     char* ends = data + kWord;
     char* out = ends + kWord * static_cast<std::size_t>(count);
     std::uint32_t end = 0;
@@ -172,6 +179,15 @@ void GridStore::RowTexts::truncate(int count)
 void GridStore::RowTexts::clear()
 {
     std::free(std::exchange(data_, nullptr));
+}
+
+void GridStore::RowTexts::empty()
+{
+    if (count() > 0) {
+        const std::size_t size = bytes();
+        store32(data_, 0);
+        store32(data_ + kWord, static_cast<std::uint32_t>(size));
+    }
 }
 
 // ---- GridStore --------------------------------------------------------------------------------
@@ -249,10 +265,14 @@ GridStore::Snapshot GridStore::snapshot() const
 void GridStore::restore(const Snapshot& s)
 {
     merges_.clear();
-    rowMeta_.clear();
+    // Rows that stay keep their blocks (a block of the same size takes the copy).
     rowMeta_.resize(static_cast<std::size_t>(s.rows_));
-    for (std::size_t r = 0; r < rowMeta_.size(); ++r)
-        rowMeta_[r].texts = s.texts_[r];
+    for (std::size_t r = 0; r < rowMeta_.size(); ++r) {
+        RowMeta& meta = rowMeta_[r];
+        meta.texts = s.texts_[r];
+        meta.extra.reset();
+        meta.hidden = meta.selected = false;
+    }
     selectedCount_ = nodeCount_ = hiddenRowCount_ = 0;
     colMeta_.assign(static_cast<std::size_t>(s.cols_), ColMeta { defaultColWidth_ });
     for (int c = 0; c < s.cols_; ++c)
@@ -287,8 +307,9 @@ void GridStore::setObject(int col, int row, void* object)
 
 void GridStore::clearCells()
 {
+    // The rows keep their blocks: a list read again, mostly of the same lengths, writes into them.
     for (auto& meta : rowMeta_) {
-        meta.texts.clear();
+        meta.texts.empty();
         if (meta.extra)
             meta.extra->objects.clear();
     }

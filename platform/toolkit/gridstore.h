@@ -59,6 +59,8 @@ class GridStore {
         // Drops the cells from `count` on.
         void truncate(int count);
         void clear();
+        // Empties the cells but keeps the block for the next texts of the same size.
+        void empty();
 
     private:
         std::size_t bytes() const;

@@ -222,6 +222,41 @@ TEST(GridStore, ARestoredStoreAndItsSnapshotChangeApart)
     EXPECT_EQ(snap.text(5, 1), "");
 }
 
+// Emptied rows keep their blocks for the next texts: they must read empty, copy as empty, and
+// take texts of the old size as well as of any other.
+TEST(GridStore, EmptiedRowsReadEmptyAndTakeNewTexts)
+{
+    auto s = makeStore(3, 4);
+    s.clearCells();
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(s.text(c, r), "");
+    const GridStore::Snapshot emptied = s.snapshot();
+    EXPECT_EQ(emptied.text(0, 1), "");
+    const std::string_view same[] = { "9:9", "8:8", "7:7" };
+    s.assignRow(1, same, 3);
+    s.setText(2, 2, "Größer als vorher");
+    s.setText(0, 3, "");
+    EXPECT_EQ(s.text(1, 1), "8:8");
+    EXPECT_EQ(s.text(2, 2), "Größer als vorher");
+    EXPECT_EQ(s.text(0, 2), "");
+    EXPECT_EQ(s.text(0, 3), "");
+    // Restored over rows of other lengths, some emptied: the snapshot's texts and nothing else.
+    auto source = makeStore(3, 3);
+    source.setText(1, 2, "ä");
+    const GridStore::Snapshot snap = source.snapshot();
+    s.setRowSelected(1, true);
+    s.setRowHidden(2, true);
+    s.restore(snap);
+    EXPECT_EQ(s.rowCount(), 3);
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "1:1", "ä" }));
+    EXPECT_EQ(s.text(2, 2), "2:2");
+    EXPECT_FALSE(s.rowSelected(1));
+    EXPECT_EQ(s.displayRowCount(), 3);
+    s.restore(emptied);
+    EXPECT_EQ(s.text(1, 2), "");
+}
+
 TEST(GridStore, StylesFollowRowsAndCellsWinOverRows)
 {
     auto s = makeStore(3, 4);
