@@ -15,7 +15,7 @@ constexpr int kColWidthsTask = 1;
 constexpr const char* kColSettingsKey = "ColSettings";
 
 // The text a cell sorts by: mark-up stripped (into `buffer` when there is any).
-std::string_view sortText(const std::string& cell, std::string& buffer)
+std::string_view sortText(std::string_view cell, std::string& buffer)
 {
     if (!qel::minihtml::IsMarkup(cell))
         return cell;
@@ -400,7 +400,7 @@ void TQelGrid::GetColFormat(int col, TSortStyle& style)
         // Numbers or dates when every non-empty cell is one, else text.
         bool numbers = true, dates = true, any = false;
         for (int r = FixedRows(); r < RowCount() && (numbers || dates); ++r) {
-            const std::string& text = store_.text(col, r);
+            const std::string_view text = store_.text(col, r);
             if (Trim(text).empty())
                 continue;
             any = true;

@@ -29,6 +29,7 @@ TQelSGRowFiller::TQelSGRowFiller(TQelSelectGrid& grid, TQelSQLQuery& query)
     : grid_(grid)
     , query_(query)
     , columns_(static_cast<std::size_t>(std::max(query.FieldCount(), 1)))
+    , texts_(columns_.size())
 {
     TQelDatabase* db = QelDatabase();
     if (const TQelKlasse* k = db ? db->Klasse(grid.get_ClassType()) : nullptr)
@@ -54,16 +55,16 @@ const std::string& TQelSGRowFiller::format(TColumn& column, int col)
 {
     if (!column.memo) {
         column.field->LoadStored(query_.AsValue(col));
-        scratch_ = column.field->AsString();
-        return scratch_;
+        column.scratch = column.field->AsString();
+        return column.scratch;
     }
     const std::string_view stored = query_.AsStringView(col);
     if (const auto it = column.formatted.find(stored); it != column.formatted.end())
         return it->second;
     column.field->LoadStored(query_.AsValue(col));
     if (column.formatted.size() >= kMemoLimit) {
-        scratch_ = column.field->AsString();
-        return scratch_;
+        column.scratch = column.field->AsString();
+        return column.scratch;
     }
     return column.formatted.emplace(std::string(stored), column.field->AsString()).first->second;
 }
@@ -76,43 +77,41 @@ long long TQelSGRowFiller::Write(int row)
     const int cols = query_.FieldCount();
     for (int c = 1; c < cols; ++c) {
         TColumn& column = columns_[static_cast<std::size_t>(c)];
+        std::string_view& text = texts_[static_cast<std::size_t>(c)];
         switch (column.kind) {
         case TKind::Plain:
-            grid_.AssignCellsEx(c, row, query_.AsStringView(c));
+            text = query_.AsStringView(c);
             break;
         case TKind::Choice:
-            grid_.AssignCellsEx(c, row, TrimView(query_.AsStringView(c)));
+            text = TrimView(query_.AsStringView(c));
             break;
         case TKind::Formatted:
-            grid_.AssignCellsEx(c, row, format(column, c));
+            text = format(column, c);
             break;
         case TKind::Reference:
-            writeReference(column, c, row);
+            text = reference(column, c, row);
             break;
         }
     }
     const long long key = query_.AsInteger(0);
     char digits[24];
     const auto end = std::to_chars(digits, digits + sizeof digits, key).ptr;
-    grid_.AssignCellsEx(0, row, std::string_view(digits, static_cast<std::size_t>(end - digits)));
+    texts_[0] = std::string_view(digits, static_cast<std::size_t>(end - digits));
+    grid_.AssignRowEx(row, texts_.data(), std::max(cols, 1));
     return key;
 }
 
-void TQelSGRowFiller::writeReference(TColumn& column, int col, int row)
+std::string_view TQelSGRowFiller::reference(TColumn& column, int col, int row)
 {
     const long long key = query_.AsInteger(col);
-    if (key <= 0) {
-        grid_.AssignCellsEx(col, row, std::string_view());
-        return;
-    }
+    if (key <= 0)
+        return {};
     TNames& names = *column.names;
-    if (const auto it = names.known.find(key); it != names.known.end()) {
-        grid_.AssignCellsEx(col, row, it->second);
-        return;
-    }
-    grid_.AssignCellsEx(col, row, std::string_view());
+    if (const auto it = names.known.find(key); it != names.known.end())
+        return it->second;
     names.wanted.insert(key);
     pending_.push_back({ row, col, key });
+    return {};
 }
 
 void TQelSGRowFiller::readNames(TQelClassKey cls, TNames& names)

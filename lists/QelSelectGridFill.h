@@ -1,7 +1,7 @@
 #pragma once
 // How the select grid writes the records of a list query into its cells. What a column needs
 // (the text as it stands, a choice's display text, a field's formatting) is decided once per
-// load; each cell is then written in place, without temporary strings for plain texts.
+// load; each row's cells are then written at once, without temporary strings for plain texts.
 #include "lists/QelSelectGrid.h"
 
 #include <memory>
@@ -46,17 +46,18 @@ private:
         TQelField* field = nullptr; // formats the stored values (dates, booleans, amounts)
         bool memo = false; // stored texts that repeat are formatted once (dates, booleans)
         std::unordered_map<std::string, std::string, THash, TEqual> formatted;
+        std::string scratch; // the text formatted last when it is not remembered
         TNames* names = nullptr; // references: the names of the referenced class
     };
     const std::string& format(TColumn& column, int col);
-    void writeReference(TColumn& column, int col, int row);
+    std::string_view reference(TColumn& column, int col, int row);
     void readNames(TQelClassKey cls, TNames& names);
 
     TQelSelectGrid& grid_;
     TQelSQLQuery& query_;
     std::unique_ptr<TQelFieldList> fields_;
     std::vector<TColumn> columns_;
-    std::string scratch_;
+    std::vector<std::string_view> texts_; // the row being written, by column
     std::unordered_map<int, TNames> refNames_; // by referenced class
     std::vector<TPending> pending_;
 };

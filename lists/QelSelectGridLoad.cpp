@@ -191,7 +191,7 @@ bool TQelSelectGrid::restore_from_cache()
     const int first = FirstDataRow();
     int rows = 0;
     for (int key = 0; first + rows < RowCount(); ++rows) {
-        const std::string& text = CellTextEx(0, first + rows);
+        const std::string_view text = CellTextEx(0, first + rows);
         if (std::from_chars(text.data(), text.data() + text.size(), key).ec != std::errc() || key <= 0)
             break;
     }

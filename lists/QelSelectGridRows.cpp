@@ -20,7 +20,7 @@ int TQelSelectGrid::get_row(TQelObjectKey key) const
         keyRows_.reserve(static_cast<std::size_t>(entryCount_));
         const int first = FirstDataRow();
         for (int r = first; r < first + entryCount_ && r < RowCount(); ++r)
-            keyRows_.emplace(std::atoi(store_.text(0, r).c_str()), r);
+            keyRows_.emplace(std::atoi(std::string(store_.text(0, r)).c_str()), r);
         indexDirty_ = false;
     }
     const auto it = keyRows_.find(key.Id());

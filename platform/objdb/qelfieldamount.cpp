@@ -4,6 +4,7 @@
 #include "objdb/qelstrings.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -72,8 +73,18 @@ std::string TQelAmountField::format(const TQelValue& v) const
     if (!d)
         return {};
     // Digits with a point, then regrouped in one pass: thousands by ".", decimals after ",".
+    // to_chars writes what "%.*f" writes, without the locale and stream machinery of printf.
     char digits[64];
-    const int written = std::snprintf(digits, sizeof digits, "%.*f", Decimals(), std::fabs(*d));
+    const int decimals = Decimals();
+    int written = -1;
+    if (decimals >= 0) {
+        const auto [end, ec] = std::to_chars(
+            digits, digits + sizeof digits - 1, std::fabs(*d), std::chars_format::fixed, decimals);
+        if (ec == std::errc())
+            written = static_cast<int>(end - digits);
+    }
+    if (written < 0)
+        written = std::snprintf(digits, sizeof digits, "%.*f", decimals, std::fabs(*d));
     const std::size_t n
         = std::min<std::size_t>(written < 0 ? 0 : static_cast<std::size_t>(written), sizeof digits - 1);
     const char* point = static_cast<const char*>(std::memchr(digits, '.', n));

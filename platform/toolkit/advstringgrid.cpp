@@ -51,6 +51,12 @@ void TAdvStringGrid::AssignCellsEx(int col, int row, std::string_view text)
     ContentChanged();
 }
 
+void TAdvStringGrid::AssignRowEx(int row, const std::string_view* texts, int count)
+{
+    store_.assignRow(row, texts, count);
+    ContentChanged();
+}
+
 void TAdvStringGrid::Clear()
 {
     store_.clearCells();
@@ -424,9 +430,11 @@ void TAdvStringGrid::LoadFromCSV(const std::string& fileName)
     store_.setRowCount(0);
     store_.setColCount(static_cast<int>(std::max<std::size_t>(cols, 1)));
     store_.setRowCount(static_cast<int>(rows.size()));
-    for (std::size_t r = 0; r < rows.size(); ++r)
-        for (std::size_t c = 0; c < rows[r].size(); ++c)
-            store_.setText(static_cast<int>(c), static_cast<int>(r), rows[r][c]);
+    std::vector<std::string_view> texts;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        texts.assign(rows[r].begin(), rows[r].end());
+        store_.assignRow(static_cast<int>(r), texts.data(), static_cast<int>(texts.size()));
+    }
     LayoutChanged();
     EndUpdate();
 }

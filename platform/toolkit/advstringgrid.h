@@ -19,13 +19,16 @@ public:
     explicit TAdvStringGrid(TComponent* owner);
 
     // Cells by column and real row.
-    std::string GetCellsEx(int col, int row) const { return store_.text(col, row); }
+    std::string GetCellsEx(int col, int row) const { return std::string(store_.text(col, row)); }
     void SetCellsEx(int col, int row, const std::string& text);
     void SetCellsEx(int col, int row, std::string&& text);
-    // Writes a cell without a temporary string (the cell's own buffer is reused): for fills.
+    // Writes a cell without a temporary string.
     void AssignCellsEx(int col, int row, std::string_view text);
-    // A cell's text without a copy; valid until the cell changes.
-    const std::string& CellTextEx(int col, int row) const { return store_.text(col, row); }
+    // Writes the cells of a row from column 0 on at once (cells past `count` become empty): for
+    // fills, where it costs one allocation per row.
+    void AssignRowEx(int row, const std::string_view* texts, int count);
+    // A cell's text without a copy; valid until a cell of its row changes.
+    std::string_view CellTextEx(int col, int row) const { return store_.text(col, row); }
     void* GetObjectsEx(int col, int row) const { return store_.object(col, row); }
     void SetObjectsEx(int col, int row, void* object) { store_.setObject(col, row, object); }
     // Empties every cell (texts and objects) and removes styles, merges and nodes.

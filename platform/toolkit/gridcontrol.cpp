@@ -463,7 +463,7 @@ bool TCustomGrid::CanEditShow()
 
 std::string TCustomGrid::GetEditText(int col, int row)
 {
-    return store_.text(col, RealRowIndex(row));
+    return std::string(store_.text(col, RealRowIndex(row)));
 }
 
 void TCustomGrid::SetEditText(int col, int row, const std::string& value)

@@ -311,7 +311,7 @@ class TStringGrid : public TCustomGrid {
 public:
     explicit TStringGrid(TComponent* owner);
 
-    std::string Cells(int col, int row) const { return store_.text(col, RealRowIndex(row)); }
+    std::string Cells(int col, int row) const { return std::string(store_.text(col, RealRowIndex(row))); }
     void SetCells(int col, int row, const std::string& text);
     void* Objects(int col, int row) const { return store_.object(col, RealRowIndex(row)); }
     void SetObjects(int col, int row, void* object);

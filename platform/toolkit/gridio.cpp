@@ -21,7 +21,7 @@ constexpr std::array<char, 8> kMagic { 'Q', 'E', 'L', 'G', 'R', 'I', 'D', '\x01'
 constexpr std::uint32_t kMaxCols = 1u << 16;
 constexpr std::uint32_t kMaxRows = 1u << 26;
 
-bool needsQuotes(const std::string& text, char delimiter)
+bool needsQuotes(std::string_view text, char delimiter)
 {
     if (text.empty())
         return false;
@@ -47,7 +47,7 @@ std::uint32_t readU32(std::istream& in)
 
 } // namespace
 
-bool LooksLikeFormula(const std::string& text)
+bool LooksLikeFormula(std::string_view text)
 {
     if (text.empty() || std::string_view("=+-@\t\r").find(text.front()) == std::string_view::npos)
         return false;
@@ -207,12 +207,14 @@ void ReadBinary(GridStore& store, std::istream& in)
     store.setRowCount(static_cast<int>(rows));
     for (std::uint32_t c = 0; c < cols; ++c)
         store.setColWidth(static_cast<int>(c), widths[c]);
-    std::size_t i = 0;
-    for (std::uint32_t r = 0; r < rows; ++r)
+    std::vector<std::string_view> row(cols);
+    for (std::uint32_t r = 0; r < rows; ++r) {
         for (std::uint32_t c = 0; c < cols; ++c) {
-            store.setText(static_cast<int>(c), static_cast<int>(r), std::move(texts[i++]));
+            row[c] = texts[static_cast<std::size_t>(r) * cols + c];
             store.setObject(static_cast<int>(c), static_cast<int>(r), nullptr);
         }
+        store.assignRow(static_cast<int>(r), row.data(), static_cast<int>(cols));
+    }
 }
 
 bool ReplaceFile(const std::string& path, const std::string& data, std::string& error)

@@ -24,7 +24,7 @@ struct CsvOptions {
 };
 
 // Whether a cell text would be read as a formula by a spreadsheet program.
-bool LooksLikeFormula(const std::string& text);
+bool LooksLikeFormula(std::string_view text);
 
 // Writes all rows (fixed rows included), one line per row, CRLF line ends. A cell is quoted when
 // it holds the delimiter, a quote, a line break or leading/trailing blanks; quotes are doubled.

@@ -48,8 +48,10 @@ QVariant GridModel::data(const QModelIndex& index, int role) const
         return {};
     const auto& store = host_.gridStore();
     const int row = store.realRow(index.row() + firstDisplayRow());
-    const std::string& text = store.text(index.column() + firstCol(), row);
-    return QString::fromStdString(role == Qt::DisplayRole ? minihtml::Strip(text) : text);
+    const std::string_view text = store.text(index.column() + firstCol(), row);
+    if (role == Qt::DisplayRole)
+        return QString::fromStdString(minihtml::Strip(text));
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const

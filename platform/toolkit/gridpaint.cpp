@@ -179,7 +179,7 @@ bool TCustomGrid::anchorAt(int col, int row, int x, int y, std::string* href)
         real = m->row;
         row = DisplRowIndex(real);
     }
-    const std::string& text = store_.text(col, real);
+    const std::string_view text = store_.text(col, real);
     if (row < 0 || text.find('<') == std::string::npos)
         return false;
     const auto doc = html::Parse(text);

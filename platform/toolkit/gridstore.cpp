@@ -1,12 +1,196 @@
 #include "toolkit/gridstore.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <iterator>
+#include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace qel::grid {
 namespace {
-const std::string kEmpty;
+
+std::uint32_t load32(const char* p)
+{
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
 }
+
+void store32(char* p, std::uint32_t v)
+{
+    std::memcpy(p, &v, sizeof v);
+}
+
+constexpr std::size_t kWord = sizeof(std::uint32_t);
+
+// A block for `count` cells of `chars` text bytes in all, its count set.
+char* allocateRow(int count, std::size_t chars)
+{
+    char* data = static_cast<char*>(std::malloc(kWord * (1 + static_cast<std::size_t>(count)) + chars));
+    if (!data)
+        throw std::bad_alloc();
+    store32(data, static_cast<std::uint32_t>(count));
+    return data;
+}
+
+} // namespace
+
+// ---- RowTexts ---------------------------------------------------------------------------------
+
+GridStore::RowTexts::RowTexts(const RowTexts& other)
+{
+    if (other.count() > 0) {
+        const std::size_t n = other.bytes();
+        data_ = static_cast<char*>(std::malloc(n));
+        if (!data_)
+            throw std::bad_alloc();
+        std::memcpy(data_, other.data_, n);
+    }
+}
+
+GridStore::RowTexts& GridStore::RowTexts::operator=(const RowTexts& other)
+{
+    if (this == &other)
+        return *this;
+    if (other.count() == 0) {
+        clear();
+    } else if (data_ && bytes() == other.bytes()) {
+        std::memcpy(data_, other.data_, other.bytes()); // a block of the same size serves again
+    } else {
+        RowTexts copy(other);
+        std::swap(data_, copy.data_);
+    }
+    return *this;
+}
+
+GridStore::RowTexts::~RowTexts()
+{
+    std::free(data_);
+}
+
+int GridStore::RowTexts::count() const
+{
+    return data_ ? static_cast<int>(load32(data_)) : 0;
+}
+
+std::size_t GridStore::RowTexts::bytes() const
+{
+    const std::size_t n = load32(data_);
+    // An emptied block keeps its size where the first end offset was.
+    return n == 0 ? load32(data_ + kWord) : kWord * (1 + n) + load32(data_ + kWord * n);
+}
+
+std::string_view GridStore::RowTexts::text(int col) const
+{
+    if (col < 0 || col >= count())
+        return {};
+    const std::size_t n = load32(data_);
+    const char* ends = data_ + kWord;
+    const std::uint32_t from = col > 0 ? load32(ends + kWord * static_cast<std::size_t>(col - 1)) : 0;
+    const std::uint32_t to = load32(ends + kWord * static_cast<std::size_t>(col));
+    return { data_ + kWord * (1 + n) + from, to - from };
+}
+
+void GridStore::RowTexts::assign(int col, std::string_view text)
+{
+    if (col < 0)
+        return;
+    const int n = count();
+    if (col < n) {
+        const std::string_view old = this->text(col);
+        if (old.size() == text.size()) {
+            if (!text.empty())
+                std::memmove(const_cast<char*>(old.data()), text.data(), text.size());
+            return;
+        }
+    } else if (text.empty()) {
+        return;
+    }
+    // A new block from the old one's texts (which stay readable until it is swapped in).
+    const int cells = std::max(n, col + 1);
+    std::array<std::string_view, 16> few;
+    std::vector<std::string_view> many;
+    std::string_view* texts = few.data();
+    if (cells > static_cast<int>(few.size())) {
+        many.resize(static_cast<std::size_t>(cells));
+        texts = many.data();
+    }
+    for (int c = 0; c < cells; ++c)
+        texts[c] = c == col ? text : this->text(c);
+    RowTexts next;
+    next.assignAll(texts, cells);
+    std::swap(data_, next.data_);
+}
+
+void GridStore::RowTexts::assignAll(const std::string_view* texts, int count)
+{
+    while (count > 0 && texts[count - 1].empty())
+        --count;
+    if (count == 0) {
+        clear();
+        return;
+    }
+    std::size_t chars = 0;
+    for (int c = 0; c < count; ++c)
+        chars += texts[c].size();
+    if (chars > std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("row texts too long");
+    // The block is written over in place when the texts fill it exactly and none of them lies
+    // inside it (a text moved within its own row would be overwritten before it is read).
+    bool inPlace = data_ && bytes() == kWord * (1 + static_cast<std::size_t>(count)) + chars;
+    for (int c = 0; c < count && inPlace; ++c)
+        inPlace = texts[c].empty() || std::less<const char*>()(texts[c].data(), data_)
+            || !std::less<const char*>()(texts[c].data(), data_ + bytes());
+    char* data = inPlace ? data_ : allocateRow(count, chars);
+    store32(data, static_cast<std::uint32_t>(count));
+    char* ends = data + kWord;
+    char* out = ends + kWord * static_cast<std::size_t>(count);
+    std::uint32_t end = 0;
+    for (int c = 0; c < count; ++c) {
+        const std::string_view t = texts[c];
+        if (!t.empty())
+            std::memmove(out + end, t.data(), t.size());
+        end += static_cast<std::uint32_t>(t.size());
+        store32(ends + kWord * static_cast<std::size_t>(c), end);
+    }
+    if (data != data_) {
+        std::free(data_);
+        data_ = data;
+    }
+}
+
+void GridStore::RowTexts::truncate(int count)
+{
+    const int n = this->count();
+    if (count >= n)
+        return;
+    std::vector<std::string_view> texts(static_cast<std::size_t>(std::max(count, 0)));
+    for (int c = 0; c < count; ++c)
+        texts[static_cast<std::size_t>(c)] = text(c);
+    RowTexts next;
+    next.assignAll(texts.data(), static_cast<int>(texts.size()));
+    std::swap(data_, next.data_);
+}
+
+void GridStore::RowTexts::clear()
+{
+    std::free(std::exchange(data_, nullptr));
+}
+
+void GridStore::RowTexts::empty()
+{
+    if (count() > 0) {
+        const std::size_t size = bytes();
+        store32(data_, 0);
+        store32(data_ + kWord, static_cast<std::uint32_t>(size));
+    }
+}
+
+// ---- GridStore --------------------------------------------------------------------------------
 
 GridStore::GridStore() = default;
 
@@ -15,12 +199,6 @@ void GridStore::setColCount(int count)
     count = std::max(0, count);
     if (count == cols_)
         return;
-    std::vector<Cell> next(static_cast<std::size_t>(rows_) * count);
-    const int keep = std::min(cols_, count);
-    for (int r = 0; r < rows_; ++r)
-        for (int c = 0; c < keep; ++c)
-            next[static_cast<std::size_t>(r) * count + c] = std::move(cell(c, r));
-    cells_ = std::move(next);
     const int oldCols = cols_;
     cols_ = count;
     colMeta_.resize(static_cast<std::size_t>(count), ColMeta { defaultColWidth_ });
@@ -28,9 +206,14 @@ void GridStore::setColCount(int count)
         std::erase_if(merges_, [count](const Merge& m) { return m.col >= count; });
         for (auto& m : merges_)
             m.spanX = std::min(m.spanX, count - m.col);
-        for (auto& meta : rowMeta_)
-            if (meta.cellStyles)
-                std::erase_if(*meta.cellStyles, [count](const auto& p) { return p.first >= count; });
+        for (auto& meta : rowMeta_) {
+            meta.texts.truncate(count);
+            if (meta.extra) {
+                std::erase_if(meta.extra->cellStyles, [count](const auto& p) { return p.first >= count; });
+                if (meta.extra->objects.size() > static_cast<std::size_t>(count))
+                    meta.extra->objects.resize(static_cast<std::size_t>(count));
+            }
+        }
     }
 }
 
@@ -45,25 +228,24 @@ void GridStore::setRowCount(int count)
 
 void GridStore::reserveRows(int count)
 {
-    cells_.reserve(static_cast<std::size_t>(std::max(0, count)) * std::max(1, cols_));
     rowMeta_.reserve(static_cast<std::size_t>(std::max(0, count)));
 }
 
-const std::string& GridStore::text(int col, int row) const
+std::string_view GridStore::text(int col, int row) const
 {
-    return validCell(col, row) ? cell(col, row).text : kEmpty;
-}
-
-void GridStore::setText(int col, int row, std::string text)
-{
-    if (validCell(col, row))
-        cell(col, row).text = std::move(text);
+    return validCell(col, row) ? rowMeta_[static_cast<std::size_t>(row)].texts.text(col) : std::string_view();
 }
 
 void GridStore::assignText(int col, int row, std::string_view text)
 {
     if (validCell(col, row))
-        cell(col, row).text.assign(text);
+        rowMeta_[static_cast<std::size_t>(row)].texts.assign(col, text);
+}
+
+void GridStore::assignRow(int row, const std::string_view* texts, int count)
+{
+    if (row >= 0 && row < rows_)
+        rowMeta_[static_cast<std::size_t>(row)].texts.assignAll(texts, std::clamp(count, 0, cols_));
 }
 
 GridStore::Snapshot GridStore::snapshot() const
@@ -74,23 +256,27 @@ GridStore::Snapshot GridStore::snapshot() const
     s.widths_.reserve(colMeta_.size());
     for (const ColMeta& m : colMeta_)
         s.widths_.push_back(m.width);
-    s.cells_ = cells_;
-    for (Cell& c : s.cells_)
-        c.object = nullptr;
+    s.texts_.reserve(rowMeta_.size());
+    for (const RowMeta& meta : rowMeta_)
+        s.texts_.push_back(meta.texts);
     return s;
 }
 
 void GridStore::restore(const Snapshot& s)
 {
     merges_.clear();
-    rowMeta_.clear();
+    // Rows that stay keep their blocks (a block of the same size takes the copy).
     rowMeta_.resize(static_cast<std::size_t>(s.rows_));
+    for (std::size_t r = 0; r < rowMeta_.size(); ++r) {
+        RowMeta& meta = rowMeta_[r];
+        meta.texts = s.texts_[r];
+        meta.extra.reset();
+        meta.hidden = meta.selected = false;
+    }
     selectedCount_ = nodeCount_ = hiddenRowCount_ = 0;
     colMeta_.assign(static_cast<std::size_t>(s.cols_), ColMeta { defaultColWidth_ });
     for (int c = 0; c < s.cols_; ++c)
         colMeta_[static_cast<std::size_t>(c)].width = s.widths_[static_cast<std::size_t>(c)];
-    // Element-wise copy: the strings already here keep their buffers.
-    cells_ = s.cells_;
     cols_ = s.cols_;
     rows_ = s.rows_;
     invalidateLayout();
@@ -98,31 +284,46 @@ void GridStore::restore(const Snapshot& s)
 
 void* GridStore::object(int col, int row) const
 {
-    return validCell(col, row) ? cell(col, row).object : nullptr;
+    if (!validCell(col, row))
+        return nullptr;
+    const RowExtra* extra = rowMeta_[static_cast<std::size_t>(row)].extra.get();
+    return extra && static_cast<std::size_t>(col) < extra->objects.size()
+        ? extra->objects[static_cast<std::size_t>(col)]
+        : nullptr;
 }
 
 void GridStore::setObject(int col, int row, void* object)
 {
-    if (validCell(col, row))
-        cell(col, row).object = object;
+    if (!validCell(col, row))
+        return;
+    RowMeta& meta = rowMeta_[static_cast<std::size_t>(row)];
+    if (!object && (!meta.extra || static_cast<std::size_t>(col) >= meta.extra->objects.size()))
+        return;
+    auto& objects = meta.more().objects;
+    if (static_cast<std::size_t>(col) >= objects.size())
+        objects.resize(static_cast<std::size_t>(col) + 1, nullptr);
+    objects[static_cast<std::size_t>(col)] = object;
 }
 
 void GridStore::clearCells()
 {
-    for (auto& c : cells_) {
-        c.text.clear();
-        c.object = nullptr;
+    // The rows keep their blocks: a list read again, mostly of the same lengths, writes into them.
+    for (auto& meta : rowMeta_) {
+        meta.texts.empty();
+        if (meta.extra)
+            meta.extra->objects.clear();
     }
 }
 
 void GridStore::clearRows(int first, int count)
 {
     const int last = std::min(rows_, first + count);
-    for (int r = std::max(0, first); r < last; ++r)
-        for (int c = 0; c < cols_; ++c) {
-            cell(c, r).text.clear();
-            cell(c, r).object = nullptr;
-        }
+    for (int r = std::max(0, first); r < last; ++r) {
+        RowMeta& meta = rowMeta_[static_cast<std::size_t>(r)];
+        meta.texts.clear();
+        if (meta.extra)
+            meta.extra->objects.clear();
+    }
 }
 
 void GridStore::insertRows(int at, int count)
@@ -130,21 +331,24 @@ void GridStore::insertRows(int at, int count)
     at = std::clamp(at, 0, rows_);
     if (count <= 0)
         return;
-    cells_.insert(cells_.begin() + static_cast<std::ptrdiff_t>(at) * cols_,
-        static_cast<std::size_t>(count) * cols_, Cell {});
-    std::vector<RowMeta> fresh(static_cast<std::size_t>(count));
-    rowMeta_.insert(
-        rowMeta_.begin() + at, std::make_move_iterator(fresh.begin()), std::make_move_iterator(fresh.end()));
+    if (at == rows_) {
+        rowMeta_.resize(rowMeta_.size() + static_cast<std::size_t>(count));
+    } else {
+        std::vector<RowMeta> fresh(static_cast<std::size_t>(count));
+        rowMeta_.insert(rowMeta_.begin() + at, std::make_move_iterator(fresh.begin()),
+            std::make_move_iterator(fresh.end()));
+    }
     rows_ += count;
     for (auto& m : merges_)
         if (m.row >= at)
             m.row += count;
     // A node that spans the insertion point grows with it.
-    for (int r = 0; r < at; ++r) {
-        auto& meta = rowMeta_[static_cast<std::size_t>(r)];
-        if (meta.nodeSpan > 0 && r + meta.nodeSpan > at)
-            meta.nodeSpan += count;
-    }
+    if (nodeCount_ > 0)
+        for (int r = 0; r < at; ++r) {
+            auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+            if (meta.nodeSpan() > 0 && r + meta.nodeSpan() > at)
+                meta.extra->nodeSpan += count;
+        }
     invalidateLayout();
 }
 
@@ -156,13 +360,14 @@ void GridStore::removeRows(int at, int count)
     for (int r = at; r < at + count; ++r) {
         const auto& meta = rowMeta_[static_cast<std::size_t>(r)];
         selectedCount_ -= meta.selected ? 1 : 0;
-        nodeCount_ -= meta.nodeSpan > 0 ? 1 : 0;
+        nodeCount_ -= meta.nodeSpan() > 0 ? 1 : 0;
         hiddenRowCount_ -= meta.hidden ? 1 : 0;
     }
-    cells_.erase(cells_.begin() + static_cast<std::ptrdiff_t>(at) * cols_,
-        cells_.begin() + static_cast<std::ptrdiff_t>(at + count) * cols_);
     rowMeta_.erase(rowMeta_.begin() + at, rowMeta_.begin() + at + count);
     rows_ -= count;
+    // A store that shrank to less than a quarter of its room gives the rest back.
+    if (rowMeta_.capacity() > 4 * rowMeta_.size() + 1024)
+        rowMeta_.shrink_to_fit();
     std::erase_if(merges_, [at, count](const Merge& m) { return m.row >= at && m.row < at + count; });
     for (auto& m : merges_) {
         if (m.row >= at + count)
@@ -170,11 +375,13 @@ void GridStore::removeRows(int at, int count)
         else if (m.row + m.spanY > at) // spans into the removed rows: shrink
             m.spanY = std::max(1, m.spanY - std::min(count, m.row + m.spanY - at));
     }
-    for (int r = 0; r < at; ++r) {
-        auto& meta = rowMeta_[static_cast<std::size_t>(r)];
-        if (meta.nodeSpan > 0 && r + meta.nodeSpan > at)
-            meta.nodeSpan = std::max(1, meta.nodeSpan - std::min(count, r + meta.nodeSpan - at));
-    }
+    if (nodeCount_ > 0)
+        for (int r = 0; r < at; ++r) {
+            auto& meta = rowMeta_[static_cast<std::size_t>(r)];
+            if (meta.nodeSpan() > 0 && r + meta.nodeSpan() > at)
+                meta.extra->nodeSpan
+                    = std::max(1, meta.nodeSpan() - std::min(count, r + meta.nodeSpan() - at));
+        }
     invalidateLayout();
 }
 
@@ -182,9 +389,6 @@ void GridStore::swapRows(int a, int b)
 {
     if (a == b || a < 0 || b < 0 || a >= rows_ || b >= rows_)
         return;
-    std::swap_ranges(cells_.begin() + static_cast<std::ptrdiff_t>(a) * cols_,
-        cells_.begin() + static_cast<std::ptrdiff_t>(a + 1) * cols_,
-        cells_.begin() + static_cast<std::ptrdiff_t>(b) * cols_);
     std::swap(rowMeta_[static_cast<std::size_t>(a)], rowMeta_[static_cast<std::size_t>(b)]);
     for (auto& m : merges_) {
         if (m.row == a)
@@ -203,18 +407,14 @@ bool GridStore::moveRow(int from, int to)
     bool plain = true;
     for (int r = lo; r <= hi && plain; ++r) {
         const auto& meta = rowMeta_[static_cast<std::size_t>(r)];
-        plain = !meta.hidden && meta.nodeSpan == 0;
+        plain = !meta.hidden && meta.nodeSpan() == 0;
     }
     for (const auto& m : merges_)
         plain = plain && (m.row + m.spanY <= lo || m.row > hi);
-    const auto rowAt = [this](int r) { return cells_.begin() + static_cast<std::ptrdiff_t>(r) * cols_; };
-    if (from > to) {
-        std::rotate(rowAt(to), rowAt(from), rowAt(from + 1));
+    if (from > to)
         std::rotate(rowMeta_.begin() + to, rowMeta_.begin() + from, rowMeta_.begin() + from + 1);
-    } else {
-        std::rotate(rowAt(from), rowAt(from + 1), rowAt(to + 1));
+    else
         std::rotate(rowMeta_.begin() + from, rowMeta_.begin() + from + 1, rowMeta_.begin() + to + 1);
-    }
     for (auto& m : merges_) {
         if (m.row == from)
             m.row = to;
@@ -233,18 +433,15 @@ CellStyle* GridStore::ownStyle(int col, int row, bool create)
     if (!validCell(col, row))
         return nullptr;
     auto& meta = rowMeta_[static_cast<std::size_t>(row)];
-    if (!meta.cellStyles) {
-        if (!create)
-            return nullptr;
-        meta.cellStyles = std::make_unique<std::vector<std::pair<int, CellStyle>>>();
-    }
-    for (auto& [c, style] : *meta.cellStyles)
+    if (!meta.extra && !create)
+        return nullptr;
+    for (auto& [c, style] : meta.more().cellStyles)
         if (c == col)
             return &style;
     if (!create)
         return nullptr;
-    meta.cellStyles->emplace_back(col, CellStyle {});
-    return &meta.cellStyles->back().second;
+    meta.extra->cellStyles.emplace_back(col, CellStyle {});
+    return &meta.extra->cellStyles.back().second;
 }
 
 CellStyle GridStore::cellStyle(int col, int row) const
@@ -252,17 +449,18 @@ CellStyle GridStore::cellStyle(int col, int row) const
     if (!validCell(col, row))
         return {};
     const auto& meta = rowMeta_[static_cast<std::size_t>(row)];
-    CellStyle result = meta.style;
-    if (meta.cellStyles)
-        for (const auto& [c, style] : *meta.cellStyles)
-            if (c == col) {
-                if (style.color != NoColor)
-                    result.color = style.color;
-                if (style.fontColor != NoColor)
-                    result.fontColor = style.fontColor;
-                if (style.fontStyle >= 0)
-                    result.fontStyle = style.fontStyle;
-            }
+    if (!meta.extra)
+        return {};
+    CellStyle result = meta.extra->style;
+    for (const auto& [c, style] : meta.extra->cellStyles)
+        if (c == col) {
+            if (style.color != NoColor)
+                result.color = style.color;
+            if (style.fontColor != NoColor)
+                result.fontColor = style.fontColor;
+            if (style.fontStyle >= 0)
+                result.fontStyle = style.fontStyle;
+        }
     return result;
 }
 
@@ -287,32 +485,35 @@ void GridStore::setCellFontStyle(int col, int row, int style)
 void GridStore::setRowColor(int row, std::int32_t color)
 {
     if (row >= 0 && row < rows_)
-        rowMeta_[static_cast<std::size_t>(row)].style.color = color;
+        rowMeta_[static_cast<std::size_t>(row)].more().style.color = color;
 }
 
 void GridStore::setRowFontColor(int row, std::int32_t color)
 {
     if (row >= 0 && row < rows_)
-        rowMeta_[static_cast<std::size_t>(row)].style.fontColor = color;
+        rowMeta_[static_cast<std::size_t>(row)].more().style.fontColor = color;
 }
 
 void GridStore::setRowFontStyle(int row, int style)
 {
     if (row >= 0 && row < rows_)
-        rowMeta_[static_cast<std::size_t>(row)].style.fontStyle = style;
+        rowMeta_[static_cast<std::size_t>(row)].more().style.fontStyle = style;
 }
 
 CellStyle GridStore::rowStyle(int row) const
 {
-    return row >= 0 && row < rows_ ? rowMeta_[static_cast<std::size_t>(row)].style : CellStyle {};
+    const RowExtra* extra
+        = row >= 0 && row < rows_ ? rowMeta_[static_cast<std::size_t>(row)].extra.get() : nullptr;
+    return extra ? extra->style : CellStyle {};
 }
 
 void GridStore::clearStyles()
 {
-    for (auto& meta : rowMeta_) {
-        meta.style = {};
-        meta.cellStyles.reset();
-    }
+    for (auto& meta : rowMeta_)
+        if (meta.extra) {
+            meta.extra->style = {};
+            meta.extra->cellStyles.clear();
+        }
 }
 
 int GridStore::colWidth(int col) const
@@ -389,7 +590,7 @@ void GridStore::addNode(int row, int span)
 {
     if (row < 0 || row >= rows_ || span < 1)
         return;
-    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    auto& meta = rowMeta_[static_cast<std::size_t>(row)].more();
     if (meta.nodeSpan == 0)
         ++nodeCount_;
     meta.nodeSpan = std::min(span, rows_ - row);
@@ -401,7 +602,7 @@ void GridStore::removeNode(int row)
 {
     if (!isNode(row))
         return;
-    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    auto& meta = *rowMeta_[static_cast<std::size_t>(row)].extra;
     meta.nodeSpan = 0;
     meta.contracted = false;
     --nodeCount_;
@@ -412,34 +613,35 @@ void GridStore::removeAllNodes()
 {
     if (nodeCount_ == 0)
         return;
-    for (auto& meta : rowMeta_) {
-        meta.nodeSpan = 0;
-        meta.contracted = false;
-    }
+    for (auto& meta : rowMeta_)
+        if (meta.extra) {
+            meta.extra->nodeSpan = 0;
+            meta.extra->contracted = false;
+        }
     nodeCount_ = 0;
     invalidateLayout();
 }
 
 bool GridStore::isNode(int row) const
 {
-    return row >= 0 && row < rows_ && rowMeta_[static_cast<std::size_t>(row)].nodeSpan > 0;
+    return row >= 0 && row < rows_ && rowMeta_[static_cast<std::size_t>(row)].nodeSpan() > 0;
 }
 
 int GridStore::nodeSpan(int row) const
 {
-    return isNode(row) ? rowMeta_[static_cast<std::size_t>(row)].nodeSpan : 0;
+    return isNode(row) ? rowMeta_[static_cast<std::size_t>(row)].nodeSpan() : 0;
 }
 
 bool GridStore::nodeContracted(int row) const
 {
-    return isNode(row) && rowMeta_[static_cast<std::size_t>(row)].contracted;
+    return isNode(row) && rowMeta_[static_cast<std::size_t>(row)].contracted();
 }
 
 void GridStore::setNodeContracted(int row, bool contracted)
 {
     if (!isNode(row))
         return;
-    auto& meta = rowMeta_[static_cast<std::size_t>(row)];
+    auto& meta = *rowMeta_[static_cast<std::size_t>(row)].extra;
     if (meta.contracted == contracted)
         return;
     meta.contracted = contracted;
@@ -516,7 +718,7 @@ void GridStore::rebuildMapping() const
     bool anyContracted = false;
     if (nodeCount_ > 0)
         anyContracted
-            = std::any_of(rowMeta_.begin(), rowMeta_.end(), [](const RowMeta& m) { return m.contracted; });
+            = std::any_of(rowMeta_.begin(), rowMeta_.end(), [](const RowMeta& m) { return m.contracted(); });
     identity_ = hiddenRowCount_ == 0 && !anyContracted;
     displToReal_.clear();
     realToDispl_.clear();
@@ -528,7 +730,7 @@ void GridStore::rebuildMapping() const
             while (!ends.empty() && ends.back() <= r)
                 ends.pop_back();
             levels_[static_cast<std::size_t>(r)] = static_cast<int>(ends.size());
-            const int span = rowMeta_[static_cast<std::size_t>(r)].nodeSpan;
+            const int span = rowMeta_[static_cast<std::size_t>(r)].nodeSpan();
             if (span > 1)
                 ends.push_back(r + span);
         }
@@ -545,8 +747,8 @@ void GridStore::rebuildMapping() const
             realToDispl_[static_cast<std::size_t>(r)] = static_cast<int>(displToReal_.size());
             displToReal_.push_back(r);
         }
-        if (meta.nodeSpan > 1 && meta.contracted)
-            hideUntil = std::max(hideUntil, r + meta.nodeSpan);
+        if (meta.nodeSpan() > 1 && meta.contracted())
+            hideUntil = std::max(hideUntil, r + meta.nodeSpan());
     }
 }
 

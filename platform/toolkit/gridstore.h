@@ -4,7 +4,9 @@
 // All coordinates here are real: column and row indexes into the stored table, whatever is
 // hidden. The display row of a real row is its position among the rows that are shown (rows
 // hidden by HideRow or inside a contracted node are not); fixed rows are always shown.
-// Cells are kept row-major in one vector, so filling a large grid costs one string per cell.
+// Each row keeps its cells' texts in one block (their end offsets, then the texts), so a row costs
+// one allocation whatever its cell count; objects, styles and nodes are kept only for rows that
+// have them.
 #pragma once
 
 #include <cstdint>
@@ -30,9 +32,39 @@ struct Merge {
 };
 
 class GridStore {
-    struct Cell {
-        std::string text;
-        void* object = nullptr;
+    // The texts of one row's cells in one block: the cell count, the end offset of each cell's
+    // text, then the texts one after the other. An empty row holds no block; cells past the
+    // count are empty.
+    class RowTexts {
+    public:
+        RowTexts() = default;
+        RowTexts(const RowTexts& other);
+        RowTexts(RowTexts&& other) noexcept
+            : data_(std::exchange(other.data_, nullptr))
+        {
+        }
+        RowTexts& operator=(const RowTexts& other);
+        RowTexts& operator=(RowTexts&& other) noexcept
+        {
+            std::swap(data_, other.data_);
+            return *this;
+        }
+        ~RowTexts();
+
+        int count() const;
+        std::string_view text(int col) const;
+        void assign(int col, std::string_view text);
+        // Becomes the given texts; cells past them are empty.
+        void assignAll(const std::string_view* texts, int count);
+        // Drops the cells from `count` on.
+        void truncate(int count);
+        void clear();
+        // Empties the cells but keeps the block for the next texts of the same size.
+        void empty();
+
+    private:
+        std::size_t bytes() const;
+        char* data_ = nullptr;
     };
 
 public:
@@ -44,9 +76,11 @@ public:
     public:
         int colCount() const { return cols_; }
         int rowCount() const { return rows_; }
-        const std::string& text(int col, int row) const
+        std::string_view text(int col, int row) const
         {
-            return cells_[static_cast<std::size_t>(row) * cols_ + col].text;
+            return col >= 0 && col < cols_ && row >= 0 && row < rows_
+                ? texts_[static_cast<std::size_t>(row)].text(col)
+                : std::string_view();
         }
 
     private:
@@ -54,7 +88,7 @@ public:
         int cols_ = 0;
         int rows_ = 0;
         std::vector<int> widths_;
-        std::vector<Cell> cells_;
+        std::vector<RowTexts> texts_;
     };
     Snapshot snapshot() const;
     // Becomes the snapshot's cells, unstyled, unmerged, with no nodes, hidden rows or selection.
@@ -66,10 +100,12 @@ public:
     void setRowCount(int count);
     void reserveRows(int count);
 
-    const std::string& text(int col, int row) const;
-    void setText(int col, int row, std::string text);
-    // Writes over the cell's text in place (its buffer is reused when large enough).
+    // A cell's text; valid until a cell of its row changes.
+    std::string_view text(int col, int row) const;
+    void setText(int col, int row, std::string_view text) { assignText(col, row, text); }
     void assignText(int col, int row, std::string_view text);
+    // Writes the row's cells from column 0 on at once (cells past `count` become empty).
+    void assignRow(int row, const std::string_view* texts, int count);
     void* object(int col, int row) const;
     void setObject(int col, int row, void* object);
     bool validCell(int col, int row) const { return col >= 0 && row >= 0 && col < cols_ && row < rows_; }
@@ -144,21 +180,34 @@ public:
     std::uint64_t layoutVersion() const { return layoutVersion_; }
 
 private:
-    struct RowMeta {
-        std::unique_ptr<std::vector<std::pair<int, CellStyle>>> cellStyles; // sparse, by column
+    // What only some rows have.
+    struct RowExtra {
+        std::vector<std::pair<int, CellStyle>> cellStyles; // sparse, by column
+        std::vector<void*> objects; // by column, as far as one was set
         CellStyle style;
         int nodeSpan = 0;
         bool contracted = false;
+    };
+    struct RowMeta {
+        RowTexts texts;
+        std::unique_ptr<RowExtra> extra;
         bool hidden = false;
         bool selected = false;
+
+        int nodeSpan() const { return extra ? extra->nodeSpan : 0; }
+        bool contracted() const { return extra && extra->contracted; }
+        RowExtra& more()
+        {
+            if (!extra)
+                extra = std::make_unique<RowExtra>();
+            return *extra;
+        }
     };
     struct ColMeta {
         int width;
         bool hidden = false;
     };
 
-    Cell& cell(int col, int row) { return cells_[static_cast<std::size_t>(row) * cols_ + col]; }
-    const Cell& cell(int col, int row) const { return cells_[static_cast<std::size_t>(row) * cols_ + col]; }
     CellStyle* ownStyle(int col, int row, bool create);
     void invalidateLayout();
     void rebuildMapping() const;
@@ -167,7 +216,6 @@ private:
     int rows_ = 0;
     int fixedRows_ = 0;
     int defaultColWidth_ = 64;
-    std::vector<Cell> cells_;
     std::vector<RowMeta> rowMeta_;
     std::vector<ColMeta> colMeta_;
     std::vector<Merge> merges_;

@@ -29,7 +29,7 @@ std::vector<std::string> column(const GridStore& s, int col)
 {
     std::vector<std::string> out;
     for (int r = s.fixedRows(); r < s.rowCount(); ++r)
-        out.push_back(s.text(col, r));
+        out.emplace_back(s.text(col, r));
     return out;
 }
 
@@ -105,6 +105,156 @@ TEST(GridStore, SnapshotRestoresTextsAndWidthsAlone)
             EXPECT_EQ(other.text(c, r), store.text(c, r) == "neu" ? "c0r0" : store.text(c, r));
             EXPECT_EQ(other.object(c, r), nullptr);
         }
+}
+
+// A row keeps its cells' texts in one block: writing one cell (longer, shorter, empty, past the
+// last written one, or from another cell of the same row) must leave the others as they were.
+TEST(GridStore, WritingOneCellKeepsTheRowsOtherCells)
+{
+    GridStore s;
+    s.setColCount(5);
+    s.setRowCount(2);
+    s.setText(0, 0, "4711");
+    s.setText(1, 0, "Jürgen");
+    s.setText(3, 0, "Straße 5, Köln");
+    s.setText(0, 1, "other row");
+    const auto row0 = [&] {
+        std::vector<std::string> out;
+        for (int c = 0; c < s.colCount(); ++c)
+            out.emplace_back(s.text(c, 0));
+        return out;
+    };
+    s.setText(1, 0, "Hans-Jürgen Müller-Lüdenscheidt");
+    EXPECT_EQ(row0(),
+        (std::vector<std::string> { "4711", "Hans-Jürgen Müller-Lüdenscheidt", "", "Straße 5, Köln", "" }));
+    s.setText(1, 0, "Ö");
+    s.setText(4, 0, "zuletzt");
+    s.setText(0, 0, "");
+    EXPECT_EQ(row0(), (std::vector<std::string> { "", "Ö", "", "Straße 5, Köln", "zuletzt" }));
+    // From a cell of the same row: the longer text and the equal-length one.
+    s.assignText(2, 0, s.text(3, 0));
+    s.assignText(1, 0, s.text(3, 0).substr(0, 2));
+    EXPECT_EQ(row0(), (std::vector<std::string> { "", "St", "Straße 5, Köln", "Straße 5, Köln", "zuletzt" }));
+    s.setText(4, 0, "");
+    s.setText(3, 0, "");
+    s.setText(2, 0, "");
+    s.setText(1, 0, "");
+    EXPECT_EQ(row0(), std::vector<std::string>(5));
+    EXPECT_EQ(s.text(0, 1), "other row");
+}
+
+TEST(GridStore, WritingAWholeRowEmptiesTheCellsPastItsTexts)
+{
+    auto s = makeStore(4, 3);
+    const std::string_view texts[] = { "1", "Äbersold", "Zoë" };
+    s.assignRow(1, texts, 3);
+    EXPECT_EQ(s.text(1, 1), "Äbersold");
+    EXPECT_EQ(s.text(2, 1), "Zoë");
+    EXPECT_EQ(s.text(3, 1), "");
+    EXPECT_EQ(s.text(3, 2), "3:2");
+    // The row's own texts in another order, of the same lengths: each is read before it is
+    // overwritten.
+    s.setText(0, 2, "abc");
+    s.setText(1, 2, "xyz");
+    const std::string_view swapped[] = { s.text(1, 2), s.text(0, 2), s.text(3, 2), s.text(2, 2) };
+    s.assignRow(2, swapped, 4);
+    EXPECT_EQ(column(s, 0).back(), "xyz");
+    EXPECT_EQ(column(s, 1).back(), "abc");
+    EXPECT_EQ(column(s, 2).back(), "3:2");
+    EXPECT_EQ(column(s, 3).back(), "2:2");
+    s.assignRow(2, nullptr, 0);
+    EXPECT_EQ(column(s, 2).back(), "");
+}
+
+TEST(GridStore, ColumnsGivenUpAndAddedAgainStartEmpty)
+{
+    auto s = makeStore(4, 2);
+    int tag = 0;
+    s.setObject(3, 1, &tag);
+    s.setObject(0, 1, &tag);
+    s.setColCount(2);
+    s.setColCount(4);
+    EXPECT_EQ(s.text(1, 1), "1:1");
+    EXPECT_EQ(s.text(2, 1), "");
+    EXPECT_EQ(s.text(3, 1), "");
+    EXPECT_EQ(s.object(3, 1), nullptr);
+    EXPECT_EQ(s.object(0, 1), &tag);
+}
+
+TEST(GridStore, ObjectsTravelWithTheirRowsAndGoWithTheirTexts)
+{
+    auto s = makeStore(3, 6);
+    int a = 0, b = 0;
+    s.setObject(0, 2, &a);
+    s.setObject(2, 4, &b);
+    s.setObject(1, 5, nullptr); // clearing a row without objects is no change
+    s.moveRow(2, 5);
+    EXPECT_EQ(s.object(0, 5), &a);
+    EXPECT_EQ(s.text(0, 5), "0:2");
+    EXPECT_EQ(s.object(2, 3), &b);
+    s.swapRows(3, 1);
+    EXPECT_EQ(s.object(2, 1), &b);
+    EXPECT_EQ(s.object(2, 3), nullptr);
+    s.insertRows(0, 1);
+    s.removeRows(1, 1);
+    EXPECT_EQ(s.object(2, 1), &b);
+    EXPECT_EQ(s.object(0, 5), &a);
+    s.clearRows(5, 1);
+    EXPECT_EQ(s.object(0, 5), nullptr);
+    EXPECT_EQ(s.text(0, 5), "");
+    s.clearCells();
+    EXPECT_EQ(s.object(2, 1), nullptr);
+    EXPECT_EQ(s.text(1, 1), "");
+}
+
+TEST(GridStore, ARestoredStoreAndItsSnapshotChangeApart)
+{
+    auto s = makeStore(2, 3);
+    const GridStore::Snapshot snap = s.snapshot();
+    GridStore other;
+    other.restore(snap);
+    other.setText(1, 2, "geändert");
+    s.setText(1, 1, "auch geändert");
+    EXPECT_EQ(snap.text(1, 2), "1:2");
+    EXPECT_EQ(snap.text(1, 1), "1:1");
+    other.restore(snap);
+    EXPECT_EQ(other.text(1, 2), "1:2");
+    EXPECT_EQ(snap.text(5, 1), "");
+}
+
+// Emptied rows keep their blocks for the next texts: they must read empty, copy as empty, and
+// take texts of the old size as well as of any other.
+TEST(GridStore, EmptiedRowsReadEmptyAndTakeNewTexts)
+{
+    auto s = makeStore(3, 4);
+    s.clearCells();
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(s.text(c, r), "");
+    const GridStore::Snapshot emptied = s.snapshot();
+    EXPECT_EQ(emptied.text(0, 1), "");
+    const std::string_view same[] = { "9:9", "8:8", "7:7" };
+    s.assignRow(1, same, 3);
+    s.setText(2, 2, "Größer als vorher");
+    s.setText(0, 3, "");
+    EXPECT_EQ(s.text(1, 1), "8:8");
+    EXPECT_EQ(s.text(2, 2), "Größer als vorher");
+    EXPECT_EQ(s.text(0, 2), "");
+    EXPECT_EQ(s.text(0, 3), "");
+    // Restored over rows of other lengths, some emptied: the snapshot's texts and nothing else.
+    auto source = makeStore(3, 3);
+    source.setText(1, 2, "ä");
+    const GridStore::Snapshot snap = source.snapshot();
+    s.setRowSelected(1, true);
+    s.setRowHidden(2, true);
+    s.restore(snap);
+    EXPECT_EQ(s.rowCount(), 3);
+    EXPECT_EQ(column(s, 1), (std::vector<std::string> { "1:1", "ä" }));
+    EXPECT_EQ(s.text(2, 2), "2:2");
+    EXPECT_FALSE(s.rowSelected(1));
+    EXPECT_EQ(s.displayRowCount(), 3);
+    s.restore(emptied);
+    EXPECT_EQ(s.text(1, 2), "");
 }
 
 TEST(GridStore, StylesFollowRowsAndCellsWinOverRows)
