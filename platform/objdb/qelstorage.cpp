@@ -4,6 +4,7 @@
 #include "objdb/qelerror.h"
 #include "objdb/qelnotify.h"
 #include "objdb/qelobject.h"
+#include "objdb/qelsql.h"
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelvector.h"
 
@@ -212,6 +213,7 @@ void TQelStorage::Begin()
     pending_.clear();
     savepointMark_ = 0;
     txStamp_ = 0;
+    session_ = c_->SessionId();
     c_->Begin();
 }
 
@@ -219,29 +221,31 @@ void TQelStorage::CommitTx()
 {
     std::vector<TQelRemoteChange> changes;
     changes.swap(pending_);
-    for (TQelRemoteChange& ch : changes) {
+    for (TQelRemoteChange& ch : changes)
         ch.stamp = txStamp_;
-        c_->Announce(ch);
-    }
+    c_->Announce(changes);
+    session_ = 0;
     Exec("COMMIT");
 }
 
 void TQelStorage::RollbackTx()
 {
     pending_.clear();
+    session_ = 0;
     if (c_ && c_->InTransaction())
         c_->ExecQuietly("ROLLBACK");
 }
 
+// A server gets the savepoint and its release with the statements that follow them.
 void TQelStorage::Savepoint()
 {
-    Prepare("SAVEPOINT qel_obj").Run();
+    c_->Defer("SAVEPOINT qel_obj");
     savepointMark_ = pending_.size();
 }
 
 void TQelStorage::ReleaseSavepoint()
 {
-    Prepare("RELEASE qel_obj").Run();
+    c_->Defer("RELEASE qel_obj");
 }
 
 void TQelStorage::RollbackToSavepoint()
@@ -641,6 +645,7 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
     TQelFieldList* fl = obj->FieldList();
     const auto key = static_cast<std::int64_t>(obj->Key().Id());
     const std::string stamp = now();
+    std::int64_t version = 0;
     if (obj->IsNew()) {
         Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT, VERSION) VALUES (?, ?, 0, ?, "
                 "?, 1)")
@@ -651,36 +656,64 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
             .Run();
         insertRow(cls->table,
             { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
+        version = 1;
     } else {
-        // The version moves first: a newer one stored elsewhere refuses the whole commit.
-        if (obj->Overwriting())
-            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ?")
-                .Bind(1, stamp)
-                .Bind(2, key)
-                .Run();
-        else
-            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? AND VERSION = ?")
-                .Bind(1, stamp)
-                .Bind(2, key)
-                .Bind(3, obj->Version())
-                .Run();
-        if (c_->Changes() == 0)
-            throw TQelConflictError("'" + obj->Name()
-                + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
-                  "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
+        version = moveVersion(obj, stamp);
         updateRow(cls->table, "K", key, fl, nullptr);
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
-    auto v = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
-    v.Bind(1, key);
-    obj->SetVersion(v.Step() ? v.Int(0) : 0);
+    obj->SetVersion(version);
     announce(obj->IsNew() ? ieCreated : ieStored, cls, key);
+}
+
+// The version moves first: a newer one stored elsewhere, or another session's lock, refuses the
+// whole commit. One statement checks both and moves it; only a refusal looks closer.
+std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
+{
+    const auto key = static_cast<std::int64_t>(obj->Key().Id());
+    const std::int64_t session = db_->SessionNumber();
+    {
+        auto st = obj->Overwriting()
+            ? Prepare(
+                "UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE OBJEKT.K = ? AND NOT EXISTS "
+                "(SELECT 1 FROM QEL_SPERRE WHERE QEL_SPERRE.K = ? AND QEL_SPERRE.SITZUNG <> ?) "
+                "RETURNING VERSION")
+            : Prepare(
+                "UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE OBJEKT.K = ? AND VERSION = ? "
+                "AND NOT EXISTS (SELECT 1 FROM QEL_SPERRE WHERE QEL_SPERRE.K = ? AND QEL_SPERRE.SITZUNG "
+                "<> ?) RETURNING VERSION");
+        const int n = obj->Overwriting() ? 3 : 4;
+        st.Bind(1, stamp).Bind(2, key).Bind(n, key).Bind(n + 1, session);
+        if (!obj->Overwriting())
+            st.Bind(3, obj->Version());
+        if (st.Step())
+            return st.Int(0);
+    }
+    // A lock of a session that has ended no longer counts (IsLocked removes it).
+    int holder = 0;
+    double since = 0;
+    if (db_->CreateSQLEngine()->IsLocked(obj->Key(), holder, since) && holder != session)
+        throw TQelLockedError(
+            "'" + obj->Name() + "' ist von Sitzung " + std::to_string(holder) + " gesperrt.");
+    auto st = obj->Overwriting()
+        ? Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? RETURNING VERSION")
+        : Prepare(
+            "UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? AND VERSION = ? RETURNING "
+            "VERSION");
+    st.Bind(1, stamp).Bind(2, key);
+    if (!obj->Overwriting())
+        st.Bind(3, obj->Version());
+    if (st.Step())
+        return st.Int(0);
+    throw TQelConflictError("'" + obj->Name()
+        + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
+          "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
 }
 
 void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
 {
-    pending_.push_back({ event, cls ? cls->id : 0, key, c_->SessionId(), 0 });
+    pending_.push_back({ event, cls ? cls->id : 0, key, session_ ? session_ : c_->SessionId(), 0 });
 }
 
 void TQelStorage::writeVector(
@@ -798,8 +831,25 @@ std::map<std::int64_t, std::pair<int, bool>> TQelStorage::ObjectRows(const std::
     return out;
 }
 
+std::map<std::int64_t, int> TQelStorage::MarkObjectRows(const std::vector<std::int64_t>& keys, bool deleted)
+{
+    std::map<std::int64_t, int> out;
+    const std::string stamp = now();
+    forKeyChunks(
+        *this,
+        std::string("UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE ")
+            + (deleted ? "GELOESCHT = 0" : "GELOESCHT <> 0") + " AND K IN " + keyParams()
+            + " RETURNING K, KLASSE",
+        3, keys, [&](TQelStmt& st) { st.Bind(1, std::int64_t(deleted ? 1 : 0)).Bind(2, stamp); },
+        [&](TQelStmt& st) {
+            while (st.Step())
+                out[st.Int(0)] = static_cast<int>(st.Int(1));
+        });
+    return out;
+}
+
 void TQelStorage::WriteDeletedMany(
-    const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted)
+    const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted, bool registerDone)
 {
     std::map<std::string, std::vector<std::int64_t>> byTable;
     std::vector<std::int64_t> all;
@@ -810,9 +860,10 @@ void TQelStorage::WriteDeletedMany(
     const std::int64_t flag = deleted ? 1 : 0;
     const std::string stamp = now();
     auto run = [](TQelStmt& st) { st.Run(); };
-    forKeyChunks(
-        *this, "UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K IN " + keyParams(), 3, all,
-        [&](TQelStmt& st) { st.Bind(1, flag).Bind(2, stamp); }, run);
+    if (!registerDone)
+        forKeyChunks(
+            *this, "UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K IN " + keyParams(), 3, all,
+            [&](TQelStmt& st) { st.Bind(1, flag).Bind(2, stamp); }, run);
     for (const auto& [table, keys] : byTable)
         forKeyChunks(
             *this, "UPDATE " + q(table) + " SET GELOESCHT = ? WHERE K IN " + keyParams(), 2, keys,

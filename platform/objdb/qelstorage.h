@@ -111,8 +111,13 @@ public:
     // Writes inside the running transaction; elements that got rows are added to `newRows`.
     void WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows);
     void WriteDeleted(TQelObject* obj, bool deleted);
-    // Marks many stored objects deleted (or not) with a few statements per class table.
-    void WriteDeletedMany(const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted);
+    // Marks many stored objects deleted (or not) with a few statements per class table; the object
+    // register too unless `registerDone` (MarkObjectRows did it).
+    void WriteDeletedMany(const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted,
+        bool registerDone = false);
+    // Marks those of `keys` whose stored mark is not `deleted` yet in the object register, inside the
+    // running transaction, and returns their class numbers by key (a few statements for many keys).
+    std::map<std::int64_t, int> MarkObjectRows(const std::vector<std::int64_t>& keys, bool deleted);
     // Rewrites every stored reference to `from` held by a field that may refer to objects of `cls`
     // onto `to` (object and element tables); the objects whose rows changed are added to `owners`.
     // Returns how many references changed.
@@ -136,6 +141,9 @@ private:
     // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
     void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
         TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
+    // Moves a stored object's version inside the running transaction and returns the new one;
+    // throws TQelLockedError or TQelConflictError when it is refused.
+    std::int64_t moveVersion(TQelObject* obj, const std::string& stamp);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
     // Contents of the file fields just written: see the .cpp. `before` holds what the row
@@ -167,6 +175,7 @@ private:
     std::vector<TQelRemoteChange> pending_;
     std::size_t savepointMark_ = 0;
     int txStamp_ = 0;
+    int session_ = 0; // the connection's session, read when the transaction began
     int savepointDepth_ = 0;
     std::string builtinText_;
     bool contentMarks_ = true;
