@@ -129,51 +129,25 @@ bool TQelObjectCommands::MarkDeleted(const std::vector<TQelObjectKey>& keys, boo
     TQelStorage& st = db_->Storage();
     const char* what = deleted ? "Löschen" : "Wiederherstellen";
     TRows rows;
-    TQelObjectKey bad;
-    bool missing = false;
     try {
-        // The object register is marked first and names the rows that changed; a key it does not
-        // name is either marked already or not stored, which undoes the whole command.
-        std::vector<std::int64_t> ids;
-        for (TQelObjectKey k : keys)
-            ids.push_back(id(k));
-        TStoreTransaction tx(st);
-        const std::map<std::int64_t, int> marked = st.MarkObjectRows(ids, deleted);
-        std::vector<std::int64_t> others;
-        for (std::int64_t k : ids)
-            if (!marked.count(k))
-                others.push_back(k);
-        std::map<std::int64_t, std::pair<int, bool>> unchanged;
-        if (!others.empty())
-            unchanged = st.ObjectRows(others);
+        std::map<std::int64_t, std::pair<const TQelKlasse*, bool>> stored;
+        TQelObjectKey bad;
+        if (!storedRows(db_, st, keys, stored, bad))
+            return fail(objectName(db_, bad) + " ist nicht gespeichert.", bad);
         std::set<std::int64_t> seen;
-        for (TQelObjectKey k : keys) {
-            const auto m = marked.find(id(k));
-            const auto u = unchanged.find(id(k));
-            const int classId = m != marked.end() ? m->second : u != unchanged.end() ? u->second.first : 0;
-            const TQelKlasse* cls = classId ? db_->Schema().Class(classId) : nullptr;
-            if (!cls) {
-                bad = k;
-                missing = true;
-                break;
-            }
-            if (m != marked.end() && seen.insert(id(k)).second)
+        for (TQelObjectKey k : keys)
+            if (const auto& [cls, isDeleted] = stored[id(k)];
+                isDeleted != deleted && seen.insert(id(k)).second)
                 rows.emplace_back(id(k), cls);
-        }
-        if (missing || rows.empty())
-            rows.clear(); // the transaction ends without a commit
-        else {
-            st.WriteDeletedMany(rows, deleted, true);
-            st.NextChangeStamp();
-            tx.Commit();
-        }
+        if (rows.empty())
+            return true;
+        TStoreTransaction tx(st);
+        st.WriteDeletedMany(rows, deleted);
+        st.NextChangeStamp();
+        tx.Commit();
     } catch (const std::exception& e) {
         return fail(std::string(what) + " fehlgeschlagen, nichts wurde geändert: " + e.what());
     }
-    if (missing)
-        return fail(objectName(db_, bad) + " ist nicht gespeichert.", bad);
-    if (rows.empty())
-        return true;
     db_->StampMoved();
     markInMemory(db_, rows, deleted);
     return true;

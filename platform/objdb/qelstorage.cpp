@@ -835,25 +835,8 @@ std::map<std::int64_t, std::pair<int, bool>> TQelStorage::ObjectRows(const std::
     return out;
 }
 
-std::map<std::int64_t, int> TQelStorage::MarkObjectRows(const std::vector<std::int64_t>& keys, bool deleted)
-{
-    std::map<std::int64_t, int> out;
-    const std::string stamp = now();
-    forKeyChunks(
-        *this,
-        std::string("UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE ")
-            + (deleted ? "GELOESCHT = 0" : "GELOESCHT <> 0") + " AND K IN " + keyParams()
-            + " RETURNING K, KLASSE",
-        3, keys, [&](TQelStmt& st) { st.Bind(1, std::int64_t(deleted ? 1 : 0)).Bind(2, stamp); },
-        [&](TQelStmt& st) {
-            while (st.Step())
-                out[st.Int(0)] = static_cast<int>(st.Int(1));
-        });
-    return out;
-}
-
 void TQelStorage::WriteDeletedMany(
-    const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted, bool registerDone)
+    const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted)
 {
     std::map<std::string, std::vector<std::int64_t>> byTable;
     std::vector<std::int64_t> all;
@@ -864,10 +847,9 @@ void TQelStorage::WriteDeletedMany(
     const std::int64_t flag = deleted ? 1 : 0;
     const std::string stamp = now();
     auto run = [](TQelStmt& st) { st.Run(); };
-    if (!registerDone)
-        forKeyChunks(
-            *this, "UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K IN " + keyParams(), 3, all,
-            [&](TQelStmt& st) { st.Bind(1, flag).Bind(2, stamp); }, run);
+    forKeyChunks(
+        *this, "UPDATE OBJEKT SET GELOESCHT = ?, GEAENDERT = ? WHERE K IN " + keyParams(), 3, all,
+        [&](TQelStmt& st) { st.Bind(1, flag).Bind(2, stamp); }, run);
     for (const auto& [table, keys] : byTable)
         forKeyChunks(
             *this, "UPDATE " + q(table) + " SET GELOESCHT = ? WHERE K IN " + keyParams(), 2, keys,

@@ -111,13 +111,8 @@ public:
     // Writes inside the running transaction; elements that got rows are added to `newRows`.
     void WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newRows);
     void WriteDeleted(TQelObject* obj, bool deleted);
-    // Marks many stored objects deleted (or not) with a few statements per class table; the object
-    // register too unless `registerDone` (MarkObjectRows did it).
-    void WriteDeletedMany(const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted,
-        bool registerDone = false);
-    // Marks those of `keys` whose stored mark is not `deleted` yet in the object register, inside the
-    // running transaction, and returns their class numbers by key (a few statements for many keys).
-    std::map<std::int64_t, int> MarkObjectRows(const std::vector<std::int64_t>& keys, bool deleted);
+    // Marks many stored objects deleted (or not) with a few statements per class table.
+    void WriteDeletedMany(const std::vector<std::pair<std::int64_t, const TQelKlasse*>>& rows, bool deleted);
     // Rewrites every stored reference to `from` held by a field that may refer to objects of `cls`
     // onto `to` (object and element tables); the objects whose rows changed are added to `owners`.
     // Returns how many references changed.
