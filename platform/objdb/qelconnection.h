@@ -74,9 +74,13 @@ public:
     virtual std::string TypeName(const std::string& type, bool blob) const = 0;
     // Column definition of an automatic row key.
     virtual std::string AutoKey() const = 0;
-    // Sends `change` to the other connections on the same store when the running transaction
+    // Runs a statement without parameters and result rows (a savepoint) together with the next
+    // statement that goes to the server, saving it a round trip of its own; SQLite runs it at once.
+    // A failure is reported by the call that sends it, which then runs nothing of its own.
+    virtual void Defer(const std::string& sql) = 0;
+    // Sends `changes` to the other connections on the same store when the running transaction
     // commits (called inside that transaction, just before COMMIT).
-    virtual void Announce(const TQelRemoteChange& change) = 0;
+    virtual void Announce(const std::vector<TQelRemoteChange>& changes) = 0;
     // Changes of other connections committed since the last call. Cheap when there are none and
     // never waits for other connections longer than the busy timeout.
     virtual std::vector<TQelRemoteChange> Arrived() = 0;

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -79,11 +80,7 @@ struct TQelDatabase::Snapshot {
 
     void capture(TQelFieldList* fl)
     {
-        for (int i = 1; i <= fl->FieldCount(); ++i) {
-            TQelField* f = fl->Field(i);
-            if (f->Writable())
-                fields.push_back({ f, f->LifeToken(), f->StoredValue() });
-        }
+        captureFields(fl, nullptr);
         for (int i = 1; i <= fl->VectorCount(); ++i) {
             TQelVector* v = fl->Vector(i);
             vectors.push_back({ v, v->LifeToken(), v->storedRows_, v->structureTouched_ });
@@ -93,6 +90,32 @@ struct TQelDatabase::Snapshot {
                 capture(e->FieldList());
             }
         }
+    }
+
+    // A commit changes the stored values of the touched fields only: those are kept. Another
+    // commit of the object in the same transaction adds the fields it touches (`held`: the ones
+    // kept already).
+    void captureFields(TQelFieldList* fl, const std::set<TQelField*>* held)
+    {
+        for (int i = 1; i <= fl->FieldCount(); ++i) {
+            TQelField* f = fl->Field(i);
+            if (f->Writable() && f->Touched() && !(held && held->count(f)))
+                fields.push_back({ f, f->LifeToken(), f->StoredValue() });
+        }
+        for (int i = 1; i <= fl->VectorCount(); ++i) {
+            TQelVector* v = fl->Vector(i);
+            for (int j = 1; j <= v->Count(); ++j)
+                if (held)
+                    captureFields(v->Item(j)->FieldList(), held);
+        }
+    }
+
+    void captureMore(TQelFieldList* fl)
+    {
+        std::set<TQelField*> held;
+        for (const FieldState& s : fields)
+            held.insert(s.f);
+        captureFields(fl, &held);
     }
 
     void restore()
@@ -608,26 +631,13 @@ bool TQelDatabase::writeSingle(TQelObject* obj)
     }
     if (!obj->Touched())
         return true;
-    if (!obj->IsNew()) {
-        int session = 0;
-        double time = 0;
-        bool locked = false;
-        try {
-            locked = CreateSQLEngine()->IsLocked(obj->Key(), session, time);
-        } catch (const std::exception& e) {
-            obj->SetErrorMessage("'" + obj->Name() + "' kann nicht gespeichert werden: " + e.what());
-            return false;
-        }
-        if (locked && session != session_) {
-            obj->SetErrorMessage(
-                "'" + obj->Name() + "' ist von Sitzung " + std::to_string(session) + " gesperrt.");
-            return false;
-        }
-    }
+    // Another session's lock refuses the write: the store checks it as it moves the version.
     const bool own = !InTransaction();
     // Inside a transaction the stored state must be restorable until the transaction ends.
     std::unique_ptr<Snapshot> snap;
-    if (!own && !snapshotOf(obj)) {
+    if (Snapshot* held = own ? nullptr : snapshotOf(obj))
+        held->captureMore(obj->FieldList());
+    else if (!own) {
         snap = std::make_unique<Snapshot>();
         snap->key = obj->Key();
         snap->alive = obj->LifeToken();
@@ -656,6 +666,10 @@ bool TQelDatabase::writeSingle(TQelObject* obj)
             storage_->RollbackToSavepoint();
         for (TQelSubObject* e2 : newRows)
             e2->SetRow(0);
+        if (dynamic_cast<const TQelLockedError*>(&e)) {
+            obj->SetErrorMessage(e.what());
+            return false;
+        }
         const bool conflict = dynamic_cast<const TQelConflictError*>(&e) != nullptr;
         obj->SetConflict(conflict);
         obj->SetErrorMessage(conflict ? std::string(e.what())

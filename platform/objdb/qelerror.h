@@ -50,3 +50,9 @@ class TQelConflictError : public TQelError {
 public:
     using TQelError::TQelError;
 };
+
+// Another session holds the lock of an object a commit would change.
+class TQelLockedError : public TQelError {
+public:
+    using TQelError::TQelError;
+};

@@ -122,17 +122,18 @@ bool TQelField::Touched() const
 
 std::string TQelField::ValidityError() const
 {
-    const std::string who = "Feld '" + def_->name + "'";
+    // Every commit asks every field: the name is spelled only for a field that fails.
+    const auto who = [this] { return "Feld '" + def_->name + "'"; };
     if (syntaxError_)
-        return who + ": ungültiger Wert '" + rawText_ + "'";
+        return who() + ": ungültiger Wert '" + rawText_ + "'";
     if (!Writable())
         return {};
     if (def_->mandatory && std::holds_alternative<std::monostate>(value_))
-        return who + " ist ein Pflichtfeld und leer";
+        return who() + " ist ein Pflichtfeld und leer";
     if (def_->length > 0 && textLength(value_) > static_cast<std::size_t>(def_->length))
-        return who + " ist länger als " + std::to_string(def_->length) + " Zeichen";
+        return who() + " ist länger als " + std::to_string(def_->length) + " Zeichen";
     std::string more = validateValue();
-    return more.empty() ? more : who + ": " + more;
+    return more.empty() ? more : who() + ": " + more;
 }
 
 std::size_t TQelField::textLength(const TQelValue& v) const

@@ -337,6 +337,7 @@ public:
 
     std::unique_ptr<TQelCursor> Prepare(const std::string& sql) override
     {
+        sendDeferred();
         int params = 0;
         const std::string text = numberMarks(sql, params);
         const std::string name = "q" + std::to_string(++statements_);
@@ -348,17 +349,95 @@ public:
         check(d, sql);
         return std::make_unique<TPgCursor>(this, name, sql, d);
     }
+    // The deferred statements go in the same text: the server stops at the first that fails.
     void Exec(const std::string& sql) override
     {
         int marks = 0;
-        PGresult* r = PQexec(h_, numberMarks(sql, marks).c_str());
+        std::string text = deferredText();
+        text += numberMarks(sql, marks);
+        PGresult* r = PQexec(h_, text.c_str());
         check(r, sql);
         PQclear(r);
     }
+    // Clean-up runs whether or not the deferred statements fail.
     void ExecQuietly(const std::string& sql) override
     {
+        if (const std::string before = deferredText(); !before.empty())
+            PQclear(PQexec(h_, before.c_str()));
         int marks = 0;
         PQclear(PQexec(h_, numberMarks(sql, marks).c_str()));
+    }
+    void Defer(const std::string& sql) override
+    {
+        int marks = 0;
+        deferred_.push_back(numberMarks(sql, marks));
+    }
+    // The deferred statements as one text ("a;b;"), taken from the queue.
+    std::string deferredText()
+    {
+        std::string text;
+        for (const std::string& d : deferred_)
+            text += d + ";";
+        deferred_.clear();
+        return text;
+    }
+    void sendDeferred()
+    {
+        if (deferred_.empty())
+            return;
+        const std::string text = deferredText();
+        PGresult* r = PQexec(h_, text.c_str());
+        check(r, text);
+        PQclear(r);
+    }
+    // Runs a prepared statement, the deferred statements before it in the same round trip.
+    PGresult* runPrepared(
+        const std::string& name, int n, const char* const* values, const int* lengths, const int* formats)
+    {
+        if (deferred_.empty() || PQenterPipelineMode(h_) != 1) {
+            sendDeferred();
+            return PQexecPrepared(h_, name.c_str(), n, values, lengths, formats, 0);
+        }
+        std::vector<std::string> before;
+        before.swap(deferred_);
+        bool sent = true;
+        for (const std::string& sql : before)
+            sent = sent && PQsendQueryParams(h_, sql.c_str(), 0, nullptr, nullptr, nullptr, nullptr, 0) == 1;
+        sent = sent && PQsendQueryPrepared(h_, name.c_str(), n, values, lengths, formats, 0) == 1;
+        sent = sent && PQpipelineSync(h_) == 1;
+        // Each statement's result followed by a null, then the sync point. The first failure wins;
+        // the statements after it come back aborted.
+        PGresult* failed = nullptr;
+        PGresult* own = nullptr;
+        for (std::size_t i = 0; sent && i <= before.size(); ++i) {
+            PGresult* r = PQgetResult(h_);
+            if (!r)
+                break;
+            while (PGresult* more = PQgetResult(h_))
+                PQclear(more);
+            const auto st = PQresultStatus(r);
+            if (failed)
+                PQclear(r);
+            else if (i == before.size())
+                own = r;
+            else if (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)
+                failed = r;
+            else
+                PQclear(r);
+        }
+        while (PGresult* r = PQgetResult(h_)) {
+            const bool sync = PQresultStatus(r) == PGRES_PIPELINE_SYNC;
+            PQclear(r);
+            if (sync)
+                break;
+        }
+        PQexitPipelineMode(h_);
+        if (failed) {
+            if (own)
+                PQclear(own);
+            return failed;
+        }
+        return own; // null when the connection broke: check() tells
     }
     std::string ErrorText() const override { return problem(nullptr); }
     bool InTransaction() const override
@@ -396,6 +475,7 @@ public:
     }
     std::int64_t LastInsertId() override
     {
+        sendDeferred();
         PGresult* r = PQexec(h_, "SELECT lastval()");
         check(r, "SELECT lastval()");
         const std::int64_t id = std::strtoll(PQgetvalue(r, 0, 0), nullptr, 10);
@@ -421,12 +501,25 @@ public:
         return std::string(type == "CLOB" ? "TEXT" : "VARCHAR") + " COLLATE \"de-x-icu\"";
     }
     std::string AutoKey() const override { return "BIGSERIAL PRIMARY KEY"; }
-    void Announce(const TQelRemoteChange& ch) override
+    // One statement for all changes of a transaction: the payloads (numbers and blanks only) go
+    // as one text array, each told as a notification of its own, in order.
+    void Announce(const std::vector<TQelRemoteChange>& changes) override
     {
-        const std::string payload = std::to_string(ch.event) + " " + std::to_string(ch.classId) + " "
-            + std::to_string(ch.key) + " " + std::to_string(ch.session) + " " + std::to_string(ch.stamp);
-        const char* values[] = { kChannel, payload.c_str() };
-        PGresult* r = PQexecParams(h_, "SELECT pg_notify($1, $2)", 2, nullptr, values, nullptr, nullptr, 0);
+        if (changes.empty())
+            return;
+        std::string list = "{";
+        for (const TQelRemoteChange& ch : changes) {
+            if (list.size() > 1)
+                list += ',';
+            list += '"' + std::to_string(ch.event) + " " + std::to_string(ch.classId) + " "
+                + std::to_string(ch.key) + " " + std::to_string(ch.session) + " " + std::to_string(ch.stamp)
+                + '"';
+        }
+        list += '}';
+        sendDeferred();
+        const char* values[] = { kChannel, list.c_str() };
+        PGresult* r = PQexecParams(h_, "SELECT pg_notify($1, p) FROM unnest($2::text[]) AS p", 2, nullptr,
+            values, nullptr, nullptr, 0);
         check(r, "NOTIFY");
         PQclear(r);
     }
@@ -465,6 +558,7 @@ public:
     PGconn* h_;
     int statements_ = 0;
     int changes_ = 0;
+    std::vector<std::string> deferred_; // sent with the next statement
 };
 
 bool TPgCursor::Step()
@@ -477,8 +571,7 @@ bool TPgCursor::Step()
             len[i] = static_cast<int>(values_[i].size());
             fmt[i] = binary_[i] ? 1 : 0;
         }
-        PGresult* r = PQexecPrepared(
-            c_->h_, name_.c_str(), static_cast<int>(p.size()), p.data(), len.data(), fmt.data(), 0);
+        PGresult* r = c_->runPrepared(name_, static_cast<int>(p.size()), p.data(), len.data(), fmt.data());
         c_->check(r, sql_);
         res_ = r;
         row_ = -1;

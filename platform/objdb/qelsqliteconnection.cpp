@@ -13,6 +13,7 @@
 #include <cctype>
 #include <cerrno>
 #include <csignal>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -106,6 +107,7 @@ public:
     }
     ~TSqliteConnection() override
     {
+        deferred_.clear();
         journal_.reset();
         sqlite3_close(h_);
     }
@@ -180,10 +182,20 @@ public:
     int Changes() override { return sqlite3_changes(h_); }
     std::string TypeName(const std::string& type, bool) const override { return type; }
     std::string AutoKey() const override { return "INTEGER PRIMARY KEY"; }
-    void Announce(const TQelRemoteChange& ch) override
+    // Nothing to save on a file: the statement runs now, prepared once.
+    void Defer(const std::string& sql) override
+    {
+        auto& c = deferred_[sql];
+        if (!c)
+            c = Prepare(sql);
+        c->Step(); // resets itself when it fails
+        c->Reset();
+    }
+    void Announce(const std::vector<TQelRemoteChange>& changes) override
     {
         if (journal_)
-            journal_->Write(ch);
+            for (const TQelRemoteChange& ch : changes)
+                journal_->Write(ch);
     }
     std::vector<TQelRemoteChange> Arrived() override
     {
@@ -202,6 +214,7 @@ public:
 private:
     sqlite3* h_;
     std::unique_ptr<TQelSqliteJournal> journal_; // none in memory: nobody else can write there
+    std::map<std::string, std::unique_ptr<TQelCursor>> deferred_;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "objdb/qelerror.h"
 #include "objdb/qelnotify.h"
 #include "objdb/qelobject.h"
+#include "objdb/qelsql.h"
 #include "objdb/qelsqlfunctions.h"
 #include "objdb/qelvector.h"
 
@@ -212,6 +213,7 @@ void TQelStorage::Begin()
     pending_.clear();
     savepointMark_ = 0;
     txStamp_ = 0;
+    session_ = c_->SessionId();
     c_->Begin();
 }
 
@@ -219,29 +221,31 @@ void TQelStorage::CommitTx()
 {
     std::vector<TQelRemoteChange> changes;
     changes.swap(pending_);
-    for (TQelRemoteChange& ch : changes) {
+    for (TQelRemoteChange& ch : changes)
         ch.stamp = txStamp_;
-        c_->Announce(ch);
-    }
+    c_->Announce(changes);
+    session_ = 0;
     Exec("COMMIT");
 }
 
 void TQelStorage::RollbackTx()
 {
     pending_.clear();
+    session_ = 0;
     if (c_ && c_->InTransaction())
         c_->ExecQuietly("ROLLBACK");
 }
 
+// A server gets the savepoint and its release with the statements that follow them.
 void TQelStorage::Savepoint()
 {
-    Prepare("SAVEPOINT qel_obj").Run();
+    c_->Defer("SAVEPOINT qel_obj");
     savepointMark_ = pending_.size();
 }
 
 void TQelStorage::ReleaseSavepoint()
 {
-    Prepare("RELEASE qel_obj").Run();
+    c_->Defer("RELEASE qel_obj");
 }
 
 void TQelStorage::RollbackToSavepoint()
@@ -641,6 +645,7 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
     TQelFieldList* fl = obj->FieldList();
     const auto key = static_cast<std::int64_t>(obj->Key().Id());
     const std::string stamp = now();
+    std::int64_t version = 0;
     if (obj->IsNew()) {
         Prepare("INSERT INTO OBJEKT (K, KLASSE, GELOESCHT, ERSTELLT, GEAENDERT, VERSION) VALUES (?, ?, 0, ?, "
                 "?, 1)")
@@ -651,36 +656,68 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
             .Run();
         insertRow(cls->table,
             { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
+        version = 1;
     } else {
-        // The version moves first: a newer one stored elsewhere refuses the whole commit.
-        if (obj->Overwriting())
-            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ?")
-                .Bind(1, stamp)
-                .Bind(2, key)
-                .Run();
-        else
-            Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE K = ? AND VERSION = ?")
-                .Bind(1, stamp)
-                .Bind(2, key)
-                .Bind(3, obj->Version())
-                .Run();
-        if (c_->Changes() == 0)
-            throw TQelConflictError("'" + obj->Name()
-                + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
-                  "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
+        version = moveVersion(obj, stamp);
         updateRow(cls->table, "K", key, fl, nullptr);
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
-    auto v = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
-    v.Bind(1, key);
-    obj->SetVersion(v.Step() ? v.Int(0) : 0);
+    obj->SetVersion(version);
     announce(obj->IsNew() ? ieCreated : ieStored, cls, key);
+}
+
+// The version moves first: a newer one stored elsewhere, or another session's lock, refuses the
+// whole commit. One statement checks both and moves it; only a refusal looks closer.
+std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
+{
+    const auto key = static_cast<std::int64_t>(obj->Key().Id());
+    const std::int64_t session = db_->SessionNumber();
+    // Without RETURNING: SQLite buffers returned rows in a table of their own, which costs more
+    // than the update. The version is the expected one plus one; only overwriting reads it.
+    auto moved = [&](bool checkLock) {
+        const std::string lockFree = checkLock
+            ? " AND NOT EXISTS (SELECT 1 FROM QEL_SPERRE WHERE QEL_SPERRE.K = ? AND QEL_SPERRE.SITZUNG <> ?)"
+            : "";
+        auto st = Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE OBJEKT.K = ?"
+            + std::string(obj->Overwriting() ? "" : " AND VERSION = ?") + lockFree);
+        int n = 1;
+        st.Bind(n, stamp);
+        st.Bind(++n, key);
+        if (!obj->Overwriting())
+            st.Bind(++n, obj->Version());
+        if (checkLock) {
+            st.Bind(++n, key);
+            st.Bind(++n, session);
+        }
+        st.Run();
+        return c_->Changes() > 0;
+    };
+    auto version = [&] {
+        if (!obj->Overwriting())
+            return obj->Version() + 1;
+        auto q = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
+        q.Bind(1, key);
+        return q.Step() ? q.Int(0) : 0;
+    };
+    if (moved(true))
+        return version();
+    // A lock of a session that has ended no longer counts (IsLocked removes it).
+    int holder = 0;
+    double since = 0;
+    if (db_->CreateSQLEngine()->IsLocked(obj->Key(), holder, since) && holder != session)
+        throw TQelLockedError(
+            "'" + obj->Name() + "' ist von Sitzung " + std::to_string(holder) + " gesperrt.");
+    if (moved(false))
+        return version();
+    throw TQelConflictError("'" + obj->Name()
+        + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
+          "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");
 }
 
 void TQelStorage::announce(int event, const TQelKlasse* cls, std::int64_t key)
 {
-    pending_.push_back({ event, cls ? cls->id : 0, key, c_->SessionId(), 0 });
+    pending_.push_back({ event, cls ? cls->id : 0, key, session_ ? session_ : c_->SessionId(), 0 });
 }
 
 void TQelStorage::writeVector(

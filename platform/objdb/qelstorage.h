@@ -136,6 +136,9 @@ private:
     // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
     void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
         TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
+    // Moves a stored object's version inside the running transaction and returns the new one;
+    // throws TQelLockedError or TQelConflictError when it is refused.
+    std::int64_t moveVersion(TQelObject* obj, const std::string& stamp);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
     // Contents of the file fields just written: see the .cpp. `before` holds what the row
@@ -167,6 +170,7 @@ private:
     std::vector<TQelRemoteChange> pending_;
     std::size_t savepointMark_ = 0;
     int txStamp_ = 0;
+    int session_ = 0; // the connection's session, read when the transaction began
     int savepointDepth_ = 0;
     std::string builtinText_;
     bool contentMarks_ = true;
