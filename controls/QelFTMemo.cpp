@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const kExportFailed = "Beim Export trat ein Fehler auf:\n";
+const char* const kFTExportFailed = "Beim Export trat ein Fehler auf:\n";
 const char* const kCannotRead = "Die Datei \"%s\" kann nicht gelesen werden:\n%s";
 // Sent by the frame's host when the user asks for special characters.
 constexpr unsigned WM_OC_SPECIALCHARS = 0x0432;
@@ -221,7 +221,7 @@ void TQelFTMemo::export_file()
     const std::string text = kind == "HTM" ? f->AsHTML() : kind == "RTF" ? f->AsRTF() : f->AsTXT();
     std::string error;
     if (!QelWriteTextFile(fileName, text + "\n", error))
-        MessageDlg(kExportFailed + error, mtError, { mbOK });
+        MessageDlg(kFTExportFailed + error, mtError, { mbOK });
 }
 
 void TQelFTMemo::DoEnter()

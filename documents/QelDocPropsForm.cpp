@@ -7,16 +7,16 @@
 
 namespace {
 
-const char* const kCaption = "Dokument-Eigenschaften";
+const char* const kPropsCaption = "Dokument-Eigenschaften";
 // The open actions in their order (index = action).
 const char* const kActions[] = { "Keine", "Mit dem Programm öffnen", "Nur Verweis (ohne Inhalt)" };
 
-constexpr int kMargin = 12;
+constexpr int kPropsMargin = 12;
 constexpr int kLabelWidth = 110;
-constexpr int kClientWidth = 440;
+constexpr int kPropsClientWidth = 440;
 constexpr int kRow = 28;
-constexpr int kButtonWidth = 96;
-constexpr int kButtonHeight = 27;
+constexpr int kPropsButtonWidth = 96;
+constexpr int kPropsButtonHeight = 27;
 
 template <class T> T* make(TQelDocPropsForm* form, const char* name)
 {
@@ -50,17 +50,18 @@ TQelDocPropsForm::TQelDocPropsForm(TComponent* owner)
     : TForm(owner)
 {
     SetName("QelDocPropsForm");
-    SetCaption(kCaption);
+    SetCaption(kPropsCaption);
     SetBorderStyle(bsDialog);
     SetPosition(poScreenCenter);
 
-    int top = kMargin;
-    const int valueLeft = kMargin + kLabelWidth, valueWidth = kClientWidth - valueLeft - kMargin;
+    int top = kPropsMargin;
+    const int valueLeft = kPropsMargin + kLabelWidth,
+              valueWidth = kPropsClientWidth - valueLeft - kPropsMargin;
     auto caption = [this, &top](const char* text, TWinControl* focus) {
         auto* l = new TLabel(this);
         l->SetParent(this);
         l->SetCaption(text);
-        l->SetBounds(kMargin, top + 4, kLabelWidth - 8, 16);
+        l->SetBounds(kPropsMargin, top + 4, kLabelWidth - 8, 16);
         if (focus)
             l->SetFocusControl(focus);
     };
@@ -110,12 +111,14 @@ TQelDocPropsForm::TQelDocPropsForm(TComponent* owner)
 
     btnOk = make<TBitBtn>(this, "btnOk");
     btnOk->SetKind(bkOK);
-    btnOk->SetBounds(kClientWidth - kMargin - 2 * kButtonWidth - 8, top, kButtonWidth, kButtonHeight);
+    btnOk->SetBounds(kPropsClientWidth - kPropsMargin - 2 * kPropsButtonWidth - 8, top, kPropsButtonWidth,
+        kPropsButtonHeight);
     btnCancel = make<TBitBtn>(this, "btnCancel");
     btnCancel->SetKind(bkCancel);
-    btnCancel->SetBounds(kClientWidth - kMargin - kButtonWidth, top, kButtonWidth, kButtonHeight);
-    SetClientWidth(kClientWidth);
-    SetClientHeight(top + kButtonHeight + kMargin);
+    btnCancel->SetBounds(
+        kPropsClientWidth - kPropsMargin - kPropsButtonWidth, top, kPropsButtonWidth, kPropsButtonHeight);
+    SetClientWidth(kPropsClientWidth);
+    SetClientHeight(top + kPropsButtonHeight + kPropsMargin);
     SetActiveControl(edtName);
     TQelCommonMethods::ScaleForm(this, 0);
 }

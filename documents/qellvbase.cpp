@@ -19,16 +19,16 @@ const char* const kImportFailed = "Import gescheitert: ";
 const char* const kOverwrite = "Es existiert bereits ein Dokument %s. Soll es ersetzt werden?";
 const char* const kOverwriteCaption = "Dokument überschreiben?";
 const char* const kImported = "Importiert am %s";
-const char* const kNotStored = "Das Dokument \"%s\" konnte nicht gespeichert werden:\n\n%s";
+const char* const kDocNotStored = "Das Dokument \"%s\" konnte nicht gespeichert werden:\n\n%s";
 const char* const kNotStoredCaption = "Import gescheitert";
 const char* const kRenamed
     = "Da im Ordner\n\n%s\n\nbereits eine Datei mit Namen\n\n%s\n\nexistiert, wird das Dokument "
       "als\n\n%s\n\n gespeichert.";
-const char* const kExportTitle
+const char* const kDocExportTitle
     = "Wählen Sie das Verzeichnis, in dem die selektierten Dokumente gespeichert werden sollen.";
-const char* const kImportTitle = "Dokument(e) importieren";
-const char* const kDeleteOne = "Soll das selektierte Dokument";
-const char* const kDeleteMany = "Sollen die %d selektierten Dokumente";
+const char* const kDocImportTitle = "Dokument(e) importieren";
+const char* const kDocDeleteOne = "Soll das selektierte Dokument";
+const char* const kDocDeleteMany = "Sollen die %d selektierten Dokumente";
 const char* const kDeleteTail = " wirklich gelöscht werden?";
 const char* const kDeleteCaption = "Dokument(e) löschen";
 const char* const kMissing
@@ -476,7 +476,7 @@ bool TQelLVBase::import_document(const std::string& path, TListItem** item)
         if (!used->Commit()) {
             // Not stored is not imported: the new document goes again, a replaced one that had
             // nothing else unsaved keeps its stored content.
-            const std::string text = FormatStr(kNotStored, used->DocName(), used->ErrorMessage());
+            const std::string text = FormatStr(kDocNotStored, used->DocName(), used->ErrorMessage());
             if (!replaced) {
                 const TQelObjectKey key = used->Key();
                 delete_item(row);
@@ -520,7 +520,7 @@ void TQelLVBase::cmd_import()
     if (!connected_ || get_ReadOnly())
         return;
     TFileDialogRequest r;
-    r.title = kImportTitle;
+    r.title = kDocImportTitle;
     r.defaultExt = "txt";
     r.filter = ImportTypes;
     r.multiSelect = true;
@@ -584,7 +584,7 @@ void TQelLVBase::cmd_export()
     if (rows.empty())
         return;
     std::string folder;
-    if (!Dialogs().BrowseForFolder(kExportTitle, folder) || folder.empty())
+    if (!Dialogs().BrowseForFolder(kDocExportTitle, folder) || folder.empty())
         return;
     std::error_code ec;
     if (!std::filesystem::is_directory(folder, ec)) {
@@ -653,8 +653,8 @@ void TQelLVBase::cmd_delete()
     const std::vector<TListItem*> rows = SelectedItems();
     if (rows.empty() || get_ReadOnly())
         return;
-    const std::string q
-        = (rows.size() == 1 ? std::string(kDeleteOne) : FormatStr(kDeleteMany, static_cast<int>(rows.size())))
+    const std::string q = (rows.size() == 1 ? std::string(kDocDeleteOne)
+                                            : FormatStr(kDocDeleteMany, static_cast<int>(rows.size())))
         + kDeleteTail;
     if (Dialogs().MessageBox(q, kDeleteCaption, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;

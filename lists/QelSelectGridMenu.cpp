@@ -9,7 +9,7 @@
 
 namespace {
 
-const char* const kCreate = "%s anlegen";
+const char* const kMenuCreate = "%s anlegen";
 const char* const kEditOne = "%s '%s' bearbeiten";
 const char* const kMenuEditMany = "%d %s bearbeiten";
 const char* const kMenuDeleteOne = "%s '%s' löschen";
@@ -28,7 +28,7 @@ const char* const kRepair = "Korrektheit sicherstellen";
 const char* const kUnlock = "Sperre aufheben";
 const char* const kPrintList = "Liste drucken";
 const char* const kSaveCSV = "Liste als CSV-Datei speichern...";
-const char* const kExport = "Exportieren";
+const char* const kMenuExport = "Exportieren";
 const char* const kPreview = "Druckansicht";
 const char* const kAttributes = "Attribute";
 const char* const kLetter = "Brief";
@@ -89,7 +89,7 @@ void TQelSelectGrid::add_list_items(TPopupMenu* menu)
     menu->Items()->Add(line);
 
     // One entry per template of the class, in both submenus; each carries the template's key.
-    TMenuItem* exportMenu = add(cmdExport, kExport, nullptr);
+    TMenuItem* exportMenu = add(cmdExport, kMenuExport, nullptr);
     TMenuItem* previewMenu = add(cmdPreview, kPreview, nullptr);
     TQelDatabase* db = QelDatabase();
     const std::vector<TQelRTFVorlage> templates = db && classKey_.Valid()
@@ -202,7 +202,7 @@ void TQelSelectGrid::update_command_items()
         return;
     }
 
-    item(cmdCreate)->SetCaption(FormatStr(kCreate, class_np("Neu", 4, true)));
+    item(cmdCreate)->SetCaption(FormatStr(kMenuCreate, class_np("Neu", 4, true)));
     item(cmdCreate)->SetVisible(classKey_.Valid() && write && allowed(AllowCreate, classKey_));
     item(cmdEdit)->SetCaption(caption(kEditOne, kMenuEditMany));
     item(cmdEdit)->SetVisible(static_cast<bool>(OnKeyOpen) && valid);

@@ -4,7 +4,7 @@
 
 namespace {
 
-const char* const kCaption = "Spaltendefinitionen bearbeiten";
+const char* const kColDefsCaption = "Spaltendefinitionen bearbeiten";
 const char* const kOk = "OK";
 const char* const kCancel = "Abbrechen";
 
@@ -22,7 +22,7 @@ TQelEditColDefsForm::TQelEditColDefsForm(TComponent* owner)
     : TForm(owner)
 {
     SetName("QelEditColDefsForm");
-    SetCaption(kCaption);
+    SetCaption(kColDefsCaption);
     SetPosition(poScreenCenter);
     SetColor(clBtnFace);
     Font().SetName("Tahoma");

@@ -6,9 +6,9 @@
 
 namespace {
 
-const char* const kDeleteTitle = "%s löschen";
+const char* const kRefDeleteTitle = "%s löschen";
 const char* const kCannotDelete = "%s '%s' kann nicht gelöscht werden:\n\n%s";
-const char* const kReallyDelete = "Soll %s '%s' wirklich gelöscht werden?";
+const char* const kRefReallyDelete = "Soll %s '%s' wirklich gelöscht werden?";
 
 } // namespace
 
@@ -19,14 +19,14 @@ bool QelDeleteReferencedObject(TQelRefField* ref, const std::string& name)
     if (!obj || !db)
         return false;
     const TQelClassKey cls = obj->ClassKey();
-    const std::string title = FormatStr(kDeleteTitle, MakeNP(cls, "", 4, true, 'm'));
+    const std::string title = FormatStr(kRefDeleteTitle, MakeNP(cls, "", 4, true, 'm'));
     const std::string subject = MakeNP(cls, "", 1, true, 'm');
     if (!obj->CanDelete()) {
         Application()->MessageBox(FormatStr(kCannotDelete, subject, name, obj->ErrorMessage()), title, MB_OK);
         return false;
     }
-    if (Application()->MessageBox(
-            FormatStr(kReallyDelete, MakeNP(cls, "d", 1, true, 'm'), name), title, MB_YESNO | MB_ICONQUESTION)
+    if (Application()->MessageBox(FormatStr(kRefReallyDelete, MakeNP(cls, "d", 1, true, 'm'), name), title,
+            MB_YESNO | MB_ICONQUESTION)
         != IDYES)
         return false;
     const std::weak_ptr<bool> refAlive = ref->LifeToken();
