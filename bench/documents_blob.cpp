@@ -5,6 +5,7 @@
 // makes single runs noisy: each is repeated and the medians compared.
 #include "objdb/qeldatabase.h"
 #include "objdb/qeldocuments.h"
+#include "support/bench_tempdir.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,7 +25,7 @@ constexpr std::size_t kSize = 100u * 1024 * 1024;
 namespace fs = std::filesystem;
 
 struct Files {
-    fs::path dir = fs::temp_directory_path() / ("qel_bench_docs_" + std::to_string(::getpid()));
+    fs::path dir = qel::bench::PrivateDir() / "docs";
     fs::path source = dir / "gross.bin";
     Files()
     {

@@ -4,6 +4,7 @@
 // UPDATE of the same rows; saving 100,000 rows as CSV against a plain std::ofstream loop writing
 // the same strings.
 #include "lists/QelSelectGrid.h"
+#include "support/bench_tempdir.h"
 #include "support/objdb_bench_data.h"
 
 #include <sqlite3.h>
@@ -132,7 +133,7 @@ std::string cellText(int col, int row)
 
 std::string csvFile()
 {
-    return (std::filesystem::temp_directory_path() / "qel_bench_list.csv").string();
+    return (qel::bench::PrivateDir() / "liste.csv").string();
 }
 
 TAdvStringGrid& csvGrid()

@@ -4,6 +4,7 @@
 #include "objdb/qelobject.h"
 #include "objdb/qelsample.h"
 #include "objdb/qelvector.h"
+#include "support/bench_tempdir.h"
 
 #include <sqlite3.h>
 
@@ -19,9 +20,7 @@ struct DemoFile {
     TQelObjectKey key;
     DemoFile()
     {
-        path = (std::filesystem::temp_directory_path()
-            / ("qel_bench_demo_" + std::to_string(::getpid()) + ".qeldb"))
-                   .string();
+        path = (qel::bench::PrivateDir() / "demo.qeldb").string();
         std::filesystem::remove(path);
         TQelDatabase db;
         TQelOpenOptions o;

@@ -6,6 +6,7 @@
 //   can, against a raw UPDATE on one connection seen by data_version on another.
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
+#include "support/bench_tempdir.h"
 #include "support/objdb_bench_schema.h"
 
 #include <sqlite3.h>
@@ -22,8 +23,7 @@ namespace {
 std::string benchFile()
 {
     static const std::string path = [] {
-        const auto p = std::filesystem::temp_directory_path()
-            / ("qel_bench_processes_" + std::to_string(::getpid()) + ".qeldb");
+        const auto p = qel::bench::PrivateDir() / "processes.qeldb";
         std::filesystem::remove(p);
         return p.string();
     }();

@@ -4,6 +4,7 @@
 #include "objdb/qeldatabase.h"
 #include "objdb/qelobject.h"
 #include "pickers/QelCombo.h"
+#include "support/bench_tempdir.h"
 
 #include "toolkit/form.h"
 
@@ -35,7 +36,7 @@ end
 
 std::string databasePath()
 {
-    return (std::filesystem::temp_directory_path() / "qel_bench_combo.qeldb").string();
+    return (qel::bench::PrivateDir() / "combo.qeldb").string();
 }
 
 TQelDatabase& database()
