@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr const char* kSchema = R"(
+constexpr const char* kPanelDeleteSchema = R"(
 class 62101 Filiale table=VP_Filiale format="<Ort>" noun=Filiale gender=f plural=Filialen
   field Ort Text length=40
 end
@@ -27,7 +27,7 @@ end
 class VectorListPanelTest : public QelDbTest {
 protected:
     VectorListPanelTest()
-        : QelDbTest(kSchema)
+        : QelDbTest(kPanelDeleteSchema)
     {
     }
     void SetUp() override
