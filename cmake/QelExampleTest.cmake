@@ -1,6 +1,6 @@
 # The test "example": installs the built package into a prefix under the build folder, then
 # configures, builds and runs each example against it, headless: examples/minimal, and
-# examples/firstform (the README's first application) with --check.
+# examples/firstform (the first application of docs/first-application.md) with --check.
 # Run with -DQEL_BUILD_DIR=... -DQEL_SOURCE_DIR=... [-DQEL_SANITIZE=ON] [-DQEL_BUILD_TYPE=...]
 set(work ${QEL_BUILD_DIR}/example-test)
 set(prefix ${work}/prefix)

@@ -1,7 +1,7 @@
 #pragma once
 // German noun phrases for classes, field types and views: "die gewählte Person", "Neuen Filter",
 // "diese Filter", "weitere Adresse". The nouns come from the schema (noun, gender, plural and,
-// where it differs, the genitive singular; README "Schema files"); a class or type without noun
+// where it differs, the genitive singular; docs/schema.md); a class or type without noun
 // information uses its name as a neuter noun with an unchanged plural.
 //
 // The adjective argument is a comma-separated list: an article first when wanted ("d" definite,

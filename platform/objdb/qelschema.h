@@ -1,6 +1,6 @@
 #pragma once
 // The schema: field types, classes with their field and vector definitions. It is data, loaded
-// from schema text (see README "Schema files"); a built-in part with the system types and classes
+// from schema text (see docs/schema.md); a built-in part with the system types and classes
 // is always loaded first.
 #include "objdb/qelkeys.h"
 #include "objdb/qelnp.h"
