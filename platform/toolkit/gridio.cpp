@@ -27,7 +27,11 @@ bool needsQuotes(std::string_view text, char delimiter)
         return false;
     if (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' || text.back() == '\t')
         return true;
-    return text.find_first_of(std::string { delimiter, '"', '\r', '\n' }) != std::string::npos;
+    // One pass over the text (a set search would scan the text once per character of the set).
+    for (const char c : text)
+        if (c == delimiter || c == '"' || c == '\r' || c == '\n')
+            return true;
+    return false;
 }
 
 void writeU32(std::ostream& out, std::uint32_t v)
@@ -70,34 +74,38 @@ void WriteCsv(const GridStore& store, std::ostream& out, const CsvOptions& optio
 {
     if (options.byteOrderMark)
         out << "\xEF\xBB\xBF";
+    // Each row is put together in one buffer and written at once.
+    std::string line;
     for (int r = 0; r < store.rowCount(); ++r) {
         if ((!options.includeHidden && !store.rowShown(r)) || (options.rowFilter && !options.rowFilter(r)))
             continue;
+        line.clear();
         bool firstCell = true;
         for (int c = 0; c < store.colCount(); ++c) {
             if (!options.includeHidden && store.colHidden(c))
                 continue;
             if (!firstCell)
-                out << options.delimiter;
+                line += options.delimiter;
             firstCell = false;
-            const auto& text = store.text(c, r);
+            const std::string_view text = store.text(c, r);
             const bool formula = options.formulaGuard && LooksLikeFormula(text);
             if (!options.alwaysQuote && !formula && !needsQuotes(text, options.delimiter)) {
-                out << text;
+                line += text;
                 continue;
             }
-            out << (formula ? "\"'" : "\"");
-            // Doubled quotes; the runs between them go out whole.
+            line += formula ? "\"'" : "\"";
+            // Doubled quotes; the runs between them go in whole.
             std::size_t from = 0;
-            for (std::size_t q = text.find('"'); q != std::string::npos; q = text.find('"', from)) {
-                out.write(text.data() + from, static_cast<std::streamsize>(q + 1 - from));
-                out << '"';
+            for (std::size_t q = text.find('"'); q != std::string_view::npos; q = text.find('"', from)) {
+                line.append(text, from, q + 1 - from);
+                line += '"';
                 from = q + 1;
             }
-            out.write(text.data() + from, static_cast<std::streamsize>(text.size() - from));
-            out << '"';
+            line.append(text, from);
+            line += '"';
         }
-        out << "\r\n";
+        line += "\r\n";
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
         if (!out)
             return;
     }
