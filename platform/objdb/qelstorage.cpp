@@ -9,6 +9,7 @@
 #include "objdb/qelvector.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <chrono>
 #include <ctime>
@@ -667,6 +668,25 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
     announce(obj->IsNew() ? ieCreated : ieStored, cls, key);
 }
 
+namespace {
+
+// The version move, with the version check unless overwriting and the lock check on request; the
+// four texts are put together once, not per stored object.
+const std::string& versionMoveStatement(bool overwriting, bool checkLock)
+{
+    static const std::array<std::string, 4> texts = [] {
+        const std::string move = "UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE OBJEKT.K = ?";
+        const std::string version = " AND VERSION = ?";
+        const std::string lockFree
+            = " AND NOT EXISTS (SELECT 1 FROM QEL_SPERRE WHERE QEL_SPERRE.K = ? AND QEL_SPERRE.SITZUNG <> ?)";
+        return std::array<std::string, 4> { move + version, move + version + lockFree, move,
+            move + lockFree };
+    }();
+    return texts[(overwriting ? 2 : 0) + (checkLock ? 1 : 0)];
+}
+
+} // namespace
+
 // The version moves first: a newer one stored elsewhere, or another session's lock, refuses the
 // whole commit. One statement checks both and moves it; only a refusal looks closer.
 std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
@@ -676,11 +696,7 @@ std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
     // Without RETURNING: SQLite buffers returned rows in a table of their own, which costs more
     // than the update. The version is the expected one plus one; only overwriting reads it.
     auto moved = [&](bool checkLock) {
-        const std::string lockFree = checkLock
-            ? " AND NOT EXISTS (SELECT 1 FROM QEL_SPERRE WHERE QEL_SPERRE.K = ? AND QEL_SPERRE.SITZUNG <> ?)"
-            : "";
-        auto st = Prepare("UPDATE OBJEKT SET GEAENDERT = ?, VERSION = VERSION + 1 WHERE OBJEKT.K = ?"
-            + std::string(obj->Overwriting() ? "" : " AND VERSION = ?") + lockFree);
+        auto st = Prepare(versionMoveStatement(obj->Overwriting(), checkLock));
         int n = 1;
         st.Bind(n, stamp);
         st.Bind(++n, key);
