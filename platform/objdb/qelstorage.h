@@ -136,9 +136,10 @@ private:
     // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
     void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
         TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
-    // Moves a stored object's version inside the running transaction and returns the new one;
-    // throws TQelLockedError or TQelConflictError when it is refused.
-    std::int64_t moveVersion(TQelObject* obj, const std::string& stamp);
+    // Moves a stored object's version inside the running transaction and gives the new one;
+    // throws TQelLockedError or TQelConflictError when it is refused. True when the class row's
+    // touched fields were written with it.
+    bool moveVersion(TQelObject* obj, const std::string& stamp, std::int64_t& version);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
     // Contents of the file fields just written: see the .cpp. `before` holds what the row
