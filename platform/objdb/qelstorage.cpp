@@ -81,6 +81,7 @@ TQelStorage::~TQelStorage()
 
 void TQelStorage::Close()
 {
+    keyed_.clear();
     cache_.clear();
     c_.reset();
     savepointDepth_ = 0;
@@ -100,6 +101,17 @@ TQelStmt TQelStorage::Prepare(const std::string& sql)
     if (it == cache_.end())
         it = cache_.emplace(sql, c_->Prepare(sql)).first;
     return TQelStmt(it->second.get());
+}
+
+TQelStmt TQelStorage::PrepareKeyed(const std::string& key, const std::function<std::string()>& text)
+{
+    if (auto it = keyed_.find(key); it != keyed_.end() && c_)
+        return TQelStmt(it->second);
+    const std::string sql = text();
+    Prepare(sql); // puts it into the cache
+    TQelCursor* c = cache_.find(sql)->second.get();
+    keyed_[key] = c;
+    return TQelStmt(c);
 }
 
 void TQelStorage::Exec(const std::string& sql)
@@ -627,6 +639,23 @@ std::string setList(const std::vector<TQelField*>& fields, const std::pair<std::
     return sets;
 }
 
+// The key of a row write: its kind, the table, the key column and the columns it sets.
+std::string rowKey(char kind, const std::string& table, const std::string& keyColumn,
+    const std::pair<std::string, TQelValue>* extra, const std::vector<TQelField*>& fields)
+{
+    std::string key(1, kind);
+    key += table;
+    key += '\n';
+    key += keyColumn;
+    if (extra)
+        key += '\n' + extra->first;
+    for (TQelField* f : fields) {
+        key += '\n';
+        key += f->ColumnName();
+    }
+    return key;
+}
+
 std::vector<const TQelFelddefinition*> definitionsOf(const std::vector<TQelField*>& fields)
 {
     std::vector<const TQelFelddefinition*> defs;
@@ -646,7 +675,9 @@ void TQelStorage::updateRow(const std::string& table, const std::string& keyColu
         return;
     // What the row refers to now, which may be newer than what this object loaded.
     const std::vector<std::int64_t> before = storedContents(table, keyColumn, key, definitionsOf(fields));
-    auto st = Prepare("UPDATE " + q(table) + " SET " + setList(fields, extra) + " WHERE " + keyColumn + " = ?");
+    auto st = PrepareKeyed(rowKey('U', table, keyColumn, extra, fields), [&] {
+        return "UPDATE " + q(table) + " SET " + setList(fields, extra) + " WHERE " + keyColumn + " = ?";
+    });
     int n = 1;
     if (extra)
         st.Bind(n++, extra->second);
@@ -719,9 +750,14 @@ bool TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp, std::in
     // than the update. The version is the expected one plus one; only overwriting reads it.
     auto moved = [&](bool checkLock, bool withRow) {
         const std::string& move = versionMoveStatement(obj->Overwriting(), checkLock);
-        auto st = Prepare(withRow ? "WITH v AS (" + move + " RETURNING OBJEKT.K) UPDATE " + q(cls->table)
-                    + " SET " + setList(rowFields, nullptr) + " WHERE K IN (SELECT K FROM v)"
-                                  : move);
+        auto st = withRow
+            ? PrepareKeyed(rowKey(static_cast<char>('0' + (obj->Overwriting() ? 2 : 0) + (checkLock ? 1 : 0)),
+                               cls->table, "K", nullptr, rowFields),
+                [&] {
+                    return "WITH v AS (" + move + " RETURNING OBJEKT.K) UPDATE " + q(cls->table) + " SET "
+                        + setList(rowFields, nullptr) + " WHERE K IN (SELECT K FROM v)";
+                })
+            : Prepare(move);
         int n = 1;
         st.Bind(n, stamp);
         st.Bind(++n, key);
@@ -746,7 +782,8 @@ bool TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp, std::in
     };
     if (!rowFields.empty()) {
         // What the row refers to now, which may be newer than what this object loaded.
-        const std::vector<std::int64_t> before = storedContents(cls->table, "K", key, definitionsOf(rowFields));
+        const std::vector<std::int64_t> before
+            = storedContents(cls->table, "K", key, definitionsOf(rowFields));
         if (moved(true, true)) {
             contentsWritten(rowFields, before);
             version = newVersion();

@@ -16,9 +16,11 @@
 #include "objdb/qelfield.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TQelDatabase;
@@ -77,6 +79,9 @@ public:
     const std::string& Path() const { return path_; }
 
     TQelStmt Prepare(const std::string& sql);
+    // The statement of a short key (a table and the columns a row write sets): `text` puts the
+    // statement together only the first time the key is met.
+    TQelStmt PrepareKeyed(const std::string& key, const std::function<std::string()>& text);
     void Exec(const std::string& sql);
     std::string ErrorText() const;
 
@@ -166,6 +171,7 @@ private:
     std::unique_ptr<TQelConnection> c_;
     std::string path_;
     std::map<std::string, std::unique_ptr<TQelCursor>> cache_;
+    std::unordered_map<std::string, TQelCursor*> keyed_; // statements of cache_ by their key
     // Changes of the running transaction, told to the other workstations just before it commits
     // (with the stamp it moved to); a rolled-back savepoint drops the ones it made.
     std::vector<TQelRemoteChange> pending_;
