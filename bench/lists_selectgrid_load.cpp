@@ -2,9 +2,9 @@
 // the same run: the full load against the same query read with the raw SQLite API into a vector
 // of strings and against a QSqlQueryModel fetching every row; the list restored from the list
 // cache against the full load; one single-row reload with the whole list shown.
+#include "support/bench_tempdir.h"
 #include "support/selectgrid_bench.h"
 
-#include <QDir>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlQueryModel>
@@ -46,7 +46,7 @@ BENCHMARK(BM_RawSqliteRead)->Unit(benchmark::kMillisecond);
 // Anchor: QSqlQueryModel over a file copy of the store, fetching every row.
 void BM_QSqlQueryModelFetchAll(benchmark::State& state)
 {
-    const std::string path = QDir::temp().filePath("qel_bench_selectgrid_load.sqlite").toStdString();
+    const std::string path = (qel::bench::PrivateDir() / "selectgrid_load.sqlite").string();
     {
         sqlite3* file = nullptr;
         sqlite3_open(path.c_str(), &file);

@@ -92,6 +92,9 @@ public:
     // another session still runs (its locks end with it).
     virtual int SessionId() const = 0;
     virtual bool SessionAlive(int session) = 0;
+    // The server runs a changing statement inside WITH (WITH v AS (UPDATE ... RETURNING ...)
+    // UPDATE ...), so that two changes travel as one statement.
+    virtual bool ChangesInWith() const { return false; }
     // How a literal spells a NUL byte (the dialect joins it between quoted parts).
     virtual std::string NulSpelling() const = 0;
     // The SQLite handle, for programs that read the file beside the library; null on a server.

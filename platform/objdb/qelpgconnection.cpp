@@ -545,6 +545,7 @@ public:
     bool Shared() const override { return true; }
     int NotifySocket() const override { return PQsocket(h_); }
     std::string NulSpelling() const override { return "chr(0)"; }
+    bool ChangesInWith() const override { return true; }
     // The server process serving this connection is the session; it ends when the connection
     // does, also when a workstation crashes (the server notices the lost connection).
     int SessionId() const override { return PQbackendPID(h_); }

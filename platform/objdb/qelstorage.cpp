@@ -81,6 +81,7 @@ TQelStorage::~TQelStorage()
 
 void TQelStorage::Close()
 {
+    keyed_.clear();
     cache_.clear();
     c_.reset();
     savepointDepth_ = 0;
@@ -100,6 +101,17 @@ TQelStmt TQelStorage::Prepare(const std::string& sql)
     if (it == cache_.end())
         it = cache_.emplace(sql, c_->Prepare(sql)).first;
     return TQelStmt(it->second.get());
+}
+
+TQelStmt TQelStorage::PrepareKeyed(const std::string& key, const std::function<std::string()>& text)
+{
+    if (auto it = keyed_.find(key); it != keyed_.end() && c_)
+        return TQelStmt(it->second);
+    const std::string sql = text();
+    Prepare(sql); // puts it into the cache
+    TQelCursor* c = cache_.find(sql)->second.get();
+    keyed_[key] = c;
+    return TQelStmt(c);
 }
 
 void TQelStorage::Exec(const std::string& sql)
@@ -616,21 +628,56 @@ void TQelStorage::insertRow(
     contentsWritten(fields, {});
 }
 
+namespace {
+
+// "A" = ?, "B" = ?: the SET list that writes `fields`, after `extra` when there is one.
+std::string setList(const std::vector<TQelField*>& fields, const std::pair<std::string, TQelValue>* extra)
+{
+    std::string sets = extra ? extra->first + " = ?" : "";
+    for (TQelField* f : fields)
+        sets += (sets.empty() ? "" : ", ") + q(f->ColumnName()) + " = ?";
+    return sets;
+}
+
+// The key of a row write: its kind, the table, the key column and the columns it sets.
+std::string rowKey(char kind, const std::string& table, const std::string& keyColumn,
+    const std::pair<std::string, TQelValue>* extra, const std::vector<TQelField*>& fields)
+{
+    std::string key(1, kind);
+    key += table;
+    key += '\n';
+    key += keyColumn;
+    if (extra)
+        key += '\n' + extra->first;
+    for (TQelField* f : fields) {
+        key += '\n';
+        key += f->ColumnName();
+    }
+    return key;
+}
+
+std::vector<const TQelFelddefinition*> definitionsOf(const std::vector<TQelField*>& fields)
+{
+    std::vector<const TQelFelddefinition*> defs;
+    defs.reserve(fields.size());
+    for (TQelField* f : fields)
+        defs.push_back(f->Definition());
+    return defs;
+}
+
+} // namespace
+
 void TQelStorage::updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
     TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra)
 {
     const std::vector<TQelField*> fields = writtenFields(fl, true);
     if (fields.empty() && !extra)
         return;
-    std::string sets = extra ? extra->first + " = ?" : "";
-    std::vector<const TQelFelddefinition*> defs;
-    for (TQelField* f : fields) {
-        sets += (sets.empty() ? "" : ", ") + q(f->ColumnName()) + " = ?";
-        defs.push_back(f->Definition());
-    }
     // What the row refers to now, which may be newer than what this object loaded.
-    const std::vector<std::int64_t> before = storedContents(table, keyColumn, key, defs);
-    auto st = Prepare("UPDATE " + q(table) + " SET " + sets + " WHERE " + keyColumn + " = ?");
+    const std::vector<std::int64_t> before = storedContents(table, keyColumn, key, definitionsOf(fields));
+    auto st = PrepareKeyed(rowKey('U', table, keyColumn, extra, fields), [&] {
+        return "UPDATE " + q(table) + " SET " + setList(fields, extra) + " WHERE " + keyColumn + " = ?";
+    });
     int n = 1;
     if (extra)
         st.Bind(n++, extra->second);
@@ -659,8 +706,8 @@ void TQelStorage::WriteObject(TQelObject* obj, std::vector<TQelSubObject*>& newR
             { { "K", key }, { "KLASSE", std::int64_t(cls->id) }, { "GELOESCHT", std::int64_t(0) } }, fl);
         version = 1;
     } else {
-        version = moveVersion(obj, stamp);
-        updateRow(cls->table, "K", key, fl, nullptr);
+        if (!moveVersion(obj, stamp, version))
+            updateRow(cls->table, "K", key, fl, nullptr);
     }
     for (int i = 1; i <= fl->VectorCount(); ++i)
         writeVector(obj->Key(), fl->Vector(i), 0, newRows);
@@ -688,15 +735,29 @@ const std::string& versionMoveStatement(bool overwriting, bool checkLock)
 } // namespace
 
 // The version moves first: a newer one stored elsewhere, or another session's lock, refuses the
-// whole commit. One statement checks both and moves it; only a refusal looks closer.
-std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
+// whole commit. One statement checks both and moves it; only a refusal looks closer. A server
+// that runs changes inside WITH gets the class row's touched fields in that same statement (one
+// round trip per object): the row changes only when the version moved.
+bool TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp, std::int64_t& version)
 {
     const auto key = static_cast<std::int64_t>(obj->Key().Id());
     const std::int64_t session = db_->SessionNumber();
+    const TQelKlasse* cls = obj->Klasse();
+    std::vector<TQelField*> rowFields;
+    if (c_->ChangesInWith())
+        rowFields = writtenFields(obj->FieldList(), true);
     // Without RETURNING: SQLite buffers returned rows in a table of their own, which costs more
     // than the update. The version is the expected one plus one; only overwriting reads it.
-    auto moved = [&](bool checkLock) {
-        auto st = Prepare(versionMoveStatement(obj->Overwriting(), checkLock));
+    auto moved = [&](bool checkLock, bool withRow) {
+        const std::string& move = versionMoveStatement(obj->Overwriting(), checkLock);
+        auto st = withRow
+            ? PrepareKeyed(rowKey(static_cast<char>('0' + (obj->Overwriting() ? 2 : 0) + (checkLock ? 1 : 0)),
+                               cls->table, "K", nullptr, rowFields),
+                [&] {
+                    return "WITH v AS (" + move + " RETURNING OBJEKT.K) UPDATE " + q(cls->table) + " SET "
+                        + setList(rowFields, nullptr) + " WHERE K IN (SELECT K FROM v)";
+                })
+            : Prepare(move);
         int n = 1;
         st.Bind(n, stamp);
         st.Bind(++n, key);
@@ -706,26 +767,42 @@ std::int64_t TQelStorage::moveVersion(TQelObject* obj, const std::string& stamp)
             st.Bind(++n, key);
             st.Bind(++n, session);
         }
+        if (withRow)
+            for (TQelField* f : rowFields)
+                st.Bind(++n, f->Value());
         st.Run();
         return c_->Changes() > 0;
     };
-    auto version = [&] {
+    auto newVersion = [&] {
         if (!obj->Overwriting())
             return obj->Version() + 1;
         auto q = Prepare("SELECT VERSION FROM OBJEKT WHERE K = ?");
         q.Bind(1, key);
         return q.Step() ? q.Int(0) : 0;
     };
-    if (moved(true))
-        return version();
+    if (!rowFields.empty()) {
+        // What the row refers to now, which may be newer than what this object loaded.
+        const std::vector<std::int64_t> before
+            = storedContents(cls->table, "K", key, definitionsOf(rowFields));
+        if (moved(true, true)) {
+            contentsWritten(rowFields, before);
+            version = newVersion();
+            return true;
+        }
+    } else if (moved(true, false)) {
+        version = newVersion();
+        return false;
+    }
     // A lock of a session that has ended no longer counts (IsLocked removes it).
     int holder = 0;
     double since = 0;
     if (db_->CreateSQLEngine()->IsLocked(obj->Key(), holder, since) && holder != session)
         throw TQelLockedError(
             "'" + obj->Name() + "' ist von Sitzung " + std::to_string(holder) + " gesperrt.");
-    if (moved(false))
-        return version();
+    if (moved(false, false)) {
+        version = newVersion();
+        return false;
+    }
     throw TQelConflictError("'" + obj->Name()
         + "' wurde inzwischen an einem anderen Arbeitsplatz geändert. Neu laden (die eigenen "
           "Änderungen gehen verloren) oder überschreiben (die anderen gehen verloren)?");

@@ -16,9 +16,11 @@
 #include "objdb/qelfield.h"
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TQelDatabase;
@@ -77,6 +79,9 @@ public:
     const std::string& Path() const { return path_; }
 
     TQelStmt Prepare(const std::string& sql);
+    // The statement of a short key (a table and the columns a row write sets): `text` puts the
+    // statement together only the first time the key is met.
+    TQelStmt PrepareKeyed(const std::string& key, const std::function<std::string()>& text);
     void Exec(const std::string& sql);
     std::string ErrorText() const;
 
@@ -136,9 +141,10 @@ private:
     // Writes the touched fields (and `extra`) of a row; nothing when there is nothing to write.
     void updateRow(const std::string& table, const std::string& keyColumn, std::int64_t key,
         TQelFieldList* fl, const std::pair<std::string, TQelValue>* extra);
-    // Moves a stored object's version inside the running transaction and returns the new one;
-    // throws TQelLockedError or TQelConflictError when it is refused.
-    std::int64_t moveVersion(TQelObject* obj, const std::string& stamp);
+    // Moves a stored object's version inside the running transaction and gives the new one;
+    // throws TQelLockedError or TQelConflictError when it is refused. True when the class row's
+    // touched fields were written with it.
+    bool moveVersion(TQelObject* obj, const std::string& stamp, std::int64_t& version);
     void writeVector(
         TQelObjectKey key, TQelVector* v, std::int64_t parentRow, std::vector<TQelSubObject*>& newRows);
     // Contents of the file fields just written: see the .cpp. `before` holds what the row
@@ -165,6 +171,7 @@ private:
     std::unique_ptr<TQelConnection> c_;
     std::string path_;
     std::map<std::string, std::unique_ptr<TQelCursor>> cache_;
+    std::unordered_map<std::string, TQelCursor*> keyed_; // statements of cache_ by their key
     // Changes of the running transaction, told to the other workstations just before it commits
     // (with the stamp it moved to); a rolled-back savepoint drops the ones it made.
     std::vector<TQelRemoteChange> pending_;

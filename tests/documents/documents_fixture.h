@@ -3,6 +3,7 @@
 // and real drops of files and rows.
 #include "documents/QelListView.h"
 #include "support/documents_data.h"
+#include "support/private_dir.h"
 #include "support/qel_db_fixture.h"
 #include "toolkit/dragdata.h"
 #include "toolkit/scripteddialogs.h"
@@ -25,9 +26,8 @@ protected:
     void SetUp() override
     {
         QelDbTest::SetUp();
-        static int counter = 0;
-        dir = std::filesystem::temp_directory_path()
-            / ("qeldocs_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
+        scratch = std::make_unique<PrivateDir>("qeldocs_test");
+        dir = scratch->path();
         std::filesystem::create_directories(dir / "in");
         std::filesystem::create_directories(dir / "out");
         akte = create("Akte");
@@ -41,8 +41,7 @@ protected:
     }
     void TearDown() override
     {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        scratch.reset();
         QelDbTest::TearDown();
     }
     std::string file(const std::string& name, const std::string& data)
@@ -111,6 +110,7 @@ protected:
     }
 
     TScopedScriptedDialogs dialogs;
+    std::unique_ptr<PrivateDir> scratch;
     std::filesystem::path dir;
     TQelObject* akte = nullptr;
     TQelListView* lv = nullptr;

@@ -90,6 +90,8 @@ TEST_F(CommitBatch, LocksOfLiveSessionsRefuseTheirObjectAloneAndThoseOfEndedSess
     EXPECT_EQ(
         objs[1]->ErrorMessage(), "'Yvonne' ist von Sitzung " + std::to_string(liveSession()) + " gesperrt.");
     EXPECT_FALSE(objs[1]->Conflict());
+    // The refused object's row is untouched, the stored one's changed.
+    EXPECT_EQ(QueryInt(a.get(), "SELECT COUNT(*) FROM Kunde WHERE Ort = 'Neu'"), 1);
     EXPECT_TRUE(objs[2]->Commit()) << objs[2]->ErrorMessage();
     // The lock ends inside the transaction: the refused object is stored after all.
     onA("DELETE FROM QEL_SPERRE");
@@ -116,6 +118,7 @@ TEST_F(CommitBatch, LocksOfLiveSessionsRefuseTheirObjectAloneAndThoseOfEndedSess
     objs[2]->FieldByName("Ort")->set_AsString("Aachen");
     EXPECT_FALSE(objs[2]->Commit());
     EXPECT_TRUE(objs[2]->Conflict());
+    EXPECT_EQ(QueryInt(a.get(), "SELECT COUNT(*) FROM Kunde WHERE Ort = 'Bonn'"), 1);
     EXPECT_TRUE(objs[2]->CommitOverwriting()) << objs[2]->ErrorMessage();
     EXPECT_EQ(objs[2]->Version(), 4);
     EXPECT_EQ(storedVersion(objs[2]), 4);

@@ -1,4 +1,5 @@
 #include "objdb/qellog.h"
+#include "support/private_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -13,21 +14,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A folder of the test's own, removed with everything in it when the test ends.
-struct ScratchDir {
-    ScratchDir()
-        : path(fs::temp_directory_path() / ("qel_log_test_" + std::to_string(getpid())))
-    {
-        fs::create_directories(path);
-    }
-    ~ScratchDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-    fs::path path;
-};
 
 std::string read_file(const fs::path& p)
 {
@@ -72,8 +58,8 @@ TEST(Log, DropsTheOldestBeyondItsLimit)
 
 TEST(Log, AppendsOneLinePerEntryToItsFile)
 {
-    ScratchDir scratch;
-    fs::path file = scratch.path / "qel.log";
+    PrivateDir scratch { "qel_log_test" };
+    fs::path file = scratch.path() / "qel.log";
     fs::remove(file);
     {
         TQelLogManager log;
@@ -99,8 +85,8 @@ TEST(Log, AppendsOneLinePerEntryToItsFile)
 TEST(Log, UnusableFileIsReportedAndLoggingGoesOn)
 {
     TQelLogManager log;
-    ScratchDir scratch;
-    std::string path = (scratch.path / "fehlt" / "qel.log").string();
+    PrivateDir scratch { "qel_log_test" };
+    std::string path = (scratch.path() / "fehlt" / "qel.log").string();
     EXPECT_FALSE(log.set_FileName(path));
     EXPECT_NE(log.get_FileError().find(path), std::string::npos);
     EXPECT_EQ(log.get_FileName(), "");

@@ -6,6 +6,7 @@
 #include "objdb/qelobject.h"
 #include "objdb/qelsql.h"
 #include "objdb/qelvector.h"
+#include "support/private_dir.h"
 
 #include <libpq-fe.h>
 #include <sqlite3.h>
@@ -197,28 +198,19 @@ public:
     std::function<void(unsigned, WPARAM, LPARAM)> onPerform;
 };
 
-// A file path in a fresh temporary folder, removed with the object.
+// A file path in a fresh private temporary folder, removed with the object.
 class TempFile {
 public:
     explicit TempFile(const std::string& name = "test.qeldb")
+        : dir_("qelobjdb_test")
+        , path_(dir_.file(name))
     {
-        static int counter = 0;
-        dir_ = std::filesystem::temp_directory_path()
-            / ("qelobjdb_test_" + std::to_string(::getpid()) + "_" + std::to_string(++counter));
-        std::filesystem::create_directories(dir_);
-        path_ = (dir_ / name).string();
-    }
-    ~TempFile()
-    {
-        std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(dir_, ec);
     }
     const std::string& path() const { return path_; }
-    std::string dir() const { return dir_.string(); }
+    std::string dir() const { return dir_.path().string(); }
 
 private:
-    std::filesystem::path dir_;
+    PrivateDir dir_;
     std::string path_;
 };
 

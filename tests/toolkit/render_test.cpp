@@ -1,5 +1,6 @@
 // Renders a sample form with every field widget to a PNG for a look by eye, and checks that the
 // widgets drew where they stand.
+#include "support/test_output.h"
 #include "tk_test_util.h"
 #include "toolkit/advctrls.h"
 #include "toolkit/buttons.h"
@@ -12,15 +13,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString OutputDir()
-{
-    QString dir = qEnvironmentVariable("QEL_TEST_OUTPUT");
-    if (dir.isEmpty())
-        dir = QDir::tempPath() + QStringLiteral("/qel-test-output");
-    QDir().mkpath(dir);
-    return dir;
-}
 
 // Whether the area holds more than one colour (something was drawn there).
 bool HasContent(const QImage& img, const QRect& r)
@@ -148,7 +140,7 @@ TEST(Render, SampleFormWithEveryFieldWidget)
     name->SetFocus();
     QApplication::processEvents();
     const QImage img = form.Handle()->grab().toImage();
-    const QString path = OutputDir() + QStringLiteral("/toolkit_sample_form.png");
+    const QString path = TestOutputDir() + QStringLiteral("/toolkit_sample_form.png");
     ASSERT_TRUE(img.save(path)) << path.toStdString();
 
     // Every widget drew something inside its bounds, and each label beside its control.

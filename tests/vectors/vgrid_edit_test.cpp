@@ -1,6 +1,7 @@
 // Editing through the vector grid: in-place editors with real keys, Escape, the add row, max
 // count, insert/copy/delete/move keeping positions through a commit and reopening, the standard
 // mark, deactivation, an open editor during delete and move, references and the popup menus.
+#include "support/private_dir.h"
 #include "support/typing.h"
 #include "vgrid_fixture.h"
 
@@ -273,8 +274,8 @@ TEST_F(VGridEdit, OpenEditorDuringDeleteOrMoveWritesOnlyItsOwnElement)
 
 TEST_F(VGridEdit, InsertCopyMoveKeepPositionsThroughCommitAndReopen)
 {
-    const std::string file = QDir::temp().filePath("qel-vgrid-positions.qeldb").toStdString();
-    std::remove(file.c_str());
+    const PrivateDir scratch("qel-vgrid");
+    const std::string file = scratch.file("positions.qeldb");
     // The fixture's database is in memory; this test keeps its own file.
     auto fileDb = std::make_unique<TQelDatabase>();
     TQelOpenOptions o;
@@ -328,7 +329,6 @@ TEST_F(VGridEdit, InsertCopyMoveKeepPositionsThroughCommitAndReopen)
         EXPECT_EQ(v2->Item(i)->VectorIndex(), i);
     SetQelDatabase(db.get());
     again.reset();
-    std::remove(file.c_str());
 }
 
 TEST_F(VGridEdit, CopyInsertsAfterTheCurrentElement)
