@@ -6,6 +6,7 @@
 #include "QelObjCntrl.h"
 #include "controls/QelEdit.h"
 #include "support/qel_db_fixture.h"
+#include "toolkit/boundlabel.h"
 #include "toolkit/extctrls.h"
 
 #include <QCoreApplication>
@@ -241,6 +242,48 @@ TEST_F(PreparedForms, RepeatedNamesAndOddPropertiesLeaveTheReadingToQt)
    <property name="labelCaption"><string>Dann</string></property>
    <property name="LabelCaption"><string>Zuletzt</string></property>
   </widget>)"));
+}
+
+// The label of a loaded edit is placed once, when the edit is loaded: where, with what and how the
+// label of an edit made in code stands.
+TEST_F(PreparedForms, ALoadedEditsLabelIsTheLabelOfAnEditMadeInCode)
+{
+    TPanel* target = nullptr;
+    load(UiText(R"(
+  <widget class="TQelEdit" name="edName">
+   <property name="geometry"><rect><x>120</x><y>40</y><width>200</width><height>24</height></rect></property>
+   <property name="FieldPath"><string>Name</string></property>
+   <property name="LabelCaption"><string>Nachname (€)</string></property>
+   <property name="LabelPosition"><enum>TQelEdit::lpLeftCenter</enum></property>
+   <property name="LabelMargin"><number>6</number></property>
+   <property name="LabelAlwaysEnabled"><bool>true</bool></property>
+  </widget>)"),
+        &target);
+    auto* loaded = dynamic_cast<TQelEdit*>(target->FindComponent("edName"));
+    ASSERT_NE(loaded, nullptr);
+
+    auto* other = new TPanel(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(target->Left(), target->Top(), target->Width(), target->Height());
+    auto* made = new TQelEdit(other);
+    made->set_FieldPath("Name");
+    made->SetLabelCaption("Nachname (€)");
+    made->SetLabelPosition(lpLeftCenter);
+    made->SetLabelMargin(6);
+    made->SetLabelAlwaysEnabled(true);
+    made->SetParent(other);
+    made->SetBounds(120, 40, 200, 24);
+
+    QWidget* label = loaded->EditLabel().Handle();
+    QWidget* expected = made->EditLabel().Handle();
+    ASSERT_NE(label, nullptr) << "the label exists once the edit is loaded";
+    ASSERT_NE(expected, nullptr);
+    EXPECT_EQ(label->parentWidget(), loaded->Handle()->parentWidget());
+    EXPECT_EQ(label->geometry(), expected->geometry());
+    EXPECT_EQ(label->isVisibleTo(target->Handle()), expected->isVisibleTo(other->Handle()));
+    EXPECT_EQ(label->isEnabled(), expected->isEnabled());
+    EXPECT_EQ(label->property("text"), expected->property("text"));
+    EXPECT_EQ(loaded->Handle()->accessibleName(), made->Handle()->accessibleName());
 }
 
 TEST_F(PreparedForms, AnErrorNamesTheLineOfTheFile)
