@@ -46,6 +46,13 @@ protected:
     {
         label_.Font().Assign(this->Font());
     }
+    // A form that loads sets the label's caption, position and font one by one: it is placed once,
+    // when all are set.
+    void Loaded() override
+    {
+        Base::Loaded();
+        label_.Update();
+    }
     void BoundsChanged() override
     {
         Base::BoundsChanged();

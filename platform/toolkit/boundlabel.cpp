@@ -122,8 +122,8 @@ void TBoundLabel::SetAlwaysEnabled(bool v)
 void TBoundLabel::Update()
 {
     QWidget* inner = control_.Handle();
-    if (!inner)
-        return;
+    if (!inner || control_.ComponentState().Contains(csLoading))
+        return; // a loading control places its label when it is loaded
     QWidget* outer = OuterOf(inner);
     if (outer != widget_->watched) {
         if (widget_->watched)

@@ -9,6 +9,8 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QColor>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QPointer>
@@ -23,19 +25,341 @@
 
 namespace {
 
+// A published property of a control that the prepared text no longer holds. Qt's loader would
+// give it to the control's widget as a property of the widget's own (Qt has no such property),
+// for finish() to read: here it is read once per text and handed to finish() as that value.
+struct TTakenProperty {
+    QByteArray name;
+    QVariant value;
+    // A text Qt's loader translates in the form's class (source text and comment).
+    bool translated = false;
+    QByteArray source, comment;
+};
+
+// The file as Qt's loader is to read it, and what is taken out of it (see PrepareUi).
+struct TPreparedUi {
+    QByteArray ui;
+    std::vector<std::string> tabStops;
+    // The .ui's <class>: the context its texts are translated in.
+    QByteArray formClass;
+    // The taken published properties of each control's widget, by the widget's name, in the
+    // file's order.
+    std::map<QString, std::vector<TTakenProperty>> taken;
+};
+
+// "Scope::name" without its scope.
+QStringView Unscoped(QStringView name)
+{
+    const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
+    return (scope < 0 ? name : name.mid(scope + 2)).trimmed();
+}
+
+// Qt Designer writes a control's option sets as "Class::a|Class::b" and its enumerations as
+// "Class::x"; its published setters read "[a,b]" and "x".
+QString ControlSetText(const QString& value)
+{
+    QStringList names;
+    for (QStringView part : QStringView(value).split(QLatin1Char('|'), Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty())
+            names.append(Unscoped(part).toString());
+    return QLatin1Char('[') + names.join(QLatin1Char(',')) + QLatin1Char(']');
+}
+
+// Reads the <property> element the reader stands on (a control's published property) as Qt's
+// loader reads it; false for anything but one value of a kind read here (Qt's loader then reads
+// the element itself).
+bool ReadTakenProperty(QXmlStreamReader& in, TTakenProperty& p)
+{
+    for (const QXmlStreamAttribute& a : in.attributes()) {
+        if (a.name() == QLatin1String("name"))
+            p.name = a.value().toUtf8();
+        else if (a.name() != QLatin1String("stdset"))
+            return false;
+    }
+    bool read = false;
+    while (!in.hasError()) {
+        const QXmlStreamReader::TokenType token = in.readNext();
+        if (token == QXmlStreamReader::EndElement)
+            return read && !in.hasError();
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        if (read)
+            return false; // a second value: Qt's loader keeps the last
+        read = true;
+        const QString kind = in.name().toString(); // the reader moves on below
+        if (kind == QLatin1String("string")) {
+            bool notr = false;
+            for (const QXmlStreamAttribute& a : in.attributes()) {
+                if (a.name() == QLatin1String("notr"))
+                    notr = a.value() == QLatin1String("true") || a.value() == QLatin1String("yes");
+                else if (a.name() == QLatin1String("comment"))
+                    p.comment = a.value().toUtf8();
+                else if (a.name() != QLatin1String("extracomment") && a.name() != QLatin1String("id"))
+                    return false;
+            }
+            // Qt's loader keeps the text without its runs of white space alone.
+            QString text;
+            for (;;) {
+                const QXmlStreamReader::TokenType t = in.readNext();
+                if (t == QXmlStreamReader::EndElement || in.hasError() || t == QXmlStreamReader::StartElement)
+                    break;
+                if (t == QXmlStreamReader::Characters && !in.isWhitespace())
+                    text += in.text();
+            }
+            if (in.hasError() || !in.isEndElement())
+                return false;
+            p.value = text;
+            p.source = text.toUtf8();
+            p.translated = !notr && !(p.source.isEmpty() && p.comment.isEmpty());
+        } else if (kind == QLatin1String("set") || kind == QLatin1String("enum")) {
+            if (!in.attributes().isEmpty())
+                return false;
+            const bool isSet = kind == QLatin1String("set");
+            const QString value = in.readElementText();
+            p.value = isSet ? ControlSetText(value) : Unscoped(value).toString();
+            p.source = p.value.toString().toUtf8();
+            p.translated = !p.source.isEmpty();
+        } else if (kind == QLatin1String("number") || kind == QLatin1String("bool")
+            || kind == QLatin1String("double")) {
+            if (!in.attributes().isEmpty())
+                return false;
+            const QString text = in.readElementText();
+            if (kind == QLatin1String("number"))
+                p.value = text.toInt();
+            else if (kind == QLatin1String("bool"))
+                p.value = text == QLatin1String("true");
+            else
+                p.value = text.toDouble();
+        } else if (kind == QLatin1String("color")) {
+            std::optional<int> alpha;
+            for (const QXmlStreamAttribute& a : in.attributes()) {
+                if (a.name() != QLatin1String("alpha"))
+                    return false;
+                alpha = a.value().toInt();
+            }
+            int rgb[3] = { 0, 0, 0 };
+            while (in.readNextStartElement()) {
+                const QStringView part = in.name();
+                const int at = part == QLatin1String("red") ? 0
+                    : part == QLatin1String("green")        ? 1
+                    : part == QLatin1String("blue")         ? 2
+                                                            : -1;
+                if (at < 0)
+                    return false;
+                rgb[at] = in.readElementText().toInt();
+            }
+            QColor c(rgb[0], rgb[1], rgb[2]);
+            if (alpha)
+                c.setAlpha(*alpha);
+            p.value = QVariant::fromValue(c);
+        } else {
+            return false;
+        }
+    }
+    return false;
+}
+
+// The file as Qt's loader is to read it, in one pass over the text:
+// - Qt Designer writes a control's option sets as <set>Class::a|Class::b</set> and its
+//   enumerations as <enum>Class::x</enum>. Qt's loader reads those only for properties of a
+//   widget's own Qt class; for a control they become the texts its published setters read,
+//   "[a,b]" and "x".
+// - A control's published properties (their names begin with a capital; Qt's own begin with a
+//   small letter) are taken out with their values read (texts, option sets, enumerations,
+//   numbers, booleans, colours), so that Qt's loader neither parses nor sets them for each form.
+//   Qt's loader reads them all when one is of another kind, when a control has a property that
+//   is neither published nor a widget's own, when names repeat or texts are translated by id.
+// - The white space between elements (indentation) goes: Qt's loader skips it.
+// - The file's tab order (<ui><tabstops>, a flat list of names) is taken out: Qt's loader would
+//   look the names up among its own widgets and warn that it finds none (the controls' widgets
+//   sit on the target); it is applied after loading.
+// A file that does not parse is passed on unchanged for the loader to report.
+TPreparedUi PrepareUi(const QByteArray& ui, bool takeProperties = true)
+{
+    // The changes are cut into the text (positions are the reader's, in the decoded text).
+    QStringDecoder decode(QStringDecoder::Utf8);
+    const QString text = decode(ui);
+    if (decode.hasError())
+        return { ui, {}, {}, {} };
+    struct Cut {
+        qsizetype from, to;
+        QString with;
+    };
+    std::vector<Cut> cuts;
+    TPreparedUi prepared;
+    QXmlStreamReader in(text);
+    std::vector<QString> open; // names of the open elements
+    // Per open <widget>: whether a control stands for it, its name, and the cuts and values of its
+    // published properties.
+    struct OpenWidget {
+        bool control = false, top = false;
+        QString name;
+        std::vector<Cut> cuts;
+        std::vector<TTakenProperty> taken;
+    };
+    std::vector<OpenWidget> widgets;
+    std::set<QString> widgetNames;
+    bool tabStopsTaken = false;
+    qsizetype tokenEnd = 0; // where the last token ended
+    const auto tagStart = [&] { return text.lastIndexOf(QLatin1Char('<'), in.characterOffset() - 1); };
+    // Removes white space between two elements (not the text of an element).
+    const auto cutSpace = [&](qsizetype from, bool afterEnd, QXmlStreamReader::TokenType next) {
+        const qsizetype to = text.indexOf(QLatin1Char('<'), from);
+        if (to <= from || !(afterEnd || next == QXmlStreamReader::StartElement))
+            return;
+        for (qsizetype i = from; i < to; ++i)
+            if (!text[i].isSpace())
+                return;
+        cuts.push_back({ from, to, QString() });
+    };
+    qsizetype space = -1; // where a run of white space seen, not yet cut, begins
+    bool lastWasEnd = false;
+    while (!in.atEnd()) {
+        const qsizetype before = tokenEnd;
+        const QXmlStreamReader::TokenType token = in.readNext();
+        if (in.hasError())
+            return { ui, {}, {}, {} };
+        if (token == QXmlStreamReader::Characters && in.isWhitespace() && !in.isCDATA()) {
+            space = before;
+            tokenEnd = in.characterOffset();
+            continue;
+        }
+        if (space >= 0)
+            cutSpace(space, lastWasEnd, token);
+        space = -1;
+        lastWasEnd = token == QXmlStreamReader::EndElement;
+        if (token == QXmlStreamReader::StartElement) {
+            const QStringView name = in.name();
+            if (open.size() == 1 && open.front() == QLatin1String("ui")) {
+                if (name == QLatin1String("tabstops") && !tabStopsTaken) {
+                    tabStopsTaken = true;
+                    const qsizetype from = tagStart();
+                    while (in.readNextStartElement()) {
+                        if (in.name() == QLatin1String("tabstop"))
+                            prepared.tabStops.push_back(FromQString(in.readElementText().trimmed()));
+                        else
+                            in.skipCurrentElement();
+                    }
+                    if (in.hasError())
+                        return { ui, {}, {}, {} };
+                    cuts.push_back({ from, in.characterOffset(), QString() });
+                    tokenEnd = in.characterOffset();
+                    lastWasEnd = true;
+                    continue;
+                }
+                if (name == QLatin1String("class")) {
+                    prepared.formClass = in.readElementText().toUtf8();
+                    if (in.hasError())
+                        return { ui, {}, {}, {} };
+                    tokenEnd = in.characterOffset();
+                    lastWasEnd = true;
+                    continue;
+                }
+            }
+            if (name == QLatin1String("ui") && open.empty()
+                && in.attributes().hasAttribute(QLatin1String("idbasedtr")))
+                takeProperties = false;
+            OpenWidget* widget = !open.empty() && open.back() == QLatin1String("widget") && !widgets.empty()
+                ? &widgets.back()
+                : nullptr;
+            if (takeProperties && widget && widget->control && !widget->top
+                && name == QLatin1String("property")) {
+                const QString property = in.attributes().value(QLatin1String("name")).toString();
+                if (property.isEmpty() || property.front().unicode() >= 128 || !property.front().isUpper()) {
+                    // Unless it is one of every widget's own, Qt's loader hands it over as well:
+                    // Qt's loader reads them all, so that they come in the file's order.
+                    if (QWidget::staticMetaObject.indexOfProperty(property.toUtf8().constData()) < 0)
+                        takeProperties = false;
+                } else {
+                    const qsizetype from = tagStart();
+                    TTakenProperty p;
+                    if (!ReadTakenProperty(in, p))
+                        return PrepareUi(ui, false); // Qt's loader reads what this does not
+                    widget->cuts.push_back({ from, in.characterOffset(), QString() });
+                    widget->taken.push_back(std::move(p));
+                    tokenEnd = in.characterOffset();
+                    lastWasEnd = true;
+                    continue;
+                }
+            }
+            const bool ofControl = open.size() >= 2 && open.back() == QLatin1String("property")
+                && open[open.size() - 2] == QLatin1String("widget") && !widgets.empty()
+                && widgets.back().control;
+            const bool isSet = name == QLatin1String("set");
+            if (ofControl && (isSet || name == QLatin1String("enum"))) {
+                const qsizetype from = tagStart();
+                const QString value = in.readElementText();
+                if (in.hasError())
+                    return { ui, {}, {}, {} };
+                const QString with = isSet ? ControlSetText(value) : Unscoped(value).toString();
+                cuts.push_back({ from, in.characterOffset(),
+                    QLatin1String("<string>") + with.toHtmlEscaped() + QLatin1String("</string>") });
+                tokenEnd = in.characterOffset();
+                lastWasEnd = true;
+                continue;
+            }
+            if (name == QLatin1String("widget")) {
+                OpenWidget w;
+                w.name = in.attributes().value(QLatin1String("name")).toString();
+                w.control = GetClass(FromQString(in.attributes().value(QLatin1String("class")).toString()))
+                    != nullptr;
+                // The top widget stands for the target, never for a control.
+                w.top = widgets.empty();
+                if (!w.top && !widgetNames.insert(w.name).second)
+                    takeProperties = false; // a name given twice
+                widgets.push_back(std::move(w));
+            }
+            open.push_back(name.toString());
+        } else if (token == QXmlStreamReader::EndElement && !open.empty()) {
+            if (open.back() == QLatin1String("widget") && !widgets.empty()) {
+                OpenWidget& w = widgets.back();
+                if (!w.taken.empty()) {
+                    cuts.insert(cuts.end(), w.cuts.begin(), w.cuts.end());
+                    prepared.taken[w.name] = std::move(w.taken);
+                }
+                widgets.pop_back();
+            }
+            open.pop_back();
+        }
+        tokenEnd = in.characterOffset();
+    }
+    if (!takeProperties && !prepared.taken.empty())
+        return PrepareUi(ui, false); // found out late: read everything again, taking nothing
+    if (cuts.empty()) {
+        prepared.ui = ui;
+        return prepared;
+    }
+    std::sort(cuts.begin(), cuts.end(), [](const Cut& a, const Cut& b) { return a.from < b.from; });
+    QString out;
+    out.reserve(text.size());
+    qsizetype at = 0;
+    for (const Cut& cut : cuts) {
+        if (cut.from < at)
+            continue;
+        out += QStringView(text).mid(at, cut.from - at);
+        out += cut.with;
+        at = cut.to;
+    }
+    out += QStringView(text).mid(at);
+    prepared.ui = out.toUtf8();
+    return prepared;
+}
+
 // Qt's loader looks for Designer's widget plugins when it is made: one is made per program and
 // kept for every form that is loaded (a form loaded while another loads gets a loader of its own).
 class TControlUiLoader : public QUiLoader {
 public:
     // Starts a load into `target`; the result collects what is made.
-    void begin(TWinControl* target, TComponent* owner, TFormLoadResult& result)
+    void begin(TWinControl* target, TComponent* owner, const TPreparedUi& prepared, TFormLoadResult& result)
     {
         target_ = target;
         owner_ = owner;
+        prepared_ = &prepared;
         result_ = &result;
         root_ = nullptr;
         reported_.clear();
         fontsBefore_.clear();
+        taken_.clear();
         busy_ = true;
     }
     void end()
@@ -81,6 +405,8 @@ public:
         result_->controls.push_back(control);
         // The file's properties come after this; a font that differs afterwards is the file's.
         fontsBefore_.push_back(control->Handle()->font());
+        const auto taken = prepared_->taken.find(name);
+        taken_.push_back(taken != prepared_->taken.end() ? &taken->second : nullptr);
         return control->Handle();
     }
 
@@ -124,16 +450,15 @@ public:
                 AssignQFont(font, *designed[i].font);
                 c->SetFont(font);
             }
-            for (const QByteArray& name : w->dynamicPropertyNames()) {
+            // What Qt's loader gave the widget, read before the setters add theirs.
+            const QList<QByteArray> given = w->dynamicPropertyNames();
+            if (taken_[i])
+                for (const TTakenProperty& p : *taken_[i])
+                    apply(c, p.name, valueOf(p));
+            for (const QByteArray& name : given) {
                 if (name.startsWith("_q_"))
                     continue;
-                const QVariant value = w->property(name.constData());
-                const QString qname = QString::fromUtf8(name);
-                if (!c->IsPublishedProp(name.toStdString()))
-                    warn("Unbekannte Eigenschaft \"" + name.toStdString() + "\" von " + c->ClassName());
-                else if (!SetDesignProperty(c, qname, value))
-                    warn("Ungültiger Wert \"" + FromQString(value.toString()) + "\" für " + c->ClassName()
-                        + "." + name.toStdString());
+                apply(c, name, w->property(name.constData()));
                 w->setProperty(name.constData(), QVariant());
             }
             // A page's caption as Qt Designer keeps it for pages it inserted.
@@ -145,6 +470,24 @@ public:
     }
 
 private:
+    // A property the file gives the control, as Qt's loader hands it over.
+    void apply(TControl* c, const QByteArray& name, const QVariant& value)
+    {
+        if (!c->IsPublishedProp(name.toStdString()))
+            warn("Unbekannte Eigenschaft \"" + name.toStdString() + "\" von " + c->ClassName());
+        else if (!SetDesignProperty(c, QString::fromUtf8(name), value))
+            warn("Ungültiger Wert \"" + FromQString(value.toString()) + "\" für " + c->ClassName() + "."
+                + name.toStdString());
+    }
+    // A taken property's value; a text translated now, as Qt's loader translates it.
+    QVariant valueOf(const TTakenProperty& p) const
+    {
+        if (!p.translated)
+            return p.value;
+        return QCoreApplication::translate(
+            prepared_->formClass.constData(), p.source.constData(), p.comment.constData());
+    }
+
     // The widget that children of `parent` go on: a control's client area, the target's for the
     // top widget, or a Qt widget itself.
     QWidget* placeOn(QWidget* parent) const
@@ -179,6 +522,9 @@ private:
     QPointer<QWidget> root_;
     std::set<std::string> reported_;
     std::vector<QFont> fontsBefore_;
+    const TPreparedUi* prepared_ = nullptr;
+    // Per control: its taken properties (nullptr: none).
+    std::vector<const std::vector<TTakenProperty>*> taken_;
     bool busy_ = false;
 };
 
@@ -208,124 +554,13 @@ void applyTabStops(const std::vector<std::string>& names, TFormLoadResult& resul
     }
 }
 
-// "Scope::name" without its scope.
-QStringView Unscoped(QStringView name)
-{
-    const qsizetype scope = name.lastIndexOf(QLatin1String("::"));
-    return (scope < 0 ? name : name.mid(scope + 2)).trimmed();
-}
-
-// The file as Qt's loader is to read it, in one pass over the text:
-// - Qt Designer writes a control's option sets as <set>Class::a|Class::b</set> and its
-//   enumerations as <enum>Class::x</enum>. Qt's loader reads those only for properties of a
-//   widget's own Qt class; for a control they become the texts its published setters read,
-//   "[a,b]" and "x".
-// - The file's tab order (<ui><tabstops>, a flat list of names) is taken out: Qt's loader would
-//   look the names up among its own widgets and warn that it finds none (the controls' widgets
-//   sit on the target); it is applied after loading.
-// A file that does not parse is passed on unchanged for the loader to report.
-struct TPreparedUi {
-    QByteArray ui;
-    std::vector<std::string> tabStops;
-};
-
-TPreparedUi PrepareUi(const QByteArray& ui)
-{
-    // The changes are cut into the text (positions are the reader's, in the decoded text).
-    QStringDecoder decode(QStringDecoder::Utf8);
-    const QString text = decode(ui);
-    if (decode.hasError())
-        return { ui, {} };
-    struct Cut {
-        qsizetype from, to;
-        QString with;
-    };
-    std::vector<Cut> cuts;
-    TPreparedUi prepared;
-    QXmlStreamReader in(text);
-    std::vector<QString> open; // names of the open elements
-    std::vector<bool> controlWidgets; // per open <widget>: whether a control stands for it
-    bool tabStopsTaken = false;
-    const auto tagStart = [&] { return text.lastIndexOf(QLatin1Char('<'), in.characterOffset() - 1); };
-    while (!in.atEnd()) {
-        const QXmlStreamReader::TokenType token = in.readNext();
-        if (in.hasError())
-            return { ui, {} };
-        if (token == QXmlStreamReader::StartElement) {
-            const QStringView name = in.name();
-            if (name == QLatin1String("tabstops") && open.size() == 1 && open.front() == QLatin1String("ui")
-                && !tabStopsTaken) {
-                tabStopsTaken = true;
-                const qsizetype from = tagStart();
-                while (in.readNextStartElement()) {
-                    if (in.name() == QLatin1String("tabstop"))
-                        prepared.tabStops.push_back(FromQString(in.readElementText().trimmed()));
-                    else
-                        in.skipCurrentElement();
-                }
-                if (in.hasError())
-                    return { ui, {} };
-                cuts.push_back({ from, in.characterOffset(), QString() });
-                continue;
-            }
-            const bool ofControl = open.size() >= 2 && open.back() == QLatin1String("property")
-                && open[open.size() - 2] == QLatin1String("widget") && !controlWidgets.empty()
-                && controlWidgets.back();
-            const bool isSet = name == QLatin1String("set");
-            if (ofControl && (isSet || name == QLatin1String("enum"))) {
-                const qsizetype from = tagStart();
-                const QString value = in.readElementText();
-                if (in.hasError())
-                    return { ui, {} };
-                QString with;
-                if (isSet) {
-                    QStringList names;
-                    for (QStringView part : QStringView(value).split(QLatin1Char('|'), Qt::SkipEmptyParts))
-                        if (!part.trimmed().isEmpty())
-                            names.append(Unscoped(part).toString());
-                    with = QLatin1Char('[') + names.join(QLatin1Char(',')) + QLatin1Char(']');
-                } else {
-                    with = Unscoped(value).toString();
-                }
-                cuts.push_back({ from, in.characterOffset(),
-                    QLatin1String("<string>") + with.toHtmlEscaped() + QLatin1String("</string>") });
-                continue;
-            }
-            if (name == QLatin1String("widget"))
-                controlWidgets.push_back(
-                    GetClass(FromQString(in.attributes().value(QLatin1String("class")).toString()))
-                    != nullptr);
-            open.push_back(name.toString());
-        } else if (token == QXmlStreamReader::EndElement && !open.empty()) {
-            if (open.back() == QLatin1String("widget") && !controlWidgets.empty())
-                controlWidgets.pop_back();
-            open.pop_back();
-        }
-    }
-    if (cuts.empty()) {
-        prepared.ui = ui;
-        return prepared;
-    }
-    QString out;
-    out.reserve(text.size());
-    qsizetype at = 0;
-    for (const Cut& cut : cuts) {
-        out += QStringView(text).mid(at, cut.from - at);
-        out += cut.with;
-        at = cut.to;
-    }
-    out += QStringView(text).mid(at);
-    prepared.ui = out.toUtf8();
-    return prepared;
-}
-
 // Forms are loaded again and again (a form opened for each object): the last few prepared texts
-// are kept, by their content.
-const TPreparedUi& Prepared(const QByteArray& ui)
+// are kept, by their content. A load holds its own reference: a load meanwhile may push it out.
+std::shared_ptr<const TPreparedUi> Prepared(const QByteArray& ui)
 {
     struct Entry {
         QByteArray source;
-        TPreparedUi prepared;
+        std::shared_ptr<const TPreparedUi> prepared;
     };
     static std::vector<Entry> recent; // most recent first
     for (std::size_t i = 0; i < recent.size(); ++i)
@@ -336,14 +571,15 @@ const TPreparedUi& Prepared(const QByteArray& ui)
         }
     if (recent.size() == 4)
         recent.pop_back();
-    recent.insert(recent.begin(), Entry { ui, PrepareUi(ui) });
+    recent.insert(recent.begin(), Entry { ui, std::make_shared<const TPreparedUi>(PrepareUi(ui)) });
     return recent.front().prepared;
 }
 
 TFormLoadResult loadFrom(TWinControl* target, const QByteArray& ui, TComponent* owner)
 {
-    TPreparedUi prepared = Prepared(ui);
-    QBuffer device(&prepared.ui);
+    const std::shared_ptr<const TPreparedUi> prepared = Prepared(ui);
+    QByteArray text = prepared->ui;
+    QBuffer device(&text);
     device.open(QIODevice::ReadOnly);
     TFormLoadResult result;
     static QPointer<TControlUiLoader> shared;
@@ -354,17 +590,32 @@ TFormLoadResult loadFrom(TWinControl* target, const QByteArray& ui, TComponent* 
     std::unique_ptr<TControlUiLoader> own;
     TControlUiLoader* loader
         = shared && !shared->busy() ? shared.data() : (own = std::make_unique<TControlUiLoader>()).get();
-    loader->begin(target, owner, result);
+    loader->begin(target, owner, *prepared, result);
     struct End {
         TControlUiLoader* loader;
         ~End() { loader->end(); }
     } end { loader };
     if (!loader->load(&device, nullptr)) {
+        // Qt's message names a line and column of the prepared text: the file's own reading
+        // names them in the file (Qt's loader reads the whole text before it makes a widget).
+        if (result.controls.empty() && prepared->ui != ui) {
+            static const TPreparedUi asWritten;
+            loader->end();
+            loader->begin(target, owner, asWritten, result);
+            QByteArray original = ui;
+            QBuffer file(&original);
+            file.open(QIODevice::ReadOnly);
+            if (loader->load(&file, nullptr)) {
+                loader->finish();
+                result.ok = true;
+                return result;
+            }
+        }
         result.error = FromQString(loader->errorString());
         return result;
     }
     loader->finish();
-    applyTabStops(prepared.tabStops, result);
+    applyTabStops(prepared->tabStops, result);
     result.ok = true;
     return result;
 }
