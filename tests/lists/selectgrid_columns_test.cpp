@@ -1,17 +1,7 @@
 // The select grid's columns: field settings per class (and across reopening the file), the cell
 // texts, empty columns, sorting, and opening a row.
 #include "selectgrid_fixture.h"
-
-namespace {
-
-std::filesystem::path tempFile(const std::string& name)
-{
-    const std::filesystem::path p = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove(p);
-    return p;
-}
-
-} // namespace
+#include "support/private_dir.h"
 
 TEST_F(SelectGridTest, FieldsComeFromTheParentClassesFirst)
 {
@@ -48,7 +38,8 @@ TEST_F(SelectGridTest, UnknownOrHostileFieldNamesNeverReachTheStatement)
 
 TEST_F(SelectGridTest, FieldSettingsAreKeptForThePartitionAcrossReopening)
 {
-    const std::filesystem::path file = tempFile("qel_sg_fields.qeldb");
+    const PrivateDir scratch("qel_sg_fields");
+    const std::filesystem::path file = scratch.path() / "fields.qeldb";
     form.reset();
     SetQelDatabase(nullptr);
     for (int run = 0; run < 2; ++run) {
@@ -75,7 +66,6 @@ TEST_F(SelectGridTest, FieldSettingsAreKeptForThePartitionAcrossReopening)
         SetQelDatabase(nullptr);
         db.reset();
     }
-    std::filesystem::remove(file);
     db = std::make_unique<TQelDatabase>();
     TQelOpenOptions o;
     o.schemaText = kSelectGridSchema;

@@ -1,6 +1,7 @@
 // The select grid's object commands: the menu's entries and captions for the selection, the tool
 // bar, the shortcuts, and each command with its questions (scripted) and results in the database.
 #include "selectgrid_fixture.h"
+#include "support/private_dir.h"
 
 #include "toolkit/toolbar.h"
 
@@ -70,13 +71,6 @@ protected:
     {
         SelectGridTest::SetUp();
         grid->SetFieldSettings("");
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-        SelectGridTest::TearDown();
     }
     void list(std::initializer_list<TQelSelectGridOption> add = {})
     {
@@ -137,8 +131,8 @@ protected:
         return v;
     }
 
-    std::string dir
-        = (std::filesystem::temp_directory_path() / ("qel_sgcmd_" + std::to_string(::getpid()))).string();
+    PrivateDir scratch { "qel_sgcmd" };
+    std::string dir = scratch.path().string();
 };
 
 using C = TQelSelectGrid;

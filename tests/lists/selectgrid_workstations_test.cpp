@@ -2,6 +2,7 @@
 // an SQLite file shared by two databases and on a PostgreSQL schema (QEL_PG_URL). With
 // QEL_TEST_STORE=postgresql the server is required and its absence fails the test.
 #include "selectgrid_fixture.h"
+#include "support/private_dir.h"
 
 #include <libpq-fe.h>
 
@@ -56,10 +57,7 @@ protected:
                 FAIL() << "kein PostgreSQL-Testserver: QEL_PG_URL ist nicht gesetzt";
             GTEST_SKIP() << "QEL_PG_URL is not set";
         }
-        dir = std::filesystem::temp_directory_path() / ("qel_sg_ws_" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        const std::string store = server ? freshServerStore() : (dir / "office.qeldb").string();
-        std::filesystem::remove(dir / "office.qeldb");
+        const std::string store = server ? freshServerStore() : (scratch.path() / "office.qeldb").string();
         TQelOpenOptions o;
         o.schemaText = kSelectGridSchema;
         o.create = true;
@@ -72,8 +70,6 @@ protected:
     {
         other.reset();
         SelectGridTest::TearDown();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
     TQelObject* commitOnA(const std::string& name)
     {
@@ -93,7 +89,7 @@ protected:
         }
         return false;
     }
-    std::filesystem::path dir;
+    PrivateDir scratch { "qel_sg_ws" };
     std::unique_ptr<TQelDatabase> other; // A
 };
 

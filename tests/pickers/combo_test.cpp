@@ -1,4 +1,5 @@
 #include "combo_fixture.h"
+#include "support/private_dir.h"
 
 #include "toolkit/advstringgrid.h"
 
@@ -358,10 +359,8 @@ TEST_F(ComboTest, MarkGoesWithTheNextEdit)
 
 TEST(ComboFavorites, StoredRestoredAfterReopeningAndCappedByNFav)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "qel_combo_fav";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "fav.qeldb").string();
+    const PrivateDir scratch("qel_combo_fav");
+    const std::string path = scratch.file("fav.qeldb");
     std::vector<TQelObjectKey> firms;
     {
         TQelDatabase db;
@@ -431,7 +430,6 @@ TEST(ComboFavorites, StoredRestoredAfterReopeningAndCappedByNFav)
         EXPECT_EQ(c->get_Key(0), firms[4]);
         SetQelDatabase(nullptr);
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ComboTest, FavoriteTextStaysBelow256Characters)
@@ -771,10 +769,8 @@ TEST_F(ComboTest, DomainOfAFieldTypeNamesTheType)
 
 TEST(ComboDomain, ExtendedDomainSurvivesReopening)
 {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "qel_combo_domain";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    const std::string path = (dir / "domain.qeldb").string();
+    const PrivateDir scratch("qel_combo_domain");
+    const std::string path = scratch.file("domain.qeldb");
     {
         TQelDatabase db;
         TQelOpenOptions o;
@@ -799,5 +795,4 @@ TEST(ComboDomain, ExtendedDomainSurvivesReopening)
         EXPECT_TRUE(anrede->Valid());
         SetQelDatabase(nullptr);
     }
-    std::filesystem::remove_all(dir);
 }
