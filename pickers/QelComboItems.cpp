@@ -35,7 +35,9 @@ char32_t foldedStart(std::string_view s)
     if (s.empty())
         return 0;
     std::size_t end = 0;
-    Utf8Next(s, end);
+    const char32_t c = Utf8Next(s, end);
+    if (c < 0x80)
+        return CharLower(c); // a letter of ASCII folds to its lower case alone
     const std::string folded = TextFold(s.substr(0, end));
     std::size_t at = 0;
     return folded.empty() ? 0 : Utf8Next(folded, at);
