@@ -1,7 +1,6 @@
-// A memo over a 1 MB long text stored as a blob: connecting a form that shows it (the blob read
+// A memo over a long text stored as a blob: connecting a form that shows 1 MB of it (the blob read
 // from the database and put into the memo) against giving a QPlainTextEdit the same text, and one
-// keystroke at the end of the text (the whole text written to the field) against the same key in
-// the QPlainTextEdit.
+// keystroke at the end of a text of 1 MB and of 10 MB against the same key in the QPlainTextEdit.
 #include "binding/methods.h"
 #include "controls/QelMemo.h"
 
@@ -16,17 +15,18 @@ namespace {
 constexpr const char* kSchema = "class 50101 Akte : Objekt table=Akte\n  field Titel Text length=40\n"
                                 "  field Inhalt Langtext\nend\n";
 
-// About 1 MB of lines of German text, umlauts included.
-std::string longText()
+// About `megabytes` MB of lines of German text, umlauts included.
+std::string longText(std::size_t megabytes = 1)
 {
     std::string s;
-    for (int i = 0; s.size() < 1'000'000; ++i)
+    for (int i = 0; s.size() < megabytes * 1'000'000; ++i)
         s += "Zeile " + std::to_string(i) + ": Grüße aus Köln, Straße und Übergabe; viel Text.\n";
     return s;
 }
 
 struct TMemoBenchDb {
-    TMemoBenchDb()
+    explicit TMemoBenchDb(std::size_t megabytes = 1)
+        : text(longText(megabytes))
     {
         TQelOpenOptions o;
         o.schemaText = kSchema;
@@ -43,7 +43,7 @@ struct TMemoBenchDb {
     ~TMemoBenchDb() { SetQelDatabase(nullptr); }
     TQelBlobField* blob() const { return static_cast<TQelBlobField*>(obj->FieldByName("Inhalt")); }
 
-    const std::string text = longText();
+    const std::string text;
     TQelDatabase db;
     TQelObjectKey key;
     TQelObject* obj = nullptr;
@@ -108,7 +108,7 @@ BENCHMARK(BM_PlainTextEditGivenLongText)->Unit(benchmark::kMillisecond);
 
 void BM_KeystrokeAtEndOfLongTextMemo(benchmark::State& state)
 {
-    TMemoBenchDb data;
+    TMemoBenchDb data(static_cast<std::size_t>(state.range(0)));
     TForm form(nullptr);
     TQelMemo* m = memoOn(form);
     TQelCommonMethods::ConnectSubControls(&form, data.obj->FieldList(), false);
@@ -124,11 +124,11 @@ void BM_KeystrokeAtEndOfLongTextMemo(benchmark::State& state)
     if (data.blob()->BufferAsString() != m->Text())
         state.SkipWithError("the keystrokes did not reach the field");
 }
-BENCHMARK(BM_KeystrokeAtEndOfLongTextMemo)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeAtEndOfLongTextMemo)->ArgName("MB")->Arg(1)->Arg(10)->Unit(benchmark::kMillisecond);
 
 void BM_KeystrokeAtEndOfLongTextPlainTextEdit(benchmark::State& state)
 {
-    const std::string text = longText();
+    const std::string text = longText(static_cast<std::size_t>(state.range(0)));
     QWidget window;
     window.resize(800, 600);
     auto* edit = new QPlainTextEdit(&window);
@@ -144,6 +144,10 @@ void BM_KeystrokeAtEndOfLongTextPlainTextEdit(benchmark::State& state)
         letter = !letter;
     }
 }
-BENCHMARK(BM_KeystrokeAtEndOfLongTextPlainTextEdit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeystrokeAtEndOfLongTextPlainTextEdit)
+    ->ArgName("MB")
+    ->Arg(1)
+    ->Arg(10)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -43,6 +43,18 @@ std::string normaliseBreaks(const std::string& s)
     return out;
 }
 
+// Walks the UTF-8 text `text` from byte `b`, UTF-16 position `u`, forward to position `units`
+// (or just past it, when it falls inside a character), or to the text's end.
+void walkForward(const std::string& text, std::size_t& b, std::size_t& u, std::size_t units)
+{
+    while (u < units && b < text.size()) {
+        const auto lead = static_cast<unsigned char>(text[b]);
+        const std::size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        u += n == 4 ? 2 : 1;
+        b += n;
+    }
+}
+
 } // namespace
 
 bool QelReadTextFile(const std::string& path, std::string& text, std::string& error)
@@ -94,17 +106,44 @@ bool TQelMemoText::Loaded() const
 
 void TQelMemoText::show(const std::string& text)
 {
+    sync_ = {};
     auto showing = link_.ShowScope();
     memo_.SetText(text);
 }
 
-std::string TQelMemoText::stored() const
+const std::string* TQelMemoText::fieldText() const
 {
-    if (TQelBlobField* b = BlobField())
-        return b->Loaded() ? b->BufferAsString() : std::string(QelNotLoadedText);
-    if (TQelField* f = link_.Field())
-        return f->AsString();
-    return {};
+    static const std::string none;
+    TQelField* f = link_.Field();
+    if (!f || f->SyntaxError())
+        return nullptr;
+    if (const auto* s = std::get_if<std::string>(&f->Value()))
+        return s;
+    return std::holds_alternative<std::monostate>(f->Value()) ? &none : nullptr;
+}
+
+void TQelMemoText::syncTo(const std::string& shown)
+{
+    sync_ = {};
+    const std::string* text = fieldText();
+    if (!text || *text != shown || !Utf8IsValid(*text))
+        return;
+    // The memo shows every character as it is, except line breaks and spaces it keeps marks for:
+    // a text with those is not the one shown, and its first change writes the shown text whole.
+    std::size_t units = 0;
+    for (const char ch : *text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '\r' || c == 0)
+            return;
+        if ((c & 0xC0) != 0x80)
+            units += c >= 0xF0 ? 2 : 1;
+    }
+    for (const char* mark : { "\xC2\xA0", "\xE2\x80\xA8", "\xE2\x80\xA9", "\xEF\xB7\x90", "\xEF\xB7\x91" })
+        if (text->find(mark) != std::string::npos)
+            return;
+    if (units != static_cast<std::size_t>(memo_.TextUnits()))
+        return;
+    sync_ = { true, units, text->size(), units, text->size() };
 }
 
 void TQelMemoText::ApplyLoadedColor()
@@ -129,10 +168,18 @@ void TQelMemoText::Reload()
         return;
     TFlagScope guard(reloading_);
     if (TQelBlobField* b = BlobField()) {
-        show(b->set_Loaded(true) ? b->BufferAsString() : std::string(QelNotLoadedText));
+        if (b->set_Loaded(true)) {
+            const std::string text = b->BufferAsString();
+            show(text);
+            syncTo(text);
+        } else {
+            show(QelNotLoadedText);
+        }
         ApplyLoadedColor();
     } else if (TQelField* f = link_.Field()) {
-        show(f->AsString());
+        const std::string text = f->AsString();
+        show(text);
+        syncTo(text);
     } else {
         show({});
     }
@@ -155,27 +202,115 @@ bool TQelMemoText::holds(const std::string& text) const
     return std::holds_alternative<std::monostate>(f->Value()) && text.empty();
 }
 
+std::size_t TQelMemoText::byteOf(const std::string& text, std::size_t units) const
+{
+    // Start from the nearest of the text's start, the last change's end and the text's end.
+    std::size_t u = 0, b = 0;
+    const auto distance = [units](std::size_t from) { return from > units ? from - units : units - from; };
+    if (distance(sync_.markUnits) < distance(u)) {
+        u = sync_.markUnits;
+        b = sync_.markBytes;
+    }
+    if (distance(sync_.units) < distance(u)) {
+        u = sync_.units;
+        b = text.size();
+    }
+    walkForward(text, b, u, units);
+    const auto lead = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    while (u > units && b > 0) {
+        do
+            --b;
+        while (b > 0 && (lead(b) & 0xC0) == 0x80);
+        u -= lead(b) >= 0xF0 ? 2 : 1;
+    }
+    return u == units && b <= text.size() ? b : std::string::npos;
+}
+
+bool TQelMemoText::placeEdit()
+{
+    edit_ = {};
+    const TCustomMemo::TTextChange& c = memo_.LastChange();
+    const std::string* text = fieldText();
+    if (!sync_.on || !c.known || !text || text->size() != sync_.bytes || c.position < 0 || c.removed < 0
+        || c.added < 0)
+        return false;
+    const auto pos = static_cast<std::size_t>(c.position);
+    auto removed = static_cast<std::size_t>(c.removed);
+    auto added = static_cast<std::size_t>(c.added);
+    // The document may count its final paragraph mark as removed and added again.
+    if (pos > sync_.units)
+        return false;
+    if (pos + removed > sync_.units) {
+        const std::size_t beyond = pos + removed - sync_.units;
+        if (beyond > added)
+            return false;
+        removed -= beyond;
+        added -= beyond;
+    }
+    const auto units = static_cast<std::size_t>(memo_.TextUnits());
+    // The placeholder typed as the whole text is looked at whole (it is never written).
+    if (sync_.units - removed + added != units || (BlobField() && units == std::strlen(QelNotLoadedText)))
+        return false;
+    const std::size_t at = byteOf(*text, pos);
+    if (at == std::string::npos)
+        return false;
+    // The removed units are counted from the change's start.
+    std::size_t end = at, u = 0;
+    walkForward(*text, end, u, removed);
+    if (u != removed || end > text->size())
+        return false;
+    std::string with;
+    if (!memo_.TextRange(static_cast<int>(pos), static_cast<int>(added), with))
+        return false;
+    edit_ = { true, at, end - at, std::move(with), units, pos + added };
+    return true;
+}
+
 void TQelMemoText::Changed()
 {
     if (link_.Showing() || reloading_ || !link_.Field())
         return;
-    current_ = memo_.Text();
     TQelBlobField* b = BlobField();
-    if (b && (!b->Loaded() || current_ == QelNotLoadedText))
+    if (b && !b->Loaded())
         return; // nothing is written over a text that was never read
     // A text beyond the field's length is written as well: the count label says how much is too
     // much, and the commit refuses it with the field's message. Nothing typed disappears.
-    if (!holds(current_))
+    if (placeEdit()) {
         link_.Write();
-    current_.clear();
+        edit_ = {};
+        current_.clear();
+    } else {
+        current_ = memo_.Text();
+        if (b && current_ == QelNotLoadedText) {
+            current_.clear();
+            return;
+        }
+        if (!holds(current_))
+            link_.Write();
+        syncTo(current_);
+        current_.clear();
+    }
     link_.Edited();
 }
 
 void TQelMemoText::Write()
 {
+    TQelField* f = link_.Field();
+    if (edit_.on && f) {
+        if (f->ReplaceText(edit_.at, edit_.count, edit_.with)) {
+            sync_.units = edit_.units;
+            sync_.bytes = sync_.bytes - edit_.count + edit_.with.size();
+            sync_.markUnits = edit_.markUnits;
+            sync_.markBytes = edit_.at + edit_.with.size();
+            return;
+        }
+        // The field would not take the change in place: the whole text, as the memo shows it.
+        sync_ = {};
+        current_ = memo_.Text();
+    }
     if (TQelBlobField* b = BlobField())
         b->set_BufferAsString(current_);
-    else if (TQelField* f = link_.Field())
+    else if (f)
         f->set_AsString(current_);
 }
 
@@ -184,8 +319,15 @@ void TQelMemoText::Refresh()
     if (!link_.Field())
         return;
     TQelBlobField* b = BlobField();
-    if ((b && !b->Loaded()) || !holds(memo_.Text()))
+    if (b && !b->Loaded()) {
         Reload();
+    } else {
+        const std::string shown = memo_.Text();
+        if (!holds(shown))
+            Reload();
+        else if (!sync_.on)
+            syncTo(shown);
+    }
     ApplyLoadedColor();
 }
 

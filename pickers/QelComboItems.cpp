@@ -28,6 +28,21 @@ bool keyNumber(const std::string& s, int& key)
     return true;
 }
 
+// The first code point of `s` as comparisons fold it (0 for the empty text). A text that folds to
+// `t`, or to a text that starts with `t`, starts with the code point `t` starts with.
+char32_t foldedStart(std::string_view s)
+{
+    if (s.empty())
+        return 0;
+    std::size_t end = 0;
+    const char32_t c = Utf8Next(s, end);
+    if (c < 0x80)
+        return CharLower(c); // a letter of ASCII folds to its lower case alone
+    const std::string folded = TextFold(s.substr(0, end));
+    std::size_t at = 0;
+    return folded.empty() ? 0 : Utf8Next(folded, at);
+}
+
 int exactIndex(const TStrings& items, const std::string& text)
 {
     for (int i = 0; i < items.Count(); ++i)
@@ -57,10 +72,13 @@ std::string TQelCombo::ref_name(TQelObject* obj) const
 int TQelCombo::find_prefix(const std::string& text) const
 {
     const TStrings& items = Items();
+    // An item whose first letter folds otherwise neither is the text nor starts with it: the
+    // long list is passed without folding whole items.
+    const char32_t start = foldedStart(text);
     int first = -1;
     for (int i = 0; i < items.Count(); ++i) {
         const std::string item = items[i];
-        if (item == FavoriteSeparator)
+        if (item == FavoriteSeparator || (start != 0 && foldedStart(item) != start))
             continue;
         if (AnsiSameText(item, text))
             return i;

@@ -334,6 +334,11 @@ void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bo
     value_ = std::move(v);
     syntaxError_ = syntaxError;
     rawText_ = syntaxError ? raw : std::string();
+    announceChange(alive, wasValid, sideEffect);
+}
+
+void TQelField::announceChange(const std::weak_ptr<bool>& alive, bool wasValid, bool sideEffect)
+{
     FieldList()->FieldChanged(this);
     if (alive.expired())
         return;
@@ -347,6 +352,37 @@ void TQelField::assign(TQelValue v, bool syntaxError, const std::string& raw, bo
     if (db_ && !alive.expired())
         if (TQelObject* o = Object())
             db_->NotifyInstance(ieTouched, o);
+}
+
+bool TQelField::ReplaceText(std::size_t at, std::size_t count, std::string_view text)
+{
+    // Only these kinds read every text as itself (the empty text as null).
+    if (!dynamic_cast<TQelStringField*>(this) && !dynamic_cast<TQelBlobField*>(this))
+        return false;
+    std::weak_ptr<bool> alive = LifeToken();
+    prepareWrite();
+    if (alive.expired() || syntaxError_)
+        return false;
+    std::string* s = std::get_if<std::string>(&value_);
+    if (!s && !std::holds_alternative<std::monostate>(value_))
+        return false;
+    const std::size_t size = s ? s->size() : 0;
+    const auto startsCharacter = [s](std::size_t i) {
+        return i == s->size() || (static_cast<unsigned char>((*s)[i]) & 0xC0) != 0x80;
+    };
+    if (at > size || count > size - at || (s && (!startsCharacter(at) || !startsCharacter(at + count))))
+        return false;
+    if (s ? s->compare(at, count, text) == 0 : text.empty())
+        return true;
+    const bool wasValid = Valid();
+    if (s)
+        s->replace(at, count, text);
+    else
+        value_ = std::string(text);
+    if (const auto* r = std::get_if<std::string>(&value_); r && r->empty())
+        value_ = std::monostate {};
+    announceChange(alive, wasValid, false);
+    return true;
 }
 
 // --- text -------------------------------------------------------------------------------------

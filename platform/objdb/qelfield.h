@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -38,6 +39,11 @@ public:
 
     virtual std::string AsString() const;
     void set_AsString(const std::string& text);
+    // Replaces `count` bytes from byte `at` of a text kept as typed (a text or long text) by
+    // `text` in place, as set_AsString of the whole changed text would, notifications included,
+    // without copying the rest. False (nothing changed) for other kinds and values, and for a
+    // range outside the value or not on character boundaries.
+    bool ReplaceText(std::size_t at, std::size_t count, std::string_view text);
     // Whether set_AsString would read the text as a value (and not keep it as a syntax error).
     bool Readable(const std::string& text) const
     {
@@ -100,6 +106,8 @@ protected:
     // Sets value and syntax state, sends the touch notifications when something changed; a side
     // effect (the library changed the field, not its setter) also repaints the field's targets.
     void assign(TQelValue v, bool syntaxError, const std::string& raw, bool sideEffect = false);
+    // The notifications after the value changed (`wasValid`: Valid() before).
+    void announceChange(const std::weak_ptr<bool>& alive, bool wasValid, bool sideEffect);
 
     const TQelFelddefinition* def_;
     TQelValue value_;

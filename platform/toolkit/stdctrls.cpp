@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -375,7 +377,15 @@ void TCustomMemo::Init()
 {
     auto* e = static_cast<QPlainTextEdit*>(widget_);
     e->setTabChangesFocus(false);
-    QObject::connect(e, &QPlainTextEdit::textChanged, e, [this] { TextChanged(); });
+    // The document names the range of each change before the widget says that the text changed.
+    QObject::connect(
+        e->document(), &QTextDocument::contentsChange, e, [this](int position, int removed, int added) {
+            pendingChange_ = { position, removed, added, true };
+        });
+    QObject::connect(e, &QPlainTextEdit::textChanged, e, [this] {
+        change_ = std::exchange(pendingChange_, TTextChange {});
+        TextChanged();
+    });
     QObject::connect(e, &QPlainTextEdit::cursorPositionChanged, e, [this] { CaretMoved(); });
     SetBounds(0, 0, 185, 89);
     SetWordWrap(true);
@@ -394,6 +404,48 @@ void TCustomMemo::CaretMoved()
 QString TCustomMemo::WidgetText() const
 {
     return static_cast<QPlainTextEdit*>(widget_)->toPlainText();
+}
+
+int TCustomMemo::TextUnits() const
+{
+    return static_cast<QPlainTextEdit*>(widget_)->document()->characterCount() - 1;
+}
+
+bool TCustomMemo::TextRange(int position, int count, std::string& text) const
+{
+    text.clear();
+    if (position < 0 || count < 0 || count > TextUnits() - position)
+        return false;
+    QTextDocument* doc = static_cast<QPlainTextEdit*>(widget_)->document();
+    const auto between = [doc](int at) {
+        return at > 0 && doc->characterAt(at - 1).isHighSurrogate() && doc->characterAt(at).isLowSurrogate();
+    };
+    if (between(position) || between(position + count))
+        return false;
+    if (count == 0)
+        return true;
+    QTextCursor c(doc);
+    c.setPosition(position);
+    c.setPosition(position + count, QTextCursor::KeepAnchor);
+    QString s = c.selectedText();
+    // The marks the document keeps for breaks and spaces, as its plain text spells them.
+    for (QChar& ch : s) {
+        switch (ch.unicode()) {
+        case 0xFDD0: // beginning of a frame
+        case 0xFDD1: // end of a frame
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+            ch = u'\n';
+            break;
+        case QChar::Nbsp:
+            ch = u' ';
+            break;
+        default:
+            break;
+        }
+    }
+    text = FromQString(s);
+    return true;
 }
 
 void TCustomMemo::SetWidgetText(const QString& text)

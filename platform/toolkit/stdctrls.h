@@ -126,6 +126,24 @@ public:
     TScrollStyle ScrollBars() const { return scrollBars_; }
     void SetScrollBars(TScrollStyle v);
 
+    // The change Change runs for, in UTF-16 units as the widget counts them: from `position`,
+    // `removed` units went and `added` came. The widget may name more than changed (up to the
+    // whole text, and the final paragraph mark beyond the end). `known` is false when it named
+    // nothing; read it only inside Change.
+    struct TTextChange {
+        int position = 0;
+        int removed = 0;
+        int added = 0;
+        bool known = false;
+    };
+    const TTextChange& LastChange() const { return change_; }
+    // The text's length in UTF-16 units, without reading the text.
+    int TextUnits() const;
+    // `count` units of the text from `position` into `text`, spelled as Text spells them (line
+    // breaks "\n"). False when the range is not within the text or one of its ends lies between
+    // the two halves of a character (UTF-16 surrogates).
+    bool TextRange(int position, int count, std::string& text) const;
+
 protected:
     TCustomMemo(TComponent* owner, QWidget* widget);
     bool WantsKey(WORD key) const override;
@@ -144,6 +162,8 @@ private:
     void Init();
     class TMemoLines;
     std::unique_ptr<TMemoLines> lines_;
+    TTextChange pendingChange_;
+    TTextChange change_;
     bool wantReturns_ = true;
     bool wantTabs_ = false;
     bool wordWrap_ = true;

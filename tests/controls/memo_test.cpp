@@ -11,8 +11,11 @@
 
 #include <QClipboard>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QPlainTextEdit>
 #include <QTextEdit>
+
+#include <cstdint>
 
 namespace {
 
@@ -370,4 +373,172 @@ TEST_F(MemoTest, AFocusedMemoShowsTheNextObjectsBlobAtOnce)
     keyEnd(m);
     type(m->Handle(), "!");
     EXPECT_EQ(static_cast<TQelBlobField*>(next->FieldByName("Bemerkung"))->BufferAsString(), "zweite!");
+}
+
+namespace {
+
+// The lines of a long text of umlauts, CJK and emoji (surrogate pairs).
+const char* const kLine = "Grüße aus Köln, 東京 und 😀!";
+
+std::string linesOf(int count, int changed = -1, const std::string& changedLine = {})
+{
+    std::string s;
+    for (int i = 0; i < count; ++i)
+        s += (i == changed ? changedLine : std::string(kLine)) + "\n";
+    return s;
+}
+
+void key(TWinControl* c, Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier, int times = 1)
+{
+    for (int i = 0; i < times; ++i)
+        QTest::keyClick(c->Handle(), k, mods);
+}
+
+} // namespace
+
+TEST_F(MemoTest, KeysPasteUndoAndInputMethodInsideALongMultiByteTextReachTheStoredRow)
+{
+    static_cast<TQelBlobField*>(field("Bemerkung"))->set_BufferAsString(linesOf(200));
+    reopen();
+    auto* m = memo("Bemerkung");
+    m->set_InstantLoad(true);
+    m->SetWordWrap(false); // a key moves along the text's own lines
+    ASSERT_EQ(connect(), 1);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    auto* blob = static_cast<TQelBlobField*>(field("Bemerkung"));
+    const auto fieldShowsTheMemo
+        = [&](const char* step) { EXPECT_EQ(blob->BufferAsString(), m->Text()) << step; };
+
+    // Line 100, before the emoji: letters of two and three bytes, then one after the emoji.
+    key(m, Qt::Key_Home, Qt::ControlModifier);
+    key(m, Qt::Key_Down, Qt::NoModifier, 100);
+    key(m, Qt::Key_End);
+    key(m, Qt::Key_Left, Qt::NoModifier, 2);
+    type(m->Handle(), "ä東");
+    key(m, Qt::Key_Right);
+    type(m->Handle(), "ß");
+    fieldShowsTheMemo("typed");
+    EXPECT_EQ(blob->BufferAsString(), linesOf(200, 100, "Grüße aus Köln, 東京 und ä東😀ß!"));
+    // Backspace takes the letter, then the whole emoji.
+    key(m, Qt::Key_Backspace, Qt::NoModifier, 2);
+    EXPECT_EQ(blob->BufferAsString(), linesOf(200, 100, "Grüße aus Köln, 東京 und ä東!"));
+    // A selection typed over.
+    key(m, Qt::Key_Home);
+    key(m, Qt::Key_Right, Qt::ShiftModifier, 5);
+    type(m->Handle(), "Hallo");
+    EXPECT_EQ(blob->BufferAsString(), linesOf(200, 100, "Hallo aus Köln, 東京 und ä東!"));
+    // A paste of two lines over the rest of the line, and its undo.
+    QApplication::clipboard()->setText(QString::fromUtf8("Zeile A\nZeile B mit Ü 🎉"));
+    key(m, Qt::Key_End, Qt::ShiftModifier);
+    key(m, Qt::Key_V, Qt::ControlModifier);
+    fieldShowsTheMemo("pasted");
+    EXPECT_EQ(blob->BufferAsString(), linesOf(200, 100, "HalloZeile A\nZeile B mit Ü 🎉"));
+    key(m, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(blob->BufferAsString(), linesOf(200, 100, "Hallo aus Köln, 東京 und ä東!"));
+    // An input method replaces the two characters before the caret by what it composed.
+    key(m, Qt::Key_End);
+    QInputMethodEvent compose;
+    compose.setCommitString(QString::fromUtf8("Straße"), -2, 2);
+    QApplication::sendEvent(QApplication::focusWidget(), &compose);
+    const std::string expected = linesOf(200, 100, "Hallo aus Köln, 東京 und äStraße");
+    EXPECT_EQ(m->Text(), expected);
+    fieldShowsTheMemo("composed");
+    // A selection across lines deleted: the end of line 100 and the start of line 101.
+    key(m, Qt::Key_Left, Qt::NoModifier, 3);
+    key(m, Qt::Key_Right, Qt::ShiftModifier, 8);
+    key(m, Qt::Key_Delete);
+    const std::string joined
+        = linesOf(100) + "Hallo aus Köln, 東京 und äStre aus Köln, 東京 und 😀!\n" + linesOf(98);
+    EXPECT_EQ(blob->BufferAsString(), joined);
+
+    leave();
+    reopen();
+    EXPECT_EQ(field("Bemerkung")->AsString(), joined);
+}
+
+TEST_F(MemoTest, ChangesFromElsewhereRollbackAndTextsShownOtherwiseAreWrittenAsShown)
+{
+    static_cast<TQelBlobField*>(field("Bemerkung"))->set_BufferAsString("abc");
+    reopen();
+    auto* m = memo("Bemerkung");
+    auto* other = memo("Bemerkung");
+    m->set_InstantLoad(true);
+    other->set_InstantLoad(true);
+    ASSERT_EQ(connect(), 2);
+    ASSERT_TRUE(ShowActive(*form));
+    focus(m);
+    auto* blob = static_cast<TQelBlobField*>(field("Bemerkung"));
+    keyEnd(m);
+    type(m->Handle(), "d");
+    EXPECT_EQ(blob->BufferAsString(), "abcd");
+    EXPECT_EQ(other->Text(), "abcd");
+    // Another text of the same length from the program: the next key goes into that one.
+    blob->set_BufferAsString("wxyz");
+    EXPECT_EQ(m->Text(), "wxyz");
+    keyEnd(m);
+    type(m->Handle(), "!");
+    EXPECT_EQ(blob->BufferAsString(), "wxyz!");
+    EXPECT_EQ(other->Text(), "wxyz!");
+    // The other memo on the field types into it as well.
+    focus(other);
+    keyEnd(other);
+    type(other->Handle(), "ö");
+    EXPECT_EQ(m->Text(), "wxyz!ö");
+    EXPECT_EQ(blob->BufferAsString(), "wxyz!ö");
+    // A rollback shows the stored text, and the next key goes into it.
+    person->Rollback();
+    EXPECT_EQ(m->Text(), "abc");
+    EXPECT_FALSE(blob->Touched());
+    focus(m);
+    keyEnd(m);
+    type(m->Handle(), "e");
+    EXPECT_EQ(blob->BufferAsString(), "abce");
+
+    // Line breaks as "\r\n" and a no-break space are shown as "\n" and a space: the first key
+    // writes the text as shown, as always.
+    blob->set_BufferAsString("a\r\nb\xC2\xA0"
+                             "c");
+    EXPECT_EQ(m->Text(), "a\nb c");
+    keyEnd(m);
+    type(m->Handle(), "😀");
+    EXPECT_EQ(blob->BufferAsString(), "a\nb c😀");
+    key(m, Qt::Key_Home, Qt::ControlModifier);
+    type(m->Handle(), "ü");
+    EXPECT_EQ(blob->BufferAsString(), "üa\nb c😀");
+    leave();
+    reopen();
+    EXPECT_EQ(field("Bemerkung")->AsString(), "üa\nb c😀");
+}
+
+TEST_F(MemoTest, RandomEditsAnywhereKeepTheFieldEqualToTheShownText)
+{
+    // Edits at any UTF-16 position, between the halves of an emoji too, with texts of one to four
+    // bytes a character, line breaks and the marks the document keeps for them.
+    const QString pieces[] = { "a", "ä", "東", "😀", "\n", "Grüße", QString(QChar(0x00A0)),
+        QString(QChar(QChar::ParagraphSeparator)), "🎉x", "" };
+    auto* m = memo("Bemerkung");
+    field("Bemerkung")->set_AsString("Anfang 東京 😀 Ende");
+    ASSERT_EQ(connect(), 1);
+    auto* edit = static_cast<QPlainTextEdit*>(m->Handle());
+    auto* blob = static_cast<TQelBlobField*>(field("Bemerkung"));
+    std::uint32_t seed = 38;
+    const auto next = [&seed](std::uint32_t bound) {
+        seed = seed * 1664525u + 1013904223u;
+        return bound ? (seed >> 8) % bound : 0u;
+    };
+    for (int i = 0; i < 400; ++i) {
+        const int units = edit->document()->characterCount() - 1;
+        const int at = static_cast<int>(next(static_cast<std::uint32_t>(units) + 1));
+        const int removed = std::min(units - at, static_cast<int>(next(4)));
+        QTextCursor c(edit->document());
+        c.setPosition(at);
+        c.setPosition(at + removed, QTextCursor::KeepAnchor);
+        c.insertText(pieces[next(std::size(pieces))]);
+        ASSERT_EQ(blob->BufferAsString(), edit->toPlainText().toStdString()) << "edit " << i;
+    }
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    const std::string shown = m->Text();
+    reopen();
+    EXPECT_EQ(field("Bemerkung")->AsString(), shown);
 }

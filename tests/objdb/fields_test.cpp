@@ -249,6 +249,65 @@ TEST_F(Fields, LongTextsLoadOnlyWhenAsked)
     notiz->DisconnectControl(&r);
 }
 
+TEST_F(Fields, ReplaceTextChangesAByteRangeAsAWholeWriteWould)
+{
+    TQelField* ort = f("Ort");
+    Recorder r;
+    ort->ConnectControl(&r);
+    ASSERT_TRUE(ort->ReplaceText(0, 0, "Köln 😀 東京"));
+    EXPECT_EQ(ort->AsString(), "Köln 😀 東京");
+    EXPECT_EQ(r.count(WM_ODB_FIELDTOUCHED), 1);
+    // "ö" is two bytes, the emoji four, each CJK character three.
+    ASSERT_TRUE(ort->ReplaceText(1, 2, "oe"));
+    ASSERT_TRUE(ort->ReplaceText(6, 4, "und"));
+    EXPECT_EQ(ort->AsString(), "Koeln und 東京");
+    ASSERT_TRUE(ort->ReplaceText(10, 3, ""));
+    EXPECT_EQ(ort->AsString(), "Koeln und 京");
+    EXPECT_EQ(r.count(WM_ODB_FIELDTOUCHED), 4);
+    // The same bytes again change nothing and tell nobody.
+    EXPECT_TRUE(ort->ReplaceText(0, 5, "Koeln"));
+    EXPECT_EQ(r.count(WM_ODB_FIELDTOUCHED), 4);
+    // Inside a character, beyond the end: refused, the value kept.
+    EXPECT_FALSE(ort->ReplaceText(11, 1, "x"));
+    EXPECT_FALSE(ort->ReplaceText(10, 2, "x"));
+    EXPECT_FALSE(ort->ReplaceText(14, 0, "x"));
+    EXPECT_FALSE(ort->ReplaceText(13, 1, ""));
+    EXPECT_EQ(ort->AsString(), "Koeln und 京");
+    // Removing everything leaves the field null, as the empty text does.
+    ASSERT_TRUE(ort->ReplaceText(0, 13, ""));
+    EXPECT_TRUE(ort->Null());
+    EXPECT_FALSE(ort->Touched());
+    ort->DisconnectControl(&r);
+    // A number, or a text kept as a syntax error, is no text to cut.
+    f("Anzahl")->set_AsString("42");
+    EXPECT_FALSE(f("Anzahl")->ReplaceText(0, 1, "5"));
+    EXPECT_EQ(f("Anzahl")->AsString(), "42");
+    f("Seit")->set_AsString("31.02.2020");
+    EXPECT_FALSE(f("Seit")->ReplaceText(0, 1, "2"));
+}
+
+TEST_F(Fields, ReplaceTextInALongTextLoadsItFirstAndIsStoredAndChecked)
+{
+    f("Notiz")->set_AsString("Grüße");
+    ASSERT_TRUE(obj->Commit()) << obj->ErrorMessage();
+    const TQelObjectKey key = obj->Key();
+    db->FreeObject(obj);
+    TQelObject* again = db->GetObjectA(key);
+    auto* notiz = static_cast<TQelTextField*>(again->FieldByName("Notiz"));
+    ASSERT_FALSE(notiz->Loaded());
+    // The range counts in the stored text: read before the change.
+    ASSERT_TRUE(notiz->ReplaceText(7, 0, " aus Köln"));
+    EXPECT_EQ(notiz->BufferAsString(), "Grüße aus Köln");
+    EXPECT_TRUE(notiz->Valid());
+    ASSERT_TRUE(notiz->ReplaceText(17, 0, " am Rhein"));
+    EXPECT_FALSE(notiz->Valid()); // 23 characters, 20 allowed
+    EXPECT_FALSE(again->Commit());
+    ASSERT_TRUE(notiz->ReplaceText(17, 9, ""));
+    ASSERT_TRUE(again->Commit()) << again->ErrorMessage();
+    db->FreeObject(again);
+    EXPECT_EQ(db->GetObjectA(key)->FieldByName("Notiz")->AsString(), "Grüße aus Köln");
+}
+
 TEST_F(Fields, FormattedTextConvertsBetweenHtmlTextAndRtf)
 {
     TQelSchema const& s = db->Schema();

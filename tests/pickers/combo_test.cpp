@@ -132,6 +132,30 @@ TEST_F(ComboTest, ReferenceFieldListsObjectsByNameAndWritesTheirKeys)
     EXPECT_EQ(c->get_SelectedText(), "");
 }
 
+// Completion compares folded texts: another case of an umlaut, "ss" for "ß".
+TEST_F(ComboTest, TypingCompletesItemsWhoseFirstLettersFoldAlike)
+{
+    firm("Öztürk OHG");
+    TQelObject* sse = firm("ßen AG");
+    firm("Zander");
+    TQelCombo* c = combo("Arbeitgeber");
+    c->ConnectFL(person->FieldList(), false);
+    focus(c);
+    box(c)->lineEdit()->selectAll();
+    type(c, "ö");
+    EXPECT_EQ(c->get_SelectedText(), "Öztürk OHG");
+    box(c)->lineEdit()->selectAll();
+    type(c, "z");
+    EXPECT_EQ(c->get_SelectedText(), "Zander");
+    box(c)->lineEdit()->selectAll();
+    type(c, "ss");
+    EXPECT_EQ(c->get_SelectedText(), "ßen AG");
+    QTest::keyClick(keyTarget(c), Qt::Key_Return);
+    EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), sse->Key());
+    ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
+    EXPECT_EQ(stored("Arbeitgeber"), sse->Key().ToString());
+}
+
 // The list of a reference holds objects only: a key handed over as text shows its object, "@0"
 // is the first object, and clearing the text is what clears the reference.
 TEST_F(ComboTest, ReferenceListHoldsObjectsOnlyAndAnEmptyTextClearsTheReference)
