@@ -160,12 +160,12 @@ void TQelCombo::set_SelectedText(const std::string& text)
         SetTextBuf(t);
     }
     if (Focused()) {
-        // The completed part stays selected, so that the next key replaces it.
+        // The completed part stays selected, so that the next key replaces it. It begins after the
+        // characters that match the typed text, which may be fewer than were typed ("ss" is "ß").
         const std::string now = GetText();
-        const int typedLen = static_cast<int>(Utf8Length(typed));
-        if (TextStartsWithCI(now, typed)) {
-            SetSelStart(typedLen);
-            SetSelLength(static_cast<int>(Utf8Length(now)) - typedLen);
+        if (const std::size_t matched = TextPrefixLengthCI(now, typed); matched != std::string::npos) {
+            SetSelStart(static_cast<int>(matched));
+            SetSelLength(static_cast<int>(Utf8Length(now) - matched));
         } else {
             SelectAll();
         }

@@ -497,11 +497,18 @@ std::size_t TextFindCI(std::string_view s, std::string_view needle, std::size_t 
 
 bool TextStartsWithCI(std::string_view s, std::string_view prefix)
 {
-    std::u32string fp = fold32(prefix);
+    return TextPrefixLengthCI(s, prefix) != std::string_view::npos;
+}
+
+std::size_t TextPrefixLengthCI(std::string_view s, std::string_view prefix)
+{
+    const std::u32string fp = fold32(prefix);
     std::u32string ft;
-    for (std::size_t pos = 0; ft.size() < fp.size() && pos < s.size();)
+    std::size_t chars = 0;
+    for (std::size_t pos = 0; ft.size() < fp.size() && pos < s.size(); ++chars)
         fold_into(ft, Utf8Next(s, pos));
-    return ft == fp; // longer means the prefix ends inside a character's folding
+    // Longer means the prefix ends inside a character's folding.
+    return ft == fp ? chars : std::string_view::npos;
 }
 
 // --- Windows-1252 --------------------------------------------------------------------------------

@@ -65,6 +65,9 @@ bool AnsiSameText(std::string_view a, std::string_view b);
 // when none). An empty needle is found at `from`.
 std::size_t TextFindCI(std::string_view s, std::string_view needle, std::size_t from = 0);
 bool TextStartsWithCI(std::string_view s, std::string_view prefix);
+// How many characters of `s` make up `prefix` without regard to case ("ß" is one character of
+// "ßen" for the prefix "ss"); npos when `s` does not start with it.
+std::size_t TextPrefixLengthCI(std::string_view s, std::string_view prefix);
 
 // --- Windows-1252 --------------------------------------------------------------------------------
 // For algorithms defined on 8-bit character codes (collation keys, byte hashes).

@@ -114,6 +114,12 @@ TEST(Text, CaseInsensitiveSearch)
     EXPECT_TRUE(TextStartsWithCI("Straße", "STRASS"));
     EXPECT_FALSE(TextStartsWithCI("Straße", "STRAS"));
     EXPECT_FALSE(TextStartsWithCI("St", "Straße"));
+    // Characters, not bytes, and the folding of one character may stand for several typed ones.
+    EXPECT_EQ(TextPrefixLengthCI("ßen AG", "ss"), 1u);
+    EXPECT_EQ(TextPrefixLengthCI("Ärger", "äR"), 2u);
+    EXPECT_EQ(TextPrefixLengthCI("名前です", "名前"), 2u);
+    EXPECT_EQ(TextPrefixLengthCI("Maß", ""), 0u);
+    EXPECT_EQ(TextPrefixLengthCI("Maß", "mas"), std::string::npos);
 }
 
 TEST(Text, Windows1252Mapping)

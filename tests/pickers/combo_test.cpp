@@ -150,6 +150,11 @@ TEST_F(ComboTest, TypingCompletesItemsWhoseFirstLettersFoldAlike)
     box(c)->lineEdit()->selectAll();
     type(c, "ss");
     EXPECT_EQ(c->get_SelectedText(), "ßen AG");
+    // "ss" is the item's "ß": the completed rest starts after it, and typing on keeps the item.
+    EXPECT_EQ(box(c)->lineEdit()->selectedText(), QString::fromUtf8("en AG"));
+    type(c, "en");
+    EXPECT_EQ(box(c)->lineEdit()->text(), QString::fromUtf8("ßen AG"));
+    EXPECT_EQ(box(c)->lineEdit()->selectedText(), QString::fromUtf8(" AG"));
     QTest::keyClick(keyTarget(c), Qt::Key_Return);
     EXPECT_EQ(static_cast<TQelRefField*>(field("Arbeitgeber"))->AsKey(), sse->Key());
     ASSERT_TRUE(person->Commit()) << person->ErrorMessage();
