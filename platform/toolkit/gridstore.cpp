@@ -412,29 +412,26 @@ void GridStore::permuteRows(int first, const std::vector<int>& order)
     if (first < 0 || n > rows_ - first)
         return;
     // Only a permutation of the range is taken: every row of it once.
-    std::vector<bool> pending(order.size(), false);
+    std::vector<bool> seen(order.size(), false);
     for (const int r : order) {
-        if (r < first || r >= first + n || pending[static_cast<std::size_t>(r - first)])
+        if (r < first || r >= first + n || seen[static_cast<std::size_t>(r - first)])
             return;
-        pending[static_cast<std::size_t>(r - first)] = true;
+        seen[static_cast<std::size_t>(r - first)] = true;
     }
-    // Cycle by cycle: each row moves once, no second table of rows.
-    for (int i = 0; i < n; ++i) {
-        if (!pending[static_cast<std::size_t>(i)])
-            continue;
-        RowMeta held = std::move(rowMeta_[static_cast<std::size_t>(first + i)]);
-        for (int at = i;;) {
-            pending[static_cast<std::size_t>(at)] = false;
-            const int from = order[static_cast<std::size_t>(at)] - first;
-            if (from == i) {
-                rowMeta_[static_cast<std::size_t>(first + at)] = std::move(held);
-                break;
-            }
-            rowMeta_[static_cast<std::size_t>(first + at)]
-                = std::move(rowMeta_[static_cast<std::size_t>(first + from)]);
-            at = from;
-        }
+    // Gathered into a new table: the reads do not wait for one another.
+    std::vector<RowMeta> moved;
+    moved.reserve(rowMeta_.capacity());
+    for (int r = 0; r < first; ++r)
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(r)]));
+    constexpr std::size_t ahead = 16; // rows asked of the memory before they are read
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + ahead < order.size())
+            __builtin_prefetch(&rowMeta_[static_cast<std::size_t>(order[i + ahead])]);
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(order[i])]));
     }
+    for (int r = first + n; r < rows_; ++r)
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(r)]));
+    rowMeta_.swap(moved);
     if (!merges_.empty()) {
         // where[r - first] = the new position of row r.
         std::vector<int> where(order.size());
