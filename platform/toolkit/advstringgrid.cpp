@@ -32,12 +32,12 @@ std::runtime_error fileError(const char* format, const std::string& fileName)
     return std::runtime_error(buf);
 }
 
-// Swallows the user's input (keys, clicks, wheel, context menu) aimed at a widget or anything
-// inside it, for as long as it lives.
+// Swallows the user's input (keys, clicks, wheel, context menu) aimed at a window or anything
+// inside it, and the window system's requests to close it, for as long as it lives.
 class InputHold : public QObject {
 public:
-    explicit InputHold(QWidget* widget)
-        : widget_(widget)
+    explicit InputHold(QWidget* window)
+        : window_(window)
     {
         QCoreApplication::instance()->installEventFilter(this);
     }
@@ -47,6 +47,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         switch (event->type()) {
+        case QEvent::Close:
+            if (watched != window_ || !event->spontaneous())
+                return false;
+            event->ignore();
+            return true;
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
         case QEvent::ShortcutOverride:
@@ -56,7 +61,7 @@ protected:
         case QEvent::Wheel:
         case QEvent::ContextMenu: {
             auto* target = qobject_cast<QWidget*>(watched);
-            return widget_ && target && (target == widget_ || widget_->isAncestorOf(target));
+            return window_ && target && (target == window_ || window_->isAncestorOf(target));
         }
         default:
             return false;
@@ -64,7 +69,7 @@ protected:
     }
 
 private:
-    QPointer<QWidget> widget_;
+    QPointer<QWidget> window_;
 };
 
 } // namespace
@@ -382,7 +387,8 @@ void TAdvStringGrid::SortRowsMoved(int firstRow, const std::vector<int>& order)
 void TAdvStringGrid::QSort()
 {
     // A long sort lets the event loop turn now and then, so that the program keeps painting and
-    // other windows answer; the grid itself takes no user input until the rows are in place.
+    // other windows answer; the grid's window takes no user input (and does not close) until the
+    // rows are in place.
     // After each turn the sort looks at what happened meanwhile: the grid gone, or a later sort
     // begun (both end it at once), or the cells changed (it starts again over the present cells).
     const std::uint64_t generation = ++sortGeneration_;
@@ -418,7 +424,7 @@ void TAdvStringGrid::QSort()
                 if (std::chrono::steady_clock::now() - last < kSortTurnInterval)
                     return true;
                 if (!inputHold)
-                    inputHold = std::make_unique<InputHold>(Handle());
+                    inputHold = std::make_unique<InputHold>(Handle() ? Handle()->window() : nullptr);
                 QCoreApplication::processEvents();
                 last = std::chrono::steady_clock::now();
                 if (!*alive || generation != sortGeneration_)
