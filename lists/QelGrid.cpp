@@ -427,9 +427,10 @@ std::int64_t TQelGrid::SortKey(int col, int row)
     // The key of ten characters orders rows as the key of five followed by their text does
     // (neither contradicts AnsiCompareText), with far fewer ties; texts whose five-character key
     // is empty stay equal.
+    // The upper 30 bits of the ten-character key are the five-character key.
     std::string buffer;
-    const std::string_view text = sortText(store_.text(col, row), buffer);
-    return str2key(text) == 0 ? 0 : str2key64(text);
+    const std::int64_t key = str2key64(sortText(store_.text(col, row), buffer));
+    return (key >> 30) == 0 ? 0 : key;
 }
 
 void TQelGrid::SortTieKey(int col, int row, std::string& out)

@@ -470,6 +470,7 @@ protected:
     std::unique_ptr<TQelCustomMenuItem> create_cmi() override;
     void update_menu_item(TQelCustomMenuItem& item) override;
     void SortSwapRows(int row1, int row2) override;
+    void SortRowsMoved(int firstRow, const std::vector<int>& order) override;
     // The filter row is no line of a CSV file.
     bool WritesCsvRow(int row) override;
     void WndProc(TMessage& message) override;

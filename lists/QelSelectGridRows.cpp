@@ -57,6 +57,12 @@ void TQelSelectGrid::SortSwapRows(int row1, int row2)
     indexDirty_ = true;
 }
 
+void TQelSelectGrid::SortRowsMoved(int, const std::vector<int>&)
+{
+    // The key index is built again when next asked; no swap needs telling one by one.
+    indexDirty_ = true;
+}
+
 // ---- single rows ------------------------------------------------------------------------------
 
 bool TQelSelectGrid::reload_single(TQelObjectKey key)

@@ -5,15 +5,21 @@
 #include "toolkit/qtbridge.h"
 #include "toolkit/screen.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QPointer>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QWidget>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 
@@ -26,11 +32,56 @@ std::runtime_error fileError(const char* format, const std::string& fileName)
     return std::runtime_error(buf);
 }
 
+// Swallows the user's input (keys, clicks, wheel, context menu) aimed at a window or anything
+// inside it, and the window system's requests to close it, for as long as it lives.
+class InputHold : public QObject {
+public:
+    explicit InputHold(QWidget* window)
+        : window_(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    ~InputHold() override { QCoreApplication::instance()->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::Close:
+            if (watched != window_ || !event->spontaneous())
+                return false;
+            event->ignore();
+            return true;
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu: {
+            auto* target = qobject_cast<QWidget*>(watched);
+            return window_ && target && (target == window_ || window_->isAncestorOf(target));
+        }
+        default:
+            return false;
+        }
+    }
+
+private:
+    QPointer<QWidget> window_;
+};
+
 } // namespace
 
 TAdvStringGrid::TAdvStringGrid(TComponent* owner)
     : TStringGrid(owner)
 {
+}
+
+TAdvStringGrid::~TAdvStringGrid()
+{
+    *alive_ = false;
 }
 
 void TAdvStringGrid::SetCellsEx(int col, int row, const std::string& text)
@@ -328,43 +379,89 @@ void TAdvStringGrid::SortTieKey(int, int, std::string&)
 {
 }
 
+void TAdvStringGrid::SortRowsMoved(int firstRow, const std::vector<int>& order)
+{
+    qel::grid::ReplaySwaps(firstRow, order, [this](int a, int b) { SortSwapRows(a, b); });
+}
+
 void TAdvStringGrid::QSort()
 {
+    // A long sort lets the event loop turn now and then, so that the program keeps painting and
+    // other windows answer; the grid's window takes no user input (and does not close) until the
+    // rows are in place.
+    // After each turn the sort looks at what happened meanwhile: the grid gone, or a later sort
+    // begun (both end it at once), or the cells changed (it starts again over the present cells).
+    const std::uint64_t generation = ++sortGeneration_;
+    const std::shared_ptr<bool> alive = alive_;
+    const int endRow = std::min(SortEndRow(), RowCount());
+    if (endRow - FixedRows() >= 2) {
+        TWaitCursor wait;
+        HideInplaceEdit();
+        qel::grid::SortRequest req;
+        req.col = sortSettings_.Column;
+        req.descending = sortSettings_.Direction == sdDescending;
+        req.firstRow = FixedRows();
+        req.endRow = endRow;
+        TSortStyle style = ssAutomatic;
+        GetColFormat(req.col, style);
+        req.style = style;
+        req.rawCompare = [this, col = req.col](int a, int b) {
+            int res = 0;
+            RawCompare(col, a, b, res);
+            return res;
+        };
+        if ((style == ssRaw || style == ssCustom) && UsesSortKeys(req.col)) {
+            req.sortKey = [this, col = req.col](int row) { return SortKey(col, row); };
+            req.tieKey = [this, col = req.col](int row, std::string& out) { SortTieKey(col, row, out); };
+        }
+        const std::uint64_t content = store_.contentVersion();
+        bool changed = false;
+        std::unique_ptr<QObject> inputHold;
+        // After a few fresh starts the sort runs to its end without turning the loop.
+        if (sortRestarts_ < kSortRestarts && QCoreApplication::instance()) {
+            auto last = std::chrono::steady_clock::now();
+            req.proceed = [&] {
+                if (std::chrono::steady_clock::now() - last < kSortTurnInterval)
+                    return true;
+                if (!inputHold)
+                    inputHold = std::make_unique<InputHold>(Handle() ? Handle()->window() : nullptr);
+                QCoreApplication::processEvents();
+                last = std::chrono::steady_clock::now();
+                if (!*alive || generation != sortGeneration_)
+                    return false;
+                changed = store_.contentVersion() != content;
+                return !changed;
+            };
+        }
+        std::vector<int> order = qel::grid::SortOrder(store_, req);
+        if (req.proceed && !order.empty())
+            req.proceed(); // a last turn before the rows move
+        inputHold.reset();
+        if (!*alive || generation != sortGeneration_)
+            return; // the grid is gone, or a later sort has taken its place
+        if (changed) {
+            ++sortRestarts_;
+            QSort();
+            if (*alive)
+                --sortRestarts_;
+            return;
+        }
+        // The current row follows its contents.
+        const int currentReal = RealRowIndex(Row());
+        int followed = currentReal;
+        if (currentReal >= req.firstRow && currentReal < req.firstRow + static_cast<int>(order.size()))
+            followed = req.firstRow
+                + static_cast<int>(std::find(order.begin(), order.end(), currentReal) - order.begin());
+        qel::grid::ApplyOrder(store_, req.firstRow, order, nullptr);
+        SortRowsMoved(req.firstRow, order);
+        LayoutChanged();
+        if (const int displ = DisplRowIndex(followed); displ >= FixedRows())
+            FocusCell(Col(), displ);
+    }
+    // The header's mark shows once the rows are in their order.
     sortedCol_ = sortSettings_.Column;
     sortedDirection_ = sortSettings_.Direction;
-    ContentChanged(); // the header's mark
-    const int endRow = std::min(SortEndRow(), RowCount());
-    if (endRow - FixedRows() < 2)
-        return;
-    TWaitCursor wait;
-    HideInplaceEdit();
-    qel::grid::SortRequest req;
-    req.col = sortSettings_.Column;
-    req.descending = sortSettings_.Direction == sdDescending;
-    req.firstRow = FixedRows();
-    req.endRow = endRow;
-    TSortStyle style = ssAutomatic;
-    GetColFormat(req.col, style);
-    req.style = style;
-    req.rawCompare = [this, col = req.col](int a, int b) {
-        int res = 0;
-        RawCompare(col, a, b, res);
-        return res;
-    };
-    if ((style == ssRaw || style == ssCustom) && UsesSortKeys(req.col)) {
-        req.sortKey = [this, col = req.col](int row) { return SortKey(col, row); };
-        req.tieKey = [this, col = req.col](int row, std::string& out) { SortTieKey(col, row, out); };
-    }
-    // The current row follows its contents.
-    const int currentReal = RealRowIndex(Row());
-    int followed = currentReal;
-    qel::grid::ApplyOrder(store_, req.firstRow, qel::grid::SortOrder(store_, req), [&](int a, int b) {
-        SortSwapRows(a, b);
-        followed = followed == a ? b : followed == b ? a : followed;
-    });
-    LayoutChanged();
-    if (const int displ = DisplRowIndex(followed); displ >= FixedRows())
-        FocusCell(Col(), displ);
+    ContentChanged();
 }
 
 void TAdvStringGrid::SortByColumn(int col, TSortDirection direction)

@@ -10,13 +10,17 @@
 #include "toolkit/classes.h"
 #include "toolkit/gridcontrol.h"
 
+#include <chrono>
 #include <cstdint>
 #include <iosfwd>
+#include <memory>
 #include <string>
+#include <vector>
 
 class TAdvStringGrid : public TStringGrid {
 public:
     explicit TAdvStringGrid(TComponent* owner);
+    ~TAdvStringGrid() override;
 
     // Cells by column and real row.
     std::string GetCellsEx(int col, int row) const { return std::string(store_.text(col, row)); }
@@ -133,6 +137,9 @@ protected:
     virtual void SortTieKey(int col, int row, std::string& out);
     // Every exchange of two real rows while sorting.
     virtual void SortSwapRows(int row1, int row2);
+    // The rows [firstRow, firstRow + order.size()) have been put into `order` (position
+    // firstRow + i holds the row that was at order[i]); by default told as swaps to SortSwapRows.
+    virtual void SortRowsMoved(int firstRow, const std::vector<int>& order);
     // The end (exclusive) of the rows QSort orders; rows below it keep their place.
     virtual int SortEndRow() { return RowCount(); }
     // Whether SaveToCSV writes real row `row` (hidden rows aside, see SaveHiddenCells).
@@ -143,7 +150,15 @@ protected:
     int SortMark(int col) const override;
 
 private:
+    // How often a long sort lets the event loop turn, and how often it starts again when the
+    // cells change meanwhile before it runs to its end in one go.
+    static constexpr std::chrono::milliseconds kSortTurnInterval { 25 };
+    static constexpr int kSortRestarts = 3;
+
     TSortSettings sortSettings_;
+    std::uint64_t sortGeneration_ = 0;
+    int sortRestarts_ = 0;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     int sortedCol_ = -1;
     TSortDirection sortedDirection_ = sdAscending;
     TPrintSettings printSettings_;

@@ -53,9 +53,15 @@ struct Block {
 std::vector<Block> blocksOf(const GridStore& store, int first, int end)
 {
     std::vector<Block> blocks;
+    if (store.nodeCount() == 0) {
+        blocks.resize(static_cast<std::size_t>(std::max(0, end - first)));
+        for (std::size_t i = 0; i < blocks.size(); ++i)
+            blocks[i] = { first + static_cast<int>(i), 1 };
+        return blocks;
+    }
     blocks.reserve(static_cast<std::size_t>(std::max(0, end - first)));
     for (int r = first; r < end;) {
-        const int span = store.nodeCount() > 0 ? std::clamp(store.nodeSpan(r), 1, end - r) : 1;
+        const int span = std::clamp(store.nodeSpan(r), 1, end - r);
         blocks.push_back({ r, span });
         r += span;
     }
@@ -153,11 +159,33 @@ struct Entry {
     int block;
 };
 
+// Asks SortRequest::proceed once every thousand steps or so; stays false once it said stop.
+class Pacer {
+public:
+    explicit Pacer(const std::function<bool()>& proceed)
+        : proceed_(proceed)
+    {
+    }
+    bool tick()
+    {
+        if (!proceed_ || (++steps_ & 0x3FF) != 0)
+            return going_;
+        going_ = going_ && proceed_();
+        return going_;
+    }
+    bool going() const { return going_; }
+
+private:
+    const std::function<bool()>& proceed_;
+    unsigned steps_ = 0;
+    bool going_ = true;
+};
+
 // Stable sort by key: a radix sort over as many 11-bit digits as the keys' span needs.
-void stableSortByKey(std::vector<Entry>& entries, bool descending)
+bool stableSortByKey(std::vector<Entry>& entries, bool descending, Pacer& pace)
 {
     if (entries.size() < 2)
-        return;
+        return true;
     const auto [lo, hi] = std::minmax_element(
         entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
     // Offsets from the smallest (or, descending, from the largest) key, in unsigned arithmetic: no
@@ -171,14 +199,21 @@ void stableSortByKey(std::vector<Entry>& entries, bool descending)
     const std::uint64_t span = max - min;
     for (int shift = 0; shift < 64 && (span >> shift) != 0; shift += 11) {
         std::size_t counts[2049] = {};
-        for (const Entry& e : entries)
+        for (const Entry& e : entries) {
             ++counts[digitOf(e, shift) + 1];
+            if (!pace.tick())
+                return false;
+        }
         for (std::size_t d = 1; d < 2049; ++d)
             counts[d] += counts[d - 1];
-        for (const Entry& e : entries)
+        for (const Entry& e : entries) {
             other[counts[digitOf(e, shift)]++] = e;
+            if (!pace.tick())
+                return false;
+        }
         entries.swap(other);
     }
+    return true;
 }
 
 void finish(const std::vector<Entry>& entries, std::vector<int>& idx)
@@ -187,21 +222,79 @@ void finish(const std::vector<Entry>& entries, std::vector<int>& idx)
         idx[i] = entries[i].block;
 }
 
+// A row of a run of equal numbers with its tie key: the bytes past the run's common beginning,
+// the first eight of them as a number (zero-filled), so that most comparisons need one step.
+struct Tied {
+    std::uint64_t head;
+    std::string_view rest;
+    Entry entry;
+};
+
+bool tiedBefore(const Tied& a, const Tied& b)
+{
+    // Heads that differ order as the bytes do: an ended key's zeros sort before any byte of a
+    // longer key that shares its beginning, as the shorter key does.
+    return a.head != b.head ? a.head < b.head : a.rest < b.rest;
+}
+
+// Sorts entries [first, last) (equal numbers) by their tie keys, stable.
+template <class TieOf>
+void sortRun(std::vector<Entry>& entries, std::size_t first, std::size_t last, const TieOf& tie,
+    bool descending, std::vector<Tied>& run)
+{
+    const std::string_view lead = tie(entries[first]);
+    std::size_t common = lead.size();
+    bool allEqual = true;
+    for (std::size_t k = first + 1; k < last; ++k) {
+        const std::string_view t = tie(entries[k]);
+        allEqual = allEqual && t == lead;
+        const std::size_t n = std::min(common, t.size());
+        std::size_t i = 0;
+        while (i < n && t[i] == lead[i])
+            ++i;
+        common = i;
+    }
+    // A run of equal tie keys (the same text again and again) needs no sorting.
+    if (allEqual)
+        return;
+    run.clear();
+    for (std::size_t k = first; k < last; ++k) {
+        const std::string_view rest = tie(entries[k]).substr(common);
+        std::uint64_t head = 0;
+        for (std::size_t i = 0; i < 8; ++i)
+            head = (head << 8) | (i < rest.size() ? static_cast<unsigned char>(rest[i]) : 0u);
+        run.push_back({ head, rest, entries[k] });
+    }
+    if (descending)
+        std::stable_sort(
+            run.begin(), run.end(), [](const Tied& a, const Tied& b) { return tiedBefore(b, a); });
+    else
+        std::stable_sort(run.begin(), run.end(), tiedBefore);
+    for (std::size_t k = first; k < last; ++k)
+        entries[k] = run[k - first].entry;
+}
+
 // The collation-key sort of SortOrder: by the numbers, then each run of equal numbers by the tie
 // keys of its rows, all gathered in one buffer.
-void sortByKeys(const SortRequest& req, const std::vector<Block>& blocks, std::vector<int>& idx)
+bool sortByKeys(const SortRequest& req, const std::vector<Block>& blocks, std::vector<int>& idx, Pacer& pace)
 {
     std::vector<Entry> entries(blocks.size());
-    for (std::size_t i = 0; i < blocks.size(); ++i)
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
         entries[i] = { req.sortKey(blocks[i].first), static_cast<int>(i) };
-    stableSortByKey(entries, req.descending);
-    if (!req.tieKey)
-        return finish(entries, idx);
+        if (!pace.tick())
+            return false;
+    }
+    if (!stableSortByKey(entries, req.descending, pace))
+        return false;
+    if (!req.tieKey) {
+        finish(entries, idx);
+        return true;
+    }
     // The tie keys of every row in a run of equal numbers, taken in row order (the rows' texts
     // are read front to back, not in the scattered order of the runs).
     std::vector<std::uint8_t> tied(blocks.size(), 0);
     std::size_t tiedCount = 0;
-    for (std::size_t k = 1; k < entries.size(); ++k)
+    for (std::size_t k = 1; k < entries.size(); ++k) {
         if (entries[k].key == entries[k - 1].key) {
             for (const std::size_t b : { static_cast<std::size_t>(entries[k].block),
                      static_cast<std::size_t>(entries[k - 1].block) })
@@ -210,8 +303,13 @@ void sortByKeys(const SortRequest& req, const std::vector<Block>& blocks, std::v
                     ++tiedCount;
                 }
         }
-    if (tiedCount == 0)
-        return finish(entries, idx);
+        if (!pace.tick())
+            return false;
+    }
+    if (tiedCount == 0) {
+        finish(entries, idx);
+        return true;
+    }
     std::string ties;
     ties.reserve(tiedCount * 40);
     std::vector<std::size_t> begin(blocks.size(), 0), end(blocks.size(), 0);
@@ -220,30 +318,40 @@ void sortByKeys(const SortRequest& req, const std::vector<Block>& blocks, std::v
             begin[i] = ties.size();
             req.tieKey(blocks[i].first, ties);
             end[i] = ties.size();
+            if (!pace.tick())
+                return false;
         }
     auto tie = [&](const Entry& e) {
         const auto i = static_cast<std::size_t>(e.block);
         return std::string_view(ties).substr(begin[i], end[i] - begin[i]);
     };
+    constexpr std::size_t kTieAhead = 32;
+    std::vector<Tied> run;
     for (std::size_t first = 0; first < entries.size();) {
         std::size_t last = first + 1;
         while (last < entries.size() && entries[last].key == entries[first].key)
             ++last;
-        // A run of equal tie keys (the same text again and again) needs no sorting.
-        bool allEqual = true;
-        for (std::size_t k = first + 1; k < last && allEqual; ++k)
-            allEqual = tie(entries[k]) == tie(entries[first]);
-        if (!allEqual) {
-            const auto from = entries.begin() + static_cast<std::ptrdiff_t>(first);
-            const auto to = entries.begin() + static_cast<std::ptrdiff_t>(last);
-            if (req.descending)
-                std::stable_sort(from, to, [&](const Entry& a, const Entry& b) { return tie(b) < tie(a); });
-            else
-                std::stable_sort(from, to, [&](const Entry& a, const Entry& b) { return tie(a) < tie(b); });
+        // The tie keys of the rows a little ahead are asked of the memory before they are read:
+        // where they lie, then (nearer) their bytes.
+        for (std::size_t k = first; k < last; ++k) {
+            if (k + 2 * kTieAhead < entries.size()) {
+                const auto b = static_cast<std::size_t>(entries[k + 2 * kTieAhead].block);
+                __builtin_prefetch(&begin[b]);
+                __builtin_prefetch(&end[b]);
+            }
+            if (k + kTieAhead < entries.size())
+                __builtin_prefetch(
+                    ties.data() + begin[static_cast<std::size_t>(entries[k + kTieAhead].block)]);
         }
+        if (last - first > 1)
+            sortRun(entries, first, last, tie, req.descending, run);
+        for (std::size_t k = first; k < last; ++k)
+            if (!pace.tick())
+                return false;
         first = last;
     }
     finish(entries, idx);
+    return true;
 }
 
 } // namespace
@@ -253,6 +361,7 @@ std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
     const int first = std::max(0, req.firstRow);
     const int end = std::min(store.rowCount(), req.endRow);
     const auto blocks = blocksOf(store, first, end);
+    Pacer pace(req.proceed);
     std::vector<int> idx(blocks.size());
     std::iota(idx.begin(), idx.end(), 0);
 
@@ -299,7 +408,8 @@ std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
                                       : keys[static_cast<std::size_t>(a)] < keys[static_cast<std::size_t>(b)];
             });
         } else if (kind == KeyKind::Raw && req.sortKey) {
-            sortByKeys(req, blocks, idx);
+            if (!sortByKeys(req, blocks, idx, pace))
+                return {};
         } else if (kind == KeyKind::Raw) {
             std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) {
                 return sign
@@ -336,12 +446,21 @@ std::vector<int> SortOrder(const GridStore& store, const SortRequest& req)
         const auto& b = blocks[static_cast<std::size_t>(i)];
         for (int k = 0; k < b.count; ++k)
             order.push_back(b.first + k);
+        if (!pace.tick())
+            return {};
     }
     return order;
 }
 
 void ApplyOrder(GridStore& store, int firstRow, const std::vector<int>& order,
     const std::function<void(int a, int b)>& onSwap)
+{
+    store.permuteRows(firstRow, order);
+    if (onSwap)
+        ReplaySwaps(firstRow, order, onSwap);
+}
+
+void ReplaySwaps(int firstRow, const std::vector<int>& order, const std::function<void(int a, int b)>& onSwap)
 {
     // pos[row] = where the row currently is; at[p] = which original row is at position p.
     const int n = static_cast<int>(order.size());
@@ -353,9 +472,7 @@ void ApplyOrder(GridStore& store, int firstRow, const std::vector<int>& order,
         const int from = pos[static_cast<std::size_t>(wanted)];
         if (from == target)
             continue;
-        store.swapRows(firstRow + target, firstRow + from);
-        if (onSwap)
-            onSwap(firstRow + target, firstRow + from);
+        onSwap(firstRow + target, firstRow + from);
         const int displaced = at[static_cast<std::size_t>(target)];
         std::swap(at[static_cast<std::size_t>(target)], at[static_cast<std::size_t>(from)]);
         pos[static_cast<std::size_t>(displaced)] = from;

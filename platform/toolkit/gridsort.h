@@ -27,15 +27,23 @@ struct SortRequest {
     // and rows equal in both keep their order. rawCompare is not asked.
     std::function<std::int64_t(int row)> sortKey;
     std::function<void(int row, std::string& out)> tieKey;
+    // Asked now and then while the order is worked out (may be empty): false stops the work, and
+    // SortOrder returns an empty order.
+    std::function<bool()> proceed;
 };
 
 // The sorted order: element i is the real row that belongs at position firstRow + i. Equal rows
-// keep their order. A row node moves together with the rows it heads.
+// keep their order. A row node moves together with the rows it heads. Empty when
+// request.proceed stopped it.
 std::vector<int> SortOrder(const GridStore& store, const SortRequest& request);
 
-// Moves the rows into `order` by swapping pairs, reporting each swap (rows a and b exchanged).
+// Moves the rows into `order` at once; onSwap (may be empty) hears the same move as a series of
+// swaps (rows a and b exchanged), for lists kept in step with the rows.
 void ApplyOrder(GridStore& store, int firstRow, const std::vector<int>& order,
     const std::function<void(int a, int b)>& onSwap);
+// The swaps that put rows [firstRow, firstRow + order.size()) into `order`, one after the other.
+void ReplaySwaps(
+    int firstRow, const std::vector<int>& order, const std::function<void(int a, int b)>& onSwap);
 
 // Number in German or plain notation ("1.234,5", "1234.5", "-3"); nullopt when not a number.
 std::optional<double> ParseNumber(std::string_view text);

@@ -201,6 +201,7 @@ void GridStore::setColCount(int count)
         return;
     const int oldCols = cols_;
     cols_ = count;
+    ++contentVersion_;
     colMeta_.resize(static_cast<std::size_t>(count), ColMeta { defaultColWidth_ });
     if (count < oldCols) {
         std::erase_if(merges_, [count](const Merge& m) { return m.col >= count; });
@@ -238,14 +239,18 @@ std::string_view GridStore::text(int col, int row) const
 
 void GridStore::assignText(int col, int row, std::string_view text)
 {
-    if (validCell(col, row))
+    if (validCell(col, row)) {
         rowMeta_[static_cast<std::size_t>(row)].texts.assign(col, text);
+        ++contentVersion_;
+    }
 }
 
 void GridStore::assignRow(int row, const std::string_view* texts, int count)
 {
-    if (row >= 0 && row < rows_)
+    if (row >= 0 && row < rows_) {
         rowMeta_[static_cast<std::size_t>(row)].texts.assignAll(texts, std::clamp(count, 0, cols_));
+        ++contentVersion_;
+    }
 }
 
 GridStore::Snapshot GridStore::snapshot() const
@@ -308,6 +313,7 @@ void GridStore::setObject(int col, int row, void* object)
 void GridStore::clearCells()
 {
     // The rows keep their blocks: a list read again, mostly of the same lengths, writes into them.
+    ++contentVersion_;
     for (auto& meta : rowMeta_) {
         meta.texts.empty();
         if (meta.extra)
@@ -318,6 +324,7 @@ void GridStore::clearCells()
 void GridStore::clearRows(int first, int count)
 {
     const int last = std::min(rows_, first + count);
+    ++contentVersion_;
     for (int r = std::max(0, first); r < last; ++r) {
         RowMeta& meta = rowMeta_[static_cast<std::size_t>(r)];
         meta.texts.clear();
@@ -395,6 +402,44 @@ void GridStore::swapRows(int a, int b)
             m.row = b;
         else if (m.row == b)
             m.row = a;
+    }
+    invalidateLayout();
+}
+
+void GridStore::permuteRows(int first, const std::vector<int>& order)
+{
+    const auto n = static_cast<int>(order.size());
+    if (first < 0 || n > rows_ - first)
+        return;
+    // Only a permutation of the range is taken: every row of it once.
+    std::vector<bool> seen(order.size(), false);
+    for (const int r : order) {
+        if (r < first || r >= first + n || seen[static_cast<std::size_t>(r - first)])
+            return;
+        seen[static_cast<std::size_t>(r - first)] = true;
+    }
+    // Gathered into a new table: the reads do not wait for one another.
+    std::vector<RowMeta> moved;
+    moved.reserve(rowMeta_.capacity());
+    for (int r = 0; r < first; ++r)
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(r)]));
+    constexpr std::size_t ahead = 16; // rows asked of the memory before they are read
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i + ahead < order.size())
+            __builtin_prefetch(&rowMeta_[static_cast<std::size_t>(order[i + ahead])]);
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(order[i])]));
+    }
+    for (int r = first + n; r < rows_; ++r)
+        moved.push_back(std::move(rowMeta_[static_cast<std::size_t>(r)]));
+    rowMeta_.swap(moved);
+    if (!merges_.empty()) {
+        // where[r - first] = the new position of row r.
+        std::vector<int> where(order.size());
+        for (int i = 0; i < n; ++i)
+            where[static_cast<std::size_t>(order[static_cast<std::size_t>(i)] - first)] = first + i;
+        for (auto& m : merges_)
+            if (m.row >= first && m.row < first + n)
+                m.row = where[static_cast<std::size_t>(m.row - first)];
     }
     invalidateLayout();
 }

@@ -116,6 +116,10 @@ public:
     void insertRows(int at, int count);
     void removeRows(int at, int count);
     void swapRows(int a, int b);
+    // Puts the rows [first, first + order.size()) into `order` at once: position first + i gets
+    // the row that was at order[i] (each of the range's rows once). Styles, selection flags and
+    // merges travel with their rows.
+    void permuteRows(int first, const std::vector<int>& order);
     // Moves row `from` to position `to`; the rows between shift by one. Styles, selection flags
     // and merges travel with their rows. True when the shown rows kept their layout (no hidden
     // row, node or merge in the moved range), so that a repaint shows the result.
@@ -178,6 +182,8 @@ public:
     void setFixedRows(int n);
     // Changes whenever the set or order of shown rows changes (views relayout on a change).
     std::uint64_t layoutVersion() const { return layoutVersion_; }
+    // Changes whenever a text, the set or order of rows, or the columns change.
+    std::uint64_t contentVersion() const { return contentVersion_ + layoutVersion_; }
 
 private:
     // What only some rows have.
@@ -223,6 +229,7 @@ private:
     int nodeCount_ = 0;
     int hiddenRowCount_ = 0;
     std::uint64_t layoutVersion_ = 1;
+    std::uint64_t contentVersion_ = 0; // texts and columns; rows count through layoutVersion_
 
     mutable bool mappingValid_ = false;
     mutable bool identity_ = true;

@@ -4,6 +4,13 @@
 
 #include "toolkit/classes.h"
 
+#include <QLineEdit>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -121,6 +128,173 @@ TEST_F(GridSortTest, AChangedCellSortsByItsNewText)
     grid->SetCellsEx(0, 1, "Zwetschge"); // was Apfel
     grid->SortByColumn(0, sdAscending);
     EXPECT_EQ(column(), (std::vector<std::string> { "Birne", "Citrone", "Zwetschge" }));
+}
+
+// A grid whose sort can be held: the first collation key it is asked for waits a while (so that
+// the sort lets the event loop turn) after arranging for `during` to run in that turn.
+class HeldSortGrid : public TQelGrid {
+public:
+    using TQelGrid::RawCompare;
+    using TQelGrid::SortMark;
+    using TQelGrid::TQelGrid;
+
+    std::function<void()> during;
+    bool ran = false; // `during` ran while the sort was still under way
+
+protected:
+    std::int64_t SortKey(int col, int row) override
+    {
+        if (during) {
+            QTimer::singleShot(0, [action = std::exchange(during, nullptr), this] {
+                ran = true;
+                action();
+            });
+            std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        }
+        return TQelGrid::SortKey(col, row);
+    }
+};
+
+class HeldSortTest : public GridFixture<HeldSortGrid> {
+protected:
+    static constexpr int kRows = 3000;
+
+    // kRows names in a scattered order in column 0, each row's first position in column 1.
+    void fillNames()
+    {
+        grid->SetColCount(2);
+        grid->SetRowCount(1 + kRows);
+        for (int i = 0; i < kRows; ++i) {
+            grid->SetCellsEx(0, 1 + i, "Name " + std::to_string((i * 7919) % kRows));
+            grid->SetCellsEx(1, 1 + i, std::to_string(i));
+        }
+    }
+    // Column 0 is in order by the grid's own comparison, rows that compare equal in their first
+    // order (column 1).
+    void expectSorted(bool descending = false)
+    {
+        for (int r = 2; r < grid->RowCount(); ++r) {
+            int res = 0;
+            grid->RawCompare(0, r - 1, r, res);
+            if (descending)
+                res = -res;
+            ASSERT_LE(res, 0) << grid->GetCellsEx(0, r - 1) << " before " << grid->GetCellsEx(0, r);
+            if (res == 0) {
+                ASSERT_LT(std::stoi(grid->GetCellsEx(1, r - 1)), std::stoi(grid->GetCellsEx(1, r)))
+                    << "equal texts keep their order: " << grid->GetCellsEx(0, r);
+            }
+        }
+    }
+};
+
+// Random texts of many kinds: umlauts, ß, case, shared beginnings, mark-up, characters outside
+// Windows-1252, empty cells.
+std::vector<std::string> randomTexts(int count, unsigned seed)
+{
+    const char* const parts[] = { "a", "A", "ä", "Ä", "b", "s", "S", "ß", "ss", "SS", "o", "ö", "Ö", "é", "E",
+        "z", "Z", "€", "ł", "Ω", "字", "😀", " ", "-", "1", "9", "Name ", "Straße ", "<b>", "</b>" };
+    std::mt19937 rnd(seed);
+    std::vector<std::string> texts;
+    for (int i = 0; i < count; ++i) {
+        std::string t;
+        const int len = static_cast<int>(rnd() % 14);
+        for (int k = 0; k < len; ++k)
+            t += parts[rnd() % std::size(parts)];
+        texts.push_back(t);
+    }
+    return texts;
+}
+
+TEST_F(HeldSortTest, TheOrderIsTheOrderOfTheGridsOwnComparisonOnRandomTexts)
+{
+    for (const unsigned seed : { 1u, 2u, 3u }) {
+        const auto texts = randomTexts(4000, seed);
+        // The ten-character key begins with the five-character one (the grid's keys rely on it).
+        for (const auto& t : texts)
+            ASSERT_EQ(str2key(t), str2key64(t) >> 30) << t;
+        grid->SetColCount(2);
+        grid->SetRowCount(1 + static_cast<int>(texts.size()));
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            grid->SetCellsEx(0, 1 + static_cast<int>(i), texts[i]);
+            grid->SetCellsEx(1, 1 + static_cast<int>(i), std::to_string(i));
+        }
+        grid->SortByColumn(0, sdAscending);
+        expectSorted();
+        // Descending from the ascending order: rows that compare equal keep that order.
+        for (int r = 1; r < grid->RowCount(); ++r)
+            grid->SetCellsEx(1, r, std::to_string(r));
+        grid->SortByColumn(0, sdDescending);
+        expectSorted(true);
+    }
+}
+
+TEST_F(HeldSortTest, ALongSortLetsOtherWindowsAnswerButItsGridTakesNoClickOrKeyAndTheCurrentRowFollows)
+{
+    fillNames();
+    grid->SortSettings().Show = true;
+    grid->FocusCell(0, 5);
+    const std::string current = grid->GetCellsEx(1, grid->Row());
+    QWidget* port = viewport();
+    QLineEdit other; // another window answers meanwhile
+    other.show();
+    grid->during = [&] {
+        QTest::keyClicks(&other, "ja");
+        QTest::mouseClick(port, Qt::LeftButton, {}, cellPoint(0, 2));
+        QTest::keyClick(port, Qt::Key_Down);
+        EXPECT_EQ(grid->SortMark(0), 0) << "the mark shows once the rows are in order";
+    };
+    grid->SortByColumn(0, sdAscending);
+    EXPECT_TRUE(grid->ran);
+    EXPECT_EQ(other.text().toStdString(), "ja");
+    expectSorted();
+    EXPECT_EQ(grid->GetCellsEx(0, 1), "Name 0");
+    // Neither the click nor the key moved the current row: it is the same row, in its new place.
+    EXPECT_EQ(grid->GetCellsEx(1, grid->Row()), current);
+    EXPECT_EQ(grid->SortMark(0), 1);
+    // Afterwards the grid takes input again.
+    const int shown = grid->TopRow() + 1;
+    QTest::mouseClick(port, Qt::LeftButton, {}, cellPoint(0, shown));
+    EXPECT_EQ(grid->Row(), shown);
+}
+
+TEST_F(HeldSortTest, CellsChangedDuringTheSortAreSortedByWhatTheyHoldAtTheEnd)
+{
+    fillNames();
+    grid->during = [&] {
+        grid->SetCellsEx(0, 7, "Aaron"); // was in the middle
+        grid->RemoveRows(3, 2);
+    };
+    grid->SortByColumn(0, sdAscending);
+    EXPECT_TRUE(grid->ran);
+    EXPECT_EQ(grid->RowCount(), 1 + kRows - 2);
+    EXPECT_EQ(grid->GetCellsEx(0, 1), "Aaron");
+    EXPECT_EQ(grid->GetCellsEx(1, 1), "6");
+    expectSorted();
+}
+
+TEST_F(HeldSortTest, ASortBegunDuringTheSortWinsAndTheFirstOneStops)
+{
+    fillNames();
+    grid->SortSettings().Show = true;
+    grid->during = [&] { grid->SortByColumn(0, sdDescending); };
+    grid->SortByColumn(0, sdAscending);
+    EXPECT_TRUE(grid->ran);
+    EXPECT_EQ(grid->GetCellsEx(0, 1), "Name 999");
+    expectSorted(true);
+    EXPECT_EQ(grid->SortMark(0), -1);
+}
+
+TEST_F(HeldSortTest, AGridDestroyedDuringItsSortIsLeftAlone)
+{
+    fillNames();
+    bool ran = false;
+    grid->during = [&] {
+        ran = true;
+        form.reset(); // the form with its grid
+    };
+    grid->SortByColumn(0, sdAscending);
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(form, nullptr);
 }
 
 } // namespace

@@ -546,3 +546,30 @@ TEST(GridIo, BinaryRoundTripAndDamagedStreamsChangeNothing)
     GridStore u;
     EXPECT_THROW(ReadBinary(u, bad), std::runtime_error);
 }
+
+TEST(GridStore, PermutingRowsMovesTheirCellsStylesFlagsAndMergesAndTakesOnlyAPermutation)
+{
+    auto s = makeStore(2, 7); // rows 1..6 take part
+    int tag = 0;
+    s.setObject(1, 2, &tag);
+    s.setRowColor(3, 0x123456);
+    s.setRowSelected(5, true);
+    s.mergeCells(0, 4, 2, 1);
+    const std::uint64_t before = s.contentVersion();
+    // Two cycles (1 2 3) and (4 5), row 6 stays.
+    s.permuteRows(1, { 3, 1, 2, 5, 4, 6 });
+    EXPECT_EQ(column(s, 0), (std::vector<std::string> { "0:3", "0:1", "0:2", "0:5", "0:4", "0:6" }));
+    EXPECT_EQ(s.object(1, 3), &tag);
+    EXPECT_EQ(s.rowStyle(1).color, 0x123456);
+    EXPECT_TRUE(s.rowSelected(4));
+    EXPECT_EQ(s.selectedRowCount(), 1);
+    ASSERT_EQ(s.merges().size(), 1u);
+    EXPECT_EQ(s.merges()[0].row, 5);
+    EXPECT_NE(s.contentVersion(), before);
+    // A row twice, or one outside the range: nothing moves.
+    const auto kept = column(s, 0);
+    s.permuteRows(1, { 1, 1, 2, 3, 4, 5 });
+    s.permuteRows(1, { 0, 1, 2, 3, 4, 5 });
+    s.permuteRows(2, { 2, 3, 4, 5, 6, 7 });
+    EXPECT_EQ(column(s, 0), kept);
+}
