@@ -417,9 +417,10 @@ void TAdvStringGrid::QSort()
         const std::uint64_t content = store_.contentVersion();
         bool changed = false;
         std::unique_ptr<QObject> inputHold;
+        // The last turn of the loop; it outlives the sort's last call of `proceed` below.
+        auto last = std::chrono::steady_clock::now();
         // After a few fresh starts the sort runs to its end without turning the loop.
         if (sortRestarts_ < kSortRestarts && QCoreApplication::instance()) {
-            auto last = std::chrono::steady_clock::now();
             req.proceed = [&] {
                 if (std::chrono::steady_clock::now() - last < kSortTurnInterval)
                     return true;
