@@ -7,13 +7,39 @@
 #include <libpq-fe.h>
 
 #include <cctype>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <poll.h>
+#include <string>
+#include <utility>
 
 namespace {
 
 const char* const kChannel = "qel_aenderung";
+
+// The channel of the connection's store. Each schema of a database is a store of its own and
+// needs a channel of its own, or its workstations would hear of the other stores' changes; the
+// default schema keeps the channel every earlier version listens on. A name of any length fits the
+// server's 63 bytes as a hash.
+std::string storeChannel(PGconn* h)
+{
+    PGresult* r = PQexec(h, "SELECT current_schema()");
+    const bool got = PQresultStatus(r) == PGRES_TUPLES_OK && PQntuples(r) == 1 && !PQgetisnull(r, 0, 0);
+    const std::string schema = got ? PQgetvalue(r, 0, 0) : "";
+    PQclear(r);
+    if (schema.empty() || schema == "public")
+        return kChannel;
+    std::uint64_t hash = 1469598103934665603ULL; // FNV-1a
+    for (const unsigned char c : schema) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return std::string(kChannel) + "_" + hex;
+}
 
 // Type oids of the server's built-in types.
 enum : unsigned {
@@ -302,8 +328,9 @@ private:
 
 class TPgConnection final : public TQelConnection {
 public:
-    explicit TPgConnection(PGconn* h)
+    TPgConnection(PGconn* h, std::string channel)
         : h_(h)
+        , channel_(std::move(channel))
     {
     }
     ~TPgConnection() override { PQfinish(h_); }
@@ -517,7 +544,7 @@ public:
         }
         list += '}';
         sendDeferred();
-        const char* values[] = { kChannel, list.c_str() };
+        const char* values[] = { channel_.c_str(), list.c_str() };
         PGresult* r = PQexecParams(h_, "SELECT pg_notify($1, p) FROM unnest($2::text[]) AS p", 2, nullptr,
             values, nullptr, nullptr, 0);
         check(r, "NOTIFY");
@@ -557,6 +584,7 @@ public:
     }
 
     PGconn* h_;
+    std::string channel_; // where the store's changes are announced
     int statements_ = 0;
     int changes_ = 0;
     std::vector<std::string> deferred_; // sent with the next statement
@@ -629,8 +657,14 @@ std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int
     // A statement that waits longer than this for the server or a lock fails instead of hanging.
     const std::string setup
         = "SET DateStyle = ISO; SET statement_timeout = " + std::to_string(std::max(1000, timeoutMs * 5))
-        + "; SET lock_timeout = " + std::to_string(std::max(500, timeoutMs)) + "; LISTEN " + kChannel;
+        + "; SET lock_timeout = " + std::to_string(std::max(500, timeoutMs));
     PGresult* r = PQexec(h, setup.c_str());
+    std::string channel;
+    if (PQresultStatus(r) == PGRES_COMMAND_OK) {
+        PQclear(r);
+        channel = storeChannel(h);
+        r = PQexec(h, ("LISTEN \"" + channel + "\"").c_str());
+    }
     const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);
     if (!ok) {
@@ -640,5 +674,5 @@ std::unique_ptr<TQelConnection> QelOpenPostgres(const std::string& conninfo, int
     }
     PQsetNoticeProcessor(
         h, [](void*, const char*) {}, nullptr);
-    return std::make_unique<TPgConnection>(h);
+    return std::make_unique<TPgConnection>(h, channel);
 }

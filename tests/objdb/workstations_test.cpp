@@ -170,6 +170,20 @@ TEST_F(Workstations, CommitsDeletesAndRestoresReachTheOtherAsInstanceNotificatio
     EXPECT_EQ(a->ReceiveChanges(), 0);
 }
 
+// A second store beside it (another schema of the same server database, another file) hears
+// nothing of this store's changes, and this store nothing of its.
+TEST_F(Workstations, AnotherStoreOnTheSameServerHearsNothingOfTheChanges)
+{
+    TempFile otherFile;
+    auto other = openFile(OnPostgres() ? FreshPgStore() : otherFile.path(), kTestSchema);
+    ASSERT_TRUE(create(*a, "Anna")->Commit());
+    ASSERT_EQ(receive(*b), 1);
+    EXPECT_EQ(receive(*other), 0);
+    ASSERT_TRUE(create(*other, "Otto")->Commit());
+    EXPECT_EQ(receive(*b), 0);
+    EXPECT_EQ(receive(*a), 0);
+}
+
 TEST_F(Workstations, ARolledBackTransactionTellsNobody)
 {
     a->StartTransaction();
