@@ -8,6 +8,7 @@
 #include "support/qel_db_fixture.h"
 #include "toolkit/boundlabel.h"
 #include "toolkit/extctrls.h"
+#include "ui_text.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -62,17 +63,7 @@ std::string ReadByQt(std::string ui)
 
 std::string UiText(const std::string& body, const std::string& formClass = "PersonForm")
 {
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<ui version="4.0">
- <class>)"
-        + formClass + R"(</class>
- <widget class="QWidget" name="Form">
-  <property name="geometry"><rect><x>0</x><y>0</y><width>500</width><height>300</height></rect></property>
-)" + body
-        + R"(
- </widget>
-</ui>
-)";
+    return DesignerUi(body, formClass, "Form");
 }
 
 class PreparedForms : public QelDbTest {

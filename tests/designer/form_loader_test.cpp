@@ -6,6 +6,7 @@
 #include "controls/QelPanel.h"
 #include "support/qel_db_fixture.h"
 #include "toolkit/extctrls.h"
+#include "ui_text.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -29,16 +30,7 @@ end
 // A .ui file as Qt Designer writes it, with the package's controls.
 std::string UiForm(const std::string& body)
 {
-    return R"(<?xml version="1.0" encoding="UTF-8"?>
-<ui version="4.0">
- <class>PersonForm</class>
- <widget class="QWidget" name="PersonForm">
-  <property name="geometry"><rect><x>0</x><y>0</y><width>500</width><height>300</height></rect></property>
-)" + body
-        + R"(
- </widget>
-</ui>
-)";
+    return DesignerUi(body, "PersonForm", "PersonForm");
 }
 
 std::string Edit(const std::string& name, const std::string& path, int y, const std::string& extra = "")

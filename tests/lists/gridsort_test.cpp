@@ -1,5 +1,6 @@
 // Sorting in TQelGrid: German texts by collation keys (umlauts, ß, case), numbers and dates by
 // value, empty cells first; by a click on the header as the user sorts.
+#include "held_sort.h"
 #include "lists_fixture.h"
 
 #include "toolkit/classes.h"
@@ -130,29 +131,10 @@ TEST_F(GridSortTest, AChangedCellSortsByItsNewText)
     EXPECT_EQ(column(), (std::vector<std::string> { "Birne", "Citrone", "Zwetschge" }));
 }
 
-// A grid whose sort can be held: the first collation key it is asked for waits a while (so that
-// the sort lets the event loop turn) after arranging for `during` to run in that turn.
-class HeldSortGrid : public TQelGrid {
+class HeldSortGrid : public HeldSort<TQelGrid> {
 public:
-    using TQelGrid::RawCompare;
+    using HeldSort<TQelGrid>::HeldSort;
     using TQelGrid::SortMark;
-    using TQelGrid::TQelGrid;
-
-    std::function<void()> during;
-    bool ran = false; // `during` ran while the sort was still under way
-
-protected:
-    std::int64_t SortKey(int col, int row) override
-    {
-        if (during) {
-            QTimer::singleShot(0, [action = std::exchange(during, nullptr), this] {
-                ran = true;
-                action();
-            });
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        }
-        return TQelGrid::SortKey(col, row);
-    }
 };
 
 class HeldSortTest : public GridFixture<HeldSortGrid> {

@@ -1,5 +1,6 @@
 // Sorting a select grid whose sort lets the event loop turn: a single row reloaded or the whole
 // list read again meanwhile ends in a list in order, the selected object kept.
+#include "held_sort.h"
 #include "selectgrid_fixture.h"
 
 #include <QTimer>
@@ -11,29 +12,7 @@
 
 namespace {
 
-// A select grid whose sort waits at its first collation key (so that it lets the event loop turn)
-// after arranging for `during` to run in that turn.
-class HeldSelectGrid : public TQelSelectGrid {
-public:
-    using TQelSelectGrid::RawCompare;
-    using TQelSelectGrid::TQelSelectGrid;
-
-    std::function<void()> during;
-    bool ran = false;
-
-protected:
-    std::int64_t SortKey(int col, int row) override
-    {
-        if (during) {
-            QTimer::singleShot(0, [action = std::exchange(during, nullptr), this] {
-                ran = true;
-                action();
-            });
-            std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        }
-        return TQelSelectGrid::SortKey(col, row);
-    }
-};
+using HeldSelectGrid = HeldSort<TQelSelectGrid>;
 
 class SelectGridSortTest : public SelectGridTest {
 protected:
